@@ -1,0 +1,15 @@
+# Warnings and sanitizers shared by every Byteloom target, applied through byteloom_options.
+add_library(byteloom_options INTERFACE)
+
+target_compile_options(byteloom_options INTERFACE
+    -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
+    -Wnon-virtual-dtor -Wold-style-cast -Woverloaded-virtual)
+if(BYTELOOM_WERROR)
+    target_compile_options(byteloom_options INTERFACE -Werror)
+endif()
+
+if(BYTELOOM_SANITIZE)
+    target_compile_options(byteloom_options INTERFACE
+        -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    target_link_options(byteloom_options INTERFACE -fsanitize=address,undefined)
+endif()

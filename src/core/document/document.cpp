@@ -1,0 +1,427 @@
+#include "document/document.h"
+
+#include "document/safe_file_writer.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstring>
+#include <new>
+#include <system_error>
+
+namespace byteloom {
+
+namespace {
+
+std::size_t ToSize(std::int64_t value)
+{
+    return static_cast<std::size_t>(value);
+}
+
+} // namespace
+
+Document::Document(std::int64_t pageSize)
+    : pageSize_(pageSize)
+{
+    assert(pageSize > 0 && pageSize % 2 == 0);
+}
+
+Document::~Document() = default;
+
+std::int64_t Document::PageCount() const
+{
+    return static_cast<std::int64_t>(dirtyPages_.size());
+}
+
+bool Document::IsPageDirty(std::int64_t page) const
+{
+    return paged_ && page >= 0 && page < PageCount() && dirtyPages_[ToSize(page)] != 0;
+}
+
+std::filesystem::path Document::PageFilePath(std::int64_t page) const
+{
+    if (pageFiles_.Folder().empty())
+        return {};
+    return pageFiles_.PathFor(page);
+}
+
+bool Document::MarkEdited()
+{
+    const bool wasClean = clean_;
+    clean_ = false;
+    return wasClean;
+}
+
+void Document::ResetState()
+{
+    source_ = BinaryFile();
+    pageFiles_.Remove();
+    buffer_ = {};
+    dirtyPages_.clear();
+    size_ = 0;
+    paged_ = false;
+    pageBase_ = 0;
+    pageLength_ = 0;
+    currentPage_ = 0;
+    path_.clear();
+    open_ = false;
+    clean_ = true;
+    unnamed_ = false;
+    ioError_.reset();
+}
+
+void Document::Release()
+{
+    ResetState();
+}
+
+void Document::New()
+{
+    ResetState();
+    buffer_.assign(ToSize(kNewDocumentSize), 0);
+    size_ = kNewDocumentSize;
+    pageLength_ = size_;
+    dirtyPages_.assign(1, 0);
+    open_ = true;
+    unnamed_ = true;
+}
+
+LoadResult Document::Load(const std::filesystem::path &path, bool allowPaging)
+{
+    ResetState();
+    BinaryFile file;
+    if (Status opened = file.Open(path, BinaryFile::Mode::Read); !opened.ok())
+        return {LoadStatus::CannotOpen, 0, opened.message()};
+    const std::int64_t length = file.Length();
+    if (length < 0)
+        return {LoadStatus::CannotOpen, 0, "Unable to find the length of " + path.string()};
+    if (length > kMaxDocumentSize)
+        return {LoadStatus::TooLarge, length, {}};
+
+    const bool paged = allowPaging && length > pageSize_;
+    try {
+        buffer_.assign(ToSize(paged ? pageSize_ : length), 0);
+    } catch (const std::bad_alloc &) {
+        buffer_ = {};
+        return {LoadStatus::CannotAllocate, length, {}};
+    }
+    const std::int64_t firstLength = paged ? pageSize_ : length;
+    if (Status read = file.ReadAt(0, std::span(buffer_).first(ToSize(firstLength))); !read.ok()) {
+        buffer_ = {};
+        return {LoadStatus::CannotOpen, length, read.message()};
+    }
+
+    size_ = length;
+    paged_ = paged;
+    pageLength_ = firstLength;
+    dirtyPages_.assign(paged ? ToSize((length + pageSize_ - 1) / pageSize_) : 1, 0);
+    if (paged)
+        source_ = std::move(file);
+    ++stats_.pageLoads;
+    path_ = path;
+    open_ = true;
+    return {LoadStatus::Loaded, length, {}};
+}
+
+std::int64_t Document::PageLength(std::int64_t page) const
+{
+    return std::min(pageSize_, size_ - page * pageSize_);
+}
+
+void Document::NoteIoError(const Status &status)
+{
+    if (!status.ok() && !ioError_)
+        ioError_ = status.message();
+}
+
+std::optional<std::string> Document::TakeIoError()
+{
+    return std::exchange(ioError_, std::nullopt);
+}
+
+Status Document::SwapOut()
+{
+    if (pageLength_ == 0 || dirtyPages_[ToSize(currentPage_)] == 0)
+        return Status::Ok();
+    if (Status folder = pageFiles_.Ensure(); !folder.ok())
+        return folder;
+    BinaryFile pageFile;
+    Status status = pageFile.Open(pageFiles_.PathFor(currentPage_), BinaryFile::Mode::Create);
+    if (status.ok())
+        status = pageFile.WriteAt(0, std::span(buffer_).first(ToSize(pageLength_)));
+    if (status.ok())
+        status = pageFile.Close();
+    if (status.ok())
+        stats_.bytesWrittenToPageFiles += pageLength_;
+    return status;
+}
+
+Status Document::SwapIn(std::int64_t page)
+{
+    const std::int64_t length = PageLength(page);
+    const auto target = std::span(buffer_).first(ToSize(length));
+    Status status = Status::Ok();
+    if (dirtyPages_[ToSize(page)] != 0) {
+        BinaryFile pageFile;
+        status = pageFile.Open(pageFiles_.PathFor(page), BinaryFile::Mode::Read);
+        if (status.ok())
+            status = pageFile.ReadAt(0, target);
+    } else {
+        status = source_.ReadAt(page * pageSize_, target);
+    }
+    if (!status.ok())
+        return status;
+    pageBase_ = page * pageSize_;
+    currentPage_ = page;
+    pageLength_ = length;
+    ++stats_.pageLoads;
+    return Status::Ok();
+}
+
+bool Document::BringInPageOf(std::int64_t offset)
+{
+    if (offset < 0 || offset >= size_ || !paged_)
+        return false;
+    // A dirty page that cannot be parked stays in memory, so nothing is lost.
+    if (Status out = SwapOut(); !out.ok()) {
+        NoteIoError(out);
+        return false;
+    }
+    pageLength_ = 0;
+    if (Status in = SwapIn(offset / pageSize_); !in.ok()) {
+        NoteIoError(in);
+        return false;
+    }
+    return true;
+}
+
+std::span<const std::uint8_t> Document::SpanAt(std::int64_t offset)
+{
+    const std::uint64_t index
+        = static_cast<std::uint64_t>(offset) - static_cast<std::uint64_t>(pageBase_);
+    if (index >= static_cast<std::uint64_t>(pageLength_)) {
+        if (!BringInPageOf(offset))
+            return {};
+    }
+    const std::int64_t start = offset - pageBase_;
+    return std::span<const std::uint8_t>(buffer_).subspan(ToSize(start),
+                                                          ToSize(pageLength_ - start));
+}
+
+std::span<std::uint8_t> Document::WritableSpanAt(std::int64_t offset)
+{
+    const std::span<const std::uint8_t> readable = SpanAt(offset);
+    if (readable.empty())
+        return {};
+    dirtyPages_[ToSize(currentPage_)] = 1;
+    const std::int64_t start = offset - pageBase_;
+    return std::span(buffer_).subspan(ToSize(start), readable.size());
+}
+
+std::uint8_t Document::ReadByteSlow(std::int64_t offset)
+{
+    const std::span<const std::uint8_t> bytes = SpanAt(offset);
+    return bytes.empty() ? 0 : bytes.front();
+}
+
+bool Document::WriteByteSlow(std::int64_t offset, std::uint8_t value)
+{
+    const std::span<std::uint8_t> bytes = WritableSpanAt(offset);
+    if (bytes.empty())
+        return false;
+    bytes.front() = value;
+    return true;
+}
+
+std::uint16_t Document::ReadUnit(std::int64_t index)
+{
+    const auto offset = static_cast<std::int64_t>(static_cast<std::uint64_t>(index) * 2u);
+    return static_cast<std::uint16_t>(ReadByte(offset) | (ReadByte(offset + 1) << 8));
+}
+
+std::int64_t Document::ReadBlock(std::int64_t offset, std::span<std::uint8_t> bytes)
+{
+    std::int64_t copied = 0;
+    while (copied < static_cast<std::int64_t>(bytes.size())) {
+        const std::span<const std::uint8_t> page = SpanAt(offset + copied);
+        if (page.empty())
+            break;
+        const std::size_t count = std::min(page.size(), bytes.size() - ToSize(copied));
+        std::memcpy(bytes.data() + copied, page.data(), count);
+        copied += static_cast<std::int64_t>(count);
+    }
+    return copied;
+}
+
+bool Document::AddToByte(std::int64_t offset, std::uint8_t delta)
+{
+    const std::span<std::uint8_t> bytes = WritableSpanAt(offset);
+    if (bytes.empty())
+        return false;
+    bytes.front() = static_cast<std::uint8_t>(bytes.front() + delta);
+    return true;
+}
+
+bool Document::WriteUnit(std::int64_t index, std::uint16_t value)
+{
+    const auto offset = static_cast<std::int64_t>(static_cast<std::uint64_t>(index) * 2u);
+    const bool low = WriteByte(offset, static_cast<std::uint8_t>(value & 0xFF));
+    const bool high = WriteByte(offset + 1, static_cast<std::uint8_t>(value >> 8));
+    return low && high;
+}
+
+std::int64_t Document::WriteBlock(std::int64_t offset, std::span<const std::uint8_t> bytes)
+{
+    // Bytes before the start of the document are skipped, not shifted.
+    std::int64_t position = std::max<std::int64_t>(offset, 0);
+    const std::int64_t end = offset + static_cast<std::int64_t>(bytes.size());
+    std::int64_t stored = 0;
+    while (position < end) {
+        const std::span<std::uint8_t> page = WritableSpanAt(position);
+        if (page.empty())
+            break;
+        const std::size_t count = std::min(page.size(), ToSize(end - position));
+        std::memcpy(page.data(), bytes.data() + (position - offset), count);
+        position += static_cast<std::int64_t>(count);
+        stored += static_cast<std::int64_t>(count);
+    }
+    return stored;
+}
+
+std::int64_t Document::WriteUnits(std::int64_t offset, std::span<const std::uint16_t> units)
+{
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(units.size() * 2);
+    for (const std::uint16_t unit : units) {
+        bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+    }
+    return WriteBlock(offset, bytes) / 2;
+}
+
+Status Document::ReplaceContents(std::vector<std::uint8_t> bytes)
+{
+    if (!open_ || paged_)
+        return Status::Error("This change is not available for a paged document.");
+    if (static_cast<std::int64_t>(bytes.size()) > kMaxDocumentSize)
+        return Status::Error("The document would reach 2 GB, which Byteloom cannot hold.");
+    buffer_ = std::move(bytes);
+    size_ = static_cast<std::int64_t>(buffer_.size());
+    pageLength_ = size_;
+    return Status::Ok();
+}
+
+Status Document::RemoveRange(std::int64_t lo, std::int64_t hi)
+{
+    if (!open_ || paged_)
+        return Status::Error("This change is not available for a paged document.");
+    lo = std::clamp<std::int64_t>(lo, 0, size_);
+    hi = std::clamp<std::int64_t>(hi, lo, size_);
+    buffer_.erase(buffer_.begin() + lo, buffer_.begin() + hi);
+    size_ = static_cast<std::int64_t>(buffer_.size());
+    pageLength_ = size_;
+    return Status::Ok();
+}
+
+Status Document::WriteDirtyPagesInto(BinaryFile &file)
+{
+    std::vector<std::uint8_t> scratch;
+    for (std::int64_t page = 0; page < PageCount(); ++page) {
+        if (dirtyPages_[ToSize(page)] == 0)
+            continue;
+        const std::int64_t length = PageLength(page);
+        std::span<const std::uint8_t> bytes;
+        if (page == currentPage_ && pageLength_ > 0) {
+            bytes = std::span(buffer_).first(ToSize(length));
+        } else {
+            try {
+                scratch.resize(ToSize(pageSize_));
+            } catch (const std::bad_alloc &) {
+                return Status::Error("Unable to allocate memory to save " + path_.string());
+            }
+            BinaryFile pageFile;
+            const auto target = std::span(scratch).first(ToSize(length));
+            Status read = pageFile.Open(pageFiles_.PathFor(page), BinaryFile::Mode::Read);
+            if (read.ok())
+                read = pageFile.ReadAt(0, target);
+            if (!read.ok())
+                return read;
+            bytes = target;
+        }
+        if (Status written = file.WriteAt(page * pageSize_, bytes); !written.ok())
+            return written;
+        stats_.bytesWrittenToFile += length;
+    }
+    return file.Sync();
+}
+
+Status Document::CommitPages()
+{
+    if (!paged_)
+        return Status::Ok();
+    if (std::none_of(dirtyPages_.begin(), dirtyPages_.end(), [](auto flag) { return flag; }))
+        return Status::Ok();
+    BinaryFile file;
+    Status status = file.Open(path_, BinaryFile::Mode::Update);
+    if (status.ok())
+        status = WriteDirtyPagesInto(file);
+    if (Status closed = file.Close(); status.ok())
+        status = closed;
+    if (!status.ok())
+        return status;
+
+    // Only now that every page has reached the file may the page files go.
+    for (std::int64_t page = 0; page < PageCount(); ++page) {
+        if (dirtyPages_[ToSize(page)] == 0)
+            continue;
+        dirtyPages_[ToSize(page)] = 0;
+        if (!pageFiles_.Folder().empty()) {
+            std::error_code ignored;
+            std::filesystem::remove(pageFiles_.PathFor(page), ignored);
+        }
+    }
+    return Status::Ok();
+}
+
+void Document::DiscardPages()
+{
+    if (!paged_)
+        return;
+    if (dirtyPages_[ToSize(currentPage_)] != 0)
+        pageLength_ = 0; // the next access reads the page again from the file
+    std::fill(dirtyPages_.begin(), dirtyPages_.end(), 0);
+    pageFiles_.Remove();
+}
+
+Status Document::Save()
+{
+    if (!open_)
+        return Status::Ok();
+    if (unnamed_)
+        return Status::Error("The document has no file name yet.");
+    Status status
+        = paged_ ? CommitPages() : WriteFileSafely(path_, std::span(buffer_).first(ToSize(size_)));
+    if (status.ok()) {
+        if (!paged_)
+            stats_.bytesWrittenToFile += size_;
+        clean_ = true;
+    }
+    return status;
+}
+
+Status Document::SaveAs(const std::filesystem::path &path)
+{
+    if (!open_)
+        return Status::Ok();
+    if (paged_)
+        return Status::Error("A paged document can only be saved into its own file.");
+    if (Status status = WriteFileSafely(path, std::span(buffer_).first(ToSize(size_)));
+        !status.ok())
+        return status;
+    stats_.bytesWrittenToFile += size_;
+    path_ = path;
+    unnamed_ = false;
+    clean_ = true;
+    return Status::Ok();
+}
+
+} // namespace byteloom

@@ -1,0 +1,39 @@
+#include "session.h"
+
+#include <utility>
+
+namespace byteloom {
+
+Session::Session(std::int64_t pageSize)
+    : document_(std::make_unique<Document>(pageSize))
+{}
+
+void Session::Replace(std::unique_ptr<Document> document)
+{
+    // Records of one document must never be applied to another.
+    journal_.Clear();
+    document_ = std::move(document);
+}
+
+LoadResult Session::OpenDocument(const std::filesystem::path &path, bool allowPaging)
+{
+    auto loaded = std::make_unique<Document>(document_->PageSize());
+    LoadResult result = loaded->Load(path, allowPaging);
+    if (result.status == LoadStatus::Loaded)
+        Replace(std::move(loaded));
+    return result;
+}
+
+void Session::NewDocument()
+{
+    auto created = std::make_unique<Document>(document_->PageSize());
+    created->New();
+    Replace(std::move(created));
+}
+
+void Session::CloseDocument()
+{
+    Replace(std::make_unique<Document>(document_->PageSize()));
+}
+
+} // namespace byteloom

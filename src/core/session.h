@@ -1,0 +1,34 @@
+#pragma once
+
+#include "document/document.h"
+#include "document/undo_journal.h"
+
+#include <filesystem>
+#include <memory>
+
+namespace byteloom {
+
+// Everything one editor holds: the document and the journal of its edits. The main window and
+// the command-line tool each own one; every test builds a fresh one.
+class Session
+{
+public:
+    // Tests pass a small page size to exercise paging on small files.
+    explicit Session(std::int64_t pageSize = kPageSize);
+
+    [[nodiscard]] Document &document() { return *document_; }
+    [[nodiscard]] UndoJournal &journal() { return journal_; }
+
+    // Loads the file as the new document. On failure the current document stays as it was.
+    LoadResult OpenDocument(const std::filesystem::path &path, bool allowPaging);
+    void NewDocument();
+    void CloseDocument();
+
+private:
+    void Replace(std::unique_ptr<Document> document);
+
+    std::unique_ptr<Document> document_;
+    UndoJournal journal_;
+};
+
+} // namespace byteloom

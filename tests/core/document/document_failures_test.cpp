@@ -1,0 +1,172 @@
+#include "document/document.h"
+#include "session.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#if defined(__unix__)
+#include <sys/resource.h>
+#endif
+
+namespace byteloom {
+namespace {
+
+using test::PatternBytes;
+using test::ReadBytes;
+using test::TempFolder;
+using test::WriteBytes;
+
+TEST(DocumentFailures, FilesThatCannotBeLoadedAreRefusedWithAReason)
+{
+    TempFolder folder;
+    Document document;
+    const LoadResult missing = document.Load(folder / "missing.bin", true);
+    EXPECT_EQ(missing.status, LoadStatus::CannotOpen);
+    EXPECT_NE(missing.detail.find("missing.bin"), std::string::npos);
+    EXPECT_FALSE(document.IsOpen());
+
+    // 2 GiB, sparse: offsets are 32-bit, so the file is refused instead of cut short.
+    {
+        std::ofstream create(folder / "huge.bin");
+    }
+    std::filesystem::resize_file(folder / "huge.bin", 0x80000000u);
+    const LoadResult huge = document.Load(folder / "huge.bin", true);
+    EXPECT_EQ(huge.status, LoadStatus::TooLarge);
+    EXPECT_EQ(huge.size, 0x80000000);
+    EXPECT_FALSE(document.IsOpen());
+}
+
+// AddressSanitizer reserves far more address space than any limit a test could set.
+#if defined(__unix__) && !defined(__SANITIZE_ADDRESS__)
+#define BYTELOOM_CAN_LIMIT_MEMORY 1
+#endif
+
+#ifdef BYTELOOM_CAN_LIMIT_MEMORY
+TEST(DocumentFailuresDeathTest, ABufferThatCannotBeAllocatedIsReported)
+{
+    TempFolder folder;
+    {
+        std::ofstream create(folder / "large.bin");
+    }
+    std::filesystem::resize_file(folder / "large.bin", 1u << 30);
+    // The limit is set in a child process so the test runner keeps its own memory.
+    const auto loadUnderLimit = [&folder] {
+        const rlimit limit{512u << 20, 512u << 20};
+        setrlimit(RLIMIT_AS, &limit);
+        Document document;
+        const LoadResult result = document.Load(folder / "large.bin", false);
+        const bool reported = result.status == LoadStatus::CannotAllocate
+                              && result.size == (1 << 30) && !document.IsOpen();
+        std::exit(reported ? 0 : 1);
+    };
+    EXPECT_EXIT(loadUnderLimit(), testing::ExitedWithCode(0), "");
+}
+#endif
+
+TEST(DocumentFailures, APageThatCannotBeParkedStaysInMemory)
+{
+    TempFolder folder;
+    auto expected = PatternBytes(64);
+    WriteBytes(folder / "p.bin", expected);
+    Document document(16);
+    ASSERT_EQ(document.Load(folder / "p.bin", true).status, LoadStatus::Loaded);
+    ASSERT_TRUE(document.WriteByte(0, 0xA0));
+    ASSERT_EQ(document.ReadByte(16), expected[16]); // page 0 parked
+    const auto pageFolder = document.PageFilePath(0).parent_path();
+    ASSERT_TRUE(document.WriteByte(17, 0xA1));
+
+    // The page folder turns into a plain file: page 1 cannot be parked.
+    std::filesystem::remove_all(pageFolder);
+    WriteBytes(pageFolder, {1});
+    EXPECT_EQ(document.ReadByte(40), 0);
+    const auto error = document.TakeIoError();
+    ASSERT_TRUE(error.has_value());
+    EXPECT_NE(error->find("bylm0001.tmp"), std::string::npos);
+    EXPECT_EQ(document.PageBase(), 16);
+    EXPECT_EQ(document.ReadByte(17), 0xA1);
+    EXPECT_FALSE(document.TakeIoError().has_value());
+
+    // Page 0's own file went with the folder: that page fails to load and says so.
+    std::filesystem::remove(pageFolder);
+    std::filesystem::create_directory(pageFolder);
+    EXPECT_EQ(document.ReadByte(0), 0);
+    EXPECT_TRUE(document.TakeIoError().has_value());
+    // Page 1 was parked successfully before that failure, so it is still whole.
+    EXPECT_EQ(document.ReadByte(17), 0xA1);
+    EXPECT_EQ(document.ReadByte(40), expected[40]);
+}
+
+TEST(DocumentFailures, AFileThatShrankUnderAPagedDocumentIsReported)
+{
+    TempFolder folder;
+    WriteBytes(folder / "s.bin", PatternBytes(64));
+    Document document(16);
+    ASSERT_EQ(document.Load(folder / "s.bin", true).status, LoadStatus::Loaded);
+    std::filesystem::resize_file(folder / "s.bin", 20);
+    EXPECT_EQ(document.ReadByte(50), 0);
+    const auto error = document.TakeIoError();
+    ASSERT_TRUE(error.has_value());
+    EXPECT_NE(error->find("ended early"), std::string::npos);
+}
+
+TEST(DocumentFailures, AFailedCommitKeepsEveryChange)
+{
+    TempFolder folder;
+    const auto original = PatternBytes(64);
+    WriteBytes(folder / "c.bin", original);
+    Document document(16);
+    ASSERT_EQ(document.Load(folder / "c.bin", true).status, LoadStatus::Loaded);
+    ASSERT_TRUE(document.WriteByte(3, 0xC3));
+    ASSERT_TRUE(document.WriteByte(50, 0xC5));
+    document.MarkEdited();
+
+    // The file's place is taken by a folder: the commit cannot open it.
+    std::filesystem::rename(folder / "c.bin", folder / "c.keep");
+    std::filesystem::create_directory(folder / "c.bin");
+    const Status failed = document.Save();
+    EXPECT_FALSE(failed.ok());
+    EXPECT_NE(failed.message().find("c.bin"), std::string::npos);
+    EXPECT_FALSE(document.IsClean());
+    EXPECT_TRUE(document.IsPageDirty(0));
+    EXPECT_TRUE(document.IsPageDirty(3));
+    EXPECT_TRUE(std::filesystem::exists(document.PageFilePath(0)));
+
+    std::filesystem::remove(folder / "c.bin");
+    std::filesystem::rename(folder / "c.keep", folder / "c.bin");
+    ASSERT_TRUE(document.Save().ok());
+    auto expected = original;
+    expected[3] = 0xC3;
+    expected[50] = 0xC5;
+    EXPECT_EQ(ReadBytes(folder / "c.bin"), expected);
+    EXPECT_TRUE(document.IsClean());
+}
+
+TEST(DocumentFailures, AFailedSaveOfAWholeDocumentLeavesTheOldFile)
+{
+    TempFolder folder;
+    Document document;
+    document.New();
+    document.MarkEdited();
+    const Status nowhere = document.SaveAs(folder / "no-such-folder" / "x.bin");
+    EXPECT_FALSE(nowhere.ok());
+    EXPECT_NE(nowhere.message().find("x.bin"), std::string::npos);
+    EXPECT_TRUE(document.IsUnnamed());
+    EXPECT_FALSE(document.IsClean());
+}
+
+TEST(DocumentFailures, AFailedOpenKeepsTheSessionsDocument)
+{
+    TempFolder folder;
+    Session session;
+    session.NewDocument();
+    ASSERT_TRUE(session.document().WriteByte(0, 9));
+    EXPECT_EQ(session.OpenDocument(folder / "absent.bin", true).status, LoadStatus::CannotOpen);
+    EXPECT_TRUE(session.document().IsOpen());
+    EXPECT_EQ(session.document().ReadByte(0), 9);
+}
+
+} // namespace
+} // namespace byteloom

@@ -1,0 +1,184 @@
+#include "document/document.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace byteloom {
+namespace {
+
+using test::PatternBytes;
+using test::ReadBytes;
+using test::TempFolder;
+using test::WriteBytes;
+
+constexpr std::int64_t kMiB = 1024 * 1024;
+
+TEST(DocumentPaging, FilesUpToOnePageAreHeldWholeAndLargerOnesArePaged)
+{
+    TempFolder folder;
+    WriteBytes(folder / "exact.bin", PatternBytes(kPageSize));
+    WriteBytes(folder / "over.bin", PatternBytes(kPageSize + 1, 7));
+
+    Document exact;
+    ASSERT_EQ(exact.Load(folder / "exact.bin", true).status, LoadStatus::Loaded);
+    EXPECT_FALSE(exact.IsPaged());
+
+    Document over;
+    const LoadResult result = over.Load(folder / "over.bin", true);
+    ASSERT_EQ(result.status, LoadStatus::Loaded);
+    EXPECT_EQ(result.size, kPageSize + 1);
+    EXPECT_TRUE(over.IsPaged());
+    EXPECT_EQ(over.PageCount(), 2);
+    EXPECT_EQ(over.PageBase(), 0);
+    EXPECT_TRUE(over.IsClean());
+
+    // The byte just past the page in memory brings in the next page, which holds one byte.
+    EXPECT_EQ(over.ReadByte(kPageSize), PatternBytes(kPageSize + 1, 7).back());
+    EXPECT_EQ(over.PageBase(), kPageSize);
+    EXPECT_EQ(over.SpanAt(kPageSize).size(), 1u);
+
+    Document unpaged;
+    ASSERT_EQ(unpaged.Load(folder / "over.bin", false).status, LoadStatus::Loaded);
+    EXPECT_FALSE(unpaged.IsPaged());
+    EXPECT_EQ(unpaged.Size(), kPageSize + 1);
+}
+
+TEST(DocumentPaging, OnlyDirtyPagesReachPageFilesAndCommitWritesOnlyThem)
+{
+    TempFolder folder;
+    const auto original = PatternBytes(20 * kMiB);
+    WriteBytes(folder / "big.bin", original);
+    Document document;
+    ASSERT_EQ(document.Load(folder / "big.bin", true).status, LoadStatus::Loaded);
+    ASSERT_EQ(document.PageCount(), 3);
+
+    // Writing into page 2 while page 0 is in memory and clean writes no page file for page 0.
+    ASSERT_TRUE(document.WriteByte(2 * kPageSize + 5, 0xAA));
+    EXPECT_EQ(document.PageBase(), 2 * kPageSize);
+    EXPECT_FALSE(document.IsPageDirty(0));
+    EXPECT_TRUE(document.IsPageDirty(2));
+    EXPECT_EQ(document.Stats().bytesWrittenToPageFiles, 0);
+
+    ASSERT_TRUE(document.WriteByte(0, 0x55));
+    EXPECT_EQ(document.ReadByte(kPageSize + 3), original[kPageSize + 3]);
+    EXPECT_EQ(document.PageBase(), kPageSize);
+    EXPECT_TRUE(std::filesystem::exists(document.PageFilePath(0)));
+    EXPECT_FALSE(std::filesystem::exists(document.PageFilePath(1)));
+    EXPECT_TRUE(std::filesystem::exists(document.PageFilePath(2)));
+    EXPECT_EQ(document.PageFilePath(2).filename(), "bylm0002.tmp");
+    EXPECT_NE(document.PageFilePath(0).parent_path(), std::filesystem::current_path());
+
+    // The file itself is untouched until the commit.
+    EXPECT_EQ(ReadBytes(folder / "big.bin"), original);
+
+    const std::int64_t before = document.Stats().bytesWrittenToFile;
+    ASSERT_TRUE(document.CommitPages().ok());
+    EXPECT_EQ(document.Stats().bytesWrittenToFile - before, kPageSize + 4 * kMiB);
+    EXPECT_FALSE(std::filesystem::exists(document.PageFilePath(0)));
+    EXPECT_FALSE(std::filesystem::exists(document.PageFilePath(2)));
+    EXPECT_FALSE(document.IsPageDirty(0));
+    EXPECT_FALSE(document.IsPageDirty(2));
+
+    auto expected = original;
+    expected[0] = 0x55;
+    expected[2 * kPageSize + 5] = 0xAA;
+    EXPECT_EQ(ReadBytes(folder / "big.bin"), expected);
+
+    // The document stays usable after a commit and reads the committed bytes.
+    EXPECT_EQ(document.ReadByte(0), 0x55);
+    EXPECT_EQ(document.ReadByte(2 * kPageSize + 5), 0xAA);
+}
+
+TEST(DocumentPaging, CommittingTheLastPageOfAnExactMultipleWritesAWholePage)
+{
+    TempFolder folder;
+    WriteBytes(folder / "two.bin", PatternBytes(2 * kPageSize));
+    Document document;
+    ASSERT_EQ(document.Load(folder / "two.bin", true).status, LoadStatus::Loaded);
+    ASSERT_TRUE(document.WriteByte(2 * kPageSize - 1, 1));
+    ASSERT_TRUE(document.CommitPages().ok());
+    EXPECT_EQ(document.Stats().bytesWrittenToFile, kPageSize);
+    EXPECT_EQ(std::filesystem::file_size(folder / "two.bin"),
+              static_cast<std::uintmax_t>(2 * kPageSize));
+    EXPECT_EQ(ReadBytes(folder / "two.bin").back(), 1);
+}
+
+TEST(DocumentPaging, UnitsAndBlocksAcrossThePageBoundary)
+{
+    TempFolder folder;
+    const auto original = PatternBytes(kPageSize + 64);
+    WriteBytes(folder / "units.bin", original);
+    Document document;
+    ASSERT_EQ(document.Load(folder / "units.bin", true).status, LoadStatus::Loaded);
+
+    const std::int64_t lastUnitOfPage0 = kPageSize / 2 - 1;
+    for (const std::int64_t unit : {lastUnitOfPage0, lastUnitOfPage0 + 1}) {
+        const auto at = static_cast<std::size_t>(unit * 2);
+        EXPECT_EQ(document.ReadUnit(unit), original[at] | (original[at + 1] << 8)) << unit;
+    }
+
+    const std::uint8_t block[] = {1, 2, 3, 4};
+    EXPECT_EQ(document.WriteBlock(kPageSize - 2, block), 4);
+    EXPECT_TRUE(document.IsPageDirty(0));
+    EXPECT_TRUE(document.IsPageDirty(1));
+    std::uint8_t back[4] = {};
+    EXPECT_EQ(document.ReadBlock(kPageSize - 2, back), 4);
+    EXPECT_EQ(std::vector<std::uint8_t>(back, back + 4),
+              std::vector<std::uint8_t>(block, block + 4));
+
+    const std::uint16_t units[] = {0x1234, 0xABCD};
+    EXPECT_EQ(document.WriteUnits(kPageSize - 2, units), 2);
+    EXPECT_EQ(document.ReadUnit(lastUnitOfPage0), 0x1234);
+    EXPECT_EQ(document.ReadByte(kPageSize), 0xCD);
+    EXPECT_EQ(document.ReadByte(kPageSize + 1), 0xAB);
+}
+
+TEST(DocumentPaging, PageFilesArePrivateToTheDocumentAndGoWithIt)
+{
+    TempFolder folder;
+    WriteBytes(folder / "a.bin", PatternBytes(64, 1));
+    WriteBytes(folder / "b.bin", PatternBytes(64, 2));
+    Document first(16);
+    Document second(16);
+    ASSERT_EQ(first.Load(folder / "a.bin", true).status, LoadStatus::Loaded);
+    ASSERT_EQ(second.Load(folder / "b.bin", true).status, LoadStatus::Loaded);
+    ASSERT_TRUE(first.WriteByte(0, 0xEE));
+    ASSERT_TRUE(second.WriteByte(0, 0xDD));
+    (void)first.ReadByte(40);
+    (void)second.ReadByte(40);
+
+    const auto firstFile = first.PageFilePath(0);
+    const auto secondFile = second.PageFilePath(0);
+    ASSERT_TRUE(std::filesystem::exists(firstFile));
+    ASSERT_TRUE(std::filesystem::exists(secondFile));
+    EXPECT_NE(firstFile.parent_path(), secondFile.parent_path());
+    EXPECT_EQ(first.ReadByte(0), 0xEE);
+    EXPECT_EQ(second.ReadByte(0), 0xDD);
+
+    // Closing without saving leaves the file as it was and takes the page files away.
+    first.Release();
+    EXPECT_FALSE(std::filesystem::exists(firstFile.parent_path()));
+    EXPECT_EQ(ReadBytes(folder / "a.bin"), PatternBytes(64, 1));
+}
+
+TEST(DocumentPaging, DiscardPagesForgetsChangesAndKeepsTheFile)
+{
+    TempFolder folder;
+    const auto original = PatternBytes(100);
+    WriteBytes(folder / "d.bin", original);
+    Document document(32);
+    ASSERT_EQ(document.Load(folder / "d.bin", true).status, LoadStatus::Loaded);
+    ASSERT_TRUE(document.WriteByte(1, 9));
+    ASSERT_TRUE(document.WriteByte(70, 9));
+    document.DiscardPages();
+    EXPECT_FALSE(document.IsPageDirty(0));
+    EXPECT_FALSE(document.IsPageDirty(2));
+    EXPECT_EQ(document.ReadByte(1), original[1]);
+    EXPECT_EQ(document.ReadByte(70), original[70]);
+    EXPECT_EQ(ReadBytes(folder / "d.bin"), original);
+}
+
+} // namespace
+} // namespace byteloom

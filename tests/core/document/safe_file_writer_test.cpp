@@ -1,0 +1,52 @@
+#include "document/safe_file_writer.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace byteloom {
+namespace {
+
+using test::ReadBytes;
+using test::TempFolder;
+using test::WriteBytes;
+
+std::size_t EntriesIn(const std::filesystem::path &folder)
+{
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
+                                                  std::filesystem::directory_iterator()));
+}
+
+TEST(SafeFileWriter, ReplacesTheFileAndKeepsItsPermissions)
+{
+    TempFolder folder;
+    const auto path = folder / "rom.bin";
+    WriteBytes(path, {1, 2, 3});
+    using std::filesystem::perms;
+    std::filesystem::permissions(path, perms::owner_read | perms::owner_write | perms::group_read);
+
+    const std::vector<std::uint8_t> bytes{9, 8, 7, 6};
+    ASSERT_TRUE(WriteFileSafely(path, bytes).ok());
+    EXPECT_EQ(ReadBytes(path), bytes);
+    EXPECT_EQ(std::filesystem::status(path).permissions(),
+              perms::owner_read | perms::owner_write | perms::group_read);
+    EXPECT_EQ(EntriesIn(folder.path()), 1u);
+}
+
+TEST(SafeFileWriter, AFailureLeavesTheOldFileAndNoLeftovers)
+{
+    TempFolder folder;
+    // A folder in the file's place cannot be replaced by a file.
+    const auto taken = folder / "taken";
+    std::filesystem::create_directory(taken);
+    WriteBytes(taken / "inside.bin", {5});
+    const Status status = WriteFileSafely(taken, std::vector<std::uint8_t>{1});
+    EXPECT_FALSE(status.ok());
+    EXPECT_NE(status.message().find("taken"), std::string::npos);
+    EXPECT_EQ(ReadBytes(taken / "inside.bin"), std::vector<std::uint8_t>{5});
+    EXPECT_EQ(EntriesIn(folder.path()), 1u);
+}
+
+} // namespace
+} // namespace byteloom

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace byteloom::test {
+
+// A folder of its own for one test, removed with its contents at the end.
+class TempFolder
+{
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder &) = delete;
+    TempFolder &operator=(const TempFolder &) = delete;
+
+    [[nodiscard]] const std::filesystem::path &path() const { return path_; }
+    [[nodiscard]] std::filesystem::path operator/(const std::string &name) const
+    {
+        return path_ / name;
+    }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Bytes that differ from position to position, so that misplaced bytes are noticed.
+[[nodiscard]] std::vector<std::uint8_t> PatternBytes(std::int64_t size, std::uint32_t seed = 1);
+void WriteBytes(const std::filesystem::path &path, const std::vector<std::uint8_t> &bytes);
+[[nodiscard]] std::vector<std::uint8_t> ReadBytes(const std::filesystem::path &path);
+
+} // namespace byteloom::test
