@@ -13,8 +13,12 @@ namespace {
 std::filesystem::path NewFileBeside(const std::filesystem::path &path)
 {
     std::random_device random;
-    const std::string suffix = ".byteloom-" + std::to_string(random()) + ".tmp";
-    return path.parent_path() / ("." + path.filename().string() + suffix);
+    // A hidden name of its own, so that the half-written file is neither mistaken for the
+    // document nor clashes with another save.
+    std::string name = path.filename().string();
+    name.insert(0, 1, '.');
+    name += ".byteloom-" + std::to_string(random()) + ".tmp";
+    return path.parent_path() / name;
 }
 
 Status WriteNewFile(const std::filesystem::path &path,

@@ -1,0 +1,101 @@
+// The paged byte store: reading inside a page, swapping pages, committing dirty pages.
+#include "bench_files.h"
+#include "document/document.h"
+
+#include <benchmark/benchmark.h>
+
+namespace byteloom {
+namespace {
+
+constexpr std::int64_t kMiB = 1024 * 1024;
+
+void ReadEveryByte(benchmark::State &state, const char *name, std::int64_t size)
+{
+    Document document;
+    if (document.Load(bench::BenchFile(name, size), true).status != LoadStatus::Loaded) {
+        state.SkipWithError("cannot load the file");
+        return;
+    }
+    for (auto _ : state) {
+        unsigned sum = 0;
+        for (std::int64_t offset = 0; offset < size; ++offset)
+            sum += document.ReadByte(offset);
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetBytesProcessed(state.iterations() * size);
+    state.counters["paged"] = document.IsPaged() ? 1 : 0;
+}
+
+void BM_ReadByteSequentialPaged64MiB(benchmark::State &state)
+{
+    ReadEveryByte(state, "paged-64MiB.bin", 64 * kMiB);
+}
+BENCHMARK(BM_ReadByteSequentialPaged64MiB)->Unit(benchmark::kMillisecond);
+
+void BM_ReadByteSequentialWhole4MiB(benchmark::State &state)
+{
+    ReadEveryByte(state, "whole-4MiB.bin", 4 * kMiB);
+}
+BENCHMARK(BM_ReadByteSequentialWhole4MiB)->Unit(benchmark::kMillisecond);
+
+// Each iteration swaps one page out and the other in; the dirty variant also parks the page it
+// swaps out in its page file.
+void PageSwap(benchmark::State &state, bool dirty)
+{
+    Document document;
+    if (document.Load(bench::BenchFile("paged-64MiB.bin", 64 * kMiB), true).status
+        != LoadStatus::Loaded) {
+        state.SkipWithError("cannot load the file");
+        return;
+    }
+    std::int64_t other = kPageSize;
+    for (auto _ : state) {
+        if (dirty)
+            document.WriteByte(document.PageBase(), 1);
+        benchmark::DoNotOptimize(document.ReadByte(other));
+        other = kPageSize - other;
+    }
+    state.counters["pageFileBytesPerSwap"] = benchmark::Counter(
+        static_cast<double>(document.Stats().bytesWrittenToPageFiles),
+        benchmark::Counter::kAvgIterations);
+}
+
+void BM_PageSwapClean(benchmark::State &state)
+{
+    PageSwap(state, false);
+}
+BENCHMARK(BM_PageSwapClean)->Unit(benchmark::kMillisecond);
+
+void BM_PageSwapDirty(benchmark::State &state)
+{
+    PageSwap(state, true);
+}
+BENCHMARK(BM_PageSwapDirty)->Unit(benchmark::kMillisecond);
+
+// Two dirty pages of a 1 GiB file: one parked in its page file, one in memory.
+void BM_CommitTwoDirtyPagesOf1GiB(benchmark::State &state)
+{
+    Document document;
+    if (document.Load(bench::BenchFile("paged-1GiB.bin", 1024 * kMiB), true).status
+        != LoadStatus::Loaded) {
+        state.SkipWithError("cannot load the file");
+        return;
+    }
+    std::int64_t written = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        document.AddToByte(3 * kPageSize + 7, 1);
+        document.AddToByte(100 * kPageSize + 9, 1);
+        const std::int64_t before = document.Stats().bytesWrittenToFile;
+        state.ResumeTiming();
+        if (!document.CommitPages().ok())
+            state.SkipWithError("commit failed");
+        written += document.Stats().bytesWrittenToFile - before;
+    }
+    state.counters["bytesWrittenPerCommit"] = benchmark::Counter(static_cast<double>(written),
+                                                                 benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_CommitTwoDirtyPagesOf1GiB)->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace byteloom
