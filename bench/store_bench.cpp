@@ -55,9 +55,9 @@ void PageSwap(benchmark::State &state, bool dirty)
         benchmark::DoNotOptimize(document.ReadByte(other));
         other = kPageSize - other;
     }
-    state.counters["pageFileBytesPerSwap"] = benchmark::Counter(
-        static_cast<double>(document.Stats().bytesWrittenToPageFiles),
-        benchmark::Counter::kAvgIterations);
+    state.counters["pageFileBytesPerSwap"]
+        = benchmark::Counter(static_cast<double>(document.Stats().bytesWrittenToPageFiles),
+                             benchmark::Counter::kAvgIterations);
 }
 
 void BM_PageSwapClean(benchmark::State &state)
@@ -92,8 +92,8 @@ void BM_CommitTwoDirtyPagesOf1GiB(benchmark::State &state)
             state.SkipWithError("commit failed");
         written += document.Stats().bytesWrittenToFile - before;
     }
-    state.counters["bytesWrittenPerCommit"] = benchmark::Counter(static_cast<double>(written),
-                                                                 benchmark::Counter::kAvgIterations);
+    state.counters["bytesWrittenPerCommit"]
+        = benchmark::Counter(static_cast<double>(written), benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_CommitTwoDirtyPagesOf1GiB)->Unit(benchmark::kMillisecond);
 

@@ -23,8 +23,8 @@ void BM_ReadWhole1GiBPaged(benchmark::State &state)
         benchmark::DoNotOptimize(sum);
     }
     state.SetBytesProcessed(state.iterations() * size);
-    state.counters["peakResidentMiB"] = static_cast<double>(bench::PeakResidentBytes())
-                                        / (1024.0 * 1024.0);
+    state.counters["peakResidentMiB"]
+        = static_cast<double>(bench::PeakResidentBytes()) / (1024.0 * 1024.0);
 }
 BENCHMARK(BM_ReadWhole1GiBPaged)->Unit(benchmark::kMillisecond)->Iterations(1);
 

@@ -29,11 +29,13 @@ void Session::NewDocument()
     auto created = std::make_unique<Document>(document_->PageSize());
     created->New();
     Replace(std::move(created));
+    tables_.DropAll();
 }
 
 void Session::CloseDocument()
 {
     Replace(std::make_unique<Document>(document_->PageSize()));
+    tables_.DropAll();
 }
 
 } // namespace byteloom

@@ -2,14 +2,15 @@
 
 #include "document/document.h"
 #include "document/undo_journal.h"
+#include "tables/loaded_tables.h"
 
 #include <filesystem>
 #include <memory>
 
 namespace byteloom {
 
-// Everything one editor holds: the document and the journal of its edits. The main window and
-// the command-line tool each own one; every test builds a fresh one.
+// Everything one editor holds: the document, the journal of its edits and the loaded tables. The
+// main window and the command-line tool each own one; every test builds a fresh one.
 class Session
 {
 public:
@@ -18,9 +19,12 @@ public:
 
     [[nodiscard]] Document &document() { return *document_; }
     [[nodiscard]] UndoJournal &journal() { return journal_; }
+    [[nodiscard]] LoadedTables &tables() { return tables_; }
 
-    // Loads the file as the new document. On failure the current document stays as it was.
+    // Loads the file as the new document; loaded tables stay. On failure the current document
+    // stays as it was.
     LoadResult OpenDocument(const std::filesystem::path &path, bool allowPaging);
+    // New and Close also drop every loaded table (the bookmarks stay).
     void NewDocument();
     void CloseDocument();
 
@@ -29,6 +33,7 @@ private:
 
     std::unique_ptr<Document> document_;
     UndoJournal journal_;
+    LoadedTables tables_;
 };
 
 } // namespace byteloom

@@ -1,7 +1,5 @@
 #include "document/safe_file_writer.h"
 
-#include "document/binary_file.h"
-
 #include <random>
 #include <string>
 #include <system_error>
@@ -21,41 +19,80 @@ std::filesystem::path NewFileBeside(const std::filesystem::path &path)
     return path.parent_path() / name;
 }
 
-Status WriteNewFile(const std::filesystem::path &path,
-                    const std::filesystem::path &shownAs,
-                    std::span<const std::uint8_t> bytes)
+} // namespace
+
+SafeFileStream::~SafeFileStream()
 {
-    BinaryFile file;
-    Status status = file.Open(path, BinaryFile::Mode::Create, shownAs.string());
-    if (status.ok())
-        status = file.WriteAt(0, bytes);
-    if (status.ok())
-        status = file.Sync();
-    if (Status closed = file.Close(); status.ok())
-        status = closed;
+    Abandon();
+}
+
+Status SafeFileStream::Open(const std::filesystem::path &path)
+{
+    Abandon();
+    target_ = path;
+    temporary_ = NewFileBeside(path);
+    written_ = 0;
+    Status status = file_.Open(temporary_, BinaryFile::Mode::Create, path.string());
+    if (!status.ok())
+        temporary_.clear();
     return status;
 }
 
-} // namespace
+Status SafeFileStream::Write(std::span<const std::uint8_t> bytes)
+{
+    if (!file_.IsOpen())
+        return Status::Error("Unable to write " + target_.string() + ": the file is not open");
+    Status status = file_.WriteAt(written_, bytes);
+    if (status.ok())
+        written_ += static_cast<std::int64_t>(bytes.size());
+    return status;
+}
+
+Status SafeFileStream::Write(std::string_view text)
+{
+    return Write(std::span(reinterpret_cast<const std::uint8_t *>(text.data()), text.size()));
+}
+
+Status SafeFileStream::Commit()
+{
+    Status status = file_.Sync();
+    if (Status closed = file_.Close(); status.ok())
+        status = closed;
+    std::error_code error;
+    if (status.ok()) {
+        const auto old = std::filesystem::status(target_, error);
+        if (!error && std::filesystem::exists(old))
+            std::filesystem::permissions(temporary_, old.permissions(), error);
+        error.clear();
+        std::filesystem::rename(temporary_, target_, error);
+        if (error)
+            status = Status::Error("Unable to write " + target_.string() + ": " + error.message());
+    }
+    if (status.ok())
+        temporary_.clear();
+    else
+        Abandon();
+    return status;
+}
+
+void SafeFileStream::Abandon()
+{
+    (void)file_.Close();
+    if (!temporary_.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary_, ignored);
+        temporary_.clear();
+    }
+}
 
 Status WriteFileSafely(const std::filesystem::path &path, std::span<const std::uint8_t> bytes)
 {
-    const std::filesystem::path temporary = NewFileBeside(path);
-    Status status = WriteNewFile(temporary, path, bytes);
-    std::error_code error;
-    if (status.ok()) {
-        const auto old = std::filesystem::status(path, error);
-        if (!error && std::filesystem::exists(old))
-            std::filesystem::permissions(temporary, old.permissions(), error);
-        error.clear();
-        std::filesystem::rename(temporary, path, error);
-        if (error)
-            status = Status::Error("Unable to write " + path.string() + ": " + error.message());
-    }
-    if (!status.ok()) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-    }
+    SafeFileStream stream;
+    Status status = stream.Open(path);
+    if (status.ok())
+        status = stream.Write(bytes);
+    if (status.ok())
+        status = stream.Commit();
     return status;
 }
 

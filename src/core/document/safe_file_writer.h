@@ -1,16 +1,42 @@
 #pragma once
 
 #include "common/status.h"
+#include "document/binary_file.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string_view>
 
 namespace byteloom {
 
 // Writes a whole file so that a failure cannot damage the old one: the bytes go to a new file
 // beside it, which is flushed to the disk and then renamed over the old file, keeping the old
-// file's permissions. On failure the new file is removed and the old one is as it was.
+// file's permissions. Until Commit() succeeds the old file is as it was; a stream that is
+// dropped without a commit removes its new file.
+class SafeFileStream
+{
+public:
+    SafeFileStream() = default;
+    ~SafeFileStream();
+    SafeFileStream(const SafeFileStream &) = delete;
+    SafeFileStream &operator=(const SafeFileStream &) = delete;
+
+    Status Open(const std::filesystem::path &path);
+    Status Write(std::span<const std::uint8_t> bytes);
+    Status Write(std::string_view text);
+    Status Commit();
+
+private:
+    void Abandon();
+
+    BinaryFile file_;
+    std::filesystem::path target_;
+    std::filesystem::path temporary_;
+    std::int64_t written_ = 0;
+};
+
+// The whole of bytes as the new contents of path, written as SafeFileStream does.
 Status WriteFileSafely(const std::filesystem::path &path, std::span<const std::uint8_t> bytes);
 
 } // namespace byteloom

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace byteloom {
+
+// The value of the digits of base (16 or 10) at the start of text, read the way the dialogs
+// read their fields: reading stops at the first other character, and no digits give 0.
+// Values beyond 32 bits keep their low 32 bits.
+[[nodiscard]] std::uint32_t ReadLeadingNumber(std::string_view text, int base);
+
+// Text that is wholly a number of base (16 or 10) fitting in 32 bits; anything else is
+// nothing. For the command line, where a typing slip must not pass silently.
+[[nodiscard]] std::optional<std::uint32_t> ParseWholeNumber(std::string_view text, int base);
+
+// The value of one digit of base 16 or 10, or -1.
+[[nodiscard]] int DigitValue(char c, int base);
+
+} // namespace byteloom

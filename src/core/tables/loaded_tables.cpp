@@ -1,0 +1,67 @@
+#include "tables/loaded_tables.h"
+
+#include "tables/table_parser.h"
+#include "tables/text_file.h"
+
+namespace byteloom {
+
+int LoadedTables::Add(TableFile table)
+{
+    tables_.push_back(std::make_unique<TableFile>(std::move(table)));
+    current_ = Count() - 1;
+    return current_;
+}
+
+void LoadedTables::SetCurrentTableIndex(int slot)
+{
+    current_ = slot >= 0 && slot < Count() ? slot : -1;
+}
+
+TableFile *LoadedTables::Current()
+{
+    return current_ < 0 ? nullptr : &At(current_);
+}
+
+const TableFile *LoadedTables::Current() const
+{
+    return current_ < 0 ? nullptr : &At(current_);
+}
+
+const TableFile *LoadedTables::FindByTitle(std::string_view title) const
+{
+    for (const auto &table : tables_) {
+        if (table->GetTitle() == title)
+            return table.get();
+    }
+    return nullptr;
+}
+
+void LoadedTables::DropAll()
+{
+    tables_.clear();
+    current_ = -1;
+}
+
+TableLoadResult LoadTableFile(const std::filesystem::path &path, LoadedTables &tables)
+{
+    const TextFileResult file = ReadTextFile(path);
+    if (!file.status.ok())
+        return {file.status, -1};
+    ParsedTable parsed = ParseTable(file.text, path.filename().string());
+    parsed.table.SetPath(path.string());
+    auto &bookmarks = tables.Bookmarks();
+    bookmarks.insert(bookmarks.end(), parsed.bookmarks.begin(), parsed.bookmarks.end());
+    return {Status::Ok(), tables.Add(std::move(parsed.table))};
+}
+
+std::filesystem::path CompanionTablePath(const std::filesystem::path &document)
+{
+    // Byte for byte, so "GAME.TBL" is a document whose table is "GAME.tbl".
+    if (document.extension() == ".tbl")
+        return {};
+    std::filesystem::path table = document;
+    table.replace_extension(".tbl");
+    return table;
+}
+
+} // namespace byteloom

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "common/status.h"
+#include "tables/table_file.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace byteloom {
+
+// A named offset that a table file carries; shared by all tables and kept when they close.
+struct Bookmark
+{
+    std::uint32_t offset = 0;
+    std::string name;
+};
+
+// The tables loaded for the document, in load order, one of them current, and the bookmarks
+// that their files brought.
+class LoadedTables
+{
+public:
+    // Adds the table in the next slot and makes it current; returns its slot.
+    int Add(TableFile table);
+    [[nodiscard]] int Count() const { return static_cast<int>(tables_.size()); }
+    [[nodiscard]] TableFile &At(int slot) { return *tables_.at(static_cast<std::size_t>(slot)); }
+    [[nodiscard]] const TableFile &At(int slot) const
+    {
+        return *tables_.at(static_cast<std::size_t>(slot));
+    }
+    // -1 when no table is current.
+    [[nodiscard]] int CurrentTableIndex() const { return current_; }
+    void SetCurrentTableIndex(int slot);
+    [[nodiscard]] TableFile *Current();
+    [[nodiscard]] const TableFile *Current() const;
+    // The first table in slot order with exactly this title.
+    [[nodiscard]] const TableFile *FindByTitle(std::string_view title) const;
+    // Destroys every table (New and Close); the bookmarks stay.
+    void DropAll();
+
+    [[nodiscard]] std::vector<Bookmark> &Bookmarks() { return bookmarks_; }
+    [[nodiscard]] const std::vector<Bookmark> &Bookmarks() const { return bookmarks_; }
+
+private:
+    std::vector<std::unique_ptr<TableFile>> tables_;
+    int current_ = -1;
+    std::vector<Bookmark> bookmarks_;
+};
+
+struct TableLoadResult
+{
+    Status status = Status::Ok();
+    int slot = -1;
+};
+
+// Reads the table file, adds it to tables as the current table, and appends its bookmarks.
+// When the file cannot be read, nothing changes and the status says why.
+[[nodiscard]] TableLoadResult LoadTableFile(const std::filesystem::path &path,
+                                            LoadedTables &tables);
+
+// The path of the table that goes with a document: the same name with the extension ".tbl";
+// nothing for a document that is itself a table.
+[[nodiscard]] std::filesystem::path CompanionTablePath(const std::filesystem::path &document);
+
+} // namespace byteloom

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "common/status.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace byteloom {
+
+class Document;
+class TableFile;
+
+struct DumpRange
+{
+    std::int64_t start = 0;
+    std::int64_t length = 0;
+};
+
+// Receives the dump's bytes in order, a piece at a time; a failure stops the dump.
+using DumpSink = std::function<Status(std::string_view)>;
+
+// The script of a range decoded through the table's current subtable, exactly as it is stored:
+// an offset header "<%08x>" first and after each end-string key unless clean, "<%x>" codes for
+// bytes no entry matches (code page 1252 tables, unless clean), and every line break emitted as
+// CR LF stored as CR CR LF. Without a table only the first header is written. The walk stops at
+// the end of the document.
+Status DumpScript(
+    Document &document, const TableFile *table, DumpRange range, bool clean, const DumpSink &sink);
+
+// DumpScript into a file, replacing it safely; a failure leaves no half-written file.
+Status DumpScriptToFile(Document &document,
+                        const TableFile *table,
+                        DumpRange range,
+                        bool clean,
+                        const std::filesystem::path &path);
+
+// The Copy String text of count bytes from start: through the table's current subtable, or,
+// without a table, the bytes themselves up to the first 00.
+[[nodiscard]] std::string
+CopyStringText(Document &document, const TableFile *table, std::int64_t start, std::int64_t count);
+
+} // namespace byteloom

@@ -1,0 +1,63 @@
+#include "tables/table_codec.h"
+
+#include "document/document.h"
+
+#include <algorithm>
+#include <array>
+
+namespace byteloom {
+
+DecodedEntry DecodeBytes(const TableFile &table, std::span<const std::uint8_t> bytes)
+{
+    const int width = std::min(table.GetMaxKeyBytes(), static_cast<int>(bytes.size()));
+    std::uint32_t value = 0;
+    for (int i = 0; i < width; ++i)
+        value = (value << 8) | bytes[static_cast<std::size_t>(i)];
+    for (int k = width; k >= 1; --k, value >>= 8) {
+        if (const TableEntry *entry = table.FindEntryByKey(k, value))
+            return {entry, k};
+    }
+    return {&FallbackEntry(), 1};
+}
+
+DecodedEntry DecodeAt(const TableFile &table, Document &document, std::int64_t offset)
+{
+    std::array<std::uint8_t, 4> bytes{};
+    const auto wanted = static_cast<std::size_t>(std::max(table.GetMaxKeyBytes(), 1));
+    const std::span<const std::uint8_t> page = document.SpanAt(offset);
+    std::int64_t available = static_cast<std::int64_t>(std::min(page.size(), wanted));
+    if (available == static_cast<std::int64_t>(wanted)) {
+        std::copy_n(page.begin(), wanted, bytes.begin());
+    } else {
+        // The key crosses a page boundary, or the document ends first.
+        available = document.ReadBlock(offset, std::span(bytes).first(wanted));
+    }
+    return DecodeBytes(table, std::span(bytes).first(static_cast<std::size_t>(available)));
+}
+
+void AppendKeyBytes(std::uint32_t key, std::vector<std::uint8_t> &bytes)
+{
+    for (int shift = 8 * (KeyWidth(key) - 1); shift >= 0; shift -= 8)
+        bytes.push_back(static_cast<std::uint8_t>(key >> shift));
+}
+
+std::vector<std::uint8_t> EncodeText(const TableFile &table, std::string_view text)
+{
+    std::vector<std::uint8_t> bytes;
+    const auto longest = static_cast<std::size_t>(std::max(table.GetMaxTextLen(), 1));
+    std::size_t position = 0;
+    while (position < text.size()) {
+        std::size_t matched = 0;
+        for (std::size_t n = std::min(longest, text.size() - position); n >= 1; --n) {
+            if (const TableEntry *entry = table.FindEntryByText(text.substr(position, n))) {
+                AppendKeyBytes(entry->key, bytes);
+                matched = n;
+                break;
+            }
+        }
+        position += std::max<std::size_t>(matched, 1);
+    }
+    return bytes;
+}
+
+} // namespace byteloom

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "tables/table_file.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace byteloom {
+
+class Document;
+
+struct DecodedEntry
+{
+    const TableEntry *entry = nullptr;
+    int byteCount = 1;
+
+    [[nodiscard]] bool IsFallback() const { return entry == &FallbackEntry(); }
+};
+
+// The longest key of the current subtable that the bytes begin with: widths are tried from the
+// table's widest key down to 1. No match gives the fallback entry and one byte. bytes holds
+// the bytes from the position on, as many as there are up to the widest key; fewer at the end
+// of the document, so that nothing past the end is read.
+[[nodiscard]] DecodedEntry DecodeBytes(const TableFile &table, std::span<const std::uint8_t> bytes);
+
+// DecodeBytes on the document's bytes at offset.
+[[nodiscard]] DecodedEntry
+DecodeAt(const TableFile &table, Document &document, std::int64_t offset);
+
+// The longest entry text of the current subtable at each position, up to the table's longest
+// text; a character that starts no entry's text is skipped. Each key gives its width in bytes,
+// most significant first.
+[[nodiscard]] std::vector<std::uint8_t> EncodeText(const TableFile &table, std::string_view text);
+
+// Appends a key's bytes, most significant first.
+void AppendKeyBytes(std::uint32_t key, std::vector<std::uint8_t> &bytes);
+
+} // namespace byteloom

@@ -1,0 +1,91 @@
+#include "tables/table_writer.h"
+
+#include "document/safe_file_writer.h"
+
+#include <cstdio>
+
+namespace byteloom {
+
+namespace {
+
+std::string Printed(const char *format, unsigned long value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+std::string KeyText(std::uint32_t key)
+{
+    static constexpr const char *kFormats[] = {"%02lX", "%04lX", "%06lX", "%08lX"};
+    return Printed(kFormats[KeyWidth(key) - 1], key);
+}
+
+std::string LowerHex(std::uint32_t value)
+{
+    return Printed("%lx", value);
+}
+
+// The title as the user typed it: the code-page suffix that loading added is cut off.
+std::string TitleWithoutCodePage(const std::string &title)
+{
+    const std::size_t open = title.rfind('(');
+    if (open == std::string::npos)
+        return title;
+    std::size_t end = open;
+    if (end > 0 && title[end - 1] == ' ')
+        --end;
+    return title.substr(0, end);
+}
+
+void AddLine(std::string &out, std::string_view line)
+{
+    out += line;
+    out += "\r\n";
+}
+
+void AddEntries(std::string &out, const Subtable &subtable)
+{
+    for (const TableEntry &entry : subtable.Entries()) {
+        if (entry.text == kNewlineMarker)
+            AddLine(out, "*" + KeyText(entry.key));
+        else if (entry.text == kEndStringMarker)
+            AddLine(out, "/" + KeyText(entry.key));
+        else
+            AddLine(out, KeyText(entry.key) + "=" + entry.text);
+    }
+}
+
+} // namespace
+
+std::string FormatTableFile(const TableFile &table, const std::vector<Bookmark> &bookmarks)
+{
+    std::string out;
+    AddLine(out, ".codepage=" + std::to_string(table.GetCodePage()));
+    AddLine(out, ".title=" + TitleWithoutCodePage(table.GetTitle()));
+    AddEntries(out, table.GetSubtable(0));
+    for (int number = 1; number <= table.SubtableCount(); ++number) {
+        const Subtable &subtable = table.GetSubtable(number);
+        AddLine(out, "subtable=" + LowerHex(subtable.startTrigger));
+        for (const SubtableRange &range : subtable.ranges) {
+            AddLine(out, "start=" + LowerHex(range.low));
+            AddLine(out, "end=" + LowerHex(range.high));
+        }
+        AddEntries(out, subtable);
+        AddLine(out, "subtableend=" + LowerHex(subtable.endTrigger));
+    }
+    for (const Bookmark &bookmark : bookmarks)
+        AddLine(out, "(" + Printed("%08lX", bookmark.offset) + ")" + bookmark.name);
+    return out;
+}
+
+Status SaveTableFile(const TableFile &table,
+                     const std::vector<Bookmark> &bookmarks,
+                     const std::filesystem::path &path)
+{
+    const std::string text = FormatTableFile(table, bookmarks);
+    return WriteFileSafely(
+        path, std::span(reinterpret_cast<const std::uint8_t *>(text.data()), text.size()));
+}
+
+} // namespace byteloom

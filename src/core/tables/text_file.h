@@ -1,0 +1,28 @@
+#pragma once
+
+#include "common/status.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace byteloom {
+
+// Table files and scripts are 8-bit text, read and written the same way on every system.
+
+// Reading: a CR directly before an LF is dropped, and a byte 1A ends the data.
+[[nodiscard]] std::string TextFromStoredBytes(std::string_view stored);
+
+// Writing: every LF is stored as CR LF.
+void AppendAsStoredText(std::string_view text, std::string &stored);
+
+struct TextFileResult
+{
+    Status status = Status::Ok();
+    std::string text;
+};
+
+// Reads the whole file as text; the status tells why it could not be read.
+[[nodiscard]] TextFileResult ReadTextFile(const std::filesystem::path &path);
+
+} // namespace byteloom

@@ -1,0 +1,88 @@
+#include "document/document.h"
+#include "support/documents.h"
+#include "tables/table_codec.h"
+#include "tables/table_parser.h"
+
+#include <gtest/gtest.h>
+
+namespace byteloom {
+namespace {
+
+std::pair<std::string, int> Decode(const TableFile &table, std::vector<std::uint8_t> bytes)
+{
+    const DecodedEntry decoded = DecodeBytes(table, bytes);
+    return {decoded.entry->text, decoded.byteCount};
+}
+
+TEST(TableCodec, DecodingTakesTheLongestKeyAndFallsBackToOneByte)
+{
+    const TableFile table = ParseTable("81=x\n8140=y\n", "t").table;
+    EXPECT_EQ(Decode(table, {0x81, 0x40}), std::make_pair(std::string("y"), 2));
+    EXPECT_EQ(Decode(table, {0x81, 0x41}), std::make_pair(std::string("x"), 1));
+    EXPECT_EQ(Decode(table, {0x9C, 0x00}), std::make_pair(std::string("."), 1));
+    EXPECT_TRUE(DecodeBytes(table, std::vector<std::uint8_t>{0x9C}).IsFallback());
+    // At the end of the document only the remaining byte forms the key.
+    EXPECT_EQ(Decode(table, {0x81}), std::make_pair(std::string("x"), 1));
+
+    // 00 41 is the one-byte key 41 to a two-byte lookup, so it never matches 8140's run.
+    const TableFile wide = ParseTable("8140=y\n", "w").table;
+    EXPECT_TRUE(DecodeBytes(wide, std::vector<std::uint8_t>{0x00, 0x41}).IsFallback());
+
+    const TableFile four = ParseTable("/01020304\n41=A\n", "f").table;
+    EXPECT_EQ(Decode(four, {1, 2, 3, 4}), std::make_pair(std::string("BYTELOOM_ENDSTRING"), 4));
+    EXPECT_EQ(Decode(four, {0x41, 2, 3, 4}), std::make_pair(std::string("A"), 1));
+}
+
+TEST(TableCodec, DecodeAtReadsTheDocumentAndNeverPastItsEnd)
+{
+    const TableFile table = ParseTable("81=x\n8140=y\n/FFFFFFFF\n", "t").table;
+    auto owned = test::DocumentOf({0x81, 0x40, 0x81});
+    Document &document = *owned;
+    EXPECT_EQ(DecodeAt(table, document, 0).entry->text, "y");
+    EXPECT_EQ(DecodeAt(table, document, 0).byteCount, 2);
+    EXPECT_EQ(DecodeAt(table, document, 2).entry->text, "x");
+    EXPECT_TRUE(DecodeAt(table, document, 3).IsFallback());
+    EXPECT_TRUE(DecodeAt(table, document, -1).IsFallback());
+}
+
+TEST(TableCodec, TheCurrentSubtableDecidesAndOffsetsChooseIt)
+{
+    TableFile table
+        = ParseTable("41=A\nsubtable=80\nstart=1000\nend=1fff\n41=a\nsubtableend=81\n", "s").table;
+    table.SelectSubtable(table.FindSubtableForOffset(0x1000));
+    EXPECT_EQ(table.CurrentSubtable(), 1);
+    EXPECT_EQ(Decode(table, {0x41}).first, "a");
+    table.SelectSubtable(table.FindSubtableForOffset(0x0FFF));
+    EXPECT_EQ(Decode(table, {0x41}).first, "A");
+    table.SelectSubtable(7);
+    EXPECT_EQ(table.CurrentSubtable(), 0);
+}
+
+TEST(TableCodec, EncodingTakesTheLongestTextAndSkipsUnknownCharacters)
+{
+    const TableFile table = ParseTable("01=ab\n02=a\n03=b\n8140=xy\n/FF\n", "e").table;
+    EXPECT_EQ(EncodeText(table, "abb"), (std::vector<std::uint8_t>{0x01, 0x03}));
+    EXPECT_EQ(EncodeText(table, "a?b"), (std::vector<std::uint8_t>{0x02, 0x03}));
+    EXPECT_EQ(EncodeText(table, "xy"), (std::vector<std::uint8_t>{0x81, 0x40}));
+    EXPECT_EQ(EncodeText(table, "aBYTELOOM_ENDSTRING"), (std::vector<std::uint8_t>{0x02, 0xFF}));
+    EXPECT_TRUE(EncodeText(table, "").empty());
+    EXPECT_TRUE(EncodeText(TableFile(), "abc").empty());
+}
+
+TEST(TableCodec, EditsKeepTheLookupsCurrent)
+{
+    TableFile table = ParseTable("41=A\n", "e").table;
+    table.AddEntry(0, 0x8140, "wide");
+    const int sub = table.AddSubtable(0xE0, 0xE1);
+    table.AddRange(sub, 0x10, 0x20);
+    table.AddEntry(sub, 0x41, "sub");
+    EXPECT_EQ(table.GetMaxKeyBytes(), 2);
+    EXPECT_EQ(table.GetMaxTextLen(), 4);
+    EXPECT_EQ(Decode(table, {0x81, 0x40}).first, "wide");
+    EXPECT_EQ(table.FindSubtableForOffset(0x15), sub);
+    table.SelectSubtable(sub);
+    EXPECT_EQ(Decode(table, {0x41}).first, "sub");
+}
+
+} // namespace
+} // namespace byteloom

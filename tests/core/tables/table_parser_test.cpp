@@ -1,0 +1,155 @@
+#include "support/temp_folder.h"
+#include "tables/loaded_tables.h"
+#include "tables/table_parser.h"
+
+#include <gtest/gtest.h>
+
+namespace byteloom {
+namespace {
+
+std::vector<std::pair<std::uint32_t, std::string>> EntriesOf(const Subtable &subtable)
+{
+    std::vector<std::pair<std::uint32_t, std::string>> entries;
+    for (const TableEntry &entry : subtable.Entries())
+        entries.emplace_back(entry.key, entry.text);
+    return entries;
+}
+
+using Entries = std::vector<std::pair<std::uint32_t, std::string>>;
+
+TEST(TableParser, PlainEntriesTakeTheirWidthFromTheKeyValue)
+{
+    const ParsedTable parsed = ParseTable("41=A\n0041=B\n8140=y\n3D==\n42=\n 43=x\n"
+                                          "12345=five\n0123456=seven\n81 40=gap\n123456789=nine\n"
+                                          "4142\n; comment\n[section]\n$ignored\n#x\n",
+                                          "t.tbl");
+    const Subtable &main = parsed.table.GetSubtable(0);
+    EXPECT_EQ(EntriesOf(main),
+              (Entries{{0x123456, "seven"},
+                       {0x12345, "five"},
+                       {0x8140, "y"},
+                       {0x42, "."},
+                       {0x41, "A"},
+                       {0x41, "B"},
+                       {0x3D, "="}}));
+    EXPECT_EQ(main.CountOfWidth(1), 4);
+    EXPECT_EQ(main.CountOfWidth(2), 1);
+    EXPECT_EQ(main.CountOfWidth(3), 2);
+    EXPECT_EQ(parsed.table.GetMaxKeyBytes(), 3);
+    EXPECT_EQ(parsed.table.GetMaxTextLen(), 5);
+    // Of two entries with one key, the first in the file is found.
+    EXPECT_EQ(parsed.table.FindEntryByKey(1, 0x41)->text, "A");
+}
+
+TEST(TableParser, MarkerEntriesAcceptAnyWidthWithOrWithoutEquals)
+{
+    const ParsedTable parsed
+        = ParseTable("/FF\n/=FE\n*FD\n*=01020304\n/\n*=\n/123456789\n", "m.tbl");
+    EXPECT_EQ(EntriesOf(parsed.table.GetSubtable(0)),
+              (Entries{{0x01020304, "BYTELOOM_NEWLINE"},
+                       {0xFF, "BYTELOOM_ENDSTRING"},
+                       {0xFE, "BYTELOOM_ENDSTRING"},
+                       {0xFD, "BYTELOOM_NEWLINE"}}));
+    EXPECT_EQ(parsed.table.GetMaxKeyBytes(), 4);
+    EXPECT_EQ(parsed.table.GetMaxTextLen(), 18);
+}
+
+TEST(TableParser, TitlesCarryTheirCodePageWhicheverComesFirst)
+{
+    EXPECT_EQ(ParseTable(".title=Menus\n.codepage=932\n", "a.tbl").table.GetTitle(), "Menus (932)");
+    EXPECT_EQ(ParseTable(".CodePage=932\n.TITLE=Menus\n", "a.tbl").table.GetTitle(), "Menus (932)");
+    EXPECT_EQ(ParseTable(".codepage=932\n", "font.tbl").table.GetTitle(), "font.tbl");
+    EXPECT_EQ(ParseTable(".codepage=932\n", "font.tbl").table.GetCodePage(), 932);
+    EXPECT_EQ(ParseTable(".codepage=\n.other=1\n.title\n", "b.tbl").table.GetCodePage(), 1252);
+    const std::string longTitle(60, 'x');
+    EXPECT_EQ(ParseTable(".title=" + longTitle + "\n", "c.tbl").table.GetTitle().size(), 49u);
+}
+
+TEST(TableParser, SubtablesRangesAndBookmarks)
+{
+    const ParsedTable parsed = ParseTable("41=A\n"
+                                          "subtable=80\n"
+                                          "start=1000\n"
+                                          "end=1FFF\n"
+                                          "41=a\n"
+                                          "subtableend=81\n"
+                                          "42=B\n"
+                                          "subtable=E0\n"
+                                          "43=c\n"
+                                          "subtableend\n"
+                                          "sample text\n"
+                                          "(0001F2A0h)Intro text!ignored\n"
+                                          "(00000010)Menu 2\n"
+                                          "(20 no close\n",
+                                          "s.tbl");
+    const TableFile &table = parsed.table;
+    ASSERT_EQ(table.SubtableCount(), 2);
+    EXPECT_EQ(EntriesOf(table.GetSubtable(0)), (Entries{{0x42, "B"}, {0x41, "A"}}));
+    const Subtable &first = table.GetSubtable(1);
+    EXPECT_EQ(first.startTrigger, 0x80u);
+    EXPECT_EQ(first.endTrigger, 0x81u);
+    ASSERT_EQ(first.ranges.size(), 1u);
+    EXPECT_EQ(first.ranges[0].low, 0x1000u);
+    EXPECT_EQ(first.ranges[0].high, 0x1FFFu);
+    EXPECT_EQ(EntriesOf(first), (Entries{{0x41, "a"}}));
+    EXPECT_EQ(table.GetSubtable(2).startTrigger, 0xE0u);
+    EXPECT_EQ(table.GetSubtable(2).endTrigger, 0u);
+
+    EXPECT_EQ(table.FindSubtableForOffset(0x1000), 1);
+    EXPECT_EQ(table.FindSubtableForOffset(0x1FFF), 1);
+    EXPECT_EQ(table.FindSubtableForOffset(0x0FFF), 0);
+
+    ASSERT_EQ(parsed.bookmarks.size(), 2u);
+    EXPECT_EQ(parsed.bookmarks[0].offset, 0x1F2A0u);
+    EXPECT_EQ(parsed.bookmarks[0].name, "Intro text");
+    EXPECT_EQ(parsed.bookmarks[1].name, "Menu 2");
+}
+
+TEST(TableParser, TextIsReadLineByLineAsTheFileStoresIt)
+{
+    test::TempFolder folder;
+    // CR LF ends a line; a byte 1A ends the data; a line past 254 characters goes on as another.
+    const std::string longLine = std::string(254, ';') + "41=A";
+    const std::string stored = "42=B\r\n" + longLine
+                               + "\r\n43=C\x1A"
+                                 "44=D\n";
+    test::WriteBytes(folder / "game.tbl", std::vector<std::uint8_t>(stored.begin(), stored.end()));
+
+    LoadedTables tables;
+    const TableLoadResult loaded = LoadTableFile(folder / "game.tbl", tables);
+    ASSERT_TRUE(loaded.status.ok());
+    EXPECT_EQ(loaded.slot, 0);
+    const TableFile &table = *tables.Current();
+    EXPECT_EQ(EntriesOf(table.GetSubtable(0)), (Entries{{0x43, "C"}, {0x42, "B"}, {0x41, "A"}}));
+    EXPECT_EQ(table.GetPath(), (folder / "game.tbl").string());
+    EXPECT_EQ(table.GetTitle(), "game.tbl");
+
+    EXPECT_FALSE(LoadTableFile(folder / "missing.tbl", tables).status.ok());
+    EXPECT_EQ(tables.Count(), 1);
+}
+
+TEST(LoadedTables, HoldsAnyNumberOfTablesAndKeepsBookmarksWhenTheyGo)
+{
+    LoadedTables tables;
+    for (int i = 0; i < 6; ++i) {
+        ParsedTable parsed = ParseTable("(" + std::to_string(i) + ")b\n", "t" + std::to_string(i));
+        tables.Bookmarks().insert(
+            tables.Bookmarks().end(), parsed.bookmarks.begin(), parsed.bookmarks.end());
+        EXPECT_EQ(tables.Add(std::move(parsed.table)), i);
+    }
+    EXPECT_EQ(tables.CurrentTableIndex(), 5);
+    EXPECT_EQ(tables.FindByTitle("t4"), &tables.At(4));
+    EXPECT_EQ(tables.FindByTitle("t9"), nullptr);
+    EXPECT_EQ(tables.Bookmarks().size(), 6u);
+    tables.DropAll();
+    EXPECT_EQ(tables.Current(), nullptr);
+    EXPECT_EQ(tables.Bookmarks().size(), 6u);
+
+    EXPECT_EQ(CompanionTablePath("/roms/game.smc"), std::filesystem::path("/roms/game.tbl"));
+    EXPECT_EQ(CompanionTablePath("/roms/game"), std::filesystem::path("/roms/game.tbl"));
+    EXPECT_TRUE(CompanionTablePath("/roms/font.tbl").empty());
+    EXPECT_EQ(CompanionTablePath("/roms/FONT.TBL"), std::filesystem::path("/roms/FONT.tbl"));
+}
+
+} // namespace
+} // namespace byteloom
