@@ -1,18 +1,29 @@
-#include "common/product.h"
+#include "commands.h"
 
-#include <CLI/CLI.hpp>
-
+#include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 int main(int argc, char **argv)
 {
-    CLI::App app{"byteloom-cli: the Byteloom hex editor's engine for scripts and batch work",
+    using namespace byteloom::cli;
+    CLI::App app{"byteloom-cli: the Byteloom hex editor's engine for scripts and batch work.\n"
+                 "Numbers are hexadecimal unless --decimal is given.",
                  "byteloom-cli"};
     app.set_version_flag("--version", std::string("byteloom-cli ") + BYTELOOM_VERSION);
     app.require_subcommand(0, 1);
+    const std::vector<std::pair<std::string, CommandAction>> commands{
+        {"tbl", AddTblCommand(app)},
+        {"dump", AddDumpCommand(app)},
+        {"string", AddStringCommand(app)},
+        {"insert", AddInsertCommand(app)},
+    };
     CLI11_PARSE(app, argc, argv);
-    if (app.get_subcommands().empty()) {
-        std::fputs(app.help().c_str(), stdout);
+    for (const auto &[name, action] : commands) {
+        if (app.got_subcommand(name))
+            return action();
     }
+    std::fputs(app.help().c_str(), stdout);
     return 0;
 }

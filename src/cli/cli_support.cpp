@@ -1,0 +1,60 @@
+#include "cli_support.h"
+
+#include "common/number_text.h"
+#include "document/load_messages.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace byteloom::cli {
+
+int Fail(std::string_view message)
+{
+    std::fprintf(stderr, "byteloom-cli: %.*s\n", static_cast<int>(message.size()), message.data());
+    return kExitFailure;
+}
+
+std::optional<std::int64_t>
+ParseOffset(const std::string &text, bool decimal, std::string_view option)
+{
+    const auto value = ParseWholeNumber(text, decimal ? 10 : 16);
+    if (!value) {
+        Fail("Please input " + std::string(decimal ? "a decimal" : "a hexadecimal") + " number for "
+             + std::string(option) + " (got \"" + text + "\")");
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(*value);
+}
+
+bool OpenDocument(Session &session, const std::string &path)
+{
+    const LoadResult result = session.OpenDocument(path, true);
+    if (result.status == LoadStatus::Loaded)
+        return true;
+    std::string message
+        = DescribeLoadFailure(result, std::filesystem::path(path).filename().string());
+    if (!result.detail.empty())
+        message += ": " + result.detail;
+    Fail(message);
+    return false;
+}
+
+bool OpenTable(Session &session, const std::string &path)
+{
+    const TableLoadResult result = LoadTableFile(path, session.tables());
+    if (!result.status.ok())
+        Fail(std::string(kFileNotFoundMessage) + ": " + result.status.message());
+    return result.status.ok();
+}
+
+bool WriteToStdout(std::string_view bytes)
+{
+    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+}
+
+void AddDecimalFlag(CLI::App &command, bool &decimal)
+{
+    command.add_flag("--decimal", decimal, "Read numbers as decimal instead of hexadecimal");
+}
+
+} // namespace byteloom::cli

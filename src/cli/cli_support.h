@@ -1,0 +1,40 @@
+#pragma once
+
+#include "session.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace byteloom::cli {
+
+// What a subcommand does once its options are parsed; returns the exit status.
+using CommandAction = std::function<int()>;
+
+inline constexpr int kExitFailure = 2;
+
+// Reports a failure on stderr in the tool's name and returns the failure exit status.
+int Fail(std::string_view message);
+
+// Parses a number option the way the dialogs take it (hexadecimal unless decimal), but wholly:
+// a typing slip is reported instead of read as far as it goes.
+std::optional<std::int64_t>
+ParseOffset(const std::string &text, bool decimal, std::string_view option);
+
+// Opens the document into the session, paging large files; reports a failure on stderr.
+bool OpenDocument(Session &session, const std::string &path);
+
+// Loads a table file into the session as the current table; reports a failure on stderr.
+bool OpenTable(Session &session, const std::string &path);
+
+// Writes bytes to standard output exactly, with no newline translation.
+bool WriteToStdout(std::string_view bytes);
+
+// Adds --decimal to a subcommand.
+void AddDecimalFlag(CLI::App &command, bool &decimal);
+
+} // namespace byteloom::cli

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "cli_support.h"
+
+namespace byteloom::cli {
+
+// Each adds its subcommand to the tool and returns what runs it.
+CommandAction AddTblCommand(CLI::App &app);
+CommandAction AddDumpCommand(CLI::App &app);
+CommandAction AddStringCommand(CLI::App &app);
+CommandAction AddInsertCommand(CLI::App &app);
+
+} // namespace byteloom::cli

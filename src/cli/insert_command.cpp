@@ -1,0 +1,70 @@
+// byteloom-cli insert FILE SCRIPT (--table TABLE | --raw) --address N: Insert Script, then save.
+#include "commands.h"
+#include "tables/script_insert.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace byteloom::cli {
+
+namespace {
+
+struct InsertOptions
+{
+    std::string file;
+    std::string script;
+    std::string table;
+    bool raw = false;
+    std::string address;
+    bool decimal = false;
+};
+
+int RunInsert(const InsertOptions &options)
+{
+    Session session;
+    if (!OpenDocument(session, options.file))
+        return kExitFailure;
+    if (!options.raw && !OpenTable(session, options.table))
+        return kExitFailure;
+    const auto address = ParseOffset(options.address, options.decimal, "--address");
+    if (!address)
+        return kExitFailure;
+    const std::string title
+        = options.raw ? std::string(kRawInsertChoice) : session.tables().Current()->GetTitle();
+    const InsertResult result = InsertScript(
+        session.document(), session.journal(), session.tables(), options.script, *address, title);
+    if (!result.status.ok())
+        return Fail(result.status.message());
+    if (result.bytesWritten > 0) {
+        if (Status saved = session.document().Save(); !saved.ok())
+            return Fail(saved.message());
+    }
+    std::printf("%lld\n", static_cast<long long>(result.bytesWritten));
+    return 0;
+}
+
+} // namespace
+
+CommandAction AddInsertCommand(CLI::App &app)
+{
+    auto options = std::make_shared<InsertOptions>();
+    CLI::App *command = app.add_subcommand(
+        "insert", "Insert a script into a file and save it, as Insert Script does");
+    command->add_option("FILE", options->file, "The file to write into")->required();
+    command->add_option("SCRIPT", options->script, "The script file")->required();
+    auto *table = command->add_option(
+        "--table", options->table, "Encode the script through this table file");
+    auto *raw = command->add_flag("--raw", options->raw, "Copy the script's bytes unchanged");
+    table->excludes(raw);
+    command->add_option("--address", options->address, "Where the script goes")->required();
+    AddDecimalFlag(*command, options->decimal);
+    command->callback([table, raw] {
+        if (table->count() == 0 && raw->count() == 0)
+            throw CLI::ValidationError("insert", "give --table TABLE or --raw");
+    });
+    return [options] {
+        return RunInsert(*options);
+    };
+}
+
+} // namespace byteloom::cli

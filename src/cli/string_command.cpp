@@ -1,0 +1,56 @@
+// byteloom-cli string FILE --start HEX --length HEX: the text Copy String puts on the clipboard.
+#include "commands.h"
+#include "tables/script_dump.h"
+
+#include <memory>
+
+namespace byteloom::cli {
+
+namespace {
+
+struct StringOptions
+{
+    std::string file;
+    std::string table;
+    std::string start;
+    std::string length;
+    bool decimal = false;
+};
+
+int RunString(const StringOptions &options)
+{
+    Session session;
+    if (!OpenDocument(session, options.file))
+        return kExitFailure;
+    if (!options.table.empty() && !OpenTable(session, options.table))
+        return kExitFailure;
+    const auto start = ParseOffset(options.start, options.decimal, "--start");
+    const auto length
+        = start ? ParseOffset(options.length, options.decimal, "--length") : std::nullopt;
+    if (!length)
+        return kExitFailure;
+    const std::string text
+        = CopyStringText(session.document(), session.tables().Current(), *start, *length);
+    if (auto error = session.document().TakeIoError())
+        return Fail(*error);
+    return WriteToStdout(text) ? 0 : Fail("Unable to write to standard output");
+}
+
+} // namespace
+
+CommandAction AddStringCommand(CLI::App &app)
+{
+    auto options = std::make_shared<StringOptions>();
+    CLI::App *command = app.add_subcommand("string", "Print the text that Copy String copies");
+    command->add_option("FILE", options->file, "The file")->required();
+    command->add_option(
+        "--table", options->table, "The table file (without one, the bytes up to a 00)");
+    command->add_option("--start", options->start, "First offset")->required();
+    command->add_option("--length", options->length, "Number of bytes")->required();
+    AddDecimalFlag(*command, options->decimal);
+    return [options] {
+        return RunString(*options);
+    };
+}
+
+} // namespace byteloom::cli

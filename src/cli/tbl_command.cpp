@@ -1,0 +1,73 @@
+// byteloom-cli tbl TABLE [--normalize OUT]: what a table file holds, as the editor reads it.
+#include "commands.h"
+#include "tables/table_writer.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace byteloom::cli {
+
+namespace {
+
+struct TblOptions
+{
+    std::string table;
+    std::string normalizeTo;
+};
+
+void PrintSubtable(const TableFile &table, int number)
+{
+    const Subtable &subtable = table.GetSubtable(number);
+    std::printf("subtable %d%s: start trigger %x, end trigger %x\n",
+                number,
+                number == 0 ? " (Main)" : "",
+                subtable.startTrigger,
+                subtable.endTrigger);
+    for (const SubtableRange &range : subtable.ranges)
+        std::printf("  range %08X-%08X\n", range.low, range.high);
+    std::printf("  entries: %d of 1 byte, %d of 2 bytes, %d of 3 bytes, %d of 4 bytes\n",
+                subtable.CountOfWidth(1),
+                subtable.CountOfWidth(2),
+                subtable.CountOfWidth(3),
+                subtable.CountOfWidth(4));
+}
+
+int RunTbl(const TblOptions &options)
+{
+    Session session;
+    if (!OpenTable(session, options.table))
+        return kExitFailure;
+    const TableFile &table = *session.tables().Current();
+    std::printf("title: %s\n", table.GetTitle().c_str());
+    std::printf("codepage: %d\n", table.GetCodePage());
+    std::printf("maxKeyBytes: %d\n", table.GetMaxKeyBytes());
+    std::printf("maxTextLen: %d\n", table.GetMaxTextLen());
+    for (int number = 0; number <= table.SubtableCount(); ++number)
+        PrintSubtable(table, number);
+    const auto &bookmarks = session.tables().Bookmarks();
+    std::printf("bookmarks: %zu\n", bookmarks.size());
+    for (const Bookmark &bookmark : bookmarks)
+        std::printf("  %08X %s\n", bookmark.offset, bookmark.name.c_str());
+    if (!options.normalizeTo.empty()) {
+        if (Status saved = SaveTableFile(table, bookmarks, options.normalizeTo); !saved.ok())
+            return Fail(saved.message());
+    }
+    return 0;
+}
+
+} // namespace
+
+CommandAction AddTblCommand(CLI::App &app)
+{
+    auto options = std::make_shared<TblOptions>();
+    CLI::App *command
+        = app.add_subcommand("tbl", "Show what a table file holds, as the editor reads it");
+    command->add_option("TABLE", options->table, "The table file")->required();
+    command->add_option(
+        "--normalize", options->normalizeTo, "Write the table in its canonical form to OUT");
+    return [options] {
+        return RunTbl(*options);
+    };
+}
+
+} // namespace byteloom::cli

@@ -1,0 +1,53 @@
+#include "cli_runner.h"
+
+#include "support/temp_folder.h"
+
+#include <cstdlib>
+#include <sys/wait.h>
+
+namespace byteloom::test {
+
+namespace {
+
+std::string Quoted(const std::string &word)
+{
+    std::string quoted = "'";
+    for (const char c : word) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+std::string TextOf(const std::filesystem::path &path)
+{
+    const auto bytes = ReadBytes(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+} // namespace
+
+CliRun RunCli(const std::vector<std::string> &arguments)
+{
+    TempFolder folder;
+    std::string command = Quoted(BYTELOOM_CLI_PATH);
+    for (const std::string &argument : arguments)
+        command += " " + Quoted(argument);
+    command += " >" + Quoted((folder / "out").string()) + " 2>" + Quoted((folder / "err").string())
+               + " </dev/null";
+    const int status = std::system(command.c_str());
+    CliRun run;
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = TextOf(folder / "out");
+    run.err = TextOf(folder / "err");
+    return run;
+}
+
+std::filesystem::path ExamplesFolder()
+{
+    return BYTELOOM_EXAMPLES_DIR;
+}
+
+} // namespace byteloom::test

@@ -1,0 +1,133 @@
+#include "cli_runner.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+namespace byteloom {
+namespace {
+
+using test::ExamplesFolder;
+using test::ReadBytes;
+using test::RunCli;
+using test::TempFolder;
+
+std::string Example(const char *name)
+{
+    return (ExamplesFolder() / name).string();
+}
+
+TEST(CliTableCommands, DumpAndStringReproduceTheSample)
+{
+    const auto dumped = RunCli({"dump",
+                                Example("sample.sfc"),
+                                "--table",
+                                Example("sample.tbl"),
+                                "--start",
+                                "1000",
+                                "--length",
+                                "86",
+                                "--no-clean"});
+    ASSERT_EQ(dumped.exitCode, 0) << dumped.err;
+    const auto script = ReadBytes(ExamplesFolder() / "sample-script.txt");
+    EXPECT_EQ(dumped.out, std::string(script.begin(), script.end()));
+
+    const auto decimal = RunCli({"string",
+                                 Example("sample.sfc"),
+                                 "--table",
+                                 Example("sample.tbl"),
+                                 "--start",
+                                 "4096",
+                                 "--length",
+                                 "14",
+                                 "--decimal"});
+    EXPECT_EQ(decimal.out, "Welcome to Byteloom!");
+    const auto plain
+        = RunCli({"string", Example("sample.sfc"), "--start", "7FC0", "--length", "8"});
+    EXPECT_EQ(plain.out, "BYTELOOM");
+}
+
+TEST(CliTableCommands, InsertWritesTheScriptAndSavesTheFile)
+{
+    TempFolder folder;
+    const auto rom = folder / "game.sfc";
+    std::filesystem::copy_file(ExamplesFolder() / "sample.sfc", rom);
+    test::WriteBytes(folder / "script.txt", {'H', 'e', 'l', 'l', 'o', '!'});
+
+    const auto inserted = RunCli({"insert",
+                                  rom.string(),
+                                  (folder / "script.txt").string(),
+                                  "--table",
+                                  Example("sample.tbl"),
+                                  "--address",
+                                  "1000"});
+    ASSERT_EQ(inserted.exitCode, 0) << inserted.err;
+    EXPECT_EQ(inserted.out, "6\n");
+    const auto after = RunCli({"string",
+                               rom.string(),
+                               "--table",
+                               Example("sample.tbl"),
+                               "--start",
+                               "1000",
+                               "--length",
+                               "8"});
+    EXPECT_EQ(after.out, "Hello!e ");
+
+    const auto raw = RunCli(
+        {"insert", rom.string(), (folder / "script.txt").string(), "--raw", "--address", "FFFE"});
+    EXPECT_EQ(raw.out, "2\n"); // the rest would fall beyond the end of the file
+    EXPECT_EQ(std::filesystem::file_size(rom), 0x10000u);
+}
+
+TEST(CliTableCommands, MistakesAreReportedAndChangeNothing)
+{
+    TempFolder folder;
+    const auto rom = folder / "game.sfc";
+    std::filesystem::copy_file(ExamplesFolder() / "sample.sfc", rom);
+    const auto before = ReadBytes(rom);
+
+    const auto missing
+        = RunCli({"dump", (folder / "nope.bin").string(), "--table", Example("sample.tbl")});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_NE(missing.err.find("File not found"), std::string::npos);
+
+    const auto badNumber = RunCli(
+        {"insert", rom.string(), Example("sample-script.txt"), "--raw", "--address", "12G"});
+    EXPECT_EQ(badNumber.exitCode, 2);
+    EXPECT_NE(badNumber.err.find("Please input a hexadecimal number for --address"),
+              std::string::npos);
+
+    const auto neither
+        = RunCli({"insert", rom.string(), Example("sample-script.txt"), "--address", "0"});
+    EXPECT_NE(neither.exitCode, 0);
+
+    const auto noScript = RunCli(
+        {"insert", rom.string(), (folder / "none.txt").string(), "--raw", "--address", "0"});
+    EXPECT_EQ(noScript.exitCode, 2);
+    EXPECT_EQ(ReadBytes(rom), before);
+
+    const auto noFolder = RunCli({"dump",
+                                  rom.string(),
+                                  "--table",
+                                  Example("sample.tbl"),
+                                  "-o",
+                                  (folder / "no" / "out.txt").string()});
+    EXPECT_EQ(noFolder.exitCode, 2);
+    EXPECT_NE(noFolder.err.find("out.txt"), std::string::npos);
+}
+
+TEST(CliTableCommands, TblDescribesAndNormalizesATable)
+{
+    TempFolder folder;
+    const auto shown = RunCli(
+        {"tbl", Example("sample-japanese.tbl"), "--normalize", (folder / "n.tbl").string()});
+    ASSERT_EQ(shown.exitCode, 0) << shown.err;
+    EXPECT_NE(shown.out.find("title: Japanese (932)\ncodepage: 932\nmaxKeyBytes: 2\n"),
+              std::string::npos);
+    EXPECT_NE(shown.out.find("00003000 Japanese dialogue"), std::string::npos);
+    const auto again = RunCli({"tbl", (folder / "n.tbl").string()});
+    // The normalized table reads back the same, bookmark and all.
+    EXPECT_EQ(again.out, shown.out);
+}
+
+} // namespace
+} // namespace byteloom
