@@ -1,5 +1,5 @@
 # A thin wrapper over the CMake presets; see README.md.
-.PHONY: deps run check bench format build-debug build-asan build-release clean
+.PHONY: deps run check bench fuzz format build-debug build-asan build-release clean
 
 SAMPLE := examples/sample.sfc
 FILE ?=
@@ -28,6 +28,20 @@ check: build-debug build-asan
 
 bench: build-release
 	@scripts/run-benchmarks build/release/bench
+
+FUZZ_SECONDS ?= 60
+
+# Each fuzzer runs for FUZZ_SECONDS from the seeds in tests/fuzz/corpus; what it finds new stays
+# in build/fuzz/corpus, crashes in build/fuzz.
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+	@for f in table script; do \
+	    mkdir -p build/fuzz/corpus/$$f; \
+	    echo "== $${f}_fuzzer for $(FUZZ_SECONDS) s"; \
+	    (cd build/fuzz && ./tests/fuzz/$${f}_fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	        corpus/$$f ../../tests/fuzz/corpus/$$f) || exit 1; \
+	done
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -8,6 +8,10 @@ if(BYTELOOM_WERROR)
     target_compile_options(byteloom_options INTERFACE -Werror)
 endif()
 
+if(BYTELOOM_BUILD_FUZZERS)
+    target_compile_options(byteloom_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
+
 if(BYTELOOM_SANITIZE)
     target_compile_options(byteloom_options INTERFACE
         -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)

@@ -27,28 +27,19 @@ void RewriteLineBreaks(std::string &text)
     text = std::move(rewritten);
 }
 
-InsertResult InsertScript(Document &document,
-                          UndoJournal &journal,
-                          const LoadedTables &tables,
-                          const std::filesystem::path &script,
-                          std::int64_t address,
-                          std::string_view tableTitle)
+InsertResult InsertScriptText(Document &document,
+                              UndoJournal &journal,
+                              const TableFile *table,
+                              std::string_view text,
+                              std::int64_t address)
 {
-    const bool raw = tableTitle == kRawInsertChoice;
-    const TableFile *table = raw ? nullptr : tables.FindByTitle(tableTitle);
-    if (!raw && !table)
-        return {Status::Error("No loaded table is titled \"" + std::string(tableTitle) + "\"."), 0};
-    TextFileResult file = ReadTextFile(script);
-    if (!file.status.ok())
-        return {file.status, 0};
-
     std::vector<std::uint8_t> bytes;
-    if (raw) {
-        bytes.assign(file.text.begin(), file.text.end());
+    if (!table) {
+        bytes.assign(text.begin(), text.end());
     } else {
-        std::string text = file.text.substr(0, file.text.find('\0'));
-        RewriteLineBreaks(text);
-        bytes = EncodeText(*table, text);
+        std::string encoded(text.substr(0, text.find('\0')));
+        RewriteLineBreaks(encoded);
+        bytes = EncodeText(*table, encoded);
     }
     // Only the part that lands inside the document is written, and recorded for Undo.
     const std::int64_t start = std::max<std::int64_t>(address, 0);
@@ -63,6 +54,23 @@ InsertResult InsertScript(Document &document,
     if (auto error = document.TakeIoError())
         return {Status::Error(*error), written};
     return {Status::Ok(), written};
+}
+
+InsertResult InsertScript(Document &document,
+                          UndoJournal &journal,
+                          const LoadedTables &tables,
+                          const std::filesystem::path &script,
+                          std::int64_t address,
+                          std::string_view tableTitle)
+{
+    const bool raw = tableTitle == kRawInsertChoice;
+    const TableFile *table = raw ? nullptr : tables.FindByTitle(tableTitle);
+    if (!raw && !table)
+        return {Status::Error("No loaded table is titled \"" + std::string(tableTitle) + "\"."), 0};
+    const TextFileResult file = ReadTextFile(script);
+    if (!file.status.ok())
+        return {file.status, 0};
+    return InsertScriptText(document, journal, table, file.text, address);
 }
 
 } // namespace byteloom

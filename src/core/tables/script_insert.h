@@ -11,6 +11,7 @@ namespace byteloom {
 
 class Document;
 class LoadedTables;
+class TableFile;
 class UndoJournal;
 
 // The table choice that copies a script's bytes unchanged.
@@ -25,6 +26,15 @@ struct InsertResult
 // Turns every line break into one "*", the form in which table texts name a line break: a
 // CR LF pair, a lone LF and a lone CR each become one "*".
 void RewriteLineBreaks(std::string &text);
+
+// Writes script text (as read from its file) into the document from address on, as one undo
+// record: encoded through the table's current subtable, or copied raw without a table. Bytes
+// that would fall beyond the end of the document are not written.
+InsertResult InsertScriptText(Document &document,
+                              UndoJournal &journal,
+                              const TableFile *table,
+                              std::string_view text,
+                              std::int64_t address);
 
 // Writes a script file into the document from address on, as one undo record: encoded through
 // the loaded table titled tableTitle (its current subtable), or copied raw for "none". Bytes

@@ -14,12 +14,12 @@ const TableEntry *Subtable::FindByKey(int width, std::uint32_t value) const
 {
     if (width < 1 || width > 4)
         return nullptr;
-    if (width <= 2) {
-        const auto &index = width == 1 ? byteIndex_ : wordIndex_;
-        // A value too wide for its width belongs to a wider key and is not in this run.
-        if (index.empty() || value >= index.size() || KeyWidth(value) != width)
-            return nullptr;
-        const std::int32_t found = index[value];
+    // A value too wide for its width belongs to a wider key and is not in this run.
+    if (KeyWidth(value) != width)
+        return nullptr;
+    const auto *index = width == 1 ? &byteIndex_ : width == 2 ? &wordIndex_ : nullptr;
+    if (index && !index->empty()) {
+        const std::int32_t found = (*index)[value];
         return found < 0 ? nullptr : &entries_[static_cast<std::size_t>(found)];
     }
     const auto begin = entries_.begin() + static_cast<std::ptrdiff_t>(runStarts_[Slot(width)]);
@@ -60,7 +60,8 @@ void Subtable::Reindex()
     }
 
     byteIndex_.assign(CountOfWidth(1) > 0 ? 0x100 : 0, -1);
-    wordIndex_.assign(CountOfWidth(2) > 0 ? 0x10000 : 0, -1);
+    // The two-byte index costs 256 KiB, worth it only for a run of some size.
+    wordIndex_.assign(CountOfWidth(2) >= kWordIndexThreshold ? 0x10000 : 0, -1);
     textIndex_.clear();
     // Walking backwards lets the first of equal keys or texts win.
     for (std::size_t i = entries_.size(); i-- > 0;) {
@@ -69,7 +70,7 @@ void Subtable::Reindex()
         const int width = KeyWidth(entry.key);
         if (width == 1)
             byteIndex_[entry.key] = position;
-        else if (width == 2)
+        else if (width == 2 && !wordIndex_.empty())
             wordIndex_[entry.key] = position;
         textIndex_.insert_or_assign(entry.text, position);
     }

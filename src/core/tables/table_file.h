@@ -72,11 +72,13 @@ private:
         }
     };
     static std::size_t Slot(int width) { return static_cast<std::size_t>(width - 1); }
+    static constexpr int kWordIndexThreshold = 256;
 
     std::vector<TableEntry> entries_;
     std::array<int, 4> widthCounts_{};
     std::array<std::size_t, 4> runStarts_{};
-    // Direct indexes for one- and two-byte keys, which nearly every table uses; -1 is none.
+    // Direct indexes for one-byte keys and for long runs of two-byte keys, which nearly every
+    // table uses; -1 is none. Other runs are bisected.
     std::vector<std::int32_t> byteIndex_;
     std::vector<std::int32_t> wordIndex_;
     std::unordered_map<std::string, std::int32_t, TextHash, std::equal_to<>> textIndex_;

@@ -86,3 +86,31 @@ TEST(TableCodec, EditsKeepTheLookupsCurrent)
 
 } // namespace
 } // namespace byteloom
+
+namespace byteloom {
+namespace {
+
+// Large runs of two-byte keys are looked up through a direct index, small ones by bisection;
+// both must find the same entries, the first of equal keys included.
+TEST(TableCodec, LargeAndSmallKeyRunsFindTheSameEntries)
+{
+    for (const int count : {10, 1000}) {
+        std::string text = "8100=first\n";
+        for (int i = 0; i < count; ++i) {
+            char line[32];
+            std::snprintf(line, sizeof line, "%04X=e%d\n", 0x8100 + i * 3, i);
+            text += line;
+        }
+        const TableFile table = ParseTable(text, "big").table;
+        EXPECT_EQ(table.FindEntryByKey(2, 0x8100)->text, "first") << count;
+        EXPECT_EQ(
+            table.FindEntryByKey(2, static_cast<std::uint32_t>(0x8100 + 3 * (count - 1)))->text,
+            "e" + std::to_string(count - 1));
+        EXPECT_EQ(table.FindEntryByKey(2, 0x8101), nullptr) << count;
+        EXPECT_EQ(table.FindEntryByKey(2, 0x0081), nullptr) << count;
+        EXPECT_EQ(table.FindEntryByKey(1, 0x81), nullptr) << count;
+    }
+}
+
+} // namespace
+} // namespace byteloom

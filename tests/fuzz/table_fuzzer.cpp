@@ -1,0 +1,38 @@
+// Any bytes as a table file: load, decode, encode, write and load again.
+#include "tables/table_codec.h"
+#include "tables/table_parser.h"
+#include "tables/table_writer.h"
+#include "tables/text_file.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    using namespace byteloom;
+    const std::string_view stored(reinterpret_cast<const char *>(data), size);
+    ParsedTable parsed = ParseTable(TextFromStoredBytes(stored), "fuzz.tbl");
+    TableFile &table = parsed.table;
+
+    // Decode the input itself through every subtable, as the text column does.
+    const std::span<const std::uint8_t> bytes(data, size);
+    for (int subtable = 0; subtable <= table.SubtableCount(); ++subtable) {
+        table.SelectSubtable(subtable);
+        for (std::size_t position = 0; position < bytes.size();) {
+            const DecodedEntry decoded = DecodeBytes(
+                table, bytes.subspan(position, std::min<std::size_t>(4, bytes.size() - position)));
+            if (decoded.byteCount < 1
+                || static_cast<std::size_t>(decoded.byteCount) > bytes.size() - position)
+                __builtin_trap();
+            position += static_cast<std::size_t>(decoded.byteCount);
+        }
+        (void)EncodeText(table, stored);
+    }
+    const std::string written = FormatTableFile(table, parsed.bookmarks);
+    const ParsedTable again = ParseTable(TextFromStoredBytes(written), "again.tbl");
+    if (again.table.SubtableCount() != table.SubtableCount())
+        __builtin_trap();
+    return 0;
+}
