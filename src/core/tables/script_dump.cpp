@@ -4,16 +4,19 @@
 #include "document/safe_file_writer.h"
 #include "tables/table_codec.h"
 #include "tables/table_file.h"
-#include "tables/text_file.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 namespace byteloom {
 
 namespace {
 
 constexpr std::size_t kFlushSize = 1 << 20;
+// Texts up to this length are appended with one fixed-size copy.
+constexpr std::size_t kShortText = 16;
 
 std::string OffsetHeader(std::int64_t offset)
 {
@@ -30,59 +33,186 @@ std::string ByteCode(std::uint8_t value)
 }
 
 // Walks [start, start + count) entry by entry, stopping at the end of the document; a key that
-// runs past the end of the range is still decoded whole.
+// runs past the end of the range is still decoded whole. Keys are read straight from the page
+// in memory; only one that crosses a page boundary or the end of the document is read through
+// DecodeAt. visit gets the decoded entry, its offset and its first byte, and returns false to
+// stop the walk.
 template<typename Visit>
 void WalkEntries(
     Document &document, const TableFile &table, std::int64_t start, std::int64_t count, Visit visit)
 {
     const std::int64_t end = std::min(start + count, document.Size());
+    const auto widest = static_cast<std::size_t>(std::max(table.GetMaxKeyBytes(), 1));
+    std::span<const std::uint8_t> page;
+    std::int64_t pageStart = 0;
     for (std::int64_t position = std::max<std::int64_t>(start, 0); position < end;) {
-        const DecodedEntry decoded = DecodeAt(table, document, position);
-        visit(decoded, position);
+        auto index = static_cast<std::size_t>(position - pageStart);
+        if (position < pageStart || index + widest > page.size()) {
+            page = document.SpanAt(position);
+            pageStart = position;
+            index = 0;
+        }
+        DecodedEntry decoded;
+        std::uint8_t first = 0;
+        if (widest <= page.size()) {
+            decoded = DecodeBytes(table, page.subspan(index, widest));
+            first = page[index];
+        } else {
+            decoded = DecodeAt(table, document, position);
+            first = document.ReadByte(position);
+            page = {}; // the reads above may have swapped the page out
+        }
+        if (!visit(decoded, position, first))
+            return;
         position += decoded.byteCount;
     }
 }
+
+// Collects the dump as it is stored (each LF as CR LF) and hands it to the sink a large piece at
+// a time. After a failure of the sink it takes nothing more.
+class StoredScript
+{
+public:
+    explicit StoredScript(const DumpSink &sink)
+        : sink_(sink)
+        , buffer_(kFlushSize + 4096)
+    {}
+
+    void Emit(std::string_view text)
+    {
+        // Each character takes at most two places once LF becomes CR LF.
+        if (used_ + 2 * text.size() > buffer_.size()) {
+            Flush();
+            buffer_.resize(std::max(buffer_.size(), 2 * text.size()));
+        }
+        char *out = buffer_.data() + used_;
+        for (const char c : text) {
+            if (c == '\n')
+                *out++ = '\r';
+            *out++ = c;
+        }
+        used_ = static_cast<std::size_t>(out - buffer_.data());
+        if (used_ >= kFlushSize)
+            Flush();
+    }
+
+    // A text already in its stored form, readable for kShortText bytes from its start.
+    void EmitStored(const char *bytes, std::size_t length)
+    {
+        if (length > kShortText || used_ + kShortText > buffer_.size()) {
+            Emit(std::string_view(bytes, length)); // no LF is left in a stored text
+            return;
+        }
+        std::memcpy(buffer_.data() + used_, bytes, kShortText);
+        used_ += length;
+        if (used_ >= kFlushSize)
+            Flush();
+    }
+
+    [[nodiscard]] bool ok() const { return status_.ok(); }
+
+    Status Finish()
+    {
+        Flush();
+        return status_;
+    }
+
+private:
+    void Flush()
+    {
+        if (status_.ok() && used_ > 0)
+            status_ = sink_(std::string_view(buffer_.data(), used_));
+        used_ = 0;
+    }
+
+    const DumpSink &sink_;
+    std::vector<char> buffer_;
+    std::size_t used_ = 0;
+    Status status_ = Status::Ok();
+};
+
+// The stored form of every entry text of the subtable a dump reads through, kept in one block
+// with room behind each, so that a short text is appended with one fixed-size copy instead of a
+// loop of unknown length: the dump's inner step.
+class StoredEntryTexts
+{
+public:
+    enum class Kind : std::uint8_t { Text, Newline, EndString };
+
+    explicit StoredEntryTexts(const Subtable &subtable)
+        : entries_(subtable.Entries())
+    {
+        texts_.reserve(entries_.size());
+        for (const TableEntry &entry : entries_) {
+            const auto offset = static_cast<std::uint32_t>(block_.size());
+            Kind kind = Kind::Text;
+            if (entry.text == kNewlineMarker)
+                kind = Kind::Newline;
+            else if (entry.text == kEndStringMarker)
+                kind = Kind::EndString;
+            for (const char c : entry.text) {
+                if (c == '\n')
+                    block_.push_back('\r');
+                block_.push_back(c);
+            }
+            texts_.push_back({offset, static_cast<std::uint32_t>(block_.size() - offset), kind});
+        }
+        block_.resize(block_.size() + kShortText);
+    }
+
+    struct Text
+    {
+        std::uint32_t offset;
+        std::uint32_t length;
+        Kind kind;
+    };
+    [[nodiscard]] const Text &Of(const TableEntry *entry) const
+    {
+        return texts_[static_cast<std::size_t>(entry - entries_.data())];
+    }
+    [[nodiscard]] const char *Bytes(const Text &text) const { return block_.data() + text.offset; }
+
+private:
+    const std::vector<TableEntry> &entries_;
+    std::vector<Text> texts_;
+    std::vector<char> block_;
+};
 
 } // namespace
 
 Status DumpScript(
     Document &document, const TableFile *table, DumpRange range, bool clean, const DumpSink &sink)
 {
-    std::string stored;
-    Status status = Status::Ok();
-    const auto emit = [&](std::string_view text) {
-        AppendAsStoredText(text, stored);
-        if (stored.size() >= kFlushSize && status.ok()) {
-            status = sink(stored);
-            stored.clear();
-        }
-    };
+    StoredScript script(sink);
     if (!clean)
-        emit(OffsetHeader(range.start));
-    if (table) {
-        const bool codes = !clean && table->GetCodePage() == kDefaultTableCodePage;
-        WalkEntries(document,
-                    *table,
-                    range.start,
-                    range.length,
-                    [&](const DecodedEntry &decoded, std::int64_t position) {
-                        const std::string &text = decoded.entry->text;
-                        if (text == kNewlineMarker) {
-                            emit("\r\n");
-                        } else if (text == kEndStringMarker) {
-                            emit("\r\n\r\n");
-                            if (!clean)
-                                emit(OffsetHeader(position + decoded.byteCount));
-                        } else if (decoded.IsFallback() && codes) {
-                            emit(ByteCode(document.ReadByte(position)));
-                        } else {
-                            emit(text);
-                        }
-                    });
-    }
-    if (!status.ok())
-        return status;
-    return stored.empty() ? status : sink(stored);
+        script.Emit(OffsetHeader(range.start));
+    if (!table)
+        return script.Finish();
+    const bool codes = !clean && table->GetCodePage() == kDefaultTableCodePage;
+    const StoredEntryTexts texts(table->GetSubtable(table->CurrentSubtable()));
+    const auto visit = [&](const DecodedEntry &decoded, std::int64_t position, std::uint8_t first) {
+        if (decoded.IsFallback()) {
+            script.Emit(codes ? ByteCode(first) : decoded.entry->text);
+            return script.ok();
+        }
+        const StoredEntryTexts::Text &text = texts.Of(decoded.entry);
+        switch (text.kind) {
+        case StoredEntryTexts::Kind::Text:
+            script.EmitStored(texts.Bytes(text), text.length);
+            break;
+        case StoredEntryTexts::Kind::Newline:
+            script.Emit("\r\n");
+            break;
+        case StoredEntryTexts::Kind::EndString:
+            script.Emit("\r\n\r\n");
+            if (!clean)
+                script.Emit(OffsetHeader(position + decoded.byteCount));
+            break;
+        }
+        return script.ok();
+    };
+    WalkEntries(document, *table, range.start, range.length, visit);
+    return script.Finish();
 }
 
 Status DumpScriptToFile(Document &document,
@@ -119,15 +249,20 @@ CopyStringText(Document &document, const TableFile *table, std::int64_t start, s
     }
     const std::string_view endString
         = table->GetCodePage() == kDefaultTableCodePage ? "\r\n \r\n" : "\r\n\r\n";
-    WalkEntries(document, *table, start, count, [&](const DecodedEntry &decoded, std::int64_t) {
-        const std::string &entryText = decoded.entry->text;
-        if (entryText == kNewlineMarker)
-            text += "\r\n";
-        else if (entryText == kEndStringMarker)
-            text += endString;
-        else
-            text += entryText;
-    });
+    WalkEntries(document,
+                *table,
+                start,
+                count,
+                [&](const DecodedEntry &decoded, std::int64_t, std::uint8_t) {
+                    const std::string &entryText = decoded.entry->text;
+                    if (entryText == kNewlineMarker)
+                        text += "\r\n";
+                    else if (entryText == kEndStringMarker)
+                        text += endString;
+                    else
+                        text += entryText;
+                    return true;
+                });
     return text;
 }
 

@@ -7,17 +7,18 @@
 
 namespace byteloom {
 
-DecodedEntry DecodeBytes(const TableFile &table, std::span<const std::uint8_t> bytes)
+DecodedEntry DecodeBytesByWidth(const TableFile &table, std::span<const std::uint8_t> bytes)
 {
+    const Subtable &subtable = table.GetSubtable(table.CurrentSubtable());
     const int width = std::min(table.GetMaxKeyBytes(), static_cast<int>(bytes.size()));
     std::uint32_t value = 0;
     for (int i = 0; i < width; ++i)
         value = (value << 8) | bytes[static_cast<std::size_t>(i)];
     for (int k = width; k >= 1; --k, value >>= 8) {
-        if (const TableEntry *entry = table.FindEntryByKey(k, value))
-            return {entry, k};
+        if (const TableEntry *entry = subtable.FindByKey(k, value))
+            return {entry, k, false};
     }
-    return {&FallbackEntry(), 1};
+    return {&FallbackEntry(), 1, true};
 }
 
 DecodedEntry DecodeAt(const TableFile &table, Document &document, std::int64_t offset)
@@ -44,12 +45,16 @@ void AppendKeyBytes(std::uint32_t key, std::vector<std::uint8_t> &bytes)
 std::vector<std::uint8_t> EncodeText(const TableFile &table, std::string_view text)
 {
     std::vector<std::uint8_t> bytes;
+    const Subtable &subtable = table.GetSubtable(table.CurrentSubtable());
     const auto longest = static_cast<std::size_t>(std::max(table.GetMaxTextLen(), 1));
     std::size_t position = 0;
     while (position < text.size()) {
+        // No entry text is longer than the longest one that starts with this character.
+        const std::size_t first
+            = std::min({longest, text.size() - position, subtable.LongestTextFrom(text[position])});
         std::size_t matched = 0;
-        for (std::size_t n = std::min(longest, text.size() - position); n >= 1; --n) {
-            if (const TableEntry *entry = table.FindEntryByText(text.substr(position, n))) {
+        for (std::size_t n = first; n >= 1; --n) {
+            if (const TableEntry *entry = subtable.FindByText(text.substr(position, n))) {
                 AppendKeyBytes(entry->key, bytes);
                 matched = n;
                 break;

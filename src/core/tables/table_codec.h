@@ -16,15 +16,31 @@ struct DecodedEntry
 {
     const TableEntry *entry = nullptr;
     int byteCount = 1;
+    bool fallback = false; // no entry matched: entry is the fallback entry
 
-    [[nodiscard]] bool IsFallback() const { return entry == &FallbackEntry(); }
+    [[nodiscard]] bool IsFallback() const { return fallback; }
 };
 
 // The longest key of the current subtable that the bytes begin with: widths are tried from the
 // table's widest key down to 1. No match gives the fallback entry and one byte. bytes holds
 // the bytes from the position on, as many as there are up to the widest key; fewer at the end
 // of the document, so that nothing past the end is read.
-[[nodiscard]] DecodedEntry DecodeBytes(const TableFile &table, std::span<const std::uint8_t> bytes);
+[[nodiscard]] DecodedEntry DecodeBytesByWidth(const TableFile &table,
+                                              std::span<const std::uint8_t> bytes);
+[[nodiscard]] inline DecodedEntry DecodeBytes(const TableFile &table,
+                                              std::span<const std::uint8_t> bytes)
+{
+    // The common table of one- and two-byte keys decodes in one lookup.
+    const Subtable &subtable = table.GetSubtable(table.CurrentSubtable());
+    if (table.GetMaxKeyBytes() == 2 && bytes.size() >= 2 && subtable.HasPairIndex()) {
+        const auto pair = static_cast<std::uint16_t>((bytes[0] << 8) | bytes[1]);
+        const Subtable::PairMatch match = subtable.DecodePair(pair);
+        if (match.entry)
+            return {match.entry, match.width, false};
+        return {&FallbackEntry(), 1, true};
+    }
+    return DecodeBytesByWidth(table, bytes);
+}
 
 // DecodeBytes on the document's bytes at offset.
 [[nodiscard]] DecodedEntry

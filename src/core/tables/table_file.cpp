@@ -10,18 +10,8 @@ const TableEntry &FallbackEntry()
     return fallback;
 }
 
-const TableEntry *Subtable::FindByKey(int width, std::uint32_t value) const
+const TableEntry *Subtable::Bisect(int width, std::uint32_t value) const
 {
-    if (width < 1 || width > 4)
-        return nullptr;
-    // A value too wide for its width belongs to a wider key and is not in this run.
-    if (KeyWidth(value) != width)
-        return nullptr;
-    const auto *index = width == 1 ? &byteIndex_ : width == 2 ? &wordIndex_ : nullptr;
-    if (index && !index->empty()) {
-        const std::int32_t found = (*index)[value];
-        return found < 0 ? nullptr : &entries_[static_cast<std::size_t>(found)];
-    }
     const auto begin = entries_.begin() + static_cast<std::ptrdiff_t>(runStarts_[Slot(width)]);
     const auto end = begin + CountOfWidth(width);
     const auto found
@@ -60,20 +50,39 @@ void Subtable::Reindex()
     }
 
     byteIndex_.assign(CountOfWidth(1) > 0 ? 0x100 : 0, -1);
-    // The two-byte index costs 256 KiB, worth it only for a run of some size.
-    wordIndex_.assign(CountOfWidth(2) >= kWordIndexThreshold ? 0x10000 : 0, -1);
     textIndex_.clear();
+    longestTextFrom_.fill(0);
+    for (const TableEntry &entry : entries_) {
+        if (!entry.text.empty()) {
+            std::size_t &longest = longestTextFrom_[static_cast<unsigned char>(entry.text[0])];
+            longest = std::max(longest, entry.text.size());
+        }
+    }
     // Walking backwards lets the first of equal keys or texts win.
     for (std::size_t i = entries_.size(); i-- > 0;) {
         const TableEntry &entry = entries_[i];
-        const auto position = static_cast<std::int32_t>(i);
-        const int width = KeyWidth(entry.key);
-        if (width == 1)
-            byteIndex_[entry.key] = position;
-        else if (width == 2 && !wordIndex_.empty())
-            wordIndex_[entry.key] = position;
-        textIndex_.insert_or_assign(entry.text, position);
+        if (KeyWidth(entry.key) == 1)
+            byteIndex_[entry.key] = static_cast<std::int32_t>(i);
+        textIndex_.insert_or_assign(entry.text, static_cast<std::int32_t>(i));
     }
+    BuildPairIndex();
+}
+
+void Subtable::BuildPairIndex()
+{
+    // The pair index costs 256 KiB, worth it only for a run of some size.
+    if (CountOfWidth(2) < kPairIndexThreshold) {
+        pairIndex_.clear();
+        return;
+    }
+    pairIndex_.resize(0x10000);
+    for (std::size_t pair = 0; pair < pairIndex_.size(); ++pair) {
+        const std::int32_t single = byteIndex_.empty() ? -1 : byteIndex_[pair >> 8];
+        pairIndex_[pair] = single < 0 ? -1 : single * 2;
+    }
+    const std::size_t start = runStarts_[Slot(2)];
+    for (std::size_t i = start + static_cast<std::size_t>(CountOfWidth(2)); i-- > start;)
+        pairIndex_[entries_[i].key] = static_cast<std::int32_t>(i) * 2 + 1;
 }
 
 TableFile::TableFile()
@@ -83,11 +92,6 @@ TableFile::TableFile()
 void TableFile::SetTitle(std::string_view title)
 {
     title_ = std::string(title.substr(0, kMaxTableTitleLength));
-}
-
-const Subtable &TableFile::GetSubtable(int number) const
-{
-    return subtables_.at(static_cast<std::size_t>(number));
 }
 
 Subtable &TableFile::MutableSubtable(int number)
@@ -107,11 +111,6 @@ int TableFile::FindSubtableForOffset(std::uint32_t offset) const
             return number;
     }
     return 0;
-}
-
-const TableEntry *TableFile::FindEntryByKey(int width, std::uint32_t value) const
-{
-    return GetSubtable(currentSubtable_).FindByKey(width, value);
 }
 
 const TableEntry *TableFile::FindEntryByText(std::string_view text) const

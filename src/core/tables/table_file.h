@@ -53,8 +53,43 @@ public:
 
     [[nodiscard]] const std::vector<TableEntry> &Entries() const { return entries_; }
     [[nodiscard]] int CountOfWidth(int width) const { return widthCounts_[Slot(width)]; }
-    [[nodiscard]] const TableEntry *FindByKey(int width, std::uint32_t value) const;
+    [[nodiscard]] const TableEntry *FindByKey(int width, std::uint32_t value) const
+    {
+        // A value too wide for its width belongs to a wider key and is not in this run.
+        if (width < 1 || width > 4 || KeyWidth(value) != width)
+            return nullptr;
+        if (width == 1 && !byteIndex_.empty())
+            return EntryAt(byteIndex_[value]);
+        if (width == 2 && HasPairIndex()) {
+            const PairMatch match = DecodePair(static_cast<std::uint16_t>(value));
+            return match.width == 2 ? match.entry : nullptr;
+        }
+        return Bisect(width, value);
+    }
+
+    struct PairMatch
+    {
+        const TableEntry *entry = nullptr; // nullptr when neither key matches
+        int width = 0;
+    };
+    // Whether DecodePair may be used: the subtable has a long run of two-byte keys.
+    [[nodiscard]] bool HasPairIndex() const { return !pairIndex_.empty(); }
+    // The entry that the bytes b0 b1 (value b0 * 256 + b1) decode to among keys of one and two
+    // bytes, the two-byte key first, in a single lookup. The width comes from the index itself,
+    // so the next position is known before the entry is read.
+    [[nodiscard]] PairMatch DecodePair(std::uint16_t value) const
+    {
+        const std::int32_t packed = pairIndex_[value];
+        if (packed < 0)
+            return {};
+        return {&entries_[static_cast<std::size_t>(packed >> 1)], (packed & 1) + 1};
+    }
     [[nodiscard]] const TableEntry *FindByText(std::string_view text) const;
+    // The length of the longest entry text that begins with the character c.
+    [[nodiscard]] std::size_t LongestTextFrom(char c) const
+    {
+        return longestTextFrom_[static_cast<unsigned char>(c)];
+    }
     [[nodiscard]] bool Covers(std::uint32_t offset) const;
 
     // Adds an entry; the lookups see it after the next Reindex().
@@ -72,16 +107,25 @@ private:
         }
     };
     static std::size_t Slot(int width) { return static_cast<std::size_t>(width - 1); }
-    static constexpr int kWordIndexThreshold = 256;
+    [[nodiscard]] const TableEntry *Bisect(int width, std::uint32_t value) const;
+    void BuildPairIndex();
+    [[nodiscard]] const TableEntry *EntryAt(std::int32_t index) const
+    {
+        return index < 0 ? nullptr : &entries_[static_cast<std::size_t>(index)];
+    }
+    static constexpr int kPairIndexThreshold = 256;
 
     std::vector<TableEntry> entries_;
     std::array<int, 4> widthCounts_{};
     std::array<std::size_t, 4> runStarts_{};
     // Direct indexes for one-byte keys and for long runs of two-byte keys, which nearly every
-    // table uses; -1 is none. Other runs are bisected.
+    // table uses; -1 is none. Other runs are bisected. The pair index holds, for each pair of
+    // bytes, its two-byte entry or else the first byte's one-byte entry, as the entry's position
+    // times 2 plus its width less 1.
     std::vector<std::int32_t> byteIndex_;
-    std::vector<std::int32_t> wordIndex_;
+    std::vector<std::int32_t> pairIndex_;
     std::unordered_map<std::string, std::int32_t, TextHash, std::equal_to<>> textIndex_;
+    std::array<std::size_t, 256> longestTextFrom_{};
 };
 
 // One loaded table file: Main (subtable 0) and any number of further subtables.
@@ -104,14 +148,21 @@ public:
 
     // Subtables besides Main.
     [[nodiscard]] int SubtableCount() const { return static_cast<int>(subtables_.size()) - 1; }
-    [[nodiscard]] const Subtable &GetSubtable(int number) const;
+    // number must be 0 .. SubtableCount().
+    [[nodiscard]] const Subtable &GetSubtable(int number) const
+    {
+        return subtables_[static_cast<std::size_t>(number)];
+    }
     [[nodiscard]] int CurrentSubtable() const { return currentSubtable_; }
     // Numbers outside 0 .. SubtableCount() select Main.
     void SelectSubtable(int number);
     // The first subtable 1 .. SubtableCount() with a range holding offset, else 0 (Main).
     [[nodiscard]] int FindSubtableForOffset(std::uint32_t offset) const;
     // Searches the current subtable only.
-    [[nodiscard]] const TableEntry *FindEntryByKey(int width, std::uint32_t value) const;
+    [[nodiscard]] const TableEntry *FindEntryByKey(int width, std::uint32_t value) const
+    {
+        return GetSubtable(currentSubtable_).FindByKey(width, value);
+    }
     [[nodiscard]] const TableEntry *FindEntryByText(std::string_view text) const;
 
     // Editing. Each keeps the lookups, maxKeyBytes and maxTextLen up to date.

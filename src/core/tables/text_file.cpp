@@ -25,15 +25,6 @@ std::string TextFromStoredBytes(std::string_view stored)
     return text;
 }
 
-void AppendAsStoredText(std::string_view text, std::string &stored)
-{
-    for (const char c : text) {
-        if (c == '\n')
-            stored.push_back('\r');
-        stored.push_back(c);
-    }
-}
-
 TextFileResult ReadTextFile(const std::filesystem::path &path)
 {
     BinaryFile file;

@@ -8,13 +8,10 @@
 
 namespace byteloom {
 
-// Table files and scripts are 8-bit text, read and written the same way on every system.
+// Table files and scripts are 8-bit text, read the same way on every system.
 
 // Reading: a CR directly before an LF is dropped, and a byte 1A ends the data.
 [[nodiscard]] std::string TextFromStoredBytes(std::string_view stored);
-
-// Writing: every LF is stored as CR LF.
-void AppendAsStoredText(std::string_view text, std::string &stored);
 
 struct TextFileResult
 {

@@ -95,7 +95,7 @@ namespace {
 TEST(TableCodec, LargeAndSmallKeyRunsFindTheSameEntries)
 {
     for (const int count : {10, 1000}) {
-        std::string text = "8100=first\n";
+        std::string text = "8100=first\n81=one\n";
         for (int i = 0; i < count; ++i) {
             char line[32];
             std::snprintf(line, sizeof line, "%04X=e%d\n", 0x8100 + i * 3, i);
@@ -108,7 +108,10 @@ TEST(TableCodec, LargeAndSmallKeyRunsFindTheSameEntries)
             "e" + std::to_string(count - 1));
         EXPECT_EQ(table.FindEntryByKey(2, 0x8101), nullptr) << count;
         EXPECT_EQ(table.FindEntryByKey(2, 0x0081), nullptr) << count;
-        EXPECT_EQ(table.FindEntryByKey(1, 0x81), nullptr) << count;
+        EXPECT_EQ(table.FindEntryByKey(1, 0x81)->text, "one") << count;
+        EXPECT_EQ(Decode(table, {0x81, 0x00}), std::make_pair(std::string("first"), 2));
+        EXPECT_EQ(Decode(table, {0x81, 0x01}), std::make_pair(std::string("one"), 1));
+        EXPECT_TRUE(DecodeBytes(table, std::vector<std::uint8_t>{0x00, 0x81}).IsFallback());
     }
 }
 
