@@ -57,6 +57,8 @@ void Document::ResetState()
     pageFiles_.Remove();
     buffer_ = {};
     dirtyPages_.clear();
+    sourceLength_ = 0;
+    expansions_.clear();
     size_ = 0;
     paged_ = false;
     pageBase_ = 0;
@@ -111,6 +113,7 @@ LoadResult Document::Load(const std::filesystem::path &path, bool allowPaging)
     }
 
     size_ = length;
+    sourceLength_ = length;
     paged_ = paged;
     pageLength_ = firstLength;
     dirtyPages_.assign(paged ? ToSize((length + pageSize_ - 1) / pageSize_) : 1, 0);
@@ -157,6 +160,7 @@ Status Document::SwapOut()
 
 Status Document::SwapIn(std::int64_t page)
 {
+    const std::int64_t start = page * pageSize_;
     const std::int64_t length = PageLength(page);
     const auto target = std::span(buffer_).first(ToSize(length));
     Status status = Status::Ok();
@@ -166,15 +170,32 @@ Status Document::SwapIn(std::int64_t page)
         if (status.ok())
             status = pageFile.ReadAt(0, target);
     } else {
-        status = source_.ReadAt(page * pageSize_, target);
+        const std::int64_t fromFile = std::clamp<std::int64_t>(sourceLength_ - start, 0, length);
+        if (fromFile > 0)
+            status = source_.ReadAt(start, target.first(ToSize(fromFile)));
+        FillExpansion(start + fromFile, target.subspan(ToSize(fromFile)));
     }
     if (!status.ok())
         return status;
-    pageBase_ = page * pageSize_;
+    pageBase_ = start;
     currentPage_ = page;
     pageLength_ = length;
     ++stats_.pageLoads;
     return Status::Ok();
+}
+
+void Document::FillExpansion(std::int64_t offset, std::span<std::uint8_t> bytes) const
+{
+    const std::int64_t end = offset + static_cast<std::int64_t>(bytes.size());
+    for (std::size_t k = 0; k < expansions_.size(); ++k) {
+        const std::int64_t runEnd = k + 1 < expansions_.size() ? expansions_[k + 1].start : size_;
+        const std::int64_t from = std::max(offset, expansions_[k].start);
+        const std::int64_t to = std::min(end, runEnd);
+        if (from < to)
+            std::fill(bytes.begin() + (from - offset),
+                      bytes.begin() + (to - offset),
+                      expansions_[k].fill);
+    }
 }
 
 bool Document::BringInPageOf(std::int64_t offset)
@@ -310,6 +331,39 @@ Status Document::ReplaceContents(std::vector<std::uint8_t> bytes)
     return Status::Ok();
 }
 
+Status Document::Expand(std::int64_t count, std::uint8_t fill)
+{
+    if (!open_)
+        return Status::Error("No document is open.");
+    if (count <= 0)
+        return Status::Error("Please input an expansion size greater than 0.");
+    if (count > kMaxDocumentSize - size_)
+        return Status::Error("The document would reach 2 GB, which Byteloom cannot hold.");
+    if (!paged_) {
+        try {
+            buffer_.resize(ToSize(size_ + count), fill);
+        } catch (const std::bad_alloc &) {
+            return Status::Error("Unable to allocate " + std::to_string(size_ + count)
+                                 + " bytes RAM to expand the document.");
+        }
+        size_ += count;
+        pageLength_ = size_;
+        return Status::Ok();
+    }
+    // The last page may grow: it is brought into memory so that it grows in one place only.
+    if (!BringInPageOf(size_ - 1))
+        return Status::Error(TakeIoError().value_or("Unable to read the document."));
+    const std::int64_t oldSize = size_;
+    expansions_.push_back({oldSize, fill});
+    size_ += count;
+    dirtyPages_.resize(ToSize((size_ + pageSize_ - 1) / pageSize_), 0);
+    const std::int64_t grown = PageLength(currentPage_);
+    FillExpansion(pageBase_ + pageLength_,
+                  std::span(buffer_).subspan(ToSize(pageLength_), ToSize(grown - pageLength_)));
+    pageLength_ = grown;
+    return Status::Ok();
+}
+
 Status Document::RemoveRange(std::int64_t lo, std::int64_t hi)
 {
     if (!open_ || paged_)
@@ -354,14 +408,39 @@ Status Document::WriteDirtyPagesInto(BinaryFile &file)
     return file.Sync();
 }
 
+Status Document::WriteExpansionInto(BinaryFile &file)
+{
+    std::vector<std::uint8_t> scratch;
+    for (std::int64_t page = sourceLength_ / pageSize_; page < PageCount(); ++page) {
+        if (dirtyPages_[ToSize(page)] != 0)
+            continue; // written whole with the dirty pages
+        const std::int64_t from = std::max(sourceLength_, page * pageSize_);
+        const std::int64_t to = page * pageSize_ + PageLength(page);
+        try {
+            scratch.resize(ToSize(to - from));
+        } catch (const std::bad_alloc &) {
+            return Status::Error("Unable to allocate memory to save " + path_.string());
+        }
+        FillExpansion(from, scratch);
+        if (Status written = file.WriteAt(from, scratch); !written.ok())
+            return written;
+        stats_.bytesWrittenToFile += to - from;
+    }
+    return Status::Ok();
+}
+
 Status Document::CommitPages()
 {
     if (!paged_)
         return Status::Ok();
-    if (std::none_of(dirtyPages_.begin(), dirtyPages_.end(), [](auto flag) { return flag; }))
+    const bool dirty
+        = std::any_of(dirtyPages_.begin(), dirtyPages_.end(), [](auto f) { return f; });
+    if (!dirty && expansions_.empty())
         return Status::Ok();
     BinaryFile file;
     Status status = file.Open(path_, BinaryFile::Mode::Update);
+    if (status.ok())
+        status = WriteExpansionInto(file);
     if (status.ok())
         status = WriteDirtyPagesInto(file);
     if (Status closed = file.Close(); status.ok())
@@ -379,6 +458,8 @@ Status Document::CommitPages()
             std::filesystem::remove(pageFiles_.PathFor(page), ignored);
         }
     }
+    sourceLength_ = size_;
+    expansions_.clear();
     return Status::Ok();
 }
 
@@ -386,10 +467,15 @@ void Document::DiscardPages()
 {
     if (!paged_)
         return;
-    if (dirtyPages_[ToSize(currentPage_)] != 0)
+    if (dirtyPages_[ToSize(currentPage_)] != 0 || !expansions_.empty())
         pageLength_ = 0; // the next access reads the page again from the file
     std::fill(dirtyPages_.begin(), dirtyPages_.end(), 0);
     pageFiles_.Remove();
+    size_ = sourceLength_;
+    expansions_.clear();
+    dirtyPages_.resize(ToSize((size_ + pageSize_ - 1) / pageSize_));
+    if (currentPage_ >= PageCount())
+        pageLength_ = 0;
 }
 
 Status Document::Save()

@@ -122,16 +122,20 @@ public:
     // Stores 16-bit units low byte first from byte offset; returns how many units were stored.
     std::int64_t WriteUnits(std::int64_t offset, std::span<const std::uint16_t> units);
 
-    // Whole documents only: takes the new contents (Paste in insert mode, Expand File).
+    // Whole documents only: takes the new contents (Paste in insert mode).
     Status ReplaceContents(std::vector<std::uint8_t> bytes);
+    // Grows the document by count bytes of fill (Expand File), whole or paged; the file is
+    // untouched until the document is saved.
+    Status Expand(std::int64_t count, std::uint8_t fill);
     // Whole documents only: removes [lo, hi) and closes the gap (Cut).
     Status RemoveRange(std::int64_t lo, std::int64_t hi);
 
-    // Paged only: writes every dirty page into the file in place; the file keeps its length.
-    // A page file is deleted only once its bytes are safely in the file; on failure the pages
-    // stay dirty and nothing is lost.
+    // Paged only: writes every dirty page, and the bytes an expansion added, into the file in
+    // place; otherwise the file keeps its length. A page file is deleted only once its bytes are
+    // safely in the file; on failure the pages stay dirty and nothing is lost.
     Status CommitPages();
-    // Paged only: forgets every change not yet committed; the file is untouched.
+    // Paged only: forgets every change not yet committed, expansions included; the file is
+    // untouched.
     void DiscardPages();
     // Writes the document to its own file: a whole document through a new file renamed over
     // the old one, a paged one by committing its pages. Marks the document clean on success.
@@ -151,6 +155,10 @@ private:
     Status SwapIn(std::int64_t page);
     [[nodiscard]] std::int64_t PageLength(std::int64_t page) const;
     Status WriteDirtyPagesInto(BinaryFile &file);
+    Status WriteExpansionInto(BinaryFile &file);
+    // Fills bytes standing at file offsets from `offset` on that lie beyond the file's own
+    // length with the fill bytes of the expansions they belong to.
+    void FillExpansion(std::int64_t offset, std::span<std::uint8_t> bytes) const;
     void ResetState();
     void NoteIoError(const Status &status);
 
@@ -164,6 +172,15 @@ private:
     std::int64_t pageLength_ = 0;
     std::int64_t currentPage_ = 0;
     std::vector<std::uint8_t> dirtyPages_;
+    // Paged only: the bytes the file itself holds; beyond them, up to size_, stand the bytes of
+    // expansions not yet saved, each run [start, next start) filled with one value.
+    std::int64_t sourceLength_ = 0;
+    struct Expansion
+    {
+        std::int64_t start;
+        std::uint8_t fill;
+    };
+    std::vector<Expansion> expansions_;
     BinaryFile source_;
     PageFileDirectory pageFiles_;
     std::filesystem::path path_;

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "common/progress.h"
+#include "common/status.h"
+
+#include <cstdint>
+#include <filesystem>
+
+namespace byteloom {
+
+class Document;
+
+// The file of bank number `bank`: the document's path followed by ".%08X.bank".
+[[nodiscard]] std::filesystem::path BankFilePath(const std::filesystem::path &document,
+                                                 std::int64_t bank);
+
+struct SplitResult
+{
+    Status status = Status::Ok();
+    std::int64_t banksWritten = 0;
+};
+
+// Writes the document, after a header of headerSize bytes, as bank files of bankSize bytes
+// beside it; a remainder shorter than a bank is not written. A bank size of 0 or less or a
+// header at or beyond the end is refused and writes nothing; each bank file is written whole or
+// not at all, and the first one that cannot be written stops the split and is reported.
+SplitResult SplitIntoBanks(Document &document,
+                           std::int64_t bankSize,
+                           std::int64_t headerSize,
+                           const ProgressCallback &progress = {});
+
+} // namespace byteloom

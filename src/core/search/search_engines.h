@@ -1,0 +1,33 @@
+#pragma once
+
+#include "common/progress.h"
+#include "search/search_pattern.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace byteloom {
+
+class Document;
+
+// The first offset p >= firstCandidate at which the pattern's bytes stand in the document,
+// wildcard positions matching any byte. A hit lies wholly inside the document; an empty
+// pattern hits firstCandidate itself when it is inside. Every candidate is tried. Reads through
+// the document's pages and holds no buffer of its own beyond the pattern's length; a store
+// failure ends the search without a hit and stays in the document's TakeIoError(). progress
+// hears of each page; stopping it ends the search without a hit.
+[[nodiscard]] std::optional<std::int64_t> ValueSearch(Document &document,
+                                                      const SearchPattern &pattern,
+                                                      std::int64_t firstCandidate,
+                                                      const ProgressCallback &progress = {});
+
+// The first offset p >= firstCandidate at which the differences between successive bytes equal
+// those of the pattern (plain integer differences, no wrap-around), so that text is found
+// whatever encoding spaces its characters alike. A pair that has a wildcard on either side
+// passes. A one-byte pattern hits firstCandidate; an empty one never hits.
+[[nodiscard]] std::optional<std::int64_t> RelativeSearch(Document &document,
+                                                         const SearchPattern &pattern,
+                                                         std::int64_t firstCandidate,
+                                                         const ProgressCallback &progress = {});
+
+} // namespace byteloom

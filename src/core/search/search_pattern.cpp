@@ -1,0 +1,88 @@
+#include "search/search_pattern.h"
+
+#include "common/number_text.h"
+
+#include <algorithm>
+
+namespace byteloom {
+
+namespace {
+
+constexpr std::uint8_t kAsterisk = 0x2A;
+
+std::string_view FieldText(std::string_view text)
+{
+    return text.substr(0, std::min(text.size(), kMaxPatternLength));
+}
+
+} // namespace
+
+std::vector<bool> SearchPattern::WildcardPositions() const
+{
+    std::vector<bool> wildcard(bytes.size(), false);
+    std::size_t asterisk = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == kAsterisk && asterisk < asteriskKinds.size())
+            wildcard[i] = asteriskKinds[asterisk++] == AsteriskKind::Wildcard;
+    }
+    return wildcard;
+}
+
+SearchPattern PrepareTextPattern(std::string_view text)
+{
+    text = FieldText(text);
+    SearchPattern pattern;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == '*') {
+            pattern.bytes.push_back(kAsterisk);
+            pattern.asteriskKinds.push_back(AsteriskKind::Literal);
+            ++i;
+        } else {
+            pattern.bytes.push_back(static_cast<std::uint8_t>(text[i]));
+            if (text[i] == '*')
+                pattern.asteriskKinds.push_back(AsteriskKind::Wildcard);
+        }
+    }
+    return pattern;
+}
+
+std::string HexHistoryText(std::string_view text)
+{
+    std::string kept;
+    std::copy_if(
+        text.begin(), text.end(), std::back_inserter(kept), [](char c) { return c != ' '; });
+    return kept;
+}
+
+std::optional<SearchPattern> ParseHexPattern(std::string_view text)
+{
+    const std::string digits = HexHistoryText(FieldText(text));
+    SearchPattern pattern;
+    for (std::size_t i = 0; i < digits.size();) {
+        if (digits[i] == '*') {
+            pattern.bytes.push_back(kAsterisk);
+            pattern.asteriskKinds.push_back(AsteriskKind::Wildcard);
+            ++i;
+            continue;
+        }
+        if (i + 1 >= digits.size())
+            return std::nullopt;
+        const int high = DigitValue(digits[i], 16);
+        const int low = DigitValue(digits[i + 1], 16);
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        const auto value = static_cast<std::uint8_t>(high * 16 + low);
+        pattern.bytes.push_back(value);
+        if (value == kAsterisk)
+            pattern.asteriskKinds.push_back(AsteriskKind::Literal);
+        i += 2;
+    }
+    return pattern;
+}
+
+std::int64_t FirstCandidate(std::int64_t caretOffset, bool selectionActive)
+{
+    return caretOffset == 0 && !selectionActive ? 0 : caretOffset + 1;
+}
+
+} // namespace byteloom

@@ -1,0 +1,127 @@
+#include "document/bank_split.h"
+#include "document/document.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+namespace byteloom {
+namespace {
+
+using test::PatternBytes;
+using test::ReadBytes;
+using test::TempFolder;
+using test::WriteBytes;
+
+std::vector<std::uint8_t>
+Slice(const std::vector<std::uint8_t> &bytes, std::size_t from, std::size_t count)
+{
+    return {bytes.begin() + static_cast<std::ptrdiff_t>(from),
+            bytes.begin() + static_cast<std::ptrdiff_t>(from + count)};
+}
+
+TEST(BankSplit, WritesWholeBanksAfterTheHeader)
+{
+    TempFolder folder;
+    const auto bytes = PatternBytes(0x10010);
+    WriteBytes(folder / "game.smc", bytes);
+    Document document(0x4000); // paged, so banks cross pages
+    ASSERT_EQ(document.Load(folder / "game.smc", true).status, LoadStatus::Loaded);
+    const SplitResult result = SplitIntoBanks(document, 4096, 0x10);
+    ASSERT_TRUE(result.status.ok()) << result.status.message();
+    EXPECT_EQ(result.banksWritten, 16);
+    EXPECT_EQ(BankFilePath(folder / "game.smc", 0).filename(), "game.smc.00000000.bank");
+    EXPECT_EQ(ReadBytes(folder / "game.smc.00000000.bank"), Slice(bytes, 0x10, 4096));
+    EXPECT_EQ(ReadBytes(folder / "game.smc.0000000F.bank"), Slice(bytes, 0x10 + 15 * 4096, 4096));
+    EXPECT_FALSE(std::filesystem::exists(folder / "game.smc.00000010.bank"));
+
+    WriteBytes(folder / "short.bin", PatternBytes(10000));
+    Document shorter;
+    ASSERT_EQ(shorter.Load(folder / "short.bin", true).status, LoadStatus::Loaded);
+    EXPECT_EQ(SplitIntoBanks(shorter, 4096, 0).banksWritten, 2);
+}
+
+TEST(BankSplit, NonsenseIsRefusedAndFailuresReported)
+{
+    TempFolder folder;
+    WriteBytes(folder / "a.bin", PatternBytes(100));
+    Document document;
+    ASSERT_EQ(document.Load(folder / "a.bin", true).status, LoadStatus::Loaded);
+    EXPECT_FALSE(SplitIntoBanks(document, 0, 0).status.ok());
+    EXPECT_FALSE(SplitIntoBanks(document, -4, 0).status.ok());
+    EXPECT_FALSE(SplitIntoBanks(document, 16, 100).status.ok());
+    EXPECT_FALSE(SplitIntoBanks(document, 16, -1).status.ok());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+
+    // A folder where the second bank file should go.
+    std::filesystem::create_directory(BankFilePath(folder / "a.bin", 1));
+    const SplitResult result = SplitIntoBanks(document, 16, 0);
+    EXPECT_FALSE(result.status.ok());
+    EXPECT_NE(result.status.message().find(".00000001.bank"), std::string::npos);
+    EXPECT_EQ(result.banksWritten, 1);
+
+    Document unnamed;
+    unnamed.New();
+    EXPECT_FALSE(SplitIntoBanks(unnamed, 16, 0).status.ok());
+}
+
+TEST(Expand, WholeDocumentsGrowInMemoryUntilSaved)
+{
+    TempFolder folder;
+    const auto bytes = PatternBytes(0x8000);
+    WriteBytes(folder / "w.bin", bytes);
+    Document document;
+    ASSERT_EQ(document.Load(folder / "w.bin", true).status, LoadStatus::Loaded);
+    ASSERT_TRUE(document.Expand(0x8000, 0xFF).ok());
+    EXPECT_EQ(document.Size(), 0x10000);
+    EXPECT_EQ(document.ReadByte(0x7FFF), bytes.back());
+    EXPECT_EQ(document.ReadByte(0x8000), 0xFF);
+    EXPECT_EQ(document.ReadByte(0xFFFF), 0xFF);
+    EXPECT_EQ(ReadBytes(folder / "w.bin"), bytes);
+    ASSERT_TRUE(document.Save().ok());
+    EXPECT_EQ(std::filesystem::file_size(folder / "w.bin"), 0x10000u);
+
+    EXPECT_FALSE(document.Expand(0, 0).ok());
+    EXPECT_FALSE(document.Expand(kMaxDocumentSize, 0).ok());
+}
+
+TEST(Expand, PagedDocumentsGrowToExactlyTheOldBytesAndTheFiller)
+{
+    TempFolder folder;
+    const auto bytes = PatternBytes(100);
+    WriteBytes(folder / "p.bin", bytes);
+    Document document(32);
+    ASSERT_EQ(document.Load(folder / "p.bin", true).status, LoadStatus::Loaded);
+    ASSERT_TRUE(document.WriteByte(99, 0xEE)); // the last page is dirty
+    (void)document.ReadByte(0);                // and parked in its page file
+    ASSERT_TRUE(document.Expand(50, 0xAA).ok());
+    ASSERT_TRUE(document.Expand(30, 0xBB).ok());
+    EXPECT_EQ(document.Size(), 180);
+    EXPECT_EQ(document.PageCount(), 6);
+    ASSERT_TRUE(document.WriteByte(170, 0x01)); // an edit inside the expansion
+    (void)document.ReadByte(0);
+
+    auto expected = bytes;
+    expected[99] = 0xEE;
+    expected.resize(150, 0xAA);
+    expected.resize(180, 0xBB);
+    expected[170] = 0x01;
+    for (std::int64_t offset = 0; offset < 180; ++offset)
+        ASSERT_EQ(document.ReadByte(offset), expected[static_cast<std::size_t>(offset)]) << offset;
+    EXPECT_EQ(ReadBytes(folder / "p.bin"), bytes); // the file waits for the save
+
+    ASSERT_TRUE(document.Save().ok());
+    EXPECT_EQ(ReadBytes(folder / "p.bin"), expected);
+    Document reloaded(32);
+    ASSERT_EQ(reloaded.Load(folder / "p.bin", true).status, LoadStatus::Loaded);
+    EXPECT_EQ(reloaded.Size(), 180);
+
+    // Discarding forgets an expansion too.
+    ASSERT_TRUE(reloaded.Expand(10, 0x11).ok());
+    reloaded.DiscardPages();
+    EXPECT_EQ(reloaded.Size(), 180);
+    EXPECT_EQ(reloaded.ReadByte(179), 0xBB);
+    EXPECT_EQ(reloaded.ReadByte(185), 0);
+}
+
+} // namespace
+} // namespace byteloom

@@ -1,0 +1,149 @@
+#include "search/search_engines.h"
+#include "support/documents.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace byteloom {
+namespace {
+
+using test::DocumentOf;
+
+SearchPattern Hex(const char *text)
+{
+    return *ParseHexPattern(text);
+}
+
+std::optional<std::int64_t>
+Value(std::vector<std::uint8_t> bytes, const char *pattern, std::int64_t from = 0)
+{
+    return ValueSearch(*DocumentOf(std::move(bytes)), Hex(pattern), from);
+}
+
+std::optional<std::int64_t>
+Relative(std::vector<std::uint8_t> bytes, const char *pattern, std::int64_t from = 0)
+{
+    return RelativeSearch(*DocumentOf(std::move(bytes)), Hex(pattern), from);
+}
+
+TEST(ValueSearch, EveryCandidateIsTriedAndHitsLieInsideTheDocument)
+{
+    EXPECT_EQ(Value({0x00, 0x41, 0x41, 0x42, 0x43}, "414243"), 2);
+    EXPECT_EQ(Value({0x41, 0x42}, "4142"), 0); // offset 0 itself
+    EXPECT_EQ(Value({0x41, 0x42}, "4142", 1), std::nullopt);
+    EXPECT_EQ(Value({0x00, 0xFF}, "FF"), 1);
+    EXPECT_EQ(Value({0x00, 0x41, 0x42}, "4142"), 1); // ends at the last byte
+    EXPECT_EQ(Value({0x00, 0x00, 0x41}, "4142"), std::nullopt);
+    EXPECT_EQ(Value({0x00, 0x41}, "41*"), std::nullopt); // a wildcard past the end does not match
+    EXPECT_EQ(Value({0x41, 0x00, 0x43}, "41*43"), 0);
+    EXPECT_EQ(Value({0x41, 0xFF, 0x43}, "41*43"), 0);
+    EXPECT_EQ(Value({0x41, 0xFF, 0x43, 0x41, 0x2A, 0x43}, "412A43"), 3);
+    EXPECT_EQ(Value({0x10, 0x20}, "**"), 0);
+    EXPECT_EQ(Value({0x10}, "**"), std::nullopt);
+    EXPECT_EQ(Value({0x10, 0x20}, "", 1), 1); // an empty pattern hits the first candidate
+    EXPECT_EQ(Value({0x10, 0x20}, "", 2), std::nullopt);
+
+    // Many wildcards in one pattern.
+    const SearchPattern text = PrepareTextPattern("a**\\*b***c");
+    std::vector<std::uint8_t> bytes{'x', 'a', '1', '2', '*', 'b', '3', '4', '5', 'c'};
+    EXPECT_EQ(ValueSearch(*DocumentOf(bytes), text, 0), 1);
+    bytes[4] = '-';
+    EXPECT_EQ(ValueSearch(*DocumentOf(bytes), text, 0), std::nullopt);
+}
+
+TEST(RelativeSearch, MatchesTheSpacingOfTheBytes)
+{
+    EXPECT_EQ(Relative({0x10, 0x11, 0x12}, "616263"), 0);
+    EXPECT_EQ(Relative({0x00, 0x61, 0x62, 0x63}, "616263"), 1);
+    EXPECT_EQ(Relative({0x10, 0x12, 0x14}, "616263"), std::nullopt);
+    EXPECT_EQ(Relative({0x00, 0x02, 0x04}, "414345"), 0);
+    EXPECT_EQ(Relative({0x00, 0x01}, "7F80"), 0);
+    EXPECT_EQ(Relative({0xFF, 0x00}, "7F80"), std::nullopt); // no wrap-around
+    EXPECT_EQ(Relative({0x05, 0x01, 0x02, 0x03}, "102030"), std::nullopt);
+    EXPECT_EQ(Relative({0x05, 0x01, 0x02, 0x03}, "010203"), 1);
+
+    // A wildcard on either side of a pair lets the pair pass.
+    EXPECT_EQ(Relative({0x10, 0x99, 0x12}, "41*43"), 0);
+    EXPECT_EQ(Relative({0x10, 0x11, 0x77}, "4142*"), 0);
+    // Length 1 hits the first candidate; length 0 never hits.
+    EXPECT_EQ(Relative({0x10, 0x11}, "41", 1), 1);
+    EXPECT_EQ(Relative({0x10, 0x11}, "", 0), std::nullopt);
+}
+
+// Naive forms of both engines, one candidate and one byte at a time.
+bool NaiveMatch(const std::vector<std::uint8_t> &data,
+                const SearchPattern &pattern,
+                std::size_t p,
+                bool relative)
+{
+    const auto wildcard = pattern.WildcardPositions();
+    const std::size_t n = pattern.length();
+    if (p + n > data.size())
+        return false;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!relative) {
+            if (!wildcard[i] && data[p + i] != pattern.bytes[i])
+                return false;
+        } else if (i + 1 < n && !wildcard[i] && !wildcard[i + 1]) {
+            if (data[p + i] - data[p + i + 1] != pattern.bytes[i] - pattern.bytes[i + 1])
+                return false;
+        }
+    }
+    return n > 0 || !relative;
+}
+
+TEST(SearchEngines, PagedSearchesFindWhatANaiveScanFinds)
+{
+    test::TempFolder folder;
+    std::mt19937 random(99);
+    std::vector<std::uint8_t> data(1000);
+    for (auto &byte : data)
+        byte = static_cast<std::uint8_t>(random() % 4); // few values: many near misses
+    test::WriteBytes(folder / "s.bin", data);
+    Document document(64);
+    ASSERT_EQ(document.Load(folder / "s.bin", true).status, LoadStatus::Loaded);
+    ASSERT_TRUE(document.IsPaged());
+
+    for (int round = 0; round < 300; ++round) {
+        SearchPattern pattern;
+        const std::size_t length = 1 + random() % 6;
+        for (std::size_t i = 0; i < length; ++i) {
+            const bool asterisk = random() % 5 == 0;
+            pattern.bytes.push_back(asterisk ? 0x2A : static_cast<std::uint8_t>(random() % 4));
+            if (asterisk)
+                pattern.asteriskKinds.push_back(random() % 2 ? AsteriskKind::Wildcard
+                                                             : AsteriskKind::Literal);
+        }
+        const auto from = static_cast<std::int64_t>(random() % data.size());
+        for (const bool relative : {false, true}) {
+            std::optional<std::int64_t> expected;
+            for (std::size_t p = static_cast<std::size_t>(from); p < data.size() && !expected;
+                 ++p) {
+                if (NaiveMatch(data, pattern, p, relative))
+                    expected = static_cast<std::int64_t>(p);
+            }
+            const auto found = relative ? RelativeSearch(document, pattern, from)
+                                        : ValueSearch(document, pattern, from);
+            ASSERT_EQ(found, expected) << "round " << round << (relative ? " relative" : " value");
+        }
+    }
+}
+
+TEST(SearchEngines, ProgressHearsOfEachPageAndCanStopTheSearch)
+{
+    test::TempFolder folder;
+    test::WriteBytes(folder / "p.bin", std::vector<std::uint8_t>(256, 0));
+    Document document(64);
+    ASSERT_EQ(document.Load(folder / "p.bin", true).status, LoadStatus::Loaded);
+    int calls = 0;
+    EXPECT_FALSE(ValueSearch(document, Hex("01"), 0, [&](std::int64_t, std::int64_t total) {
+        EXPECT_EQ(total, 256);
+        return ++calls < 2;
+    }));
+    EXPECT_EQ(calls, 2);
+}
+
+} // namespace
+} // namespace byteloom
