@@ -6,6 +6,16 @@
 #include <cstdio>
 #include <filesystem>
 
+#ifdef _WIN32
+#include <io.h>
+#define BYTELOOM_ISATTY _isatty
+#define BYTELOOM_FILENO _fileno
+#else
+#include <unistd.h>
+#define BYTELOOM_ISATTY isatty
+#define BYTELOOM_FILENO fileno
+#endif
+
 namespace byteloom::cli {
 
 int Fail(std::string_view message)
@@ -55,6 +65,39 @@ bool WriteToStdout(std::string_view bytes)
 void AddDecimalFlag(CLI::App &command, bool &decimal)
 {
     command.add_flag("--decimal", decimal, "Read numbers as decimal instead of hexadecimal");
+}
+
+TerminalProgress::TerminalProgress(std::string what)
+    : what_(std::move(what))
+{}
+
+TerminalProgress::~TerminalProgress()
+{
+    if (shown_)
+        std::fputs("\n", stderr);
+}
+
+ProgressCallback TerminalProgress::Callback()
+{
+    if (!BYTELOOM_ISATTY(BYTELOOM_FILENO(stderr)))
+        return {};
+    return [this](std::int64_t done, std::int64_t total) {
+        const int percent = total > 0 ? static_cast<int>(100 * done / total) : 100;
+        if (percent != lastPercent_) {
+            std::fprintf(stderr, "\r%s: %d%%", what_.c_str(), percent);
+            shown_ = true;
+            lastPercent_ = percent;
+        }
+        return true;
+    };
+}
+
+bool SaveDocument(Session &session)
+{
+    const Status saved = session.document().Save();
+    if (!saved.ok())
+        Fail(saved.message());
+    return saved.ok();
 }
 
 } // namespace byteloom::cli

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/progress.h"
 #include "session.h"
 
 #include <CLI/CLI.hpp>
@@ -36,5 +37,26 @@ bool WriteToStdout(std::string_view bytes);
 
 // Adds --decimal to a subcommand.
 void AddDecimalFlag(CLI::App &command, bool &decimal);
+
+// Reports progress of long work on stderr when stderr is a terminal, quietly otherwise.
+class TerminalProgress
+{
+public:
+    explicit TerminalProgress(std::string what);
+    ~TerminalProgress();
+    TerminalProgress(const TerminalProgress &) = delete;
+    TerminalProgress &operator=(const TerminalProgress &) = delete;
+
+    ProgressCallback Callback();
+
+private:
+    std::string what_;
+    bool shown_ = false;
+    int lastPercent_ = -1;
+};
+
+// Saves the document into its own file (whole documents safely through a new file, paged ones
+// by committing their pages); reports a failure on stderr.
+bool SaveDocument(Session &session);
 
 } // namespace byteloom::cli

@@ -9,5 +9,9 @@ CommandAction AddTblCommand(CLI::App &app);
 CommandAction AddDumpCommand(CLI::App &app);
 CommandAction AddStringCommand(CLI::App &app);
 CommandAction AddInsertCommand(CLI::App &app);
+CommandAction AddFindCommand(CLI::App &app);
+CommandAction AddCopyAsCommand(CLI::App &app);
+CommandAction AddSplitCommand(CLI::App &app);
+CommandAction AddExpandCommand(CLI::App &app);
 
 } // namespace byteloom::cli

@@ -35,10 +35,8 @@ int RunInsert(const InsertOptions &options)
         session.document(), session.journal(), session.tables(), options.script, *address, title);
     if (!result.status.ok())
         return Fail(result.status.message());
-    if (result.bytesWritten > 0) {
-        if (Status saved = session.document().Save(); !saved.ok())
-            return Fail(saved.message());
-    }
+    if (result.bytesWritten > 0 && !SaveDocument(session))
+        return kExitFailure;
     std::printf("%lld\n", static_cast<long long>(result.bytesWritten));
     return 0;
 }

@@ -18,6 +18,10 @@ int main(int argc, char **argv)
         {"dump", AddDumpCommand(app)},
         {"string", AddStringCommand(app)},
         {"insert", AddInsertCommand(app)},
+        {"find", AddFindCommand(app)},
+        {"copy-as", AddCopyAsCommand(app)},
+        {"split", AddSplitCommand(app)},
+        {"expand", AddExpandCommand(app)},
     };
     CLI11_PARSE(app, argc, argv);
     for (const auto &[name, action] : commands) {

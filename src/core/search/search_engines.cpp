@@ -34,8 +34,9 @@ const std::uint8_t *FindBytes(const std::uint8_t *haystack,
 #endif
 }
 
-// Tries every candidate from first on: whole pages through the matcher, and the few candidates
-// whose match would cross into the next page through a copy of just their bytes.
+// Tries every candidate from first on: each page through the matcher, and the candidates whose
+// match would cross into the next page through a copy of the bytes around the seam, so that
+// every page is read once.
 std::optional<std::int64_t> ScanDocument(Document &document,
                                          std::size_t length,
                                          std::int64_t first,
@@ -44,7 +45,7 @@ std::optional<std::int64_t> ScanDocument(Document &document,
 {
     const std::int64_t size = document.Size();
     const auto span = static_cast<std::int64_t>(length);
-    std::vector<std::uint8_t> crossing(length);
+    std::vector<std::uint8_t> seam;
     for (std::int64_t p = std::max<std::int64_t>(first, 0); p + span <= size;) {
         const std::span<const std::uint8_t> page = document.SpanAt(p);
         if (page.empty())
@@ -54,14 +55,20 @@ std::optional<std::int64_t> ScanDocument(Document &document,
             const std::size_t found = find(page, 0);
             if (found != kNotFound)
                 return p + static_cast<std::int64_t>(found);
-            p = pageEnd - span + 1;
         }
-        for (; p < pageEnd && p + span <= size; ++p) {
-            if (document.ReadBlock(p, crossing) != span)
+        const std::int64_t seamStart = std::max(p, pageEnd - span + 1);
+        if (pageEnd < size && seamStart < pageEnd) {
+            seam.assign(page.begin() + (seamStart - p), page.end());
+            const std::int64_t headLength = std::min(span - 1, size - pageEnd);
+            const std::span<const std::uint8_t> next = document.SpanAt(pageEnd);
+            if (next.size() < static_cast<std::size_t>(headLength))
                 return std::nullopt;
-            if (find(crossing, 0) == 0)
-                return p;
+            seam.insert(seam.end(), next.begin(), next.begin() + headLength);
+            const std::size_t found = find(seam, 0);
+            if (found != kNotFound)
+                return seamStart + static_cast<std::int64_t>(found);
         }
+        p = pageEnd;
         if (progress && !progress(p, size))
             return std::nullopt;
     }

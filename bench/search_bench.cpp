@@ -1,0 +1,75 @@
+// Searching a 1 GiB paged file in the page cache: both engines side by side with grep -c -F.
+#include "bench_files.h"
+#include "document/document.h"
+#include "search/search_engines.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+namespace byteloom {
+namespace {
+
+constexpr std::int64_t kSize = 1024LL * 1024 * 1024;
+// Absent from the file, so that every search reads it from end to end.
+constexpr const char *kText = "Byteloom absent!";
+
+std::filesystem::path LargeFile()
+{
+    return bench::BenchFile("paged-1GiB.bin", kSize);
+}
+
+void SearchWholeFile(benchmark::State &state, const SearchPattern &pattern, bool relative)
+{
+    Document document;
+    if (document.Load(LargeFile(), true).status != LoadStatus::Loaded) {
+        state.SkipWithError("cannot load the file");
+        return;
+    }
+    for (auto _ : state) {
+        const auto hit
+            = relative ? RelativeSearch(document, pattern, 0) : ValueSearch(document, pattern, 0);
+        if (hit)
+            state.SkipWithError("the pattern was found");
+    }
+    state.SetBytesProcessed(state.iterations() * kSize);
+}
+
+void BM_ValueSearch1GiB(benchmark::State &state)
+{
+    SearchWholeFile(state, PrepareTextPattern(kText), false);
+}
+BENCHMARK(BM_ValueSearch1GiB)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_ValueSearchWithWildcards1GiB(benchmark::State &state)
+{
+    SearchWholeFile(state, PrepareTextPattern("Byte*oom ab*ent!"), false);
+}
+BENCHMARK(BM_ValueSearchWithWildcards1GiB)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_RelativeSearch1GiB(benchmark::State &state)
+{
+    SearchWholeFile(state, PrepareTextPattern("translation"), true);
+}
+BENCHMARK(BM_RelativeSearch1GiB)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The same file through grep, for comparison.
+void BM_GrepCountFixed1GiB(benchmark::State &state)
+{
+    const std::string command
+        = std::string("grep -c -F '") + kText + "' '" + LargeFile().string() + "' > /dev/null";
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        if (std::system(command.c_str()) == -1)
+            state.SkipWithError("cannot run grep");
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    state.SetBytesProcessed(state.iterations() * kSize);
+}
+BENCHMARK(BM_GrepCountFixed1GiB)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
+
+} // namespace
+} // namespace byteloom

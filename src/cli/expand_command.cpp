@@ -1,0 +1,54 @@
+// byteloom-cli expand FILE --by HEX [--fill HEX]: grows FILE with filler bytes and saves it.
+#include "commands.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace byteloom::cli {
+
+namespace {
+
+struct ExpandOptions
+{
+    std::string file;
+    std::string by;
+    std::string fill = "0";
+    bool decimal = false;
+};
+
+int RunExpand(const ExpandOptions &options)
+{
+    Session session;
+    if (!OpenDocument(session, options.file))
+        return kExitFailure;
+    const auto by = ParseOffset(options.by, options.decimal, "--by");
+    const auto fill = by ? ParseOffset(options.fill, options.decimal, "--fill") : std::nullopt;
+    if (!fill)
+        return kExitFailure;
+    // As in the Expand File dialog, the fill is the low 8 bits of the value.
+    const Status expanded = session.document().Expand(*by, static_cast<std::uint8_t>(*fill & 0xFF));
+    if (!expanded.ok())
+        return Fail(expanded.message());
+    if (!SaveDocument(session))
+        return kExitFailure;
+    std::printf("%llX\n", static_cast<unsigned long long>(session.document().Size()));
+    return 0;
+}
+
+} // namespace
+
+CommandAction AddExpandCommand(CLI::App &app)
+{
+    auto options = std::make_shared<ExpandOptions>();
+    CLI::App *command = app.add_subcommand(
+        "expand", "Grow a file by filler bytes and save it; prints the new size");
+    command->add_option("FILE", options->file, "The file to grow")->required();
+    command->add_option("--by", options->by, "Number of bytes to add")->required();
+    command->add_option("--fill", options->fill, "The filler byte (default 0)");
+    AddDecimalFlag(*command, options->decimal);
+    return [options] {
+        return RunExpand(*options);
+    };
+}
+
+} // namespace byteloom::cli

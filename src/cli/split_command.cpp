@@ -1,0 +1,56 @@
+// byteloom-cli split FILE --bank-size HEX [--header HEX]: bank files beside FILE.
+#include "commands.h"
+#include "document/bank_split.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace byteloom::cli {
+
+namespace {
+
+struct SplitOptions
+{
+    std::string file;
+    std::string bankSize;
+    std::string header = "0";
+    bool decimal = false;
+};
+
+int RunSplit(const SplitOptions &options)
+{
+    Session session;
+    if (!OpenDocument(session, options.file))
+        return kExitFailure;
+    const auto bankSize = ParseOffset(options.bankSize, options.decimal, "--bank-size");
+    const auto header
+        = bankSize ? ParseOffset(options.header, options.decimal, "--header") : std::nullopt;
+    if (!header)
+        return kExitFailure;
+    TerminalProgress progress("Splitting");
+    const SplitResult result
+        = SplitIntoBanks(session.document(), *bankSize, *header, progress.Callback());
+    if (!result.status.ok())
+        return Fail(result.status.message());
+    std::printf("%lld bank files written\n", static_cast<long long>(result.banksWritten));
+    return 0;
+}
+
+} // namespace
+
+CommandAction AddSplitCommand(CLI::App &app)
+{
+    auto options = std::make_shared<SplitOptions>();
+    CLI::App *command
+        = app.add_subcommand("split", "Write a file as bank files FILE.%08X.bank beside it");
+    command->add_option("FILE", options->file, "The file to split")->required();
+    command->add_option("--bank-size", options->bankSize, "Bytes per bank")->required();
+    command->add_option(
+        "--header", options->header, "Bytes skipped before the first bank (default 0)");
+    AddDecimalFlag(*command, options->decimal);
+    return [options] {
+        return RunSplit(*options);
+    };
+}
+
+} // namespace byteloom::cli

@@ -1,0 +1,84 @@
+#include "cli_runner.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+namespace byteloom {
+namespace {
+
+using test::ExamplesFolder;
+using test::ReadBytes;
+using test::RunCli;
+using test::TempFolder;
+
+std::string Sample()
+{
+    return (ExamplesFolder() / "sample.sfc").string();
+}
+
+TEST(CliEngineCommands, FindPrintsHitsAndSaysWhenThereAreNone)
+{
+    const auto plain = RunCli({"find", Sample(), "BYTELOOM"});
+    EXPECT_EQ(plain.exitCode, 0);
+    EXPECT_EQ(plain.out, "00007FC0\n");
+    // The dialogue is in the sample's own encoding: only a relative search finds it.
+    EXPECT_EQ(RunCli({"find", Sample(), "ables"}).exitCode, 1);
+    EXPECT_EQ(RunCli({"find", Sample(), "ables", "--relative"}).out, "00001050\n");
+
+    const auto all = RunCli({"find", Sample(), "FF", "--hex", "--all", "--from", "1000"});
+    EXPECT_EQ(all.out.substr(0, 27), "00001026\n0000104E\n00001085\n");
+    const auto wild = RunCli({"find", Sample(), "B*TELOOM"});
+    EXPECT_EQ(wild.out, "00007FC0\n");
+    const auto none = RunCli({"find", Sample(), "4259", "--hex", "--from", "7FC0"});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_EQ(none.out, "");
+
+    const auto broken = RunCli({"find", Sample(), "41 4", "--hex"});
+    EXPECT_EQ(broken.exitCode, 2);
+    EXPECT_NE(broken.err.find("Please input a hex string with complete bytes"), std::string::npos);
+}
+
+TEST(CliEngineCommands, CopyAsPrintsTheClipboardText)
+{
+    const auto text = RunCli({"copy-as", "text", Sample(), "--start", "7FC0", "--length", "5"});
+    EXPECT_EQ(text.out, "4259 5445 4C");
+    const auto shorts = RunCli(
+        {"copy-as", "short", Sample(), "--start", "7FC0", "--length", "3", "--big-endian"});
+    EXPECT_EQ(
+        shorts.out,
+        "/*Copied from Byteloom*/\r\nunsigned short HexData[0x00000002] {\r\n0x4259, 0x5400\r\n};");
+    EXPECT_NE(RunCli({"copy-as", "long", Sample(), "--start", "0", "--length", "1"}).exitCode, 0);
+}
+
+TEST(CliEngineCommands, SplitAndExpandWriteTheirFilesOrNothing)
+{
+    TempFolder folder;
+    const auto rom = folder / "game.sfc";
+    std::filesystem::copy_file(ExamplesFolder() / "sample.sfc", rom);
+    const auto original = ReadBytes(rom);
+
+    const auto split = RunCli({"split", rom.string(), "--bank-size", "4000", "--header", "10"});
+    ASSERT_EQ(split.exitCode, 0) << split.err;
+    EXPECT_EQ(split.out, "3 bank files written\n");
+    const auto bank = ReadBytes(folder / "game.sfc.00000002.bank");
+    EXPECT_EQ(bank,
+              std::vector<std::uint8_t>(original.begin() + 0x8010, original.begin() + 0xC010));
+
+    const auto refused = RunCli({"split", rom.string(), "--bank-size", "10", "--header", "10000"});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_NE(refused.err.find("header"), std::string::npos);
+
+    const auto expanded = RunCli({"expand", rom.string(), "--by", "8000", "--fill", "1FF"});
+    ASSERT_EQ(expanded.exitCode, 0) << expanded.err;
+    EXPECT_EQ(expanded.out, "18000\n");
+    auto expected = original;
+    expected.resize(0x18000, 0xFF);
+    EXPECT_EQ(ReadBytes(rom), expected);
+
+    EXPECT_EQ(RunCli({"expand", rom.string(), "--by", "0"}).exitCode, 2);
+    EXPECT_EQ(RunCli({"expand", rom.string(), "--by", "zz"}).exitCode, 2);
+    EXPECT_EQ(ReadBytes(rom), expected);
+}
+
+} // namespace
+} // namespace byteloom
