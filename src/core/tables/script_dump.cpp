@@ -58,9 +58,10 @@ void WalkEntries(
             decoded = DecodeBytes(table, page.subspan(index, widest));
             first = page[index];
         } else {
+            // A key that crosses into the next page, or the document's last bytes.
+            first = page.empty() ? document.ReadByte(position) : page[index];
             decoded = DecodeAt(table, document, position);
-            first = document.ReadByte(position);
-            page = {}; // the reads above may have swapped the page out
+            page = {}; // DecodeAt may have swapped the page out
         }
         if (!visit(decoded, position, first))
             return;
