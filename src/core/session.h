@@ -2,14 +2,17 @@
 
 #include "document/document.h"
 #include "document/undo_journal.h"
+#include "settings/program_options.h"
 #include "tables/loaded_tables.h"
+#include "view/display_settings.h"
 
 #include <filesystem>
 #include <memory>
 
 namespace byteloom {
 
-// Everything one editor holds: the document, the journal of its edits and the loaded tables. The
+// Everything one editor holds: the document, the journal of its edits, the loaded tables, the
+// display settings and the program's options. The
 // main window and the command-line tool each own one; every test builds a fresh one.
 class Session
 {
@@ -20,6 +23,8 @@ public:
     [[nodiscard]] Document &document() { return *document_; }
     [[nodiscard]] UndoJournal &journal() { return journal_; }
     [[nodiscard]] LoadedTables &tables() { return tables_; }
+    [[nodiscard]] DisplaySettings &display() { return display_; }
+    [[nodiscard]] ProgramOptions &options() { return options_; }
 
     // Loads the file as the new document; loaded tables stay. On failure the current document
     // stays as it was.
@@ -34,6 +39,8 @@ private:
     std::unique_ptr<Document> document_;
     UndoJournal journal_;
     LoadedTables tables_;
+    DisplaySettings display_;
+    ProgramOptions options_;
 };
 
 } // namespace byteloom

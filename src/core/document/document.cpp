@@ -510,4 +510,12 @@ Status Document::SaveAs(const std::filesystem::path &path)
     return Status::Ok();
 }
 
+void Document::SetPath(const std::filesystem::path &path)
+{
+    if (!open_ || paged_)
+        return;
+    path_ = path;
+    unnamed_ = false;
+}
+
 } // namespace byteloom

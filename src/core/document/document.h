@@ -142,6 +142,8 @@ public:
     Status Save();
     // Whole documents only: writes to path and makes it the document's file.
     Status SaveAs(const std::filesystem::path &path);
+    // Names an unnamed document without writing it (a new document saved before any edit).
+    void SetPath(const std::filesystem::path &path);
 
     // The first I/O failure of an access since the last call, if any.
     [[nodiscard]] std::optional<std::string> TakeIoError();

@@ -1,0 +1,191 @@
+#include "document/file_lifecycle.h"
+
+#include "document/lifecycle_texts.h"
+#include "document/load_messages.h"
+#include "document/window_title.h"
+#include "platform/user_prompts.h"
+#include "session.h"
+#include "tables/table_writer.h"
+
+#include <system_error>
+
+namespace byteloom {
+
+namespace {
+
+std::string FileTitleOf(const std::filesystem::path &path)
+{
+    return path.filename().string();
+}
+
+bool StartsWithByteOrderMark(Document &document)
+{
+    return document.Size() >= 2 && document.ReadByte(0) == 0xFF && document.ReadByte(1) == 0xFE;
+}
+
+} // namespace
+
+FileLifecycle::FileLifecycle(Session &session, UserPrompts &prompts)
+    : session_(session)
+    , prompts_(prompts)
+    , title_(NoDocumentTitle())
+{}
+
+// Asks about unsaved work and saves it when the user wants. False: the user cancelled, or the
+// work could not be saved (the user has been told why); either way nothing may be dropped.
+bool FileLifecycle::SettleUnsavedWork()
+{
+    Document &document = session_.document();
+    if (!document.IsOpen() || document.IsClean())
+        return true;
+    switch (prompts_.AskToSave(std::string(kSavePrompt))) {
+    case SaveAnswer::Cancel:
+        return false;
+    case SaveAnswer::No:
+        return true;
+    case SaveAnswer::Yes:
+        break;
+    }
+    return document.IsUnnamed() ? SaveUnderNewName() : WriteInPlace();
+}
+
+bool FileLifecycle::WriteInPlace()
+{
+    const Status status = session_.document().Save();
+    if (!status.ok())
+        prompts_.ShowMessage(status.message());
+    return status.ok();
+}
+
+bool FileLifecycle::SaveUnderNewName()
+{
+    Document &document = session_.document();
+    const auto path = prompts_.ChooseFileToSave(
+        std::string(kSaveDialogTitle), DocumentFilters(), document.Path());
+    if (!path)
+        return false;
+    if (document.IsClean()) {
+        document.SetPath(*path); // a document never edited is named, not written
+    } else if (Status status = document.SaveAs(*path); !status.ok()) {
+        prompts_.ShowMessage(status.message());
+        return false;
+    }
+    session_.options().NoteRecentFile(path->string());
+    return true;
+}
+
+void FileLifecycle::NewDocument()
+{
+    if (!SettleUnsavedWork())
+        return;
+    session_.NewDocument();
+    title_ = DocumentTitle(kUnnamedTitle, TextModeName(session_));
+}
+
+LoadStatus FileLifecycle::Load(const std::filesystem::path &path)
+{
+    lastLoad_ = session_.OpenDocument(path, session_.options().allowPaging);
+    if (lastLoad_.status != LoadStatus::Loaded)
+        return lastLoad_.status;
+    const std::string fileTitle = FileTitleOf(path);
+    if (StartsWithByteOrderMark(session_.document())) {
+        DisplaySettings &display = session_.display();
+        display.unicodeText = true;
+        display.bigEndian = false;
+        display.defaultCodePage = true;
+    }
+    title_ = DocumentTitle(fileTitle, TextModeName(session_));
+    const std::filesystem::path table = CompanionTablePath(path);
+    std::error_code error;
+    if (!table.empty() && std::filesystem::is_regular_file(table, error)
+        && LoadTableFile(table, session_.tables()).status.ok())
+        title_ = DocumentTitle(fileTitle, session_.tables().Current()->GetTitle());
+    session_.options().NoteRecentFile(path.string());
+    return LoadStatus::Loaded;
+}
+
+LoadStatus FileLifecycle::Report(const std::filesystem::path &path, LoadStatus status)
+{
+    if (status != LoadStatus::Loaded && status != LoadStatus::Cancelled)
+        prompts_.ShowMessage(DescribeLoadFailure(lastLoad_, FileTitleOf(path)));
+    return status;
+}
+
+LoadStatus FileLifecycle::OpenWithDialog()
+{
+    Document &document = session_.document();
+    if (document.IsOpen() && !document.IsClean()) {
+        if (!SettleUnsavedWork())
+            return LoadStatus::Cancelled;
+        // The work is settled: the document goes before the dialog shows.
+        session_.CloseDocument();
+        title_ = NoDocumentTitle();
+    }
+    const auto path = prompts_.ChooseFileToOpen(std::string(kOpenDialogTitle), DocumentFilters());
+    if (!path)
+        return LoadStatus::Cancelled;
+    return Report(*path, Load(*path));
+}
+
+LoadStatus FileLifecycle::OpenByPath(const std::filesystem::path &path)
+{
+    return Load(path);
+}
+
+LoadStatus FileLifecycle::OpenAfterPrompt(const std::filesystem::path &path)
+{
+    if (!SettleUnsavedWork())
+        return LoadStatus::Cancelled;
+    return Report(path, Load(path));
+}
+
+void FileLifecycle::SaveDocument()
+{
+    Document &document = session_.document();
+    if (!document.IsOpen())
+        return;
+    if (document.IsUnnamed()) {
+        if (SaveUnderNewName())
+            title_ = DocumentTitle(FileTitleOf(document.Path()), TextModeName(session_));
+        return;
+    }
+    if (!document.IsClean() && !WriteInPlace())
+        return;
+    title_ = DocumentTitle(FileTitleOf(document.Path()), TableOrTextModeName(session_));
+}
+
+void FileLifecycle::CloseDocument()
+{
+    if (!SettleUnsavedWork())
+        return;
+    session_.CloseDocument();
+    title_ = NoDocumentTitle();
+}
+
+bool FileLifecycle::ExitApplication()
+{
+    if (!SettleUnsavedWork())
+        return false;
+    LoadedTables &tables = session_.tables();
+    for (int slot = 0; slot < tables.Count(); ++slot) {
+        const TableFile &table = tables.At(slot);
+        if (!table.IsModified() || !prompts_.AskYesNo(TableChangedQuestion(table.GetTitle())))
+            continue;
+        if (Status saved = SaveTableFile(table, tables.Bookmarks(), table.GetPath()); !saved.ok())
+            prompts_.ShowMessage(saved.message());
+    }
+    return true;
+}
+
+void FileLifecycle::NoteEdited()
+{
+    if (session_.document().IsOpen() && session_.document().MarkEdited())
+        title_ = ModifiedTitle(title_, TableOrTextModeName(session_));
+}
+
+void FileLifecycle::NoteTextModeChanged()
+{
+    title_ = TitleForTextMode(title_, session_.document().IsOpen(), TextModeName(session_));
+}
+
+} // namespace byteloom

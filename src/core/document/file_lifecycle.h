@@ -1,0 +1,55 @@
+#pragma once
+
+#include "document/document.h"
+
+#include <filesystem>
+#include <string>
+
+namespace byteloom {
+
+class Session;
+class UserPrompts;
+
+// Creating, opening, saving and closing the session's document, asking about unsaved work, and
+// the window title that names the document. Every failure reaches the user as a message, and
+// nothing unsaved is dropped without the user's word.
+class FileLifecycle
+{
+public:
+    FileLifecycle(Session &session, UserPrompts &prompts);
+
+    [[nodiscard]] const std::string &Title() const { return title_; }
+
+    // New: 2048 zero bytes, unnamed; loaded tables are dropped.
+    void NewDocument();
+    // Open: the save prompt, the open dialog, the load and its messages. The document stays
+    // open when the user says nothing about unsaved work and then cancels the dialog.
+    LoadStatus OpenWithDialog();
+    // The start-up file: opened without a word, also when it cannot be.
+    LoadStatus OpenByPath(const std::filesystem::path &path);
+    // A dropped file or a recent file: the save prompt, then the load with its messages.
+    LoadStatus OpenAfterPrompt(const std::filesystem::path &path);
+    void SaveDocument();
+    void CloseDocument();
+    // The exit sequence: unsaved work, then each changed table. False: the user stopped it.
+    bool ExitApplication();
+
+    // The edited-document rule: the first change since a load, New or save marks the title.
+    void NoteEdited();
+    // The text mode changed: the title names the new mode.
+    void NoteTextModeChanged();
+
+private:
+    bool SettleUnsavedWork();
+    bool SaveUnderNewName();
+    bool WriteInPlace();
+    LoadStatus Load(const std::filesystem::path &path);
+    LoadStatus Report(const std::filesystem::path &path, LoadStatus status);
+
+    Session &session_;
+    UserPrompts &prompts_;
+    std::string title_;
+    LoadResult lastLoad_;
+};
+
+} // namespace byteloom

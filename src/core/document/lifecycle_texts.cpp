@@ -1,0 +1,42 @@
+#include "document/lifecycle_texts.h"
+
+#include <array>
+#include <cstdio>
+
+namespace byteloom {
+
+std::span<const FileFilter> DocumentFilters()
+{
+    static const std::array<FileFilter, 15> filters{{
+        {"All Files (*.*)", "*.*"},
+        {"Executable Files (*.exe)", "*.exe"},
+        {"CD Images(*.bin,*.iso)", "*.bin;*.iso"},
+        {"Wonderswan Color(*.wsc)", "*.wsc"},
+        {"Super Nintendo(*.smc,*.fig,*.swc,*.sfc,*.usa)", "*.smc;*.fig;*.swc;*.sfc;*.usa"},
+        {"Nintendo(*.fam,*.nes)", "*.nes;*.fam;"},
+        {"Famicom Disk System(*.fds)", "*.fds"},
+        {"Gameboy(*.gb,*.gbc,*.gba)", "*.gb;*.gbc;*.gba"},
+        {"Nintendo 64(*.n64,*.v64)", "*.n64;*.v64"},
+        {"Virtual Boy(*.vb)", "*.vb"},
+        {"PC-Engine(*.pce)", "*.pce"},
+        {"Sega Master System/Mega Drive(*.smd,*.bin)", "*.smd;*.bin"},
+        {"Coleco Vision(*.rom)", "*.rom"},
+        {"Apple ][(*.dsk)", "*.dsk"},
+        {"SNES Save Ram(*.srm)", "*.srm"},
+    }};
+    return filters;
+}
+
+std::string TableChangedQuestion(std::string_view tableTitle)
+{
+    return "Table " + std::string(tableTitle) + " has been changed.\r\n\r\nWould you like to save?";
+}
+
+std::string SizeStatusText(std::int64_t size)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "Size: %08llX", static_cast<unsigned long long>(size));
+    return text;
+}
+
+} // namespace byteloom

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/user_prompts.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace byteloom {
+
+inline constexpr std::string_view kSavePrompt
+    = "Would you like to save your current work?\nPress cancel to return to current file.";
+inline constexpr std::string_view kOpenDialogTitle = "Open a file";
+inline constexpr std::string_view kSaveDialogTitle = "Save as...";
+inline constexpr std::string_view kUnnamedTitle = "(Unnamed)";
+
+// The filter list of the open and save dialogs, in its order, "All Files (*.*)" first.
+[[nodiscard]] std::span<const FileFilter> DocumentFilters();
+
+// "Table %s has been changed.\r\n\r\nWould you like to save?"
+[[nodiscard]] std::string TableChangedQuestion(std::string_view tableTitle);
+
+// "Size: %08X", the status bar's size part.
+[[nodiscard]] std::string SizeStatusText(std::int64_t size);
+
+} // namespace byteloom

@@ -1,0 +1,59 @@
+#include "document/window_title.h"
+
+#include "common/product.h"
+#include "session.h"
+
+namespace byteloom {
+
+namespace {
+
+std::string Caption()
+{
+    return std::string(kProgramCaption) + " " + std::to_string(kVersionMajor) + "."
+           + std::to_string(kVersionMinor);
+}
+
+} // namespace
+
+std::string NoDocumentTitle()
+{
+    return Caption() + "." + std::to_string(kVersionPatch);
+}
+
+std::string DocumentTitle(std::string_view fileTitle, std::string_view modeName)
+{
+    return NoDocumentTitle() + " - [ " + std::string(fileTitle) + " ] - " + std::string(modeName);
+}
+
+std::string ModifiedTitle(std::string_view title, std::string_view modeName)
+{
+    const std::size_t bracket = title.rfind(']');
+    return std::string(title.substr(0, bracket)) + " *] - " + std::string(modeName);
+}
+
+std::string TitleForTextMode(std::string_view title, bool documentOpen, std::string_view modeName)
+{
+    if (!documentOpen)
+        return Caption() + " - " + std::string(modeName);
+    const std::size_t dash = title.rfind('-');
+    return std::string(title.substr(0, dash == std::string_view::npos ? title.size() : dash + 1))
+           + " " + std::string(modeName);
+}
+
+std::string TextModeName(Session &session)
+{
+    const DisplaySettings &display = session.display();
+    if (display.unicodeText)
+        return "Unicode";
+    // The code pages of the list come with the view; until then every mode reads as ASCII.
+    return "ASCII";
+}
+
+std::string TableOrTextModeName(Session &session)
+{
+    if (const TableFile *table = session.tables().Current())
+        return table->GetTitle();
+    return TextModeName(session);
+}
+
+} // namespace byteloom

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace byteloom {
+
+enum class SaveAnswer { Yes, No, Cancel };
+
+// One entry of a file dialog's filter list: what the user reads, and the patterns
+// ("*.smc;*.fig") it stands for.
+struct FileFilter
+{
+    std::string text;
+    std::string patterns;
+};
+
+// What the core asks of the user. The editor answers with its dialogs; tests answer with a
+// script of their own. Every message box has the caption "Byteloom RC7".
+class UserPrompts
+{
+public:
+    virtual ~UserPrompts() = default;
+
+    // The save prompt (Yes, No, Cancel; exclamation icon).
+    virtual SaveAnswer AskToSave(const std::string &text) = 0;
+    virtual bool AskYesNo(const std::string &text) = 0;
+    // A message with an OK button.
+    virtual void ShowMessage(const std::string &text) = 0;
+    virtual std::optional<std::filesystem::path>
+    ChooseFileToOpen(const std::string &title, std::span<const FileFilter> filters) = 0;
+    virtual std::optional<std::filesystem::path>
+    ChooseFileToSave(const std::string &title,
+                     std::span<const FileFilter> filters,
+                     const std::filesystem::path &initial)
+        = 0;
+};
+
+} // namespace byteloom

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace byteloom {
+
+// The program's own options, kept with the settings.
+struct ProgramOptions
+{
+    bool allowPaging = true; // page files larger than 8 MB
+    bool showSplash = true;  // show the splash screen at start-up
+    // The files opened most recently, newest first, at most kMaxRecentFiles.
+    std::vector<std::string> recentFiles;
+
+    static constexpr std::size_t kMaxRecentFiles = 4;
+    // Puts path at the top of the recent files, once.
+    void NoteRecentFile(const std::string &path);
+};
+
+} // namespace byteloom

@@ -1,0 +1,178 @@
+#include "document/file_lifecycle.h"
+#include "document/lifecycle_texts.h"
+#include "document/window_title.h"
+#include "session.h"
+#include "support/fake_prompts.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+namespace byteloom {
+namespace {
+
+using test::PatternBytes;
+using test::ReadBytes;
+using test::WriteBytes;
+
+class FileLifecycleTest : public testing::Test
+{
+protected:
+    void Edit(std::int64_t offset = 0, std::uint8_t value = 0x5A)
+    {
+        ASSERT_TRUE(session.document().WriteByte(offset, value));
+        lifecycle.NoteEdited();
+    }
+
+    test::TempFolder folder;
+    Session session;
+    test::FakePrompts prompts;
+    FileLifecycle lifecycle{session, prompts};
+};
+
+TEST_F(FileLifecycleTest, TitlesFollowTheDocument)
+{
+    EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0");
+    WriteBytes(folder / "a.bin", PatternBytes(64));
+    ASSERT_EQ(lifecycle.OpenByPath(folder / "a.bin"), LoadStatus::Loaded);
+    EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ a.bin ] - ASCII");
+    Edit();
+    EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ a.bin  *] - ASCII");
+    Edit(1);
+    EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ a.bin  *] - ASCII");
+    lifecycle.SaveDocument();
+    EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ a.bin ] - ASCII");
+    EXPECT_EQ(ReadBytes(folder / "a.bin")[1], 0x5A);
+
+    session.display().unicodeText = true;
+    lifecycle.NoteTextModeChanged();
+    EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ a.bin ] - Unicode");
+    lifecycle.CloseDocument();
+    EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0");
+    session.display().unicodeText = false;
+    lifecycle.NoteTextModeChanged();
+    EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0 - ASCII");
+
+    lifecycle.NewDocument();
+    EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ (Unnamed) ] - ASCII");
+    EXPECT_EQ(session.document().Size(), 2048);
+}
+
+TEST_F(FileLifecycleTest, ACompanionTableAndAByteOrderMarkSetTheTextMode)
+{
+    WriteBytes(folder / "game.bin", {0xFF, 0xFE, 0x41, 0x00});
+    WriteBytes(folder / "game.tbl",
+               {'.', 't', 'i', 't', 'l', 'e', '=', 'G', '\n', '4', '1', '=', 'A'});
+    ASSERT_EQ(lifecycle.OpenByPath(folder / "game.bin"), LoadStatus::Loaded);
+    EXPECT_TRUE(session.display().unicodeText);
+    EXPECT_FALSE(session.display().bigEndian);
+    EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ game.bin ] - G (1252)");
+    ASSERT_EQ(session.tables().Count(), 1);
+
+    // A file that is itself a table looks for no companion.
+    ASSERT_EQ(lifecycle.OpenByPath(folder / "game.tbl"), LoadStatus::Loaded);
+    EXPECT_EQ(session.tables().Count(), 1);
+    EXPECT_EQ(session.options().recentFiles.front(), (folder / "game.tbl").string());
+}
+
+TEST_F(FileLifecycleTest, EveryAnswerToTheSavePromptIsHonoured)
+{
+    WriteBytes(folder / "a.bin", PatternBytes(64));
+    ASSERT_EQ(lifecycle.OpenByPath(folder / "a.bin"), LoadStatus::Loaded);
+    Edit();
+
+    prompts.saveAnswers = {SaveAnswer::Cancel};
+    lifecycle.CloseDocument();
+    EXPECT_TRUE(session.document().IsOpen());
+    EXPECT_EQ(prompts.asked.back(), std::string(kSavePrompt));
+
+    prompts.saveAnswers = {SaveAnswer::No};
+    lifecycle.CloseDocument();
+    EXPECT_FALSE(session.document().IsOpen());
+    EXPECT_EQ(ReadBytes(folder / "a.bin"), PatternBytes(64));
+
+    // Yes on a named document saves it in place, without a dialog.
+    ASSERT_EQ(lifecycle.OpenByPath(folder / "a.bin"), LoadStatus::Loaded);
+    Edit();
+    prompts.saveAnswers = {SaveAnswer::Yes};
+    lifecycle.CloseDocument();
+    EXPECT_FALSE(session.document().IsOpen());
+    EXPECT_TRUE(prompts.dialogTitles.empty());
+    EXPECT_EQ(ReadBytes(folder / "a.bin")[0], 0x5A);
+}
+
+TEST_F(FileLifecycleTest, UnnamedDocumentsAskForANameAndACancelledDialogLosesNothing)
+{
+    lifecycle.NewDocument();
+    // Saving a document never edited names it and writes nothing.
+    prompts.savePaths = {folder / "named.bin"};
+    lifecycle.SaveDocument();
+    EXPECT_EQ(prompts.dialogTitles.back(), std::string(kSaveDialogTitle));
+    EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ named.bin ] - ASCII");
+    EXPECT_FALSE(std::filesystem::exists(folder / "named.bin"));
+
+    lifecycle.NewDocument();
+    Edit();
+    prompts.saveAnswers = {SaveAnswer::Yes};
+    prompts.savePaths = {std::nullopt};
+    lifecycle.CloseDocument();
+    EXPECT_TRUE(session.document().IsOpen()); // the dialog was cancelled: nothing is dropped
+
+    prompts.saveAnswers = {SaveAnswer::Yes};
+    prompts.savePaths = {folder / "kept.bin"};
+    EXPECT_TRUE(lifecycle.ExitApplication());
+    EXPECT_EQ(ReadBytes(folder / "kept.bin")[0], 0x5A);
+}
+
+TEST_F(FileLifecycleTest, FailuresAreReportedAndTheDocumentStaysModified)
+{
+    lifecycle.NewDocument();
+    Edit();
+    prompts.savePaths = {folder / "missing-folder" / "x.bin"};
+    lifecycle.SaveDocument();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_NE(prompts.messages[0].find("x.bin"), std::string::npos);
+    EXPECT_TRUE(session.document().IsUnnamed());
+    EXPECT_FALSE(session.document().IsClean());
+    EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ (Unnamed)  *] - ASCII");
+
+    // An Exit whose save fails does not end the program.
+    prompts.saveAnswers = {SaveAnswer::Yes};
+    prompts.savePaths = {folder / "missing-folder" / "y.bin"};
+    EXPECT_FALSE(lifecycle.ExitApplication());
+
+    prompts.saveAnswers = {SaveAnswer::No};
+    prompts.openPaths = {folder / "absent.bin"};
+    EXPECT_EQ(lifecycle.OpenWithDialog(), LoadStatus::CannotOpen);
+    EXPECT_EQ(prompts.messages.back(), "File not found");
+    EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0");
+}
+
+TEST_F(FileLifecycleTest, CancellingTheOpenDialogKeepsACleanDocument)
+{
+    WriteBytes(folder / "a.bin", PatternBytes(64));
+    ASSERT_EQ(lifecycle.OpenByPath(folder / "a.bin"), LoadStatus::Loaded);
+    prompts.openPaths = {std::nullopt};
+    EXPECT_EQ(lifecycle.OpenWithDialog(), LoadStatus::Cancelled);
+    EXPECT_TRUE(session.document().IsOpen());
+    EXPECT_EQ(prompts.dialogTitles.back(), std::string(kOpenDialogTitle));
+    EXPECT_TRUE(prompts.asked.empty());
+    EXPECT_EQ(DocumentFilters().front().text, "All Files (*.*)");
+    EXPECT_EQ(DocumentFilters()[5].patterns, "*.nes;*.fam;");
+}
+
+TEST_F(FileLifecycleTest, ExitAsksAboutEachChangedTable)
+{
+    WriteBytes(folder / "t.tbl", {'4', '1', '=', 'A', '\n'});
+    ASSERT_TRUE(LoadTableFile(folder / "t.tbl", session.tables()).status.ok());
+    session.tables().At(0).SetModified(true);
+    session.tables().At(0).AddEntry(0, 0x42, "B");
+    prompts.yesNoAnswers = {true};
+    EXPECT_TRUE(lifecycle.ExitApplication());
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_EQ(prompts.asked[0], "Table t.tbl has been changed.\r\n\r\nWould you like to save?");
+    const auto saved = ReadBytes(folder / "t.tbl");
+    EXPECT_NE(std::string(saved.begin(), saved.end()).find("42=B"), std::string::npos);
+}
+
+} // namespace
+} // namespace byteloom

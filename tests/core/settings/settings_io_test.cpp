@@ -1,0 +1,108 @@
+#include "session.h"
+#include "settings/settings_io.h"
+#include "settings/settings_store.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <variant>
+
+namespace byteloom {
+namespace {
+
+// Values as a registry holds them: each with its type.
+class MemoryStore : public SettingsStore
+{
+public:
+    using Value = std::variant<std::uint32_t, std::string>;
+    std::map<std::string, Value> values;
+    bool failTexts = false;
+
+    std::optional<std::uint32_t> ReadNumber(std::string_view key,
+                                            std::string_view name) const override
+    {
+        const auto found = values.find(Path(key, name));
+        if (found == values.end() || !std::holds_alternative<std::uint32_t>(found->second))
+            return std::nullopt;
+        return std::get<std::uint32_t>(found->second);
+    }
+    std::optional<std::string> ReadText(std::string_view key, std::string_view name) const override
+    {
+        const auto found = values.find(Path(key, name));
+        if (found == values.end() || !std::holds_alternative<std::string>(found->second))
+            return std::nullopt;
+        return std::get<std::string>(found->second);
+    }
+    bool WriteNumber(std::string_view key, std::string_view name, std::uint32_t value) override
+    {
+        values[Path(key, name)] = value;
+        return true;
+    }
+    bool WriteText(std::string_view key, std::string_view name, std::string_view value) override
+    {
+        if (failTexts)
+            return false;
+        values[Path(key, name)] = std::string(value);
+        return true;
+    }
+    static std::string Path(std::string_view key, std::string_view name)
+    {
+        return std::string(key) + "\\" + std::string(name);
+    }
+};
+
+TEST(SettingsIo, DefaultsWithoutValuesAndEveryValueWrittenAtExit)
+{
+    MemoryStore store;
+    Session session;
+    LoadSettings(store, session);
+    EXPECT_EQ(session.display().grouping, 2);
+    EXPECT_EQ(session.display().addressBackground, 0xCCCCCCu);
+    EXPECT_TRUE(session.options().allowPaging);
+    EXPECT_TRUE(session.options().showSplash);
+    EXPECT_TRUE(session.display().defaultCodePage);
+
+    session.options().NoteRecentFile("/a.bin");
+    session.options().NoteRecentFile("/b.bin");
+    session.options().NoteRecentFile("/a.bin");
+    EXPECT_TRUE(SaveSettings(store, session).empty());
+    EXPECT_EQ(store.ReadNumber(kMainSettingsKey, "Size"), 2u);
+    EXPECT_EQ(store.ReadNumber(kMainSettingsKey, "OddColumnColor"), 0x7F0000u);
+    EXPECT_EQ(store.ReadText(kCodePagesSettingsKey, "CurrentCodePage"), "-1");
+    EXPECT_EQ(store.ReadText(kCodePagesSettingsKey, "FontSize"), "-20");
+    EXPECT_EQ(store.ReadText(kCodePagesSettingsKey, "Unicode"), "Lucida Sans Unicode");
+    EXPECT_EQ(store.ReadText(kRecentFilesSettingsKey, "0"), "/a.bin");
+    EXPECT_EQ(store.ReadText(kRecentFilesSettingsKey, "1"), "/b.bin");
+
+    Session again;
+    LoadSettings(store, again);
+    EXPECT_EQ(again.options().recentFiles, (std::vector<std::string>{"/a.bin", "/b.bin"}));
+}
+
+TEST(SettingsIo, StoredValuesAreTakenOnlyWithTheirType)
+{
+    MemoryStore store;
+    store.values[MemoryStore::Path(kMainSettingsKey, "Size")] = std::string("4");
+    store.values[MemoryStore::Path(kMainSettingsKey, "TextColor")] = std::uint32_t{0x123456};
+    store.values[MemoryStore::Path(kCodePagesSettingsKey, "CurrentCodePage")] = std::string("2");
+    store.values[MemoryStore::Path(kCodePagesSettingsKey, "AllowPaging")] = std::string("0");
+    store.values[MemoryStore::Path(kCodePagesSettingsKey, "ShowSplash")] = std::uint32_t{0};
+    Session session;
+    LoadSettings(store, session);
+    EXPECT_EQ(session.display().grouping, 2);
+    EXPECT_EQ(session.display().textColor, 0x123456u);
+    EXPECT_FALSE(session.display().defaultCodePage);
+    EXPECT_EQ(session.display().codePageIndex, 2);
+    EXPECT_FALSE(session.options().allowPaging);
+    EXPECT_TRUE(session.options().showSplash);
+
+    store.failTexts = true;
+    const auto failures = SaveSettings(store, session);
+    ASSERT_EQ(failures.size(), 8u);
+    EXPECT_EQ(failures[0], "AllowPaging was not able to be written");
+    EXPECT_EQ(failures[2], "CurrentCodePageKey was not able to be written");
+    EXPECT_EQ(failures[6], "UnicodeFontKey was not able to be written");
+}
+
+} // namespace
+} // namespace byteloom
