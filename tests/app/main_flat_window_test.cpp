@@ -1,30 +1,190 @@
+#include "shell/command_ids.h"
+#include "shell/command_line.h"
 #include "shell/main_flat_window.h"
+#include "support/fake_prompts.h"
+#include "support/temp_folder.h"
 
+#include <QAction>
 #include <QApplication>
-#include <QMenuBar>
+#include <QClipboard>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QStatusBar>
 #include <QTest>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
+
+// Readable failure messages.
+void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace byteloom {
 namespace {
 
-TEST(MainFlatWindow, OpensWithTheProgramTitleAndClosesFromTheFileMenu)
-{
-    MainFlatWindow window;
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Byteloom RC7 3.0.0"));
-    EXPECT_FALSE(window.session().document().IsOpen());
+using test::FakePrompts;
+using test::PatternBytes;
+using test::TempFolder;
+using test::WriteBytes;
 
-    QAction *exit = nullptr;
-    for (QAction *menu : window.menuBar()->actions())
-        for (QAction *item : menu->menu()->actions())
-            if (item->text() == QStringLiteral("E&xit"))
-                exit = item;
-    ASSERT_NE(exit, nullptr);
-    exit->trigger();
-    EXPECT_FALSE(window.isVisible());
+class MainFlatWindowTest : public testing::Test
+{
+protected:
+    MainFlatWindowTest()
+    {
+        auto owned = std::make_unique<FakePrompts>();
+        prompts = owned.get();
+        window = std::make_unique<MainFlatWindow>(std::move(owned));
+        window->show();
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    [[nodiscard]] bool Enabled(int command) const { return window->Action(command)->isEnabled(); }
+    [[nodiscard]] QString Title() const { return window->windowTitle(); }
+    void Edit()
+    {
+        ASSERT_TRUE(window->session().document().WriteByte(0, 0x42));
+        window->NoteEdited();
+    }
+
+    TempFolder folder;
+    FakePrompts *prompts = nullptr;
+    std::unique_ptr<MainFlatWindow> window;
+};
+
+TEST_F(MainFlatWindowTest, StartsWithNoDocumentAndTheWholeMenuBar)
+{
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    EXPECT_EQ(Title(), QStringLiteral("Byteloom RC7 3.0.0"));
+    EXPECT_TRUE(Enabled(kCmdNew));
+    EXPECT_TRUE(Enabled(kCmdExit));
+    EXPECT_FALSE(Enabled(kCmdClose));
+    EXPECT_FALSE(Enabled(kCmdSave));
+    EXPECT_FALSE(Enabled(kCmdCopy));
+    EXPECT_FALSE(Enabled(kCmdCopyHexAsText));
+    EXPECT_TRUE(Enabled(kCmdBigEndian));
+    EXPECT_EQ(window->Action(kCmdNew)->text(), QStringLiteral("&New...\tCtrl+N"));
+    EXPECT_EQ(window->Action(kCmdFindNext)->shortcut(), QKeySequence(Qt::Key_F3));
+    EXPECT_TRUE(window->Action(kCmdStatusBar)->isChecked());
+
+    const QList<QAction *> buttons = window->Toolbar()->actions();
+    ASSERT_EQ(buttons.size(), 13);
+    EXPECT_TRUE(buttons[3]->isSeparator());
+    EXPECT_EQ(buttons[10]->toolTip(), QStringLiteral("Search"));
+    EXPECT_EQ(buttons[12]->toolTip(), QStringLiteral("Help"));
+    EXPECT_FALSE(buttons[8]->isEnabled()); // Undo
+    EXPECT_TRUE(buttons[0]->isEnabled());
+}
+
+TEST_F(MainFlatWindowTest, NewOpenAndCloseSetTitlesMenusAndTheStatusBar)
+{
+    QTest::keyClick(window.get(), Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(Title(), QStringLiteral("Byteloom RC7 3.0.0 - [ (Unnamed) ] - ASCII"));
+    EXPECT_TRUE(Enabled(kCmdClose));
+    EXPECT_TRUE(Enabled(kCmdSelectAll));
+    EXPECT_FALSE(Enabled(kCmdDumpScript));
+    EXPECT_EQ(window->StatusPart(2)->text(), QStringLiteral("Size: 00000800"));
+    EXPECT_EQ(window->StatusPart(4)->text(), QStringLiteral("INS"));
+
+    WriteBytes(folder / "game.bin", PatternBytes(300));
+    WriteBytes(folder / "game.tbl", {'.', 't', 'i', 't', 'l', 'e', '=', 'G', 'a', 'm', 'e', '\n'});
+    prompts->openPaths = {folder / "game.bin"};
+    window->Action(kCmdOpen)->trigger();
+    EXPECT_EQ(Title(), QStringLiteral("Byteloom RC7 3.0.0 - [ game.bin ] - Game (1252)"));
+    EXPECT_TRUE(Enabled(kCmdDumpScript));
+    EXPECT_EQ(window->StatusPart(2)->text(), QStringLiteral("Size: 0000012C"));
+    EXPECT_TRUE(prompts->asked.empty()); // the new document was never edited
+
+    window->Action(kCmdClose)->trigger();
+    EXPECT_EQ(Title(), QStringLiteral("Byteloom RC7 3.0.0"));
+    EXPECT_FALSE(Enabled(kCmdClose));
+    EXPECT_FALSE(Enabled(kCmdDumpScript));
+    EXPECT_TRUE(window->StatusPart(2)->text().isEmpty());
+}
+
+TEST_F(MainFlatWindowTest, TheSavePromptDecidesAndAFailedSaveIsReported)
+{
+    window->RunCommand(kCmdNew);
+    Edit();
+    EXPECT_EQ(Title(), QStringLiteral("Byteloom RC7 3.0.0 - [ (Unnamed)  *] - ASCII"));
+
+    prompts->saveAnswers = {SaveAnswer::Cancel};
+    window->RunCommand(kCmdNew);
+    EXPECT_EQ(window->session().document().ReadByte(0), 0x42);
+
+    // Yes, then a name in a folder that does not exist: the save fails and says why.
+    prompts->saveAnswers = {SaveAnswer::Yes};
+    prompts->savePaths = {folder / "no-such-folder" / "x.bin"};
+    window->RunCommand(kCmdClose);
+    ASSERT_EQ(prompts->messages.size(), 1u);
+    EXPECT_NE(prompts->messages[0].find("x.bin"), std::string::npos);
+    EXPECT_TRUE(window->session().document().IsOpen());
+    EXPECT_EQ(Title(), QStringLiteral("Byteloom RC7 3.0.0 - [ (Unnamed)  *] - ASCII"));
+
+    prompts->saveAnswers = {SaveAnswer::No};
+    window->RunCommand(kCmdNew);
+    EXPECT_EQ(window->session().document().ReadByte(0), 0);
+    EXPECT_EQ(Title(), QStringLiteral("Byteloom RC7 3.0.0 - [ (Unnamed) ] - ASCII"));
+}
+
+TEST_F(MainFlatWindowTest, DroppedFilesOpenAndRecentFilesRemember)
+{
+    WriteBytes(folder / "dropped.sfc", PatternBytes(32));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString((folder / "dropped.sfc").string()))});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &drop);
+    EXPECT_EQ(Title(), QStringLiteral("Byteloom RC7 3.0.0 - [ dropped.sfc ] - ASCII"));
+
+    const QAction *recent = window->Action(kCmdFirstRecentFile);
+    ASSERT_NE(recent, nullptr);
+    EXPECT_TRUE(recent->isVisible());
+    EXPECT_TRUE(recent->text().endsWith(QStringLiteral("dropped.sfc")));
+
+    window->RunCommand(kCmdClose);
+    window->RunCommand(kCmdFirstRecentFile);
+    EXPECT_EQ(Title(), QStringLiteral("Byteloom RC7 3.0.0 - [ dropped.sfc ] - ASCII"));
+}
+
+TEST_F(MainFlatWindowTest, TheCommandLineFileOpensQuietly)
+{
+    window->OpenStartupFile((folder / "missing.bin").string());
+    EXPECT_FALSE(window->session().document().IsOpen());
+    EXPECT_TRUE(prompts->messages.empty());
+    EXPECT_EQ(UnquoteCommandLinePath("  \"/roms/my game.smc\" "), "/roms/my game.smc");
+    EXPECT_EQ(UnquoteCommandLinePath("/roms/game.smc"), "/roms/game.smc");
+
+    WriteBytes(folder / "start.bin", {0xFF, 0xFE, 0x41, 0x00});
+    window->OpenStartupFile(UnquoteCommandLinePath("\"" + (folder / "start.bin").string() + "\""));
+    EXPECT_EQ(Title(), QStringLiteral("Byteloom RC7 3.0.0 - [ start.bin ] - Unicode"));
+    EXPECT_TRUE(window->Action(kCmdUnicode)->isChecked());
+    EXPECT_FALSE(window->Action(kCmdCodePageDefault)->isChecked());
+}
+
+TEST_F(MainFlatWindowTest, ViewTogglesPasteAndExit)
+{
+    window->RunCommand(kCmdStatusBar);
+    EXPECT_FALSE(window->statusBar()->isVisible());
+    EXPECT_FALSE(window->Action(kCmdStatusBar)->isChecked());
+    window->RunCommand(kCmdToolbar);
+    EXPECT_FALSE(window->Toolbar()->isVisible());
+
+    window->RunCommand(kCmdNew);
+    EXPECT_FALSE(Enabled(kCmdPaste));
+    QApplication::clipboard()->setText(QStringLiteral("41 42"));
+    QTRY_VERIFY_WITH_TIMEOUT(Enabled(kCmdPaste), 3000);
+
+    // A clean document and no changed tables: Exit asks nothing.
+    window->RunCommand(kCmdExit);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(prompts->asked.empty());
 }
 
 } // namespace

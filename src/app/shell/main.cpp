@@ -1,6 +1,12 @@
+#include "settings/qsettings_store.h"
+#include "shell/artwork.h"
+#include "shell/command_line.h"
 #include "shell/main_flat_window.h"
 
 #include <QApplication>
+#include <QScreen>
+#include <QSplashScreen>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +27,8 @@ bool HasDisplay()
 #endif
 }
 
+constexpr int kSplashMilliseconds = 3000;
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -34,7 +42,26 @@ int main(int argc, char **argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Byteloom"));
     QApplication::setOrganizationName(QStringLiteral("Byteloom"));
+    QApplication::setWindowIcon(byteloom::ApplicationIcon());
+
+    byteloom::QSettingsStore store;
     byteloom::MainFlatWindow window;
-    window.show();
+    window.UseSettingsStore(&store);
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1)
+        window.OpenStartupFile(byteloom::UnquoteCommandLinePath(
+            arguments.mid(1).join(QLatin1Char(' ')).toStdString()));
+
+    if (window.session().options().showSplash) {
+        auto *splash = new QSplashScreen(byteloom::SplashPicture());
+        splash->setAttribute(Qt::WA_DeleteOnClose);
+        splash->show();
+        QTimer::singleShot(kSplashMilliseconds, splash, [splash, &window] {
+            splash->close();
+            window.show();
+        });
+    } else {
+        window.show();
+    }
     return QApplication::exec();
 }

@@ -1,38 +1,373 @@
 #include "shell/main_flat_window.h"
 
 #include "common/product.h"
+#include "document/lifecycle_texts.h"
+#include "settings/settings_io.h"
+#include "shell/about_dialog.h"
+#include "shell/artwork.h"
+#include "shell/command_ids.h"
+#include "shell/command_table.h"
+#include "shell/qt_prompts.h"
+#include "view/data_window.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QTextBrowser>
+#include <QToolBar>
 
 namespace byteloom {
 
 namespace {
 
-QString NoDocumentTitle()
+QString Text(const char *text)
 {
-    return QStringLiteral("%1 %2.%3.%4")
-        .arg(QString::fromLatin1(kProgramCaption))
-        .arg(kVersionMajor)
-        .arg(kVersionMinor)
-        .arg(kVersionPatch);
+    return QString::fromUtf8(text);
 }
+
+// The status bar's parts: 2 the size, 3 the caret's offset, 4 insert or overwrite.
+constexpr int kSizePart = 2;
+constexpr int kModePart = 4;
+constexpr const char *kManual = ":/manual/welcome.html";
 
 } // namespace
 
-MainFlatWindow::MainFlatWindow(QWidget *parent)
+MainFlatWindow::MainFlatWindow(std::unique_ptr<UserPrompts> prompts, QWidget *parent)
     : QMainWindow(parent)
+    , prompts_(prompts ? std::move(prompts) : std::make_unique<QtPrompts>(this))
+    , lifecycle_(session_, *prompts_)
 {
-    setWindowTitle(NoDocumentTitle());
-    resize(800, 600);
+    setWindowIcon(ApplicationIcon());
+    setAcceptDrops(true);
+    dataWindow_ = new DataWindow(session_, this);
+    setCentralWidget(dataWindow_);
     BuildMenus();
+    BuildToolbar();
+    BuildStatusBar();
+    RegisterHandlers();
+    ApplyMenuState(NoDocumentMenuState());
+    resize(900, 640);
+    DocumentChanged();
+
+    // Paste follows the clipboard, checked once a second.
+    pasteTimer_.setInterval(1000);
+    connect(&pasteTimer_, &QTimer::timeout, this, &MainFlatWindow::UpdatePasteAvailability);
+    pasteTimer_.start();
+}
+
+MainFlatWindow::~MainFlatWindow() = default;
+
+QAction *MainFlatWindow::Action(int command) const
+{
+    const auto found = actions_.find(command);
+    return found == actions_.end() ? nullptr : found->second;
 }
 
 void MainFlatWindow::BuildMenus()
 {
-    QMenu *file = menuBar()->addMenu(tr("&File"));
-    QAction *exit = file->addAction(tr("E&xit"));
-    connect(exit, &QAction::triggered, this, &QWidget::close);
+    for (const MenuSpec &spec : MainMenus()) {
+        QMenu *menu = menuBar()->addMenu(Text(spec.title));
+        if (!fileMenu_)
+            fileMenu_ = menu;
+        std::vector<QMenu *> open{menu};
+        for (const MenuLine &line : spec.lines) {
+            QMenu *current = open.back();
+            switch (line.kind) {
+            case MenuLine::Separator:
+                current->addSeparator();
+                break;
+            case MenuLine::Submenu:
+                open.push_back(current->addMenu(Text(line.text)));
+                break;
+            case MenuLine::EndSubmenu:
+                open.pop_back();
+                break;
+            case MenuLine::Item: {
+                QAction *action = current->addAction(Text(line.text));
+                action->setCheckable(line.checkable);
+                if (line.keys) {
+                    action->setShortcut(QKeySequence(Text(line.keys)));
+                    action->setShortcutContext(Qt::WindowShortcut);
+                }
+                if (line.command != 0) {
+                    actions_[line.command] = action;
+                    const int command = line.command;
+                    connect(action, &QAction::triggered, this, [this, command] {
+                        RunCommand(command);
+                    });
+                }
+                break;
+            }
+            }
+        }
+    }
+    // Ctrl+H has an accelerator but no menu entry and does nothing.
+    auto *ctrlH = new QAction(this);
+    ctrlH->setShortcut(QKeySequence(QStringLiteral("Ctrl+H")));
+    addAction(ctrlH);
+    actions_[kCmdCtrlH] = ctrlH;
+
+    for (const int command : InitiallyGreyedCommands())
+        Action(command)->setEnabled(false);
+    Action(kCmdStatusBar)->setChecked(true);
+    Action(kCmdToolbar)->setChecked(true);
+    Action(kCmdCodePageDefault)->setChecked(true);
+}
+
+void MainFlatWindow::BuildToolbar()
+{
+    toolbar_ = addToolBar(QStringLiteral("Toolbar"));
+    toolbar_->setMovable(false);
+    toolbar_->setIconSize(QSize(16, 16));
+    for (const ToolbarButton &button : ToolbarButtons()) {
+        if (button.command == 0) {
+            toolbar_->addSeparator();
+            continue;
+        }
+        QAction *action = toolbar_->addAction(ToolbarImage(button.image), Text(button.tooltip));
+        action->setToolTip(Text(button.tooltip));
+        const int command = button.command;
+        connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
+        // Undo and Redo show greyed on the toolbar from the start.
+        if (command == kCmdUndo || command == kCmdRedo)
+            action->setEnabled(false);
+    }
+}
+
+void MainFlatWindow::BuildStatusBar()
+{
+    for (auto &part : statusParts_) {
+        part = new QLabel(this);
+        part->setFrameShape(QFrame::Panel);
+        part->setFrameShadow(QFrame::Sunken);
+        statusBar()->addWidget(part);
+    }
+    statusBar()->setSizeGripEnabled(true);
+    LayoutStatusParts();
+}
+
+void MainFlatWindow::LayoutStatusParts()
+{
+    const int w = statusBar()->fontMetrics().averageCharWidth();
+    const StatusBarEdges layout = StatusBarLayout(statusBar()->width(), w);
+    int left = 0;
+    for (std::size_t part = 0; part < statusParts_.size(); ++part) {
+        const int right = std::max(layout.edges[part], left);
+        statusParts_[part]->setFixedWidth(right - left);
+        left = right;
+    }
+}
+
+void MainFlatWindow::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    LayoutStatusParts();
+}
+
+void MainFlatWindow::Handle(int command, std::function<void()> handler)
+{
+    handlers_[command] = std::move(handler);
+}
+
+void MainFlatWindow::RegisterHandlers()
+{
+    Handle(kCmdNew, [this] { lifecycle_.NewDocument(); });
+    Handle(kCmdOpen, [this] { lifecycle_.OpenWithDialog(); });
+    Handle(kCmdClose, [this] { lifecycle_.CloseDocument(); });
+    Handle(kCmdSave, [this] { lifecycle_.SaveDocument(); });
+    Handle(kCmdExit, [this] { close(); });
+    Handle(kCmdStatusBar, [this] {
+        statusBar()->setVisible(!statusBar()->isVisible());
+        Action(kCmdStatusBar)->setChecked(statusBar()->isVisible());
+    });
+    Handle(kCmdToolbar, [this] {
+        toolbar_->setVisible(!toolbar_->isVisible());
+        Action(kCmdToolbar)->setChecked(toolbar_->isVisible());
+    });
+    Handle(kCmdCodePageDefault, [this] { SetTextMode(false, session_.display().bigEndian); });
+    Handle(kCmdUnicode, [this] { SetTextMode(true, false); });
+    Handle(kCmdUnicodeBigEndian, [this] { SetTextMode(true, true); });
+    Handle(kCmdBigEndian, [this] {
+        session_.display().bigEndian = !session_.display().bigEndian;
+        Action(kCmdBigEndian)->setChecked(session_.display().bigEndian);
+    });
+    Handle(kCmdAbout, [this] { ShowAbout(); });
+    Handle(kCmdContents, [this] { ShowContents(); });
+    for (int i = 0; i < static_cast<int>(ProgramOptions::kMaxRecentFiles); ++i) {
+        Handle(kCmdFirstRecentFile + i, [this, i] {
+            const auto &recent = session_.options().recentFiles;
+            if (static_cast<std::size_t>(i) < recent.size())
+                lifecycle_.OpenAfterPrompt(recent[static_cast<std::size_t>(i)]);
+        });
+    }
+}
+
+void MainFlatWindow::RunCommand(int command)
+{
+    // A command with no handler does nothing.
+    if (const auto handler = handlers_.find(command); handler != handlers_.end())
+        handler->second();
+    DocumentChanged();
+}
+
+void MainFlatWindow::NoteEdited()
+{
+    lifecycle_.NoteEdited();
+    DocumentChanged();
+}
+
+void MainFlatWindow::ApplyMenuState(std::span<const MenuChange> state)
+{
+    for (const MenuChange &change : state) {
+        if (QAction *action = Action(change.command))
+            action->setEnabled(change.enabled);
+    }
+}
+
+// Brings the title, menus, status bar and view in step with the document after any command.
+void MainFlatWindow::DocumentChanged()
+{
+    setWindowTitle(QString::fromStdString(lifecycle_.Title()));
+    Document &document = session_.document();
+    if (document.IsOpen()) {
+        if (!Action(kCmdClose)->isEnabled())
+            ApplyMenuState(DocumentOpenMenuState());
+        const bool hasTable = session_.tables().Current() != nullptr;
+        Action(kCmdDumpScript)->setEnabled(hasTable);
+        Action(kCmdInsertScript)->setEnabled(hasTable);
+        statusParts_[kSizePart]->setText(QString::fromStdString(SizeStatusText(document.Size())));
+        // A paged document can only be overwritten.
+        statusParts_[kModePart]->setText(document.IsPaged() ? QStringLiteral("OVR")
+                                                            : QStringLiteral("INS"));
+    } else {
+        if (Action(kCmdClose)->isEnabled())
+            ApplyMenuState(NoDocumentMenuState());
+        statusParts_[kSizePart]->clear();
+        statusParts_[kModePart]->clear();
+    }
+    const DisplaySettings &display = session_.display();
+    Action(kCmdCodePageDefault)->setChecked(!display.unicodeText && display.defaultCodePage);
+    Action(kCmdUnicode)->setChecked(display.unicodeText && !display.bigEndian);
+    Action(kCmdUnicodeBigEndian)->setChecked(display.unicodeText && display.bigEndian);
+    Action(kCmdBigEndian)->setChecked(display.bigEndian);
+    RefreshRecentFiles();
+    dataWindow_->DocumentChanged();
+}
+
+void MainFlatWindow::RefreshRecentFiles()
+{
+    const auto &recent = session_.options().recentFiles;
+    for (int i = 0; i < static_cast<int>(ProgramOptions::kMaxRecentFiles); ++i) {
+        const int command = kCmdFirstRecentFile + i;
+        QAction *action = Action(command);
+        if (!action) {
+            action = fileMenu_->addAction(QString());
+            actions_[command] = action;
+            connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
+        }
+        const auto index = static_cast<std::size_t>(i);
+        action->setVisible(index < recent.size());
+        if (index < recent.size())
+            action->setText(
+                QStringLiteral("&%1 %2").arg(i + 1).arg(QString::fromStdString(recent[index])));
+    }
+}
+
+void MainFlatWindow::SetTextMode(bool unicode, bool bigEndian)
+{
+    DisplaySettings &display = session_.display();
+    display.unicodeText = unicode;
+    display.bigEndian = bigEndian;
+    display.defaultCodePage = true;
+    lifecycle_.NoteTextModeChanged();
+}
+
+void MainFlatWindow::UpdatePasteAvailability()
+{
+    if (!session_.document().IsOpen())
+        return;
+    const QMimeData *clipboard = QApplication::clipboard()->mimeData();
+    const bool pastable
+        = clipboard
+          && (clipboard->hasFormat(QString::fromLatin1(kByteloomMimeType)) || clipboard->hasText());
+    Action(kCmdPaste)->setEnabled(pastable);
+}
+
+void MainFlatWindow::ShowAbout()
+{
+    AboutDialog about(this);
+    about.exec();
+}
+
+void MainFlatWindow::ShowContents()
+{
+    // Without its manual the editor says nothing, as before.
+    if (!QFile::exists(QString::fromLatin1(kManual)))
+        return;
+    if (!helpWindow_) {
+        helpWindow_ = new QTextBrowser();
+        helpWindow_->setAttribute(Qt::WA_DeleteOnClose);
+        helpWindow_->setWindowTitle(QStringLiteral("Byteloom Help"));
+        helpWindow_->setOpenExternalLinks(true);
+        helpWindow_->setSource(QUrl(QStringLiteral("qrc") + QString::fromLatin1(kManual)));
+        helpWindow_->resize(700, 600);
+    }
+    helpWindow_->show();
+    helpWindow_->raise();
+}
+
+void MainFlatWindow::OpenStartupFile(const std::string &path)
+{
+    if (!path.empty())
+        lifecycle_.OpenByPath(path);
+    DocumentChanged();
+}
+
+void MainFlatWindow::UseSettingsStore(SettingsStore *store)
+{
+    settingsStore_ = store;
+    if (settingsStore_)
+        LoadSettings(*settingsStore_, session_);
+    DocumentChanged();
+}
+
+void MainFlatWindow::closeEvent(QCloseEvent *event)
+{
+    if (!lifecycle_.ExitApplication()) {
+        event->ignore();
+        DocumentChanged();
+        return;
+    }
+    if (settingsStore_) {
+        for (const std::string &failure : SaveSettings(*settingsStore_, session_))
+            prompts_->ShowMessage(failure);
+    }
+    event->accept();
+}
+
+void MainFlatWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void MainFlatWindow::dropEvent(QDropEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    // Only the first file is taken.
+    if (urls.isEmpty() || !urls.first().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    lifecycle_.OpenAfterPrompt(urls.first().toLocalFile().toStdString());
+    DocumentChanged();
 }
 
 } // namespace byteloom

@@ -1,26 +1,98 @@
 #pragma once
 
+#include "document/file_lifecycle.h"
+#include "platform/user_prompts.h"
 #include "session.h"
+#include "shell/menu_state.h"
 
 #include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QTextBrowser;
+class QToolBar;
 
 namespace byteloom {
 
-// The editor's one main window. It owns the session and turns the user's commands into calls
-// on it.
+class DataWindow;
+class SettingsStore;
+
+// The private clipboard format: the raw bytes of Copy and Cut.
+inline constexpr const char *kByteloomMimeType = "application/x-byteloom-bytes";
+
+// The editor's one main window: menus, toolbar, status bar and the data window. Every menu
+// entry, accelerator and toolbar button is a command number; one table maps the number to its
+// action and its handler, and every rule behind a handler lives in the core.
 class MainFlatWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    explicit MainFlatWindow(QWidget *parent = nullptr);
+    // Without prompts the window asks with its own message boxes and file dialogs.
+    explicit MainFlatWindow(std::unique_ptr<UserPrompts> prompts = nullptr,
+                            QWidget *parent = nullptr);
+    ~MainFlatWindow() override;
 
     [[nodiscard]] Session &session() { return session_; }
+    [[nodiscard]] FileLifecycle &lifecycle() { return lifecycle_; }
+    [[nodiscard]] QAction *Action(int command) const;
+    [[nodiscard]] QLabel *StatusPart(int part) const
+    {
+        return statusParts_[static_cast<std::size_t>(part)];
+    }
+    [[nodiscard]] QToolBar *Toolbar() const { return toolbar_; }
+    [[nodiscard]] DataWindow *View() const { return dataWindow_; }
+
+    // Runs a command as its menu entry, accelerator or toolbar button would.
+    void RunCommand(int command);
+    // The document's bytes changed: the edited-document rule, then title, menus and view.
+    void NoteEdited();
+    // The file named on the command line, opened without a word.
+    void OpenStartupFile(const std::string &path);
+    // Where the settings are read from at start and written to at exit; none in tests.
+    void UseSettingsStore(SettingsStore *store);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void BuildMenus();
+    void BuildToolbar();
+    void BuildStatusBar();
+    void RegisterHandlers();
+    void Handle(int command, std::function<void()> handler);
+    void ApplyMenuState(std::span<const MenuChange> state);
+    void DocumentChanged();
+    void RefreshRecentFiles();
+    void LayoutStatusParts();
+    void UpdatePasteAvailability();
+    void SetTextMode(bool unicode, bool bigEndian);
+    void ShowAbout();
+    void ShowContents();
 
+    std::unique_ptr<UserPrompts> prompts_;
     Session session_;
+    FileLifecycle lifecycle_;
+    SettingsStore *settingsStore_ = nullptr;
+    std::map<int, QAction *> actions_;
+    std::map<int, std::function<void()>> handlers_;
+    QMenu *fileMenu_ = nullptr;
+    QToolBar *toolbar_ = nullptr;
+    std::array<QLabel *, 7> statusParts_{};
+    DataWindow *dataWindow_ = nullptr;
+    QTimer pasteTimer_;
+    QPointer<QTextBrowser> helpWindow_;
 };
 
 } // namespace byteloom
