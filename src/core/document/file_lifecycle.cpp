@@ -82,9 +82,12 @@ void FileLifecycle::NewDocument()
     title_ = DocumentTitle(kUnnamedTitle, TextModeName(session_));
 }
 
-LoadStatus FileLifecycle::Load(const std::filesystem::path &path)
+LoadStatus FileLifecycle::Load(const std::filesystem::path &given)
 {
-    lastLoad_ = session_.OpenDocument(path, session_.options().allowPaging);
+    // The full path, so that a later save or recent-file entry finds the same file.
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::absolute(given, error);
+    lastLoad_ = session_.OpenDocument(error ? given : path, session_.options().allowPaging);
     if (lastLoad_.status != LoadStatus::Loaded)
         return lastLoad_.status;
     const std::string fileTitle = FileTitleOf(path);
@@ -96,7 +99,6 @@ LoadStatus FileLifecycle::Load(const std::filesystem::path &path)
     }
     title_ = DocumentTitle(fileTitle, TextModeName(session_));
     const std::filesystem::path table = CompanionTablePath(path);
-    std::error_code error;
     if (!table.empty() && std::filesystem::is_regular_file(table, error)
         && LoadTableFile(table, session_.tables()).status.ok())
         title_ = DocumentTitle(fileTitle, session_.tables().Current()->GetTitle());
