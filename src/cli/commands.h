@@ -13,5 +13,6 @@ CommandAction AddFindCommand(CLI::App &app);
 CommandAction AddCopyAsCommand(CLI::App &app);
 CommandAction AddSplitCommand(CLI::App &app);
 CommandAction AddExpandCommand(CLI::App &app);
+CommandAction AddRowsCommand(CLI::App &app);
 
 } // namespace byteloom::cli

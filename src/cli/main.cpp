@@ -22,6 +22,7 @@ int main(int argc, char **argv)
         {"copy-as", AddCopyAsCommand(app)},
         {"split", AddSplitCommand(app)},
         {"expand", AddExpandCommand(app)},
+        {"rows", AddRowsCommand(app)},
     };
     CLI11_PARSE(app, argc, argv);
     for (const auto &[name, action] : commands) {

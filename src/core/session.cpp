@@ -6,6 +6,8 @@ namespace byteloom {
 
 Session::Session(std::int64_t pageSize)
     : document_(std::make_unique<Document>(pageSize))
+    , decoder_(std::make_unique<TextDecoder>())
+    , codePages_(CodePageList::Enumerate(*decoder_))
 {}
 
 void Session::Replace(std::unique_ptr<Document> document)

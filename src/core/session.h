@@ -4,6 +4,7 @@
 #include "document/undo_journal.h"
 #include "settings/program_options.h"
 #include "tables/loaded_tables.h"
+#include "view/code_page_list.h"
 #include "view/display_settings.h"
 
 #include <filesystem>
@@ -25,6 +26,8 @@ public:
     [[nodiscard]] LoadedTables &tables() { return tables_; }
     [[nodiscard]] DisplaySettings &display() { return display_; }
     [[nodiscard]] ProgramOptions &options() { return options_; }
+    [[nodiscard]] TextDecoder &decoder() { return *decoder_; }
+    [[nodiscard]] CodePageList &codePages() { return codePages_; }
 
     // Loads the file as the new document; loaded tables stay. On failure the current document
     // stays as it was.
@@ -41,6 +44,8 @@ private:
     LoadedTables tables_;
     DisplaySettings display_;
     ProgramOptions options_;
+    std::unique_ptr<TextDecoder> decoder_;
+    CodePageList codePages_;
 };
 
 } // namespace byteloom

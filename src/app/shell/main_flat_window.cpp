@@ -9,6 +9,7 @@
 #include "shell/command_table.h"
 #include "shell/qt_prompts.h"
 #include "view/data_window.h"
+#include "view/text_mode.h"
 
 #include <QAction>
 #include <QApplication>
@@ -115,6 +116,21 @@ void MainFlatWindow::BuildMenus()
     addAction(ctrlH);
     actions_[kCmdCtrlH] = ctrlH;
 
+    // The code pages this system offers, after the last item of Text Codepage.
+    QMenu *codePageMenu
+        = Action(kCmdUnicodeBigEndian)->associatedObjects().isEmpty()
+              ? nullptr
+              : qobject_cast<QMenu *>(Action(kCmdUnicodeBigEndian)->associatedObjects().first());
+    const auto &entries = session_.codePages().Entries();
+    for (std::size_t i = 0; i < entries.size() && codePageMenu; ++i) {
+        const int command = kCmdFirstCodePage + static_cast<int>(i);
+        QAction *action = codePageMenu->addAction(QString::fromStdString(entries[i].name));
+        action->setCheckable(true);
+        actions_[command] = action;
+        connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
+        Handle(command, [this, command] { SetTextMode(command); });
+    }
+
     for (const int command : InitiallyGreyedCommands())
         Action(command)->setEnabled(false);
     Action(kCmdStatusBar)->setChecked(true);
@@ -192,9 +208,9 @@ void MainFlatWindow::RegisterHandlers()
         toolbar_->setVisible(!toolbar_->isVisible());
         Action(kCmdToolbar)->setChecked(toolbar_->isVisible());
     });
-    Handle(kCmdCodePageDefault, [this] { SetTextMode(false, session_.display().bigEndian); });
-    Handle(kCmdUnicode, [this] { SetTextMode(true, false); });
-    Handle(kCmdUnicodeBigEndian, [this] { SetTextMode(true, true); });
+    for (const int command :
+         {int{kCmdCodePageDefault}, int{kCmdUnicode}, int{kCmdUnicodeBigEndian}})
+        Handle(command, [this, command] { SetTextMode(command); });
     Handle(kCmdBigEndian, [this] {
         session_.display().bigEndian = !session_.display().bigEndian;
         Action(kCmdBigEndian)->setChecked(session_.display().bigEndian);
@@ -254,12 +270,20 @@ void MainFlatWindow::DocumentChanged()
         statusParts_[kModePart]->clear();
     }
     const DisplaySettings &display = session_.display();
-    Action(kCmdCodePageDefault)->setChecked(!display.unicodeText && display.defaultCodePage);
-    Action(kCmdUnicode)->setChecked(display.unicodeText && !display.bigEndian);
-    Action(kCmdUnicodeBigEndian)->setChecked(display.unicodeText && display.bigEndian);
+    const int checked = CheckedTextModeCommand(display, session_.codePages());
+    for (const int command : TextModeCommands())
+        Action(command)->setChecked(command == checked);
     Action(kCmdBigEndian)->setChecked(display.bigEndian);
     RefreshRecentFiles();
     dataWindow_->DocumentChanged();
+}
+
+std::vector<int> MainFlatWindow::TextModeCommands()
+{
+    std::vector<int> commands{kCmdCodePageDefault, kCmdUnicode, kCmdUnicodeBigEndian};
+    for (std::size_t i = 0; i < session_.codePages().Entries().size(); ++i)
+        commands.push_back(kCmdFirstCodePage + static_cast<int>(i));
+    return commands;
 }
 
 void MainFlatWindow::RefreshRecentFiles()
@@ -281,13 +305,12 @@ void MainFlatWindow::RefreshRecentFiles()
     }
 }
 
-void MainFlatWindow::SetTextMode(bool unicode, bool bigEndian)
+void MainFlatWindow::SetTextMode(int command)
 {
-    DisplaySettings &display = session_.display();
-    display.unicodeText = unicode;
-    display.bigEndian = bigEndian;
-    display.defaultCodePage = true;
-    lifecycle_.NoteTextModeChanged();
+    const std::string name
+        = ApplyTextModeCommand(session_.display(), session_.codePages(), command);
+    if (!name.empty())
+        lifecycle_.NoteTextModeChanged(name);
 }
 
 void MainFlatWindow::UpdatePasteAvailability()

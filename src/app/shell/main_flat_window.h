@@ -77,7 +77,8 @@ private:
     void RefreshRecentFiles();
     void LayoutStatusParts();
     void UpdatePasteAvailability();
-    void SetTextMode(bool unicode, bool bigEndian);
+    void SetTextMode(int command);
+    [[nodiscard]] std::vector<int> TextModeCommands();
     void ShowAbout();
     void ShowContents();
 

@@ -185,9 +185,9 @@ void FileLifecycle::NoteEdited()
         title_ = ModifiedTitle(title_, TableOrTextModeName(session_));
 }
 
-void FileLifecycle::NoteTextModeChanged()
+void FileLifecycle::NoteTextModeChanged(std::string_view modeName)
 {
-    title_ = TitleForTextMode(title_, session_.document().IsOpen(), TextModeName(session_));
+    title_ = TitleForTextMode(title_, session_.document().IsOpen(), modeName);
 }
 
 } // namespace byteloom

@@ -36,8 +36,8 @@ public:
 
     // The edited-document rule: the first change since a load, New or save marks the title.
     void NoteEdited();
-    // The text mode changed: the title names the new mode.
-    void NoteTextModeChanged();
+    // The text mode changed: the title names the new mode by modeName.
+    void NoteTextModeChanged(std::string_view modeName);
 
 private:
     bool SettleUnsavedWork();

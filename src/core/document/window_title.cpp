@@ -45,8 +45,10 @@ std::string TextModeName(Session &session)
     const DisplaySettings &display = session.display();
     if (display.unicodeText)
         return "Unicode";
-    // The code pages of the list come with the view; until then every mode reads as ASCII.
-    return "ASCII";
+    // A stored index beyond the list (a code page no longer there) reads as the default.
+    const CodePageEntry *entry
+        = display.defaultCodePage ? nullptr : session.codePages().At(display.codePageIndex);
+    return entry ? entry->name : "ASCII";
 }
 
 std::string TableOrTextModeName(Session &session)

@@ -44,12 +44,12 @@ TEST_F(FileLifecycleTest, TitlesFollowTheDocument)
     EXPECT_EQ(ReadBytes(folder / "a.bin")[1], 0x5A);
 
     session.display().unicodeText = true;
-    lifecycle.NoteTextModeChanged();
+    lifecycle.NoteTextModeChanged(session.display().unicodeText ? "Unicode" : "ASCII");
     EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ a.bin ] - Unicode");
     lifecycle.CloseDocument();
     EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0");
     session.display().unicodeText = false;
-    lifecycle.NoteTextModeChanged();
+    lifecycle.NoteTextModeChanged(session.display().unicodeText ? "Unicode" : "ASCII");
     EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0 - ASCII");
 
     lifecycle.NewDocument();

@@ -1,0 +1,161 @@
+#include "view/code_page_list.h"
+
+#include <unicode/ucnv.h>
+#include <unicode/ustring.h>
+
+#include <string>
+
+namespace byteloom {
+
+namespace {
+
+struct SupportedCodePage
+{
+    int number;
+    const char *suffix;
+    const char *face;
+};
+
+constexpr SupportedCodePage kSupported[] = {
+    {874, " ( Thai )", "Tahoma"},
+    {932, " ( Japanese )", "MS Mincho"},
+    {936, " ( Simplified Chinese )", "PMingLiU"},
+    {949, " ( Korean )", "@Batang"},
+    {950, " ( Traditional Chinese )", "PMingLiU"},
+};
+
+} // namespace
+
+void TextDecoder::Closer::operator()(UConverter *converter) const
+{
+    ucnv_close(converter);
+}
+
+TextDecoder::TextDecoder() = default;
+TextDecoder::~TextDecoder() = default;
+
+UConverter *TextDecoder::ConverterFor(int codePage)
+{
+    auto found = converters_.find(codePage);
+    if (found != converters_.end())
+        return found->second.get();
+    UErrorCode error = U_ZERO_ERROR;
+    const std::string name = "windows-" + std::to_string(codePage);
+    UConverter *converter = ucnv_open(name.c_str(), &error);
+    if (U_FAILURE(error))
+        converter = nullptr;
+    converters_.emplace(codePage, std::unique_ptr<UConverter, Closer>(converter));
+    return converter;
+}
+
+bool TextDecoder::Supports(int codePage)
+{
+    return ConverterFor(codePage) != nullptr;
+}
+
+std::string TextDecoder::ToUtf8(int codePage, std::span<const std::uint8_t> bytes)
+{
+    UConverter *converter = ConverterFor(codePage);
+    if (!converter || bytes.empty())
+        return std::string(reinterpret_cast<const char *>(bytes.data()), bytes.size());
+    std::u16string units(bytes.size() * 2 + 2, u'\0');
+    UErrorCode error = U_ZERO_ERROR;
+    const int32_t length = ucnv_toUChars(converter,
+                                         units.data(),
+                                         static_cast<int32_t>(units.size()),
+                                         reinterpret_cast<const char *>(bytes.data()),
+                                         static_cast<int32_t>(bytes.size()),
+                                         &error);
+    if (U_FAILURE(error))
+        return ".";
+    std::string utf8(static_cast<std::size_t>(length) * 3 + 1, '\0');
+    int32_t written = 0;
+    error = U_ZERO_ERROR;
+    u_strToUTF8WithSub(utf8.data(),
+                       static_cast<int32_t>(utf8.size()),
+                       &written,
+                       units.data(),
+                       length,
+                       0xFFFD,
+                       nullptr,
+                       &error);
+    if (U_FAILURE(error))
+        return ".";
+    utf8.resize(static_cast<std::size_t>(written));
+    return utf8;
+}
+
+std::int32_t TextDecoder::FirstCodePoint(int codePage, std::span<const std::uint8_t> bytes)
+{
+    UConverter *converter = ConverterFor(codePage);
+    if (!converter || bytes.empty())
+        return bytes.empty() ? -1 : bytes.front();
+    UChar units[8];
+    UErrorCode error = U_ZERO_ERROR;
+    const int32_t length = ucnv_toUChars(converter,
+                                         units,
+                                         8,
+                                         reinterpret_cast<const char *>(bytes.data()),
+                                         static_cast<int32_t>(bytes.size()),
+                                         &error);
+    if (U_FAILURE(error) || length < 1)
+        return -1;
+    const auto first = static_cast<std::int32_t>(units[0]);
+    if (first >= 0xD800 && first < 0xDC00 && length > 1) {
+        const auto second = static_cast<std::int32_t>(units[1]);
+        if (second >= 0xDC00 && second < 0xE000)
+            return ((first - 0xD800) << 10) + (second - 0xDC00) + 0x10000;
+    }
+    return first;
+}
+
+std::array<bool, 256> TextDecoder::LeadBytes(int codePage)
+{
+    std::array<bool, 256> lead{};
+    UConverter *converter = ConverterFor(codePage);
+    if (!converter || ucnv_getType(converter) == UCNV_SBCS)
+        return lead;
+    UBool starters[256];
+    UErrorCode error = U_ZERO_ERROR;
+    ucnv_getStarters(converter, starters, &error);
+    if (U_SUCCESS(error)) {
+        for (std::size_t b = 0; b < lead.size(); ++b)
+            lead[b] = starters[b] != 0;
+    }
+    return lead;
+}
+
+CodePageList CodePageList::Enumerate(TextDecoder &decoder)
+{
+    CodePageList list;
+    for (const SupportedCodePage &page : kSupported) {
+        if (!decoder.Supports(page.number))
+            continue;
+        CodePageEntry entry;
+        entry.name = std::to_string(page.number) + page.suffix;
+        entry.number = page.number;
+        entry.defaultFace = page.face;
+        entry.configuredFace = page.face;
+        entry.leadBytes = decoder.LeadBytes(page.number);
+        list.entries_.push_back(std::move(entry));
+    }
+    return list;
+}
+
+int CodePageList::FindCodePageEntry(int number) const
+{
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i].number == number)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+const CodePageEntry *CodePageList::At(int index) const
+{
+    if (index < 0 || static_cast<std::size_t>(index) >= entries_.size())
+        return nullptr;
+    return &entries_[static_cast<std::size_t>(index)];
+}
+
+} // namespace byteloom

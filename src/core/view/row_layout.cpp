@@ -1,0 +1,199 @@
+#include "view/row_layout.h"
+
+#include "document/document.h"
+#include "tables/table_codec.h"
+#include "tables/table_file.h"
+#include "view/code_page_list.h"
+#include "view/offset_label.h"
+
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
+
+#include <algorithm>
+#include <array>
+
+namespace byteloom {
+
+namespace {
+
+// A table key or a two-byte character may reach this far past the row.
+constexpr int kLookahead = 3;
+constexpr char kHexDigits[] = "0123456789abcdef";
+
+bool IsPunctuationInC(std::uint8_t b)
+{
+    return (b >= 0x21 && b <= 0x2F) || (b >= 0x3A && b <= 0x40) || (b >= 0x5B && b <= 0x60)
+           || (b >= 0x7B && b <= 0x7E);
+}
+
+// One byte as a character of the code page, or "." when it is neither a letter or digit of the
+// code page, a blank, nor punctuation.
+std::string SingleByteText(TextDecoder &decoder, int codePage, std::uint8_t b)
+{
+    const std::array<std::uint8_t, 1> bytes{b};
+    const std::int32_t code = decoder.FirstCodePoint(codePage, bytes);
+    if (code >= 0 && (u_isalnum(code) || b == 0x20 || IsPunctuationInC(b)))
+        return decoder.ToUtf8(codePage, bytes);
+    return ".";
+}
+
+std::string UnitText(std::uint16_t unit)
+{
+    // A lone surrogate has no character of its own.
+    const bool surrogate = unit >= 0xD800 && unit < 0xE000;
+    const char16_t units[1] = {surrogate ? char16_t{0xFFFD} : static_cast<char16_t>(unit)};
+    char utf8[8];
+    int32_t written = 0;
+    UErrorCode error = U_ZERO_ERROR;
+    u_strToUTF8(utf8, sizeof utf8, &written, units, 1, &error);
+    return U_SUCCESS(error) ? std::string(utf8, static_cast<std::size_t>(written))
+                            : std::string(".");
+}
+
+const CodePageEntry *CurrentCodePage(const DisplaySettings &display, const CodePageList &codePages)
+{
+    return display.defaultCodePage ? nullptr : codePages.At(display.codePageIndex);
+}
+
+void BuildUnicodeText(const RowSource &source, RowLayout &row, std::span<const std::uint8_t> bytes)
+{
+    row.font = TextFont::Unicode;
+    for (int k = 0; 2 * k + 1 < row.byteCount; ++k) {
+        const auto first = static_cast<std::size_t>(2 * k);
+        auto unit = static_cast<std::uint16_t>(bytes[first] | (bytes[first + 1] << 8));
+        if (source.display.bigEndian)
+            unit = SwapUnitBytes(unit);
+        TextCell &glyph = row.text[first + 1];
+        glyph.text = UnitText(unit);
+        glyph.selected = source.selection.Contains(row.offset + 2 * k);
+    }
+}
+
+void BuildTableText(RowSource &source,
+                    RowLayout &row,
+                    std::span<const std::uint8_t> bytes,
+                    int carryIn)
+{
+    row.font = TextFont::Table;
+    TableFile &table = *source.table;
+    int i = std::min(carryIn, row.byteCount);
+    while (i < row.byteCount) {
+        const std::int64_t offset = row.offset + i;
+        table.SelectSubtable(table.FindSubtableForOffset(static_cast<std::uint32_t>(offset)));
+        const auto available
+            = std::min<std::size_t>(static_cast<std::size_t>(std::max(table.GetMaxKeyBytes(), 1)),
+                                    bytes.size() - static_cast<std::size_t>(i));
+        const DecodedEntry decoded
+            = DecodeBytes(table, bytes.subspan(static_cast<std::size_t>(i), available));
+        const int last = i + decoded.byteCount - 1;
+        // An entry that runs into the next row is shown whole in this row's last cell.
+        TextCell &cell = row.text[static_cast<std::size_t>(std::min(last, row.byteCount - 1))];
+        const std::string &text = decoded.entry->text;
+        if (text == kNewlineMarker) {
+            cell.marker = Marker::Newline;
+        } else if (text == kEndStringMarker) {
+            cell.marker = Marker::EndString;
+        } else {
+            const std::string &shown = text.empty() ? FallbackEntry().text : text;
+            cell.text = source.decoder.ToUtf8(
+                table.GetCodePage(),
+                std::span(reinterpret_cast<const std::uint8_t *>(shown.data()), shown.size()));
+        }
+        cell.selected = source.selection.Contains(row.offset + last);
+        i = last + 1;
+    }
+    row.carryOut = std::max(i - row.byteCount, 0);
+}
+
+void BuildCodePageText(RowSource &source,
+                       RowLayout &row,
+                       std::span<const std::uint8_t> bytes,
+                       const CodePageEntry &entry)
+{
+    row.font = TextFont::CodePage;
+    for (int i = 0; i < row.byteCount;) {
+        const auto at = static_cast<std::size_t>(i);
+        TextCell &cell = row.text[at];
+        // A lead byte joins the next byte, even one in the next row; the document's last byte
+        // has no partner.
+        if (entry.leadBytes[bytes[at]] && at + 1 < bytes.size()) {
+            const std::string glyph = source.decoder.ToUtf8(entry.number, bytes.subspan(at, 2));
+            if (i + 1 < row.byteCount) {
+                TextCell &trail = row.text[at + 1];
+                trail.text = glyph;
+                trail.selected = source.selection.Contains(row.offset + i + 1);
+                i += 2;
+            } else {
+                cell.text = glyph;
+                i += 1;
+            }
+            continue;
+        }
+        cell.text = SingleByteText(source.decoder, entry.number, bytes[at]);
+        ++i;
+    }
+}
+
+} // namespace
+
+int EffectiveGrouping(const DisplaySettings &display)
+{
+    const int grouping = display.grouping;
+    return grouping == 1 || grouping == 2 || grouping == 4 || grouping == 8 ? grouping : 2;
+}
+
+RowLayout BuildRow(RowSource &source, std::int64_t rowOffset, int carryIn)
+{
+    Document &document = source.document;
+    RowLayout row;
+    row.offset = rowOffset;
+    row.offsetLabel = OffsetLabel(rowOffset, source.display);
+    row.byteCount
+        = static_cast<int>(std::clamp<std::int64_t>(document.Size() - rowOffset, 0, kBytesPerRow));
+    std::array<std::uint8_t, kBytesPerRow + kLookahead> buffer{};
+    const std::int64_t read = document.ReadBlock(
+        rowOffset, std::span(buffer).first(static_cast<std::size_t>(row.byteCount + kLookahead)));
+    const auto bytes = std::span<const std::uint8_t>(buffer).first(
+        static_cast<std::size_t>(std::max<std::int64_t>(read, 0)));
+
+    const int grouping = EffectiveGrouping(source.display);
+    row.hex.resize(static_cast<std::size_t>(row.byteCount));
+    row.text.resize(static_cast<std::size_t>(row.byteCount));
+    for (int i = 0; i < row.byteCount; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        HexCell &cell = row.hex[at];
+        cell.text = {kHexDigits[bytes[at] >> 4], kHexDigits[bytes[at] & 0x0F]};
+        if ((i + 1) % grouping == 0 && i + 1 < row.byteCount)
+            cell.text += ' ';
+        cell.evenGroup = (i / grouping) % 2 == 1;
+        cell.selected = source.selection.Contains(rowOffset + i);
+        row.text[at].selected = cell.selected;
+    }
+
+    if (source.display.unicodeText) {
+        BuildUnicodeText(source, row, bytes);
+    } else if (source.table) {
+        BuildTableText(source, row, bytes, carryIn);
+    } else if (const CodePageEntry *entry = CurrentCodePage(source.display, source.codePages)) {
+        BuildCodePageText(source, row, bytes, *entry);
+    } else {
+        for (int i = 0; i < row.byteCount; ++i)
+            row.text[static_cast<std::size_t>(i)].text = SingleByteText(
+                source.decoder, kDefaultCodePage, bytes[static_cast<std::size_t>(i)]);
+    }
+    return row;
+}
+
+std::string HexColumnText(const RowLayout &row, int grouping)
+{
+    std::string text;
+    for (const HexCell &cell : row.hex)
+        text += cell.text;
+    const std::size_t full
+        = 2 * kBytesPerRow + kBytesPerRow / static_cast<std::size_t>(grouping) - 1;
+    if (text.size() < full)
+        text.append(full - text.size(), ' ');
+    return text;
+}
+
+} // namespace byteloom

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "view/display_settings.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace byteloom {
+
+class CodePageList;
+class Document;
+class TableFile;
+class TextDecoder;
+
+inline constexpr int kBytesPerRow = 16;
+
+// The selection: the bytes from the smaller of anchor and end up to (not including) the larger.
+struct Selection
+{
+    std::int64_t anchor = 0;
+    std::int64_t end = 0;
+    bool active = false;
+
+    [[nodiscard]] bool Contains(std::int64_t offset) const
+    {
+        return active
+               && (end > anchor ? anchor <= offset && offset < end
+                                : end <= offset && offset < anchor);
+    }
+};
+
+// One byte's two hex digits, with the blank that ends its group unless it is the row's last.
+struct HexCell
+{
+    std::string text;
+    bool evenGroup = false; // the 2nd, 4th ... group of the row takes the even colour
+    bool selected = false;
+};
+
+enum class Marker { None, Newline, EndString };
+
+// What one byte of the text column shows. A byte before the last of a character or table entry
+// has nothing (a cell of zero width); the last byte carries the glyph or the marker.
+struct TextCell
+{
+    std::string text; // UTF-8
+    Marker marker = Marker::None;
+    bool selected = false;
+
+    [[nodiscard]] bool ZeroWidth() const { return text.empty() && marker == Marker::None; }
+};
+
+// Which font draws the text column.
+enum class TextFont { Default, Unicode, CodePage, Table };
+
+struct RowLayout
+{
+    std::int64_t offset = 0;
+    int byteCount = 0; // 16, or fewer on the last row
+    std::string offsetLabel;
+    std::vector<HexCell> hex;   // one per byte of the row
+    std::vector<TextCell> text; // one per byte of the row
+    TextFont font = TextFont::Default;
+    int carryOut = 0; // bytes of the next row that this row's last table entry covered
+};
+
+// What the rows are built from. The table's current subtable follows the offsets decoded.
+struct RowSource
+{
+    Document &document;
+    const DisplaySettings &display;
+    TableFile *table; // the current table, or nullptr
+    const CodePageList &codePages;
+    TextDecoder &decoder;
+    Selection selection;
+};
+
+// The row of 16 bytes that starts at rowOffset (a multiple of 16). carryIn is what the row
+// above left (0 for the first row drawn).
+[[nodiscard]] RowLayout BuildRow(RowSource &source, std::int64_t rowOffset, int carryIn);
+
+// The grouping the hex column uses: 1, 2, 4 or 8; any other stored value is taken as 2.
+[[nodiscard]] int EffectiveGrouping(const DisplaySettings &display);
+
+// The hex column of a row as one line: its cells, then blanks to the length of a full row.
+[[nodiscard]] std::string HexColumnText(const RowLayout &row, int grouping);
+
+} // namespace byteloom

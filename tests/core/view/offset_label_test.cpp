@@ -1,0 +1,78 @@
+#include "shell/command_ids.h"
+#include "view/code_page_list.h"
+#include "view/offset_label.h"
+#include "view/text_mode.h"
+
+#include <gtest/gtest.h>
+
+namespace byteloom {
+namespace {
+
+DisplaySettings Mode(OffsetMode mode)
+{
+    DisplaySettings display;
+    SetOffsetMode(display, mode);
+    return display;
+}
+
+TEST(OffsetLabel, EveryModeFormatsAsTheViewShowsIt)
+{
+    const DisplaySettings hex = Mode(OffsetMode::Hex);
+    EXPECT_EQ(OffsetLabel(0x10, hex), "00000010 ");
+    EXPECT_EQ(StatusOffsetText(0x10, hex), "Offset: 00000010 ");
+    EXPECT_EQ(OffsetLabel(160, Mode(OffsetMode::Decimal)), "00000160 ");
+
+    const DisplaySettings lorom = Mode(OffsetMode::SnesLoRom);
+    EXPECT_EQ(OffsetLabel(0, lorom), "00FFFE00 "); // the header subtraction wraps
+    EXPECT_EQ(OffsetLabel(0x200, lorom), "00008000 ");
+    EXPECT_EQ(OffsetLabel(0x8200, lorom), "00018000 ");
+    const DisplaySettings hirom = Mode(OffsetMode::SnesHiRom);
+    EXPECT_EQ(OffsetLabel(0, hirom), "00BFFE00 ");
+    EXPECT_EQ(OffsetLabel(0x200, hirom), "00C00000 ");
+
+    const DisplaySettings bank = Mode(OffsetMode::BankOffset);
+    EXPECT_EQ(OffsetLabel(0x1234, bank), "0000:9234 ");
+    EXPECT_EQ(OffsetLabel(0x8000, bank), "0001:8000 ");
+    EXPECT_EQ(StatusOffsetText(0x8000, bank), "Offset: 0001:8000 ");
+    EXPECT_EQ(OffsetLabel(0x7FFF8000, bank), "0000:8000 ");
+    EXPECT_EQ(StatusOffsetText(0x7FFF8000, bank), "0000:8000 ");
+
+    // A mapping mode keeps the radix; Hex and Decimal clear the mappings.
+    DisplaySettings display = Mode(OffsetMode::Decimal);
+    SetOffsetMode(display, OffsetMode::SnesHiRom);
+    EXPECT_EQ(display.offsetRadix, 2);
+    SetOffsetMode(display, OffsetMode::Hex);
+    EXPECT_FALSE(display.snesHiRom);
+    EXPECT_EQ(display.offsetRadix, 1);
+}
+
+TEST(CodePages, TheListHoldsWhatTheSystemConvertsAndTheModesSwitch)
+{
+    TextDecoder decoder;
+    const CodePageList list = CodePageList::Enumerate(decoder);
+    ASSERT_EQ(list.Entries().size(), 5u); // ICU carries all five
+    EXPECT_EQ(list.Entries()[1].name, "932 ( Japanese )");
+    EXPECT_EQ(list.FindCodePageEntry(932), 1);
+    EXPECT_EQ(list.FindCodePageEntry(1252), -1);
+    EXPECT_TRUE(list.Entries()[1].leadBytes[0x81]);
+    EXPECT_FALSE(list.Entries()[1].leadBytes[0x41]);
+    EXPECT_FALSE(list.Entries()[0].leadBytes[0x81]); // Thai is single-byte
+    const std::vector<std::uint8_t> sjis{0x82, 0xA0};
+    EXPECT_EQ(decoder.ToUtf8(932, sjis), "あ");
+
+    DisplaySettings display;
+    EXPECT_EQ(ApplyTextModeCommand(display, list, kCmdUnicodeBigEndian), "Unicode (Big Endian)");
+    EXPECT_EQ(ApplyTextModeCommand(display, list, kCmdCodePageDefault), "ASCII");
+    EXPECT_TRUE(display.bigEndian); // Default leaves the byte order alone
+    EXPECT_EQ(ApplyTextModeCommand(display, list, kCmdFirstCodePage + 1), "932 ( Japanese )");
+    EXPECT_FALSE(display.defaultCodePage);
+    EXPECT_EQ(CheckedTextModeCommand(display, list), kCmdFirstCodePage + 1);
+    EXPECT_EQ(ApplyTextModeCommand(display, list, kCmdFirstCodePage + 9), "");
+    display.codePageIndex = 9; // a stored index beyond the list
+    EXPECT_EQ(CheckedTextModeCommand(display, list), kCmdCodePageDefault);
+    EXPECT_EQ(ApplyTextModeCommand(display, list, kCmdUnicode), "Unicode");
+    EXPECT_TRUE(display.defaultCodePage);
+}
+
+} // namespace
+} // namespace byteloom

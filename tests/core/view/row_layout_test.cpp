@@ -1,0 +1,146 @@
+#include "support/documents.h"
+#include "tables/table_parser.h"
+#include "view/code_page_list.h"
+#include "view/row_layout.h"
+
+#include <gtest/gtest.h>
+
+namespace byteloom {
+namespace {
+
+class RowLayoutTest : public testing::Test
+{
+protected:
+    RowLayout Row(const std::vector<std::uint8_t> &bytes,
+                  std::int64_t offset = 0,
+                  int carry = 0,
+                  TableFile *table = nullptr)
+    {
+        document = test::DocumentOf(bytes);
+        RowSource source{*document, display, table, codePages, decoder, selection};
+        return BuildRow(source, offset, carry);
+    }
+
+    static std::vector<std::string> Texts(const RowLayout &row)
+    {
+        std::vector<std::string> texts;
+        for (const TextCell &cell : row.text)
+            texts.push_back(cell.marker == Marker::Newline     ? "{NL}"
+                            : cell.marker == Marker::EndString ? "{END}"
+                                                               : cell.text);
+        return texts;
+    }
+
+    DisplaySettings display;
+    TextDecoder decoder;
+    CodePageList codePages = CodePageList::Enumerate(decoder);
+    Selection selection;
+    std::unique_ptr<Document> document;
+};
+
+using Strings = std::vector<std::string>;
+
+TEST_F(RowLayoutTest, HexColumnGroupsColoursAndShortRows)
+{
+    std::vector<std::uint8_t> bytes;
+    for (int i = 0; i < 16; ++i)
+        bytes.push_back(static_cast<std::uint8_t>(i * 0x11));
+    display.grouping = 4;
+    RowLayout row = Row(bytes);
+    EXPECT_EQ(HexColumnText(row, 4), "00112233 44556677 8899aabb ccddeeff");
+    EXPECT_FALSE(row.hex[3].evenGroup);
+    EXPECT_TRUE(row.hex[4].evenGroup);
+    EXPECT_EQ(row.hex[3].text, "33 ");
+    EXPECT_EQ(row.hex[15].text, "ff");
+
+    display.grouping = 3; // no such grouping: taken as 2
+    row = Row({1, 2, 3, 4, 5});
+    EXPECT_EQ(HexColumnText(row, EffectiveGrouping(display)),
+              "0102 0304 05                           ");
+    EXPECT_EQ(row.byteCount, 5);
+    display.grouping = 1;
+    EXPECT_EQ(HexColumnText(Row({0xAB}), 1).size(), 47u);
+    EXPECT_TRUE(Row({1, 2}).hex[0].text.ends_with(' '));
+}
+
+TEST_F(RowLayoutTest, SelectionsCoverTheSmallerEndUpToTheLarger)
+{
+    selection = {5, 2, true}; // made backwards
+    const RowLayout row = Row(std::vector<std::uint8_t>(16, 0x41));
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(row.hex[static_cast<std::size_t>(i)].selected, i >= 2 && i < 5) << i;
+    selection = {3, 3, true};
+    EXPECT_FALSE(Row({1, 2, 3, 4}).hex[3].selected);
+}
+
+TEST_F(RowLayoutTest, DefaultCodePageShowsPrintableBytes)
+{
+    const RowLayout row = Row({0x41, 0x00, 0x7E, 0x2D, 0x20, 0xE9, 0x81, 0x0A});
+    EXPECT_EQ(Texts(row), (Strings{"A", ".", "~", "-", " ", "é", ".", "."}));
+    EXPECT_EQ(row.font, TextFont::Default);
+}
+
+TEST_F(RowLayoutTest, UnicodeInEitherByteOrder)
+{
+    display.unicodeText = true;
+    RowLayout row = Row({0x41, 0x00, 0x42, 0x30, 0x43});
+    EXPECT_EQ(Texts(row), (Strings{"", "A", "", "あ", ""}));
+    EXPECT_TRUE(row.text[0].ZeroWidth());
+    display.bigEndian = true;
+    row = Row({0x00, 0x41});
+    EXPECT_EQ(Texts(row), (Strings{"", "A"}));
+}
+
+TEST_F(RowLayoutTest, TablesDecodeLongestFirstWithMarkersAndCarry)
+{
+    TableFile table = ParseTable("41=A\n8140=wide\n/FF\n*FE\n818283=three\n", "t").table;
+    RowLayout row = Row({0x81, 0x40, 0x41, 0xFF, 0xFE, 0x81, 0x41}, 0, 0, &table);
+    EXPECT_EQ(Texts(row), (Strings{"", "wide", "A", "{END}", "{NL}", ".", "A"}));
+    EXPECT_TRUE(row.text[0].ZeroWidth());
+    EXPECT_EQ(row.font, TextFont::Table);
+
+    // A three-byte entry from index 15 shows whole at the row's end; the next row, the last of
+    // the document, starts after it.
+    std::vector<std::uint8_t> bytes(15, 0x41);
+    bytes.insert(bytes.end(), {0x81, 0x82, 0x83, 0x41});
+    row = Row(bytes, 0, 0, &table);
+    EXPECT_EQ(row.text[15].text, "three");
+    EXPECT_EQ(row.carryOut, 2);
+    RowSource source{*document, display, &table, codePages, decoder, selection};
+    const RowLayout last = BuildRow(source, 16, row.carryOut);
+    EXPECT_EQ(Texts(last), (Strings{"", "", "A"}));
+
+    // Subtables follow the offsets they cover.
+    TableFile ranged
+        = ParseTable("41=A\nsubtable=80\nstart=2\nend=3\n41=a\nsubtableend=81\n", "s").table;
+    EXPECT_EQ(Texts(Row({0x41, 0x41, 0x41, 0x41, 0x41}, 0, 0, &ranged)),
+              (Strings{"A", "A", "a", "a", "A"}));
+
+    // Texts of other code pages are converted.
+    TableFile japanese = ParseTable(".codepage=932\n10=\x82\xa0\n", "j").table;
+    EXPECT_EQ(Texts(Row({0x10}, 0, 0, &japanese)), (Strings{"あ"}));
+}
+
+TEST_F(RowLayoutTest, DoubleByteCodePagesJoinLeadBytes)
+{
+    display.defaultCodePage = false;
+    display.codePageIndex = codePages.FindCodePageEntry(932);
+    std::vector<std::uint8_t> bytes{0x82, 0xA0, 0x41};
+    bytes.resize(15, 0x20);
+    bytes.insert(bytes.end(), {0x82, 0xA2, 0x42});
+    RowLayout row = Row(bytes);
+    EXPECT_EQ(row.font, TextFont::CodePage);
+    EXPECT_EQ(Texts(row)[0], "");
+    EXPECT_EQ(Texts(row)[1], "あ");
+    EXPECT_EQ(Texts(row)[2], "A");
+    EXPECT_EQ(Texts(row)[15], "い"); // built with the next row's first byte...
+    RowSource source{*document, display, nullptr, codePages, decoder, selection};
+    EXPECT_EQ(Texts(BuildRow(source, 16, 0))[0], "."); // ...which shows again on its own
+
+    // A stored index beyond the list shows the default code page.
+    display.codePageIndex = 42;
+    EXPECT_EQ(Row({0x82, 0xA0}).font, TextFont::Default);
+}
+
+} // namespace
+} // namespace byteloom
