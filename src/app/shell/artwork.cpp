@@ -177,4 +177,25 @@ QPixmap SplashPicture()
     return pixmap;
 }
 
+QPixmap MarkerImage(int marker)
+{
+    QPixmap pixmap = Canvas(16);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (marker == 0) {
+        // A line break: the return arrow.
+        p.setPen(QPen(kAccent, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawPolyline(QPolygonF({QPointF(13, 3), QPointF(13, 10), QPointF(4, 10)}));
+        p.drawPolyline(QPolygonF({QPointF(7, 7), QPointF(4, 10), QPointF(7, 13)}));
+    } else {
+        // The end of a string: a filled stop block.
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(200, 60, 50));
+        p.drawRoundedRect(QRectF(2.5, 2.5, 11, 11), 2, 2);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(5, 7, 6, 2));
+    }
+    return pixmap;
+}
+
 } // namespace byteloom

@@ -11,5 +11,7 @@ namespace byteloom {
 [[nodiscard]] QIcon ToolbarImage(int image);
 [[nodiscard]] QIcon ApplicationIcon();
 [[nodiscard]] QPixmap SplashPicture();
+// The 16 x 16 marker icons of the text column: 0 a line break, 1 the end of a string.
+[[nodiscard]] QPixmap MarkerImage(int marker);
 
 } // namespace byteloom

@@ -36,6 +36,7 @@ QString Text(const char *text)
 
 // The status bar's parts: 2 the size, 3 the caret's offset, 4 insert or overwrite.
 constexpr int kSizePart = 2;
+constexpr int kOffsetPart = 3;
 constexpr int kModePart = 4;
 constexpr const char *kManual = ":/manual/welcome.html";
 
@@ -53,6 +54,8 @@ MainFlatWindow::MainFlatWindow(std::unique_ptr<UserPrompts> prompts, QWidget *pa
     BuildMenus();
     BuildToolbar();
     BuildStatusBar();
+    connect(
+        dataWindow_, &DataWindow::CaretOffsetChanged, statusParts_[kOffsetPart], &QLabel::setText);
     RegisterHandlers();
     ApplyMenuState(NoDocumentMenuState());
     resize(900, 640);
@@ -275,7 +278,8 @@ void MainFlatWindow::DocumentChanged()
         Action(command)->setChecked(command == checked);
     Action(kCmdBigEndian)->setChecked(display.bigEndian);
     RefreshRecentFiles();
-    dataWindow_->DocumentChanged();
+    // A table loaded or dropped, or a text mode from the start-up file, changes the fonts.
+    dataWindow_->SettingsChanged();
 }
 
 std::vector<int> MainFlatWindow::TextModeCommands()

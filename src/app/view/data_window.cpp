@@ -1,10 +1,65 @@
 #include "view/data_window.h"
 
 #include "session.h"
+#include "shell/artwork.h"
+#include "view/code_page_list.h"
+#include "view/offset_label.h"
 
+#include <QContextMenuEvent>
+#include <QFontMetrics>
+#include <QMenu>
 #include <QPainter>
+#include <QScrollBar>
+
+#include <algorithm>
 
 namespace byteloom {
+
+namespace {
+
+// Colours are stored as 0x00BBGGRR.
+QColor Colour(std::uint32_t value)
+{
+    return QColor(static_cast<int>(value & 0xFF),
+                  static_cast<int>((value >> 8) & 0xFF),
+                  static_cast<int>((value >> 16) & 0xFF));
+}
+
+// The face the settings name, or the system's substitute of the same kind where it is missing.
+QFont MakeFont(const std::string &face, int height, bool fixedPitch)
+{
+    QFont font(QString::fromStdString(face));
+    font.setPixelSize(std::max(std::abs(height), 6));
+    font.setStyleHint(fixedPitch ? QFont::TypeWriter : QFont::AnyStyle);
+    font.setFixedPitch(fixedPitch);
+    return font;
+}
+
+QString FromUtf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+class DataWindow::FontMeasure : public TextMeasure
+{
+public:
+    explicit FontMeasure(const DataWindow &window)
+        : window_(window)
+        , hex_(window.hexFont_)
+    {}
+
+    int HexWidth(std::string_view text) override { return hex_.horizontalAdvance(FromUtf8(text)); }
+    int TextWidth(TextFont font, std::string_view utf8) override
+    {
+        return QFontMetrics(window_.TextFontOf(font)).horizontalAdvance(FromUtf8(utf8));
+    }
+
+private:
+    const DataWindow &window_;
+    QFontMetrics hex_;
+};
 
 DataWindow::DataWindow(Session &session, QWidget *parent)
     : QAbstractScrollArea(parent)
@@ -14,18 +69,246 @@ DataWindow::DataWindow(Session &session, QWidget *parent)
     setFrameShadow(QFrame::Sunken);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    SetOffsetMode(session_.display(), OffsetMode::Hex);
+    SettingsChanged();
+}
+
+QFont DataWindow::FontFor(int codePage) const
+{
+    const DisplaySettings &display = session_.display();
+    const CodePageList &codePages = session_.codePages();
+    const int index = codePages.FindCodePageEntry(codePage);
+    if (index < 0)
+        return defaultFont_;
+    return MakeFont(codePages.At(index)->configuredFace, display.fontSize, false);
+}
+
+void DataWindow::SettingsChanged()
+{
+    const DisplaySettings &display = session_.display();
+    hexFont_ = MakeFont(display.hexFontFace, display.fontSize, true);
+    defaultFont_ = MakeFont(display.defaultTextFontFace, display.fontSize, true);
+    unicodeFont_ = MakeFont(display.unicodeFontFace, display.fontSize, false);
+    const CodePageEntry *entry
+        = display.defaultCodePage ? nullptr : session_.codePages().At(display.codePageIndex);
+    codePageFont_ = entry ? FontFor(entry->number) : defaultFont_;
+    const TableFile *table = session_.tables().Current();
+    tableFont_ = table ? FontFor(table->GetCodePage()) : defaultFont_;
+
+    const QFontMetrics hex(hexFont_);
+    TextFont mode = TextFont::Default;
+    if (table)
+        mode = TextFont::Table;
+    else if (display.unicodeText)
+        mode = TextFont::Unicode;
+    else if (entry)
+        mode = TextFont::CodePage;
+    charWidth_ = std::max(hex.horizontalAdvance(QLatin1Char('0')), 1);
+    rowHeight_
+        = std::max({hex.height() + hex.leading(), QFontMetrics(TextFontOf(mode)).height(), 1});
+    DocumentChanged();
+}
+
+const QFont &DataWindow::TextFontOf(TextFont font) const
+{
+    switch (font) {
+    case TextFont::Unicode:
+        return unicodeFont_;
+    case TextFont::CodePage:
+        return codePageFont_;
+    case TextFont::Table:
+        return tableFont_;
+    case TextFont::Default:
+        break;
+    }
+    return defaultFont_;
 }
 
 void DataWindow::DocumentChanged()
 {
+    UpdateScrollRanges();
+    const Document &document = session_.document();
+    caretOffset_
+        = std::clamp<std::int64_t>(caretOffset_, 0, std::max<std::int64_t>(document.Size() - 1, 0));
+    emit CaretOffsetChanged(document.IsOpen() ? QString::fromStdString(
+                                StatusOffsetText(caretOffset_, session_.display()))
+                                              : QString());
     viewport()->update();
+}
+
+void DataWindow::UpdateScrollRanges()
+{
+    const Document &document = session_.document();
+    const int visibleRows = std::max(viewport()->height() / rowHeight_, 1);
+    // Rows are counted in an int: 2 GB / 16 bytes stays far inside its range.
+    const auto lastRow = document.IsOpen() && document.Size() > 0
+                             ? static_cast<int>((document.Size() - 1) / kBytesPerRow)
+                             : 0;
+    verticalScrollBar()->setRange(0, lastRow);
+    verticalScrollBar()->setPageStep(visibleRows);
+    verticalScrollBar()->setSingleStep(1);
+    const int columns = std::max(viewport()->width() / charWidth_, 1);
+    horizontalScrollBar()->setRange(0, std::max(widestRow_ / charWidth_ + 1 - columns, 0));
+    horizontalScrollBar()->setPageStep(columns);
+}
+
+void DataWindow::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollRanges();
+}
+
+void DataWindow::scrollContentsBy(int, int)
+{
+    viewport()->update();
+}
+
+void DataWindow::DrawRow(QPainter &painter, const RowLayout &row, const CellEdges &cells, int y)
+{
+    const DisplaySettings &display = session_.display();
+    const int shift = -horizontalScrollBar()->value() * charWidth_;
+    const QFontMetrics hexMetrics(hexFont_);
+    const int hexBaseline = y + hexMetrics.ascent();
+
+    painter.setFont(hexFont_);
+    const QString label = QString::fromStdString(row.offsetLabel);
+    painter.fillRect(QRect(shift, y, hexMetrics.horizontalAdvance(label), rowHeight_),
+                     Colour(display.addressBackground));
+    painter.setPen(Colour(display.addressColor));
+    painter.drawText(shift, hexBaseline, label);
+
+    for (int i = 0; i < row.byteCount; ++i) {
+        const HexCell &cell = row.hex[static_cast<std::size_t>(i)];
+        const QRect rect(cells.Left(i) + shift, y, cells.Right(i) - cells.Left(i), rowHeight_);
+        painter.fillRect(rect,
+                         Colour(cell.selected ? display.highlightColor : display.hexBackground));
+        painter.setPen(Colour(cell.selected    ? display.highlightTextColor
+                              : cell.evenGroup ? display.evenColumnColor
+                                               : display.oddColumnColor));
+        painter.drawText(rect.left(), hexBaseline, QString::fromStdString(cell.text));
+    }
+
+    const QFont &textFont = TextFontOf(row.font);
+    painter.setFont(textFont);
+    const int textBaseline = y + QFontMetrics(textFont).ascent();
+    for (int i = 0; i < row.byteCount; ++i) {
+        const TextCell &cell = row.text[static_cast<std::size_t>(i)];
+        const int cellIndex = kBytesPerRow + i;
+        if (cells.Right(cellIndex) == cells.Left(cellIndex))
+            continue;
+        const QRect rect(cells.Left(cellIndex) + shift,
+                         y,
+                         cells.Right(cellIndex) - cells.Left(cellIndex),
+                         rowHeight_);
+        painter.fillRect(rect,
+                         Colour(cell.selected ? display.highlightColor : display.textBackground));
+        if (cell.marker != Marker::None) {
+            painter.setOpacity(cell.selected ? 0.75 : 1.0);
+            painter.drawPixmap(rect.left(),
+                               y + (rowHeight_ - kMarkerWidth) / 2,
+                               MarkerImage(cell.marker == Marker::Newline ? 0 : 1));
+            painter.setOpacity(1.0);
+            continue;
+        }
+        painter.setPen(Colour(cell.selected ? display.highlightTextColor : display.textColor));
+        painter.drawText(rect.left(), textBaseline, FromUtf8(cell.text));
+    }
+}
+
+// A line under the caret byte in the column the caret is not in.
+void DataWindow::DrawPartnerMark(QPainter &painter, std::int64_t topRow)
+{
+    const std::int64_t windowRow = caretOffset_ / kBytesPerRow - topRow;
+    if (windowRow < 0 || windowRow >= static_cast<std::int64_t>(paintedEdges_.size()))
+        return;
+    const CellEdges &cells = paintedEdges_[static_cast<std::size_t>(windowRow)];
+    const RowLayout &row = paintedRows_[static_cast<std::size_t>(windowRow)];
+    const auto column = static_cast<int>(caretOffset_ % kBytesPerRow);
+    int left = 0;
+    int right = 0;
+    if (caretInText_) {
+        left = cells.Left(column);
+        right = cells.Right(column);
+        if (column < row.byteCount && row.hex[static_cast<std::size_t>(column)].text.ends_with(' '))
+            right -= charWidth_;
+    } else {
+        // Past zero-width cells to the cell that carries the glyph.
+        int cell = kBytesPerRow + column;
+        while (cell < 2 * kBytesPerRow - 1 && cells.Right(cell) == cells.Left(cell))
+            ++cell;
+        left = cells.Left(cell);
+        right = cells.Right(cell);
+    }
+    const int shift = -horizontalScrollBar()->value() * charWidth_;
+    const int y = static_cast<int>(windowRow + 1) * rowHeight_ - 2;
+    painter.setPen(QPen(Colour(session_.display().textColor), 1));
+    painter.drawLine(left + shift, y, right + shift, y);
 }
 
 void DataWindow::paintEvent(QPaintEvent *)
 {
     QPainter painter(viewport());
-    painter.fillRect(viewport()->rect(), Qt::white);
-    (void)session_;
+    const QRect area = viewport()->rect();
+    painter.fillRect(area, Qt::white);
+    const DisplaySettings &display = session_.display();
+    painter.fillRect(QRect(0, 0, 9 * charWidth_, area.height()), Colour(display.addressBackground));
+    paintedEdges_.clear();
+    paintedRows_.clear();
+    Document &document = session_.document();
+    if (!document.IsOpen() || document.Size() == 0)
+        return;
+
+    const std::int64_t topRow = verticalScrollBar()->value();
+    const std::int64_t lastRow = (document.Size() - 1) / kBytesPerRow;
+    const std::int64_t rows = area.height() / rowHeight_ + 1;
+    RowSource source{document,
+                     display,
+                     session_.tables().Current(),
+                     session_.codePages(),
+                     session_.decoder(),
+                     selection_};
+    FontMeasure measure(*this);
+    const int grouping = EffectiveGrouping(display);
+    int carry = 0; // the top row starts fresh
+    int widest = 0;
+    for (std::int64_t k = 0; k < rows && topRow + k <= lastRow; ++k) {
+        RowLayout row = BuildRow(source, (topRow + k) * kBytesPerRow, carry);
+        carry = row.carryOut;
+        const CellEdges cells = BuildCellEdges(row, grouping, measure);
+        DrawRow(painter, row, cells, static_cast<int>(k) * rowHeight_);
+        widest = std::max(widest, cells.TextRight());
+        paintedEdges_.push_back(cells);
+        paintedRows_.push_back(std::move(row));
+    }
+    DrawPartnerMark(painter, topRow);
+    if (widest != widestRow_) {
+        widestRow_ = widest;
+        UpdateScrollRanges();
+    }
+}
+
+void DataWindow::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (!session_.document().IsOpen() || event->pos().x() >= 9 * charWidth_)
+        return;
+    QMenu menu(this);
+    const std::pair<const char *, OffsetMode> modes[] = {
+        {"Hex", OffsetMode::Hex},
+        {"Decimal", OffsetMode::Decimal},
+        {"SNES HiROM", OffsetMode::SnesHiRom},
+        {"SNES LoROM", OffsetMode::SnesLoRom},
+        {"Bank:Offset", OffsetMode::BankOffset},
+    };
+    for (const auto &[text, mode] : modes) {
+        const OffsetMode chosen = mode;
+        connect(
+            menu.addAction(QString::fromLatin1(text)), &QAction::triggered, this, [this, chosen] {
+                SetOffsetMode(session_.display(), chosen);
+                DocumentChanged();
+            });
+    }
+    menu.exec(event->globalPos());
 }
 
 } // namespace byteloom

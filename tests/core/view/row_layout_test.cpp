@@ -144,3 +144,42 @@ TEST_F(RowLayoutTest, DoubleByteCodePagesJoinLeadBytes)
 
 } // namespace
 } // namespace byteloom
+
+#include "view/cell_edges.h"
+
+namespace byteloom {
+namespace {
+
+// Every character is 10 pixels wide, whatever the font.
+class FixedWidth : public TextMeasure
+{
+public:
+    int HexWidth(std::string_view text) override { return 10 * static_cast<int>(text.size()); }
+    int TextWidth(TextFont, std::string_view utf8) override
+    {
+        int characters = 0;
+        for (const char c : utf8)
+            characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        return 10 * characters;
+    }
+};
+
+TEST_F(RowLayoutTest, CellEdgesLetEveryByteBeReached)
+{
+    TableFile table = ParseTable("8140=wide\n41=A\n/FF\n", "t").table;
+    FixedWidth measure;
+    const RowLayout row = Row({0x81, 0x40, 0x41, 0xFF}, 0, 0, &table);
+    const CellEdges cells = BuildCellEdges(row, 2, measure);
+    EXPECT_EQ(cells.Left(0), 100);                     // "00000000  "
+    EXPECT_EQ(cells.Right(0), 120);                    // "81"
+    EXPECT_EQ(cells.Right(1), 150);                    // "40 "
+    EXPECT_EQ(cells.hexRight, 100 + 16 * 20 + 7 * 10); // a short row keeps a full row's width
+    EXPECT_EQ(cells.Left(16), cells.hexRight + 10);
+    EXPECT_EQ(cells.Right(16), cells.Left(16));      // the entry's first byte: zero width
+    EXPECT_EQ(cells.Right(17), cells.Left(17) + 40); // "wide"
+    EXPECT_EQ(cells.Right(19) - cells.Left(19), kMarkerWidth);
+    EXPECT_EQ(cells.Right(20), cells.Left(20)); // no byte there
+}
+
+} // namespace
+} // namespace byteloom
