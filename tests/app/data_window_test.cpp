@@ -1,0 +1,91 @@
+#include "session.h"
+#include "support/temp_folder.h"
+#include "tables/table_parser.h"
+#include "view/data_window.h"
+
+#include <QImage>
+#include <QScrollBar>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace byteloom {
+namespace {
+
+class DataWindowTest : public testing::Test
+{
+protected:
+    DataWindowTest()
+    {
+        window.resize(900, 400);
+        window.show();
+    }
+
+    void Open(const std::vector<std::uint8_t> &bytes)
+    {
+        test::WriteBytes(folder / "view.bin", bytes);
+        ASSERT_EQ(session.OpenDocument(folder / "view.bin", true).status, LoadStatus::Loaded);
+        window.DocumentChanged();
+    }
+
+    QImage Paint()
+    {
+        QImage image(window.viewport()->size(), QImage::Format_RGB32);
+        window.viewport()->render(&image);
+        return image;
+    }
+
+    test::TempFolder folder;
+    Session session;
+    DataWindow window{session};
+};
+
+TEST_F(DataWindowTest, RowsReachEveryByteAndScrollToTheLastRow)
+{
+    Open(std::vector<std::uint8_t>(0x1005, 0x41));
+    EXPECT_EQ(window.verticalScrollBar()->maximum(), 0x100); // rows 0 .. 0x100
+    Paint();
+    const auto &edges = window.PaintedEdges();
+    ASSERT_GE(edges.size(), 2u);
+    EXPECT_EQ(edges.size(),
+              static_cast<std::size_t>(window.viewport()->height() / window.RowHeight() + 1));
+    // The text column starts after the hex column, and each byte has a cell of its own.
+    EXPECT_GT(edges[0].Left(16), edges[0].hexRight);
+    EXPECT_GT(edges[0].Right(16), edges[0].Left(16));
+
+    window.verticalScrollBar()->setValue(window.verticalScrollBar()->maximum());
+    Paint();
+    ASSERT_EQ(window.PaintedEdges().size(), 1u); // the short last row only
+}
+
+TEST_F(DataWindowTest, TheSelectionIsHighlightedInBothColumns)
+{
+    Open(std::vector<std::uint8_t>(64, 0x41));
+    window.selection() = {2, 5, true};
+    const QImage image = Paint();
+    const CellEdges &cells = window.PaintedEdges().front();
+    const int y = window.RowHeight() / 2;
+    const QColor highlight(0xBB, 0xBB, 0xBB);
+    EXPECT_EQ(image.pixelColor(cells.Left(3) + 1, y), highlight);
+    EXPECT_NE(image.pixelColor(cells.Left(6) + 1, y), highlight);
+    EXPECT_EQ(image.pixelColor(cells.Left(16 + 3) + 1, y), highlight);
+}
+
+TEST_F(DataWindowTest, TablesWithMarkersAndTheStatusOffset)
+{
+    QSignalSpy offsets(&window, &DataWindow::CaretOffsetChanged);
+    Open({0x81, 0x40, 0xFF, 0x41});
+    ASSERT_FALSE(offsets.isEmpty());
+    EXPECT_EQ(offsets.last().first().toString(), QStringLiteral("Offset: 00000000 "));
+
+    session.tables().Add(ParseTable("8140=wide\n41=A\n/FF\n", "t.tbl").table);
+    window.SettingsChanged();
+    Paint();
+    const CellEdges &cells = window.PaintedEdges().front();
+    EXPECT_EQ(cells.Right(16), cells.Left(16)); // the key's first byte
+    EXPECT_GT(cells.Right(17), cells.Left(17));
+    EXPECT_EQ(cells.Right(18) - cells.Left(18), kMarkerWidth);
+}
+
+} // namespace
+} // namespace byteloom
