@@ -175,7 +175,8 @@ void MainFlatWindow::BuildStatusBar()
 
 void MainFlatWindow::LayoutStatusParts()
 {
-    const int w = statusBar()->fontMetrics().averageCharWidth();
+    // Measured on a digit: the parts hold offsets and sizes.
+    const int w = statusBar()->fontMetrics().horizontalAdvance(QLatin1Char('0'));
     const StatusBarEdges layout = StatusBarLayout(statusBar()->width(), w);
     int left = 0;
     for (std::size_t part = 0; part < statusParts_.size(); ++part) {
