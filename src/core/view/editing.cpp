@@ -1,0 +1,182 @@
+#include "view/editing.h"
+
+#include "common/number_text.h"
+#include "document/document.h"
+#include "document/undo_journal.h"
+#include "tables/script_insert.h"
+#include "tables/table_codec.h"
+
+#include <algorithm>
+
+namespace byteloom {
+
+namespace {
+
+// Writes bytes at offset as one undo record; the part beyond the end is dropped.
+std::int64_t WriteRecorded(Document &document,
+                           UndoJournal &journal,
+                           std::int64_t offset,
+                           std::span<const std::uint8_t> bytes)
+{
+    const std::int64_t count
+        = std::min(static_cast<std::int64_t>(bytes.size()), document.Size() - offset);
+    if (offset < 0 || count <= 0)
+        return 0;
+    journal.RecordBeforeWrite(document, offset, count);
+    return document.WriteBlock(offset, bytes.first(static_cast<std::size_t>(count)));
+}
+
+void DropSelection(CaretState &caret)
+{
+    caret.selection = {caret.Offset(), caret.Offset(), false};
+}
+
+} // namespace
+
+bool TypeHexDigit(
+    CaretState &caret, const CaretView &view, Document &document, UndoJournal &journal, char c)
+{
+    const std::int64_t offset = caret.Offset();
+    const int digit = DigitValue(c, 16);
+    if (digit < 0 || offset >= document.Size()) {
+        caret.nibbleMark = caret.column;
+        DropSelection(caret);
+        return false;
+    }
+    const std::uint8_t old = document.ReadByte(offset);
+    const bool high = caret.nibbleMark == caret.column;
+    const auto value
+        = static_cast<std::uint8_t>(high ? (digit << 4) | (old & 0x0F) : (old & 0xF0) | digit);
+    WriteRecorded(document, journal, offset, std::span(&value, 1));
+    if (high) {
+        caret.nibbleMark = caret.column + 1;
+    } else if (offset + 1 < document.Size()) {
+        PlaceCaret(caret, view, offset + 1, false);
+    } else {
+        caret.nibbleMark = caret.column;
+    }
+    caret.selection = {caret.Offset(), caret.Offset(), false};
+    return true;
+}
+
+bool TypeTextBytes(CaretState &caret,
+                   const CaretView &view,
+                   Document &document,
+                   UndoJournal &journal,
+                   std::span<const std::uint8_t> bytes)
+{
+    const std::int64_t offset = caret.Offset();
+    const std::int64_t written = WriteRecorded(document, journal, offset, bytes);
+    if (written > 0)
+        PlaceCaret(caret,
+                   view,
+                   std::min(offset + static_cast<std::int64_t>(bytes.size()), document.Size() - 1),
+                   true);
+    DropSelection(caret);
+    return written > 0;
+}
+
+bool TypeTableText(CaretState &caret,
+                   const CaretView &view,
+                   Document &document,
+                   UndoJournal &journal,
+                   const TableFile &table,
+                   std::string text)
+{
+    RewriteLineBreaks(text);
+    const std::vector<std::uint8_t> bytes = EncodeText(table, text);
+    const std::int64_t offset = caret.Offset();
+    const std::int64_t written = WriteRecorded(document, journal, offset, bytes);
+    PlaceCaret(caret,
+               view,
+               std::min(offset + std::max<std::int64_t>(written, 0),
+                        std::max<std::int64_t>(document.Size() - 1, 0)),
+               true);
+    DropSelection(caret);
+    return written > 0;
+}
+
+ByteSpan SelectedSpan(const Selection &selection)
+{
+    if (!selection.active)
+        return {};
+    return {std::min(selection.anchor, selection.end), std::max(selection.anchor, selection.end)};
+}
+
+bool PasteBytes(CaretState &caret,
+                Document &document,
+                UndoJournal &journal,
+                std::span<const std::uint8_t> data)
+{
+    if (!document.IsOpen() || data.empty())
+        return false;
+    const ByteSpan selected = SelectedSpan(caret.selection);
+    const bool replacing = caret.selection.active && selected.hi > selected.lo;
+    const std::int64_t at = replacing ? selected.lo : caret.Offset();
+    if (caret.overwrite || document.IsPaged())
+        return WriteRecorded(document, journal, at, data) > 0;
+
+    const std::int64_t size = document.Size();
+    const std::int64_t from = std::clamp<std::int64_t>(at, 0, size);
+    const std::int64_t to = replacing ? selected.hi : from;
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    bytes.resize(static_cast<std::size_t>(document.ReadBlock(0, bytes)));
+    bytes.erase(bytes.begin() + from, bytes.begin() + std::min(to, size));
+    bytes.insert(bytes.begin() + from, data.begin(), data.end());
+    if (!document.ReplaceContents(std::move(bytes)).ok())
+        return false;
+    journal.Clear();
+    caret.selection = {caret.Offset(), caret.Offset(), false};
+    return true;
+}
+
+std::vector<std::uint8_t> CutSelection(CaretState &caret, Document &document, UndoJournal &journal)
+{
+    const ByteSpan selected = SelectedSpan(caret.selection);
+    if (document.IsPaged() || selected.hi <= selected.lo)
+        return {};
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(selected.hi - selected.lo));
+    bytes.resize(static_cast<std::size_t>(document.ReadBlock(selected.lo, bytes)));
+    if (!document.RemoveRange(selected.lo, selected.hi).ok())
+        return {};
+    journal.Clear();
+    caret.selection = {caret.Offset(), caret.Offset(), false};
+    return bytes;
+}
+
+void SelectAll(CaretState &caret, std::int64_t size)
+{
+    caret.selection = {0, size, true};
+}
+
+void SelectLine(CaretState &caret)
+{
+    const std::int64_t start = (caret.row + caret.topRow) * kBytesPerRow;
+    caret.selection = {start, start + kBytesPerRow, true};
+}
+
+void GoTo(CaretState &caret, const CaretView &view, std::int64_t target)
+{
+    caret.topRow = std::clamp<std::int64_t>(target / kBytesPerRow, 0, LastRow(view.size));
+    caret.row = 0;
+    caret.column = caret.nibbleMark = static_cast<int>(target % kBytesPerRow);
+}
+
+int HitTestColumn(const CellEdges &cells, int x, int charWidth, int scroll)
+{
+    if (x < (9 - scroll) * charWidth)
+        return 0;
+    const int unscrolled = x + scroll * charWidth;
+    int column = 2 * kBytesPerRow - 1;
+    for (int c = 0; c < 2 * kBytesPerRow - 1; ++c) {
+        if (cells.Left(c) <= unscrolled && unscrolled < cells.Right(c)) {
+            column = c;
+            break;
+        }
+    }
+    if (column > 0 && cells.Right(column - 1) == cells.Left(column - 1))
+        column -= 1;
+    return column;
+}
+
+} // namespace byteloom

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "view/caret_state.h"
+#include "view/cell_edges.h"
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace byteloom {
+
+class Document;
+class TableFile;
+class UndoJournal;
+
+// Each edit writes only inside the document, records what it overwrote for Undo (one record),
+// drops the selection and moves the caret; it returns whether a byte changed.
+
+// A hex digit on the caret byte: the high nibble first, then the low one and on to the next
+// byte. Any other character only resets the nibble.
+bool TypeHexDigit(
+    CaretState &caret, const CaretView &view, Document &document, UndoJournal &journal, char c);
+
+// Bytes typed into the text column (a character in the current 8-bit code page, or a UTF-16
+// unit in its byte order), written from the caret byte; the caret moves past them.
+bool TypeTextBytes(CaretState &caret,
+                   const CaretView &view,
+                   Document &document,
+                   UndoJournal &journal,
+                   std::span<const std::uint8_t> bytes);
+
+// Text for the current table, as the table entry box or an input method delivers it: line
+// breaks become "*", the text is encoded through the table and the keys written from the caret
+// byte; the caret ends on the byte after the last one written, in the text column.
+bool TypeTableText(CaretState &caret,
+                   const CaretView &view,
+                   Document &document,
+                   UndoJournal &journal,
+                   const TableFile &table,
+                   std::string text);
+
+// The range that Copy, Cut and the Copy commands take: [lo, hi) of an active selection.
+struct ByteSpan
+{
+    std::int64_t lo = 0;
+    std::int64_t hi = 0;
+};
+[[nodiscard]] ByteSpan SelectedSpan(const Selection &selection);
+
+// Paste: in insert mode on a whole document the data is inserted at the caret or replaces the
+// selection (the size changes); otherwise it overwrites from the selection's start or the
+// caret, never past the end. Returns whether the document changed. A change of length empties
+// the journal, whose offsets no longer hold; an overwrite is one undo record.
+bool PasteBytes(CaretState &caret,
+                Document &document,
+                UndoJournal &journal,
+                std::span<const std::uint8_t> data);
+
+// Cut: the selected bytes leave a whole document (they are returned for the clipboard).
+[[nodiscard]] std::vector<std::uint8_t>
+CutSelection(CaretState &caret, Document &document, UndoJournal &journal);
+
+// Select All, Select Line (the caret's row, 16 bytes) and Go To (the target's row at the top,
+// the caret on its byte in the hex column).
+void SelectAll(CaretState &caret, std::int64_t size);
+void SelectLine(CaretState &caret);
+void GoTo(CaretState &caret, const CaretView &view, std::int64_t target);
+
+// The cell under a point x (pixels in the window) of a row: 0 in the offset column, else the
+// cell whose edges hold x; a cell after a zero-width one gives that first byte's cell.
+[[nodiscard]] int HitTestColumn(const CellEdges &cells, int x, int charWidth, int scroll);
+
+} // namespace byteloom

@@ -1,0 +1,208 @@
+#include "document/undo_journal.h"
+#include "support/documents.h"
+#include "tables/table_parser.h"
+#include "view/editing.h"
+
+#include <gtest/gtest.h>
+
+namespace byteloom {
+namespace {
+
+class CaretEditingTest : public testing::Test
+{
+protected:
+    void Open(std::int64_t size)
+    {
+        document = test::DocumentOf(std::vector<std::uint8_t>(static_cast<std::size_t>(size), 0));
+        view.size = size;
+    }
+
+    std::unique_ptr<Document> document;
+    UndoJournal journal;
+    CaretState caret;
+    CaretView view{0, 4, {}};
+};
+
+TEST_F(CaretEditingTest, ArrowsMoveScrollAndExtendTheSelection)
+{
+    Open(0x100);
+    ClickCaret(caret, 0, 10);
+    EXPECT_EQ(MoveCaret(caret, view, CaretKey::Right, true, false), SelectionEffect::Unchanged);
+    EXPECT_EQ(caret.selection.anchor, 10);
+    EXPECT_EQ(caret.selection.end, 11);
+    EXPECT_TRUE(caret.selection.active);
+    EXPECT_EQ(MoveCaret(caret, view, CaretKey::Left, false, false), SelectionEffect::Dropped);
+    EXPECT_EQ(caret.Offset(), 10);
+    EXPECT_FALSE(caret.selection.active);
+
+    // Past the window's last row the view scrolls; at the first byte nothing moves.
+    PlaceCaret(caret, view, 0x3F, false);
+    MoveCaret(caret, view, CaretKey::Right, false, false);
+    EXPECT_EQ(caret.Offset(), 0x40);
+    EXPECT_EQ(caret.topRow, 1);
+    EXPECT_EQ(caret.row, 3);
+    PlaceCaret(caret, view, 0, true);
+    MoveCaret(caret, view, CaretKey::Left, false, false);
+    MoveCaret(caret, view, CaretKey::Up, false, false);
+    EXPECT_EQ(caret.Offset(), 0);
+    EXPECT_EQ(caret.column, 16);
+
+    // Down stays inside the file.
+    Open(0x18);
+    PlaceCaret(caret, view, 0x0A, false);
+    MoveCaret(caret, view, CaretKey::Down, false, false);
+    EXPECT_EQ(caret.Offset(), 0x0A);
+    PlaceCaret(caret, view, 0x05, false);
+    MoveCaret(caret, view, CaretKey::Down, false, false);
+    EXPECT_EQ(caret.Offset(), 0x15);
+}
+
+TEST_F(CaretEditingTest, TwoByteCharactersAreOneStep)
+{
+    Open(0x40);
+    view.startsPair = [](std::int64_t offset) {
+        return offset % 2 == 0;
+    };
+    PlaceCaret(caret, view, 4, true);
+    MoveCaret(caret, view, CaretKey::Right, false, false);
+    EXPECT_EQ(caret.Offset(), 6);
+    MoveCaret(caret, view, CaretKey::Left, false, false);
+    EXPECT_EQ(caret.Offset(), 4);
+    view.startsPair = [](std::int64_t offset) {
+        return offset == 0x14;
+    };
+    PlaceCaret(caret, view, 0x05, true);
+    MoveCaret(caret, view, CaretKey::Down, false, false);
+    EXPECT_EQ(caret.Offset(), 0x14); // not onto the character's second byte
+    PlaceCaret(caret, view, 0x25, true);
+    MoveCaret(caret, view, CaretKey::Up, false, false);
+    EXPECT_EQ(caret.Offset(), 0x16);
+}
+
+TEST_F(CaretEditingTest, HomeEndAndPages)
+{
+    Open(0x1000);
+    PlaceCaret(caret, view, 0x125, true);
+    EXPECT_EQ(MoveCaret(caret, view, CaretKey::Home, true, false), SelectionEffect::Made);
+    EXPECT_EQ(caret.column, 16);
+    EXPECT_EQ(caret.selection.end, 0x120);
+    MoveCaret(caret, view, CaretKey::End, false, true);
+    EXPECT_EQ(caret.topRow, 0xFF);
+    EXPECT_EQ(caret.selection.anchor, 0x1000);
+    MoveCaret(caret, view, CaretKey::Home, true, true);
+    EXPECT_EQ(caret.topRow, 0);
+    EXPECT_EQ(caret.selection.end, 0);
+    EXPECT_TRUE(caret.selection.active);
+    MoveCaret(caret, view, CaretKey::PageDown, false, false);
+    EXPECT_EQ(caret.topRow, 4);
+    MoveCaret(caret, view, CaretKey::PageUp, false, false);
+    MoveCaret(caret, view, CaretKey::PageUp, false, false);
+    EXPECT_EQ(caret.topRow, 0);
+}
+
+TEST_F(CaretEditingTest, HexDigitsTypeNibblesAndRecordEachDigit)
+{
+    Open(0x20);
+    PlaceCaret(caret, view, 0, false);
+    EXPECT_TRUE(TypeHexDigit(caret, view, *document, journal, '4'));
+    EXPECT_EQ(document->ReadByte(0), 0x40);
+    EXPECT_TRUE(TypeHexDigit(caret, view, *document, journal, '1'));
+    EXPECT_EQ(document->ReadByte(0), 0x41);
+    EXPECT_EQ(caret.Offset(), 1);
+    EXPECT_EQ(journal.UndoCount(), 2u);
+    EXPECT_EQ(journal.Newest().oldBytes, std::vector<std::uint8_t>{0x40});
+
+    // A stray character resets the nibble: the next digit is a high nibble again.
+    EXPECT_TRUE(TypeHexDigit(caret, view, *document, journal, 'f'));
+    EXPECT_FALSE(TypeHexDigit(caret, view, *document, journal, 'x'));
+    EXPECT_TRUE(TypeHexDigit(caret, view, *document, journal, 'A'));
+    EXPECT_EQ(document->ReadByte(1), 0xA0);
+
+    // Nothing is typed past the last byte.
+    PlaceCaret(caret, view, 0x1F, false);
+    caret.column = 15 + 0; // already there
+    caret.topRow = 1;
+    caret.row = 1; // a row beyond the file
+    EXPECT_FALSE(TypeHexDigit(caret, view, *document, journal, '7'));
+    EXPECT_EQ(document->Size(), 0x20);
+}
+
+TEST_F(CaretEditingTest, TextAndTableEntryWriteInsideTheDocument)
+{
+    Open(0x20);
+    PlaceCaret(caret, view, 0x0F, true);
+    const std::uint8_t letter[] = {'Z'};
+    EXPECT_TRUE(TypeTextBytes(caret, view, *document, journal, letter));
+    EXPECT_EQ(document->ReadByte(0x0F), 'Z');
+    EXPECT_EQ(caret.Offset(), 0x10);
+    EXPECT_EQ(caret.column, 16);
+
+    const TableFile table = ParseTable("41=A\n8140=ab\n2A=*\n", "t").table;
+    PlaceCaret(caret, view, 0x1C, true);
+    EXPECT_TRUE(TypeTableText(caret, view, *document, journal, table, "ab\r\nAAAA"));
+    EXPECT_EQ(document->ReadByte(0x1C), 0x81);
+    EXPECT_EQ(document->ReadByte(0x1D), 0x40);
+    EXPECT_EQ(document->ReadByte(0x1E), 0x2A);
+    EXPECT_EQ(document->ReadByte(0x1F), 0x41);
+    EXPECT_EQ(document->Size(), 0x20);
+    ASSERT_TRUE(journal.Undo(*document));
+    EXPECT_EQ(document->ReadByte(0x1C), 0);
+}
+
+TEST_F(CaretEditingTest, PasteInsertsOrOverwritesAndCutShrinks)
+{
+    Open(10);
+    PlaceCaret(caret, view, 2, false);
+    caret.overwrite = false;
+    const std::uint8_t data[] = {1, 2, 3, 4};
+    journal.PushUndo({0, {9}});
+    EXPECT_TRUE(PasteBytes(caret, *document, journal, data));
+    EXPECT_EQ(document->Size(), 14);
+    EXPECT_EQ(document->ReadByte(2), 1);
+    EXPECT_EQ(document->ReadByte(5), 4);
+    EXPECT_FALSE(journal.CanUndo()); // offsets of older records no longer hold
+
+    caret.overwrite = true;
+    PlaceCaret(caret, view, 12, false);
+    EXPECT_TRUE(PasteBytes(caret, *document, journal, data));
+    EXPECT_EQ(document->Size(), 14);
+    EXPECT_EQ(document->ReadByte(13), 2);
+    EXPECT_EQ(journal.UndoCount(), 1u);
+
+    caret.selection = {3, 0, true};
+    const auto cut = CutSelection(caret, *document, journal);
+    EXPECT_EQ(cut, (std::vector<std::uint8_t>{0, 0, 1}));
+    EXPECT_EQ(document->Size(), 11);
+    EXPECT_FALSE(caret.selection.active);
+}
+
+TEST_F(CaretEditingTest, SelectLineGoToAndHitTesting)
+{
+    Open(0x300);
+    ClickCaret(caret, 1, 3);
+    EXPECT_EQ(DragCaret(caret, 2, 20), SelectionEffect::Made);
+    EXPECT_EQ(caret.selection.anchor, 0x13);
+    EXPECT_EQ(caret.selection.end, 0x24);
+    GoTo(caret, view, 0x1A2);
+    EXPECT_EQ(caret.topRow, 0x1A);
+    EXPECT_EQ(caret.column, 2);
+    EXPECT_EQ(caret.Offset(), 0x1A2);
+    SelectLine(caret);
+    EXPECT_EQ(caret.selection.anchor, 0x1A0);
+    EXPECT_EQ(caret.selection.end, 0x1B0);
+    SelectAll(caret, 0x300);
+    EXPECT_EQ(SelectedSpan(caret.selection).hi, 0x300);
+
+    CellEdges cells;
+    for (int i = 0; i <= 32; ++i)
+        cells.edges[static_cast<std::size_t>(i)] = 100 + 10 * i;
+    cells.edges[17] = cells.edges[16];            // text cell 0 has zero width
+    EXPECT_EQ(HitTestColumn(cells, 5, 10, 0), 0); // the offset column
+    EXPECT_EQ(HitTestColumn(cells, 125, 10, 0), 2);
+    EXPECT_EQ(HitTestColumn(cells, 275, 10, 0), 16); // the glyph of a pair: its first byte
+    EXPECT_EQ(HitTestColumn(cells, 5000, 10, 0), 31);
+    EXPECT_EQ(HitTestColumn(cells, 105, 10, 2), 2); // scrolled two characters
+}
+
+} // namespace
+} // namespace byteloom
