@@ -88,7 +88,7 @@ TEST_F(MainFlatWindowTest, NewOpenAndCloseSetTitlesMenusAndTheStatusBar)
     EXPECT_TRUE(Enabled(kCmdSelectAll));
     EXPECT_FALSE(Enabled(kCmdDumpScript));
     EXPECT_EQ(window->StatusPart(2)->text(), QStringLiteral("Size: 00000800"));
-    EXPECT_EQ(window->StatusPart(4)->text(), QStringLiteral("INS"));
+    EXPECT_EQ(window->StatusPart(4)->text(), QStringLiteral("OVR")); // typing overwrites
 
     WriteBytes(folder / "game.bin", PatternBytes(300));
     WriteBytes(folder / "game.tbl", {'.', 't', 'i', 't', 'l', 'e', '=', 'G', 'a', 'm', 'e', '\n'});

@@ -56,7 +56,17 @@ MainFlatWindow::MainFlatWindow(std::unique_ptr<UserPrompts> prompts, QWidget *pa
     BuildStatusBar();
     connect(
         dataWindow_, &DataWindow::CaretOffsetChanged, statusParts_[kOffsetPart], &QLabel::setText);
+    connect(
+        dataWindow_, &DataWindow::SelectionChanged, this, &MainFlatWindow::SelectionCommandsFollow);
+    connect(dataWindow_, &DataWindow::Edited, this, &MainFlatWindow::NoteEdited);
+    connect(dataWindow_, &DataWindow::OverwriteChanged, this, &MainFlatWindow::DocumentChanged);
+    connect(dataWindow_, &DataWindow::CommandRequested, this, &MainFlatWindow::RunCommand);
+    connect(dataWindow_, &DataWindow::TableStepped, this, [this] {
+        lifecycle_.NoteTableChanged();
+        DocumentChanged();
+    });
     RegisterHandlers();
+    RegisterEditHandlers();
     ApplyMenuState(NoDocumentMenuState());
     resize(900, 640);
     DocumentChanged();
@@ -81,6 +91,8 @@ void MainFlatWindow::BuildMenus()
         QMenu *menu = menuBar()->addMenu(Text(spec.title));
         if (!fileMenu_)
             fileMenu_ = menu;
+        else if (!editMenu_)
+            editMenu_ = menu;
         std::vector<QMenu *> open{menu};
         for (const MenuLine &line : spec.lines) {
             QMenu *current = open.back();
@@ -155,9 +167,11 @@ void MainFlatWindow::BuildToolbar()
         action->setToolTip(Text(button.tooltip));
         const int command = button.command;
         connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
-        // Undo and Redo show greyed on the toolbar from the start.
-        if (command == kCmdUndo || command == kCmdRedo)
+        // Undo and Redo show greyed until there is something to undo or redo.
+        if (command == kCmdUndo || command == kCmdRedo) {
             action->setEnabled(false);
+            (command == kCmdUndo ? toolbarUndo_ : toolbarRedo_) = action;
+        }
     }
 }
 
@@ -265,8 +279,8 @@ void MainFlatWindow::DocumentChanged()
         Action(kCmdInsertScript)->setEnabled(hasTable);
         statusParts_[kSizePart]->setText(QString::fromStdString(SizeStatusText(document.Size())));
         // A paged document can only be overwritten.
-        statusParts_[kModePart]->setText(document.IsPaged() ? QStringLiteral("OVR")
-                                                            : QStringLiteral("INS"));
+        const bool overwrite = document.IsPaged() || dataWindow_->caret().overwrite;
+        statusParts_[kModePart]->setText(overwrite ? QStringLiteral("OVR") : QStringLiteral("INS"));
     } else {
         if (Action(kCmdClose)->isEnabled())
             ApplyMenuState(NoDocumentMenuState());
@@ -278,7 +292,13 @@ void MainFlatWindow::DocumentChanged()
     for (const int command : TextModeCommands())
         Action(command)->setChecked(command == checked);
     Action(kCmdBigEndian)->setChecked(display.bigEndian);
+    const UndoJournal &journal = session_.journal();
+    Action(kCmdUndo)->setEnabled(document.IsOpen() && journal.CanUndo());
+    Action(kCmdRedo)->setEnabled(document.IsOpen() && journal.CanRedo());
+    toolbarUndo_->setEnabled(Action(kCmdUndo)->isEnabled());
+    toolbarRedo_->setEnabled(Action(kCmdRedo)->isEnabled());
     RefreshRecentFiles();
+    RefreshBookmarks();
     // A table loaded or dropped, or a text mode from the start-up file, changes the fonts.
     dataWindow_->SettingsChanged();
 }

@@ -57,6 +57,8 @@ public:
     void NoteEdited();
     // The file named on the command line, opened without a word.
     void OpenStartupFile(const std::string &path);
+    // Go To without its dialog: the view jumps to offset.
+    void JumpToForTest(std::int64_t offset) { JumpTo(offset); }
     // Where the settings are read from at start and written to at exit; none in tests.
     void UseSettingsStore(SettingsStore *store);
 
@@ -71,6 +73,11 @@ private:
     void BuildToolbar();
     void BuildStatusBar();
     void RegisterHandlers();
+    void RegisterEditHandlers();
+    void RefreshBookmarks();
+    void JumpTo(std::int64_t offset);
+    void PutOnClipboard(const QString &text);
+    void SelectionCommandsFollow(bool made);
     void Handle(int command, std::function<void()> handler);
     void ApplyMenuState(std::span<const MenuChange> state);
     void DocumentChanged();
@@ -94,6 +101,11 @@ private:
     DataWindow *dataWindow_ = nullptr;
     QTimer pasteTimer_;
     QPointer<QTextBrowser> helpWindow_;
+    QAction *toolbarUndo_ = nullptr;
+    QAction *toolbarRedo_ = nullptr;
+    std::vector<QAction *> bookmarkActions_;
+    QMenu *editMenu_ = nullptr;
+    std::uint32_t goToTarget_ = 0; // kept between uses, as the dialog's last answer
 };
 
 } // namespace byteloom

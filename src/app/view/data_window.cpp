@@ -1,13 +1,20 @@
 #include "view/data_window.h"
 
+#include "document/undo_journal.h"
 #include "session.h"
 #include "shell/artwork.h"
+#include "shell/command_ids.h"
 #include "view/code_page_list.h"
+#include "view/editing.h"
 #include "view/offset_label.h"
 
 #include <QContextMenuEvent>
 #include <QFontMetrics>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -70,6 +77,8 @@ DataWindow::DataWindow(Session &session, QWidget *parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
     SetOffsetMode(session_.display(), OffsetMode::Hex);
     SettingsChanged();
 }
@@ -128,13 +137,59 @@ const QFont &DataWindow::TextFontOf(TextFont font) const
 void DataWindow::DocumentChanged()
 {
     UpdateScrollRanges();
-    const Document &document = session_.document();
-    caretOffset_
-        = std::clamp<std::int64_t>(caretOffset_, 0, std::max<std::int64_t>(document.Size() - 1, 0));
-    emit CaretOffsetChanged(document.IsOpen() ? QString::fromStdString(
-                                StatusOffsetText(caretOffset_, session_.display()))
-                                              : QString());
+    // The caret keeps its window row and column; the scroll bar keeps the top row in range.
+    caret_.topRow = verticalScrollBar()->value();
+    emit CaretOffsetChanged(session_.document().IsOpen() ? QString::fromStdString(
+                                StatusOffsetText(caret_.Offset(), session_.display()))
+                                                         : QString());
     viewport()->update();
+}
+
+CaretView DataWindow::View()
+{
+    Document &document = session_.document();
+    CaretView view{document.Size(), std::max(viewport()->height() / rowHeight_, 1), {}};
+    const DisplaySettings &display = session_.display();
+    const CodePageEntry *entry
+        = display.defaultCodePage ? nullptr : session_.codePages().At(display.codePageIndex);
+    TableFile *table = session_.tables().Current();
+    if (display.unicodeText) {
+        view.startsPair = [](std::int64_t offset) {
+            return offset % 2 == 0;
+        };
+    } else if (table || entry) {
+        // Ask the row layout, which knows the table's keys and the lead bytes.
+        view.startsPair = [this](std::int64_t offset) {
+            const DisplaySettings &settings = session_.display();
+            RowSource source{session_.document(),
+                             settings,
+                             session_.tables().Current(),
+                             session_.codePages(),
+                             session_.decoder(),
+                             {}};
+            const RowLayout row = BuildRow(source, offset / kBytesPerRow * kBytesPerRow, 0);
+            const auto at = static_cast<std::size_t>(offset % kBytesPerRow);
+            return at + 1 < row.text.size() && row.text[at].ZeroWidth();
+        };
+    }
+    return view;
+}
+
+void DataWindow::CaretChanged()
+{
+    if (verticalScrollBar()->value() != caret_.topRow)
+        verticalScrollBar()->setValue(static_cast<int>(caret_.topRow));
+    caret_.topRow = verticalScrollBar()->value();
+    emit CaretOffsetChanged(
+        QString::fromStdString(StatusOffsetText(caret_.Offset(), session_.display())));
+    viewport()->update();
+}
+
+void DataWindow::Report(SelectionEffect effect)
+{
+    if (effect != SelectionEffect::Unchanged)
+        emit SelectionChanged(effect == SelectionEffect::Made);
+    CaretChanged();
 }
 
 void DataWindow::UpdateScrollRanges()
@@ -161,6 +216,10 @@ void DataWindow::resizeEvent(QResizeEvent *event)
 
 void DataWindow::scrollContentsBy(int, int)
 {
+    // The caret keeps its window row and column; its byte follows the scroll.
+    caret_.topRow = verticalScrollBar()->value();
+    emit CaretOffsetChanged(
+        QString::fromStdString(StatusOffsetText(caret_.Offset(), session_.display())));
     viewport()->update();
 }
 
@@ -219,15 +278,15 @@ void DataWindow::DrawRow(QPainter &painter, const RowLayout &row, const CellEdge
 // A line under the caret byte in the column the caret is not in.
 void DataWindow::DrawPartnerMark(QPainter &painter, std::int64_t topRow)
 {
-    const std::int64_t windowRow = caretOffset_ / kBytesPerRow - topRow;
+    const std::int64_t windowRow = caret_.Offset() / kBytesPerRow - topRow;
     if (windowRow < 0 || windowRow >= static_cast<std::int64_t>(paintedEdges_.size()))
         return;
     const CellEdges &cells = paintedEdges_[static_cast<std::size_t>(windowRow)];
     const RowLayout &row = paintedRows_[static_cast<std::size_t>(windowRow)];
-    const auto column = static_cast<int>(caretOffset_ % kBytesPerRow);
+    const auto column = static_cast<int>(caret_.Offset() % kBytesPerRow);
     int left = 0;
     int right = 0;
-    if (caretInText_) {
+    if (caret_.InText()) {
         left = cells.Left(column);
         right = cells.Right(column);
         if (column < row.byteCount && row.hex[static_cast<std::size_t>(column)].text.ends_with(' '))
@@ -244,6 +303,14 @@ void DataWindow::DrawPartnerMark(QPainter &painter, std::int64_t topRow)
     const int y = static_cast<int>(windowRow + 1) * rowHeight_ - 2;
     painter.setPen(QPen(Colour(session_.display().textColor), 1));
     painter.drawLine(left + shift, y, right + shift, y);
+
+    // The caret: on the cell's left edge, or on the second digit after a high nibble.
+    int caretX = cells.Left(caret_.column) + shift;
+    if (caret_.nibbleMark != caret_.column && (!caret_.InText() || !session_.tables().Current()))
+        caretX += charWidth_;
+    const int top = static_cast<int>(windowRow) * rowHeight_;
+    painter.setPen(QPen(hasFocus() ? Qt::black : Qt::gray, 2));
+    painter.drawLine(caretX, top + 1, caretX, top + rowHeight_ - 1);
 }
 
 void DataWindow::paintEvent(QPaintEvent *)
@@ -267,7 +334,7 @@ void DataWindow::paintEvent(QPaintEvent *)
                      session_.tables().Current(),
                      session_.codePages(),
                      session_.decoder(),
-                     selection_};
+                     caret_.selection};
     FontMeasure measure(*this);
     const int grouping = EffectiveGrouping(display);
     int carry = 0; // the top row starts fresh
@@ -290,9 +357,25 @@ void DataWindow::paintEvent(QPaintEvent *)
 
 void DataWindow::contextMenuEvent(QContextMenuEvent *event)
 {
-    if (!session_.document().IsOpen() || event->pos().x() >= 9 * charWidth_)
+    if (!session_.document().IsOpen())
         return;
     QMenu menu(this);
+    if (event->pos().x() >= 9 * charWidth_) {
+        // The edit popup over the hex and text columns.
+        const std::pair<const char *, int> commands[] = {{"Select Line", kCmdSelectLine},
+                                                         {"Copy", kCmdCopy},
+                                                         {"Cut", kCmdCut},
+                                                         {"Paste", kCmdPaste}};
+        for (const auto &[text, command] : commands) {
+            const int chosen = command;
+            connect(menu.addAction(QString::fromLatin1(text)),
+                    &QAction::triggered,
+                    this,
+                    [this, chosen] { emit CommandRequested(chosen); });
+        }
+        menu.exec(event->globalPos());
+        return;
+    }
     const std::pair<const char *, OffsetMode> modes[] = {
         {"Hex", OffsetMode::Hex},
         {"Decimal", OffsetMode::Decimal},
@@ -309,6 +392,209 @@ void DataWindow::contextMenuEvent(QContextMenuEvent *event)
             });
     }
     menu.exec(event->globalPos());
+}
+
+// Tab and Shift+Tab belong to the view, not to focus changes.
+bool DataWindow::focusNextPrevChild(bool)
+{
+    return false;
+}
+
+void DataWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (!session_.document().IsOpen())
+        return;
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    const std::pair<int, CaretKey> moves[] = {
+        {Qt::Key_Left, CaretKey::Left},
+        {Qt::Key_Right, CaretKey::Right},
+        {Qt::Key_Up, CaretKey::Up},
+        {Qt::Key_Down, CaretKey::Down},
+        {Qt::Key_PageUp, CaretKey::PageUp},
+        {Qt::Key_PageDown, CaretKey::PageDown},
+        {Qt::Key_Home, CaretKey::Home},
+        {Qt::Key_End, CaretKey::End},
+    };
+    for (const auto &[key, move] : moves) {
+        if (event->key() == key) {
+            Report(MoveCaret(caret_, View(), move, shift, ctrl));
+            return;
+        }
+    }
+    switch (event->key()) {
+    case Qt::Key_Insert:
+        caret_.overwrite = !caret_.overwrite;
+        emit OverwriteChanged();
+        return;
+    case Qt::Key_Tab:
+        // The same byte in the other column.
+        caret_.column = (caret_.column + kBytesPerRow) % (2 * kBytesPerRow);
+        caret_.nibbleMark = caret_.column;
+        CaretChanged();
+        return;
+    case Qt::Key_Backtab:
+        session_.tables().StepBack();
+        emit TableStepped();
+        SettingsChanged();
+        return;
+    default:
+        break;
+    }
+    if (!ctrl && !event->text().isEmpty())
+        TypeText(event->text());
+}
+
+void DataWindow::TypeText(const QString &text)
+{
+    Document &document = session_.document();
+    UndoJournal &journal = session_.journal();
+    const CaretView view = View();
+    bool edited = false;
+    if (!caret_.InText()) {
+        for (const QChar c : text)
+            edited = TypeHexDigit(caret_,
+                                  view,
+                                  document,
+                                  journal,
+                                  c.unicode() < 0x80 ? static_cast<char>(c.unicode()) : '?')
+                     || edited;
+    } else if (session_.tables().Current()) {
+        if (text != QStringLiteral("\b"))
+            EnterTableText(text);
+        return;
+    } else {
+        const DisplaySettings &display = session_.display();
+        std::vector<std::uint8_t> bytes;
+        if (display.unicodeText) {
+            for (const QChar c : text) {
+                std::uint16_t unit = c.unicode();
+                if (display.bigEndian)
+                    unit = SwapUnitBytes(unit);
+                bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+                bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+            }
+        } else {
+            const CodePageEntry *entry = display.defaultCodePage
+                                             ? nullptr
+                                             : session_.codePages().At(display.codePageIndex);
+            bytes = session_.decoder().FromUtf8(entry ? entry->number : kDefaultCodePage,
+                                                text.toStdString());
+        }
+        edited = TypeTextBytes(caret_, view, document, journal, bytes);
+    }
+    if (edited)
+        emit Edited();
+    Report(SelectionEffect::Dropped);
+}
+
+// The table text entry box: a borderless field on the caret cell; Enter encodes its text
+// through the current table, leaving the field writes nothing.
+void DataWindow::EnterTableText(const QString &first)
+{
+    auto *box = new QLineEdit(viewport());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setFrame(false);
+    box->setMaxLength(199);
+    box->setFont(tableFont_);
+    box->setText(first);
+    const std::int64_t windowRow = caret_.row;
+    const int x = windowRow < static_cast<std::int64_t>(paintedEdges_.size())
+                      ? paintedEdges_[static_cast<std::size_t>(windowRow)].Left(caret_.column)
+                            - horizontalScrollBar()->value() * charWidth_
+                      : 0;
+    box->setGeometry(
+        x, caret_.row * rowHeight_, std::max(viewport()->width() - x, 120), rowHeight_);
+    connect(box, &QLineEdit::returnPressed, this, [this, box] {
+        const TableFile *table = session_.tables().Current();
+        const std::string text = table ? session_.decoder().FromUtf8String(
+                                     table->GetCodePage(), box->text().toStdString())
+                                       : std::string();
+        box->close();
+        if (table
+            && TypeTableText(caret_, View(), session_.document(), session_.journal(), *table, text))
+            emit Edited();
+        caret_.nibbleMark = caret_.column;
+        setFocus();
+        Report(SelectionEffect::Dropped);
+    });
+    connect(box, &QLineEdit::editingFinished, box, &QLineEdit::close);
+    box->show();
+    box->setFocus();
+}
+
+void DataWindow::inputMethodEvent(QInputMethodEvent *event)
+{
+    if (!event->commitString().isEmpty() && session_.document().IsOpen())
+        StoreInputMethodText(event->commitString());
+    event->accept();
+}
+
+// Composed text goes in at the caret: through the table, as UTF-16 units, or converted to the
+// code page the view shows (Japanese where it shows the default one).
+void DataWindow::StoreInputMethodText(const QString &text)
+{
+    Document &document = session_.document();
+    const DisplaySettings &display = session_.display();
+    bool edited = false;
+    if (const TableFile *table = session_.tables().Current()) {
+        edited = TypeTableText(
+            caret_,
+            View(),
+            document,
+            session_.journal(),
+            *table,
+            session_.decoder().FromUtf8String(table->GetCodePage(), text.toStdString()));
+    } else if (display.unicodeText) {
+        caret_.column = caret_.column % kBytesPerRow + kBytesPerRow;
+        TypeText(text);
+        return;
+    } else {
+        const CodePageEntry *entry
+            = display.defaultCodePage ? nullptr : session_.codePages().At(display.codePageIndex);
+        const std::vector<std::uint8_t> bytes
+            = session_.decoder().FromUtf8(entry ? entry->number : 932, text.toStdString());
+        caret_.column = caret_.column % kBytesPerRow + kBytesPerRow;
+        edited = TypeTextBytes(caret_, View(), document, session_.journal(), bytes);
+    }
+    if (edited)
+        emit Edited();
+    Report(SelectionEffect::Dropped);
+}
+
+bool DataWindow::HitTest(QPoint point, int &row, int &column)
+{
+    Document &document = session_.document();
+    if (!document.IsOpen() || paintedEdges_.empty())
+        return false;
+    row = std::max(point.y() / rowHeight_, 0);
+    if ((caret_.topRow + row) * kBytesPerRow >= document.Size())
+        row -= 1;
+    row = std::clamp(row, 0, static_cast<int>(paintedEdges_.size()) - 1);
+    column = HitTestColumn(paintedEdges_[static_cast<std::size_t>(row)],
+                           point.x(),
+                           charWidth_,
+                           horizontalScrollBar()->value());
+    return true;
+}
+
+void DataWindow::mousePressEvent(QMouseEvent *event)
+{
+    int row = 0;
+    int column = 0;
+    if (event->button() != Qt::LeftButton || !HitTest(event->position().toPoint(), row, column))
+        return;
+    setFocus();
+    Report(ClickCaret(caret_, row, column));
+}
+
+void DataWindow::mouseMoveEvent(QMouseEvent *event)
+{
+    int row = 0;
+    int column = 0;
+    if (!(event->buttons() & Qt::LeftButton) || !HitTest(event->position().toPoint(), row, column))
+        return;
+    Report(DragCaret(caret_, row, column));
 }
 
 } // namespace byteloom

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "view/caret_state.h"
 #include "view/cell_edges.h"
 #include "view/row_layout.h"
 
@@ -29,22 +30,47 @@ public:
 
     [[nodiscard]] int RowHeight() const { return rowHeight_; }
     [[nodiscard]] int CharWidth() const { return charWidth_; }
-    [[nodiscard]] Selection &selection() { return selection_; }
-    [[nodiscard]] std::int64_t CaretOffset() const { return caretOffset_; }
+    [[nodiscard]] CaretState &caret() { return caret_; }
+    [[nodiscard]] Selection &selection() { return caret_.selection; }
+    [[nodiscard]] std::int64_t CaretOffset() const { return caret_.Offset(); }
     // The cell edges of the rows drawn last, top row first.
     [[nodiscard]] const std::vector<CellEdges> &PaintedEdges() const { return paintedEdges_; }
+    // What the caret moves know of the window.
+    [[nodiscard]] CaretView View();
+    // The caret moved in the core: scroll to its top row, repaint, tell the status bar.
+    void CaretChanged();
 
 signals:
     // The status bar's offset text for the byte under the caret.
     void CaretOffsetChanged(const QString &text);
+    // A selection was made or dropped: the commands that need one follow.
+    void SelectionChanged(bool made);
+    // Bytes of the document changed.
+    void Edited();
+    // Insert toggled the mode that Paste reads.
+    void OverwriteChanged();
+    // Shift+Tab made another table (or none) current.
+    void TableStepped();
+    // A command of the edit popup, by its main-menu number.
+    void CommandRequested(int command);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
+    void Report(SelectionEffect effect);
+    bool HitTest(QPoint point, int &row, int &column);
+    void TypeText(const QString &text);
+    void EnterTableText(const QString &first);
+    void StoreInputMethodText(const QString &text);
     class FontMeasure;
     [[nodiscard]] const QFont &TextFontOf(TextFont font) const;
     [[nodiscard]] QFont FontFor(int codePage) const;
@@ -61,9 +87,7 @@ private:
     int charWidth_ = 1;
     int rowHeight_ = 1;
     int widestRow_ = 0;
-    std::int64_t caretOffset_ = 0;
-    bool caretInText_ = false;
-    Selection selection_;
+    CaretState caret_;
     std::vector<CellEdges> paintedEdges_;
     std::vector<RowLayout> paintedRows_;
 };

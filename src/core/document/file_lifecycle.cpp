@@ -185,6 +185,32 @@ void FileLifecycle::NoteEdited()
         title_ = ModifiedTitle(title_, TableOrTextModeName(session_));
 }
 
+void FileLifecycle::NoteTableChanged()
+{
+    const Document &document = session_.document();
+    if (!document.IsOpen())
+        return;
+    const std::string name
+        = document.IsUnnamed() ? std::string(kUnnamedTitle) : FileTitleOf(document.Path());
+    title_ = DocumentTitle(name, TableOrTextModeName(session_));
+}
+
+bool FileLifecycle::OpenTableWithDialog()
+{
+    static const FileFilter filters[]
+        = {{"Table Files (*.tbl)", "*.tbl"}, {"All Files (*.*)", "*.*"}};
+    const auto path = prompts_.ChooseFileToOpen(std::string(kOpenTableDialogTitle), filters);
+    if (!path)
+        return false;
+    const TableLoadResult loaded = LoadTableFile(*path, session_.tables());
+    if (!loaded.status.ok()) {
+        prompts_.ShowMessage(std::string(kFileNotFoundMessage));
+        return false;
+    }
+    NoteTableChanged();
+    return true;
+}
+
 void FileLifecycle::NoteTextModeChanged(std::string_view modeName)
 {
     title_ = TitleForTextMode(title_, session_.document().IsOpen(), modeName);

@@ -36,6 +36,10 @@ public:
 
     // The edited-document rule: the first change since a load, New or save marks the title.
     void NoteEdited();
+    // A table was loaded, or another (or none) made current: the title names it.
+    void NoteTableChanged();
+    // Open Table: the table dialog and the load; its failure is reported.
+    bool OpenTableWithDialog();
     // The text mode changed: the title names the new mode by modeName.
     void NoteTextModeChanged(std::string_view modeName);
 

@@ -14,6 +14,7 @@ inline constexpr std::string_view kSavePrompt
 inline constexpr std::string_view kOpenDialogTitle = "Open a file";
 inline constexpr std::string_view kSaveDialogTitle = "Save as...";
 inline constexpr std::string_view kUnnamedTitle = "(Unnamed)";
+inline constexpr std::string_view kOpenTableDialogTitle = "Open a Table";
 
 // The filter list of the open and save dialogs, in its order, "All Files (*.*)" first.
 [[nodiscard]] std::span<const FileFilter> DocumentFilters();

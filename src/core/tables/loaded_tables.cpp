@@ -36,6 +36,17 @@ const TableFile *LoadedTables::FindByTitle(std::string_view title) const
     return nullptr;
 }
 
+void LoadedTables::StepBack()
+{
+    if (tables_.empty()) {
+        current_ = -1;
+        return;
+    }
+    current_ = current_ < 0 ? Count() - 1 : current_ - 1;
+    if (TableFile *table = Current())
+        table->SelectSubtable(0);
+}
+
 void LoadedTables::DropAll()
 {
     tables_.clear();

@@ -39,6 +39,9 @@ public:
     [[nodiscard]] const TableFile *Current() const;
     // The first table in slot order with exactly this title.
     [[nodiscard]] const TableFile *FindByTitle(std::string_view title) const;
+    // Shift+Tab: the table before the current one becomes current, then none, then the last
+    // again; a table made current starts in its Main subtable.
+    void StepBack();
     // Destroys every table (New and Close); the bookmarks stay.
     void DropAll();
 

@@ -85,6 +85,43 @@ std::string TextDecoder::ToUtf8(int codePage, std::span<const std::uint8_t> byte
     return utf8;
 }
 
+std::vector<std::uint8_t> TextDecoder::FromUtf8(int codePage, std::string_view utf8)
+{
+    UConverter *converter = ConverterFor(codePage);
+    if (!converter || utf8.empty())
+        return {};
+    std::u16string units(utf8.size() + 1, u'\0');
+    int32_t length = 0;
+    UErrorCode error = U_ZERO_ERROR;
+    u_strFromUTF8(units.data(),
+                  static_cast<int32_t>(units.size()),
+                  &length,
+                  utf8.data(),
+                  static_cast<int32_t>(utf8.size()),
+                  &error);
+    if (U_FAILURE(error))
+        return {};
+    // A character the code page lacks stops the conversion instead of becoming a "?".
+    ucnv_setFromUCallBack(converter, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &error);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length) * 4 + 4);
+    const int32_t written = ucnv_fromUChars(converter,
+                                            reinterpret_cast<char *>(bytes.data()),
+                                            static_cast<int32_t>(bytes.size()),
+                                            units.data(),
+                                            length,
+                                            &error);
+    if (U_FAILURE(error))
+        return {};
+    bytes.resize(static_cast<std::size_t>(written));
+    return bytes;
+}
+
+std::string TextDecoder::FromUtf8String(int codePage, std::string_view utf8)
+{
+    const std::vector<std::uint8_t> bytes = FromUtf8(codePage, utf8);
+    return std::string(bytes.begin(), bytes.end());
+}
+
 std::int32_t TextDecoder::FirstCodePoint(int codePage, std::span<const std::uint8_t> bytes)
 {
     UConverter *converter = ConverterFor(codePage);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct UConverter;
@@ -29,6 +30,10 @@ public:
     [[nodiscard]] bool Supports(int codePage);
     // The bytes as UTF-8; bytes the code page does not map come out as its substitute.
     [[nodiscard]] std::string ToUtf8(int codePage, std::span<const std::uint8_t> bytes);
+    // UTF-8 text in the code page; nothing when a character has no place in it.
+    [[nodiscard]] std::vector<std::uint8_t> FromUtf8(int codePage, std::string_view utf8);
+    // The same as 8-bit text, for the table functions that take text.
+    [[nodiscard]] std::string FromUtf8String(int codePage, std::string_view utf8);
     // The first code point of the bytes, or -1.
     [[nodiscard]] std::int32_t FirstCodePoint(int codePage, std::span<const std::uint8_t> bytes);
     // The bytes that start a two-byte character in the code page.

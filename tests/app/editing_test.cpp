@@ -1,0 +1,170 @@
+#include "shell/command_ids.h"
+#include "shell/main_flat_window.h"
+#include "support/fake_prompts.h"
+#include "support/temp_folder.h"
+#include "view/data_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace byteloom {
+namespace {
+
+using test::ReadBytes;
+using test::WriteBytes;
+
+class EditingTest : public testing::Test
+{
+protected:
+    EditingTest()
+    {
+        auto owned = std::make_unique<test::FakePrompts>();
+        prompts = owned.get();
+        window = std::make_unique<MainFlatWindow>(std::move(owned));
+        window->resize(1000, 600);
+        window->show();
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    void Open(const std::vector<std::uint8_t> &bytes, const char *name = "edit.bin")
+    {
+        WriteBytes(folder / name, bytes);
+        window->OpenStartupFile((folder / name).string());
+        view()->setFocus();
+        QApplication::processEvents();
+        view()->viewport()->repaint();
+    }
+
+    DataWindow *view() { return window->View(); }
+    Document &document() { return window->session().document(); }
+    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(view(), static_cast<Qt::Key>(key), modifiers);
+    }
+    void Type(const char *text) { QTest::keyClicks(view(), QString::fromLatin1(text)); }
+
+    test::TempFolder folder;
+    test::FakePrompts *prompts = nullptr;
+    std::unique_ptr<MainFlatWindow> window;
+};
+
+TEST_F(EditingTest, TypeUndoRedoAndSaveReachTheFile)
+{
+    Open(std::vector<std::uint8_t>(32, 0));
+    Type("41");
+    EXPECT_EQ(document().ReadByte(0), 0x41);
+    EXPECT_EQ(view()->CaretOffset(), 1);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Byteloom RC7 3.0.0 - [ edit.bin  *] - ASCII"));
+    EXPECT_TRUE(window->Action(kCmdUndo)->isEnabled());
+    EXPECT_FALSE(window->Action(kCmdRedo)->isEnabled());
+
+    window->Action(kCmdUndo)->trigger();
+    EXPECT_EQ(document().ReadByte(0), 0x40); // one record per digit
+    QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(document().ReadByte(0), 0x00);
+    EXPECT_TRUE(window->Action(kCmdRedo)->isEnabled());
+    QTest::keyClick(window.get(), Qt::Key_Y, Qt::ControlModifier);
+    QTest::keyClick(window.get(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(document().ReadByte(0), 0x41);
+
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(ReadBytes(folder / "edit.bin")[0], 0x41);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Byteloom RC7 3.0.0 - [ edit.bin ] - ASCII"));
+}
+
+TEST_F(EditingTest, KeysAndTheMouseMoveTheCaretAndSelect)
+{
+    Open(std::vector<std::uint8_t>(0x40, 0x41));
+    Key(Qt::Key_Right);
+    Key(Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(view()->selection().anchor, 1);
+    EXPECT_EQ(view()->selection().end, 2);
+    EXPECT_EQ(window->StatusPart(3)->text(), QStringLiteral("Offset: 00000002 "));
+
+    Key(Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_TRUE(window->Action(kCmdCopy)->isEnabled());
+    EXPECT_TRUE(window->Action(kCmdCut)->isEnabled());
+    Key(Qt::Key_Left);
+    EXPECT_FALSE(window->Action(kCmdCopy)->isEnabled());
+
+    Key(Qt::Key_Tab);
+    EXPECT_TRUE(view()->caret().InText());
+    Type("Z");
+    EXPECT_EQ(document().ReadByte(0x0E), 'Z');
+
+    // A click on the text cell of the byte at 0x12, then a drag to 0x15.
+    const CellEdges &row1 = view()->PaintedEdges()[1];
+    const int y = view()->RowHeight() + view()->RowHeight() / 2;
+    QTest::mouseClick(
+        view()->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(row1.Left(16 + 2) + 2, y));
+    EXPECT_EQ(view()->CaretOffset(), 0x12);
+    QTest::mouseMove(view()->viewport(), QPoint(row1.Left(5) + 2, y));
+    QMouseEvent drag(QEvent::MouseMove,
+                     QPointF(row1.Left(5) + 2, y),
+                     view()->viewport()->mapToGlobal(QPointF(row1.Left(5) + 2, y)),
+                     Qt::NoButton,
+                     Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(view()->viewport(), &drag);
+    EXPECT_EQ(view()->selection().end, 0x15);
+    EXPECT_TRUE(view()->selection().active);
+
+    QTest::keyClick(window.get(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(view()->selection().end, 0x40);
+}
+
+TEST_F(EditingTest, CopyPasteAndCutGoThroughTheClipboard)
+{
+    Open({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
+    view()->caret().selection = {1, 3, true};
+    window->RunCommand(kCmdCopy);
+    view()->caret().selection = {};
+    view()->caret().overwrite = false; // insert mode
+    window->RunCommand(kCmdPaste);
+    EXPECT_EQ(document().Size(), 12);
+    EXPECT_EQ(document().ReadByte(0), 1);
+    EXPECT_EQ(document().ReadByte(1), 2);
+    EXPECT_EQ(window->StatusPart(2)->text(), QStringLiteral("Size: 0000000C"));
+
+    view()->caret().selection = {0, 3, true};
+    window->RunCommand(kCmdCut);
+    EXPECT_EQ(document().Size(), 9);
+
+    // Plain text pastes as its bytes; overwrite never passes the end.
+    QApplication::clipboard()->setText(QStringLiteral("AB"));
+    view()->caret().overwrite = true;
+    view()->caret().selection = {};
+    window->JumpToForTest(8);
+    window->RunCommand(kCmdPaste);
+    EXPECT_EQ(document().Size(), 9);
+    EXPECT_EQ(document().ReadByte(8), 'A');
+
+    view()->caret().selection = {0, 2, true};
+    window->RunCommand(kCmdCopyHexAsText);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("0102 "));
+}
+
+TEST_F(EditingTest, ShiftTabStepsThroughTheTables)
+{
+    WriteBytes(folder / "game.tbl",
+               {'.', 't', 'i', 't', 'l', 'e', '=', 'G', '\n', '4', '1', '=', 'A', '\n'});
+    Open({0x41, 0x41}, "game.bin");
+    EXPECT_EQ(window->windowTitle(),
+              QStringLiteral("Byteloom RC7 3.0.0 - [ game.bin ] - G (1252)"));
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Byteloom RC7 3.0.0 - [ game.bin ] - ASCII"));
+    EXPECT_FALSE(window->Action(kCmdDumpScript)->isEnabled());
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(window->windowTitle(),
+              QStringLiteral("Byteloom RC7 3.0.0 - [ game.bin ] - G (1252)"));
+    EXPECT_TRUE(window->Action(kCmdDumpScript)->isEnabled());
+}
+
+} // namespace
+} // namespace byteloom
