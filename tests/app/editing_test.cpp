@@ -168,3 +168,28 @@ TEST_F(EditingTest, ShiftTabStepsThroughTheTables)
 
 } // namespace
 } // namespace byteloom
+
+#include "dialogs/go_to_dialog.h"
+
+#include <QLineEdit>
+
+namespace byteloom {
+namespace {
+
+TEST(GoToDialog, AnEmptyFieldIsRefusedWithAMessage)
+{
+    std::vector<std::string> messages;
+    GoToDialog dialog([&messages](const std::string &message) { messages.push_back(message); });
+    dialog.show();
+    dialog.accept();
+    EXPECT_TRUE(dialog.isVisible());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "Please input an offset");
+    dialog.findChild<QLineEdit *>()->setText(QStringLiteral("1a2"));
+    dialog.accept();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.Text(), QStringLiteral("1a2"));
+}
+
+} // namespace
+} // namespace byteloom

@@ -271,6 +271,13 @@ void MainFlatWindow::DocumentChanged()
 {
     setWindowTitle(QString::fromStdString(lifecycle_.Title()));
     Document &document = session_.document();
+    if (&document != shownDocument_) {
+        // Another document: no selection carries over, and its commands grey.
+        shownDocument_ = &document;
+        CaretState &caret = dataWindow_->caret();
+        caret.selection = {caret.Offset(), caret.Offset(), false};
+        ApplyMenuState(SelectionDroppedMenuState());
+    }
     if (document.IsOpen()) {
         if (!Action(kCmdClose)->isEnabled())
             ApplyMenuState(DocumentOpenMenuState());

@@ -105,7 +105,9 @@ private:
     QAction *toolbarRedo_ = nullptr;
     std::vector<QAction *> bookmarkActions_;
     QMenu *editMenu_ = nullptr;
-    std::uint32_t goToTarget_ = 0; // kept between uses, as the dialog's last answer
+    std::uint32_t goToTarget_ = 0;
+    const Document *shownDocument_ = nullptr; // the document the view's caret belongs to // kept
+                                              // between uses, as the dialog's last answer
 };
 
 } // namespace byteloom

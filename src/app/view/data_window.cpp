@@ -523,6 +523,16 @@ void DataWindow::EnterTableText(const QString &first)
     box->setFocus();
 }
 
+// The input method's composition window opens on the caret cell.
+QVariant DataWindow::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    if (query != Qt::ImCursorRectangle || caret_.row >= static_cast<int>(paintedEdges_.size()))
+        return QAbstractScrollArea::inputMethodQuery(query);
+    const int x = paintedEdges_[static_cast<std::size_t>(caret_.row)].Left(caret_.column)
+                  - horizontalScrollBar()->value() * charWidth_;
+    return QRect(viewport()->mapTo(this, QPoint(x, caret_.row * rowHeight_)), QSize(1, rowHeight_));
+}
+
 void DataWindow::inputMethodEvent(QInputMethodEvent *event)
 {
     if (!event->commitString().isEmpty() && session_.document().IsOpen())

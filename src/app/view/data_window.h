@@ -64,6 +64,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     bool focusNextPrevChild(bool next) override;
+    [[nodiscard]] QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 private:
     void Report(SelectionEffect effect);
