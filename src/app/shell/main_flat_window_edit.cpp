@@ -9,6 +9,7 @@
 #include "tables/script_dump.h"
 #include "view/data_window.h"
 #include "view/editing.h"
+#include "view/text_mode.h"
 
 #include <QAction>
 #include <QApplication>
@@ -143,22 +144,10 @@ void MainFlatWindow::RegisterEditHandlers()
         } else if (clipboard->hasText()) {
             // Plain text pastes as its bytes: UTF-16 units in the Unicode modes, else the
             // current 8-bit code page.
-            const DisplaySettings &display = session_.display();
-            const QString text = clipboard->text();
-            if (display.unicodeText) {
-                for (const QChar c : text) {
-                    const std::uint16_t unit
-                        = display.bigEndian ? SwapUnitBytes(c.unicode()) : c.unicode();
-                    bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-                    bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
-                }
-            } else {
-                const CodePageEntry *entry = display.defaultCodePage
-                                                 ? nullptr
-                                                 : session_.codePages().At(display.codePageIndex);
-                bytes = session_.decoder().FromUtf8(entry ? entry->number : kDefaultCodePage,
-                                                    text.toStdString());
-            }
+            bytes = TextAsDocumentBytes(session_.display(),
+                                        session_.codePages(),
+                                        session_.decoder(),
+                                        clipboard->text().toStdString());
         }
         if (PasteBytes(dataWindow_->caret(), session_.document(), session_.journal(), bytes)) {
             SelectionCommandsFollow(false);

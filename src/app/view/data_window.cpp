@@ -7,6 +7,7 @@
 #include "view/code_page_list.h"
 #include "view/editing.h"
 #include "view/offset_label.h"
+#include "view/text_mode.h"
 
 #include <QContextMenuEvent>
 #include <QFontMetrics>
@@ -99,8 +100,7 @@ void DataWindow::SettingsChanged()
     hexFont_ = MakeFont(display.hexFontFace, display.fontSize, true);
     defaultFont_ = MakeFont(display.defaultTextFontFace, display.fontSize, true);
     unicodeFont_ = MakeFont(display.unicodeFontFace, display.fontSize, false);
-    const CodePageEntry *entry
-        = display.defaultCodePage ? nullptr : session_.codePages().At(display.codePageIndex);
+    const CodePageEntry *entry = CurrentCodePage(display, session_.codePages());
     codePageFont_ = entry ? FontFor(entry->number) : defaultFont_;
     const TableFile *table = session_.tables().Current();
     tableFont_ = table ? FontFor(table->GetCodePage()) : defaultFont_;
@@ -150,8 +150,7 @@ CaretView DataWindow::View()
     Document &document = session_.document();
     CaretView view{document.Size(), std::max(viewport()->height() / rowHeight_, 1), {}};
     const DisplaySettings &display = session_.display();
-    const CodePageEntry *entry
-        = display.defaultCodePage ? nullptr : session_.codePages().At(display.codePageIndex);
+    const CodePageEntry *entry = CurrentCodePage(display, session_.codePages());
     TableFile *table = session_.tables().Current();
     if (display.unicodeText) {
         view.startsPair = [](std::int64_t offset) {
@@ -464,23 +463,8 @@ void DataWindow::TypeText(const QString &text)
             EnterTableText(text);
         return;
     } else {
-        const DisplaySettings &display = session_.display();
-        std::vector<std::uint8_t> bytes;
-        if (display.unicodeText) {
-            for (const QChar c : text) {
-                std::uint16_t unit = c.unicode();
-                if (display.bigEndian)
-                    unit = SwapUnitBytes(unit);
-                bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-                bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
-            }
-        } else {
-            const CodePageEntry *entry = display.defaultCodePage
-                                             ? nullptr
-                                             : session_.codePages().At(display.codePageIndex);
-            bytes = session_.decoder().FromUtf8(entry ? entry->number : kDefaultCodePage,
-                                                text.toStdString());
-        }
+        const std::vector<std::uint8_t> bytes = TextAsDocumentBytes(
+            session_.display(), session_.codePages(), session_.decoder(), text.toStdString());
         edited = TypeTextBytes(caret_, view, document, journal, bytes);
     }
     if (edited)
@@ -555,15 +539,10 @@ void DataWindow::StoreInputMethodText(const QString &text)
             session_.journal(),
             *table,
             session_.decoder().FromUtf8String(table->GetCodePage(), text.toStdString()));
-    } else if (display.unicodeText) {
-        caret_.column = caret_.column % kBytesPerRow + kBytesPerRow;
-        TypeText(text);
-        return;
     } else {
-        const CodePageEntry *entry
-            = display.defaultCodePage ? nullptr : session_.codePages().At(display.codePageIndex);
-        const std::vector<std::uint8_t> bytes
-            = session_.decoder().FromUtf8(entry ? entry->number : 932, text.toStdString());
+        // Where the default code page is shown, composed text is taken as Japanese.
+        const std::vector<std::uint8_t> bytes = TextAsDocumentBytes(
+            display, session_.codePages(), session_.decoder(), text.toStdString(), 932);
         caret_.column = caret_.column % kBytesPerRow + kBytesPerRow;
         edited = TypeTextBytes(caret_, View(), document, session_.journal(), bytes);
     }

@@ -2,6 +2,7 @@
 
 #include "common/product.h"
 #include "session.h"
+#include "view/text_mode.h"
 
 namespace byteloom {
 
@@ -46,8 +47,7 @@ std::string TextModeName(Session &session)
     if (display.unicodeText)
         return "Unicode";
     // A stored index beyond the list (a code page no longer there) reads as the default.
-    const CodePageEntry *entry
-        = display.defaultCodePage ? nullptr : session.codePages().At(display.codePageIndex);
+    const CodePageEntry *entry = CurrentCodePage(display, session.codePages());
     return entry ? entry->name : "ASCII";
 }
 

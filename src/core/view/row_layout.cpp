@@ -5,6 +5,7 @@
 #include "tables/table_file.h"
 #include "view/code_page_list.h"
 #include "view/offset_label.h"
+#include "view/text_mode.h"
 
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
@@ -48,11 +49,6 @@ std::string UnitText(std::uint16_t unit)
     u_strToUTF8(utf8, sizeof utf8, &written, units, 1, &error);
     return U_SUCCESS(error) ? std::string(utf8, static_cast<std::size_t>(written))
                             : std::string(".");
-}
-
-const CodePageEntry *CurrentCodePage(const DisplaySettings &display, const CodePageList &codePages)
-{
-    return display.defaultCodePage ? nullptr : codePages.At(display.codePageIndex);
 }
 
 void BuildUnicodeText(const RowSource &source, RowLayout &row, std::span<const std::uint8_t> bytes)

@@ -4,7 +4,48 @@
 #include "view/code_page_list.h"
 #include "view/display_settings.h"
 
+#include "document/document.h"
+
+#include <unicode/ustring.h>
+
 namespace byteloom {
+
+const CodePageEntry *CurrentCodePage(const DisplaySettings &display, const CodePageList &codePages)
+{
+    return display.defaultCodePage ? nullptr : codePages.At(display.codePageIndex);
+}
+
+std::vector<std::uint8_t> TextAsDocumentBytes(const DisplaySettings &display,
+                                              const CodePageList &codePages,
+                                              TextDecoder &decoder,
+                                              std::string_view utf8,
+                                              int defaultCodePage)
+{
+    if (!display.unicodeText) {
+        const CodePageEntry *entry = CurrentCodePage(display, codePages);
+        return decoder.FromUtf8(entry ? entry->number : defaultCodePage, utf8);
+    }
+    std::u16string units(utf8.size() + 1, u'\0');
+    int32_t length = 0;
+    UErrorCode error = U_ZERO_ERROR;
+    u_strFromUTF8(units.data(),
+                  static_cast<int32_t>(units.size()),
+                  &length,
+                  utf8.data(),
+                  static_cast<int32_t>(utf8.size()),
+                  &error);
+    std::vector<std::uint8_t> bytes;
+    if (U_FAILURE(error))
+        return bytes;
+    for (int32_t i = 0; i < length; ++i) {
+        std::uint16_t unit = units[static_cast<std::size_t>(i)];
+        if (display.bigEndian)
+            unit = SwapUnitBytes(unit);
+        bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+    }
+    return bytes;
+}
 
 std::string
 ApplyTextModeCommand(DisplaySettings &display, const CodePageList &codePages, int command)

@@ -1,11 +1,29 @@
 #pragma once
 
+#include "view/code_page_list.h"
+
+#include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace byteloom {
 
-class CodePageList;
 struct DisplaySettings;
+
+// The code page the text column shows, or nullptr for the default one (also when a stored
+// index lies beyond the list).
+[[nodiscard]] const CodePageEntry *CurrentCodePage(const DisplaySettings &display,
+                                                   const CodePageList &codePages);
+
+// Typed or pasted text as the document's bytes in the current text mode: UTF-16 units in their
+// byte order in the Unicode modes, else the shown code page (defaultCodePage where the default
+// one is shown). Nothing when a character has no place in the code page.
+[[nodiscard]] std::vector<std::uint8_t> TextAsDocumentBytes(const DisplaySettings &display,
+                                                            const CodePageList &codePages,
+                                                            TextDecoder &decoder,
+                                                            std::string_view utf8,
+                                                            int defaultCodePage = kDefaultCodePage);
 
 // Carries out a text mode command of the Text Codepage menu ("Default", "Unicode",
 // "Unicode (Big Endian)" or a code page entry) on the display settings, and returns the mode's

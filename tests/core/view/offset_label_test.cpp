@@ -74,5 +74,20 @@ TEST(CodePages, TheListHoldsWhatTheSystemConvertsAndTheModesSwitch)
     EXPECT_TRUE(display.defaultCodePage);
 }
 
+TEST(CodePages, TypedTextBecomesBytesOfTheTextMode)
+{
+    TextDecoder decoder;
+    const CodePageList list = CodePageList::Enumerate(decoder);
+    using Bytes = std::vector<std::uint8_t>;
+    DisplaySettings display;
+    EXPECT_EQ(TextAsDocumentBytes(display, list, decoder, "é"), (Bytes{0xE9}));
+    EXPECT_TRUE(TextAsDocumentBytes(display, list, decoder, "あ").empty()); // not in 1252
+    EXPECT_EQ(TextAsDocumentBytes(display, list, decoder, "あ", 932), (Bytes{0x82, 0xA0}));
+    display.unicodeText = true;
+    EXPECT_EQ(TextAsDocumentBytes(display, list, decoder, "Aあ"), (Bytes{0x41, 0x00, 0x42, 0x30}));
+    display.bigEndian = true;
+    EXPECT_EQ(TextAsDocumentBytes(display, list, decoder, "A"), (Bytes{0x00, 0x41}));
+}
+
 } // namespace
 } // namespace byteloom
