@@ -36,6 +36,16 @@ ParseOffset(const std::string &text, bool decimal, std::string_view option)
     return static_cast<std::int64_t>(*value);
 }
 
+std::optional<std::pair<std::int64_t, std::int64_t>>
+ParseRange(const std::string &start, const std::string &length, bool decimal)
+{
+    const auto first = ParseOffset(start, decimal, "--start");
+    const auto count = first ? ParseOffset(length, decimal, "--length") : std::nullopt;
+    if (!count)
+        return std::nullopt;
+    return std::pair(*first, *count);
+}
+
 bool OpenDocument(Session &session, const std::string &path)
 {
     const LoadResult result = session.OpenDocument(path, true);

@@ -26,6 +26,10 @@ int Fail(std::string_view message);
 std::optional<std::int64_t>
 ParseOffset(const std::string &text, bool decimal, std::string_view option);
 
+// --start and --length together; reports the first that is not a number.
+std::optional<std::pair<std::int64_t, std::int64_t>>
+ParseRange(const std::string &start, const std::string &length, bool decimal);
+
 // Opens the document into the session, paging large files; reports a failure on stderr.
 bool OpenDocument(Session &session, const std::string &path);
 

@@ -24,22 +24,20 @@ int RunCopyAs(const CopyAsOptions &options)
     Session session;
     if (!OpenDocument(session, options.file))
         return kExitFailure;
-    const auto start = ParseOffset(options.start, options.decimal, "--start");
-    const auto length
-        = start ? ParseOffset(options.length, options.decimal, "--length") : std::nullopt;
-    if (!length)
+    const auto range = ParseRange(options.start, options.length, options.decimal);
+    if (!range)
         return kExitFailure;
     Document &document = session.document();
-    const std::int64_t end = *start + *length;
+    const auto [start, end] = std::pair(range->first, range->first + range->second);
     std::string text;
     if (options.format == "text")
-        text = CopyHexAsText(document, *start, end);
+        text = CopyHexAsText(document, start, end);
     else if (options.format == "char")
-        text = CopyHexAsCharArray(document, *start, end);
+        text = CopyHexAsCharArray(document, start, end);
     else if (options.format == "short")
-        text = CopyHexAsShortArray(document, *start, end, options.bigEndian);
+        text = CopyHexAsShortArray(document, start, end, options.bigEndian);
     else
-        text = CopyHexAsIntArray(document, *start, end, options.bigEndian);
+        text = CopyHexAsIntArray(document, start, end, options.bigEndian);
     if (auto error = document.TakeIoError())
         return Fail(*error);
     return WriteToStdout(text) ? 0 : Fail("Unable to write to standard output");

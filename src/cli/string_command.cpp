@@ -24,13 +24,11 @@ int RunString(const StringOptions &options)
         return kExitFailure;
     if (!options.table.empty() && !OpenTable(session, options.table))
         return kExitFailure;
-    const auto start = ParseOffset(options.start, options.decimal, "--start");
-    const auto length
-        = start ? ParseOffset(options.length, options.decimal, "--length") : std::nullopt;
-    if (!length)
+    const auto range = ParseRange(options.start, options.length, options.decimal);
+    if (!range)
         return kExitFailure;
-    const std::string text
-        = CopyStringText(session.document(), session.tables().Current(), *start, *length);
+    const std::string text = CopyStringText(
+        session.document(), session.tables().Current(), range->first, range->second);
     if (auto error = session.document().TakeIoError())
         return Fail(*error);
     return WriteToStdout(text) ? 0 : Fail("Unable to write to standard output");

@@ -104,7 +104,7 @@ constexpr std::array kHelp{
     Item(kCmdAboutAuthor, "About the Author..."),
 };
 
-constexpr std::array<MenuSpec, 5> kMenus{{
+constexpr std::array<MenuDefinition, 5> kMenus{{
     {"&File", kFile},
     {"&Edit", kEdit},
     {"&Special", kSpecial},
@@ -130,7 +130,7 @@ constexpr std::array<ToolbarButton, 13> kToolbar{{
 
 } // namespace
 
-std::span<const MenuSpec> MainMenus()
+std::span<const MenuDefinition> MainMenus()
 {
     return kMenus;
 }

@@ -15,14 +15,14 @@ struct MenuLine
     bool checkable;
 };
 
-struct MenuSpec
+struct MenuDefinition
 {
     const char *title;
     std::span<const MenuLine> lines;
 };
 
 // The five menus of the menu bar, in order, with every item's text and command.
-[[nodiscard]] std::span<const MenuSpec> MainMenus();
+[[nodiscard]] std::span<const MenuDefinition> MainMenus();
 
 // One button of the toolbar: its image, command and tooltip; command 0 is a separator.
 struct ToolbarButton

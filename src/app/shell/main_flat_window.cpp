@@ -87,14 +87,14 @@ QAction *MainFlatWindow::Action(int command) const
 
 void MainFlatWindow::BuildMenus()
 {
-    for (const MenuSpec &spec : MainMenus()) {
-        QMenu *menu = menuBar()->addMenu(Text(spec.title));
+    for (const MenuDefinition &definition : MainMenus()) {
+        QMenu *menu = menuBar()->addMenu(Text(definition.title));
         if (!fileMenu_)
             fileMenu_ = menu;
         else if (!editMenu_)
             editMenu_ = menu;
         std::vector<QMenu *> open{menu};
-        for (const MenuLine &line : spec.lines) {
+        for (const MenuLine &line : definition.lines) {
             QMenu *current = open.back();
             switch (line.kind) {
             case MenuLine::Separator:

@@ -85,11 +85,8 @@ std::string TextDecoder::ToUtf8(int codePage, std::span<const std::uint8_t> byte
     return utf8;
 }
 
-std::vector<std::uint8_t> TextDecoder::FromUtf8(int codePage, std::string_view utf8)
+std::u16string Utf16FromUtf8(std::string_view utf8)
 {
-    UConverter *converter = ConverterFor(codePage);
-    if (!converter || utf8.empty())
-        return {};
     std::u16string units(utf8.size() + 1, u'\0');
     int32_t length = 0;
     UErrorCode error = U_ZERO_ERROR;
@@ -101,14 +98,25 @@ std::vector<std::uint8_t> TextDecoder::FromUtf8(int codePage, std::string_view u
                   &error);
     if (U_FAILURE(error))
         return {};
+    units.resize(static_cast<std::size_t>(length));
+    return units;
+}
+
+std::vector<std::uint8_t> TextDecoder::FromUtf8(int codePage, std::string_view utf8)
+{
+    UConverter *converter = ConverterFor(codePage);
+    const std::u16string units = Utf16FromUtf8(utf8);
+    if (!converter || units.empty())
+        return {};
     // A character the code page lacks stops the conversion instead of becoming a "?".
+    UErrorCode error = U_ZERO_ERROR;
     ucnv_setFromUCallBack(converter, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &error);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length) * 4 + 4);
+    std::vector<std::uint8_t> bytes(units.size() * 4 + 4);
     const int32_t written = ucnv_fromUChars(converter,
                                             reinterpret_cast<char *>(bytes.data()),
                                             static_cast<int32_t>(bytes.size()),
                                             units.data(),
-                                            length,
+                                            static_cast<int32_t>(units.size()),
                                             &error);
     if (U_FAILURE(error))
         return {};

@@ -6,8 +6,6 @@
 
 #include "document/document.h"
 
-#include <unicode/ustring.h>
-
 namespace byteloom {
 
 const CodePageEntry *CurrentCodePage(const DisplaySettings &display, const CodePageList &codePages)
@@ -25,20 +23,8 @@ std::vector<std::uint8_t> TextAsDocumentBytes(const DisplaySettings &display,
         const CodePageEntry *entry = CurrentCodePage(display, codePages);
         return decoder.FromUtf8(entry ? entry->number : defaultCodePage, utf8);
     }
-    std::u16string units(utf8.size() + 1, u'\0');
-    int32_t length = 0;
-    UErrorCode error = U_ZERO_ERROR;
-    u_strFromUTF8(units.data(),
-                  static_cast<int32_t>(units.size()),
-                  &length,
-                  utf8.data(),
-                  static_cast<int32_t>(utf8.size()),
-                  &error);
     std::vector<std::uint8_t> bytes;
-    if (U_FAILURE(error))
-        return bytes;
-    for (int32_t i = 0; i < length; ++i) {
-        std::uint16_t unit = units[static_cast<std::size_t>(i)];
+    for (std::uint16_t unit : Utf16FromUtf8(utf8)) {
         if (display.bigEndian)
             unit = SwapUnitBytes(unit);
         bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
