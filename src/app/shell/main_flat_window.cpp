@@ -306,8 +306,15 @@ void MainFlatWindow::DocumentChanged()
     toolbarRedo_->setEnabled(Action(kCmdRedo)->isEnabled());
     RefreshRecentFiles();
     RefreshBookmarks();
-    // A table loaded or dropped, or a text mode from the start-up file, changes the fonts.
-    dataWindow_->SettingsChanged();
+    // Another table (or none), or another text mode, changes the text column's font and the
+    // row height.
+    const FontChoice fonts{session_.tables().Current(), display.unicodeText, checked};
+    if (fonts != shownFonts_) {
+        shownFonts_ = fonts;
+        dataWindow_->SettingsChanged();
+    } else {
+        dataWindow_->DocumentChanged();
+    }
 }
 
 std::vector<int> MainFlatWindow::TextModeCommands()
@@ -391,6 +398,7 @@ void MainFlatWindow::UseSettingsStore(SettingsStore *store)
     settingsStore_ = store;
     if (settingsStore_)
         LoadSettings(*settingsStore_, session_);
+    dataWindow_->SettingsChanged(); // faces, size and grouping from the settings
     DocumentChanged();
 }
 

@@ -105,9 +105,17 @@ private:
     QAction *toolbarRedo_ = nullptr;
     std::vector<QAction *> bookmarkActions_;
     QMenu *editMenu_ = nullptr;
-    std::uint32_t goToTarget_ = 0;
-    const Document *shownDocument_ = nullptr; // the document the view's caret belongs to // kept
-                                              // between uses, as the dialog's last answer
+    std::uint32_t goToTarget_ = 0;            // kept between uses, as the dialog's last answer
+    const Document *shownDocument_ = nullptr; // the document the view's caret belongs to
+    // What the view's fonts were made for.
+    struct FontChoice
+    {
+        const TableFile *table = nullptr;
+        bool unicode = false;
+        int textMode = 0;
+        bool operator==(const FontChoice &) const = default;
+    };
+    FontChoice shownFonts_;
 };
 
 } // namespace byteloom
