@@ -351,7 +351,9 @@ Status Document::Expand(std::int64_t count, std::uint8_t fill)
         return Status::Ok();
     }
     // The last page may grow: it is brought into memory so that it grows in one place only.
-    if (!BringInPageOf(size_ - 1))
+    const bool lastPageInMemory
+        = pageLength_ > 0 && size_ - 1 >= pageBase_ && size_ - 1 < pageBase_ + pageLength_;
+    if (!lastPageInMemory && !BringInPageOf(size_ - 1))
         return Status::Error(TakeIoError().value_or("Unable to read the document."));
     const std::int64_t oldSize = size_;
     expansions_.push_back({oldSize, fill});
