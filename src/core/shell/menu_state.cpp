@@ -3,6 +3,7 @@
 #include "shell/command_ids.h"
 
 #include <array>
+#include <vector>
 
 namespace byteloom {
 
@@ -20,104 +21,103 @@ std::span<const int> InitiallyGreyedCommands()
     return greyed;
 }
 
+namespace {
+
+// Commands the two document states treat alike, apart from those that follow the document.
+constexpr int kAlwaysEnabled[]
+    = {kCmdNew, kCmdOpen, kCmdExit, kCmdStatusBar, kCmdToolbar, kCmdPreferences};
+constexpr int kAlwaysGreyed[] = {kCmdSaveAs,
+                                 kCmdDelete,
+                                 kCmdCtrlH,
+                                 kCmdDataBox,
+                                 kCmdHelpSearch,
+                                 kCmdHelpIndex,
+                                 kCmdTipOfTheDay,
+                                 kCmdAboutAuthor,
+                                 kCmdUndo,
+                                 kCmdRedo,
+                                 kCmdCut,
+                                 kCmdPaste,
+                                 kCmdDumpScript,
+                                 kCmdInsertScript};
+constexpr int kNeedADocument[] = {kCmdClose,
+                                  kCmdSave,
+                                  kCmdSelectAll,
+                                  kCmdSelectLine,
+                                  kCmdFind,
+                                  kCmdGoTo,
+                                  kCmdOpenTable,
+                                  kCmdSplitFile,
+                                  kCmdExpandFile};
+// Greyed by the no-document state only (the others leave them to the selection).
+constexpr int kGreyedWithoutDocument[] = {kCmdFindNext,
+                                          kCmdCopyHexAsText,
+                                          kCmdCopyHexAsChar,
+                                          kCmdCopyHexAsInt,
+                                          kCmdCopyHexAsShort,
+                                          kCmdEditTable};
+constexpr int kWithoutDocumentToo[] = {kCmdContents, kCmdAbout};
+// The commands that need a selection; Cut comes first.
+constexpr int kNeedASelection[] = {kCmdCut,
+                                   kCmdCopyHexAsText,
+                                   kCmdCopyHexAsChar,
+                                   kCmdCopyHexAsInt,
+                                   kCmdCopyHexAsShort,
+                                   kCmdCopy,
+                                   kCmdCopyString,
+                                   kCmdDumpSelected};
+
+std::vector<MenuChange> DocumentState(bool open)
+{
+    std::vector<MenuChange> state;
+    for (const int command : kAlwaysEnabled)
+        state.push_back({command, true});
+    for (const int command : kAlwaysGreyed)
+        state.push_back({command, false});
+    for (const int command : kNeedADocument)
+        state.push_back({command, open});
+    if (!open) {
+        for (const int command : kGreyedWithoutDocument)
+            state.push_back({command, false});
+        for (const int command : kWithoutDocumentToo)
+            state.push_back({command, true});
+    }
+    return state;
+}
+
+std::vector<MenuChange> SelectionState(bool made, bool cut)
+{
+    std::vector<MenuChange> state;
+    for (const int command : kNeedASelection)
+        state.push_back({command, command == kCmdCut ? cut : made});
+    return state;
+}
+
+} // namespace
+
 std::span<const MenuChange> NoDocumentMenuState()
 {
-    static constexpr std::array<MenuChange, 37> state{{
-        {kCmdNew, true},
-        {kCmdOpen, true},
-        {kCmdExit, true},
-        {kCmdClose, false},
-        {kCmdSave, false},
-        {kCmdSaveAs, false},
-        {kCmdDelete, false},
-        {kCmdCtrlH, false},
-        {kCmdDataBox, false},
-        {kCmdHelpSearch, false},
-        {kCmdHelpIndex, false},
-        {kCmdTipOfTheDay, false},
-        {kCmdAboutAuthor, false},
-        {kCmdUndo, false},
-        {kCmdRedo, false},
-        {kCmdCut, false},
-        {kCmdPaste, false},
-        {kCmdSelectAll, false},
-        {kCmdSelectLine, false},
-        {kCmdFind, false},
-        {kCmdGoTo, false},
-        {kCmdFindNext, false},
-        {kCmdOpenTable, false},
-        {kCmdSplitFile, false},
-        {kCmdExpandFile, false},
-        {kCmdDumpScript, false},
-        {kCmdInsertScript, false},
-        {kCmdStatusBar, true},
-        {kCmdToolbar, true},
-        {kCmdPreferences, true},
-        {kCmdContents, true},
-        {kCmdAbout, true},
-        {kCmdCopyHexAsText, false},
-        {kCmdCopyHexAsChar, false},
-        {kCmdCopyHexAsInt, false},
-        {kCmdCopyHexAsShort, false},
-        {kCmdEditTable, false},
-    }};
+    static const std::vector<MenuChange> state = DocumentState(false);
     return state;
 }
 
 std::span<const MenuChange> DocumentOpenMenuState()
 {
-    static constexpr std::array<MenuChange, 29> state{{
-        {kCmdNew, true},          {kCmdOpen, true},          {kCmdExit, true},
-        {kCmdClose, true},        {kCmdSave, true},          {kCmdSaveAs, false},
-        {kCmdDelete, false},      {kCmdCtrlH, false},        {kCmdDataBox, false},
-        {kCmdHelpSearch, false},  {kCmdHelpIndex, false},    {kCmdTipOfTheDay, false},
-        {kCmdAboutAuthor, false}, {kCmdUndo, false},         {kCmdRedo, false},
-        {kCmdCut, false},         {kCmdPaste, false},        {kCmdSelectAll, true},
-        {kCmdSelectLine, true},   {kCmdFind, true},          {kCmdGoTo, true},
-        {kCmdOpenTable, true},    {kCmdSplitFile, true},     {kCmdExpandFile, true},
-        {kCmdDumpScript, false},  {kCmdInsertScript, false}, {kCmdStatusBar, true},
-        {kCmdToolbar, true},      {kCmdPreferences, true},
-    }};
+    static const std::vector<MenuChange> state = DocumentState(true);
     return state;
 }
 
 std::span<const MenuChange> SelectionMadeMenuState(bool paged)
 {
-    static constexpr std::array<MenuChange, 8> whole{{
-        {kCmdCut, true},
-        {kCmdCopyHexAsText, true},
-        {kCmdCopyHexAsChar, true},
-        {kCmdCopyHexAsInt, true},
-        {kCmdCopyHexAsShort, true},
-        {kCmdCopy, true},
-        {kCmdCopyString, true},
-        {kCmdDumpSelected, true},
-    }};
-    static constexpr std::array<MenuChange, 8> pagedState{{
-        {kCmdCut, false},
-        {kCmdCopyHexAsText, true},
-        {kCmdCopyHexAsChar, true},
-        {kCmdCopyHexAsInt, true},
-        {kCmdCopyHexAsShort, true},
-        {kCmdCopy, true},
-        {kCmdCopyString, true},
-        {kCmdDumpSelected, true},
-    }};
-    return paged ? std::span<const MenuChange>(pagedState) : std::span<const MenuChange>(whole);
+    // Cut would shrink the file, which a paged document cannot do.
+    static const std::vector<MenuChange> whole = SelectionState(true, true);
+    static const std::vector<MenuChange> pagedState = SelectionState(true, false);
+    return paged ? pagedState : whole;
 }
 
 std::span<const MenuChange> SelectionDroppedMenuState()
 {
-    static constexpr std::array<MenuChange, 8> state{{
-        {kCmdCut, false},
-        {kCmdCopyHexAsText, false},
-        {kCmdCopyHexAsChar, false},
-        {kCmdCopyHexAsInt, false},
-        {kCmdCopyHexAsShort, false},
-        {kCmdCopy, false},
-        {kCmdCopyString, false},
-        {kCmdDumpSelected, false},
-    }};
+    static const std::vector<MenuChange> state = SelectionState(false, false);
     return state;
 }
 
