@@ -3,6 +3,7 @@
 #include "document/document.h"
 #include "tables/loaded_tables.h"
 #include "tables/script_dump.h"
+#include "tables/script_insert.h"
 #include "tables/table_codec.h"
 #include "tables/table_parser.h"
 
@@ -109,7 +110,7 @@ void BM_DumpScript64MiBUniform(benchmark::State &state)
 }
 BENCHMARK(BM_DumpScript64MiBUniform)->Unit(benchmark::kMillisecond);
 
-void BM_EncodeText1MB(benchmark::State &state)
+void BM_EncodeScript1MB(benchmark::State &state)
 {
     const TableFile table = ParseTable(LargeTableText(7000), "bench.tbl").table;
     std::string script;
@@ -118,13 +119,13 @@ void BM_EncodeText1MB(benchmark::State &state)
         script += random() % 3 == 0 ? "w" + std::to_string(random() % 100)
                                     : std::string(1, static_cast<char>(0x20 + random() % 0x5F));
         if (random() % 50 == 0)
-            script += "BYTELOOM_NEWLINE";
+            script += "\r\n";
     }
     for (auto _ : state)
-        benchmark::DoNotOptimize(EncodeText(table, script));
+        benchmark::DoNotOptimize(EncodeScript(table, script, 0));
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(script.size()));
 }
-BENCHMARK(BM_EncodeText1MB)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EncodeScript1MB)->Unit(benchmark::kMillisecond);
 
 void BM_LoadTable10000Entries(benchmark::State &state)
 {

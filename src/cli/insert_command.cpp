@@ -1,4 +1,5 @@
 // byteloom-cli insert FILE SCRIPT (--table TABLE | --raw) --address N: Insert Script, then save.
+// The first line of the output is the count of bytes written.
 #include "commands.h"
 #include "tables/script_insert.h"
 
@@ -38,6 +39,11 @@ int RunInsert(const InsertOptions &options)
     if (result.bytesWritten > 0 && !SaveDocument(session))
         return kExitFailure;
     std::printf("%lld\n", static_cast<long long>(result.bytesWritten));
+    // What did not go as written (bytes past the end, overflowing strings, skipped characters)
+    // goes to stderr, so that a build script sees it without parsing the count.
+    const std::string report = InsertReport(result);
+    if (!report.empty())
+        std::fputs(report.c_str(), stderr);
     return 0;
 }
 

@@ -1,4 +1,5 @@
 // Any bytes as a table file: load, decode, encode, write and load again.
+#include "tables/script_insert.h"
 #include "tables/table_codec.h"
 #include "tables/table_parser.h"
 #include "tables/table_writer.h"
@@ -19,17 +20,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // Decode the input itself through every subtable, as the text column does.
     const std::span<const std::uint8_t> bytes(data, size);
     for (int subtable = 0; subtable <= table.SubtableCount(); ++subtable) {
-        table.SelectSubtable(subtable);
         for (std::size_t position = 0; position < bytes.size();) {
             const DecodedEntry decoded = DecodeBytes(
-                table, bytes.subspan(position, std::min<std::size_t>(4, bytes.size() - position)));
+                table,
+                table.GetSubtable(subtable),
+                bytes.subspan(position, std::min<std::size_t>(4, bytes.size() - position)));
             if (decoded.byteCount < 1
                 || static_cast<std::size_t>(decoded.byteCount) > bytes.size() - position)
                 __builtin_trap();
             position += static_cast<std::size_t>(decoded.byteCount);
         }
-        (void)EncodeText(table, stored);
     }
+    (void)EncodeScript(table, stored, 0);
     const std::string written = FormatTableFile(table, parsed.bookmarks);
     const ParsedTable again = ParseTable(TextFromStoredBytes(written), "again.tbl");
     if (again.table.SubtableCount() != table.SubtableCount())

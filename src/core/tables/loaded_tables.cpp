@@ -43,8 +43,6 @@ void LoadedTables::StepBack()
         return;
     }
     current_ = current_ < 0 ? Count() - 1 : current_ - 1;
-    if (TableFile *table = Current())
-        table->SelectSubtable(0);
 }
 
 void LoadedTables::DropAll()

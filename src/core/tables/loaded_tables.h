@@ -40,7 +40,7 @@ public:
     // The first table in slot order with exactly this title.
     [[nodiscard]] const TableFile *FindByTitle(std::string_view title) const;
     // Shift+Tab: the table before the current one becomes current, then none, then the last
-    // again; a table made current starts in its Main subtable.
+    // again.
     void StepBack();
     // Destroys every table (New and Close); the bookmarks stay.
     void DropAll();

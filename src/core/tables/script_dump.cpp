@@ -32,20 +32,41 @@ std::string ByteCode(std::uint8_t value)
     return text;
 }
 
+// How many bytes a walk covers between two reports of its progress.
+constexpr std::int64_t kProgressStep = 1 << 20;
+
 // Walks [start, start + count) entry by entry, stopping at the end of the document; a key that
-// runs past the end of the range is still decoded whole. Keys are read straight from the page
-// in memory; only one that crosses a page boundary or the end of the document is read through
-// DecodeAt. visit gets the decoded entry, its offset and its first byte, and returns false to
-// stop the walk.
+// runs past the end of the range is still decoded whole. Each position is decoded through the
+// subtable for its offset, as the view shows it. Keys are read straight from the page in memory;
+// only one that crosses a page boundary or the end of the document is read through DecodeAt.
+// visit gets the decoded entry, the number of the subtable it came from, its offset and its
+// first byte, and returns false to stop the walk. Returns false when progress stopped it.
 template<typename Visit>
-void WalkEntries(
-    Document &document, const TableFile &table, std::int64_t start, std::int64_t count, Visit visit)
+bool WalkEntries(Document &document,
+                 const TableFile &table,
+                 std::int64_t start,
+                 std::int64_t count,
+                 const ProgressCallback &progress,
+                 Visit visit)
 {
     const std::int64_t end = std::min(start + count, document.Size());
     const auto widest = static_cast<std::size_t>(std::max(table.GetMaxKeyBytes(), 1));
     std::span<const std::uint8_t> page;
     std::int64_t pageStart = 0;
-    for (std::int64_t position = std::max<std::int64_t>(start, 0); position < end;) {
+    const std::int64_t first = std::max<std::int64_t>(start, 0);
+    TableFile::SubtableRun run = table.SubtableRunAt(first);
+    const Subtable *subtable = &table.GetSubtable(run.number);
+    std::int64_t nextReport = first + kProgressStep;
+    for (std::int64_t position = first; position < end;) {
+        if (position >= nextReport) {
+            if (progress && !progress(position - first, end - first))
+                return false;
+            nextReport = position + kProgressStep;
+        }
+        if (position >= run.until) {
+            run = table.SubtableRunAt(position);
+            subtable = &table.GetSubtable(run.number);
+        }
         auto index = static_cast<std::size_t>(position - pageStart);
         if (position < pageStart || index + widest > page.size()) {
             page = document.SpanAt(position);
@@ -53,20 +74,21 @@ void WalkEntries(
             index = 0;
         }
         DecodedEntry decoded;
-        std::uint8_t first = 0;
+        std::uint8_t firstByte = 0;
         if (widest <= page.size()) {
-            decoded = DecodeBytes(table, page.subspan(index, widest));
-            first = page[index];
+            decoded = DecodeBytes(table, *subtable, page.subspan(index, widest));
+            firstByte = page[index];
         } else {
             // A key that crosses into the next page, or the document's last bytes.
-            first = page.empty() ? document.ReadByte(position) : page[index];
+            firstByte = page.empty() ? document.ReadByte(position) : page[index];
             decoded = DecodeAt(table, document, position);
             page = {}; // DecodeAt may have swapped the page out
         }
-        if (!visit(decoded, position, first))
-            return;
+        if (!visit(decoded, run.number, position, firstByte))
+            return true;
         position += decoded.byteCount;
     }
+    return true;
 }
 
 // Collects the dump as it is stored (each LF as CR LF) and hands it to the sink a large piece at
@@ -132,7 +154,7 @@ private:
     Status status_ = Status::Ok();
 };
 
-// The stored form of every entry text of the subtable a dump reads through, kept in one block
+// The stored form of every entry text of one subtable a dump reads through, kept in one block
 // with room behind each, so that a short text is appended with one fixed-size copy instead of a
 // loop of unknown length: the dump's inner step.
 class StoredEntryTexts
@@ -181,8 +203,12 @@ private:
 
 } // namespace
 
-Status DumpScript(
-    Document &document, const TableFile *table, DumpRange range, bool clean, const DumpSink &sink)
+Status DumpScript(Document &document,
+                  const TableFile *table,
+                  DumpRange range,
+                  bool clean,
+                  const DumpSink &sink,
+                  const ProgressCallback &progress)
 {
     StoredScript script(sink);
     if (!clean)
@@ -190,29 +216,34 @@ Status DumpScript(
     if (!table)
         return script.Finish();
     const bool codes = !clean && table->GetCodePage() == kDefaultTableCodePage;
-    const StoredEntryTexts texts(table->GetSubtable(table->CurrentSubtable()));
-    const auto visit = [&](const DecodedEntry &decoded, std::int64_t position, std::uint8_t first) {
-        if (decoded.IsFallback()) {
-            script.Emit(codes ? ByteCode(first) : decoded.entry->text);
+    std::vector<StoredEntryTexts> texts;
+    for (int number = 0; number <= table->SubtableCount(); ++number)
+        texts.emplace_back(table->GetSubtable(number));
+    const auto visit =
+        [&](const DecodedEntry &decoded, int subtable, std::int64_t position, std::uint8_t first) {
+            if (decoded.IsFallback()) {
+                script.Emit(codes ? ByteCode(first) : decoded.entry->text);
+                return script.ok();
+            }
+            const StoredEntryTexts &stored = texts[static_cast<std::size_t>(subtable)];
+            const StoredEntryTexts::Text &text = stored.Of(decoded.entry);
+            switch (text.kind) {
+            case StoredEntryTexts::Kind::Text:
+                script.EmitStored(stored.Bytes(text), text.length);
+                break;
+            case StoredEntryTexts::Kind::Newline:
+                script.Emit("\r\n");
+                break;
+            case StoredEntryTexts::Kind::EndString:
+                script.Emit("\r\n\r\n");
+                if (!clean)
+                    script.Emit(OffsetHeader(position + decoded.byteCount));
+                break;
+            }
             return script.ok();
-        }
-        const StoredEntryTexts::Text &text = texts.Of(decoded.entry);
-        switch (text.kind) {
-        case StoredEntryTexts::Kind::Text:
-            script.EmitStored(texts.Bytes(text), text.length);
-            break;
-        case StoredEntryTexts::Kind::Newline:
-            script.Emit("\r\n");
-            break;
-        case StoredEntryTexts::Kind::EndString:
-            script.Emit("\r\n\r\n");
-            if (!clean)
-                script.Emit(OffsetHeader(position + decoded.byteCount));
-            break;
-        }
-        return script.ok();
-    };
-    WalkEntries(document, *table, range.start, range.length, visit);
+        };
+    if (!WalkEntries(document, *table, range.start, range.length, progress, visit))
+        return Status::Cancelled();
     return script.Finish();
 }
 
@@ -220,15 +251,23 @@ Status DumpScriptToFile(Document &document,
                         const TableFile *table,
                         DumpRange range,
                         bool clean,
-                        const std::filesystem::path &path)
+                        const std::filesystem::path &path,
+                        const ProgressCallback &progress)
 {
     SafeFileStream file;
     Status status = file.Open(path);
     if (status.ok()) {
-        status = DumpScript(document, table, range, clean, [&file](std::string_view bytes) {
-            return file.Write(bytes);
-        });
+        status = DumpScript(
+            document,
+            table,
+            range,
+            clean,
+            [&file](std::string_view bytes) { return file.Write(bytes); },
+            progress);
     }
+    // Bytes the document could not read would be dumped as zeros: no file is better.
+    if (auto error = document.TakeIoError(); error && status.ok())
+        status = Status::Error(*error);
     if (status.ok())
         status = file.Commit();
     return status;
@@ -250,20 +289,21 @@ CopyStringText(Document &document, const TableFile *table, std::int64_t start, s
     }
     const std::string_view endString
         = table->GetCodePage() == kDefaultTableCodePage ? "\r\n \r\n" : "\r\n\r\n";
-    WalkEntries(document,
-                *table,
-                start,
-                count,
-                [&](const DecodedEntry &decoded, std::int64_t, std::uint8_t) {
-                    const std::string &entryText = decoded.entry->text;
-                    if (entryText == kNewlineMarker)
-                        text += "\r\n";
-                    else if (entryText == kEndStringMarker)
-                        text += endString;
-                    else
-                        text += entryText;
-                    return true;
-                });
+    (void)WalkEntries(document,
+                      *table,
+                      start,
+                      count,
+                      {},
+                      [&](const DecodedEntry &decoded, int, std::int64_t, std::uint8_t) {
+                          const std::string &entryText = decoded.entry->text;
+                          if (entryText == kNewlineMarker)
+                              text += "\r\n";
+                          else if (entryText == kEndStringMarker)
+                              text += endString;
+                          else
+                              text += entryText;
+                          return true;
+                      });
     return text;
 }
 

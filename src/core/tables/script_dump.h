@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/progress.h"
 #include "common/status.h"
 
 #include <cstdint>
@@ -22,23 +23,30 @@ struct DumpRange
 // Receives the dump's bytes in order, a piece at a time; a failure stops the dump.
 using DumpSink = std::function<Status(std::string_view)>;
 
-// The script of a range decoded through the table's current subtable, exactly as it is stored:
-// an offset header "<%08x>" first and after each end-string key unless clean, "<%x>" codes for
-// bytes no entry matches (code page 1252 tables, unless clean), and every line break emitted as
-// CR LF stored as CR CR LF. Without a table only the first header is written. The walk stops at
-// the end of the document.
-Status DumpScript(
-    Document &document, const TableFile *table, DumpRange range, bool clean, const DumpSink &sink);
+// The script of a range, each offset decoded through the table's subtable for it (as the view
+// shows it), exactly as it is stored: an offset header "<%08x>" first and after each end-string
+// key unless clean, "<%x>" codes for bytes no entry matches (code page 1252 tables, unless
+// clean), and every line break emitted as CR LF stored as CR CR LF. Without a table only the
+// first header is written. The walk stops at the end of the document. progress is told about
+// every megabyte; when it returns false the dump stops with Status::Cancelled().
+Status DumpScript(Document &document,
+                  const TableFile *table,
+                  DumpRange range,
+                  bool clean,
+                  const DumpSink &sink,
+                  const ProgressCallback &progress = {});
 
-// DumpScript into a file, replacing it safely; a failure leaves no half-written file.
+// DumpScript into a file, replacing it safely: a failure, a cancel or a read error of the
+// document leaves no file behind and an older file of that name untouched.
 Status DumpScriptToFile(Document &document,
                         const TableFile *table,
                         DumpRange range,
                         bool clean,
-                        const std::filesystem::path &path);
+                        const std::filesystem::path &path,
+                        const ProgressCallback &progress = {});
 
-// The Copy String text of count bytes from start: through the table's current subtable, or,
-// without a table, the bytes themselves up to the first 00.
+// The Copy String text of count bytes from start: each offset through the table's subtable for
+// it, or, without a table, the bytes themselves up to the first 00.
 [[nodiscard]] std::string
 CopyStringText(Document &document, const TableFile *table, std::int64_t start, std::int64_t count);
 

@@ -7,9 +7,10 @@
 
 namespace byteloom {
 
-DecodedEntry DecodeBytesByWidth(const TableFile &table, std::span<const std::uint8_t> bytes)
+DecodedEntry DecodeBytesByWidth(const TableFile &table,
+                                const Subtable &subtable,
+                                std::span<const std::uint8_t> bytes)
 {
-    const Subtable &subtable = table.GetSubtable(table.CurrentSubtable());
     const int width = std::min(table.GetMaxKeyBytes(), static_cast<int>(bytes.size()));
     std::uint32_t value = 0;
     for (int i = 0; i < width; ++i)
@@ -33,7 +34,9 @@ DecodedEntry DecodeAt(const TableFile &table, Document &document, std::int64_t o
         // The key crosses a page boundary, or the document ends first.
         available = document.ReadBlock(offset, std::span(bytes).first(wanted));
     }
-    return DecodeBytes(table, std::span(bytes).first(static_cast<std::size_t>(available)));
+    return DecodeBytes(table,
+                       table.SubtableAt(offset),
+                       std::span(bytes).first(static_cast<std::size_t>(available)));
 }
 
 void AppendKeyBytes(std::uint32_t key, std::vector<std::uint8_t> &bytes)
@@ -42,25 +45,35 @@ void AppendKeyBytes(std::uint32_t key, std::vector<std::uint8_t> &bytes)
         bytes.push_back(static_cast<std::uint8_t>(key >> shift));
 }
 
-std::vector<std::uint8_t> EncodeText(const TableFile &table, std::string_view text)
+EncodedEntry EncodeLongest(const TableFile &table, const Subtable &subtable, std::string_view text)
+{
+    if (text.empty())
+        return {};
+    // No entry text is longer than the longest one that starts with this character.
+    const auto longest = static_cast<std::size_t>(std::max(table.GetMaxTextLen(), 1));
+    const std::size_t first = std::min({longest, text.size(), subtable.LongestTextFrom(text[0])});
+    for (std::size_t n = first; n >= 1; --n) {
+        if (const TableEntry *entry = subtable.FindByText(text.substr(0, n)))
+            return {entry, n};
+    }
+    return {};
+}
+
+std::vector<std::uint8_t>
+EncodeText(const TableFile &table, std::string_view text, std::int64_t offset)
 {
     std::vector<std::uint8_t> bytes;
-    const Subtable &subtable = table.GetSubtable(table.CurrentSubtable());
-    const auto longest = static_cast<std::size_t>(std::max(table.GetMaxTextLen(), 1));
+    TableFile::SubtableRun run = table.SubtableRunAt(offset);
     std::size_t position = 0;
     while (position < text.size()) {
-        // No entry text is longer than the longest one that starts with this character.
-        const std::size_t first
-            = std::min({longest, text.size() - position, subtable.LongestTextFrom(text[position])});
-        std::size_t matched = 0;
-        for (std::size_t n = first; n >= 1; --n) {
-            if (const TableEntry *entry = subtable.FindByText(text.substr(position, n))) {
-                AppendKeyBytes(entry->key, bytes);
-                matched = n;
-                break;
-            }
-        }
-        position += std::max<std::size_t>(matched, 1);
+        const std::int64_t at = offset + static_cast<std::int64_t>(bytes.size());
+        if (at >= run.until)
+            run = table.SubtableRunAt(at);
+        const EncodedEntry encoded
+            = EncodeLongest(table, table.GetSubtable(run.number), text.substr(position));
+        if (encoded.entry)
+            AppendKeyBytes(encoded.entry->key, bytes);
+        position += std::max<std::size_t>(encoded.length, 1);
     }
     return bytes;
 }

@@ -21,17 +21,17 @@ struct DecodedEntry
     [[nodiscard]] bool IsFallback() const { return fallback; }
 };
 
-// The longest key of the current subtable that the bytes begin with: widths are tried from the
-// table's widest key down to 1. No match gives the fallback entry and one byte. bytes holds
-// the bytes from the position on, as many as there are up to the widest key; fewer at the end
-// of the document, so that nothing past the end is read.
+// The longest key of the subtable that the bytes begin with: widths are tried from the table's
+// widest key down to 1. No match gives the fallback entry and one byte. bytes holds the bytes
+// from the position on, as many as there are up to the widest key; fewer at the end of the
+// document, so that nothing past the end is read.
 [[nodiscard]] DecodedEntry DecodeBytesByWidth(const TableFile &table,
+                                              const Subtable &subtable,
                                               std::span<const std::uint8_t> bytes);
-[[nodiscard]] inline DecodedEntry DecodeBytes(const TableFile &table,
-                                              std::span<const std::uint8_t> bytes)
+[[nodiscard]] inline DecodedEntry
+DecodeBytes(const TableFile &table, const Subtable &subtable, std::span<const std::uint8_t> bytes)
 {
     // The common table of one- and two-byte keys decodes in one lookup.
-    const Subtable &subtable = table.GetSubtable(table.CurrentSubtable());
     if (table.GetMaxKeyBytes() == 2 && bytes.size() >= 2 && subtable.HasPairIndex()) {
         const auto pair = static_cast<std::uint16_t>((bytes[0] << 8) | bytes[1]);
         const Subtable::PairMatch match = subtable.DecodePair(pair);
@@ -39,17 +39,28 @@ struct DecodedEntry
             return {match.entry, match.width, false};
         return {&FallbackEntry(), 1, true};
     }
-    return DecodeBytesByWidth(table, bytes);
+    return DecodeBytesByWidth(table, subtable, bytes);
 }
 
-// DecodeBytes on the document's bytes at offset.
+// DecodeBytes on the document's bytes at offset, through the subtable for that offset.
 [[nodiscard]] DecodedEntry
 DecodeAt(const TableFile &table, Document &document, std::int64_t offset);
 
-// The longest entry text of the current subtable at each position, up to the table's longest
-// text; a character that starts no entry's text is skipped. Each key gives its width in bytes,
-// most significant first.
-[[nodiscard]] std::vector<std::uint8_t> EncodeText(const TableFile &table, std::string_view text);
+// The entry of the subtable whose text is the longest one that text begins with (up to the
+// table's longest text), or nothing when no entry's text begins it.
+struct EncodedEntry
+{
+    const TableEntry *entry = nullptr;
+    std::size_t length = 0; // characters of text it stands for
+};
+[[nodiscard]] EncodedEntry
+EncodeLongest(const TableFile &table, const Subtable &subtable, std::string_view text);
+
+// Text encoded as it is written from offset on: each position through the subtable for the
+// offset its key lands on, the longest entry text first; a character that starts no entry's
+// text is skipped. Each key gives its width in bytes, most significant first.
+[[nodiscard]] std::vector<std::uint8_t>
+EncodeText(const TableFile &table, std::string_view text, std::int64_t offset);
 
 // Appends a key's bytes, most significant first.
 void AppendKeyBytes(std::uint32_t key, std::vector<std::uint8_t> &bytes);

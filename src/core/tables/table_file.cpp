@@ -1,6 +1,7 @@
 #include "tables/table_file.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace byteloom {
 
@@ -27,7 +28,7 @@ const TableEntry *Subtable::FindByText(std::string_view text) const
     return found == textIndex_.end() ? nullptr : &entries_[static_cast<std::size_t>(found->second)];
 }
 
-bool Subtable::Covers(std::uint32_t offset) const
+bool Subtable::Covers(std::int64_t offset) const
 {
     return std::any_of(ranges.begin(), ranges.end(), [offset](const SubtableRange &range) {
         return range.low <= offset && offset <= range.high;
@@ -58,12 +59,16 @@ void Subtable::Reindex()
             longest = std::max(longest, entry.text.size());
         }
     }
-    // Walking backwards lets the first of equal keys or texts win.
+    // Walking backwards lets the first of equal keys win (the sort is stable); of equal texts
+    // the one added first wins, whatever its key.
     for (std::size_t i = entries_.size(); i-- > 0;) {
         const TableEntry &entry = entries_[i];
         if (KeyWidth(entry.key) == 1)
             byteIndex_[entry.key] = static_cast<std::int32_t>(i);
-        textIndex_.insert_or_assign(entry.text, static_cast<std::int32_t>(i));
+        const auto [found, added]
+            = textIndex_.try_emplace(entry.text, static_cast<std::int32_t>(i));
+        if (!added && entries_[static_cast<std::size_t>(found->second)].order > entry.order)
+            found->second = static_cast<std::int32_t>(i);
     }
     BuildPairIndex();
 }
@@ -99,12 +104,7 @@ Subtable &TableFile::MutableSubtable(int number)
     return subtables_.at(static_cast<std::size_t>(number));
 }
 
-void TableFile::SelectSubtable(int number)
-{
-    currentSubtable_ = number >= 0 && number <= SubtableCount() ? number : 0;
-}
-
-int TableFile::FindSubtableForOffset(std::uint32_t offset) const
+int TableFile::FindSubtableForOffset(std::int64_t offset) const
 {
     for (int number = 1; number <= SubtableCount(); ++number) {
         if (GetSubtable(number).Covers(offset))
@@ -113,9 +113,20 @@ int TableFile::FindSubtableForOffset(std::uint32_t offset) const
     return 0;
 }
 
-const TableEntry *TableFile::FindEntryByText(std::string_view text) const
+TableFile::SubtableRun TableFile::SubtableRunAt(std::int64_t offset) const
 {
-    return GetSubtable(currentSubtable_).FindByText(text);
+    std::int64_t until = std::numeric_limits<std::int64_t>::max();
+    for (std::size_t number = 1; number < subtables_.size(); ++number) {
+        for (const SubtableRange &range : subtables_[number].ranges) {
+            const std::int64_t low = range.low;
+            const std::int64_t pastHigh = std::int64_t{range.high} + 1;
+            if (low > offset)
+                until = std::min(until, low);
+            else if (pastHigh > offset)
+                until = std::min(until, pastHigh);
+        }
+    }
+    return {FindSubtableForOffset(offset), until};
 }
 
 void TableFile::NoteEntry(std::uint32_t key, const std::string &text)

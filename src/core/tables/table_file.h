@@ -23,6 +23,7 @@ struct TableEntry
 {
     std::uint32_t key = 0;
     std::string text;
+    std::uint32_t order = 0; // its place among the subtable's entries as they were added
 };
 
 // The key's width in bytes follows from its value, never from how many digits it was written
@@ -43,7 +44,7 @@ struct SubtableRange
 
 // A group of entries, kept in descending key order so that it falls into runs by key width.
 // Lookups by key and by text cost a constant or a bisection; among entries with the same key
-// or text the one that stood first in the table file is found.
+// or text the one that was added first (stood first in the table file) is found.
 class Subtable
 {
 public:
@@ -90,10 +91,14 @@ public:
     {
         return longestTextFrom_[static_cast<unsigned char>(c)];
     }
-    [[nodiscard]] bool Covers(std::uint32_t offset) const;
+    [[nodiscard]] bool Covers(std::int64_t offset) const;
 
-    // Adds an entry; the lookups see it after the next Reindex().
-    void Append(TableEntry entry) { entries_.push_back(std::move(entry)); }
+    // Adds an entry after every earlier one; the lookups see it after the next Reindex().
+    void Append(TableEntry entry)
+    {
+        entry.order = nextOrder_++;
+        entries_.push_back(std::move(entry));
+    }
     // Restores the order and rebuilds the lookups; costs one sort of the entries.
     void Reindex();
 
@@ -126,6 +131,7 @@ private:
     std::vector<std::int32_t> pairIndex_;
     std::unordered_map<std::string, std::int32_t, TextHash, std::equal_to<>> textIndex_;
     std::array<std::size_t, 256> longestTextFrom_{};
+    std::uint32_t nextOrder_ = 0;
 };
 
 // One loaded table file: Main (subtable 0) and any number of further subtables.
@@ -153,17 +159,31 @@ public:
     {
         return subtables_[static_cast<std::size_t>(number)];
     }
-    [[nodiscard]] int CurrentSubtable() const { return currentSubtable_; }
-    // Numbers outside 0 .. SubtableCount() select Main.
-    void SelectSubtable(int number);
-    // The first subtable 1 .. SubtableCount() with a range holding offset, else 0 (Main).
-    [[nodiscard]] int FindSubtableForOffset(std::uint32_t offset) const;
-    // Searches the current subtable only.
-    [[nodiscard]] const TableEntry *FindEntryByKey(int width, std::uint32_t value) const
+    // The first subtable 1 .. SubtableCount() with a range holding offset, else 0 (Main): the
+    // subtable through which the bytes at offset are read and written, wherever they are read
+    // from (the view, a dump, Copy String, an insert, the entry box).
+    [[nodiscard]] int FindSubtableForOffset(std::int64_t offset) const;
+    [[nodiscard]] const Subtable &SubtableAt(std::int64_t offset) const
     {
-        return GetSubtable(currentSubtable_).FindByKey(width, value);
+        return GetSubtable(FindSubtableForOffset(offset));
     }
-    [[nodiscard]] const TableEntry *FindEntryByText(std::string_view text) const;
+    // The subtable at offset and the first offset after it where the answer may change (the
+    // next range boundary), so that a walk asks once per run of offsets.
+    struct SubtableRun
+    {
+        int number = 0;
+        std::int64_t until = 0;
+    };
+    [[nodiscard]] SubtableRun SubtableRunAt(std::int64_t offset) const;
+    // number must be 0 .. SubtableCount().
+    [[nodiscard]] const TableEntry *FindEntryByKey(int number, int width, std::uint32_t value) const
+    {
+        return GetSubtable(number).FindByKey(width, value);
+    }
+    [[nodiscard]] const TableEntry *FindEntryByText(int number, std::string_view text) const
+    {
+        return GetSubtable(number).FindByText(text);
+    }
 
     // Editing. Each keeps the lookups, maxKeyBytes and maxTextLen up to date.
     void AddEntry(int subtable, std::uint32_t key, std::string text);
@@ -182,7 +202,6 @@ private:
     bool modified_ = false;
     int maxKeyBytes_ = 0;
     int maxTextLen_ = 0;
-    int currentSubtable_ = 0;
     std::vector<Subtable> subtables_;
     std::string path_;
     int codePage_ = kDefaultTableCodePage;

@@ -84,8 +84,8 @@ bool TypeTableText(CaretState &caret,
                    std::string text)
 {
     RewriteLineBreaks(text);
-    const std::vector<std::uint8_t> bytes = EncodeText(table, text);
     const std::int64_t offset = caret.Offset();
+    const std::vector<std::uint8_t> bytes = EncodeText(table, text, offset);
     const std::int64_t written = WriteRecorded(document, journal, offset, bytes);
     PlaceCaret(caret,
                view,

@@ -71,16 +71,16 @@ void BuildTableText(RowSource &source,
                     int carryIn)
 {
     row.font = TextFont::Table;
-    TableFile &table = *source.table;
+    const TableFile &table = *source.table;
     int i = std::min(carryIn, row.byteCount);
     while (i < row.byteCount) {
-        const std::int64_t offset = row.offset + i;
-        table.SelectSubtable(table.FindSubtableForOffset(static_cast<std::uint32_t>(offset)));
         const auto available
             = std::min<std::size_t>(static_cast<std::size_t>(std::max(table.GetMaxKeyBytes(), 1)),
                                     bytes.size() - static_cast<std::size_t>(i));
         const DecodedEntry decoded
-            = DecodeBytes(table, bytes.subspan(static_cast<std::size_t>(i), available));
+            = DecodeBytes(table,
+                          table.SubtableAt(row.offset + i),
+                          bytes.subspan(static_cast<std::size_t>(i), available));
         const int last = i + decoded.byteCount - 1;
         // An entry that runs into the next row is shown whole in this row's last cell.
         TextCell &cell = row.text[static_cast<std::size_t>(std::min(last, row.byteCount - 1))];

@@ -65,12 +65,13 @@ struct RowLayout
     int carryOut = 0; // bytes of the next row that this row's last table entry covered
 };
 
-// What the rows are built from. The table's current subtable follows the offsets decoded.
+// What the rows are built from. Each offset is decoded through the table's subtable for it;
+// building a row changes nothing in the table.
 struct RowSource
 {
     Document &document;
     const DisplaySettings &display;
-    TableFile *table; // the current table, or nullptr
+    const TableFile *table; // the current table, or nullptr
     const CodePageList &codePages;
     TextDecoder &decoder;
     Selection selection;

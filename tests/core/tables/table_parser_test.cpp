@@ -38,7 +38,7 @@ TEST(TableParser, PlainEntriesTakeTheirWidthFromTheKeyValue)
     EXPECT_EQ(parsed.table.GetMaxKeyBytes(), 3);
     EXPECT_EQ(parsed.table.GetMaxTextLen(), 5);
     // Of two entries with one key, the first in the file is found.
-    EXPECT_EQ(parsed.table.FindEntryByKey(1, 0x41)->text, "A");
+    EXPECT_EQ(parsed.table.FindEntryByKey(0, 1, 0x41)->text, "A");
 }
 
 TEST(TableParser, MarkerEntriesAcceptAnyWidthWithOrWithoutEquals)

@@ -1,4 +1,5 @@
 #include "support/documents.h"
+#include "tables/script_dump.h"
 #include "tables/table_parser.h"
 #include "view/code_page_list.h"
 #include "view/row_layout.h"
@@ -39,6 +40,38 @@ protected:
 };
 
 using Strings = std::vector<std::string>;
+
+// The view, a dump and Copy String read every offset through the same subtable, whatever rows
+// were laid out before.
+TEST_F(RowLayoutTest, TheViewADumpAndCopyStringAgreeOnSubtables)
+{
+    TableFile table = ParseTable("41=A\n42=B\n4142=[AB]\nsubtable=E0\nstart=13\nend=1C\n41=a\n"
+                                 "42=b\nsubtableend=E1\n",
+                                 "s")
+                          .table;
+    std::vector<std::uint8_t> bytes(0x30);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = (i * 7) % 3 == 0 ? 0x42 : 0x41;
+    document = test::DocumentOf(bytes);
+    RowSource source{*document, display, &table, codePages, decoder, selection};
+    (void)BuildRow(source, 0x20, 1); // a row drawn first, as after a scroll
+    std::string shown;
+    int carry = 0;
+    for (std::int64_t row = 0; row < 0x30; row += 16) {
+        const RowLayout layout = BuildRow(source, row, carry);
+        for (const TextCell &cell : layout.text)
+            shown += cell.text;
+        carry = layout.carryOut;
+    }
+    std::string dumped;
+    ASSERT_TRUE(DumpScript(*document, &table, {0, 0x30}, true, [&](std::string_view piece) {
+                    dumped += piece;
+                    return Status::Ok();
+                }).ok());
+    EXPECT_EQ(dumped, shown);
+    EXPECT_EQ(CopyStringText(*document, &table, 0, 0x30), shown);
+    EXPECT_NE(shown.find("ab"), std::string::npos);
+}
 
 TEST_F(RowLayoutTest, HexColumnGroupsColoursAndShortRows)
 {

@@ -1,0 +1,83 @@
+#include "tables/script_dialogs.h"
+
+#include "common/number_text.h"
+#include "tables/loaded_tables.h"
+#include "tables/script_insert.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+namespace byteloom {
+
+namespace {
+
+std::string Formatted(const char *format, std::int64_t value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, format, static_cast<long long>(value));
+    return text;
+}
+
+bool LessIgnoringCase(const std::string &a, const std::string &b)
+{
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x))
+               < std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+} // namespace
+
+DumpDialogFields DumpScriptFields(std::int64_t caretOffset)
+{
+    return {{}, Formatted("%llX", caretOffset), "0", true};
+}
+
+DumpDialogFields DumpSelectedFields(std::int64_t anchor, std::int64_t end)
+{
+    const std::int64_t lo = std::min(anchor, end);
+    return {{}, Formatted("%llX", lo), Formatted("%llX", std::max(anchor, end) - lo), true};
+}
+
+std::variant<DumpRequest, std::string> ReadDumpDialog(const DumpDialogFields &fields)
+{
+    if (fields.path.empty())
+        return std::string(kGiveFileNameMessage);
+    return DumpRequest{fields.path,
+                       {ReadLeadingNumber(fields.start, 16), ReadLeadingNumber(fields.length, 16)},
+                       fields.clean};
+}
+
+std::string InsertAddressText(std::int64_t caretOffset, bool decimal)
+{
+    return Formatted(decimal ? "%lld" : "%llx", caretOffset);
+}
+
+std::vector<std::string> InsertTableChoices(const LoadedTables &tables)
+{
+    std::vector<std::string> choices{std::string(kRawInsertChoice)};
+    for (int slot = 0; slot < tables.Count(); ++slot)
+        choices.push_back(tables.At(slot).GetTitle());
+    std::stable_sort(choices.begin(), choices.end(), LessIgnoringCase);
+    return choices;
+}
+
+InsertDialogFields InsertScriptFields(std::int64_t caretOffset, const LoadedTables &tables)
+{
+    const TableFile *current = tables.Current();
+    return {{},
+            InsertAddressText(caretOffset, false),
+            false,
+            current ? current->GetTitle() : std::string(kRawInsertChoice)};
+}
+
+std::variant<InsertRequest, std::string> ReadInsertDialog(const InsertDialogFields &fields)
+{
+    if (fields.path.empty())
+        return std::string(kGiveFileNameMessage);
+    return InsertRequest{
+        fields.path, ReadLeadingNumber(fields.address, fields.decimal ? 10 : 16), fields.table};
+}
+
+} // namespace byteloom

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "tables/script_dump.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace byteloom {
+
+class LoadedTables;
+
+// The message that keeps a script dialog open while its file field is empty.
+inline constexpr const char *kGiveFileNameMessage = "Please give a file name";
+
+// The Script Dumper's fields, as typed.
+struct DumpDialogFields
+{
+    std::string path;
+    std::string start;  // hexadecimal
+    std::string length; // hexadecimal
+    bool clean = true;
+};
+
+// Dump Script opens at the caret's offset with the length 0; Dump Selected with the selection's
+// first offset and its byte count (lo and hi in either order). Numbers are written with "%X".
+[[nodiscard]] DumpDialogFields DumpScriptFields(std::int64_t caretOffset);
+[[nodiscard]] DumpDialogFields DumpSelectedFields(std::int64_t anchor, std::int64_t end);
+
+struct DumpRequest
+{
+    std::filesystem::path path;
+    DumpRange range;
+    bool clean = true;
+};
+
+// OK: the request, or the message for an empty file name. Numbers are read as hexadecimal up to
+// the first other character; an empty field is 0.
+[[nodiscard]] std::variant<DumpRequest, std::string> ReadDumpDialog(const DumpDialogFields &fields);
+
+// The Script Insert dialog's fields, as typed.
+struct InsertDialogFields
+{
+    std::string path;
+    std::string address;
+    bool decimal = false;
+    std::string table; // "none" or a table's title
+};
+
+// The address field for the caret's offset: "%x", or "%d" when Decimal is chosen.
+[[nodiscard]] std::string InsertAddressText(std::int64_t caretOffset, bool decimal);
+// The table list: "none" and every loaded table's title, sorted without regard to case.
+[[nodiscard]] std::vector<std::string> InsertTableChoices(const LoadedTables &tables);
+// The dialog as it opens: Hex, the caret's offset, the current table's title (or "none").
+[[nodiscard]] InsertDialogFields InsertScriptFields(std::int64_t caretOffset,
+                                                    const LoadedTables &tables);
+
+struct InsertRequest
+{
+    std::filesystem::path path;
+    std::int64_t address = 0;
+    std::string tableTitle;
+};
+
+// Insert: the request, or the message for an empty file name. The address is read in the
+// chosen base up to the first other character; an empty field is 0.
+[[nodiscard]] std::variant<InsertRequest, std::string>
+ReadInsertDialog(const InsertDialogFields &fields);
+
+} // namespace byteloom

@@ -1,0 +1,63 @@
+#include "tables/loaded_tables.h"
+#include "tables/script_dialogs.h"
+#include "tables/table_parser.h"
+
+#include <gtest/gtest.h>
+
+namespace byteloom {
+namespace {
+
+TEST(ScriptDialogs, TheDumperOpensAtTheCaretOrTheSelectionAndNeedsAFileName)
+{
+    const DumpDialogFields caret = DumpScriptFields(0x1F2A0);
+    EXPECT_EQ(caret.start, "1F2A0");
+    EXPECT_EQ(caret.length, "0");
+    EXPECT_TRUE(caret.clean);
+    // A selection made backwards gives the same fields as one made forwards.
+    for (const auto &[anchor, end] : {std::pair{0x10, 0x3A}, std::pair{0x3A, 0x10}}) {
+        const DumpDialogFields selected = DumpSelectedFields(anchor, end);
+        EXPECT_EQ(selected.start, "10");
+        EXPECT_EQ(selected.length, "2A");
+    }
+
+    DumpDialogFields fields = caret;
+    EXPECT_EQ(std::get<std::string>(ReadDumpDialog(fields)), "Please give a file name");
+    fields = {"out.txt", "1f2a0zz", "", false};
+    const auto request = std::get<DumpRequest>(ReadDumpDialog(fields));
+    EXPECT_EQ(request.path, "out.txt");
+    EXPECT_EQ(request.range.start, 0x1F2A0);
+    EXPECT_EQ(request.range.length, 0);
+    EXPECT_FALSE(request.clean);
+}
+
+TEST(ScriptDialogs, TheInsertDialogOffersTheTablesAndReadsTheAddressInItsBase)
+{
+    LoadedTables tables;
+    EXPECT_EQ(InsertScriptFields(0x64, tables).table, "none");
+    tables.Add(ParseTable(".title=zeta\n41=A\n", "z.tbl").table);
+    tables.Add(ParseTable(".title=Alpha\n41=A\n", "a.tbl").table);
+    tables.Add(ParseTable(".title=beta\n41=A\n", "b.tbl").table);
+    tables.SetCurrentTableIndex(0);
+    EXPECT_EQ(InsertTableChoices(tables),
+              (std::vector<std::string>{"Alpha (1252)", "beta (1252)", "none", "zeta (1252)"}));
+
+    InsertDialogFields fields = InsertScriptFields(0x64, tables);
+    EXPECT_EQ(fields.address, "64");
+    EXPECT_FALSE(fields.decimal);
+    EXPECT_EQ(fields.table, "zeta (1252)");
+    EXPECT_EQ(InsertAddressText(0x64, true), "100");
+    EXPECT_EQ(std::get<std::string>(ReadInsertDialog(fields)), "Please give a file name");
+
+    fields.path = "script.txt";
+    fields.decimal = true;
+    fields.address = "100";
+    EXPECT_EQ(std::get<InsertRequest>(ReadInsertDialog(fields)).address, 0x64);
+    fields.decimal = false;
+    fields.address = "1g";
+    EXPECT_EQ(std::get<InsertRequest>(ReadInsertDialog(fields)).address, 1);
+    fields.address = "";
+    EXPECT_EQ(std::get<InsertRequest>(ReadInsertDialog(fields)).address, 0);
+}
+
+} // namespace
+} // namespace byteloom
