@@ -78,6 +78,61 @@ TEST(CliTableCommands, InsertWritesTheScriptAndSavesTheFile)
     EXPECT_EQ(std::filesystem::file_size(rom), 0x10000u);
 }
 
+// The sample's dialogue, dumped with and without headers, goes back over zeros byte for byte.
+TEST(CliTableCommands, ADumpInsertedBackGivesBackTheSample)
+{
+    TempFolder folder;
+    const auto original = ReadBytes(ExamplesFolder() / "sample.sfc");
+    for (const bool clean : {false, true}) {
+        const auto script = folder / "script.txt";
+        std::vector<std::string> dump{"dump",
+                                      Example("sample.sfc"),
+                                      "--table",
+                                      Example("sample.tbl"),
+                                      "--start",
+                                      "1000",
+                                      "--length",
+                                      "86",
+                                      "-o",
+                                      script.string()};
+        if (!clean)
+            dump.push_back("--no-clean");
+        ASSERT_EQ(RunCli(dump).exitCode, 0);
+        auto zeroed = original;
+        std::fill(zeroed.begin() + 0x1000, zeroed.begin() + 0x1086, std::uint8_t{0});
+        const auto rom = folder / "game.sfc";
+        test::WriteBytes(rom, zeroed);
+        const auto inserted = RunCli({"insert",
+                                      rom.string(),
+                                      script.string(),
+                                      "--table",
+                                      Example("sample.tbl"),
+                                      "--address",
+                                      "1000"});
+        ASSERT_EQ(inserted.exitCode, 0) << inserted.err;
+        EXPECT_EQ(inserted.out, "134\n");
+        EXPECT_EQ(inserted.err, "");
+        EXPECT_EQ(ReadBytes(rom), original) << (clean ? "clean" : "with headers");
+    }
+
+    // What did not fit is said on stderr; an address past the end is refused.
+    const auto rom = folder / "game.sfc";
+    const auto tail = RunCli({"insert",
+                              rom.string(),
+                              (folder / "script.txt").string(),
+                              "--table",
+                              Example("sample.tbl"),
+                              "--address",
+                              "FFF0"});
+    EXPECT_EQ(tail.exitCode, 0);
+    EXPECT_EQ(tail.out, "16\n");
+    EXPECT_NE(tail.err.find("118 bytes did not fit"), std::string::npos) << tail.err;
+    const auto past = RunCli(
+        {"insert", rom.string(), Example("sample-script.txt"), "--raw", "--address", "10000"});
+    EXPECT_EQ(past.exitCode, 2);
+    EXPECT_NE(past.err.find("not inside the file"), std::string::npos);
+}
+
 TEST(CliTableCommands, MistakesAreReportedAndChangeNothing)
 {
     TempFolder folder;

@@ -67,6 +67,7 @@ MainFlatWindow::MainFlatWindow(std::unique_ptr<UserPrompts> prompts, QWidget *pa
     });
     RegisterHandlers();
     RegisterEditHandlers();
+    RegisterScriptHandlers();
     ApplyMenuState(NoDocumentMenuState());
     resize(900, 640);
     DocumentChanged();

@@ -4,6 +4,7 @@
 #include "platform/user_prompts.h"
 #include "session.h"
 #include "shell/menu_state.h"
+#include "tables/script_dialogs.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -74,6 +75,9 @@ private:
     void BuildStatusBar();
     void RegisterHandlers();
     void RegisterEditHandlers();
+    void RegisterScriptHandlers();
+    void DumpScriptWithDialog(const DumpDialogFields &fields);
+    void InsertScriptWithDialog();
     void RefreshBookmarks();
     void JumpTo(std::int64_t offset);
     void PutOnClipboard(const QString &text);

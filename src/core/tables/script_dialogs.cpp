@@ -29,6 +29,13 @@ bool LessIgnoringCase(const std::string &a, const std::string &b)
 
 } // namespace
 
+std::span<const FileFilter> ScriptFilters()
+{
+    static const FileFilter filters[]
+        = {{"Text Files (*.txt)", "*.txt"}, {"All Files (*.*)", "*.*"}};
+    return filters;
+}
+
 DumpDialogFields DumpScriptFields(std::int64_t caretOffset)
 {
     return {{}, Formatted("%llX", caretOffset), "0", true};
@@ -72,10 +79,13 @@ InsertDialogFields InsertScriptFields(std::int64_t caretOffset, const LoadedTabl
             current ? current->GetTitle() : std::string(kRawInsertChoice)};
 }
 
-std::variant<InsertRequest, std::string> ReadInsertDialog(const InsertDialogFields &fields)
+std::variant<InsertRequest, std::string> ReadInsertDialog(const InsertDialogFields &fields,
+                                                          const LoadedTables &tables)
 {
     if (fields.path.empty())
         return std::string(kGiveFileNameMessage);
+    if (fields.table != kRawInsertChoice && !tables.FindByTitle(fields.table))
+        return UnknownTableMessage(fields.table);
     return InsertRequest{
         fields.path, ReadLeadingNumber(fields.address, fields.decimal ? 10 : 16), fields.table};
 }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "platform/user_prompts.h"
 #include "tables/script_dump.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -14,6 +17,9 @@ class LoadedTables;
 
 // The message that keeps a script dialog open while its file field is empty.
 inline constexpr const char *kGiveFileNameMessage = "Please give a file name";
+inline constexpr std::string_view kOpenScriptDialogTitle = "Open a Script";
+// The Open a Script dialog's filters: "Text Files (*.txt)", "All Files (*.*)".
+[[nodiscard]] std::span<const FileFilter> ScriptFilters();
 
 // The Script Dumper's fields, as typed.
 struct DumpDialogFields
@@ -64,9 +70,10 @@ struct InsertRequest
     std::string tableTitle;
 };
 
-// Insert: the request, or the message for an empty file name. The address is read in the
-// chosen base up to the first other character; an empty field is 0.
+// Insert: the request, or the message that keeps the dialog open (an empty file name, a title
+// that names no loaded table). The address is read in the chosen base up to the first other
+// character; an empty field is 0.
 [[nodiscard]] std::variant<InsertRequest, std::string>
-ReadInsertDialog(const InsertDialogFields &fields);
+ReadInsertDialog(const InsertDialogFields &fields, const LoadedTables &tables);
 
 } // namespace byteloom

@@ -253,6 +253,11 @@ WriteStrings(Document &document, UndoJournal &journal, const std::vector<ScriptS
 
 } // namespace
 
+std::string UnknownTableMessage(std::string_view title)
+{
+    return "No loaded table is titled \"" + std::string(title) + "\"; nothing was inserted.";
+}
+
 void RewriteLineBreaks(std::string &text, std::vector<std::size_t> *lineBreaks)
 {
     std::string rewritten;
@@ -319,8 +324,7 @@ InsertResult InsertScript(Document &document,
     const bool raw = tableTitle == kRawInsertChoice;
     const TableFile *table = raw ? nullptr : tables.FindByTitle(tableTitle);
     if (!raw && !table) {
-        refused.status = Status::Error("No loaded table is titled \"" + std::string(tableTitle)
-                                       + "\"; nothing was inserted.");
+        refused.status = Status::Error(UnknownTableMessage(tableTitle));
         return refused;
     }
     const TextFileResult file = ReadTextFile(script);

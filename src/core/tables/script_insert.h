@@ -19,6 +19,9 @@ class UndoJournal;
 // The table choice that copies a script's bytes unchanged.
 inline constexpr std::string_view kRawInsertChoice = "none";
 
+// What an insert through a title that names no loaded table says.
+[[nodiscard]] std::string UnknownTableMessage(std::string_view title);
+
 // A string of a script with offset headers that is longer than the room up to the offset of the
 // next header: it is written whole, and the next string overwrites the excess.
 struct ScriptOverflow

@@ -46,17 +46,22 @@ TEST(ScriptDialogs, TheInsertDialogOffersTheTablesAndReadsTheAddressInItsBase)
     EXPECT_FALSE(fields.decimal);
     EXPECT_EQ(fields.table, "zeta (1252)");
     EXPECT_EQ(InsertAddressText(0x64, true), "100");
-    EXPECT_EQ(std::get<std::string>(ReadInsertDialog(fields)), "Please give a file name");
+    EXPECT_EQ(std::get<std::string>(ReadInsertDialog(fields, tables)), "Please give a file name");
 
     fields.path = "script.txt";
     fields.decimal = true;
     fields.address = "100";
-    EXPECT_EQ(std::get<InsertRequest>(ReadInsertDialog(fields)).address, 0x64);
+    EXPECT_EQ(std::get<InsertRequest>(ReadInsertDialog(fields, tables)).address, 0x64);
     fields.decimal = false;
     fields.address = "1g";
-    EXPECT_EQ(std::get<InsertRequest>(ReadInsertDialog(fields)).address, 1);
+    EXPECT_EQ(std::get<InsertRequest>(ReadInsertDialog(fields, tables)).address, 1);
     fields.address = "";
-    EXPECT_EQ(std::get<InsertRequest>(ReadInsertDialog(fields)).address, 0);
+    EXPECT_EQ(std::get<InsertRequest>(ReadInsertDialog(fields, tables)).address, 0);
+    fields.table = "none";
+    EXPECT_EQ(std::get<InsertRequest>(ReadInsertDialog(fields, tables)).tableTitle, "none");
+    fields.table = "Beta (1252)"; // titles are matched exactly
+    EXPECT_EQ(std::get<std::string>(ReadInsertDialog(fields, tables)),
+              "No loaded table is titled \"Beta (1252)\"; nothing was inserted.");
 }
 
 } // namespace

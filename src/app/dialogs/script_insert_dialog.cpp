@@ -1,0 +1,115 @@
+#include "dialogs/script_insert_dialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace byteloom {
+
+ScriptInsertDialog::ScriptInsertDialog(const InsertDialogFields &fields,
+                                       const LoadedTables &tables,
+                                       std::int64_t caretOffset,
+                                       Browse browse,
+                                       ShowMessage showMessage,
+                                       QWidget *parent)
+    : QDialog(parent)
+    , tables_(tables)
+    , path_(new QLineEdit(QString::fromStdString(fields.path), this))
+    , address_(new QLineEdit(QString::fromStdString(fields.address), this))
+    , hex_(new QRadioButton(QStringLiteral("Hex"), this))
+    , decimal_(new QRadioButton(QStringLiteral("Decimal"), this))
+    , table_(new QComboBox(this))
+    , showMessage_(std::move(showMessage))
+{
+    setWindowTitle(QStringLiteral("Script Insert"));
+    path_->setObjectName(QStringLiteral("path"));
+    address_->setObjectName(QStringLiteral("address"));
+    table_->setObjectName(QStringLiteral("table"));
+    path_->setMinimumWidth(280);
+    address_->setMaxLength(99);
+
+    auto *scriptGroup = new QGroupBox(QStringLiteral("Script File"), this);
+    auto *browseButton = new QPushButton(QStringLiteral("Browse..."), scriptGroup);
+    browseButton->setAutoDefault(false);
+    connect(browseButton, &QPushButton::clicked, this, [this, browse = std::move(browse)] {
+        if (const auto chosen = browse())
+            path_->setText(QString::fromStdString(chosen->string()));
+    });
+    auto *scriptRow = new QHBoxLayout(scriptGroup);
+    scriptRow->addWidget(path_);
+    scriptRow->addWidget(browseButton);
+
+    auto *addressGroup = new QGroupBox(QStringLiteral("Starting Address"), this);
+    auto *addressRow = new QHBoxLayout(addressGroup);
+    addressRow->addWidget(address_);
+    addressRow->addWidget(hex_);
+    addressRow->addWidget(decimal_);
+    (fields.decimal ? decimal_ : hex_)->setChecked(true);
+    // Choosing a base writes the caret's offset in it.
+    for (QRadioButton *base : {hex_, decimal_}) {
+        connect(base, &QRadioButton::clicked, this, [this, caretOffset, base] {
+            address_->setText(
+                QString::fromStdString(InsertAddressText(caretOffset, base == decimal_)));
+        });
+    }
+
+    // Titles are the tables' own bytes; each item keeps them, so that a title in another
+    // code page still names its table exactly.
+    auto *tableGroup = new QGroupBox(QStringLiteral("Table File"), this);
+    auto *tableRow = new QHBoxLayout(tableGroup);
+    table_->setEditable(true);
+    table_->setInsertPolicy(QComboBox::NoInsert);
+    for (const std::string &title : InsertTableChoices(tables))
+        table_->addItem(QString::fromStdString(title),
+                        QByteArray(title.data(), static_cast<qsizetype>(title.size())));
+    table_->setCurrentIndex(table_->findData(
+        QByteArray(fields.table.data(), static_cast<qsizetype>(fields.table.size()))));
+    tableRow->addWidget(table_);
+
+    auto *buttons = new QDialogButtonBox(this);
+    QPushButton *insert
+        = buttons->addButton(QStringLiteral("Insert"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QDialogButtonBox::Cancel);
+    insert->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &ScriptInsertDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(scriptGroup);
+    layout->addWidget(addressGroup);
+    layout->addWidget(tableGroup);
+    layout->addWidget(buttons);
+    path_->setFocus();
+}
+
+std::string ScriptInsertDialog::TableTitle() const
+{
+    const int index = table_->findText(table_->currentText(), Qt::MatchExactly);
+    if (index >= 0) {
+        const QByteArray title = table_->itemData(index).toByteArray();
+        return std::string(title.constData(), static_cast<std::size_t>(title.size()));
+    }
+    return table_->currentText().toStdString();
+}
+
+void ScriptInsertDialog::accept()
+{
+    const auto read = ReadInsertDialog({path_->text().toStdString(),
+                                        address_->text().toStdString(),
+                                        decimal_->isChecked(),
+                                        TableTitle()},
+                                       tables_);
+    if (const auto *message = std::get_if<std::string>(&read)) {
+        showMessage_(*message);
+        return;
+    }
+    request_ = std::get<InsertRequest>(read);
+    QDialog::accept();
+}
+
+} // namespace byteloom

@@ -1,0 +1,83 @@
+// The main window's script commands: Dump Script, Dump Selected and Insert Script. The rules of
+// their dialogs, the dump and the insert live in the core.
+#include "shell/main_flat_window.h"
+
+#include "dialogs/script_dumper_dialog.h"
+#include "dialogs/script_insert_dialog.h"
+#include "dialogs/work_progress.h"
+#include "document/lifecycle_texts.h"
+#include "shell/command_ids.h"
+#include "tables/script_insert.h"
+#include "view/data_window.h"
+
+namespace byteloom {
+
+void MainFlatWindow::DumpScriptWithDialog(const DumpDialogFields &fields)
+{
+    ScriptDumperDialog dialog(
+        fields,
+        [this] {
+            return prompts_->ChooseFileToSave(
+                std::string(kSaveDialogTitle), DocumentFilters(), std::filesystem::path());
+        },
+        [this](const std::string &message) { prompts_->ShowMessage(message); },
+        this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const DumpRequest &request = dialog.Request();
+    WorkProgress progress(this, QStringLiteral("Dumping the script..."));
+    const Status status = DumpScriptToFile(session_.document(),
+                                           session_.tables().Current(),
+                                           request.range,
+                                           request.clean,
+                                           request.path,
+                                           progress.Callback());
+    if (!status.ok() && !status.cancelled())
+        prompts_->ShowMessage(status.message());
+}
+
+void MainFlatWindow::InsertScriptWithDialog()
+{
+    const std::int64_t caret = dataWindow_->caret().Offset();
+    const LoadedTables &tables = session_.tables();
+    ScriptInsertDialog dialog(
+        InsertScriptFields(caret, tables),
+        tables,
+        caret,
+        [this] {
+            return prompts_->ChooseFileToOpen(std::string(kOpenScriptDialogTitle), ScriptFilters());
+        },
+        [this](const std::string &message) { prompts_->ShowMessage(message); },
+        this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const InsertRequest &request = dialog.Request();
+    WorkProgress progress(this, QStringLiteral("Inserting the script..."));
+    const InsertResult result = InsertScript(session_.document(),
+                                             session_.journal(),
+                                             tables,
+                                             request.path,
+                                             request.address,
+                                             request.tableTitle,
+                                             progress.Callback());
+    if (result.bytesWritten > 0)
+        NoteEdited();
+    if (!result.status.ok() && !result.status.cancelled())
+        prompts_->ShowMessage(result.status.message());
+    if (const std::string report = InsertReport(result); !report.empty())
+        prompts_->ShowMessage(report);
+}
+
+void MainFlatWindow::RegisterScriptHandlers()
+{
+    Handle(kCmdDumpScript,
+           [this] { DumpScriptWithDialog(DumpScriptFields(dataWindow_->caret().Offset())); });
+    Handle(kCmdDumpSelected, [this] {
+        const Selection &selection = dataWindow_->selection();
+        if (selection.active)
+            DumpScriptWithDialog(DumpSelectedFields(selection.anchor, selection.end));
+    });
+    Handle(kCmdInsertScript, [this] { InsertScriptWithDialog(); });
+}
+
+} // namespace byteloom

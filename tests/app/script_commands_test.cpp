@@ -1,0 +1,171 @@
+#include "shell/command_ids.h"
+#include "shell/main_flat_window.h"
+#include "support/fake_prompts.h"
+#include "support/temp_folder.h"
+#include "view/data_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace byteloom {
+namespace {
+
+using test::ReadBytes;
+
+const std::filesystem::path kExamples = BYTELOOM_EXAMPLES_DIR;
+
+class ScriptCommandsTest : public testing::Test
+{
+protected:
+    ScriptCommandsTest()
+    {
+        auto owned = std::make_unique<test::FakePrompts>();
+        prompts = owned.get();
+        window = std::make_unique<MainFlatWindow>(std::move(owned));
+        window->resize(1000, 600);
+        window->show();
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        // The sample and its table, which opens with it by name.
+        std::filesystem::copy_file(kExamples / "sample.sfc", folder / "game.sfc");
+        std::filesystem::copy_file(kExamples / "sample.tbl", folder / "game.tbl");
+        window->OpenStartupFile((folder / "game.sfc").string());
+        window->View()->setFocus();
+    }
+
+    // Runs answer inside the modal dialog that the key opens.
+    void WithDialog(int key, Qt::KeyboardModifiers modifiers, std::function<void(QDialog &)> answer)
+    {
+        bool answered = false;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            answered = true;
+            answer(*dialog);
+            if (dialog->isVisible())
+                dialog->reject();
+        });
+        QTest::keyClick(window.get(), static_cast<Qt::Key>(key), modifiers);
+        EXPECT_TRUE(answered);
+        Reactivate();
+    }
+
+    // The offscreen platform does not give the focus back when a dialog closes.
+    void Reactivate()
+    {
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    static QLineEdit *Field(QDialog &dialog, const char *name)
+    {
+        return dialog.findChild<QLineEdit *>(QString::fromLatin1(name));
+    }
+
+    static void Retype(QLineEdit *field, const QString &text)
+    {
+        field->selectAll();
+        QTest::keyClicks(field, text);
+    }
+
+    test::TempFolder folder;
+    test::FakePrompts *prompts = nullptr;
+    std::unique_ptr<MainFlatWindow> window;
+};
+
+TEST_F(ScriptCommandsTest, CtrlDDumpsFromTheCaretAndDumpSelectedFromTheSelection)
+{
+    window->JumpToForTest(0x1000);
+    const auto out = folder / "dump.txt";
+    WithDialog(Qt::Key_D, Qt::ControlModifier, [&](QDialog &dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Script Dumper"));
+        QLineEdit *path = Field(dialog, "path");
+        EXPECT_EQ(dialog.focusWidget(), path);
+        EXPECT_EQ(Field(dialog, "start")->text(), QStringLiteral("1000"));
+        EXPECT_EQ(Field(dialog, "length")->text(), QStringLiteral("0"));
+        // Enter with no file name: the message, and the dialog stays.
+        QTest::keyClick(path, Qt::Key_Return);
+        EXPECT_TRUE(dialog.isVisible());
+        Retype(Field(dialog, "length"), QStringLiteral("86"));
+        QTest::keyClick(dialog.findChild<QCheckBox *>(), Qt::Key_Space);
+        QTest::keyClicks(path, QString::fromStdString(out.string()));
+        QTest::keyClick(path, Qt::Key_Return);
+        EXPECT_FALSE(dialog.isVisible());
+    });
+    EXPECT_EQ(prompts->messages, std::vector<std::string>{"Please give a file name"});
+    EXPECT_EQ(ReadBytes(out), ReadBytes(kExamples / "sample-script.txt"));
+
+    // Select Line selects the caret's row: Dump Selected opens on its 16 bytes.
+    window->JumpToForTest(0x1020);
+    QTest::keyClick(window.get(), Qt::Key_L, Qt::ControlModifier);
+    ASSERT_TRUE(window->Action(kCmdDumpSelected)->isEnabled());
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        shown = true;
+        EXPECT_EQ(Field(*dialog, "start")->text(), QStringLiteral("1020"));
+        EXPECT_EQ(Field(*dialog, "length")->text(), QStringLiteral("10"));
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    window->Action(kCmdDumpSelected)->trigger();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(prompts->messages.size(), 1u);
+}
+
+TEST_F(ScriptCommandsTest, CtrlIInsertsThroughTheTableAndCtrlZTakesItBack)
+{
+    const auto original = ReadBytes(folder / "game.sfc");
+    // A translated script: the dump with one word changed.
+    auto script = ReadBytes(kExamples / "sample-script.txt");
+    std::string text(script.begin(), script.end());
+    text.replace(text.find("Welcome"), 7, "Goodbye");
+    test::WriteBytes(folder / "translated.txt",
+                     std::vector<std::uint8_t>(text.begin(), text.end()));
+
+    window->JumpToForTest(0x1000);
+    ASSERT_TRUE(window->Action(kCmdInsertScript)->isEnabled());
+    // Cancel changes nothing, not even the title.
+    WithDialog(Qt::Key_I, Qt::ControlModifier, [](QDialog &dialog) {
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    EXPECT_EQ(window->windowTitle().indexOf(QStringLiteral("*")), -1);
+
+    WithDialog(Qt::Key_I, Qt::ControlModifier, [&](QDialog &dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Script Insert"));
+        QLineEdit *path = Field(dialog, "path");
+        EXPECT_EQ(dialog.focusWidget(), path);
+        EXPECT_EQ(Field(dialog, "address")->text(), QStringLiteral("1000"));
+        EXPECT_EQ(dialog.findChild<QComboBox *>()->currentText(), QStringLiteral("Sample (1252)"));
+        QTest::keyClicks(path, QString::fromStdString((folder / "translated.txt").string()));
+        QTest::keyClick(path, Qt::Key_Return);
+    });
+    EXPECT_TRUE(prompts->messages.empty()) << prompts->messages.front();
+    Document &document = window->session().document();
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(document.Size()));
+    ASSERT_EQ(document.ReadBlock(0, bytes), document.Size());
+    EXPECT_NE(bytes, original);
+    // Only the bytes of the changed word differ ("Welcome" and "Goodbye" share the last).
+    std::size_t changed = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        changed += bytes[i] != original[i];
+    EXPECT_EQ(changed, 6u);
+    EXPECT_NE(window->windowTitle().indexOf(QStringLiteral("*")), -1);
+
+    QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(document.ReadBlock(0, bytes), document.Size());
+    EXPECT_EQ(bytes, original);
+}
+
+} // namespace
+} // namespace byteloom
