@@ -75,6 +75,22 @@ TEST(ScriptDump, DumpFilesAreWrittenWholeOrNotAtAll)
     });
     EXPECT_EQ(stopped.message(), "disk full");
     EXPECT_EQ(test::ReadBytes(folder / "keep.txt"), std::vector<std::uint8_t>{'k'});
+
+    // A cancelled dump leaves the old file as it was and nothing beside it.
+    std::int64_t reports = 0;
+    const Status cancelled
+        = DumpScriptToFile(large,
+                           &table,
+                           {0, large.Size()},
+                           true,
+                           folder / "keep.txt",
+                           [&](std::int64_t, std::int64_t) { return ++reports > 1; });
+    EXPECT_TRUE(cancelled.cancelled());
+    EXPECT_EQ(reports, 1);
+    EXPECT_EQ(test::ReadBytes(folder / "keep.txt"), std::vector<std::uint8_t>{'k'});
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
+                            std::filesystem::directory_iterator()),
+              2); // out.txt and keep.txt
 }
 
 TEST(CopyStringText, DecodesWithoutHeadersOrCodes)
