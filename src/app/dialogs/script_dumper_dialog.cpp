@@ -1,5 +1,7 @@
 #include "dialogs/script_dumper_dialog.h"
 
+#include "dialogs/tab_order.h"
+
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -52,6 +54,13 @@ ScriptDumperDialog::ScriptDumperDialog(const DumpDialogFields &fields,
     layout->addLayout(numbers);
     layout->addWidget(clean_);
     layout->addWidget(buttons);
+    SetTabOrder({path_,
+                 browseButton,
+                 start_,
+                 length_,
+                 clean_,
+                 buttons->button(QDialogButtonBox::Ok),
+                 buttons->button(QDialogButtonBox::Cancel)});
     path_->setFocus();
 }
 

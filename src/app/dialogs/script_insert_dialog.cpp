@@ -1,5 +1,7 @@
 #include "dialogs/script_insert_dialog.h"
 
+#include "dialogs/tab_order.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGroupBox>
@@ -74,7 +76,7 @@ ScriptInsertDialog::ScriptInsertDialog(const InsertDialogFields &fields,
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *insert
         = buttons->addButton(QStringLiteral("Insert"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QDialogButtonBox::Cancel);
+    QPushButton *cancel = buttons->addButton(QDialogButtonBox::Cancel);
     insert->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &ScriptInsertDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -84,6 +86,7 @@ ScriptInsertDialog::ScriptInsertDialog(const InsertDialogFields &fields,
     layout->addWidget(addressGroup);
     layout->addWidget(tableGroup);
     layout->addWidget(buttons);
+    SetTabOrder({path_, browseButton, address_, hex_, decimal_, table_, insert, cancel});
     path_->setFocus();
 }
 
