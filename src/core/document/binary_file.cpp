@@ -48,6 +48,21 @@ std::int64_t TellOf(std::FILE *file)
 
 } // namespace
 
+Status RefuseIfNotARegularFile(const std::filesystem::path &path,
+                               const std::string &shownAs,
+                               const char *what)
+{
+    // A folder opens for reading, and a device or a pipe would block or never end: only a
+    // regular file holds bytes to edit, a table or a script, or can be replaced by one.
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (error || !std::filesystem::exists(status) || std::filesystem::is_regular_file(status))
+        return Status::Ok();
+    return Status::Error("Unable to " + std::string(what) + " " + shownAs + ": "
+                         + (std::filesystem::is_directory(status) ? "it is a folder, not a file"
+                                                                  : "it is not a regular file"));
+}
+
 BinaryFile::~BinaryFile()
 {
     if (file_)
@@ -80,6 +95,8 @@ Status BinaryFile::Open(const std::filesystem::path &path, Mode mode, std::strin
     }
     path_ = path;
     shownAs_ = shownAs.empty() ? path.string() : std::move(shownAs);
+    if (Status kind = RefuseIfNotARegularFile(path, shownAs_, "open"); !kind.ok())
+        return kind;
     errno = 0;
 #ifdef _WIN32
     const wchar_t *wideMode = mode == Mode::Read ? L"rb" : mode == Mode::Update ? L"r+b" : L"w+b";

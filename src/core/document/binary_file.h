@@ -10,6 +10,12 @@
 
 namespace byteloom {
 
+// Refuses, with a message naming the file, a path that names a folder, a device or a pipe;
+// what does not exist yet passes. what is the action the message names ("open", "write").
+[[nodiscard]] Status RefuseIfNotARegularFile(const std::filesystem::path &path,
+                                             const std::string &shownAs,
+                                             const char *what);
+
 // A byte-exact file handle with 64-bit positions. Every call reports failure with a message
 // naming the file, so that no short read or failed write goes unnoticed.
 class BinaryFile

@@ -29,6 +29,8 @@ SafeFileStream::~SafeFileStream()
 Status SafeFileStream::Open(const std::filesystem::path &path)
 {
     Abandon();
+    if (Status kind = RefuseIfNotARegularFile(path, path.string(), "write"); !kind.ok())
+        return kind;
     target_ = path;
     temporary_ = NewFileBeside(path);
     written_ = 0;

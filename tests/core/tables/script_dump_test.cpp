@@ -63,6 +63,10 @@ TEST(ScriptDump, DumpFilesAreWrittenWholeOrNotAtAll)
         = DumpScriptToFile(document, &table, {0, 1}, true, folder / "none" / "x.txt");
     EXPECT_FALSE(failed.ok());
     EXPECT_NE(failed.message().find("x.txt"), std::string::npos);
+    EXPECT_NE(DumpScriptToFile(document, &table, {0, 1}, true, folder.path())
+                  .message()
+                  .find("it is a folder, not a file"),
+              std::string::npos);
 
     // A sink that fails stops the dump and the file keeps its old contents.
     test::WriteBytes(folder / "keep.txt", {'k'});

@@ -106,6 +106,10 @@ TEST_F(ScriptInsert, NothingIsWrittenBeyondTheDocumentOrOnBadInput)
     const InsertResult missing
         = InsertScript(document, journal, tables, folder / "gone.txt", 0, "none");
     EXPECT_FALSE(missing.status.ok());
+    // A folder is no script: refused with its name, not read as an endless file.
+    const InsertResult folderScript
+        = InsertScript(document, journal, tables, folder.path(), 0, "none");
+    EXPECT_NE(folderScript.status.message().find("it is a folder, not a file"), std::string::npos);
     EXPECT_EQ(document.ReadByte(0), 0);
     EXPECT_EQ(journal.UndoCount(), 1u);
 
