@@ -15,6 +15,7 @@ void Session::Replace(std::unique_ptr<Document> document)
     // Records of one document must never be applied to another.
     journal_.Clear();
     document_ = std::move(document);
+    ++generation_;
 }
 
 LoadResult Session::OpenDocument(const std::filesystem::path &path, bool allowPaging)
@@ -36,8 +37,13 @@ void Session::NewDocument()
 
 void Session::CloseDocument()
 {
-    Replace(std::make_unique<Document>(document_->PageSize()));
+    ReleaseDocument();
     tables_.DropAll();
+}
+
+void Session::ReleaseDocument()
+{
+    Replace(std::make_unique<Document>(document_->PageSize()));
 }
 
 } // namespace byteloom

@@ -22,6 +22,9 @@ public:
     explicit Session(std::int64_t pageSize = kPageSize);
 
     [[nodiscard]] Document &document() { return *document_; }
+    // Counts the documents this session has held: it changes whenever the document is
+    // replaced, so that the view knows its caret belongs to another document.
+    [[nodiscard]] std::uint64_t DocumentGeneration() const { return generation_; }
     [[nodiscard]] UndoJournal &journal() { return journal_; }
     [[nodiscard]] LoadedTables &tables() { return tables_; }
     [[nodiscard]] DisplaySettings &display() { return display_; }
@@ -35,11 +38,14 @@ public:
     // New and Close also drop every loaded table (the bookmarks stay).
     void NewDocument();
     void CloseDocument();
+    // Lets the document go before another is opened: the tables stay loaded.
+    void ReleaseDocument();
 
 private:
     void Replace(std::unique_ptr<Document> document);
 
     std::unique_ptr<Document> document_;
+    std::uint64_t generation_ = 0;
     UndoJournal journal_;
     LoadedTables tables_;
     DisplaySettings display_;

@@ -124,6 +124,8 @@ TEST_F(EditingTest, CopyPasteAndCutGoThroughTheClipboard)
     Open({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
     view()->caret().selection = {1, 3, true};
     window->RunCommand(kCmdCopy);
+    // Other programs receive the bytes as hex text.
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("0102 "));
     view()->caret().selection = {};
     view()->caret().overwrite = false; // insert mode
     window->RunCommand(kCmdPaste);
@@ -136,18 +138,22 @@ TEST_F(EditingTest, CopyPasteAndCutGoThroughTheClipboard)
     window->RunCommand(kCmdCut);
     EXPECT_EQ(document().Size(), 9);
 
-    // Plain text pastes as its bytes; overwrite never passes the end.
-    QApplication::clipboard()->setText(QStringLiteral("AB"));
+    // Hex digit pairs paste into the hex column as their bytes, other text as its characters;
+    // overwrite never passes the end.
     view()->caret().overwrite = true;
-    view()->caret().selection = {};
+    QApplication::clipboard()->setText(QStringLiteral("4142 43\r\n44"));
+    window->JumpToForTest(0);
+    window->RunCommand(kCmdPaste);
+    EXPECT_EQ(document().ReadByte(3), 0x44);
+    QApplication::clipboard()->setText(QStringLiteral("Hi"));
     window->JumpToForTest(8);
     window->RunCommand(kCmdPaste);
     EXPECT_EQ(document().Size(), 9);
-    EXPECT_EQ(document().ReadByte(8), 'A');
+    EXPECT_EQ(document().ReadByte(8), 'H');
 
     view()->caret().selection = {0, 2, true};
     window->RunCommand(kCmdCopyHexAsText);
-    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("0102 "));
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("4142 "));
 }
 
 TEST_F(EditingTest, ShiftTabStepsThroughTheTables)

@@ -9,6 +9,7 @@
 #include "shell/command_table.h"
 #include "shell/qt_prompts.h"
 #include "view/data_window.h"
+#include "view/editing.h"
 #include "view/text_mode.h"
 
 #include <QAction>
@@ -35,6 +36,7 @@ QString Text(const char *text)
 }
 
 // The status bar's parts: 2 the size, 3 the caret's offset, 4 insert or overwrite.
+constexpr int kMessagePart = 1;
 constexpr int kSizePart = 2;
 constexpr int kOffsetPart = 3;
 constexpr int kModePart = 4;
@@ -61,6 +63,12 @@ MainFlatWindow::MainFlatWindow(std::unique_ptr<UserPrompts> prompts, QWidget *pa
     connect(dataWindow_, &DataWindow::Edited, this, &MainFlatWindow::NoteEdited);
     connect(dataWindow_, &DataWindow::OverwriteChanged, this, &MainFlatWindow::DocumentChanged);
     connect(dataWindow_, &DataWindow::CommandRequested, this, &MainFlatWindow::RunCommand);
+    connect(dataWindow_, &DataWindow::StatusMessage, this, &MainFlatWindow::ShowStatusMessage);
+    statusMessageTimer_.setSingleShot(true);
+    statusMessageTimer_.setInterval(5000);
+    connect(&statusMessageTimer_, &QTimer::timeout, this, [this] {
+        statusParts_[kMessagePart]->clear();
+    });
     connect(dataWindow_, &DataWindow::TableStepped, this, [this] {
         lifecycle_.NoteTableChanged();
         DocumentChanged();
@@ -131,6 +139,11 @@ void MainFlatWindow::BuildMenus()
     ctrlH->setShortcut(QKeySequence(QStringLiteral("Ctrl+H")));
     addAction(ctrlH);
     actions_[kCmdCtrlH] = ctrlH;
+    // F1 opens the manual, as Help > Contents does.
+    auto *f1 = new QAction(this);
+    f1->setShortcut(QKeySequence(Qt::Key_F1));
+    addAction(f1);
+    connect(f1, &QAction::triggered, this, [this] { RunCommand(kCmdContents); });
 
     // The code pages this system offers, after the last item of Text Codepage.
     QMenu *codePageMenu
@@ -247,6 +260,8 @@ void MainFlatWindow::RegisterHandlers()
 
 void MainFlatWindow::RunCommand(int command)
 {
+    // Text typed into the table entry box is written before anything else happens.
+    dataWindow_->CommitEntryBox();
     // A command with no handler does nothing.
     if (const auto handler = handlers_.find(command); handler != handlers_.end())
         handler->second();
@@ -272,11 +287,11 @@ void MainFlatWindow::DocumentChanged()
 {
     setWindowTitle(QString::fromStdString(lifecycle_.Title()));
     Document &document = session_.document();
-    if (&document != shownDocument_) {
-        // Another document: no selection carries over, and its commands grey.
-        shownDocument_ = &document;
-        CaretState &caret = dataWindow_->caret();
-        caret.selection = {caret.Offset(), caret.Offset(), false};
+    if (session_.DocumentGeneration() != shownDocument_) {
+        // Another document: the caret starts on its first byte, no selection carries over,
+        // and the selection's commands grey.
+        shownDocument_ = session_.DocumentGeneration();
+        ResetCaret(dataWindow_->caret());
         ApplyMenuState(SelectionDroppedMenuState());
     }
     if (document.IsOpen()) {
@@ -347,10 +362,8 @@ void MainFlatWindow::RefreshRecentFiles()
 
 void MainFlatWindow::SetTextMode(int command)
 {
-    const std::string name
-        = ApplyTextModeCommand(session_.display(), session_.codePages(), command);
-    if (!name.empty())
-        lifecycle_.NoteTextModeChanged(name);
+    if (!ApplyTextModeCommand(session_.display(), session_.codePages(), command).empty())
+        lifecycle_.NoteTextModeChanged();
 }
 
 void MainFlatWindow::UpdatePasteAvailability()
@@ -362,6 +375,12 @@ void MainFlatWindow::UpdatePasteAvailability()
         = clipboard
           && (clipboard->hasFormat(QString::fromLatin1(kByteloomMimeType)) || clipboard->hasText());
     Action(kCmdPaste)->setEnabled(pastable);
+}
+
+void MainFlatWindow::ShowStatusMessage(const QString &text)
+{
+    statusParts_[kMessagePart]->setText(text);
+    statusMessageTimer_.start();
 }
 
 void MainFlatWindow::ShowAbout()

@@ -90,6 +90,7 @@ private:
     void UpdatePasteAvailability();
     void SetTextMode(int command);
     [[nodiscard]] std::vector<int> TextModeCommands();
+    void ShowStatusMessage(const QString &text);
     void ShowAbout();
     void ShowContents();
 
@@ -110,7 +111,8 @@ private:
     std::vector<QAction *> bookmarkActions_;
     QMenu *editMenu_ = nullptr;
     std::uint32_t goToTarget_ = 0;            // kept between uses, as the dialog's last answer
-    const Document *shownDocument_ = nullptr; // the document the view's caret belongs to
+    std::uint64_t shownDocument_ = ~std::uint64_t{0}; // the document the view's caret is in
+    QTimer statusMessageTimer_;
     // What the view's fonts were made for.
     struct FontChoice
     {

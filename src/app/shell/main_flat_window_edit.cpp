@@ -21,13 +21,15 @@ namespace byteloom {
 
 namespace {
 
-// Copy and Cut put the raw bytes on the clipboard under our own type.
+// Copy and Cut put the raw bytes on the clipboard under our own type, and as the hex text
+// that Copy Hex As Text gives, so that other programs receive something too.
 void PutBytesOnClipboard(const std::vector<std::uint8_t> &bytes)
 {
     auto *mime = new QMimeData;
     mime->setData(QString::fromLatin1(kByteloomMimeType),
                   QByteArray(reinterpret_cast<const char *>(bytes.data()),
                              static_cast<qsizetype>(bytes.size())));
+    mime->setText(QString::fromStdString(HexText(bytes)));
     QApplication::clipboard()->setMimeData(mime);
 }
 
@@ -51,6 +53,7 @@ void MainFlatWindow::JumpTo(std::int64_t offset)
 {
     CaretState &caret = dataWindow_->caret();
     GoTo(caret, dataWindow_->View(), offset);
+    SelectionCommandsFollow(false);
     dataWindow_->CaretChanged();
 }
 
@@ -71,7 +74,7 @@ void MainFlatWindow::RefreshBookmarks()
     for (std::size_t k = 0; k < bookmarkActions_.size(); ++k) {
         bookmarkActions_[k]->setVisible(k < shown);
         if (k < shown)
-            bookmarkActions_[k]->setText(QString::fromStdString(bookmarks[k].name));
+            bookmarkActions_[k]->setText(QString::fromStdString(BookmarkMenuText(bookmarks[k].name)));
     }
 }
 
@@ -142,12 +145,11 @@ void MainFlatWindow::RegisterEditHandlers()
             const QByteArray raw = clipboard->data(ours);
             bytes.assign(raw.begin(), raw.end());
         } else if (clipboard->hasText()) {
-            // Plain text pastes as its bytes: UTF-16 units in the Unicode modes, else the
-            // current 8-bit code page.
-            bytes = TextAsDocumentBytes(session_.display(),
-                                        session_.codePages(),
-                                        session_.decoder(),
-                                        clipboard->text().toStdString());
+            bytes = PlainTextPasteBytes(
+                clipboard->text().toStdString(),
+                dataWindow_->caret(),
+                session_.tables().Current(),
+                {session_.display(), session_.codePages(), session_.decoder()});
         }
         if (PasteBytes(dataWindow_->caret(), session_.document(), session_.journal(), bytes)) {
             SelectionCommandsFollow(false);

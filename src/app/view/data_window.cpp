@@ -75,6 +75,8 @@ DataWindow::DataWindow(Session &session, QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
     SetOffsetMode(session_.display(), OffsetMode::Hex);
+    dragScroll_.setInterval(50);
+    connect(&dragScroll_, &QTimer::timeout, this, &DataWindow::DragPastEdgeTick);
     SettingsChanged();
 }
 
@@ -131,12 +133,7 @@ const QFont &DataWindow::TextFontOf(TextFont font) const
 void DataWindow::DocumentChanged()
 {
     UpdateScrollRanges();
-    // The caret keeps its window row and column; the scroll bar keeps the top row in range.
-    caret_.topRow = verticalScrollBar()->value();
-    emit CaretOffsetChanged(session_.document().IsOpen() ? QString::fromStdString(
-                                StatusOffsetText(caret_.Offset(), session_.display()))
-                                                         : QString());
-    viewport()->update();
+    CaretChanged();
 }
 
 CaretView DataWindow::View()
@@ -170,12 +167,34 @@ CaretView DataWindow::View()
 
 void DataWindow::CaretChanged()
 {
+    // The view follows the caret; the scroll bar keeps the top row in range.
     if (verticalScrollBar()->value() != caret_.topRow)
         verticalScrollBar()->setValue(static_cast<int>(caret_.topRow));
     caret_.topRow = verticalScrollBar()->value();
-    emit CaretOffsetChanged(
-        QString::fromStdString(StatusOffsetText(caret_.Offset(), session_.display())));
+    if (session_.display().unicodeText)
+        AlignTextCaretToUnit(caret_, 2);
+    KeepCaretColumnVisible();
+    const Document &document = session_.document();
+    emit CaretOffsetChanged(document.IsOpen() ? QString::fromStdString(StatusOffsetText(
+                                caret_.Offset(), session_.display(), document.Size()))
+                                              : QString());
     viewport()->update();
+}
+
+void DataWindow::KeepCaretColumnVisible()
+{
+    if (caret_.row < 0 || caret_.row >= static_cast<int>(paintedEdges_.size()))
+        return;
+    const CellEdges &cells = paintedEdges_[static_cast<std::size_t>(caret_.row)];
+    const int first = cells.Left(caret_.column) / charWidth_;
+    const int last = std::max(cells.Right(caret_.column), cells.Left(caret_.column) + charWidth_)
+                     / charWidth_;
+    const int columns = std::max(viewport()->width() / charWidth_, 1);
+    QScrollBar *bar = horizontalScrollBar();
+    if (first < bar->value())
+        bar->setValue(first);
+    else if (last >= bar->value() + columns)
+        bar->setValue(last - columns + 1);
 }
 
 void DataWindow::Report(SelectionEffect effect)
@@ -205,14 +224,21 @@ void DataWindow::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
     UpdateScrollRanges();
+    // The caret's byte stays in view: the rows scroll under a window that got shorter.
+    const int visible = std::max(viewport()->height() / rowHeight_, 1);
+    if (caret_.row >= visible) {
+        caret_.topRow += caret_.row - visible + 1;
+        caret_.row = visible - 1;
+    }
+    CaretChanged();
 }
 
 void DataWindow::scrollContentsBy(int, int)
 {
     // The caret keeps its window row and column; its byte follows the scroll.
     caret_.topRow = verticalScrollBar()->value();
-    emit CaretOffsetChanged(
-        QString::fromStdString(StatusOffsetText(caret_.Offset(), session_.display())));
+    emit CaretOffsetChanged(QString::fromStdString(
+        StatusOffsetText(caret_.Offset(), session_.display(), session_.document().Size())));
     viewport()->update();
 }
 
@@ -312,7 +338,8 @@ void DataWindow::paintEvent(QPaintEvent *)
     const QRect area = viewport()->rect();
     painter.fillRect(area, Qt::white);
     const DisplaySettings &display = session_.display();
-    painter.fillRect(QRect(0, 0, 9 * charWidth_, area.height()), Colour(display.addressBackground));
+    painter.fillRect(QRect(0, 0, OffsetColumnChars(display) * charWidth_, area.height()),
+                     Colour(display.addressBackground));
     paintedEdges_.clear();
     paintedRows_.clear();
     Document &document = session_.document();
@@ -353,7 +380,7 @@ void DataWindow::contextMenuEvent(QContextMenuEvent *event)
     if (!session_.document().IsOpen())
         return;
     QMenu menu(this);
-    if (event->pos().x() >= 9 * charWidth_) {
+    if (event->pos().x() >= OffsetColumnChars(session_.display()) * charWidth_) {
         // The edit popup over the hex and text columns.
         const std::pair<const char *, int> commands[] = {{"Select Line", kCmdSelectLine},
                                                          {"Copy", kCmdCopy},

@@ -6,8 +6,12 @@
 
 #include <QAbstractScrollArea>
 #include <QFont>
+#include <QPointer>
+#include <QTimer>
 
 #include <vector>
+
+class QLineEdit;
 
 namespace byteloom {
 
@@ -37,8 +41,11 @@ public:
     [[nodiscard]] const std::vector<CellEdges> &PaintedEdges() const { return paintedEdges_; }
     // What the caret moves know of the window.
     [[nodiscard]] CaretView View();
-    // The caret moved in the core: scroll to its top row, repaint, tell the status bar.
+    // The caret moved in the core: scroll to its row and column, repaint, tell the status bar.
     void CaretChanged();
+    // Writes what the table entry box holds, as Enter would, and closes it: before any command
+    // runs, so that typed text is never lost.
+    void CommitEntryBox();
 
 signals:
     // The status bar's offset text for the byte under the caret.
@@ -53,6 +60,8 @@ signals:
     void TableStepped();
     // A command of the edit popup, by its main-menu number.
     void CommandRequested(int command);
+    // Something the user should notice, for the status bar.
+    void StatusMessage(const QString &text);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -62,8 +71,10 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     bool focusNextPrevChild(bool next) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     [[nodiscard]] QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 private:
@@ -71,6 +82,9 @@ private:
     bool HitTest(QPoint point, int &row, int &column);
     void TypeText(const QString &text);
     void EnterTableText(const QString &first);
+    void CloseEntryBox();
+    void DragPastEdgeTick();
+    void KeepCaretColumnVisible();
     void StoreInputMethodText(const QString &text);
     class FontMeasure;
     [[nodiscard]] const QFont &TextFontOf(TextFont font) const;
@@ -89,6 +103,11 @@ private:
     int rowHeight_ = 1;
     int widestRow_ = 0;
     CaretState caret_;
+    QPointer<QLineEdit> entryBox_;
+    // While a drag is held above or below the window, the view scrolls a row a tick.
+    QTimer dragScroll_;
+    bool dragDown_ = false;
+    int dragColumn_ = 0;
     std::vector<CellEdges> paintedEdges_;
     std::vector<RowLayout> paintedRows_;
 };

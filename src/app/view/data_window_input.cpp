@@ -3,10 +3,13 @@
 #include "view/data_window.h"
 
 #include "document/undo_journal.h"
+#include "document/window_title.h"
 #include "session.h"
 #include "view/editing.h"
+#include "view/offset_label.h"
 #include "view/text_mode.h"
 
+#include <QApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -61,11 +64,21 @@ void DataWindow::keyPressEvent(QKeyEvent *event)
         emit TableStepped();
         SettingsChanged();
         return;
+    case Qt::Key_Delete:
+        // Its command is always grey; it must not type the character it carries.
+        event->ignore();
+        return;
     default:
         break;
     }
-    if (!ctrl && !event->text().isEmpty())
-        TypeText(event->text());
+    // A key with Ctrl, Alt or the Super key is a command or a menu's mnemonic, never text.
+    const Qt::KeyboardModifiers commandKeys
+        = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    if ((event->modifiers() & commandKeys) || event->text().isEmpty()) {
+        event->ignore();
+        return;
+    }
+    TypeText(event->text());
 }
 
 void DataWindow::TypeText(const QString &text)
@@ -83,24 +96,33 @@ void DataWindow::TypeText(const QString &text)
                                   c.unicode() < 0x80 ? static_cast<char>(c.unicode()) : '?')
                      || edited;
     } else if (session_.tables().Current()) {
-        if (text != QStringLiteral("\b"))
+        // Control characters (Backspace, Enter, Escape) open no entry box.
+        if (text.front().unicode() >= 0x20)
             EnterTableText(text);
         return;
     } else {
+        const DisplaySettings &display = session_.display();
         const std::vector<std::uint8_t> bytes = TextAsDocumentBytes(
-            session_.display(), session_.codePages(), session_.decoder(), text.toStdString());
-        edited = TypeTextBytes(caret_, view, document, journal, bytes);
+            display, session_.codePages(), session_.decoder(), text.toStdString());
+        if (bytes.empty())
+            emit StatusMessage(QString::fromStdString(
+                UnwritableTextMessage(text.toStdString(), TextModeName(session_))));
+        edited = TypeTextBytes(caret_, view, document, journal, bytes, display.unicodeText ? 2 : 1);
     }
+    // The view follows the caret before the window hears of the edit.
+    Report(SelectionEffect::Dropped);
     if (edited)
         emit Edited();
-    Report(SelectionEffect::Dropped);
 }
 
-// The table text entry box: a borderless field on the caret cell; Enter encodes its text
-// through the current table, leaving the field writes nothing.
+// The table text entry box: a borderless field on the caret cell. Enter, and anything that
+// takes the focus away (a click, a menu, a command), encodes its text through the current table
+// and writes it; Escape closes it without writing.
 void DataWindow::EnterTableText(const QString &first)
 {
+    CommitEntryBox();
     auto *box = new QLineEdit(viewport());
+    entryBox_ = box;
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setFrame(false);
     box->setMaxLength(199);
@@ -113,22 +135,55 @@ void DataWindow::EnterTableText(const QString &first)
                       : 0;
     box->setGeometry(
         x, caret_.row * rowHeight_, std::max(viewport()->width() - x, 120), rowHeight_);
-    connect(box, &QLineEdit::returnPressed, this, [this, box] {
-        const TableFile *table = session_.tables().Current();
-        const std::string text = table ? session_.decoder().FromUtf8String(
-                                     table->GetCodePage(), box->text().toStdString())
-                                       : std::string();
-        box->close();
-        if (table
-            && TypeTableText(caret_, View(), session_.document(), session_.journal(), *table, text))
-            emit Edited();
-        caret_.nibbleMark = caret_.column;
-        setFocus();
-        Report(SelectionEffect::Dropped);
-    });
-    connect(box, &QLineEdit::editingFinished, box, &QLineEdit::close);
+    box->installEventFilter(this);
+    connect(box, &QLineEdit::editingFinished, this, &DataWindow::CommitEntryBox);
     box->show();
     box->setFocus();
+}
+
+bool DataWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == entryBox_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Escape) {
+            CloseEntryBox();
+            return true;
+        }
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            CommitEntryBox(); // the key goes no further, so no new box opens
+            return true;
+        }
+    }
+    return QAbstractScrollArea::eventFilter(watched, event);
+}
+
+void DataWindow::CloseEntryBox()
+{
+    QPointer<QLineEdit> box = entryBox_;
+    entryBox_ = nullptr;
+    if (!box)
+        return;
+    box->disconnect(this);
+    box->close();
+    caret_.nibbleMark = caret_.column;
+    setFocus();
+    Report(SelectionEffect::Dropped);
+}
+
+void DataWindow::CommitEntryBox()
+{
+    if (!entryBox_)
+        return;
+    const TableFile *table = session_.tables().Current();
+    const std::string text
+        = table ? session_.decoder().FromUtf8String(table->GetCodePage(),
+                                                    entryBox_->text().toStdString())
+                : std::string();
+    CloseEntryBox();
+    if (table && TypeTableText(caret_, View(), session_.document(), session_.journal(), *table, text)) {
+        Report(SelectionEffect::Dropped);
+        emit Edited();
+    }
 }
 
 // The input method's composition window opens on the caret cell.
@@ -187,7 +242,8 @@ bool DataWindow::HitTest(QPoint point, int &row, int &column)
     column = HitTestColumn(paintedEdges_[static_cast<std::size_t>(row)],
                            point.x(),
                            charWidth_,
-                           horizontalScrollBar()->value());
+                           horizontalScrollBar()->value(),
+                           OffsetColumnChars(session_.display()));
     return true;
 }
 
@@ -198,16 +254,44 @@ void DataWindow::mousePressEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton || !HitTest(event->position().toPoint(), row, column))
         return;
     setFocus();
-    Report(ClickCaret(caret_, row, column));
+    Report(ClickCaret(caret_, row, column, event->modifiers() & Qt::ShiftModifier));
 }
 
 void DataWindow::mouseMoveEvent(QMouseEvent *event)
 {
     int row = 0;
     int column = 0;
-    if (!(event->buttons() & Qt::LeftButton) || !HitTest(event->position().toPoint(), row, column))
+    const QPoint point = event->position().toPoint();
+    if (!(event->buttons() & Qt::LeftButton) || !HitTest(point, row, column))
         return;
+    // Above or below the window the view scrolls on by itself while the button is held.
+    const bool above = point.y() < 0;
+    const bool below = point.y() >= viewport()->height();
+    if (above || below) {
+        dragDown_ = below;
+        dragColumn_ = column;
+        if (!dragScroll_.isActive()) {
+            DragPastEdgeTick();
+            dragScroll_.start();
+        }
+        return;
+    }
+    dragScroll_.stop();
     Report(DragCaret(caret_, row, column));
+}
+
+void DataWindow::mouseReleaseEvent(QMouseEvent *)
+{
+    dragScroll_.stop();
+}
+
+void DataWindow::DragPastEdgeTick()
+{
+    if (!session_.document().IsOpen() || !(QApplication::mouseButtons() & Qt::LeftButton)) {
+        dragScroll_.stop();
+        return;
+    }
+    Report(DragPastEdge(caret_, View(), dragDown_, dragColumn_));
 }
 
 } // namespace byteloom

@@ -71,7 +71,11 @@ std::string ArrayText(const std::vector<std::uint8_t> &bytes,
 
 std::string CopyHexAsText(Document &document, std::int64_t start, std::int64_t end)
 {
-    const std::vector<std::uint8_t> bytes = SelectedBytes(document, start, end);
+    return HexText(SelectedBytes(document, start, end));
+}
+
+std::string HexText(std::span<const std::uint8_t> bytes)
+{
     std::string text;
     text.reserve(bytes.size() * 3);
     for (std::size_t k = 0; k < bytes.size(); ++k) {

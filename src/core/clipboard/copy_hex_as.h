@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace byteloom {
@@ -12,6 +13,8 @@ class Document;
 
 // Pairs of bytes as groups of four digits, each followed by a blank; 16 bytes to a line.
 [[nodiscard]] std::string CopyHexAsText(Document &document, std::int64_t start, std::int64_t end);
+// The same text of bytes already read.
+[[nodiscard]] std::string HexText(std::span<const std::uint8_t> bytes);
 
 // The body of a C array of 8-, 16- or 32-bit elements, under the header
 // "/*Copied from Byteloom*/"; a last element short of bytes is padded with zero bytes. The

@@ -79,7 +79,7 @@ void FileLifecycle::NewDocument()
     if (!SettleUnsavedWork())
         return;
     session_.NewDocument();
-    title_ = DocumentTitle(kUnnamedTitle, TextModeName(session_));
+    title_ = DocumentTitle(kUnnamedTitle, TableOrTextModeName(session_));
 }
 
 LoadStatus FileLifecycle::Load(const std::filesystem::path &given)
@@ -97,18 +97,24 @@ LoadStatus FileLifecycle::Load(const std::filesystem::path &given)
         display.bigEndian = false;
         display.defaultCodePage = true;
     }
-    title_ = DocumentTitle(fileTitle, TextModeName(session_));
     const std::filesystem::path table = CompanionTablePath(path);
-    if (!table.empty() && std::filesystem::is_regular_file(table, error)
-        && LoadTableFile(table, session_.tables()).status.ok())
-        title_ = DocumentTitle(fileTitle, session_.tables().Current()->GetTitle());
+    if (!table.empty() && std::filesystem::is_regular_file(table, error))
+        (void)LoadTableFile(table, session_.tables());
+    title_ = DocumentTitle(fileTitle, TableOrTextModeName(session_));
     session_.options().NoteRecentFile(path.string());
     return LoadStatus::Loaded;
 }
 
 LoadStatus FileLifecycle::Report(const std::filesystem::path &path, LoadStatus status)
 {
-    if (status != LoadStatus::Loaded && status != LoadStatus::Cancelled)
+    if (status == LoadStatus::Loaded || status == LoadStatus::Cancelled)
+        return status;
+    // "File not found" would be wrong for a file that is there: say why it cannot be opened.
+    std::error_code error;
+    const bool there = std::filesystem::exists(path, error);
+    if (status == LoadStatus::CannotOpen && there && !lastLoad_.detail.empty())
+        prompts_.ShowMessage(lastLoad_.detail);
+    else
         prompts_.ShowMessage(DescribeLoadFailure(lastLoad_, FileTitleOf(path)));
     return status;
 }
@@ -119,8 +125,8 @@ LoadStatus FileLifecycle::OpenWithDialog()
     if (document.IsOpen() && !document.IsClean()) {
         if (!SettleUnsavedWork())
             return LoadStatus::Cancelled;
-        // The work is settled: the document goes before the dialog shows.
-        session_.CloseDocument();
+        // The work is settled: the document goes before the dialog shows; the tables stay.
+        session_.ReleaseDocument();
         title_ = NoDocumentTitle();
     }
     const auto path = prompts_.ChooseFileToOpen(std::string(kOpenDialogTitle), DocumentFilters());
@@ -131,7 +137,11 @@ LoadStatus FileLifecycle::OpenWithDialog()
 
 LoadStatus FileLifecycle::OpenByPath(const std::filesystem::path &path)
 {
-    return Load(path);
+    const LoadStatus status = Load(path);
+    std::error_code error;
+    if (status != LoadStatus::Loaded && std::filesystem::exists(path, error))
+        return Report(path, status);
+    return status;
 }
 
 LoadStatus FileLifecycle::OpenAfterPrompt(const std::filesystem::path &path)
@@ -148,7 +158,7 @@ void FileLifecycle::SaveDocument()
         return;
     if (document.IsUnnamed()) {
         if (SaveUnderNewName())
-            title_ = DocumentTitle(FileTitleOf(document.Path()), TextModeName(session_));
+            title_ = DocumentTitle(FileTitleOf(document.Path()), TableOrTextModeName(session_));
         return;
     }
     if (!document.IsClean() && !WriteInPlace())
@@ -211,9 +221,9 @@ bool FileLifecycle::OpenTableWithDialog()
     return true;
 }
 
-void FileLifecycle::NoteTextModeChanged(std::string_view modeName)
+void FileLifecycle::NoteTextModeChanged()
 {
-    title_ = TitleForTextMode(title_, session_.document().IsOpen(), modeName);
+    title_ = TitleForTextMode(title_, session_.document().IsOpen(), TableOrTextModeName(session_));
 }
 
 } // namespace byteloom

@@ -25,7 +25,8 @@ public:
     // Open: the save prompt, the open dialog, the load and its messages. The document stays
     // open when the user says nothing about unsaved work and then cancels the dialog.
     LoadStatus OpenWithDialog();
-    // The start-up file: opened without a word, also when it cannot be.
+    // The start-up file: a missing one is passed over without a word; one that exists but
+    // cannot be opened (a folder, too large, unreadable) is reported as Open reports it.
     LoadStatus OpenByPath(const std::filesystem::path &path);
     // A dropped file or a recent file: the save prompt, then the load with its messages.
     LoadStatus OpenAfterPrompt(const std::filesystem::path &path);
@@ -41,7 +42,7 @@ public:
     // Open Table: the table dialog and the load; its failure is reported.
     bool OpenTableWithDialog();
     // The text mode changed: the title names the new mode by modeName.
-    void NoteTextModeChanged(std::string_view modeName);
+    void NoteTextModeChanged();
 
 private:
     bool SettleUnsavedWork();

@@ -53,7 +53,8 @@ std::string TextModeName(Session &session)
 
 std::string TableOrTextModeName(Session &session)
 {
-    if (const TableFile *table = session.tables().Current())
+    const TableFile *table = session.tables().Current();
+    if (table && !session.display().unicodeText)
         return table->GetTitle();
     return TextModeName(session);
 }

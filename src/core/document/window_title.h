@@ -22,7 +22,8 @@ TitleForTextMode(std::string_view title, bool documentOpen, std::string_view mod
 
 // The name of the text mode: "Unicode", "ASCII" or the current code page's name.
 [[nodiscard]] std::string TextModeName(Session &session);
-// The same, except that the current table's title comes first.
+// What the text column decodes through, as the title names it: "Unicode" in the Unicode modes,
+// else the current table's title, else the text mode's name.
 [[nodiscard]] std::string TableOrTextModeName(Session &session);
 
 } // namespace byteloom

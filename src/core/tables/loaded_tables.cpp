@@ -53,6 +53,15 @@ void LoadedTables::DropAll()
 
 TableLoadResult LoadTableFile(const std::filesystem::path &path, LoadedTables &tables)
 {
+    // A table already loaded from this file becomes current again; loading it twice would
+    // repeat its bookmarks.
+    for (int slot = 0; slot < tables.Count(); ++slot) {
+        std::error_code error;
+        if (std::filesystem::equivalent(tables.At(slot).GetPath(), path, error)) {
+            tables.SetCurrentTableIndex(slot);
+            return {Status::Ok(), slot};
+        }
+    }
     const TextFileResult file = ReadTextFile(path);
     if (!file.status.ok())
         return {file.status, -1};
@@ -61,6 +70,11 @@ TableLoadResult LoadTableFile(const std::filesystem::path &path, LoadedTables &t
     auto &bookmarks = tables.Bookmarks();
     bookmarks.insert(bookmarks.end(), parsed.bookmarks.begin(), parsed.bookmarks.end());
     return {Status::Ok(), tables.Add(std::move(parsed.table))};
+}
+
+std::string BookmarkMenuText(std::string_view name)
+{
+    return std::string(name.substr(0, kBookmarkMenuTextLength));
 }
 
 std::filesystem::path CompanionTablePath(const std::filesystem::path &document)

@@ -60,10 +60,15 @@ struct TableLoadResult
     int slot = -1;
 };
 
-// Reads the table file, adds it to tables as the current table, and appends its bookmarks.
-// When the file cannot be read, nothing changes and the status says why.
+// Reads the table file, adds it to tables as the current table, and appends its bookmarks; a
+// file that is loaded already only becomes current. When the file cannot be read, nothing
+// changes and the status says why.
 [[nodiscard]] TableLoadResult LoadTableFile(const std::filesystem::path &path,
                                             LoadedTables &tables);
+
+// A bookmark's text in the Edit menu: its name, cut to 64 characters.
+inline constexpr std::size_t kBookmarkMenuTextLength = 64;
+[[nodiscard]] std::string BookmarkMenuText(std::string_view name);
 
 // The path of the table that goes with a document: the same name with the extension ".tbl";
 // nothing for a document that is itself a table.

@@ -11,33 +11,43 @@ bool StartsPair(const CaretView &view, std::int64_t offset)
     return view.startsPair && offset >= 0 && offset < view.size && view.startsPair(offset);
 }
 
-// The selection after a move: extended with Shift, else dropped onto the caret.
-SelectionEffect Follow(CaretState &caret, bool shift, bool extendOnly)
+// The selection after a move from the byte at before: with Shift it runs from its anchor (the
+// byte the caret left, when there was no selection) to the caret's new byte, and the commands
+// that need a selection follow; without Shift it is dropped onto the caret.
+SelectionEffect Follow(CaretState &caret, std::int64_t before, bool shift, std::int64_t size)
 {
+    const std::int64_t offset = std::clamp<std::int64_t>(caret.Offset(), 0, size);
     if (shift) {
-        caret.selection.end = caret.Offset();
+        if (!caret.selection.active)
+            caret.selection.anchor = before;
+        caret.selection.end = offset;
         caret.selection.active = true;
-        return extendOnly ? SelectionEffect::Unchanged : SelectionEffect::Made;
+        return SelectionEffect::Made;
     }
-    caret.selection = {caret.Offset(), caret.Offset(), false};
+    caret.selection = {offset, offset, false};
     return SelectionEffect::Dropped;
 }
 
 SelectionEffect Arrow(CaretState &caret, const CaretView &view, std::int64_t target, bool shift)
 {
-    const std::int64_t moved = target - caret.Offset();
+    const std::int64_t before = caret.Offset();
     PlaceCaret(caret, view, target, caret.InText());
     caret.nibbleMark = caret.column;
-    if (shift) {
-        caret.selection.end += moved;
-        caret.selection.active = true;
-        return SelectionEffect::Unchanged;
-    }
-    caret.selection = {target, target, false};
-    return SelectionEffect::Dropped;
+    return Follow(caret, before, shift, view.size);
 }
 
 } // namespace
+
+void AlignTextCaretToUnit(CaretState &caret, int unitSize)
+{
+    if (!caret.InText() || unitSize <= 1)
+        return;
+    const int misalignment = (caret.column - kBytesPerRow) % unitSize;
+    if (misalignment == 0)
+        return;
+    caret.column -= misalignment;
+    caret.nibbleMark = caret.column;
+}
 
 std::int64_t LastRow(std::int64_t size)
 {
@@ -58,10 +68,18 @@ void PlaceCaret(CaretState &caret, const CaretView &view, std::int64_t offset, b
     caret.nibbleMark = caret.column;
 }
 
-SelectionEffect ClickCaret(CaretState &caret, int row, int column)
+SelectionEffect ClickCaret(CaretState &caret, int row, int column, bool shift)
 {
+    const std::int64_t before = caret.Offset();
     caret.row = row;
     caret.column = caret.nibbleMark = column;
+    if (shift) {
+        if (!caret.selection.active)
+            caret.selection.anchor = before;
+        caret.selection.end = caret.Offset();
+        caret.selection.active = true;
+        return SelectionEffect::Made;
+    }
     caret.selection = {caret.Offset(), caret.Offset(), false};
     return SelectionEffect::Dropped;
 }
@@ -75,10 +93,21 @@ SelectionEffect DragCaret(CaretState &caret, int row, int column)
     return SelectionEffect::Made;
 }
 
+SelectionEffect DragPastEdge(CaretState &caret, const CaretView &view, bool down, int column)
+{
+    const int visible = std::max(view.visibleRows, 1);
+    const std::int64_t lastRow = LastRow(view.size);
+    caret.topRow = std::clamp<std::int64_t>(caret.topRow + (down ? 1 : -1), 0, lastRow);
+    const std::int64_t row = down ? std::min<std::int64_t>(caret.topRow + visible - 1, lastRow)
+                                  : caret.topRow;
+    return DragCaret(caret, static_cast<int>(row - caret.topRow), column);
+}
+
 SelectionEffect
 MoveCaret(CaretState &caret, const CaretView &view, CaretKey key, bool shift, bool ctrl)
 {
     const std::int64_t offset = caret.Offset();
+    const std::int64_t size = view.size;
     const int base = caret.InText() ? kBytesPerRow : 0;
     switch (key) {
     case CaretKey::Left: {
@@ -112,20 +141,22 @@ MoveCaret(CaretState &caret, const CaretView &view, CaretKey key, bool shift, bo
     }
     case CaretKey::PageUp:
     case CaretKey::PageDown: {
+        // The view moves by a page and the caret keeps its window row and column; with Shift
+        // the selection follows the caret's byte.
         const std::int64_t page = std::max(view.visibleRows, 1);
         caret.topRow = std::clamp<std::int64_t>(
             caret.topRow + (key == CaretKey::PageUp ? -page : page), 0, LastRow(view.size));
-        return SelectionEffect::Unchanged;
+        return shift ? Follow(caret, offset, true, size) : SelectionEffect::Unchanged;
     }
     case CaretKey::Home:
         if (ctrl) {
             caret.topRow = 0;
             caret.row = 0;
             caret.column = caret.nibbleMark = base;
-            return Follow(caret, shift, false);
+            return Follow(caret, offset, shift, size);
         }
         caret.column = caret.nibbleMark = base;
-        return Follow(caret, shift, false);
+        return Follow(caret, offset, shift, size);
     case CaretKey::End:
         if (ctrl) {
             // The last row at the top of the window; with Shift the caret on the last byte.
@@ -136,6 +167,8 @@ MoveCaret(CaretState &caret, const CaretView &view, CaretKey key, bool shift, bo
                   + (shift
                          ? static_cast<int>(std::max<std::int64_t>(view.size - 1, 0) % kBytesPerRow)
                          : 0);
+            if (shift && !caret.selection.active)
+                caret.selection.anchor = offset;
             caret.selection.end = view.size;
             if (!shift)
                 caret.selection.anchor = view.size;
@@ -143,7 +176,7 @@ MoveCaret(CaretState &caret, const CaretView &view, CaretKey key, bool shift, bo
             return shift ? SelectionEffect::Made : SelectionEffect::Dropped;
         }
         caret.column = caret.nibbleMark = base + kBytesPerRow - 1;
-        return Follow(caret, shift, false);
+        return Follow(caret, offset, shift, size);
     }
     return SelectionEffect::Unchanged;
 }

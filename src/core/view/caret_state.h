@@ -41,8 +41,8 @@ enum class CaretKey { Left, Right, Up, Down, PageUp, PageDown, Home, End };
 // How a move changed the selection: the menu commands that need one follow it.
 enum class SelectionEffect { Unchanged, Made, Dropped };
 
-// A key's move, with Shift extending the selection and Ctrl sending Home and End to the ends of
-// the document.
+// A key's move, with Shift extending the selection (from the caret's byte when there is none)
+// and Ctrl sending Home and End to the ends of the document.
 SelectionEffect
 MoveCaret(CaretState &caret, const CaretView &view, CaretKey key, bool shift, bool ctrl);
 
@@ -50,11 +50,19 @@ MoveCaret(CaretState &caret, const CaretView &view, CaretKey key, bool shift, bo
 // selection is left alone.
 void PlaceCaret(CaretState &caret, const CaretView &view, std::int64_t offset, bool textColumn);
 
-// A click on a cell of a window row: the caret goes there and a selection starts from it.
-// Returns the effect on the selection commands (it is dropped).
-SelectionEffect ClickCaret(CaretState &caret, int row, int column);
+// A click on a cell of a window row: the caret goes there and a selection starts from it (it
+// is dropped); with Shift the selection runs from its anchor, or from the caret's old byte, to
+// the cell. Returns the effect on the selection commands.
+SelectionEffect ClickCaret(CaretState &caret, int row, int column, bool shift = false);
 // Dragging over a cell with the button held: the selection runs from the click to it.
 SelectionEffect DragCaret(CaretState &caret, int row, int column);
+// Dragging above the window's top row (down false) or below its last row: the view scrolls one
+// row and the selection runs to the cell in column of the row that came into view.
+SelectionEffect DragPastEdge(CaretState &caret, const CaretView &view, bool down, int column);
+
+// In the text column the caret stands on the first byte of a character of unitSize bytes (a
+// UTF-16 unit), wherever a move or a Tab left it.
+void AlignTextCaretToUnit(CaretState &caret, int unitSize);
 
 // The last row of the document, or 0.
 [[nodiscard]] std::int64_t LastRow(std::int64_t size);

@@ -1,12 +1,15 @@
 #include "view/cell_edges.h"
 
+#include <string>
+
 namespace byteloom {
 
 CellEdges BuildCellEdges(const RowLayout &row, int grouping, TextMeasure &measure)
 {
     CellEdges cells;
     auto &edges = cells.edges;
-    edges[0] = measure.HexWidth("00000000  ");
+    // The offset column, then one blank before the first byte.
+    edges[0] = measure.HexWidth(std::string(static_cast<std::size_t>(row.offsetChars) + 1, '0'));
     for (int i = 0; i < kBytesPerRow; ++i) {
         const auto at = static_cast<std::size_t>(i);
         // A missing byte of a short row, and the blank its last byte lacks, take the place they

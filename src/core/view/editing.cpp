@@ -5,6 +5,7 @@
 #include "document/undo_journal.h"
 #include "tables/script_insert.h"
 #include "tables/table_codec.h"
+#include "view/text_mode.h"
 
 #include <algorithm>
 
@@ -47,14 +48,12 @@ bool TypeHexDigit(
     const bool high = caret.nibbleMark == caret.column;
     const auto value
         = static_cast<std::uint8_t>(high ? (digit << 4) | (old & 0x0F) : (old & 0xF0) | digit);
-    WriteRecorded(document, journal, offset, std::span(&value, 1));
-    if (high) {
+    if (WriteRecorded(document, journal, offset, std::span(&value, 1)) <= 0)
+        return false;
+    if (high)
         caret.nibbleMark = caret.column + 1;
-    } else if (offset + 1 < document.Size()) {
+    else // on to the next byte; past the last one, where further digits write nothing
         PlaceCaret(caret, view, offset + 1, false);
-    } else {
-        caret.nibbleMark = caret.column;
-    }
     caret.selection = {caret.Offset(), caret.Offset(), false};
     return true;
 }
@@ -63,15 +62,15 @@ bool TypeTextBytes(CaretState &caret,
                    const CaretView &view,
                    Document &document,
                    UndoJournal &journal,
-                   std::span<const std::uint8_t> bytes)
+                   std::span<const std::uint8_t> bytes,
+                   int unitSize)
 {
-    const std::int64_t offset = caret.Offset();
+    // A character of UTF-16 text always fills a whole unit, whichever of its bytes the caret
+    // came to.
+    const std::int64_t offset = caret.Offset() / unitSize * unitSize;
     const std::int64_t written = WriteRecorded(document, journal, offset, bytes);
     if (written > 0)
-        PlaceCaret(caret,
-                   view,
-                   std::min(offset + static_cast<std::int64_t>(bytes.size()), document.Size() - 1),
-                   true);
+        PlaceCaret(caret, view, offset + written, true);
     DropSelection(caret);
     return written > 0;
 }
@@ -112,7 +111,7 @@ bool PasteBytes(CaretState &caret,
         return false;
     const ByteSpan selected = SelectedSpan(caret.selection);
     const bool replacing = caret.selection.active && selected.hi > selected.lo;
-    const std::int64_t at = replacing ? selected.lo : caret.Offset();
+    const std::int64_t at = PasteOffset(caret);
     if (caret.overwrite || document.IsPaged())
         return WriteRecorded(document, journal, at, data) > 0;
 
@@ -160,11 +159,64 @@ void GoTo(CaretState &caret, const CaretView &view, std::int64_t target)
     caret.topRow = std::clamp<std::int64_t>(target / kBytesPerRow, 0, LastRow(view.size));
     caret.row = 0;
     caret.column = caret.nibbleMark = static_cast<int>(target % kBytesPerRow);
+    // What follows (a paste, typing) goes where the user now sees the caret.
+    DropSelection(caret);
 }
 
-int HitTestColumn(const CellEdges &cells, int x, int charWidth, int scroll)
+void ResetCaret(CaretState &caret)
 {
-    if (x < (9 - scroll) * charWidth)
+    const bool overwrite = caret.overwrite;
+    caret = CaretState();
+    caret.overwrite = overwrite;
+}
+
+std::int64_t PasteOffset(const CaretState &caret)
+{
+    const ByteSpan selected = SelectedSpan(caret.selection);
+    return caret.selection.active && selected.hi > selected.lo ? selected.lo : caret.Offset();
+}
+
+std::optional<std::vector<std::uint8_t>> HexPairBytes(std::string_view text)
+{
+    std::vector<std::uint8_t> bytes;
+    int high = -1;
+    for (const char c : text) {
+        const int digit = DigitValue(c, 16);
+        if (digit >= 0) {
+            if (high < 0) {
+                high = digit;
+            } else {
+                bytes.push_back(static_cast<std::uint8_t>(high * 16 + digit));
+                high = -1;
+            }
+        } else if (std::string_view(" \t\r\n").find(c) == std::string_view::npos || high >= 0) {
+            return std::nullopt; // not a blank, or a blank inside a pair
+        }
+    }
+    if (high >= 0 || bytes.empty())
+        return std::nullopt;
+    return bytes;
+}
+
+std::vector<std::uint8_t> PlainTextPasteBytes(std::string_view utf8,
+                                              const CaretState &caret,
+                                              const TableFile *table,
+                                              const TextEncoding &encoding)
+{
+    if (!caret.InText()) {
+        if (auto bytes = HexPairBytes(utf8))
+            return *bytes;
+    } else if (table) {
+        std::string text = encoding.decoder.FromUtf8String(table->GetCodePage(), utf8);
+        RewriteLineBreaks(text);
+        return EncodeText(*table, text, PasteOffset(caret));
+    }
+    return TextAsDocumentBytes(encoding.display, encoding.codePages, encoding.decoder, utf8);
+}
+
+int HitTestColumn(const CellEdges &cells, int x, int charWidth, int scroll, int offsetChars)
+{
+    if (x < (offsetChars - scroll) * charWidth)
         return 0;
     const int unscrolled = x + scroll * charWidth;
     int column = 2 * kBytesPerRow - 1;

@@ -7,13 +7,23 @@
 
 namespace byteloom {
 
+// Whether an image of this size carries a copier's header: 0x200 bytes more than a multiple of
+// 0x8000. Only then do the SNES modes leave the header out of their addresses.
+[[nodiscard]] bool HasCopierHeader(std::int64_t documentSize);
+
 // The offset column's label of a row whose first byte is at offset, in the current mode
-// (hexadecimal, decimal, SNES HiROM, SNES LoROM or Bank:Offset), with its trailing blank.
-// Arithmetic wraps at 32 bits, as the SNES modes expect.
-[[nodiscard]] std::string OffsetLabel(std::int64_t offset, const DisplaySettings &display);
+// (hexadecimal, decimal, SNES HiROM, SNES LoROM or Bank:Offset), with its trailing blank, for a
+// document of documentSize bytes. Arithmetic wraps at 32 bits, as the SNES modes expect.
+[[nodiscard]] std::string
+OffsetLabel(std::int64_t offset, const DisplaySettings &display, std::int64_t documentSize);
 
 // The status bar's text for the byte at offset, e.g. "Offset: 00000010 ".
-[[nodiscard]] std::string StatusOffsetText(std::int64_t offset, const DisplaySettings &display);
+[[nodiscard]] std::string
+StatusOffsetText(std::int64_t offset, const DisplaySettings &display, std::int64_t documentSize);
+
+// The offset column's width in characters, its blank included: room for ten decimal digits
+// in the Decimal mode, eight hex digits otherwise.
+[[nodiscard]] int OffsetColumnChars(const DisplaySettings &display);
 
 // The five offset modes of the address popup.
 enum class OffsetMode { Hex, Decimal, SnesHiRom, SnesLoRom, BankOffset };

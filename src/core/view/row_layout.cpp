@@ -143,7 +143,8 @@ RowLayout BuildRow(RowSource &source, std::int64_t rowOffset, int carryIn)
     Document &document = source.document;
     RowLayout row;
     row.offset = rowOffset;
-    row.offsetLabel = OffsetLabel(rowOffset, source.display);
+    row.offsetLabel = OffsetLabel(rowOffset, source.display, document.Size());
+    row.offsetChars = OffsetColumnChars(source.display);
     row.byteCount
         = static_cast<int>(std::clamp<std::int64_t>(document.Size() - rowOffset, 0, kBytesPerRow));
     std::array<std::uint8_t, kBytesPerRow + kLookahead> buffer{};

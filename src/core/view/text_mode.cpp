@@ -13,6 +13,12 @@ const CodePageEntry *CurrentCodePage(const DisplaySettings &display, const CodeP
     return display.defaultCodePage ? nullptr : codePages.At(display.codePageIndex);
 }
 
+std::string UnwritableTextMessage(std::string_view utf8, std::string_view modeName)
+{
+    return "\"" + std::string(utf8) + "\" cannot be typed: " + std::string(modeName)
+           + " has no such character";
+}
+
 std::vector<std::uint8_t> TextAsDocumentBytes(const DisplaySettings &display,
                                               const CodePageList &codePages,
                                               TextDecoder &decoder,

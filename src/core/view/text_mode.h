@@ -16,6 +16,9 @@ struct DisplaySettings;
 [[nodiscard]] const CodePageEntry *CurrentCodePage(const DisplaySettings &display,
                                                    const CodePageList &codePages);
 
+// What the status bar says when typed text has no place in the shown text mode.
+[[nodiscard]] std::string UnwritableTextMessage(std::string_view utf8, std::string_view modeName);
+
 // Typed or pasted text as the document's bytes in the current text mode: UTF-16 units in their
 // byte order in the Unicode modes, else the shown code page (defaultCodePage where the default
 // one is shown). Nothing when a character has no place in the code page.

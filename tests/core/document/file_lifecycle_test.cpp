@@ -44,12 +44,12 @@ TEST_F(FileLifecycleTest, TitlesFollowTheDocument)
     EXPECT_EQ(ReadBytes(folder / "a.bin")[1], 0x5A);
 
     session.display().unicodeText = true;
-    lifecycle.NoteTextModeChanged(session.display().unicodeText ? "Unicode" : "ASCII");
+    lifecycle.NoteTextModeChanged();
     EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ a.bin ] - Unicode");
     lifecycle.CloseDocument();
     EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0");
     session.display().unicodeText = false;
-    lifecycle.NoteTextModeChanged(session.display().unicodeText ? "Unicode" : "ASCII");
+    lifecycle.NoteTextModeChanged();
     EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0 - ASCII");
 
     lifecycle.NewDocument();
@@ -65,7 +65,8 @@ TEST_F(FileLifecycleTest, ACompanionTableAndAByteOrderMarkSetTheTextMode)
     ASSERT_EQ(lifecycle.OpenByPath(folder / "game.bin"), LoadStatus::Loaded);
     EXPECT_TRUE(session.display().unicodeText);
     EXPECT_FALSE(session.display().bigEndian);
-    EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ game.bin ] - G (1252)");
+    // The text column shows the UTF-16 text, and the title says so, table or not.
+    EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ game.bin ] - Unicode");
     ASSERT_EQ(session.tables().Count(), 1);
 
     // A file that is itself a table looks for no companion.

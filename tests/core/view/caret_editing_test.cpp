@@ -27,7 +27,8 @@ TEST_F(CaretEditingTest, ArrowsMoveScrollAndExtendTheSelection)
 {
     Open(0x100);
     ClickCaret(caret, 0, 10);
-    EXPECT_EQ(MoveCaret(caret, view, CaretKey::Right, true, false), SelectionEffect::Unchanged);
+    // Shift+Right makes a selection, so the commands that need one follow it.
+    EXPECT_EQ(MoveCaret(caret, view, CaretKey::Right, true, false), SelectionEffect::Made);
     EXPECT_EQ(caret.selection.anchor, 10);
     EXPECT_EQ(caret.selection.end, 11);
     EXPECT_TRUE(caret.selection.active);
@@ -55,6 +56,50 @@ TEST_F(CaretEditingTest, ArrowsMoveScrollAndExtendTheSelection)
     PlaceCaret(caret, view, 0x05, false);
     MoveCaret(caret, view, CaretKey::Down, false, false);
     EXPECT_EQ(caret.Offset(), 0x15);
+}
+
+// Every way of selecting starts from the caret's byte, whatever an earlier selection left, and
+// Go To drops the selection.
+TEST_F(CaretEditingTest, SelectionsStartAtTheCaretAndFollowEveryShiftMove)
+{
+    Open(0x1000);
+    SelectAll(caret, 0x1000);
+    GoTo(caret, view, 0x200);
+    EXPECT_FALSE(caret.selection.active);
+    MoveCaret(caret, view, CaretKey::Right, true, false);
+    EXPECT_EQ(SelectedSpan(caret.selection).lo, 0x200);
+    EXPECT_EQ(SelectedSpan(caret.selection).hi, 0x201);
+
+    PlaceCaret(caret, view, 0x300, false); // a jump that leaves no selection behind
+    caret.selection.active = false;
+    EXPECT_EQ(MoveCaret(caret, view, CaretKey::PageDown, true, false), SelectionEffect::Made);
+    EXPECT_EQ(caret.selection.anchor, 0x300);
+    EXPECT_EQ(caret.selection.end, 0x340);
+    EXPECT_EQ(MoveCaret(caret, view, CaretKey::End, true, false), SelectionEffect::Made);
+    EXPECT_EQ(caret.selection.anchor, 0x300);
+    EXPECT_EQ(caret.selection.end, 0x34F);
+
+    ClickCaret(caret, 0, 2);
+    EXPECT_EQ(ClickCaret(caret, 2, 5, true), SelectionEffect::Made);
+    EXPECT_EQ(SelectedSpan(caret.selection).hi - SelectedSpan(caret.selection).lo, 0x23);
+
+    // A drag held below the window scrolls a row a tick and selects on.
+    const std::int64_t top = caret.topRow;
+    DragPastEdge(caret, view, true, 7);
+    DragPastEdge(caret, view, true, 7);
+    EXPECT_EQ(caret.topRow, top + 2);
+    EXPECT_EQ(caret.selection.end, (top + 2 + 3) * 16 + 7);
+    PlaceCaret(caret, view, 0, false);
+    EXPECT_EQ(DragPastEdge(caret, view, false, 0), SelectionEffect::Made);
+    EXPECT_EQ(caret.topRow, 0);
+
+    // A UTF-16 caret in the text column stands on a unit's first byte.
+    PlaceCaret(caret, view, 0x25, true);
+    AlignTextCaretToUnit(caret, 2);
+    EXPECT_EQ(caret.Offset(), 0x24);
+    PlaceCaret(caret, view, 0x25, false);
+    AlignTextCaretToUnit(caret, 2);
+    EXPECT_EQ(caret.Offset(), 0x25); // the hex column has no units
 }
 
 TEST_F(CaretEditingTest, TwoByteCharactersAreOneStep)
@@ -118,13 +163,27 @@ TEST_F(CaretEditingTest, HexDigitsTypeNibblesAndRecordEachDigit)
     EXPECT_TRUE(TypeHexDigit(caret, view, *document, journal, 'A'));
     EXPECT_EQ(document->ReadByte(1), 0xA0);
 
-    // Nothing is typed past the last byte.
+    // The last byte's second digit moves the caret past it; nothing is typed there.
     PlaceCaret(caret, view, 0x1F, false);
-    caret.column = 15 + 0; // already there
-    caret.topRow = 1;
-    caret.row = 1; // a row beyond the file
-    EXPECT_FALSE(TypeHexDigit(caret, view, *document, journal, '7'));
+    EXPECT_TRUE(TypeHexDigit(caret, view, *document, journal, '7'));
+    EXPECT_TRUE(TypeHexDigit(caret, view, *document, journal, '8'));
+    EXPECT_EQ(caret.Offset(), 0x20);
+    EXPECT_FALSE(TypeHexDigit(caret, view, *document, journal, '9'));
+    EXPECT_EQ(document->ReadByte(0x1F), 0x78);
     EXPECT_EQ(document->Size(), 0x20);
+
+    // Typing on the window's last row scrolls the view: screens of digits land in order.
+    Open(0x400);
+    PlaceCaret(caret, view, 0, false);
+    for (int i = 0; i < 0x100; ++i) {
+        const char digits[] = "0123456789abcdef";
+        ASSERT_TRUE(TypeHexDigit(caret, view, *document, journal, digits[i / 16]));
+        ASSERT_TRUE(TypeHexDigit(caret, view, *document, journal, digits[i % 16]));
+    }
+    for (int i = 0; i < 0x100; ++i)
+        ASSERT_EQ(document->ReadByte(i), i);
+    EXPECT_EQ(caret.Offset(), 0x100);
+    EXPECT_EQ(caret.row, view.visibleRows - 1);
 }
 
 TEST_F(CaretEditingTest, TextAndTableEntryWriteInsideTheDocument)

@@ -17,25 +17,38 @@ DisplaySettings Mode(OffsetMode mode)
 
 TEST(OffsetLabel, EveryModeFormatsAsTheViewShowsIt)
 {
+    constexpr std::int64_t size = 0x10000; // no copier's header
     const DisplaySettings hex = Mode(OffsetMode::Hex);
-    EXPECT_EQ(OffsetLabel(0x10, hex), "00000010 ");
-    EXPECT_EQ(StatusOffsetText(0x10, hex), "Offset: 00000010 ");
-    EXPECT_EQ(OffsetLabel(160, Mode(OffsetMode::Decimal)), "00000160 ");
+    EXPECT_EQ(OffsetLabel(0x10, hex, size), "00000010 ");
+    EXPECT_EQ(StatusOffsetText(0x10, hex, size), "Offset: 00000010 ");
+    const DisplaySettings decimal = Mode(OffsetMode::Decimal);
+    EXPECT_EQ(OffsetLabel(160, decimal, size), "00000160 ");
+    // Ten digits fit the decimal column; eight hex digits and a blank the others.
+    EXPECT_EQ(OffsetLabel(2147483647, decimal, size), "2147483647 ");
+    EXPECT_EQ(OffsetColumnChars(decimal), 11);
+    EXPECT_EQ(OffsetColumnChars(hex), 9);
 
+    // The SNES modes leave out a copier's header only where the image has one.
     const DisplaySettings lorom = Mode(OffsetMode::SnesLoRom);
-    EXPECT_EQ(OffsetLabel(0, lorom), "00FFFE00 "); // the header subtraction wraps
-    EXPECT_EQ(OffsetLabel(0x200, lorom), "00008000 ");
-    EXPECT_EQ(OffsetLabel(0x8200, lorom), "00018000 ");
+    EXPECT_EQ(OffsetLabel(0, lorom, size), "00008000 ");
+    EXPECT_EQ(OffsetLabel(0x8000, lorom, size), "00018000 ");
+    constexpr std::int64_t headed = 0x10200;
+    EXPECT_TRUE(HasCopierHeader(headed));
+    EXPECT_FALSE(HasCopierHeader(0x200 + 0x4000));
+    EXPECT_EQ(OffsetLabel(0, lorom, headed), "00FFFE00 "); // the header subtraction wraps
+    EXPECT_EQ(OffsetLabel(0x200, lorom, headed), "00008000 ");
+    EXPECT_EQ(OffsetLabel(0x8200, lorom, headed), "00018000 ");
     const DisplaySettings hirom = Mode(OffsetMode::SnesHiRom);
-    EXPECT_EQ(OffsetLabel(0, hirom), "00BFFE00 ");
-    EXPECT_EQ(OffsetLabel(0x200, hirom), "00C00000 ");
+    EXPECT_EQ(OffsetLabel(0, hirom, size), "00C00000 ");
+    EXPECT_EQ(OffsetLabel(0, hirom, headed), "00BFFE00 ");
+    EXPECT_EQ(OffsetLabel(0x200, hirom, headed), "00C00000 ");
 
     const DisplaySettings bank = Mode(OffsetMode::BankOffset);
-    EXPECT_EQ(OffsetLabel(0x1234, bank), "0000:9234 ");
-    EXPECT_EQ(OffsetLabel(0x8000, bank), "0001:8000 ");
-    EXPECT_EQ(StatusOffsetText(0x8000, bank), "Offset: 0001:8000 ");
-    EXPECT_EQ(OffsetLabel(0x7FFF8000, bank), "0000:8000 ");
-    EXPECT_EQ(StatusOffsetText(0x7FFF8000, bank), "0000:8000 ");
+    EXPECT_EQ(OffsetLabel(0x1234, bank, size), "0000:9234 ");
+    EXPECT_EQ(OffsetLabel(0x8000, bank, size), "0001:8000 ");
+    EXPECT_EQ(StatusOffsetText(0x8000, bank, size), "Offset: 0001:8000 ");
+    EXPECT_EQ(OffsetLabel(0x7FFF8000, bank, size), "0000:8000 ");
+    EXPECT_EQ(StatusOffsetText(0x7FFF8000, bank, size), "0000:8000 ");
 
     // A mapping mode keeps the radix; Hex and Decimal clear the mappings.
     DisplaySettings display = Mode(OffsetMode::Decimal);
