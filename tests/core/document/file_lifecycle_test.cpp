@@ -2,6 +2,7 @@
 #include "document/lifecycle_texts.h"
 #include "document/window_title.h"
 #include "session.h"
+#include "tables/loaded_tables.h"
 #include "support/fake_prompts.h"
 #include "support/temp_folder.h"
 
@@ -73,6 +74,49 @@ TEST_F(FileLifecycleTest, ACompanionTableAndAByteOrderMarkSetTheTextMode)
     ASSERT_EQ(lifecycle.OpenByPath(folder / "game.tbl"), LoadStatus::Loaded);
     EXPECT_EQ(session.tables().Count(), 1);
     EXPECT_EQ(session.options().recentFiles.front(), (folder / "game.tbl").string());
+}
+
+// Tables stay loaded when another file is opened, load once however often their file is
+// opened, and the title always names what the text column decodes through.
+TEST_F(FileLifecycleTest, TablesStayAcrossOpensAndTheTitleNamesWhatTheColumnShows)
+{
+    WriteBytes(folder / "game.bin", PatternBytes(64));
+    WriteBytes(folder / "other.bin", PatternBytes(32));
+    const std::string table = ".title=G\n41=A\n(00000010)Start\n";
+    WriteBytes(folder / "game.tbl", std::vector<std::uint8_t>(table.begin(), table.end()));
+    ASSERT_EQ(lifecycle.OpenByPath(folder / "game.bin"), LoadStatus::Loaded);
+    ASSERT_EQ(lifecycle.OpenByPath(folder / "game.bin"), LoadStatus::Loaded);
+    EXPECT_EQ(session.tables().Count(), 1);
+    EXPECT_EQ(session.tables().Bookmarks().size(), 1u);
+
+    Edit();
+    prompts.saveAnswers = {SaveAnswer::No};
+    prompts.openPaths = {folder / "other.bin"};
+    ASSERT_EQ(lifecycle.OpenWithDialog(), LoadStatus::Loaded);
+    EXPECT_EQ(session.tables().Count(), 1);
+    EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ other.bin ] - G (1252)");
+
+    // A code page chosen while the table is current leaves the column, and the title, to it.
+    session.display().defaultCodePage = false;
+    session.display().codePageIndex = 1;
+    lifecycle.NoteTextModeChanged();
+    EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ other.bin ] - G (1252)");
+    session.tables().SetCurrentTableIndex(-1);
+    lifecycle.NoteTableChanged();
+    EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ other.bin ] - 932 ( Japanese )");
+
+    EXPECT_EQ(BookmarkMenuText(std::string(100, 'x')).size(), 64u);
+}
+
+// A start-up file that is missing is passed over; one that is there but cannot be opened is
+// reported with the reason.
+TEST_F(FileLifecycleTest, AStartUpFileThatCannotBeOpenedIsReported)
+{
+    EXPECT_NE(lifecycle.OpenByPath(folder / "missing.bin"), LoadStatus::Loaded);
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_NE(lifecycle.OpenByPath(folder.path()), LoadStatus::Loaded);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_NE(prompts.messages[0].find("it is a folder, not a file"), std::string::npos);
 }
 
 TEST_F(FileLifecycleTest, EveryAnswerToTheSavePromptIsHonoured)

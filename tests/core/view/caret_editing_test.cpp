@@ -1,6 +1,8 @@
 #include "document/undo_journal.h"
 #include "support/documents.h"
 #include "tables/table_parser.h"
+#include "view/code_page_list.h"
+#include "view/display_settings.h"
 #include "view/editing.h"
 
 #include <gtest/gtest.h>
@@ -206,6 +208,42 @@ TEST_F(CaretEditingTest, TextAndTableEntryWriteInsideTheDocument)
     EXPECT_EQ(document->Size(), 0x20);
     ASSERT_TRUE(journal.Undo(*document));
     EXPECT_EQ(document->ReadByte(0x1C), 0);
+}
+
+// Plain text from other programs: hex pairs into the hex column, table text through the
+// subtable where it lands, otherwise the characters in the text mode.
+TEST_F(CaretEditingTest, PlainTextPastesAsHexPairsTableTextOrCharacters)
+{
+    DisplaySettings display;
+    TextDecoder decoder;
+    const CodePageList codePages = CodePageList::Enumerate(decoder);
+    const TextEncoding encoding{display, codePages, decoder};
+    using Bytes = std::vector<std::uint8_t>;
+    EXPECT_EQ(HexPairBytes("41 42\r\n4344"), (Bytes{0x41, 0x42, 0x43, 0x44}));
+    EXPECT_FALSE(HexPairBytes("4 142"));
+    EXPECT_FALSE(HexPairBytes("414"));
+    EXPECT_FALSE(HexPairBytes("Hi"));
+
+    Open(0x40);
+    PlaceCaret(caret, view, 0x10, false);
+    EXPECT_EQ(PlainTextPasteBytes("00ff", caret, nullptr, encoding), (Bytes{0x00, 0xFF}));
+    EXPECT_EQ(PlainTextPasteBytes("Hi", caret, nullptr, encoding), (Bytes{'H', 'i'}));
+    const TableFile table
+        = ParseTable("01=a\nsubtable=80\nstart=10\nend=1F\n02=a\nsubtableend=81\n", "t").table;
+    PlaceCaret(caret, view, 0x10, true);
+    EXPECT_EQ(PlainTextPasteBytes("aa", caret, &table, encoding), (Bytes{0x02, 0x02}));
+    PlaceCaret(caret, view, 0x20, true);
+    EXPECT_EQ(PlainTextPasteBytes("aa", caret, &table, encoding), (Bytes{0x01, 0x01}));
+    EXPECT_EQ(PlainTextPasteBytes("00", caret, nullptr, encoding), (Bytes{'0', '0'}));
+    display.unicodeText = true;
+    EXPECT_EQ(PlainTextPasteBytes("A", caret, nullptr, encoding), (Bytes{'A', 0}));
+
+    // A UTF-16 character typed on a unit's second byte fills that whole unit.
+    PlaceCaret(caret, view, 0x21, true);
+    const std::uint8_t unit[] = {'Z', 0};
+    EXPECT_TRUE(TypeTextBytes(caret, view, *document, journal, unit, 2));
+    EXPECT_EQ(document->ReadByte(0x20), 'Z');
+    EXPECT_EQ(caret.Offset(), 0x22);
 }
 
 TEST_F(CaretEditingTest, PasteInsertsOrOverwritesAndCutShrinks)
