@@ -136,7 +136,10 @@ std::optional<std::int64_t> ValueSearch(Document &document,
         return first < document.Size() ? std::optional(first) : std::nullopt;
 
     const std::vector<bool> wildcard = pattern.WildcardPositions();
-    const auto [anchor, anchorLength] = LongestLiteralRun(wildcard);
+    // Plain names, not a structured binding: the lambda below captures them.
+    const auto longest = LongestLiteralRun(wildcard);
+    const std::size_t anchor = longest.first;
+    const std::size_t anchorLength = longest.second;
     const std::uint8_t *bytes = pattern.bytes.data();
     const auto matchesAt = [&](const std::uint8_t *at) {
         for (std::size_t i = 0; i < length; ++i) {
