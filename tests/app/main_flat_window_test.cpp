@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 // Readable failure messages.
 void PrintTo(const QString &text, std::ostream *out)
 {
@@ -158,6 +160,10 @@ TEST_F(MainFlatWindowTest, TheCommandLineFileOpensQuietly)
     window->OpenStartupFile((folder / "missing.bin").string());
     EXPECT_FALSE(window->session().document().IsOpen());
     EXPECT_TRUE(prompts->messages.empty());
+    // A start-up file that is there but cannot be opened is reported.
+    window->OpenStartupFile(folder.path().string());
+    ASSERT_EQ(prompts->messages.size(), 1u);
+    EXPECT_NE(prompts->messages[0].find("folder"), std::string::npos);
     EXPECT_EQ(UnquoteCommandLinePath("  \"/roms/my game.smc\" "), "/roms/my game.smc");
     EXPECT_EQ(UnquoteCommandLinePath("/roms/game.smc"), "/roms/game.smc");
 
@@ -170,6 +176,13 @@ TEST_F(MainFlatWindowTest, TheCommandLineFileOpensQuietly)
 
 TEST_F(MainFlatWindowTest, ViewTogglesPasteAndExit)
 {
+    // F1 opens the manual, as Help > Contents does.
+    QTest::keyClick(window.get(), Qt::Key_F1);
+    const auto windows = QApplication::topLevelWidgets();
+    EXPECT_TRUE(std::any_of(windows.begin(), windows.end(), [](const QWidget *shown) {
+        return shown->isVisible() && shown->windowTitle() == QStringLiteral("Byteloom Help");
+    }));
+
     window->RunCommand(kCmdStatusBar);
     EXPECT_FALSE(window->statusBar()->isVisible());
     EXPECT_FALSE(window->Action(kCmdStatusBar)->isChecked());
