@@ -2,7 +2,9 @@
 
 #include "common/number_text.h"
 #include "document/load_messages.h"
+#include "tables/text_file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -27,13 +29,20 @@ int Fail(std::string_view message)
 std::optional<std::int64_t>
 ParseOffset(const std::string &text, bool decimal, std::string_view option)
 {
-    const auto value = ParseWholeNumber(text, decimal ? 10 : 16);
-    if (!value) {
+    const int base = decimal ? 10 : 16;
+    const auto value = ParseWholeNumber(text, base);
+    if (value)
+        return static_cast<std::int64_t>(*value);
+    const bool digits = !text.empty() && std::all_of(text.begin(), text.end(), [base](char c) {
+        return DigitValue(c, base) >= 0;
+    });
+    if (digits)
+        Fail(std::string(option) + " " + text + " is too large (at most "
+             + (decimal ? "4294967295" : "FFFFFFFF") + ")");
+    else
         Fail("Please input " + std::string(decimal ? "a decimal" : "a hexadecimal") + " number for "
              + std::string(option) + " (got \"" + text + "\")");
-        return std::nullopt;
-    }
-    return static_cast<std::int64_t>(*value);
+    return std::nullopt;
 }
 
 std::optional<std::pair<std::int64_t, std::int64_t>>
@@ -46,25 +55,87 @@ ParseRange(const std::string &start, const std::string &length, bool decimal)
     return std::pair(*first, *count);
 }
 
+std::optional<std::string> ReadInput(const std::string &path)
+{
+    if (path != kStandardStream) {
+        const TextFileResult file = ReadBinaryFile(path);
+        if (!file.status.ok()) {
+            Fail(file.status.message());
+            return std::nullopt;
+        }
+        return file.text;
+    }
+    std::string bytes;
+    char buffer[1 << 16];
+    for (;;) {
+        const std::size_t read = std::fread(buffer, 1, sizeof buffer, stdin);
+        bytes.append(buffer, read);
+        if (read < sizeof buffer)
+            break;
+    }
+    if (std::ferror(stdin)) {
+        Fail("Unable to read standard input");
+        return std::nullopt;
+    }
+    return bytes;
+}
+
 bool OpenDocument(Session &session, const std::string &path)
 {
+    if (path == kStandardStream) {
+        const auto bytes = ReadInput(path);
+        if (!bytes)
+            return false;
+        session.NewDocument();
+        const Status stored = session.document().ReplaceContents({bytes->begin(), bytes->end()});
+        if (!stored.ok())
+            Fail(stored.message());
+        return stored.ok();
+    }
     const LoadResult result = session.OpenDocument(path, true);
     if (result.status == LoadStatus::Loaded)
         return true;
+    // "File not found" only for a file that is not there; otherwise the system's reason.
+    std::error_code error;
+    if (result.status == LoadStatus::CannotOpen && std::filesystem::exists(path, error)
+        && !result.detail.empty()) {
+        Fail(result.detail);
+        return false;
+    }
     std::string message
         = DescribeLoadFailure(result, std::filesystem::path(path).filename().string());
-    if (!result.detail.empty())
+    if (!result.detail.empty() && result.status == LoadStatus::CannotOpen)
         message += ": " + result.detail;
     Fail(message);
+    return false;
+}
+
+bool RequireInside(Session &session, std::int64_t offset, std::string_view option)
+{
+    const std::int64_t size = session.document().Size();
+    if (offset >= 0 && offset < size)
+        return true;
+    char text[96];
+    std::snprintf(text,
+                  sizeof text,
+                  " %llX is at or beyond the end of the file (its size is %llX)",
+                  static_cast<unsigned long long>(offset),
+                  static_cast<unsigned long long>(size));
+    Fail(std::string(option) + text);
     return false;
 }
 
 bool OpenTable(Session &session, const std::string &path)
 {
     const TableLoadResult result = LoadTableFile(path, session.tables());
-    if (!result.status.ok())
+    if (result.status.ok())
+        return true;
+    std::error_code error;
+    if (std::filesystem::exists(path, error))
+        Fail(result.status.message());
+    else
         Fail(std::string(kFileNotFoundMessage) + ": " + result.status.message());
-    return result.status.ok();
+    return false;
 }
 
 bool WriteToStdout(std::string_view bytes)
@@ -83,8 +154,15 @@ TerminalProgress::TerminalProgress(std::string what)
 
 TerminalProgress::~TerminalProgress()
 {
+    Clear();
+}
+
+void TerminalProgress::Clear()
+{
     if (shown_)
-        std::fputs("\n", stderr);
+        std::fputs("\r\033[K", stderr);
+    shown_ = false;
+    lastPercent_ = -1;
 }
 
 ProgressCallback TerminalProgress::Callback()

@@ -16,7 +16,12 @@ namespace byteloom::cli {
 // What a subcommand does once its options are parsed; returns the exit status.
 using CommandAction = std::function<int()>;
 
+// The exit statuses: 0 success, 1 nothing found (find only), 2 every error.
+inline constexpr int kExitNotFound = 1;
 inline constexpr int kExitFailure = 2;
+
+// The file name that stands for standard input (FILE, SCRIPT) or output (-o).
+inline constexpr std::string_view kStandardStream = "-";
 
 // Reports a failure on stderr in the tool's name and returns the failure exit status.
 int Fail(std::string_view message);
@@ -30,8 +35,15 @@ ParseOffset(const std::string &text, bool decimal, std::string_view option);
 std::optional<std::pair<std::int64_t, std::int64_t>>
 ParseRange(const std::string &start, const std::string &length, bool decimal);
 
-// Opens the document into the session, paging large files; reports a failure on stderr.
+// Opens the document into the session, paging large files; "-" reads standard input into
+// memory. Reports a failure on stderr.
 bool OpenDocument(Session &session, const std::string &path);
+
+// Reports on stderr an offset at or beyond the end of the document (option names it).
+bool RequireInside(Session &session, std::int64_t offset, std::string_view option);
+
+// The whole of standard input, or of the file; nothing (reported) when it cannot be read.
+std::optional<std::string> ReadInput(const std::string &path);
 
 // Loads a table file into the session as the current table; reports a failure on stderr.
 bool OpenTable(Session &session, const std::string &path);
@@ -52,6 +64,8 @@ public:
     TerminalProgress &operator=(const TerminalProgress &) = delete;
 
     ProgressCallback Callback();
+    // Takes the progress line off the terminal, before results are printed.
+    void Clear();
 
 private:
     std::string what_;

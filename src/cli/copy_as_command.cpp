@@ -25,7 +25,7 @@ int RunCopyAs(const CopyAsOptions &options)
     if (!OpenDocument(session, options.file))
         return kExitFailure;
     const auto range = ParseRange(options.start, options.length, options.decimal);
-    if (!range)
+    if (!range || !RequireInside(session, range->first, "--start"))
         return kExitFailure;
     Document &document = session.document();
     const auto [start, end] = std::pair(range->first, range->first + range->second);
@@ -53,7 +53,7 @@ CommandAction AddCopyAsCommand(CLI::App &app)
     command->add_option("FORMAT", options->format, "text, char, short or int")
         ->required()
         ->check(CLI::IsMember({"text", "char", "short", "int"}));
-    command->add_option("FILE", options->file, "The file")->required();
+    command->add_option("FILE", options->file, "The file (- for standard input)")->required();
     command->add_option("--start", options->start, "First offset")->required();
     command->add_option("--length", options->length, "Number of bytes")->required();
     command->add_flag(

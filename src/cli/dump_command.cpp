@@ -1,7 +1,10 @@
 // byteloom-cli dump FILE --table TABLE: a script file of a range, as Dump Script writes it.
 #include "commands.h"
+#include "document/safe_file_writer.h"
 #include "tables/script_dump.h"
+#include "view/code_page_list.h"
 
+#include <filesystem>
 #include <memory>
 
 namespace byteloom::cli {
@@ -16,18 +19,58 @@ struct DumpOptions
     std::string length;
     bool noClean = false;
     bool decimal = false;
+    bool utf8 = false;
+    std::string newline = "crcrlf";
     std::string output;
 };
 
+// The dump's line breaks, stored as CR CR LF, in the form asked for.
+std::string WithNewlines(const std::string &stored, const std::string &newline)
+{
+    if (newline == "crcrlf")
+        return stored;
+    const std::string_view replacement = newline == "crlf" ? "\r\n" : "\n";
+    std::string text;
+    text.reserve(stored.size());
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+        if (stored.compare(i, 3, "\r\r\n") == 0) {
+            text += replacement;
+            i += 2;
+        } else {
+            text += stored[i];
+        }
+    }
+    return text;
+}
+
+bool WritesOverItsInput(const DumpOptions &options)
+{
+    std::error_code error;
+    return options.file != kStandardStream && !options.output.empty()
+           && options.output != kStandardStream
+           && std::filesystem::equivalent(options.file, options.output, error);
+}
+
+Status WriteOut(const std::string &output, std::string_view bytes)
+{
+    if (output.empty() || output == kStandardStream)
+        return WriteToStdout(bytes) ? Status::Ok()
+                                    : Status::Error("Unable to write to standard output");
+    return WriteFileSafely(
+        output, std::span(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size()));
+}
+
 int RunDump(const DumpOptions &options)
 {
+    if (WritesOverItsInput(options))
+        return Fail("-o " + options.output + " is the file being dumped; choose another name");
     Session session;
     if (!OpenDocument(session, options.file) || !OpenTable(session, options.table))
         return kExitFailure;
     const auto start = ParseOffset(options.start, options.decimal, "--start");
-    if (!start)
+    if (!start || !RequireInside(session, *start, "--start"))
         return kExitFailure;
-    std::int64_t length = std::max<std::int64_t>(session.document().Size() - *start, 0);
+    std::int64_t length = session.document().Size() - *start;
     if (!options.length.empty()) {
         const auto given = ParseOffset(options.length, options.decimal, "--length");
         if (!given)
@@ -38,18 +81,48 @@ int RunDump(const DumpOptions &options)
     const TableFile *table = session.tables().Current();
     const DumpRange range{*start, length};
     const bool clean = !options.noClean;
-    Status status
-        = options.output.empty()
-              ? DumpScript(document,
-                           table,
-                           range,
-                           clean,
-                           [](std::string_view bytes) {
-                               return WriteToStdout(bytes)
-                                          ? Status::Ok()
-                                          : Status::Error("Unable to write to standard output");
-                           })
-              : DumpScriptToFile(document, table, range, clean, options.output);
+    TerminalProgress progress("Dumping");
+    const bool toStdout = options.output.empty() || options.output == kStandardStream;
+    Status status = Status::Ok();
+    if (!options.utf8 && options.newline == "crcrlf") {
+        // As stored: straight to the file, or to standard output a piece at a time.
+        status = toStdout ? DumpScript(
+                     document,
+                     table,
+                     range,
+                     clean,
+                     [&progress](std::string_view piece) {
+                         progress.Clear();
+                         return WriteOut({}, piece);
+                     },
+                     progress.Callback())
+                          : DumpScriptToFile(
+                              document, table, range, clean, options.output, progress.Callback());
+    } else {
+        // Whole in memory, so that line breaks and characters are never cut between pieces.
+        std::string stored;
+        status = DumpScript(
+            document,
+            table,
+            range,
+            clean,
+            [&stored](std::string_view piece) {
+                stored += piece;
+                return Status::Ok();
+            },
+            progress.Callback());
+        progress.Clear();
+        if (auto error = document.TakeIoError(); error && status.ok())
+            status = Status::Error(*error);
+        if (status.ok()) {
+            std::string text = WithNewlines(stored, options.newline);
+            if (options.utf8)
+                text = session.decoder().ToUtf8(
+                    table->GetCodePage(),
+                    std::span(reinterpret_cast<const std::uint8_t *>(text.data()), text.size()));
+            status = WriteOut(options.output, text);
+        }
+    }
     if (auto error = document.TakeIoError(); error && status.ok())
         status = Status::Error(*error);
     return status.ok() ? 0 : Fail(status.message());
@@ -62,15 +135,24 @@ CommandAction AddDumpCommand(CLI::App &app)
     auto options = std::make_shared<DumpOptions>();
     CLI::App *command
         = app.add_subcommand("dump", "Dump a range of a file through a table, as Dump Script does");
-    command->add_option("FILE", options->file, "The file to dump from")->required();
+    command->add_option("FILE", options->file, "The file to dump from (- for standard input)")
+        ->required();
     command->add_option("--table", options->table, "The table file")->required();
     command->add_option("--start", options->start, "First offset (default 0)");
     command->add_option(
         "--length", options->length, "Number of bytes (default: to the end of the file)");
     command->add_flag(
         "--no-clean", options->noClean, "Write offset headers and codes for unknown bytes");
+    command->add_flag(
+        "--utf8", options->utf8, "Write the script in UTF-8 instead of the table's code page");
+    command
+        ->add_option("--newline",
+                     options->newline,
+                     "Line breaks: crcrlf (the editor's, default), crlf or lf; insert reads each")
+        ->check(CLI::IsMember({"crcrlf", "crlf", "lf"}));
     AddDecimalFlag(*command, options->decimal);
-    command->add_option("-o,--output", options->output, "Write to OUT instead of standard output");
+    command->add_option(
+        "-o,--output", options->output, "Write to OUT instead of standard output (- for it)");
     return [options] {
         return RunDump(*options);
     };

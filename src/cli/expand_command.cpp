@@ -25,8 +25,10 @@ int RunExpand(const ExpandOptions &options)
     const auto fill = by ? ParseOffset(options.fill, options.decimal, "--fill") : std::nullopt;
     if (!fill)
         return kExitFailure;
-    // As in the Expand File dialog, the fill is the low 8 bits of the value.
-    const Status expanded = session.document().Expand(*by, static_cast<std::uint8_t>(*fill & 0xFF));
+    if (*fill > 0xFF)
+        return Fail("--fill " + options.fill
+                    + " is not a byte (at most FF, or 255 with --decimal)");
+    const Status expanded = session.document().Expand(*by, static_cast<std::uint8_t>(*fill));
     if (!expanded.ok())
         return Fail(expanded.message());
     if (!SaveDocument(session))

@@ -10,8 +10,6 @@ namespace byteloom::cli {
 
 namespace {
 
-constexpr int kExitNotFound = 1;
-
 struct FindOptions
 {
     std::string file;
@@ -25,6 +23,8 @@ struct FindOptions
 
 int RunFind(const FindOptions &options)
 {
+    if (options.pattern.empty())
+        return Fail("Please give a pattern to search for");
     std::optional<SearchPattern> pattern
         = options.hex ? ParseHexPattern(options.pattern) : PrepareTextPattern(options.pattern);
     if (!pattern)
@@ -49,6 +49,7 @@ int RunFind(const FindOptions &options)
             return Fail(*error);
         if (!hit)
             break;
+        progress.Clear();
         std::printf("%08llX\n", static_cast<unsigned long long>(*hit));
         ++hits;
         if (!options.all)
@@ -66,7 +67,8 @@ CommandAction AddFindCommand(CLI::App &app)
     auto options = std::make_shared<FindOptions>();
     CLI::App *command = app.add_subcommand(
         "find", "Search a file as the Find dialog does; exit status 1 when nothing is found");
-    command->add_option("FILE", options->file, "The file to search")->required();
+    command->add_option("FILE", options->file, "The file to search (- for standard input)")
+        ->required();
     command
         ->add_option("PATTERN",
                      options->pattern,

@@ -2,6 +2,8 @@
 // The first line of the output is the count of bytes written.
 #include "commands.h"
 #include "tables/script_insert.h"
+#include "tables/text_file.h"
+#include "view/code_page_list.h"
 
 #include <cstdio>
 #include <memory>
@@ -16,6 +18,7 @@ struct InsertOptions
     std::string script;
     std::string table;
     bool raw = false;
+    bool utf8 = false;
     std::string address;
     bool decimal = false;
 };
@@ -28,12 +31,25 @@ int RunInsert(const InsertOptions &options)
     if (!options.raw && !OpenTable(session, options.table))
         return kExitFailure;
     const auto address = ParseOffset(options.address, options.decimal, "--address");
-    if (!address)
+    if (!address || !RequireInside(session, *address, "--address"))
         return kExitFailure;
-    const std::string title
-        = options.raw ? std::string(kRawInsertChoice) : session.tables().Current()->GetTitle();
-    const InsertResult result = InsertScript(
-        session.document(), session.journal(), session.tables(), options.script, *address, title);
+    const auto stored = ReadInput(options.script);
+    if (!stored)
+        return kExitFailure;
+    std::string text = TextFromStoredBytes(*stored);
+    const TableFile *table = options.raw ? nullptr : session.tables().Current();
+    if (options.utf8 && !text.empty()) {
+        // Into the table's code page; a character it cannot hold would be lost, so nothing is.
+        text = session.decoder().FromUtf8String(table->GetCodePage(), text);
+        if (text.empty())
+            return Fail("The script has characters that code page "
+                        + std::to_string(table->GetCodePage())
+                        + " cannot hold, or is not UTF-8; nothing was inserted.");
+    }
+    TerminalProgress progress("Inserting");
+    const InsertResult result = InsertScriptText(
+        session.document(), session.journal(), table, text, *address, progress.Callback());
+    progress.Clear();
     if (!result.status.ok())
         return Fail(result.status.message());
     if (result.bytesWritten > 0 && !SaveDocument(session))
@@ -55,11 +71,15 @@ CommandAction AddInsertCommand(CLI::App &app)
     CLI::App *command = app.add_subcommand(
         "insert", "Insert a script into a file and save it, as Insert Script does");
     command->add_option("FILE", options->file, "The file to write into")->required();
-    command->add_option("SCRIPT", options->script, "The script file")->required();
+    command->add_option("SCRIPT", options->script, "The script file (- for standard input)")
+        ->required();
     auto *table = command->add_option(
         "--table", options->table, "Encode the script through this table file");
     auto *raw = command->add_flag("--raw", options->raw, "Copy the script's bytes unchanged");
+    auto *utf8 = command->add_flag(
+        "--utf8", options->utf8, "The script is UTF-8: convert it to the table's code page");
     table->excludes(raw);
+    utf8->excludes(raw);
     command->add_option("--address", options->address, "Where the script goes")->required();
     AddDecimalFlag(*command, options->decimal);
     command->callback([table, raw] {

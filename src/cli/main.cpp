@@ -5,6 +5,35 @@
 #include <utility>
 #include <vector>
 
+namespace {
+
+constexpr const char *kFooter
+    = R"(Exit status: 0 success; 1 nothing found (find only); 2 any error, with a message
+on stderr that begins "byteloom-cli:". "-" as FILE (dump, string, find, copy-as,
+rows) or SCRIPT (insert) reads standard input; "-o -" writes standard output.
+
+Examples:
+  byteloom-cli tbl game.tbl
+  byteloom-cli dump game.sfc --table game.tbl --start 1000 --length 86 --no-clean -o script.txt
+  byteloom-cli string game.sfc --table game.tbl --start 1000 --length 14
+  byteloom-cli insert game.sfc script.txt --table game.tbl --address 1000
+  byteloom-cli find game.sfc ables --relative
+  byteloom-cli copy-as char game.sfc --start 7FC0 --length 10
+  byteloom-cli split game.sfc --bank-size 8000 --header 200
+  byteloom-cli expand game.sfc --by 10000 --fill FF
+  byteloom-cli rows game.sfc --start 1000 --rows 4 --table game.tbl)";
+
+// Every write to standard output is checked here, once, for every subcommand: a full disk or a
+// closed pipe must not end in success.
+int Finish(int status)
+{
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return byteloom::cli::Fail("Unable to write to standard output");
+    return status;
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
     using namespace byteloom::cli;
@@ -13,6 +42,7 @@ int main(int argc, char **argv)
                  "byteloom-cli"};
     app.set_version_flag("--version", std::string("byteloom-cli ") + BYTELOOM_VERSION);
     app.require_subcommand(0, 1);
+    app.footer(kFooter);
     const std::vector<std::pair<std::string, CommandAction>> commands{
         {"tbl", AddTblCommand(app)},
         {"dump", AddDumpCommand(app)},
@@ -24,11 +54,24 @@ int main(int argc, char **argv)
         {"expand", AddExpandCommand(app)},
         {"rows", AddRowsCommand(app)},
     };
-    CLI11_PARSE(app, argc, argv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp &help) {
+        return Finish(app.exit(help));
+    } catch (const CLI::CallForAllHelp &help) {
+        return Finish(app.exit(help));
+    } catch (const CLI::CallForVersion &version) {
+        return Finish(app.exit(version));
+    } catch (const CLI::ParseError &error) {
+        Fail(error.what());
+        std::fputs("Run byteloom-cli --help for the usage.\n", stderr);
+        return kExitFailure;
+    }
     for (const auto &[name, action] : commands) {
         if (app.got_subcommand(name))
-            return action();
+            return Finish(action());
     }
-    std::fputs(app.help().c_str(), stdout);
-    return 0;
+    // No subcommand: the usage, as for any other mistake in the arguments.
+    std::fputs(app.help().c_str(), stderr);
+    return kExitFailure;
 }

@@ -3,6 +3,7 @@
 #include "view/offset_label.h"
 #include "view/row_layout.h"
 
+#include <limits>
 #include <map>
 
 #include <cstdio>
@@ -63,7 +64,8 @@ int RunRows(const RowsOptions &options)
     SetOffsets(display, options.offsets);
     display.unicodeText = options.unicode || options.unicodeBigEndian;
     display.bigEndian = options.unicodeBigEndian;
-    if (options.codePage != 0) {
+    // 1252 is the default code page; the others are the listed ones.
+    if (options.codePage != 0 && options.codePage != kDefaultCodePage) {
         const int index = session.codePages().FindCodePageEntry(options.codePage);
         if (index < 0)
             return Fail("Code page " + std::to_string(options.codePage) + " is not available here");
@@ -71,7 +73,7 @@ int RunRows(const RowsOptions &options)
         display.codePageIndex = index;
     }
     const auto start = ParseOffset(options.start, false, "--start");
-    if (!start)
+    if (!start || !RequireInside(session, *start, "--start"))
         return kExitFailure;
 
     RowSource source{session.document(),
@@ -106,10 +108,11 @@ CommandAction AddRowsCommand(CLI::App &app)
     auto options = std::make_shared<RowsOptions>();
     CLI::App *command
         = app.add_subcommand("rows", "Print the rows the editor's view shows, one line each");
-    command->add_option("FILE", options->file, "The file")->required();
+    command->add_option("FILE", options->file, "The file (- for standard input)")->required();
     command->add_option(
         "--start", options->start, "First offset, rounded down to its row (default 0)");
-    command->add_option("--rows", options->rows, "How many rows (default: to the end of the file)");
+    command->add_option("--rows", options->rows, "How many rows (default: to the end of the file)")
+        ->check(CLI::Range(std::int64_t{1}, std::numeric_limits<std::int64_t>::max()));
     command->add_option("--group", options->group, "Bytes per hex group (default 2)")
         ->check(CLI::IsMember({1, 2, 4, 8}));
     command->add_option("--offsets", options->offsets, "Offset labels (default hex)")
@@ -119,7 +122,8 @@ CommandAction AddRowsCommand(CLI::App &app)
     auto *codePage
         = command->add_option("--codepage",
                               options->codePage,
-                              "Show the text column in this code page (874, 932, 936, 949 or 950)");
+                              "Show the text column in this code page (1252, 874, 932, 936, 949 "
+                              "or 950)");
     auto *unicode = command->add_flag(
         "--unicode", options->unicode, "Show the text column as UTF-16, low byte first");
     auto *bigEndian = command->add_flag("--unicode-be",

@@ -30,9 +30,14 @@ int RunSplit(const SplitOptions &options)
     TerminalProgress progress("Splitting");
     const SplitResult result
         = SplitIntoBanks(session.document(), *bankSize, *header, progress.Callback());
+    progress.Clear();
     if (!result.status.ok())
         return Fail(result.status.message());
     std::printf("%lld bank files written\n", static_cast<long long>(result.banksWritten));
+    if (result.bytesLeftOver > 0)
+        std::fprintf(stderr,
+                     "byteloom-cli: the last %llX bytes, less than a bank, were not written\n",
+                     static_cast<unsigned long long>(result.bytesLeftOver));
     return 0;
 }
 

@@ -1,6 +1,7 @@
 // byteloom-cli string FILE --start HEX --length HEX: the text Copy String puts on the clipboard.
 #include "commands.h"
 #include "tables/script_dump.h"
+#include "view/code_page_list.h"
 
 #include <memory>
 
@@ -15,6 +16,7 @@ struct StringOptions
     std::string start;
     std::string length;
     bool decimal = false;
+    bool utf8 = false;
 };
 
 int RunString(const StringOptions &options)
@@ -25,12 +27,16 @@ int RunString(const StringOptions &options)
     if (!options.table.empty() && !OpenTable(session, options.table))
         return kExitFailure;
     const auto range = ParseRange(options.start, options.length, options.decimal);
-    if (!range)
+    if (!range || !RequireInside(session, range->first, "--start"))
         return kExitFailure;
-    const std::string text = CopyStringText(
-        session.document(), session.tables().Current(), range->first, range->second);
+    const TableFile *table = session.tables().Current();
+    std::string text = CopyStringText(session.document(), table, range->first, range->second);
     if (auto error = session.document().TakeIoError())
         return Fail(*error);
+    if (options.utf8)
+        text = session.decoder().ToUtf8(
+            table ? table->GetCodePage() : kDefaultCodePage,
+            std::span(reinterpret_cast<const std::uint8_t *>(text.data()), text.size()));
     return WriteToStdout(text) ? 0 : Fail("Unable to write to standard output");
 }
 
@@ -40,11 +46,13 @@ CommandAction AddStringCommand(CLI::App &app)
 {
     auto options = std::make_shared<StringOptions>();
     CLI::App *command = app.add_subcommand("string", "Print the text that Copy String copies");
-    command->add_option("FILE", options->file, "The file")->required();
+    command->add_option("FILE", options->file, "The file (- for standard input)")->required();
     command->add_option(
         "--table", options->table, "The table file (without one, the bytes up to a 00)");
     command->add_option("--start", options->start, "First offset")->required();
     command->add_option("--length", options->length, "Number of bytes")->required();
+    command->add_flag(
+        "--utf8", options->utf8, "Write the text in UTF-8 instead of the table's code page");
     AddDecimalFlag(*command, options->decimal);
     return [options] {
         return RunString(*options);

@@ -163,7 +163,7 @@ TEST_F(MainFlatWindowTest, TheCommandLineFileOpensQuietly)
     // A start-up file that is there but cannot be opened is reported.
     window->OpenStartupFile(folder.path().string());
     ASSERT_EQ(prompts->messages.size(), 1u);
-    EXPECT_NE(prompts->messages[0].find("folder"), std::string::npos);
+    EXPECT_NE(prompts->messages[0].find("directory"), std::string::npos);
     EXPECT_EQ(UnquoteCommandLinePath("  \"/roms/my game.smc\" "), "/roms/my game.smc");
     EXPECT_EQ(UnquoteCommandLinePath("/roms/game.smc"), "/roms/game.smc");
 

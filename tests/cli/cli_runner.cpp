@@ -29,18 +29,20 @@ std::string TextOf(const std::filesystem::path &path)
 
 } // namespace
 
-CliRun RunCli(const std::vector<std::string> &arguments)
+CliRun RunCli(const std::vector<std::string> &arguments, const CliStreams &streams)
 {
     TempFolder folder;
     std::string command = Quoted(BYTELOOM_CLI_PATH);
     for (const std::string &argument : arguments)
         command += " " + Quoted(argument);
-    command += " >" + Quoted((folder / "out").string()) + " 2>" + Quoted((folder / "err").string())
-               + " </dev/null";
+    const std::string out = streams.out.empty() ? (folder / "out").string() : streams.out;
+    command += " >" + Quoted(out) + " 2>" + Quoted((folder / "err").string()) + " <"
+               + Quoted(streams.in);
     const int status = std::system(command.c_str());
     CliRun run;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = TextOf(folder / "out");
+    if (streams.out.empty())
+        run.out = TextOf(folder / "out");
     run.err = TextOf(folder / "err");
     return run;
 }

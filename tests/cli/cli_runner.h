@@ -13,8 +13,17 @@ struct CliRun
     std::string err;
 };
 
+// Where the tool's standard input comes from and its standard output goes; by default nothing
+// comes in and what goes out is collected.
+struct CliStreams
+{
+    std::string in = "/dev/null";
+    std::string out; // a path such as /dev/full; empty: collected into CliRun::out
+};
+
 // Runs byteloom-cli with the arguments (each passed as one word) and collects what it printed.
-[[nodiscard]] CliRun RunCli(const std::vector<std::string> &arguments);
+[[nodiscard]] CliRun RunCli(const std::vector<std::string> &arguments,
+                            const CliStreams &streams = {});
 
 [[nodiscard]] std::filesystem::path ExamplesFolder();
 

@@ -68,7 +68,7 @@ TEST(CliEngineCommands, SplitAndExpandWriteTheirFilesOrNothing)
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_NE(refused.err.find("header"), std::string::npos);
 
-    const auto expanded = RunCli({"expand", rom.string(), "--by", "8000", "--fill", "1FF"});
+    const auto expanded = RunCli({"expand", rom.string(), "--by", "8000", "--fill", "FF"});
     ASSERT_EQ(expanded.exitCode, 0) << expanded.err;
     EXPECT_EQ(expanded.out, "18000\n");
     auto expected = original;

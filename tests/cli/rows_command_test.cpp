@@ -58,7 +58,13 @@ TEST(CliRows, PrintsTheRowsTheViewDraws)
         = RunCli({"rows", Example("sample-japanese.tbl"), "--start", "290", "--group", "1"});
     EXPECT_EQ(last.out, "00000290  0a" + std::string(45, ' ') + " .\n");
 
-    EXPECT_NE(RunCli({"rows", Example("sample.sfc"), "--codepage", "1252"}).exitCode, 0);
+    // 1252 is the default code page.
+    EXPECT_EQ(
+        RunCli(
+            {"rows", Example("sample.sfc"), "--start", "7FC0", "--rows", "1", "--codepage", "1252"})
+            .out,
+        "00007FC0  4259 5445 4c4f 4f4d 2053 414d 504c 4520 BYTELOOM SAMPLE \n");
+    EXPECT_NE(RunCli({"rows", Example("sample.sfc"), "--codepage", "437"}).exitCode, 0);
     EXPECT_NE(RunCli({"rows", Example("sample.sfc"), "--unicode", "--unicode-be"}).exitCode, 0);
 }
 

@@ -130,7 +130,7 @@ TEST(CliTableCommands, ADumpInsertedBackGivesBackTheSample)
     const auto past = RunCli(
         {"insert", rom.string(), Example("sample-script.txt"), "--raw", "--address", "10000"});
     EXPECT_EQ(past.exitCode, 2);
-    EXPECT_NE(past.err.find("not inside the file"), std::string::npos);
+    EXPECT_NE(past.err.find("--address 10000 is at or beyond the end"), std::string::npos);
 }
 
 TEST(CliTableCommands, MistakesAreReportedAndChangeNothing)

@@ -53,7 +53,13 @@ SplitResult SplitIntoBanks(Document &document,
     if (document.IsUnnamed() || document.Path().empty())
         return {Status::Error("Save the document before splitting it into banks."), 0};
     const std::int64_t banks = (document.Size() - headerSize) / bankSize;
+    if (banks == 0)
+        return {Status::Error("The bank size is larger than the data after the header; no bank "
+                              "was written."),
+                0,
+                0};
     SplitResult result;
+    result.bytesLeftOver = (document.Size() - headerSize) % bankSize;
     for (std::int64_t bank = 0; bank < banks; ++bank) {
         result.status = WriteBank(
             document, headerSize + bank * bankSize, bankSize, BankFilePath(document.Path(), bank));

@@ -18,11 +18,13 @@ struct SplitResult
 {
     Status status = Status::Ok();
     std::int64_t banksWritten = 0;
+    std::int64_t bytesLeftOver = 0; // after the last whole bank: not written
 };
 
 // Writes the document, after a header of headerSize bytes, as bank files of bankSize bytes
-// beside it; a remainder shorter than a bank is not written. A bank size of 0 or less or a
-// header at or beyond the end is refused and writes nothing; each bank file is written whole or
+// beside it; a remainder shorter than a bank is not written (bytesLeftOver says how much). A
+// bank size of 0 or less or larger than the data after the header, or a header at or beyond the
+// end, is refused and writes nothing; each bank file is written whole or
 // not at all, and the first one that cannot be written stops the split and is reported.
 SplitResult SplitIntoBanks(Document &document,
                            std::int64_t bankSize,

@@ -59,7 +59,7 @@ Status RefuseIfNotARegularFile(const std::filesystem::path &path,
     if (error || !std::filesystem::exists(status) || std::filesystem::is_regular_file(status))
         return Status::Ok();
     return Status::Error("Unable to " + std::string(what) + " " + shownAs + ": "
-                         + (std::filesystem::is_directory(status) ? "it is a folder, not a file"
+                         + (std::filesystem::is_directory(status) ? "it is a directory, not a file"
                                                                   : "it is not a regular file"));
 }
 

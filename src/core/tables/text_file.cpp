@@ -27,6 +27,14 @@ std::string TextFromStoredBytes(std::string_view stored)
 
 TextFileResult ReadTextFile(const std::filesystem::path &path)
 {
+    TextFileResult file = ReadBinaryFile(path);
+    if (file.status.ok())
+        file.text = TextFromStoredBytes(file.text);
+    return file;
+}
+
+TextFileResult ReadBinaryFile(const std::filesystem::path &path)
+{
     BinaryFile file;
     TextFileResult result;
     result.status = file.Open(path, BinaryFile::Mode::Read);
@@ -41,7 +49,7 @@ TextFileResult ReadTextFile(const std::filesystem::path &path)
     result.status
         = file.ReadAt(0, std::span(reinterpret_cast<std::uint8_t *>(raw.data()), raw.size()));
     if (result.status.ok())
-        result.text = TextFromStoredBytes(raw);
+        result.text = std::move(raw);
     return result;
 }
 

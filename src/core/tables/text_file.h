@@ -21,5 +21,7 @@ struct TextFileResult
 
 // Reads the whole file as text; the status tells why it could not be read.
 [[nodiscard]] TextFileResult ReadTextFile(const std::filesystem::path &path);
+// Reads the whole file's bytes as they are stored.
+[[nodiscard]] TextFileResult ReadBinaryFile(const std::filesystem::path &path);
 
 } // namespace byteloom

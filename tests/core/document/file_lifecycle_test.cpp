@@ -116,7 +116,7 @@ TEST_F(FileLifecycleTest, AStartUpFileThatCannotBeOpenedIsReported)
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_NE(lifecycle.OpenByPath(folder.path()), LoadStatus::Loaded);
     ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_NE(prompts.messages[0].find("it is a folder, not a file"), std::string::npos);
+    EXPECT_NE(prompts.messages[0].find("it is a directory, not a file"), std::string::npos);
 }
 
 TEST_F(FileLifecycleTest, EveryAnswerToTheSavePromptIsHonoured)

@@ -65,7 +65,7 @@ TEST(ScriptDump, DumpFilesAreWrittenWholeOrNotAtAll)
     EXPECT_NE(failed.message().find("x.txt"), std::string::npos);
     EXPECT_NE(DumpScriptToFile(document, &table, {0, 1}, true, folder.path())
                   .message()
-                  .find("it is a folder, not a file"),
+                  .find("it is a directory, not a file"),
               std::string::npos);
 
     // A sink that fails stops the dump and the file keeps its old contents.

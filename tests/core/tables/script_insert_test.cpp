@@ -109,7 +109,7 @@ TEST_F(ScriptInsert, NothingIsWrittenBeyondTheDocumentOrOnBadInput)
     // A folder is no script: refused with its name, not read as an endless file.
     const InsertResult folderScript
         = InsertScript(document, journal, tables, folder.path(), 0, "none");
-    EXPECT_NE(folderScript.status.message().find("it is a folder, not a file"), std::string::npos);
+    EXPECT_NE(folderScript.status.message().find("it is a directory, not a file"), std::string::npos);
     EXPECT_EQ(document.ReadByte(0), 0);
     EXPECT_EQ(journal.UndoCount(), 1u);
 

@@ -1,0 +1,175 @@
+// byteloom-cli as a build script relies on it: exit statuses, refusals that change nothing,
+// standard streams, and scripts in UTF-8 or with other line breaks that insert back the same.
+#include "cli_runner.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace byteloom {
+namespace {
+
+using test::ExamplesFolder;
+using test::ReadBytes;
+using test::RunCli;
+using test::TempFolder;
+
+std::string Example(const char *name)
+{
+    return (ExamplesFolder() / name).string();
+}
+
+bool Refused(const test::CliRun &run, const std::string &said)
+{
+    return run.exitCode == 2 && run.err.rfind("byteloom-cli: ", 0) == 0
+           && run.err.find(said) != std::string::npos;
+}
+
+TEST(CliConventions, ExitStatusesAreZeroOneOrTwoAndRefusalsChangeNothing)
+{
+    TempFolder folder;
+    const auto rom = folder / "game.sfc";
+    std::filesystem::copy_file(ExamplesFolder() / "sample.sfc", rom);
+    const auto original = ReadBytes(rom);
+    const std::string path = rom.string();
+
+    EXPECT_TRUE(Refused(RunCli({}), "")) << "no arguments: the usage and status 2";
+    EXPECT_NE(RunCli({}).err.find("Usage:"), std::string::npos);
+    EXPECT_TRUE(Refused(RunCli({"tbl", Example("sample.tbl"), "--bogus"}), "--bogus"));
+    EXPECT_EQ(RunCli({"--help"}).exitCode, 0);
+    EXPECT_NE(RunCli({"--help"}).out.find("Exit status: 0 success; 1 nothing found"),
+              std::string::npos);
+    EXPECT_EQ(RunCli({"find", path, "NOT THERE"}).exitCode, 1);
+
+    // A start or address at or beyond the end of the file.
+    const std::string end = "10000";
+    EXPECT_TRUE(Refused(RunCli({"dump", path, "--table", Example("sample.tbl"), "--start", end}),
+                        "--start 10000 is at or beyond the end"));
+    EXPECT_TRUE(Refused(RunCli({"string", path, "--start", end, "--length", "1"}), "--start"));
+    EXPECT_TRUE(
+        Refused(RunCli({"copy-as", "text", path, "--start", end, "--length", "1"}), "--start"));
+    EXPECT_TRUE(Refused(RunCli({"rows", path, "--start", end}), "--start"));
+    EXPECT_TRUE(
+        Refused(RunCli({"insert", path, Example("sample-script.txt"), "--raw", "--address", end}),
+                "--address"));
+    // Values that would be cut or mean nothing.
+    EXPECT_TRUE(Refused(RunCli({"expand", path, "--by", "10", "--fill", "100"}), "not a byte"));
+    EXPECT_TRUE(Refused(RunCli({"rows", path, "--rows", "0"}), "--rows"));
+    EXPECT_TRUE(Refused(RunCli({"find", path, ""}), "pattern"));
+    EXPECT_TRUE(
+        Refused(RunCli({"string", path, "--start", "123456789", "--length", "1"}), "is too large"));
+    EXPECT_TRUE(Refused(RunCli({"split", path, "--bank-size", "20000"}), "bank size is larger"));
+    // A dump written over the file it reads, through another path to it.
+    EXPECT_TRUE(Refused(RunCli({"dump",
+                                path,
+                                "--table",
+                                Example("sample.tbl"),
+                                "-o",
+                                (folder.path() / "." / "game.sfc").string()}),
+                        "is the file being dumped"));
+    EXPECT_EQ(ReadBytes(rom), original);
+    // A directory is called one, and a split says what it left out.
+    EXPECT_TRUE(Refused(RunCli({"rows", folder.path().string()}), "is a directory"));
+    const auto split = RunCli({"split", path, "--bank-size", "6000"});
+    EXPECT_EQ(split.exitCode, 0);
+    EXPECT_EQ(split.out, "2 bank files written\n");
+    EXPECT_NE(split.err.find("the last 4000 bytes"), std::string::npos);
+
+    // Output that cannot be written is an error, whatever the subcommand.
+    const test::CliStreams full{"/dev/null", "/dev/full"};
+    for (const std::vector<std::string> &command :
+         {std::vector<std::string>{"find", path, "BYTELOOM"},
+          {"copy-as", "int", path, "--start", "0", "--length", "40"},
+          {"tbl", Example("sample.tbl")},
+          {"string", path, "--start", "7FC0", "--length", "8"},
+          {"dump", path, "--table", Example("sample.tbl")},
+          {"rows", path},
+          {"--help"}})
+        EXPECT_TRUE(Refused(RunCli(command, full), "Unable to write to standard output"))
+            << command[0];
+}
+
+TEST(CliConventions, StandardStreamsAndScriptFormsInsertBackTheSame)
+{
+    TempFolder folder;
+    const std::string sample = Example("sample.sfc");
+    const test::CliStreams fromSample{sample, ""};
+    EXPECT_EQ(RunCli({"find", "-", "BYTELOOM"}, fromSample).out, "00007FC0\n");
+    EXPECT_EQ(RunCli({"string", "-", "--start", "7FC0", "--length", "8"}, fromSample).out,
+              "BYTELOOM");
+    EXPECT_EQ(RunCli({"rows", "-", "--start", "7FC0", "--rows", "1"}, fromSample).out,
+              RunCli({"rows", sample, "--start", "7FC0", "--rows", "1"}).out);
+    const auto stdoutDump = RunCli({"dump",
+                                    "-",
+                                    "--table",
+                                    Example("sample.tbl"),
+                                    "--start",
+                                    "1000",
+                                    "--length",
+                                    "86",
+                                    "--no-clean",
+                                    "-o",
+                                    "-"},
+                                   fromSample);
+    const auto script = ReadBytes(ExamplesFolder() / "sample-script.txt");
+    EXPECT_EQ(stdoutDump.out, std::string(script.begin(), script.end()));
+
+    // Every line-break form, and UTF-8 through a code page 932 table, inserts back the same.
+    const auto original = ReadBytes(ExamplesFolder() / "sample.sfc");
+    struct Form
+    {
+        const char *table;
+        std::vector<std::string> options;
+        std::size_t start;
+        std::size_t length;
+    };
+    const Form forms[] = {
+        {"sample.tbl", {"--newline", "lf"}, 0x1000, 0x86},
+        {"sample.tbl", {"--newline", "crlf", "--no-clean"}, 0x1000, 0x86},
+        {"sample-japanese.tbl", {"--utf8"}, 0x3000, 0x24},
+        {"sample-japanese.tbl", {"--utf8", "--newline", "lf", "--no-clean"}, 0x3000, 0x24},
+    };
+    for (const Form &form : forms) {
+        std::vector<std::string> dump{"dump",
+                                      sample,
+                                      "--table",
+                                      Example(form.table),
+                                      "--start",
+                                      std::to_string(form.start),
+                                      "--length",
+                                      std::to_string(form.length),
+                                      "--decimal"};
+        dump.insert(dump.end(), form.options.begin(), form.options.end());
+        const auto dumped = RunCli(dump);
+        ASSERT_EQ(dumped.exitCode, 0) << dumped.err;
+        const bool lf
+            = std::find(form.options.begin(), form.options.end(), "lf") != form.options.end();
+        EXPECT_EQ(dumped.out.find('\r') == std::string::npos, lf);
+        test::WriteBytes(folder / "script.txt",
+                         std::vector<std::uint8_t>(dumped.out.begin(), dumped.out.end()));
+
+        auto zeroed = original;
+        std::fill(zeroed.begin() + static_cast<std::ptrdiff_t>(form.start),
+                  zeroed.begin() + static_cast<std::ptrdiff_t>(form.start + form.length),
+                  std::uint8_t{0});
+        const auto rom = folder / "game.sfc";
+        test::WriteBytes(rom, zeroed);
+        std::vector<std::string> insert{"insert",
+                                        rom.string(),
+                                        "-",
+                                        "--table",
+                                        Example(form.table),
+                                        "--address",
+                                        std::to_string(form.start),
+                                        "--decimal"};
+        if (form.options[0] == "--utf8")
+            insert.push_back("--utf8");
+        const auto inserted = RunCli(insert, {(folder / "script.txt").string(), ""});
+        ASSERT_EQ(inserted.exitCode, 0) << inserted.err;
+        EXPECT_EQ(ReadBytes(rom), original) << form.table << " " << form.options[0];
+    }
+}
+
+} // namespace
+} // namespace byteloom
