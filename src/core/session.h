@@ -2,6 +2,7 @@
 
 #include "document/document.h"
 #include "document/undo_journal.h"
+#include "search/search_state.h"
 #include "settings/program_options.h"
 #include "tables/loaded_tables.h"
 #include "view/code_page_list.h"
@@ -29,6 +30,8 @@ public:
     [[nodiscard]] LoadedTables &tables() { return tables_; }
     [[nodiscard]] DisplaySettings &display() { return display_; }
     [[nodiscard]] ProgramOptions &options() { return options_; }
+    // Find's memory: kept across documents for the whole run.
+    [[nodiscard]] SearchState &search() { return search_; }
     [[nodiscard]] TextDecoder &decoder() { return *decoder_; }
     [[nodiscard]] CodePageList &codePages() { return codePages_; }
 
@@ -50,6 +53,7 @@ private:
     LoadedTables tables_;
     DisplaySettings display_;
     ProgramOptions options_;
+    SearchState search_;
     std::unique_ptr<TextDecoder> decoder_;
     CodePageList codePages_;
 };

@@ -43,12 +43,7 @@ std::string TitleForTextMode(std::string_view title, bool documentOpen, std::str
 
 std::string TextModeName(Session &session)
 {
-    const DisplaySettings &display = session.display();
-    if (display.unicodeText)
-        return "Unicode";
-    // A stored index beyond the list (a code page no longer there) reads as the default.
-    const CodePageEntry *entry = CurrentCodePage(display, session.codePages());
-    return entry ? entry->name : "ASCII";
+    return TextModeNameOf(session.display(), session.codePages());
 }
 
 std::string TableOrTextModeName(Session &session)

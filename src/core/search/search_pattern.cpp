@@ -28,6 +28,13 @@ std::vector<bool> SearchPattern::WildcardPositions() const
     return wildcard;
 }
 
+void SearchPattern::Append(std::uint8_t byte, AsteriskKind kind)
+{
+    bytes.push_back(byte);
+    if (byte == kAsterisk)
+        asteriskKinds.push_back(kind);
+}
+
 SearchPattern PrepareTextPattern(std::string_view text)
 {
     text = FieldText(text);

@@ -25,6 +25,8 @@ struct SearchPattern
     std::vector<AsteriskKind> asteriskKinds;
 
     [[nodiscard]] std::size_t length() const { return bytes.size(); }
+    // Appends a byte; an asterisk byte (0x2A) is of the kind given, any other byte ignores it.
+    void Append(std::uint8_t byte, AsteriskKind kind = AsteriskKind::Literal);
     // For each byte, whether it matches any byte (a wildcard asterisk).
     [[nodiscard]] std::vector<bool> WildcardPositions() const;
 };

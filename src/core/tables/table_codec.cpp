@@ -59,10 +59,15 @@ EncodedEntry EncodeLongest(const TableFile &table, const Subtable &subtable, std
     return {};
 }
 
-std::vector<std::uint8_t>
-EncodeText(const TableFile &table, std::string_view text, std::int64_t offset)
+namespace {
+
+// Encodes text from offset on; returns whether every character was encoded.
+bool Encode(const TableFile &table,
+            std::string_view text,
+            std::int64_t offset,
+            std::vector<std::uint8_t> &bytes)
 {
-    std::vector<std::uint8_t> bytes;
+    bool whole = true;
     TableFile::SubtableRun run = table.SubtableRunAt(offset);
     std::size_t position = 0;
     while (position < text.size()) {
@@ -73,8 +78,29 @@ EncodeText(const TableFile &table, std::string_view text, std::int64_t offset)
             = EncodeLongest(table, table.GetSubtable(run.number), text.substr(position));
         if (encoded.entry)
             AppendKeyBytes(encoded.entry->key, bytes);
+        else
+            whole = false;
         position += std::max<std::size_t>(encoded.length, 1);
     }
+    return whole;
+}
+
+} // namespace
+
+std::vector<std::uint8_t>
+EncodeText(const TableFile &table, std::string_view text, std::int64_t offset)
+{
+    std::vector<std::uint8_t> bytes;
+    (void)Encode(table, text, offset, bytes);
+    return bytes;
+}
+
+std::optional<std::vector<std::uint8_t>>
+EncodeTextExactly(const TableFile &table, std::string_view text, std::int64_t offset)
+{
+    std::vector<std::uint8_t> bytes;
+    if (!Encode(table, text, offset, bytes))
+        return std::nullopt;
     return bytes;
 }
 

@@ -3,6 +3,7 @@
 #include "tables/table_file.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -61,6 +62,9 @@ EncodeLongest(const TableFile &table, const Subtable &subtable, std::string_view
 // text is skipped. Each key gives its width in bytes, most significant first.
 [[nodiscard]] std::vector<std::uint8_t>
 EncodeText(const TableFile &table, std::string_view text, std::int64_t offset);
+// The same, but nothing at all when a character matches no entry.
+[[nodiscard]] std::optional<std::vector<std::uint8_t>>
+EncodeTextExactly(const TableFile &table, std::string_view text, std::int64_t offset);
 
 // Appends a key's bytes, most significant first.
 void AppendKeyBytes(std::uint32_t key, std::vector<std::uint8_t> &bytes);

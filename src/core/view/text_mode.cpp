@@ -13,6 +13,15 @@ const CodePageEntry *CurrentCodePage(const DisplaySettings &display, const CodeP
     return display.defaultCodePage ? nullptr : codePages.At(display.codePageIndex);
 }
 
+std::string TextModeNameOf(const DisplaySettings &display, const CodePageList &codePages)
+{
+    if (display.unicodeText)
+        return "Unicode";
+    // A stored index beyond the list (a code page no longer there) reads as the default.
+    const CodePageEntry *entry = CurrentCodePage(display, codePages);
+    return entry ? entry->name : "ASCII";
+}
+
 std::string UnwritableTextMessage(std::string_view utf8, std::string_view modeName)
 {
     return "\"" + std::string(utf8) + "\" cannot be typed: " + std::string(modeName)

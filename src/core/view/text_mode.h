@@ -16,6 +16,10 @@ struct DisplaySettings;
 [[nodiscard]] const CodePageEntry *CurrentCodePage(const DisplaySettings &display,
                                                    const CodePageList &codePages);
 
+// The name of the text mode: "Unicode", "ASCII" or the current code page's name.
+[[nodiscard]] std::string TextModeNameOf(const DisplaySettings &display,
+                                         const CodePageList &codePages);
+
 // What the status bar says when typed text has no place in the shown text mode.
 [[nodiscard]] std::string UnwritableTextMessage(std::string_view utf8, std::string_view modeName);
 

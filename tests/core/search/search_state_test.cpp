@@ -1,0 +1,145 @@
+#include "document/document.h"
+#include "search/search_state.h"
+#include "support/documents.h"
+#include "tables/table_parser.h"
+#include "view/caret_state.h"
+#include "view/code_page_list.h"
+#include "view/display_settings.h"
+#include "view/editing.h"
+
+#include <gtest/gtest.h>
+
+namespace byteloom {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class SearchStateTest : public testing::Test
+{
+protected:
+    PreparedFind Confirm(std::string_view typed, const TableFile *table = nullptr)
+    {
+        return ConfirmFind(state, typed, table, 0, {display, codePages, decoder});
+    }
+
+    SearchState state;
+    DisplaySettings display;
+    TextDecoder decoder;
+    CodePageList codePages = CodePageList::Enumerate(decoder);
+};
+
+TEST_F(SearchStateTest, TheOptionListFollowsTheModesAndKeepsTheChoices)
+{
+    OpenFindDialog(state);
+    OptionList list = OptionListFor(state);
+    EXPECT_EQ(list.label, "Character Set:");
+    EXPECT_EQ(list.items, (std::vector<std::string>{"EBCDIC", "Unicode", "ASCII(7-bit)"}));
+    EXPECT_EQ(list.preselected, 2); // "ASCII" begins "ASCII(7-bit)"
+
+    ChooseSearchType(state, SearchType::Relative, "unicode");
+    list = OptionListFor(state);
+    EXPECT_EQ(list.label, "Font Table Layout:");
+    EXPECT_EQ(list.items.front(), "Low-Num-Caps");
+    EXPECT_EQ(list.items[static_cast<std::size_t>(list.preselected)], "Caps-Low-Num");
+    ChooseInputType(state, InputType::Hex, "num-caps");
+    EXPECT_FALSE(OptionListFor(state).shown);
+    EXPECT_TRUE(state.optionsHidden);
+    ChooseSearchType(state, SearchType::Value, "ignored in hex mode");
+    EXPECT_FALSE(OptionListFor(state).shown);
+    ChooseInputType(state, InputType::Text, "");
+    EXPECT_EQ(
+        OptionListFor(state).items[static_cast<std::size_t>(OptionListFor(state).preselected)],
+        "Unicode");
+    ChooseSearchType(state, SearchType::Relative, "Unicode");
+    EXPECT_EQ(
+        OptionListFor(state).items[static_cast<std::size_t>(OptionListFor(state).preselected)],
+        "Num-Caps-Low");
+
+    // Hex + Relative is forgotten when the dialog opens again.
+    ChooseInputType(state, InputType::Hex, "");
+    OpenFindDialog(state);
+    EXPECT_EQ(OptionListFor(state).label, "Character Set:");
+}
+
+TEST_F(SearchStateTest, ConfirmsPreparePatternsAndKeepTenHistoryEntries)
+{
+    state.inputType = InputType::Hex;
+    for (const char *same : {"41 42", "4142", "41  42"})
+        EXPECT_EQ(Confirm(same).pattern->bytes, (Bytes{0x41, 0x42}));
+    EXPECT_EQ(state.history, std::vector<std::string>{"4142"}); // never twice in a row
+    const PreparedFind refused = Confirm("414");
+    EXPECT_EQ(refused.message, "Please input a hex string with complete bytes");
+    EXPECT_EQ(state.lastPattern.bytes, (Bytes{0x41, 0x42}));
+    EXPECT_EQ(Confirm("41*43").pattern->WildcardPositions(),
+              (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(Confirm("2A").pattern->WildcardPositions(), std::vector<bool>{false});
+
+    state.inputType = InputType::Text;
+    for (int i = 0; i < 12; ++i)
+        (void)Confirm("word" + std::to_string(i));
+    ASSERT_EQ(state.history.size(), 10u);
+    EXPECT_EQ(state.history.front(), "word2");
+    EXPECT_EQ(state.history.back(), "word11");
+
+    // Text: wildcards, literal asterisks, and the text mode's bytes.
+    EXPECT_EQ(Confirm("a\\\\*b*c").pattern->WildcardPositions(),
+              (std::vector<bool>{false, false, false, false, true, false}));
+    display.unicodeText = true;
+    const SearchPattern units = *Confirm("A*").pattern;
+    EXPECT_EQ(units.bytes, (Bytes{'A', 0, '*', '*'}));
+    EXPECT_EQ(units.WildcardPositions(), (std::vector<bool>{false, false, true, true}));
+    display.unicodeText = false;
+    display.defaultCodePage = false;
+    display.codePageIndex = codePages.FindCodePageEntry(932);
+    EXPECT_EQ(Confirm("\xE3\x81\x82").pattern->bytes, (Bytes{0x82, 0xA0})); // hiragana a
+    display.defaultCodePage = true;
+    EXPECT_FALSE(Confirm("\xE3\x81\x82").pattern); // not in 1252
+    EXPECT_NE(Confirm("\xE3\x81\x82").message.find("cannot be searched for in ASCII"),
+              std::string::npos);
+
+    // Through the table; Relative compares the characters' own codes.
+    const TableFile table = ParseTable("80=A\n81=B\n2A=*\n", "t").table;
+    EXPECT_EQ(Confirm("AB", &table).pattern->bytes, (Bytes{0x80, 0x81}));
+    EXPECT_EQ(Confirm("A\\*", &table).pattern->WildcardPositions(),
+              (std::vector<bool>{false, false}));
+    EXPECT_FALSE(Confirm("AC", &table).pattern);
+    state.searchType = SearchType::Relative;
+    EXPECT_EQ(Confirm("AC", &table).pattern->bytes, (Bytes{'A', 'C'}));
+}
+
+TEST_F(SearchStateTest, FindAndFindNextSelectTheHitFromTheCaret)
+{
+    std::vector<std::uint8_t> bytes(0x400, 0);
+    for (const std::size_t at : {std::size_t{0}, std::size_t{0x123}, std::size_t{0x300}}) {
+        bytes[at] = 'a';
+        bytes[at + 1] = 'b';
+    }
+    auto document = test::DocumentOf(bytes);
+    const CaretView view{0x400, 8, {}};
+    CaretState caret;
+    ASSERT_TRUE(Confirm("ab").pattern);
+    // A first search from offset 0 with nothing selected finds offset 0 itself.
+    auto hit = FindFromCaret(*document, state, caret);
+    ASSERT_EQ(hit, 0);
+    ShowHit(caret, view, *hit, 2, HitInTextColumn(state, false, true));
+    hit = FindFromCaret(*document, state, caret);
+    ASSERT_EQ(hit, 0x123);
+    ShowHit(caret, view, *hit, 2, HitInTextColumn(state, false, true));
+    EXPECT_EQ(caret.topRow, 0x12);
+    EXPECT_EQ(caret.row, 0);
+    EXPECT_EQ(caret.column, 16 + 3);
+    EXPECT_EQ(SelectedSpan(caret.selection).lo, 0x123);
+    EXPECT_EQ(SelectedSpan(caret.selection).hi, 0x125);
+    // Hex input or a table puts the caret in the hex column; Find Next follows the table only.
+    state.inputType = InputType::Hex;
+    EXPECT_FALSE(HitInTextColumn(state, false, true));
+    EXPECT_TRUE(HitInTextColumn(state, false, false));
+    EXPECT_FALSE(HitInTextColumn(state, true, false));
+    EXPECT_EQ(FindFromCaret(*document, state, caret), 0x300);
+    caret.selection = {0x301, 0x301, false};
+    PlaceCaret(caret, view, 0x301, false);
+    EXPECT_FALSE(FindFromCaret(*document, state, caret));
+}
+
+} // namespace
+} // namespace byteloom
