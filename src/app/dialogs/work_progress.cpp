@@ -44,7 +44,8 @@ bool WorkProgress::Report(std::int64_t done, std::int64_t total)
     }
     dialog_->setValue(total > 0 ? static_cast<int>(done * kSteps / total) : 0);
     QCoreApplication::processEvents();
-    return !dialog_->wasCanceled();
+    cancelled_ = dialog_->wasCanceled();
+    return !cancelled_;
 }
 
 } // namespace byteloom

@@ -24,6 +24,8 @@ public:
 
     // The callback to hand to the core; it must not outlive this object.
     [[nodiscard]] ProgressCallback Callback();
+    // Whether the user pressed Cancel.
+    [[nodiscard]] bool Cancelled() const { return cancelled_; }
 
 private:
     bool Report(std::int64_t done, std::int64_t total);
@@ -32,6 +34,7 @@ private:
     QString label_;
     QElapsedTimer clock_;
     QPointer<QProgressDialog> dialog_;
+    bool cancelled_ = false;
 };
 
 } // namespace byteloom

@@ -76,6 +76,7 @@ MainFlatWindow::MainFlatWindow(std::unique_ptr<UserPrompts> prompts, QWidget *pa
     RegisterHandlers();
     RegisterEditHandlers();
     RegisterScriptHandlers();
+    RegisterFindHandlers();
     ApplyMenuState(NoDocumentMenuState());
     resize(900, 640);
     DocumentChanged();

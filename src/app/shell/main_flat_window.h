@@ -76,6 +76,8 @@ private:
     void RegisterHandlers();
     void RegisterEditHandlers();
     void RegisterScriptHandlers();
+    void RegisterFindHandlers();
+    void SearchAndShow(bool fromDialog);
     void DumpScriptWithDialog(const DumpDialogFields &fields);
     void InsertScriptWithDialog();
     void RefreshBookmarks();

@@ -74,7 +74,8 @@ void MainFlatWindow::RefreshBookmarks()
     for (std::size_t k = 0; k < bookmarkActions_.size(); ++k) {
         bookmarkActions_[k]->setVisible(k < shown);
         if (k < shown)
-            bookmarkActions_[k]->setText(QString::fromStdString(BookmarkMenuText(bookmarks[k].name)));
+            bookmarkActions_[k]->setText(
+                QString::fromStdString(BookmarkMenuText(bookmarks[k].name)));
     }
 }
 
