@@ -41,6 +41,9 @@ void MainFlatWindow::SelectionCommandsFollow(bool made)
         return;
     ApplyMenuState(made ? SelectionMadeMenuState(session_.document().IsPaged())
                         : SelectionDroppedMenuState());
+    // A script is text through a table: without one, Dump Selected would write nothing.
+    if (!session_.tables().Current())
+        Action(kCmdDumpSelected)->setEnabled(false);
 }
 
 void MainFlatWindow::PutOnClipboard(const QString &text)
@@ -146,11 +149,17 @@ void MainFlatWindow::RegisterEditHandlers()
             const QByteArray raw = clipboard->data(ours);
             bytes.assign(raw.begin(), raw.end());
         } else if (clipboard->hasText()) {
+            const TableFile *table = session_.tables().Current();
+            int leftOut = 0;
             bytes = PlainTextPasteBytes(
                 clipboard->text().toStdString(),
                 dataWindow_->caret(),
-                session_.tables().Current(),
-                {session_.display(), session_.codePages(), session_.decoder()});
+                table,
+                {session_.display(), session_.codePages(), session_.decoder()},
+                leftOut);
+            if (leftOut > 0)
+                ShowStatusMessage(
+                    QString::fromStdString(LeftOutMessage(leftOut, table->GetCodePage())));
         }
         if (PasteBytes(dataWindow_->caret(), session_.document(), session_.journal(), bytes)) {
             SelectionCommandsFollow(false);

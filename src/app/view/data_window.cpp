@@ -187,8 +187,8 @@ void DataWindow::KeepCaretColumnVisible()
         return;
     const CellEdges &cells = paintedEdges_[static_cast<std::size_t>(caret_.row)];
     const int first = cells.Left(caret_.column) / charWidth_;
-    const int last = std::max(cells.Right(caret_.column), cells.Left(caret_.column) + charWidth_)
-                     / charWidth_;
+    const int last
+        = std::max(cells.Right(caret_.column), cells.Left(caret_.column) + charWidth_) / charWidth_;
     const int columns = std::max(viewport()->width() / charWidth_, 1);
     QScrollBar *bar = horizontalScrollBar();
     if (first < bar->value())

@@ -16,6 +16,7 @@ class QLineEdit;
 namespace byteloom {
 
 class Session;
+class TableFile;
 
 // The view of the document between the toolbar and the status bar: rows of 16 bytes as an
 // offset column, a hex column and a text column. What a row shows is the core's row layout;
@@ -81,6 +82,8 @@ private:
     void Report(SelectionEffect effect);
     bool HitTest(QPoint point, int &row, int &column);
     void TypeText(const QString &text);
+    // Typed text in the table's code page; characters it cannot hold are left out and said.
+    [[nodiscard]] std::string TableText(const TableFile &table, const QString &text);
     void EnterTableText(const QString &first);
     void CloseEntryBox();
     void DragPastEdgeTick();

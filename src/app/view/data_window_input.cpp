@@ -95,11 +95,13 @@ void DataWindow::TypeText(const QString &text)
                                   journal,
                                   c.unicode() < 0x80 ? static_cast<char>(c.unicode()) : '?')
                      || edited;
-    } else if (session_.tables().Current()) {
+    } else if (TableForTextColumn(session_.display(), session_.tables().Current())) {
         // Control characters (Backspace, Enter, Escape) open no entry box.
         if (text.front().unicode() >= 0x20)
             EnterTableText(text);
         return;
+    } else if (text == QStringLiteral("\x1b") || text == QStringLiteral("\b")) {
+        // Escape and Backspace mean "leave" and "take back", never a byte to write.
     } else {
         const DisplaySettings &display = session_.display();
         const std::vector<std::uint8_t> bytes = TextAsDocumentBytes(
@@ -174,13 +176,11 @@ void DataWindow::CommitEntryBox()
 {
     if (!entryBox_)
         return;
-    const TableFile *table = session_.tables().Current();
-    const std::string text
-        = table ? session_.decoder().FromUtf8String(table->GetCodePage(),
-                                                    entryBox_->text().toStdString())
-                : std::string();
+    const TableFile *table = TableForTextColumn(session_.display(), session_.tables().Current());
+    const std::string text = table ? TableText(*table, entryBox_->text()) : std::string();
     CloseEntryBox();
-    if (table && TypeTableText(caret_, View(), session_.document(), session_.journal(), *table, text)) {
+    if (table
+        && TypeTableText(caret_, View(), session_.document(), session_.journal(), *table, text)) {
         Report(SelectionEffect::Dropped);
         emit Edited();
     }
@@ -210,14 +210,9 @@ void DataWindow::StoreInputMethodText(const QString &text)
     Document &document = session_.document();
     const DisplaySettings &display = session_.display();
     bool edited = false;
-    if (const TableFile *table = session_.tables().Current()) {
+    if (const TableFile *table = TableForTextColumn(display, session_.tables().Current())) {
         edited = TypeTableText(
-            caret_,
-            View(),
-            document,
-            session_.journal(),
-            *table,
-            session_.decoder().FromUtf8String(table->GetCodePage(), text.toStdString()));
+            caret_, View(), document, session_.journal(), *table, TableText(*table, text));
     } else {
         // Where the default code page is shown, composed text is taken as Japanese.
         const std::vector<std::uint8_t> bytes = TextAsDocumentBytes(
@@ -228,6 +223,16 @@ void DataWindow::StoreInputMethodText(const QString &text)
     if (edited)
         emit Edited();
     Report(SelectionEffect::Dropped);
+}
+
+std::string DataWindow::TableText(const TableFile &table, const QString &text)
+{
+    int leftOut = 0;
+    std::string converted
+        = session_.decoder().FromUtf8Lossy(table.GetCodePage(), text.toStdString(), leftOut);
+    if (leftOut > 0)
+        emit StatusMessage(QString::fromStdString(LeftOutMessage(leftOut, table.GetCodePage())));
+    return converted;
 }
 
 bool DataWindow::HitTest(QPoint point, int &row, int &column)

@@ -29,6 +29,9 @@ const TableFile *LoadedTables::Current() const
 
 const TableFile *LoadedTables::FindByTitle(std::string_view title) const
 {
+    // Two tables may share a title: the current one, which the view reads through, comes first.
+    if (const TableFile *current = Current(); current && current->GetTitle() == title)
+        return current;
     for (const auto &table : tables_) {
         if (table->GetTitle() == title)
             return table.get();

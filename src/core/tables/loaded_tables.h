@@ -37,7 +37,7 @@ public:
     void SetCurrentTableIndex(int slot);
     [[nodiscard]] TableFile *Current();
     [[nodiscard]] const TableFile *Current() const;
-    // The first table in slot order with exactly this title.
+    // The current table when it has exactly this title, else the first in slot order that has.
     [[nodiscard]] const TableFile *FindByTitle(std::string_view title) const;
     // Shift+Tab: the table before the current one becomes current, then none, then the last
     // again.

@@ -215,7 +215,9 @@ Status DumpScript(Document &document,
         script.Emit(OffsetHeader(range.start));
     if (!table)
         return script.Finish();
-    const bool codes = !clean && table->GetCodePage() == kDefaultTableCodePage;
+    // Without Clean every byte no entry matches is written as its code, whatever the table's
+    // code page, so that the dump inserts back byte for byte.
+    const bool codes = !clean;
     std::vector<StoredEntryTexts> texts;
     for (int number = 0; number <= table->SubtableCount(); ++number)
         texts.emplace_back(table->GetSubtable(number));

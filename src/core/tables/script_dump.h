@@ -25,8 +25,8 @@ using DumpSink = std::function<Status(std::string_view)>;
 
 // The script of a range, each offset decoded through the table's subtable for it (as the view
 // shows it), exactly as it is stored: an offset header "<%08x>" first and after each end-string
-// key unless clean, "<%x>" codes for bytes no entry matches (code page 1252 tables, unless
-// clean), and every line break emitted as CR LF stored as CR CR LF. Without a table only the
+// key unless clean, "<%x>" codes for bytes no entry matches unless clean (any code page; clean
+// writes "."), and every line break emitted as CR LF stored as CR CR LF. Without a table only the
 // first header is written. The walk stops at the end of the document. progress is told about
 // every megabyte; when it returns false the dump stops with Status::Cancelled().
 Status DumpScript(Document &document,

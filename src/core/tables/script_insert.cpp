@@ -59,6 +59,13 @@ std::optional<std::pair<std::uint8_t, std::size_t>> ByteCodeAt(std::string_view 
     return std::nullopt;
 }
 
+// The line of a position of rewritten text, from where its line breaks were.
+int LineOf(const std::vector<std::size_t> &lineBreaks, std::size_t pos)
+{
+    const auto before = std::lower_bound(lineBreaks.begin(), lineBreaks.end(), pos);
+    return static_cast<int>(before - lineBreaks.begin()) + 1;
+}
+
 // Encodes one script into its strings, character by character, each through the subtable for
 // the offset it is written to.
 class ScriptEncoder
@@ -89,7 +96,7 @@ public:
                 if (progress
                     && !progress(static_cast<std::int64_t>(pos),
                                  static_cast<std::int64_t>(text_.size())))
-                    return {Status::Cancelled(), {}, 0, {}};
+                    return {Status::Cancelled(), {}, 0, {}, 0};
                 nextReport = pos + kProgressStep;
             }
             pos = Step(pos);
@@ -118,8 +125,9 @@ private:
         }
         const EncodedEntry encoded = EncodeLongest(table_, SubtableHere(), text_.substr(pos));
         if (!encoded.entry) {
-            Skip(pos);
-            return pos + 1;
+            const std::size_t length = CharacterLength(table_, text_, pos);
+            Skip(pos, length);
+            return pos + length;
         }
         AppendKeyBytes(encoded.entry->key, Bytes());
         return pos + encoded.length;
@@ -165,13 +173,11 @@ private:
             Skip(pos);
     }
 
-    void Skip(std::size_t pos)
+    void Skip(std::size_t pos, std::size_t length = 1)
     {
-        if (result_.firstSkipped.size() < kSkippedShown) {
-            const auto before = std::lower_bound(lineBreaks_.begin(), lineBreaks_.end(), pos);
-            const int line = static_cast<int>(before - lineBreaks_.begin()) + 1;
-            result_.firstSkipped.push_back({line, text_[pos]});
-        }
+        if (result_.firstSkipped.size() < kSkippedShown)
+            result_.firstSkipped.push_back(
+                {LineOf(lineBreaks_, pos), std::string(text_.substr(pos, length))});
         ++result_.skippedCount;
     }
 
@@ -202,14 +208,17 @@ std::string Hex(std::int64_t value)
     return text;
 }
 
-std::string ShownCharacter(char c)
+std::string ShownCharacter(std::string_view character)
 {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte < 0x7F)
-        return std::string("\"") + c + "\"";
-    char code[8];
-    std::snprintf(code, sizeof code, "<%02X>", byte);
-    return code;
+    if (character.size() == 1 && character[0] >= 0x20 && character[0] < 0x7F)
+        return "\"" + std::string(character) + "\"";
+    std::string shown;
+    for (const char c : character) {
+        char code[8];
+        std::snprintf(code, sizeof code, "<%02X>", static_cast<unsigned char>(c));
+        shown += code;
+    }
+    return shown;
 }
 
 // Writes the strings into the document as one undo record, only what lands inside it.
@@ -281,10 +290,14 @@ EncodedScript EncodeScript(const TableFile &table,
                            std::int64_t address,
                            const ProgressCallback &progress)
 {
-    std::string rewritten(text.substr(0, text.find('\0')));
+    const std::size_t nul = text.find('\0');
+    std::string rewritten(text.substr(0, nul));
     std::vector<std::size_t> lineBreaks;
     RewriteLineBreaks(rewritten, &lineBreaks);
-    return ScriptEncoder(table, rewritten, lineBreaks, address).Run(progress);
+    EncodedScript encoded = ScriptEncoder(table, rewritten, lineBreaks, address).Run(progress);
+    if (nul != std::string_view::npos && encoded.status.ok())
+        encoded.endedAtNulLine = LineOf(lineBreaks, rewritten.size());
+    return encoded;
 }
 
 InsertResult InsertScriptText(Document &document,
@@ -305,10 +318,11 @@ InsertResult InsertScriptText(Document &document,
         return WriteStrings(document, journal, {{address, {text.begin(), text.end()}}});
     EncodedScript encoded = EncodeScript(*table, text, address, progress);
     if (!encoded.status.ok())
-        return {encoded.status, 0, 0, {}, 0, {}};
+        return {encoded.status, 0, 0, {}, 0, {}, 0};
     InsertResult result = WriteStrings(document, journal, encoded.strings);
     result.skippedCount = encoded.skippedCount;
     result.firstSkipped = std::move(encoded.firstSkipped);
+    result.endedAtNulLine = encoded.endedAtNulLine;
     return result;
 }
 
@@ -354,6 +368,9 @@ std::string InsertReport(const InsertResult &result)
         report.back() = '.';
         report += '\n';
     }
+    if (result.endedAtNulLine > 0)
+        report += "The script's text ends at a NUL byte on line "
+                  + std::to_string(result.endedAtNulLine) + "; what follows it was not inserted.\n";
     return report;
 }
 

@@ -34,7 +34,7 @@ struct ScriptOverflow
 struct SkippedCharacter
 {
     int line = 1;
-    char character = 0;
+    std::string character; // its bytes: one, or two in a double-byte code page
 };
 
 struct InsertResult
@@ -45,6 +45,7 @@ struct InsertResult
     std::vector<ScriptOverflow> overflows;
     std::int64_t skippedCount = 0;
     std::vector<SkippedCharacter> firstSkipped; // the first few, in script order
+    int endedAtNulLine = 0;                     // the line of a NUL byte that ended the text, or 0
 };
 
 // How many skipped characters a result lists.
@@ -68,16 +69,18 @@ struct EncodedScript
     std::vector<ScriptString> strings;
     std::int64_t skippedCount = 0;
     std::vector<SkippedCharacter> firstSkipped;
+    int endedAtNulLine = 0;
 };
 
 // Encodes script text (as read from its file) through the table for writing from address on,
 // so that a dump inserted back gives back its bytes:
-// - text up to its first NUL; line breaks become "*";
+// - text up to its first NUL (endedAtNulLine says where that was); line breaks become "*";
 // - a script that begins with an offset header "<%08x>" and its line break is a dump with
 //   headers: every header at the start of a line starts a new string at the offset it names
 //   (the first string goes to address), and "<x>" or "<xx>" is the raw byte it names;
 // - each character is encoded through the subtable for the offset its key is written to, the
-//   longest entry text first; a character no entry encodes is skipped and noted;
+//   longest entry text first; a character no entry encodes (both bytes of a double-byte one) is
+//   skipped and noted;
 // - where the subtable has no entry "*", a run of k "*" becomes line-break and end-string keys:
 //   with headers, a run that a header follows is k - 2 line-break keys and an end-string key,
 //   any other run k line-break keys; without headers, with both keys, an even run is k / 2

@@ -45,6 +45,11 @@ void AppendKeyBytes(std::uint32_t key, std::vector<std::uint8_t> &bytes)
         bytes.push_back(static_cast<std::uint8_t>(key >> shift));
 }
 
+std::size_t CharacterLength(const TableFile &table, std::string_view text, std::size_t position)
+{
+    return table.IsLeadByte(text[position]) && position + 1 < text.size() ? 2 : 1;
+}
+
 EncodedEntry EncodeLongest(const TableFile &table, const Subtable &subtable, std::string_view text)
 {
     if (text.empty())
@@ -76,11 +81,13 @@ bool Encode(const TableFile &table,
             run = table.SubtableRunAt(at);
         const EncodedEntry encoded
             = EncodeLongest(table, table.GetSubtable(run.number), text.substr(position));
-        if (encoded.entry)
+        if (encoded.entry) {
             AppendKeyBytes(encoded.entry->key, bytes);
-        else
+            position += encoded.length;
+        } else {
             whole = false;
-        position += std::max<std::size_t>(encoded.length, 1);
+            position += CharacterLength(table, text, position);
+        }
     }
     return whole;
 }

@@ -57,9 +57,14 @@ struct EncodedEntry
 [[nodiscard]] EncodedEntry
 EncodeLongest(const TableFile &table, const Subtable &subtable, std::string_view text);
 
+// How many bytes of text the character at position takes: two for a lead byte of the table's
+// code page and its trail byte, else one.
+[[nodiscard]] std::size_t
+CharacterLength(const TableFile &table, std::string_view text, std::size_t position);
+
 // Text encoded as it is written from offset on: each position through the subtable for the
-// offset its key lands on, the longest entry text first; a character that starts no entry's
-// text is skipped. Each key gives its width in bytes, most significant first.
+// offset its key lands on, the longest entry text first; a character (one or two bytes) that
+// starts no entry's text is skipped. Each key gives its width in bytes, most significant first.
 [[nodiscard]] std::vector<std::uint8_t>
 EncodeText(const TableFile &table, std::string_view text, std::int64_t offset);
 // The same, but nothing at all when a character matches no entry.

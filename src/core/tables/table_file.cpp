@@ -1,5 +1,7 @@
 #include "tables/table_file.h"
 
+#include "common/lead_bytes.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -93,6 +95,12 @@ void Subtable::BuildPairIndex()
 TableFile::TableFile()
     : subtables_(1)
 {}
+
+void TableFile::SetCodePage(int codePage)
+{
+    codePage_ = codePage;
+    leadBytes_ = LeadBytesOf(codePage);
+}
 
 void TableFile::SetTitle(std::string_view title)
 {

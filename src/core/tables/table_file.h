@@ -141,7 +141,13 @@ public:
     TableFile();
 
     [[nodiscard]] int GetCodePage() const { return codePage_; }
-    void SetCodePage(int codePage) { codePage_ = codePage; }
+    void SetCodePage(int codePage);
+    // The bytes that start a two-byte character in the table's code page: such a character is
+    // skipped whole where no entry encodes it.
+    [[nodiscard]] bool IsLeadByte(char c) const
+    {
+        return leadBytes_[static_cast<unsigned char>(c)];
+    }
     [[nodiscard]] const std::string &GetTitle() const { return title_; }
     // Cut to 49 characters.
     void SetTitle(std::string_view title);
@@ -205,6 +211,7 @@ private:
     std::vector<Subtable> subtables_;
     std::string path_;
     int codePage_ = kDefaultTableCodePage;
+    std::array<bool, 256> leadBytes_{};
     std::string title_;
 };
 

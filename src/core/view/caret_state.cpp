@@ -98,8 +98,8 @@ SelectionEffect DragPastEdge(CaretState &caret, const CaretView &view, bool down
     const int visible = std::max(view.visibleRows, 1);
     const std::int64_t lastRow = LastRow(view.size);
     caret.topRow = std::clamp<std::int64_t>(caret.topRow + (down ? 1 : -1), 0, lastRow);
-    const std::int64_t row = down ? std::min<std::int64_t>(caret.topRow + visible - 1, lastRow)
-                                  : caret.topRow;
+    const std::int64_t row
+        = down ? std::min<std::int64_t>(caret.topRow + visible - 1, lastRow) : caret.topRow;
     return DragCaret(caret, static_cast<int>(row - caret.topRow), column);
 }
 

@@ -1,5 +1,7 @@
 #include "view/code_page_list.h"
 
+#include "common/lead_bytes.h"
+
 #include <unicode/ucnv.h>
 #include <unicode/ustring.h>
 
@@ -130,6 +132,24 @@ std::string TextDecoder::FromUtf8String(int codePage, std::string_view utf8)
     return std::string(bytes.begin(), bytes.end());
 }
 
+std::string TextDecoder::FromUtf8Lossy(int codePage, std::string_view utf8, int &leftOut)
+{
+    std::string text = FromUtf8String(codePage, utf8);
+    if (!text.empty() || utf8.empty())
+        return text;
+    for (std::size_t start = 0; start < utf8.size();) {
+        std::size_t end = start + 1;
+        while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80)
+            ++end;
+        const std::string character = FromUtf8String(codePage, utf8.substr(start, end - start));
+        if (character.empty())
+            ++leftOut;
+        text += character;
+        start = end;
+    }
+    return text;
+}
+
 std::int32_t TextDecoder::FirstCodePoint(int codePage, std::span<const std::uint8_t> bytes)
 {
     UConverter *converter = ConverterFor(codePage);
@@ -156,18 +176,7 @@ std::int32_t TextDecoder::FirstCodePoint(int codePage, std::span<const std::uint
 
 std::array<bool, 256> TextDecoder::LeadBytes(int codePage)
 {
-    std::array<bool, 256> lead{};
-    UConverter *converter = ConverterFor(codePage);
-    if (!converter || ucnv_getType(converter) == UCNV_SBCS)
-        return lead;
-    UBool starters[256];
-    UErrorCode error = U_ZERO_ERROR;
-    ucnv_getStarters(converter, starters, &error);
-    if (U_SUCCESS(error)) {
-        for (std::size_t b = 0; b < lead.size(); ++b)
-            lead[b] = starters[b] != 0;
-    }
-    return lead;
+    return LeadBytesOf(codePage);
 }
 
 CodePageList CodePageList::Enumerate(TextDecoder &decoder)

@@ -37,6 +37,9 @@ public:
     [[nodiscard]] std::vector<std::uint8_t> FromUtf8(int codePage, std::string_view utf8);
     // The same as 8-bit text, for the table functions that take text.
     [[nodiscard]] std::string FromUtf8String(int codePage, std::string_view utf8);
+    // UTF-8 text in the code page, character by character: a character without a place in it
+    // is left out and counted in leftOut.
+    [[nodiscard]] std::string FromUtf8Lossy(int codePage, std::string_view utf8, int &leftOut);
     // The first code point of the bytes, or -1.
     [[nodiscard]] std::int32_t FirstCodePoint(int codePage, std::span<const std::uint8_t> bytes);
     // The bytes that start a two-byte character in the code page.

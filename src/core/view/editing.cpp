@@ -86,11 +86,9 @@ bool TypeTableText(CaretState &caret,
     const std::int64_t offset = caret.Offset();
     const std::vector<std::uint8_t> bytes = EncodeText(table, text, offset);
     const std::int64_t written = WriteRecorded(document, journal, offset, bytes);
-    PlaceCaret(caret,
-               view,
-               std::min(offset + std::max<std::int64_t>(written, 0),
-                        std::max<std::int64_t>(document.Size() - 1, 0)),
-               true);
+    // On past what was written; past the last byte, where nothing more is written.
+    if (written > 0)
+        PlaceCaret(caret, view, offset + written, true);
     DropSelection(caret);
     return written > 0;
 }
@@ -201,13 +199,14 @@ std::optional<std::vector<std::uint8_t>> HexPairBytes(std::string_view text)
 std::vector<std::uint8_t> PlainTextPasteBytes(std::string_view utf8,
                                               const CaretState &caret,
                                               const TableFile *table,
-                                              const TextEncoding &encoding)
+                                              const TextEncoding &encoding,
+                                              int &leftOut)
 {
     if (!caret.InText()) {
         if (auto bytes = HexPairBytes(utf8))
             return *bytes;
-    } else if (table) {
-        std::string text = encoding.decoder.FromUtf8String(table->GetCodePage(), utf8);
+    } else if ((table = TableForTextColumn(encoding.display, table))) {
+        std::string text = encoding.decoder.FromUtf8Lossy(table->GetCodePage(), utf8, leftOut);
         RewriteLineBreaks(text);
         return EncodeText(*table, text, PasteOffset(caret));
     }

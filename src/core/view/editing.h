@@ -85,10 +85,12 @@ struct TextEncoding
 // The bytes that plain text from the clipboard pastes as: into the hex column, text of hex digit
 // pairs is those bytes; into the text column with a table, the text encoded through the table
 // from where it is pasted, as typing does; otherwise the text in the current text mode.
+// Characters the table's code page cannot hold are left out and counted in leftOut.
 [[nodiscard]] std::vector<std::uint8_t> PlainTextPasteBytes(std::string_view utf8,
                                                             const CaretState &caret,
                                                             const TableFile *table,
-                                                            const TextEncoding &encoding);
+                                                            const TextEncoding &encoding,
+                                                            int &leftOut);
 
 // A new or newly opened document: the caret on its first byte, no selection; the paste mode
 // stays.

@@ -34,10 +34,8 @@ std::string BankOffset(std::uint32_t offset, const DisplaySettings &display)
 
 // The label without any prefix; the status bar and the offset column differ only in that.
 // bareInStatus: the status bar shows this label without its "Offset: " (a bank too large).
-std::string Label(std::uint32_t offset,
-                  const DisplaySettings &display,
-                  std::int64_t size,
-                  bool &bareInStatus)
+std::string
+Label(std::uint32_t offset, const DisplaySettings &display, std::int64_t size, bool &bareInStatus)
 {
     bareInStatus = false;
     const std::uint32_t header = HasCopierHeader(size) ? display.copierHeaderSize : 0;

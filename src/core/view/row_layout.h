@@ -59,7 +59,7 @@ struct RowLayout
     std::int64_t offset = 0;
     int byteCount = 0; // 16, or fewer on the last row
     std::string offsetLabel;
-    int offsetChars = 9; // the offset column's width in characters
+    int offsetChars = 9;        // the offset column's width in characters
     std::vector<HexCell> hex;   // one per byte of the row
     std::vector<TextCell> text; // one per byte of the row
     TextFont font = TextFont::Default;

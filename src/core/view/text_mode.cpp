@@ -13,6 +13,11 @@ const CodePageEntry *CurrentCodePage(const DisplaySettings &display, const CodeP
     return display.defaultCodePage ? nullptr : codePages.At(display.codePageIndex);
 }
 
+const TableFile *TableForTextColumn(const DisplaySettings &display, const TableFile *current)
+{
+    return display.unicodeText ? nullptr : current;
+}
+
 std::string TextModeNameOf(const DisplaySettings &display, const CodePageList &codePages)
 {
     if (display.unicodeText)
@@ -20,6 +25,12 @@ std::string TextModeNameOf(const DisplaySettings &display, const CodePageList &c
     // A stored index beyond the list (a code page no longer there) reads as the default.
     const CodePageEntry *entry = CurrentCodePage(display, codePages);
     return entry ? entry->name : "ASCII";
+}
+
+std::string LeftOutMessage(int count, int codePage)
+{
+    return std::to_string(count) + " characters have no place in code page "
+           + std::to_string(codePage) + " and were left out";
 }
 
 std::string UnwritableTextMessage(std::string_view utf8, std::string_view modeName)

@@ -9,6 +9,8 @@
 
 namespace byteloom {
 
+class TableFile;
+
 struct DisplaySettings;
 
 // The code page the text column shows, or nullptr for the default one (also when a stored
@@ -16,9 +18,17 @@ struct DisplaySettings;
 [[nodiscard]] const CodePageEntry *CurrentCodePage(const DisplaySettings &display,
                                                    const CodePageList &codePages);
 
+// The table the text column reads and writes through: the current one, except in the Unicode
+// modes, where the column shows UTF-16 whatever table is loaded.
+[[nodiscard]] const TableFile *TableForTextColumn(const DisplaySettings &display,
+                                                  const TableFile *current);
+
 // The name of the text mode: "Unicode", "ASCII" or the current code page's name.
 [[nodiscard]] std::string TextModeNameOf(const DisplaySettings &display,
                                          const CodePageList &codePages);
+
+// What the status bar says when characters typed for a table had no place in its code page.
+[[nodiscard]] std::string LeftOutMessage(int count, int codePage);
 
 // What the status bar says when typed text has no place in the shown text mode.
 [[nodiscard]] std::string UnwritableTextMessage(std::string_view utf8, std::string_view modeName);

@@ -35,9 +35,10 @@ TEST(ScriptDump, HeadersLineBreaksAndCodesAsStored)
     EXPECT_EQ(Dump(document, &table, {0x1F2A0, 0}, false), "<0001f2a0>\r\r\n");
     EXPECT_EQ(Dump(document, nullptr, {0x100, 3}, false), "<00000100>\r\r\n");
 
-    // Tables of other code pages never write byte codes.
+    // Tables of other code pages write byte codes too, so that their dumps insert back.
     const TableFile japanese = ParseTable(".codepage=932\n41=A\n", "j").table;
-    EXPECT_EQ(Dump(document, &japanese, {0x104, 1}, false), "<00000104>\r\r\n.");
+    EXPECT_EQ(Dump(document, &japanese, {0x104, 1}, false), "<00000104>\r\r\n<9c>");
+    EXPECT_EQ(Dump(document, &japanese, {0x104, 1}, true), ".");
 }
 
 TEST(ScriptDump, KeysAtTheRangeEndAreWholeAndTheDocumentEndStopsTheWalk)

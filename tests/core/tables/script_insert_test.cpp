@@ -109,7 +109,8 @@ TEST_F(ScriptInsert, NothingIsWrittenBeyondTheDocumentOrOnBadInput)
     // A folder is no script: refused with its name, not read as an endless file.
     const InsertResult folderScript
         = InsertScript(document, journal, tables, folder.path(), 0, "none");
-    EXPECT_NE(folderScript.status.message().find("it is a directory, not a file"), std::string::npos);
+    EXPECT_NE(folderScript.status.message().find("it is a directory, not a file"),
+              std::string::npos);
     EXPECT_EQ(document.ReadByte(0), 0);
     EXPECT_EQ(journal.UndoCount(), 1u);
 
@@ -202,6 +203,45 @@ TEST(ScriptInsertSkipped, CharactersWithoutAnEntryAreCountedWithTheirLines)
     EXPECT_EQ(InsertReport(result),
               "5 characters match no table entry and were skipped: line 1 \"?\", line 1 \"*\", "
               "line 2 \"!\", line 2 \"*\", line 3 <80>.\n");
+
+    // A double-byte character is skipped whole: its second byte is no character of its own.
+    const TableFile japanese = ParseTable(".codepage=932\n10=\x82\xA0\n41=A\n", "j").table;
+    const InsertResult skipped
+        = InsertScriptText(document, journal, &japanese, "\x83\x41\x82\xA0\x88\x9F\x82\xA0", 0x100);
+    EXPECT_EQ(skipped.bytesWritten, 2);
+    EXPECT_EQ(document.ReadByte(0x100), 0x10);
+    EXPECT_EQ(document.ReadByte(0x101), 0x10);
+    EXPECT_EQ(skipped.skippedCount, 2);
+    EXPECT_EQ(skipped.firstSkipped[0].character, "\x83\x41");
+
+    // A NUL ends the text, and the report says so.
+    const InsertResult cut
+        = InsertScriptText(document, journal, &parsed, std::string("A\nA\0A", 5), 0);
+    EXPECT_EQ(cut.bytesWritten, 2);
+    EXPECT_EQ(InsertReport(cut),
+              "1 characters match no table entry and were skipped: line 1 \"*\".\n"
+              "The script's text ends at a NUL byte on line 2; what follows it was not "
+              "inserted.\n");
+}
+
+// Two loaded tables may share a title: the current one is the one an insert uses.
+TEST(ScriptInsertTables, TheCurrentTableWinsOverAnotherOfTheSameTitle)
+{
+    LoadedTables tables;
+    tables.Add(ParseTable(".title=T\n01=A\n", "a").table);
+    tables.Add(ParseTable(".title=T\n02=A\n", "b").table);
+    Document document;
+    document.New();
+    UndoJournal journal;
+    test::TempFolder folder;
+    test::WriteBytes(folder / "s.txt", {'A'});
+    ASSERT_TRUE(
+        InsertScript(document, journal, tables, folder / "s.txt", 0, "T (1252)").status.ok());
+    EXPECT_EQ(document.ReadByte(0), 0x02);
+    tables.SetCurrentTableIndex(0);
+    ASSERT_TRUE(
+        InsertScript(document, journal, tables, folder / "s.txt", 0, "T (1252)").status.ok());
+    EXPECT_EQ(document.ReadByte(0), 0x01);
 }
 
 TEST_F(ScriptInsert, ACleanDumpInsertedBackRewritesTheSameBytes)

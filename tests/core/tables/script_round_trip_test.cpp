@@ -36,7 +36,7 @@ std::string KeyLine(const char *format, unsigned key, const std::string &text)
 // Texts are single letters and digits, unique in their subtable, or "{wN}", which no other text
 // begins: nothing a dump writes can be read back two ways. A subtable over part of the image
 // maps its keys to other texts.
-RandomTable MakeTable(std::mt19937 &random, std::int64_t size)
+RandomTable MakeTable(std::mt19937 &random, std::int64_t size, bool japanese)
 {
     RandomTable made;
     std::vector<std::uint8_t> bytes(256);
@@ -51,7 +51,8 @@ RandomTable MakeTable(std::mt19937 &random, std::int64_t size)
         made.endString = bytes[next++];
     const std::size_t singles = 1 + random() % 40;
     const std::string letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    std::string text;
+    // A code page 932 table: its longer texts are hiragana, two bytes each.
+    std::string text = japanese ? ".codepage=932\n" : "";
     std::string sub;
     for (std::size_t i = 0; i < singles && next < bytes.size(); ++i, ++next) {
         made.keyBytes.push_back(bytes[next]);
@@ -64,7 +65,9 @@ RandomTable MakeTable(std::mt19937 &random, std::int64_t size)
             = made.keyBytes.empty() || random() % 2 ? bytes[next % 256] : made.keyBytes[0];
         const unsigned key = (lead == 0 ? 1u : lead) * 256u + static_cast<unsigned>(random() % 256);
         made.leads.push_back(static_cast<std::uint8_t>(key >> 8));
-        text += KeyLine("%04X=%s\n", key, "{w" + std::to_string(i) + "}");
+        const std::string word = japanese ? std::string{'\x82', static_cast<char>(0x9F + i)}
+                                          : "{w" + std::to_string(i) + "}";
+        text += KeyLine("%04X=%s\n", key, word);
     }
     std::string markerLines;
     if (made.newline >= 0)
@@ -142,7 +145,7 @@ TEST(ScriptRoundTrip, RandomTablesAndImagesComeBackByteForByte)
     int checked = 0;
     for (int round = 0; round < 5000; ++round) {
         const bool clean = round % 2 == 0;
-        const RandomTable made = MakeTable(random, 400);
+        const RandomTable made = MakeTable(random, 400, round % 3 == 2);
         const std::vector<std::uint8_t> image = MakeImage(random, made, clean);
         auto owned = test::DocumentOf(image);
         Document &document = *owned;

@@ -205,6 +205,8 @@ TEST_F(CaretEditingTest, TextAndTableEntryWriteInsideTheDocument)
     EXPECT_EQ(document->ReadByte(0x1D), 0x40);
     EXPECT_EQ(document->ReadByte(0x1E), 0x2A);
     EXPECT_EQ(document->ReadByte(0x1F), 0x41);
+    EXPECT_EQ(caret.Offset(), 0x20); // past the last byte: the next entry writes nothing
+    EXPECT_FALSE(TypeTableText(caret, view, *document, journal, table, "A"));
     EXPECT_EQ(document->Size(), 0x20);
     ASSERT_TRUE(journal.Undo(*document));
     EXPECT_EQ(document->ReadByte(0x1C), 0);
@@ -224,19 +226,28 @@ TEST_F(CaretEditingTest, PlainTextPastesAsHexPairsTableTextOrCharacters)
     EXPECT_FALSE(HexPairBytes("414"));
     EXPECT_FALSE(HexPairBytes("Hi"));
 
+    int leftOut = 0;
+    const auto paste = [&](std::string_view text, const TableFile *table) {
+        return PlainTextPasteBytes(text, caret, table, encoding, leftOut);
+    };
     Open(0x40);
     PlaceCaret(caret, view, 0x10, false);
-    EXPECT_EQ(PlainTextPasteBytes("00ff", caret, nullptr, encoding), (Bytes{0x00, 0xFF}));
-    EXPECT_EQ(PlainTextPasteBytes("Hi", caret, nullptr, encoding), (Bytes{'H', 'i'}));
+    EXPECT_EQ(paste("00ff", nullptr), (Bytes{0x00, 0xFF}));
+    EXPECT_EQ(paste("Hi", nullptr), (Bytes{'H', 'i'}));
     const TableFile table
         = ParseTable("01=a\nsubtable=80\nstart=10\nend=1F\n02=a\nsubtableend=81\n", "t").table;
     PlaceCaret(caret, view, 0x10, true);
-    EXPECT_EQ(PlainTextPasteBytes("aa", caret, &table, encoding), (Bytes{0x02, 0x02}));
+    EXPECT_EQ(paste("aa", &table), (Bytes{0x02, 0x02}));
     PlaceCaret(caret, view, 0x20, true);
-    EXPECT_EQ(PlainTextPasteBytes("aa", caret, &table, encoding), (Bytes{0x01, 0x01}));
-    EXPECT_EQ(PlainTextPasteBytes("00", caret, nullptr, encoding), (Bytes{'0', '0'}));
+    EXPECT_EQ(paste("aa", &table), (Bytes{0x01, 0x01}));
+    // A character the table's code page cannot hold is left out, and counted.
+    EXPECT_EQ(paste("a\xE2\x9C\x93" "a", &table), (Bytes{0x01, 0x01}));
+    EXPECT_EQ(leftOut, 1);
+    EXPECT_EQ(paste("00", nullptr), (Bytes{'0', '0'}));
+    // In the Unicode modes the column is UTF-16, table or not.
     display.unicodeText = true;
-    EXPECT_EQ(PlainTextPasteBytes("A", caret, nullptr, encoding), (Bytes{'A', 0}));
+    EXPECT_EQ(paste("A", nullptr), (Bytes{'A', 0}));
+    EXPECT_EQ(paste("a", &table), (Bytes{'a', 0}));
 
     // A UTF-16 character typed on a unit's second byte fills that whole unit.
     PlaceCaret(caret, view, 0x21, true);

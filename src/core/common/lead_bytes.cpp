@@ -1,0 +1,28 @@
+#include "common/lead_bytes.h"
+
+#include <unicode/ucnv.h>
+
+#include <memory>
+#include <string>
+
+namespace byteloom {
+
+std::array<bool, 256> LeadBytesOf(int codePage)
+{
+    std::array<bool, 256> lead{};
+    UErrorCode error = U_ZERO_ERROR;
+    const std::string name = "windows-" + std::to_string(codePage);
+    const std::unique_ptr<UConverter, void (*)(UConverter *)> converter(
+        ucnv_open(name.c_str(), &error), ucnv_close);
+    if (U_FAILURE(error) || !converter || ucnv_getType(converter.get()) == UCNV_SBCS)
+        return lead;
+    UBool starters[256];
+    ucnv_getStarters(converter.get(), starters, &error);
+    if (U_SUCCESS(error)) {
+        for (std::size_t b = 0; b < lead.size(); ++b)
+            lead[b] = starters[b] != 0;
+    }
+    return lead;
+}
+
+} // namespace byteloom

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <array>
+
+namespace byteloom {
+
+// The bytes that start a two-byte character in a Windows code page (none for single-byte code
+// pages, or where the system has no converter for it).
+[[nodiscard]] std::array<bool, 256> LeadBytesOf(int codePage);
+
+} // namespace byteloom
