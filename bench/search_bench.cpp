@@ -2,6 +2,11 @@
 #include "bench_files.h"
 #include "document/document.h"
 #include "search/search_engines.h"
+#include "search/search_state.h"
+#include "view/caret_state.h"
+#include "view/code_page_list.h"
+#include "view/display_settings.h"
+#include "view/editing.h"
 
 #include <benchmark/benchmark.h>
 
@@ -54,6 +59,34 @@ void BM_RelativeSearch1GiB(benchmark::State &state)
     SearchWholeFile(state, PrepareTextPattern("translation"), true);
 }
 BENCHMARK(BM_RelativeSearch1GiB)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Find as the editor runs it: the typed text prepared as the text column encodes it, the search
+// from the caret, and the hit shown; against BM_ValueSearch1GiB, the engine alone.
+void BM_FindThroughTheEditorsPath1GiB(benchmark::State &state)
+{
+    Document document;
+    if (document.Load(LargeFile(), true).status != LoadStatus::Loaded) {
+        state.SkipWithError("cannot load the file");
+        return;
+    }
+    DisplaySettings display;
+    TextDecoder decoder;
+    const CodePageList codePages = CodePageList::Enumerate(decoder);
+    const CaretView view{document.Size(), 40, {}};
+    for (auto _ : state) {
+        SearchState search;
+        CaretState caret;
+        const PreparedFind prepared
+            = ConfirmFind(search, kText, nullptr, caret.Offset(), {display, codePages, decoder});
+        const auto hit = FindFromCaret(document, search, caret);
+        if (!prepared.pattern || hit)
+            state.SkipWithError("the pattern was found");
+        else
+            ShowHit(caret, view, 0, 0, HitInTextColumn(search, false, true));
+    }
+    state.SetBytesProcessed(state.iterations() * kSize);
+}
+BENCHMARK(BM_FindThroughTheEditorsPath1GiB)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The same file through grep, for comparison.
 void BM_GrepCountFixed1GiB(benchmark::State &state)

@@ -58,6 +58,7 @@ FindDialog::FindDialog(SearchState &state,
     auto *optionsLayout = new QVBoxLayout(optionsGroup);
     options_->setEditable(true);
     options_->setInsertPolicy(QComboBox::NoInsert);
+    options_->setMinimumContentsLength(14);
     options_->lineEdit()->setMaxLength(static_cast<int>(SearchState::kChoiceLength));
     optionsLayout->addWidget(optionLabel_);
     optionsLayout->addWidget(options_);

@@ -1,0 +1,149 @@
+#include "shell/command_ids.h"
+#include "shell/main_flat_window.h"
+#include "support/fake_prompts.h"
+#include "support/temp_folder.h"
+#include "view/data_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace byteloom {
+namespace {
+
+class FindTest : public testing::Test
+{
+protected:
+    FindTest()
+    {
+        auto owned = std::make_unique<test::FakePrompts>();
+        prompts = owned.get();
+        window = std::make_unique<MainFlatWindow>(std::move(owned));
+        window->resize(1000, 600);
+        window->show();
+        Activate();
+        std::vector<std::uint8_t> bytes(0x400, 0);
+        for (const std::size_t at : {std::size_t{0x123}, std::size_t{0x301}})
+            std::copy_n("ables", 5, bytes.begin() + static_cast<std::ptrdiff_t>(at));
+        test::WriteBytes(folder / "find.bin", bytes);
+        window->OpenStartupFile((folder / "find.bin").string());
+        window->View()->setFocus();
+    }
+
+    // The offscreen platform gives no focus back when a dialog closes.
+    void Activate()
+    {
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    // Opens Find with Ctrl+F, lets answer work in the dialog, and returns whether it opened.
+    bool Find(std::function<void(QDialog &)> answer)
+    {
+        bool opened = false;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            opened = true;
+            answer(*dialog);
+            if (dialog->isVisible())
+                dialog->reject();
+        });
+        QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+        Activate();
+        return opened;
+    }
+
+    static void Type(QDialog &dialog, const char *text)
+    {
+        QLineEdit *field = dialog.findChild<QComboBox *>(QStringLiteral("what"))->lineEdit();
+        field->selectAll();
+        QTest::keyClicks(field, QString::fromLatin1(text));
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+
+    test::TempFolder folder;
+    test::FakePrompts *prompts = nullptr;
+    std::unique_ptr<MainFlatWindow> window;
+};
+
+TEST_F(FindTest, CtrlFFindsSelectsAndScrollsAndF3FindsTheNext)
+{
+    EXPECT_FALSE(window->Action(kCmdFindNext)->isEnabled());
+    ASSERT_TRUE(Find([](QDialog &dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Find"));
+        Type(dialog, "ables");
+        EXPECT_FALSE(dialog.isVisible());
+    }));
+    CaretState &caret = window->View()->caret();
+    EXPECT_EQ(caret.topRow, 0x12);
+    EXPECT_EQ(caret.row, 0);
+    EXPECT_EQ(caret.column, 16 + 3);
+    EXPECT_EQ(caret.selection.anchor, 0x123);
+    EXPECT_EQ(caret.selection.end, 0x128);
+    EXPECT_TRUE(window->Action(kCmdCopy)->isEnabled());
+
+    QTest::keyClick(window.get(), Qt::Key_F3);
+    EXPECT_EQ(caret.selection.anchor, 0x301);
+    EXPECT_EQ(caret.topRow, 0x30);
+
+    // A miss changes nothing but says so.
+    QTest::keyClick(window.get(), Qt::Key_F3);
+    EXPECT_EQ(caret.selection.anchor, 0x301);
+    EXPECT_TRUE(caret.selection.active);
+    EXPECT_EQ(window->StatusPart(1)->text(), QStringLiteral("Not found"));
+}
+
+TEST_F(FindTest, ARefusedHexTextKeepsTheDialogAndRelativeFindsTheSpacing)
+{
+    ASSERT_TRUE(Find([](QDialog &dialog) {
+        QTest::mouseClick(dialog.findChild<QRadioButton *>(), Qt::LeftButton); // He&x
+        Type(dialog, "414");
+        EXPECT_TRUE(dialog.isVisible());
+    }));
+    EXPECT_EQ(prompts->messages,
+              std::vector<std::string>{"Please input a hex string with complete bytes"});
+    // Find Next is there even after a refused text.
+    EXPECT_TRUE(window->Action(kCmdFindNext)->isEnabled());
+
+    // "BCMFT" is spaced as "ables" is: a relative search finds the text at 0x123.
+    ASSERT_TRUE(Find([](QDialog &dialog) {
+        const auto buttons = dialog.findChildren<QRadioButton *>();
+        QTest::mouseClick(buttons[2], Qt::LeftButton); // &Relative
+        EXPECT_EQ(dialog.findChild<QComboBox *>(QStringLiteral("options"))->currentText(),
+                  QStringLiteral("Caps-Low-Num"));
+        Type(dialog, "BCMFT");
+    }));
+    EXPECT_EQ(window->View()->caret().selection.anchor, 0x123);
+
+    // The toolbar's Search button opens the same dialog, back in Text + Value.
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        opened = true;
+        EXPECT_EQ(dialog->findChild<QComboBox *>(QStringLiteral("what"))->currentText(),
+                  QStringLiteral("BCMFT"));
+        dialog->reject();
+    });
+    for (QAction *action : window->Toolbar()->actions()) {
+        if (action->toolTip() == QStringLiteral("Search"))
+            action->trigger();
+    }
+    EXPECT_TRUE(opened);
+}
+
+} // namespace
+} // namespace byteloom
