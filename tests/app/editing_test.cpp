@@ -3,6 +3,7 @@
 #include "support/fake_prompts.h"
 #include "support/temp_folder.h"
 #include "view/data_window.h"
+#include "window_test.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,20 +19,9 @@ namespace {
 using test::ReadBytes;
 using test::WriteBytes;
 
-class EditingTest : public testing::Test
+class EditingTest : public test::WindowTest
 {
 protected:
-    EditingTest()
-    {
-        auto owned = std::make_unique<test::FakePrompts>();
-        prompts = owned.get();
-        window = std::make_unique<MainFlatWindow>(std::move(owned));
-        window->resize(1000, 600);
-        window->show();
-        window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
-
     void Open(const std::vector<std::uint8_t> &bytes, const char *name = "edit.bin")
     {
         WriteBytes(folder / name, bytes);
@@ -48,10 +38,6 @@ protected:
         QTest::keyClick(view(), static_cast<Qt::Key>(key), modifiers);
     }
     void Type(const char *text) { QTest::keyClicks(view(), QString::fromLatin1(text)); }
-
-    test::TempFolder folder;
-    test::FakePrompts *prompts = nullptr;
-    std::unique_ptr<MainFlatWindow> window;
 };
 
 TEST_F(EditingTest, TypeUndoRedoAndSaveReachTheFile)

@@ -3,6 +3,7 @@
 #include "support/fake_prompts.h"
 #include "support/temp_folder.h"
 #include "view/data_window.h"
+#include "window_test.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,17 +23,11 @@
 namespace byteloom {
 namespace {
 
-class FindTest : public testing::Test
+class FindTest : public test::WindowTest
 {
 protected:
     FindTest()
     {
-        auto owned = std::make_unique<test::FakePrompts>();
-        prompts = owned.get();
-        window = std::make_unique<MainFlatWindow>(std::move(owned));
-        window->resize(1000, 600);
-        window->show();
-        Activate();
         std::vector<std::uint8_t> bytes(0x400, 0);
         for (const std::size_t at : {std::size_t{0x123}, std::size_t{0x301}})
             std::copy_n("ables", 5, bytes.begin() + static_cast<std::ptrdiff_t>(at));
@@ -41,29 +36,11 @@ protected:
         window->View()->setFocus();
     }
 
-    // The offscreen platform gives no focus back when a dialog closes.
-    void Activate()
+    // Opens Find with Ctrl+F and lets answer work in the dialog.
+    bool Find(const std::function<void(QDialog &)> &answer)
     {
-        window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
-
-    // Opens Find with Ctrl+F, lets answer work in the dialog, and returns whether it opened.
-    bool Find(std::function<void(QDialog &)> answer)
-    {
-        bool opened = false;
-        QTimer::singleShot(0, [&] {
-            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            opened = true;
-            answer(*dialog);
-            if (dialog->isVisible())
-                dialog->reject();
-        });
-        QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
-        Activate();
-        return opened;
+        return WithDialog([this] { QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier); },
+                          answer);
     }
 
     static void Type(QDialog &dialog, const char *text)
@@ -73,10 +50,6 @@ protected:
         QTest::keyClicks(field, QString::fromLatin1(text));
         QTest::keyClick(field, Qt::Key_Return);
     }
-
-    test::TempFolder folder;
-    test::FakePrompts *prompts = nullptr;
-    std::unique_ptr<MainFlatWindow> window;
 };
 
 TEST_F(FindTest, CtrlFFindsSelectsAndScrollsAndF3FindsTheNext)
@@ -128,21 +101,17 @@ TEST_F(FindTest, ARefusedHexTextKeepsTheDialogAndRelativeFindsTheSpacing)
     }));
     EXPECT_EQ(window->View()->caret().selection.anchor, 0x123);
 
-    // The toolbar's Search button opens the same dialog, back in Text + Value.
-    bool opened = false;
-    QTimer::singleShot(0, [&] {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        opened = true;
-        EXPECT_EQ(dialog->findChild<QComboBox *>(QStringLiteral("what"))->currentText(),
+    // The toolbar's Search button opens the same dialog, the newest text in its field.
+    const auto search = [this] {
+        for (QAction *action : window->Toolbar()->actions()) {
+            if (action->toolTip() == QStringLiteral("Search"))
+                action->trigger();
+        }
+    };
+    EXPECT_TRUE(WithDialog(search, [](QDialog &dialog) {
+        EXPECT_EQ(dialog.findChild<QComboBox *>(QStringLiteral("what"))->currentText(),
                   QStringLiteral("BCMFT"));
-        dialog->reject();
-    });
-    for (QAction *action : window->Toolbar()->actions()) {
-        if (action->toolTip() == QStringLiteral("Search"))
-            action->trigger();
-    }
-    EXPECT_TRUE(opened);
+    }));
 }
 
 } // namespace

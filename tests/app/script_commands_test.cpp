@@ -3,6 +3,7 @@
 #include "support/fake_prompts.h"
 #include "support/temp_folder.h"
 #include "view/data_window.h"
+#include "window_test.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,18 +25,11 @@ using test::ReadBytes;
 
 const std::filesystem::path kExamples = BYTELOOM_EXAMPLES_DIR;
 
-class ScriptCommandsTest : public testing::Test
+class ScriptCommandsTest : public test::WindowTest
 {
 protected:
     ScriptCommandsTest()
     {
-        auto owned = std::make_unique<test::FakePrompts>();
-        prompts = owned.get();
-        window = std::make_unique<MainFlatWindow>(std::move(owned));
-        window->resize(1000, 600);
-        window->show();
-        window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
         // The sample and its table, which opens with it by name.
         std::filesystem::copy_file(kExamples / "sample.sfc", folder / "game.sfc");
         std::filesystem::copy_file(kExamples / "sample.tbl", folder / "game.tbl");
@@ -46,25 +40,8 @@ protected:
     // Runs answer inside the modal dialog that the key opens.
     void WithDialog(int key, Qt::KeyboardModifiers modifiers, std::function<void(QDialog &)> answer)
     {
-        bool answered = false;
-        QTimer::singleShot(0, [&] {
-            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr);
-            answered = true;
-            answer(*dialog);
-            if (dialog->isVisible())
-                dialog->reject();
-        });
-        QTest::keyClick(window.get(), static_cast<Qt::Key>(key), modifiers);
-        EXPECT_TRUE(answered);
-        Reactivate();
-    }
-
-    // The offscreen platform does not give the focus back when a dialog closes.
-    void Reactivate()
-    {
-        window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        EXPECT_TRUE(test::WindowTest::WithDialog(
+            [&] { QTest::keyClick(window.get(), static_cast<Qt::Key>(key), modifiers); }, answer));
     }
 
     static QLineEdit *Field(QDialog &dialog, const char *name)
@@ -77,10 +54,6 @@ protected:
         field->selectAll();
         QTest::keyClicks(field, text);
     }
-
-    test::TempFolder folder;
-    test::FakePrompts *prompts = nullptr;
-    std::unique_ptr<MainFlatWindow> window;
 };
 
 TEST_F(ScriptCommandsTest, CtrlDDumpsFromTheCaretAndDumpSelectedFromTheSelection)
@@ -109,17 +82,13 @@ TEST_F(ScriptCommandsTest, CtrlDDumpsFromTheCaretAndDumpSelectedFromTheSelection
     window->JumpToForTest(0x1020);
     QTest::keyClick(window.get(), Qt::Key_L, Qt::ControlModifier);
     ASSERT_TRUE(window->Action(kCmdDumpSelected)->isEnabled());
-    bool shown = false;
-    QTimer::singleShot(0, [&] {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        shown = true;
-        EXPECT_EQ(Field(*dialog, "start")->text(), QStringLiteral("1020"));
-        EXPECT_EQ(Field(*dialog, "length")->text(), QStringLiteral("10"));
-        QTest::keyClick(dialog, Qt::Key_Escape);
-    });
-    window->Action(kCmdDumpSelected)->trigger();
-    EXPECT_TRUE(shown);
+    EXPECT_TRUE(test::WindowTest::WithDialog(
+        [this] { window->Action(kCmdDumpSelected)->trigger(); },
+        [](QDialog &dialog) {
+            EXPECT_EQ(Field(dialog, "start")->text(), QStringLiteral("1020"));
+            EXPECT_EQ(Field(dialog, "length")->text(), QStringLiteral("10"));
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        }));
     EXPECT_EQ(prompts->messages.size(), 1u);
 }
 

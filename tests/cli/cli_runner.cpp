@@ -52,4 +52,9 @@ std::filesystem::path ExamplesFolder()
     return BYTELOOM_EXAMPLES_DIR;
 }
 
+std::string Example(const char *name)
+{
+    return (ExamplesFolder() / name).string();
+}
+
 } // namespace byteloom::test

@@ -26,5 +26,7 @@ struct CliStreams
                             const CliStreams &streams = {});
 
 [[nodiscard]] std::filesystem::path ExamplesFolder();
+// A file of the bundled examples, as a command-line word.
+[[nodiscard]] std::string Example(const char *name);
 
 } // namespace byteloom::test

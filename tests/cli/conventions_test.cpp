@@ -10,15 +10,11 @@
 namespace byteloom {
 namespace {
 
+using test::Example;
 using test::ExamplesFolder;
 using test::ReadBytes;
 using test::RunCli;
 using test::TempFolder;
-
-std::string Example(const char *name)
-{
-    return (ExamplesFolder() / name).string();
-}
 
 bool Refused(const test::CliRun &run, const std::string &said)
 {

@@ -5,13 +5,9 @@
 namespace byteloom {
 namespace {
 
+using test::Example;
 using test::ExamplesFolder;
 using test::RunCli;
-
-std::string Example(const char *name)
-{
-    return (ExamplesFolder() / name).string();
-}
 
 TEST(CliRows, PrintsTheRowsTheViewDraws)
 {
