@@ -244,6 +244,125 @@ TEST(ScriptInsertTables, TheCurrentTableWinsOverAnotherOfTheSameTitle)
     EXPECT_EQ(document.ReadByte(0), 0x01);
 }
 
+std::vector<std::uint8_t> Inserted(const std::string &table, const std::string &text)
+{
+    const TableFile parsed = ParseTable(table, "t").table;
+    Document document;
+    document.New();
+    UndoJournal journal;
+    const InsertResult result = InsertScriptText(document, journal, &parsed, text, 0x100);
+    EXPECT_TRUE(result.status.ok());
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(result.bytesWritten));
+    (void)document.ReadBlock(0x100, bytes);
+    return bytes;
+}
+
+using Bytes = std::vector<std::uint8_t>;
+
+TEST(ScriptInsertLineBreaks, RunsOfLineBreaksBecomeTheTablesMarkerKeys)
+{
+    const std::string both = "41=A\n42=B\n/FF\n*FE\n";
+    EXPECT_EQ(Inserted(both, "A\nB"), (Bytes{0x41, 0xFE, 0x42}));
+    EXPECT_EQ(Inserted(both, "A\n\nB"), (Bytes{0x41, 0xFF, 0x42}));
+    EXPECT_EQ(Inserted(both, "A\n\n\nB"), (Bytes{0x41, 0xFE, 0xFF, 0x42}));
+    EXPECT_EQ(Inserted(both, "A\n\n\n\nB"), (Bytes{0x41, 0xFF, 0xFF, 0x42}));
+    EXPECT_EQ(Inserted("41=A\n42=B\n/FF\n", "A\n\n\nB"), (Bytes{0x41, 0xFF, 0x42}));
+    EXPECT_EQ(Inserted("41=A\n42=B\n*FE\n", "A\n\nB"), (Bytes{0x41, 0xFE, 0xFE, 0x42}));
+    // An entry "*" takes every "*", and a byte code is text where there are no headers.
+    EXPECT_EQ(Inserted(both + "2A=*\n", "A\n\nB*"), (Bytes{0x41, 0x2A, 0x2A, 0x42, 0x2A}));
+    EXPECT_EQ(Inserted(both + "3C=<\n3E=>\n35=5\n", "<5>"), (Bytes{0x3C, 0x35, 0x3E}));
+}
+
+TEST(ScriptInsertHeaders, HeadersPlaceStringsCodesAreBytesAndOverflowsAreReported)
+{
+    const std::string table = "41=A\n42=B\n/FF\n*FE\n";
+    const TableFile parsed = ParseTable(table, "t").table;
+    Document document;
+    document.New();
+    UndoJournal journal;
+    const InsertResult placed = InsertScriptText(
+        document, journal, &parsed, "<00000100>\nA\nA\n\n<00000105>\nB<9c><0>", 0x100);
+    ASSERT_TRUE(placed.status.ok());
+    EXPECT_EQ(placed.bytesWritten, 7);
+    Bytes bytes(8);
+    (void)document.ReadBlock(0x100, bytes);
+    EXPECT_EQ(bytes, (Bytes{0x41, 0xFE, 0x41, 0xFF, 0x00, 0x42, 0x9C, 0x00}));
+    EXPECT_TRUE(placed.overflows.empty());
+
+    // A string longer than the room up to the next header is written whole, then overwritten.
+    const InsertResult over
+        = InsertScriptText(document, journal, &parsed, "<00000100>\nAAAA\n\n<00000102>\nB", 0x100);
+    ASSERT_EQ(over.overflows.size(), 1u);
+    EXPECT_EQ(over.overflows[0].offset, 0x100);
+    EXPECT_EQ(over.overflows[0].excess, 3);
+    EXPECT_EQ(over.bytesWritten, 6);
+    (void)document.ReadBlock(0x100, bytes);
+    EXPECT_EQ(bytes, (Bytes{0x41, 0x41, 0x42, 0x41, 0xFF, 0x42, 0x9C, 0x00}));
+    EXPECT_EQ(InsertReport(over),
+              "The string at 00000100 runs 3 bytes past the offset of the next string, which "
+              "overwrites them.\n");
+    // Both insertions are undone, each as one step.
+    ASSERT_EQ(journal.UndoCount(), 2u);
+    ASSERT_TRUE(journal.Undo(document));
+    ASSERT_TRUE(journal.Undo(document));
+    (void)document.ReadBlock(0x100, bytes);
+    EXPECT_EQ(bytes, Bytes(8, 0));
+}
+
+TEST(ScriptInsertSkipped, CharactersWithoutAnEntryAreCountedWithTheirLines)
+{
+    const TableFile parsed = ParseTable("41=A\n", "t").table;
+    Document document;
+    document.New();
+    UndoJournal journal;
+    const InsertResult result
+        = InsertScriptText(document, journal, &parsed, "A?\r\nA!A\r\n\x80", 0);
+    EXPECT_EQ(result.bytesWritten, 3);
+    EXPECT_EQ(result.skippedCount, 5);
+    EXPECT_EQ(InsertReport(result),
+              "5 characters match no table entry and were skipped: line 1 \"?\", line 1 \"*\", "
+              "line 2 \"!\", line 2 \"*\", line 3 <80>.\n");
+
+    // A double-byte character is skipped whole: its second byte is no character of its own.
+    const TableFile japanese = ParseTable(".codepage=932\n10=\x82\xA0\n41=A\n", "j").table;
+    const InsertResult skipped
+        = InsertScriptText(document, journal, &japanese, "\x83\x41\x82\xA0\x88\x9F\x82\xA0", 0x100);
+    EXPECT_EQ(skipped.bytesWritten, 2);
+    EXPECT_EQ(document.ReadByte(0x100), 0x10);
+    EXPECT_EQ(document.ReadByte(0x101), 0x10);
+    EXPECT_EQ(skipped.skippedCount, 2);
+    EXPECT_EQ(skipped.firstSkipped[0].character, "\x83\x41");
+
+    // A NUL ends the text, and the report says so.
+    const InsertResult cut
+        = InsertScriptText(document, journal, &parsed, std::string("A\nA\0A", 5), 0);
+    EXPECT_EQ(cut.bytesWritten, 2);
+    EXPECT_EQ(InsertReport(cut),
+              "1 characters match no table entry and were skipped: line 1 \"*\".\n"
+              "The script's text ends at a NUL byte on line 2; what follows it was not "
+              "inserted.\n");
+}
+
+// Two loaded tables may share a title: the current one is the one an insert uses.
+TEST(ScriptInsertTables, TheCurrentTableWinsOverAnotherOfTheSameTitle)
+{
+    LoadedTables tables;
+    tables.Add(ParseTable(".title=T\n01=A\n", "a").table);
+    tables.Add(ParseTable(".title=T\n02=A\n", "b").table);
+    Document document;
+    document.New();
+    UndoJournal journal;
+    test::TempFolder folder;
+    test::WriteBytes(folder / "s.txt", {'A'});
+    ASSERT_TRUE(
+        InsertScript(document, journal, tables, folder / "s.txt", 0, "T (1252)").status.ok());
+    EXPECT_EQ(document.ReadByte(0), 0x02);
+    tables.SetCurrentTableIndex(0);
+    ASSERT_TRUE(
+        InsertScript(document, journal, tables, folder / "s.txt", 0, "T (1252)").status.ok());
+    EXPECT_EQ(document.ReadByte(0), 0x01);
+}
+
 TEST_F(ScriptInsert, ACleanDumpInsertedBackRewritesTheSameBytes)
 {
     const std::vector<std::uint8_t> original{0x41, 0x42, 0x81, 0x40, 0x42, 0x41};
