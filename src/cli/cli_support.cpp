@@ -80,8 +80,17 @@ std::optional<std::string> ReadInput(const std::string &path)
     return bytes;
 }
 
-bool OpenDocument(Session &session, const std::string &path)
+bool StdoutIsTerminal()
 {
+    return BYTELOOM_ISATTY(BYTELOOM_FILENO(stdout)) != 0;
+}
+
+bool OpenDocument(Session &session, const std::string &path, bool onlyRead)
+{
+    if (path == kStandardStream && !onlyRead) {
+        Fail("FILE is written: give a file, not - (standard input)");
+        return false;
+    }
     if (path == kStandardStream) {
         const auto bytes = ReadInput(path);
         if (!bytes)
@@ -148,8 +157,9 @@ void AddDecimalFlag(CLI::App &command, bool &decimal)
     command.add_flag("--decimal", decimal, "Read numbers as decimal instead of hexadecimal");
 }
 
-TerminalProgress::TerminalProgress(std::string what)
+TerminalProgress::TerminalProgress(std::string what, bool wanted)
     : what_(std::move(what))
+    , wanted_(wanted)
 {}
 
 TerminalProgress::~TerminalProgress()
@@ -167,7 +177,7 @@ void TerminalProgress::Clear()
 
 ProgressCallback TerminalProgress::Callback()
 {
-    if (!BYTELOOM_ISATTY(BYTELOOM_FILENO(stderr)))
+    if (!wanted_ || !BYTELOOM_ISATTY(BYTELOOM_FILENO(stderr)))
         return {};
     return [this](std::int64_t done, std::int64_t total) {
         const int percent = total > 0 ? static_cast<int>(100 * done / total) : 100;

@@ -36,8 +36,12 @@ std::optional<std::pair<std::int64_t, std::int64_t>>
 ParseRange(const std::string &start, const std::string &length, bool decimal);
 
 // Opens the document into the session, paging large files; "-" reads standard input into
-// memory. Reports a failure on stderr.
-bool OpenDocument(Session &session, const std::string &path);
+// memory, for the subcommands that only read (a document that is written must be a file).
+// Reports a failure on stderr.
+bool OpenDocument(Session &session, const std::string &path, bool onlyRead = true);
+
+// Whether standard output is a terminal (where progress on the same screen would cut lines).
+bool StdoutIsTerminal();
 
 // Reports on stderr an offset at or beyond the end of the document (option names it).
 bool RequireInside(Session &session, std::int64_t offset, std::string_view option);
@@ -58,7 +62,8 @@ void AddDecimalFlag(CLI::App &command, bool &decimal);
 class TerminalProgress
 {
 public:
-    explicit TerminalProgress(std::string what);
+    // Shown only when wanted and stderr is a terminal.
+    explicit TerminalProgress(std::string what, bool wanted = true);
     ~TerminalProgress();
     TerminalProgress(const TerminalProgress &) = delete;
     TerminalProgress &operator=(const TerminalProgress &) = delete;
@@ -69,6 +74,7 @@ public:
 
 private:
     std::string what_;
+    bool wanted_ = true;
     bool shown_ = false;
     int lastPercent_ = -1;
 };

@@ -43,12 +43,15 @@ std::string WithNewlines(const std::string &stored, const std::string &newline)
     return text;
 }
 
+// Whether -o names the file dumped or the table read: either would be lost.
 bool WritesOverItsInput(const DumpOptions &options)
 {
+    if (options.output.empty() || options.output == kStandardStream)
+        return false;
     std::error_code error;
-    return options.file != kStandardStream && !options.output.empty()
-           && options.output != kStandardStream
-           && std::filesystem::equivalent(options.file, options.output, error);
+    return (options.file != kStandardStream
+            && std::filesystem::equivalent(options.file, options.output, error))
+           || std::filesystem::equivalent(options.table, options.output, error);
 }
 
 Status WriteOut(const std::string &output, std::string_view bytes)
@@ -63,7 +66,8 @@ Status WriteOut(const std::string &output, std::string_view bytes)
 int RunDump(const DumpOptions &options)
 {
     if (WritesOverItsInput(options))
-        return Fail("-o " + options.output + " is the file being dumped; choose another name");
+        return Fail("-o " + options.output
+                    + " is the file being dumped or its table; choose another name");
     Session session;
     if (!OpenDocument(session, options.file) || !OpenTable(session, options.table))
         return kExitFailure;
@@ -81,8 +85,9 @@ int RunDump(const DumpOptions &options)
     const TableFile *table = session.tables().Current();
     const DumpRange range{*start, length};
     const bool clean = !options.noClean;
-    TerminalProgress progress("Dumping");
     const bool toStdout = options.output.empty() || options.output == kStandardStream;
+    // Progress shares the screen with the dump only when the dump goes elsewhere.
+    TerminalProgress progress("Dumping", !(toStdout && StdoutIsTerminal()));
     Status status = Status::Ok();
     if (!options.utf8 && options.newline == "crcrlf") {
         // As stored: straight to the file, or to standard output a piece at a time.

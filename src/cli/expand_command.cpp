@@ -19,7 +19,7 @@ struct ExpandOptions
 int RunExpand(const ExpandOptions &options)
 {
     Session session;
-    if (!OpenDocument(session, options.file))
+    if (!OpenDocument(session, options.file, false))
         return kExitFailure;
     const auto by = ParseOffset(options.by, options.decimal, "--by");
     const auto fill = by ? ParseOffset(options.fill, options.decimal, "--fill") : std::nullopt;

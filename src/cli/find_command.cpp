@@ -23,12 +23,16 @@ struct FindOptions
 
 int RunFind(const FindOptions &options)
 {
-    if (options.pattern.empty())
-        return Fail("Please give a pattern to search for");
+    // The Find dialog reads 99 characters; a longer pattern is refused, not cut.
+    if (options.pattern.size() > kMaxPatternLength)
+        return Fail("PATTERN is longer than the " + std::to_string(kMaxPatternLength)
+                    + " characters a search takes");
     std::optional<SearchPattern> pattern
         = options.hex ? ParseHexPattern(options.pattern) : PrepareTextPattern(options.pattern);
     if (!pattern)
         return Fail(kIncompleteHexMessage);
+    if (pattern->length() == 0)
+        return Fail("Please give a pattern to search for");
     Session session;
     if (!OpenDocument(session, options.file))
         return kExitFailure;

@@ -26,7 +26,7 @@ struct InsertOptions
 int RunInsert(const InsertOptions &options)
 {
     Session session;
-    if (!OpenDocument(session, options.file))
+    if (!OpenDocument(session, options.file, false))
         return kExitFailure;
     if (!options.raw && !OpenTable(session, options.table))
         return kExitFailure;

@@ -27,9 +27,10 @@ Examples:
 // closed pipe must not end in success.
 int Finish(int status)
 {
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+    const bool failed = std::fflush(stdout) != 0 || std::ferror(stdout);
+    if (failed && status != byteloom::cli::kExitFailure) // said once, by whoever saw it first
         return byteloom::cli::Fail("Unable to write to standard output");
-    return status;
+    return failed ? byteloom::cli::kExitFailure : status;
 }
 
 } // namespace

@@ -20,7 +20,7 @@ struct SplitOptions
 int RunSplit(const SplitOptions &options)
 {
     Session session;
-    if (!OpenDocument(session, options.file))
+    if (!OpenDocument(session, options.file, false))
         return kExitFailure;
     const auto bankSize = ParseOffset(options.bankSize, options.decimal, "--bank-size");
     const auto header

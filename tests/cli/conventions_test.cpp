@@ -53,6 +53,11 @@ TEST(CliConventions, ExitStatusesAreZeroOneOrTwoAndRefusalsChangeNothing)
     EXPECT_TRUE(Refused(RunCli({"expand", path, "--by", "10", "--fill", "100"}), "not a byte"));
     EXPECT_TRUE(Refused(RunCli({"rows", path, "--rows", "0"}), "--rows"));
     EXPECT_TRUE(Refused(RunCli({"find", path, ""}), "pattern"));
+    EXPECT_TRUE(Refused(RunCli({"find", path, " ", "--hex"}), "pattern"));
+    EXPECT_TRUE(Refused(RunCli({"find", path, std::string(100, 'A')}), "longer than the 99"));
+    EXPECT_TRUE(
+        Refused(RunCli({"insert", "-", Example("sample-script.txt"), "--raw", "--address", "0"}),
+                "not - (standard input)"));
     EXPECT_TRUE(
         Refused(RunCli({"string", path, "--start", "123456789", "--length", "1"}), "is too large"));
     EXPECT_TRUE(Refused(RunCli({"split", path, "--bank-size", "20000"}), "bank size is larger"));
@@ -65,6 +70,17 @@ TEST(CliConventions, ExitStatusesAreZeroOneOrTwoAndRefusalsChangeNothing)
                                 (folder.path() / "." / "game.sfc").string()}),
                         "is the file being dumped"));
     EXPECT_EQ(ReadBytes(rom), original);
+    // ... or over its table.
+    std::filesystem::copy_file(ExamplesFolder() / "sample.tbl", folder / "t.tbl");
+    const auto table = ReadBytes(folder / "t.tbl");
+    EXPECT_TRUE(Refused(RunCli({"dump",
+                                path,
+                                "--table",
+                                (folder / "t.tbl").string(),
+                                "-o",
+                                (folder / "t.tbl").string()}),
+                        "or its table"));
+    EXPECT_EQ(ReadBytes(folder / "t.tbl"), table);
     // A directory is called one, and a split says what it left out.
     EXPECT_TRUE(Refused(RunCli({"rows", folder.path().string()}), "is a directory"));
     const auto split = RunCli({"split", path, "--bank-size", "6000"});

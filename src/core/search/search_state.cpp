@@ -170,6 +170,9 @@ PreparedFind PrepareFind(const SearchState &state,
                          const TextEncoding &encoding)
 {
     typed = FirstCharacters(typed, kMaxPatternLength);
+    // An empty pattern would match everywhere.
+    if (state.inputType == InputType::Hex ? HexHistoryText(typed).empty() : typed.empty())
+        return {std::nullopt, std::string(kEmptyPatternMessage)};
     if (state.inputType == InputType::Hex) {
         auto pattern = ParseHexPattern(typed);
         if (!pattern)
@@ -200,6 +203,7 @@ PreparedFind ConfirmFind(SearchState &state,
     const std::string_view field = FirstCharacters(typed, kMaxPatternLength);
     state.Remember(state.inputType == InputType::Hex ? HexHistoryText(field) : std::string(field));
     state.lastPattern = *prepared.pattern;
+    state.lastSearchType = state.searchType;
     return prepared;
 }
 
@@ -208,8 +212,15 @@ std::optional<std::int64_t> FindFromCaret(Document &document,
                                           const CaretState &caret,
                                           const ProgressCallback &progress)
 {
-    const std::int64_t first = FirstCandidate(caret.Offset(), caret.selection.active);
-    return state.searchType == SearchType::Value
+    if (state.lastPattern.length() == 0)
+        return std::nullopt;
+    // After a hit the caret may stand before the match's first byte (a UTF-16 caret stands on
+    // a unit's first byte): the next search still starts after the match's first byte.
+    std::int64_t from = caret.Offset();
+    if (caret.selection.active)
+        from = std::max(from, SelectedSpan(caret.selection).lo);
+    const std::int64_t first = FirstCandidate(from, caret.selection.active);
+    return state.lastSearchType == SearchType::Value
                ? ValueSearch(document, state.lastPattern, first, progress)
                : RelativeSearch(document, state.lastPattern, first, progress);
 }

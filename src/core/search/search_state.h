@@ -34,6 +34,9 @@ struct SearchState
     std::string layoutChoice = "Caps-Low-Num";
     std::vector<std::string> history; // oldest first
     SearchPattern lastPattern;
+    // The engine the last pattern was prepared for: Find Next searches with it, whatever a
+    // dialog opened and cancelled since has shown.
+    SearchType lastSearchType = SearchType::Value;
 
     // Keeps a typed text: the newest of at most 10, not twice in a row.
     void Remember(std::string text);
@@ -84,9 +87,10 @@ struct PreparedFind
                                        std::int64_t offset,
                                        const TextEncoding &encoding);
 
-// Searches for the last pattern from the caret with the state's engine: the byte after the
-// caret, or offset 0 itself on a first search with nothing selected. Nothing on a miss or when
-// progress stops it.
+// Searches for the last pattern with the engine it was prepared for: from the byte after the
+// caret (after the first byte of a selection, when the caret stands before it), or offset 0
+// itself on a first search with nothing selected. Nothing on a miss, for an empty pattern, or
+// when progress stops it.
 [[nodiscard]] std::optional<std::int64_t> FindFromCaret(Document &document,
                                                         const SearchState &state,
                                                         const CaretState &caret,
@@ -105,5 +109,6 @@ void ShowHit(CaretState &caret,
 [[nodiscard]] bool HitInTextColumn(const SearchState &state, bool tableCurrent, bool fromDialog);
 
 inline constexpr std::string_view kNotFoundMessage = "Not found";
+inline constexpr std::string_view kEmptyPatternMessage = "Please input something to find";
 
 } // namespace byteloom

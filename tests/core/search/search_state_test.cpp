@@ -70,6 +70,7 @@ TEST_F(SearchStateTest, ConfirmsPreparePatternsAndKeepTenHistoryEntries)
     EXPECT_TRUE(Confirm("4142").pattern);
     EXPECT_EQ(state.history, std::vector<std::string>{"4142"});
     EXPECT_EQ(Confirm("414").message, "Please input a hex string with complete bytes");
+    EXPECT_EQ(Confirm(" ").message, "Please input something to find"); // it would match anywhere
     EXPECT_EQ(state.lastPattern.bytes, (Bytes{0x41, 0x42}));
 
     state.inputType = InputType::Text;
@@ -137,6 +138,19 @@ TEST_F(SearchStateTest, FindAndFindNextSelectTheHitFromTheCaret)
     caret.selection = {0x301, 0x301, false};
     PlaceCaret(caret, view, 0x301, false);
     EXPECT_FALSE(FindFromCaret(*document, state, caret));
+
+    // A caret before its selection (a UTF-16 caret on a unit's first byte) does not find the
+    // same hit again.
+    PlaceCaret(caret, view, 0x122, true);
+    caret.selection = {0x123, 0x125, true};
+    EXPECT_EQ(FindFromCaret(*document, state, caret), 0x300);
+
+    // Find Next keeps the engine of the last confirmed search: "BC" spaced as "ab", relative.
+    state.searchType = SearchType::Relative;
+    ASSERT_TRUE(Confirm("BC").pattern);
+    OpenFindDialog(state); // opened again and cancelled: it shows Value
+    caret = CaretState();
+    EXPECT_EQ(FindFromCaret(*document, state, caret), 0);
 }
 
 } // namespace
