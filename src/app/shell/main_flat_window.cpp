@@ -64,6 +64,11 @@ MainFlatWindow::MainFlatWindow(std::unique_ptr<UserPrompts> prompts, QWidget *pa
     connect(dataWindow_, &DataWindow::OverwriteChanged, this, &MainFlatWindow::DocumentChanged);
     connect(dataWindow_, &DataWindow::CommandRequested, this, &MainFlatWindow::RunCommand);
     connect(dataWindow_, &DataWindow::StatusMessage, this, &MainFlatWindow::ShowStatusMessage);
+    // The edit popup's items are enabled as their menu entries are.
+    dataWindow_->SetCommandEnabled([this](int command) {
+        const QAction *action = Action(command);
+        return action && action->isEnabled();
+    });
     statusMessageTimer_.setSingleShot(true);
     statusMessageTimer_.setInterval(5000);
     connect(&statusMessageTimer_, &QTimer::timeout, this, [this] {
@@ -182,11 +187,10 @@ void MainFlatWindow::BuildToolbar()
         action->setToolTip(Text(button.tooltip));
         const int command = button.command;
         connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
-        // Undo and Redo show greyed until there is something to undo or redo.
-        if (command == kCmdUndo || command == kCmdRedo) {
-            action->setEnabled(false);
-            (command == kCmdUndo ? toolbarUndo_ : toolbarRedo_) = action;
-        }
+        // A button is enabled exactly when its menu entry is.
+        QAction *entry = Action(command);
+        action->setEnabled(entry->isEnabled());
+        connect(entry, &QAction::enabledChanged, action, &QAction::setEnabled);
     }
 }
 
@@ -320,8 +324,6 @@ void MainFlatWindow::DocumentChanged()
     const UndoJournal &journal = session_.journal();
     Action(kCmdUndo)->setEnabled(document.IsOpen() && journal.CanUndo());
     Action(kCmdRedo)->setEnabled(document.IsOpen() && journal.CanRedo());
-    toolbarUndo_->setEnabled(Action(kCmdUndo)->isEnabled());
-    toolbarRedo_->setEnabled(Action(kCmdRedo)->isEnabled());
     RefreshRecentFiles();
     RefreshBookmarks();
     // Another table (or none), or another text mode, changes the text column's font and the

@@ -54,6 +54,8 @@ public:
 
     // Runs a command as its menu entry, accelerator or toolbar button would.
     void RunCommand(int command);
+    // Whether the command does something: an enabled command without a handler would not.
+    [[nodiscard]] bool HasHandler(int command) const { return handlers_.contains(command); }
     // The document's bytes changed: the edited-document rule, then title, menus and view.
     void NoteEdited();
     // The file named on the command line, opened without a word.
@@ -108,8 +110,6 @@ private:
     DataWindow *dataWindow_ = nullptr;
     QTimer pasteTimer_;
     QPointer<QTextBrowser> helpWindow_;
-    QAction *toolbarUndo_ = nullptr;
-    QAction *toolbarRedo_ = nullptr;
     std::vector<QAction *> bookmarkActions_;
     QMenu *editMenu_ = nullptr;
     std::uint32_t goToTarget_ = 0;            // kept between uses, as the dialog's last answer

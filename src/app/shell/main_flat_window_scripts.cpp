@@ -1,10 +1,13 @@
-// The main window's script commands: Dump Script, Dump Selected and Insert Script. The rules of
-// their dialogs, the dump and the insert live in the core.
+// The main window's Special commands: Dump Script, Dump Selected, Insert Script, Split File and
+// Expand File. The rules of their dialogs, the dump, the insert, the split and the expansion
+// live in the core.
 #include "shell/main_flat_window.h"
 
+#include "dialogs/bank_file_dialogs.h"
 #include "dialogs/script_dumper_dialog.h"
 #include "dialogs/script_insert_dialog.h"
 #include "dialogs/work_progress.h"
+#include "document/bank_split.h"
 #include "document/lifecycle_texts.h"
 #include "shell/command_ids.h"
 #include "tables/script_insert.h"
@@ -78,6 +81,38 @@ void MainFlatWindow::RegisterScriptHandlers()
             DumpScriptWithDialog(DumpSelectedFields(selection.anchor, selection.end));
     });
     Handle(kCmdInsertScript, [this] { InsertScriptWithDialog(); });
+
+    const auto showMessage = [this](const std::string &message) {
+        prompts_->ShowMessage(message);
+    };
+    Handle(kCmdSplitFile, [this, showMessage] {
+        SplitFileDialog dialog(showMessage, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        // Bank files already written stay whole when the split is cancelled.
+        WorkProgress progress(this, QStringLiteral("Splitting..."));
+        const SplitResult result = SplitIntoBanks(session_.document(),
+                                                  dialog.Request().bankSize,
+                                                  dialog.Request().headerSize,
+                                                  progress.Callback());
+        if (!result.status.ok())
+            prompts_->ShowMessage(result.status.message());
+        else
+            ShowStatusMessage(
+                QString::fromStdString(SplitSummary(result.banksWritten, result.bytesLeftOver)));
+    });
+    Handle(kCmdExpandFile, [this, showMessage] {
+        ExpandFileDialog dialog(showMessage, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        // The file stays as it was until the document is saved.
+        const Status expanded
+            = session_.document().Expand(dialog.Request().size, dialog.Request().fill);
+        if (!expanded.ok())
+            prompts_->ShowMessage(expanded.message());
+        else
+            NoteEdited();
+    });
 }
 
 } // namespace byteloom

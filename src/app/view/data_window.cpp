@@ -388,10 +388,10 @@ void DataWindow::contextMenuEvent(QContextMenuEvent *event)
                                                          {"Paste", kCmdPaste}};
         for (const auto &[text, command] : commands) {
             const int chosen = command;
-            connect(menu.addAction(QString::fromLatin1(text)),
-                    &QAction::triggered,
-                    this,
-                    [this, chosen] { emit CommandRequested(chosen); });
+            QAction *item = menu.addAction(QString::fromLatin1(text));
+            item->setEnabled(!commandEnabled_ || commandEnabled_(chosen));
+            connect(
+                item, &QAction::triggered, this, [this, chosen] { emit CommandRequested(chosen); });
         }
         menu.exec(event->globalPos());
         return;

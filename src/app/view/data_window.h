@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <functional>
 #include <vector>
 
 class QLineEdit;
@@ -47,6 +48,11 @@ public:
     // Writes what the table entry box holds, as Enter would, and closes it: before any command
     // runs, so that typed text is never lost.
     void CommitEntryBox();
+    // How the edit popup learns which of its commands are enabled.
+    void SetCommandEnabled(std::function<bool(int command)> enabled)
+    {
+        commandEnabled_ = std::move(enabled);
+    }
 
 signals:
     // The status bar's offset text for the byte under the caret.
@@ -107,6 +113,7 @@ private:
     int widestRow_ = 0;
     CaretState caret_;
     QPointer<QLineEdit> entryBox_;
+    std::function<bool(int)> commandEnabled_;
     // While a drag is held above or below the window, the view scrolls a row a tick.
     QTimer dragScroll_;
     bool dragDown_ = false;

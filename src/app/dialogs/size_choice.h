@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <array>
+#include <cstdint>
+
+namespace byteloom {
+
+// A group of five size radio buttons (the first chosen) and a "Custom Size" check box with its
+// field: what the Split File and Expand File dialogs share.
+class SizeChoice
+{
+public:
+    SizeChoice(QWidget *parent,
+               const QString &title,
+               const std::array<std::int64_t, 5> &sizes,
+               const std::array<const char *, 5> &labels)
+        : sizes_(sizes)
+        , group_(new QGroupBox(title, parent))
+        , buttons_(new QButtonGroup(parent))
+        , custom_(new QCheckBox(QStringLiteral("Custom Size"), parent))
+        , customText_(new QLineEdit(parent))
+    {
+        auto *layout = new QVBoxLayout(group_);
+        for (std::size_t i = 0; i < sizes.size(); ++i) {
+            auto *button = new QRadioButton(QString::fromLatin1(labels[i]), group_);
+            buttons_->addButton(button, static_cast<int>(i));
+            layout->addWidget(button);
+        }
+        buttons_->button(0)->setChecked(true);
+        customText_->setMaxLength(18);
+        customText_->setObjectName(QStringLiteral("custom"));
+    }
+
+    [[nodiscard]] QGroupBox *Group() const { return group_; }
+    [[nodiscard]] QHBoxLayout *CustomRow() const
+    {
+        auto *row = new QHBoxLayout;
+        row->addWidget(custom_);
+        row->addWidget(customText_);
+        return row;
+    }
+    [[nodiscard]] std::int64_t Chosen() const
+    {
+        return sizes_[static_cast<std::size_t>(std::max(buttons_->checkedId(), 0))];
+    }
+    [[nodiscard]] bool Custom() const { return custom_->isChecked(); }
+    [[nodiscard]] std::string CustomText() const { return customText_->text().toStdString(); }
+    [[nodiscard]] QWidget *First() const { return buttons_->button(0); }
+
+private:
+    std::array<std::int64_t, 5> sizes_;
+    QGroupBox *group_;
+    QButtonGroup *buttons_;
+    QCheckBox *custom_;
+    QLineEdit *customText_;
+};
+
+} // namespace byteloom
