@@ -62,6 +62,13 @@ TEST_F(EditingTest, TypeUndoRedoAndSaveReachTheFile)
     QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(ReadBytes(folder / "edit.bin")[0], 0x41);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Byteloom RC7 3.0.0 - [ edit.bin ] - ASCII"));
+
+    // Undo back to what was saved: the marker goes, and Close has nothing to ask.
+    Type("7");
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Byteloom RC7 3.0.0 - [ edit.bin  *] - ASCII"));
+    QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Byteloom RC7 3.0.0 - [ edit.bin ] - ASCII"));
+    EXPECT_TRUE(document().IsClean());
 }
 
 TEST_F(EditingTest, KeysAndTheMouseMoveTheCaretAndSelect)
@@ -122,6 +129,15 @@ TEST_F(EditingTest, CopyPasteAndCutGoThroughTheClipboard)
 
     view()->caret().selection = {0, 3, true};
     window->RunCommand(kCmdCut);
+    EXPECT_EQ(document().Size(), 9);
+    // Cut and the insert-mode Paste before it are undone in turn, each as one step.
+    window->RunCommand(kCmdUndo);
+    EXPECT_EQ(document().Size(), 12);
+    window->RunCommand(kCmdUndo);
+    EXPECT_EQ(document().Size(), 10);
+    EXPECT_EQ(document().ReadByte(1), 1);
+    window->RunCommand(kCmdRedo);
+    window->RunCommand(kCmdRedo);
     EXPECT_EQ(document().Size(), 9);
 
     // Hex digit pairs paste into the hex column as their bytes, other text as its characters;

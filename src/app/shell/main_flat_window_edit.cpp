@@ -98,7 +98,7 @@ void MainFlatWindow::RegisterEditHandlers()
                    range->offset,
                    dataWindow_->caret().InText());
         dataWindow_->CaretChanged();
-        lifecycle_.NoteEdited();
+        lifecycle_.NoteUndoOrRedo();
     };
     Handle(kCmdUndo, [restore] { restore(true); });
     Handle(kCmdRedo, [restore] { restore(false); });

@@ -105,13 +105,17 @@ void MainFlatWindow::RegisterScriptHandlers()
         ExpandFileDialog dialog(showMessage, this);
         if (dialog.exec() != QDialog::Accepted)
             return;
-        // The file stays as it was until the document is saved.
-        const Status expanded
-            = session_.document().Expand(dialog.Request().size, dialog.Request().fill);
-        if (!expanded.ok())
+        // The file stays as it was until the document is saved; Undo takes the growth back.
+        Document &document = session_.document();
+        const ExpandRequest request = dialog.Request();
+        const std::int64_t before = document.Size();
+        const Status expanded = document.Expand(request.size, request.fill);
+        if (!expanded.ok()) {
             prompts_->ShowMessage(expanded.message());
-        else
-            NoteEdited();
+            return;
+        }
+        session_.journal().RecordExpansion(before, request.size, request.fill);
+        NoteEdited();
     });
 }
 

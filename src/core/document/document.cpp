@@ -366,6 +366,55 @@ Status Document::Expand(std::int64_t count, std::uint8_t fill)
     return Status::Ok();
 }
 
+Status Document::Splice(std::int64_t offset,
+                        std::int64_t count,
+                        std::span<const std::uint8_t> bytes)
+{
+    if (!open_ || paged_)
+        return Status::Error("This change is not available for a paged document.");
+    offset = std::clamp<std::int64_t>(offset, 0, size_);
+    count = std::clamp<std::int64_t>(count, 0, size_ - offset);
+    if (size_ - count + static_cast<std::int64_t>(bytes.size()) > kMaxDocumentSize)
+        return Status::Error("The document would reach 2 GB, which Byteloom cannot hold.");
+    const auto at = buffer_.begin() + offset;
+    buffer_.erase(at, at + count);
+    buffer_.insert(buffer_.begin() + offset, bytes.begin(), bytes.end());
+    size_ = static_cast<std::int64_t>(buffer_.size());
+    pageLength_ = size_;
+    return Status::Ok();
+}
+
+Status Document::TakeBackExpansion(std::int64_t count)
+{
+    if (!open_ || count <= 0 || count > size_)
+        return Status::Error("There is no expansion to take back.");
+    const std::int64_t newSize = size_ - count;
+    if (!paged_) {
+        buffer_.resize(ToSize(newSize));
+        size_ = newSize;
+        pageLength_ = size_;
+        return Status::Ok();
+    }
+    if (expansions_.empty() || expansions_.back().start != newSize)
+        return Status::Error("There is no expansion to take back.");
+    expansions_.pop_back();
+    const std::int64_t pages = (newSize + pageSize_ - 1) / pageSize_;
+    // Pages wholly beyond the new end go, with the page files that held their changes.
+    for (std::int64_t page = pages; page < PageCount(); ++page) {
+        if (dirtyPages_[ToSize(page)] != 0 && !pageFiles_.Folder().empty()) {
+            std::error_code ignored;
+            std::filesystem::remove(pageFiles_.PathFor(page), ignored);
+        }
+    }
+    size_ = newSize;
+    dirtyPages_.resize(ToSize(pages));
+    if (currentPage_ >= pages)
+        pageLength_ = 0; // the page in memory went: the next access brings one in
+    else if (pageLength_ > 0)
+        pageLength_ = PageLength(currentPage_);
+    return Status::Ok();
+}
+
 Status Document::RemoveRange(std::int64_t lo, std::int64_t hi)
 {
     if (!open_ || paged_)

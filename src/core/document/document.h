@@ -83,6 +83,8 @@ public:
     // Notes that the bytes changed; true when this is the first change since the last load,
     // New or save (the moment the title gains its modified marker).
     bool MarkEdited();
+    // Undo or Redo brought the bytes back to what was last saved.
+    void MarkUnedited() { clean_ = true; }
     [[nodiscard]] const StoreStats &Stats() const { return stats_; }
 
     // One comparison and one index inside the page in memory.
@@ -129,6 +131,10 @@ public:
     Status Expand(std::int64_t count, std::uint8_t fill);
     // Whole documents only: removes [lo, hi) and closes the gap (Cut).
     Status RemoveRange(std::int64_t lo, std::int64_t hi);
+    // Whole documents only: the count bytes at offset are replaced by bytes (of any length).
+    Status Splice(std::int64_t offset, std::int64_t count, std::span<const std::uint8_t> bytes);
+    // Takes back the newest expansion of count bytes (Undo of Expand File), whole or paged.
+    Status TakeBackExpansion(std::int64_t count);
 
     // Paged only: writes every dirty page, and the bytes an expansion added, into the file in
     // place; otherwise the file keeps its length. A page file is deleted only once its bytes are

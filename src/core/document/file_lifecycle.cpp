@@ -54,6 +54,8 @@ bool FileLifecycle::WriteInPlace()
     const Status status = session_.document().Save();
     if (!status.ok())
         prompts_.ShowMessage(status.message());
+    else
+        session_.journal().MarkSaved();
     return status.ok();
 }
 
@@ -70,6 +72,7 @@ bool FileLifecycle::SaveUnderNewName()
         prompts_.ShowMessage(status.message());
         return false;
     }
+    session_.journal().MarkSaved();
     session_.options().NoteRecentFile(path->string());
     return true;
 }
@@ -193,6 +196,22 @@ void FileLifecycle::NoteEdited()
 {
     if (session_.document().IsOpen() && session_.document().MarkEdited())
         title_ = ModifiedTitle(title_, TableOrTextModeName(session_));
+}
+
+void FileLifecycle::NoteUndoOrRedo()
+{
+    Document &document = session_.document();
+    if (!document.IsOpen())
+        return;
+    if (!session_.journal().AtSavePoint()) {
+        NoteEdited();
+        return;
+    }
+    // Back to what the file holds: no marker, and Close has nothing to ask.
+    document.MarkUnedited();
+    const std::string name
+        = document.IsUnnamed() ? std::string(kUnnamedTitle) : FileTitleOf(document.Path());
+    title_ = DocumentTitle(name, TableOrTextModeName(session_));
 }
 
 void FileLifecycle::NoteTableChanged()

@@ -43,6 +43,9 @@ public:
     bool OpenTableWithDialog();
     // The text mode changed: the title names the new mode by modeName.
     void NoteTextModeChanged();
+    // Undo or Redo changed the bytes: the title gains its marker, or loses it where the journal
+    // is back at the point the file was saved.
+    void NoteUndoOrRedo();
 
 private:
     bool SettleUnsavedWork();

@@ -115,14 +115,10 @@ bool PasteBytes(CaretState &caret,
 
     const std::int64_t size = document.Size();
     const std::int64_t from = std::clamp<std::int64_t>(at, 0, size);
-    const std::int64_t to = replacing ? selected.hi : from;
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    bytes.resize(static_cast<std::size_t>(document.ReadBlock(0, bytes)));
-    bytes.erase(bytes.begin() + from, bytes.begin() + std::min(to, size));
-    bytes.insert(bytes.begin() + from, data.begin(), data.end());
-    if (!document.ReplaceContents(std::move(bytes)).ok())
+    const std::int64_t to = std::min(replacing ? selected.hi : from, size);
+    journal.RecordBeforeReplace(document, from, to - from, static_cast<std::int64_t>(data.size()));
+    if (!document.Splice(from, to - from, data).ok())
         return false;
-    journal.Clear();
     caret.selection = {caret.Offset(), caret.Offset(), false};
     return true;
 }
@@ -134,9 +130,9 @@ std::vector<std::uint8_t> CutSelection(CaretState &caret, Document &document, Un
         return {};
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(selected.hi - selected.lo));
     bytes.resize(static_cast<std::size_t>(document.ReadBlock(selected.lo, bytes)));
+    journal.RecordBeforeReplace(document, selected.lo, selected.hi - selected.lo, 0);
     if (!document.RemoveRange(selected.lo, selected.hi).ok())
         return {};
-    journal.Clear();
     caret.selection = {caret.Offset(), caret.Offset(), false};
     return bytes;
 }

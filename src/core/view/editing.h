@@ -57,14 +57,14 @@ struct ByteSpan
 
 // Paste: in insert mode on a whole document the data is inserted at the caret or replaces the
 // selection (the size changes); otherwise it overwrites from the selection's start or the
-// caret, never past the end. Returns whether the document changed. A change of length empties
-// the journal, whose offsets no longer hold; an overwrite is one undo record.
+// caret, never past the end. Returns whether the document changed. Either is one undo record.
 bool PasteBytes(CaretState &caret,
                 Document &document,
                 UndoJournal &journal,
                 std::span<const std::uint8_t> data);
 
-// Cut: the selected bytes leave a whole document (they are returned for the clipboard).
+// Cut: the selected bytes leave a whole document (they are returned for the clipboard), as one
+// undo record.
 [[nodiscard]] std::vector<std::uint8_t>
 CutSelection(CaretState &caret, Document &document, UndoJournal &journal);
 
