@@ -1,7 +1,7 @@
 // One paint of a full-HD data window with a table of two-byte keys, for a small file and for a
 // 1 GiB paged one: the cost must not depend on the file's size.
 #include "bench_files.h"
-#include "session.h"
+#include "session/session.h"
 #include "tables/loaded_tables.h"
 #include "view/data_window.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/progress.h"
-#include "session.h"
+#include "session/session.h"
 
 #include <CLI/CLI.hpp>
 

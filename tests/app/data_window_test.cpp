@@ -1,4 +1,4 @@
-#include "session.h"
+#include "session/session.h"
 #include "support/temp_folder.h"
 #include "tables/table_parser.h"
 #include "view/data_window.h"

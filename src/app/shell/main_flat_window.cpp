@@ -1,7 +1,7 @@
 #include "shell/main_flat_window.h"
 
 #include "common/product.h"
-#include "document/lifecycle_texts.h"
+#include "session/lifecycle_texts.h"
 #include "settings/settings_io.h"
 #include "shell/about_dialog.h"
 #include "shell/artwork.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "document/file_lifecycle.h"
 #include "platform/user_prompts.h"
-#include "session.h"
+#include "session/file_lifecycle.h"
+#include "session/session.h"
 #include "shell/menu_state.h"
 #include "tables/script_dialogs.h"
 
@@ -112,7 +112,7 @@ private:
     QPointer<QTextBrowser> helpWindow_;
     std::vector<QAction *> bookmarkActions_;
     QMenu *editMenu_ = nullptr;
-    std::uint32_t goToTarget_ = 0;            // kept between uses, as the dialog's last answer
+    std::uint32_t goToTarget_ = 0; // kept between uses, as the dialog's last answer
     std::uint64_t shownDocument_ = ~std::uint64_t{0}; // the document the view's caret is in
     QTimer statusMessageTimer_;
     // What the view's fonts were made for.

@@ -8,7 +8,7 @@
 #include "dialogs/script_insert_dialog.h"
 #include "dialogs/work_progress.h"
 #include "document/bank_split.h"
-#include "document/lifecycle_texts.h"
+#include "session/lifecycle_texts.h"
 #include "shell/command_ids.h"
 #include "tables/script_insert.h"
 #include "view/data_window.h"

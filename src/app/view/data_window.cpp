@@ -1,6 +1,6 @@
 #include "view/data_window.h"
 
-#include "session.h"
+#include "session/session.h"
 #include "shell/artwork.h"
 #include "shell/command_ids.h"
 #include "view/code_page_list.h"

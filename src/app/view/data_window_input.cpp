@@ -3,8 +3,8 @@
 #include "view/data_window.h"
 
 #include "document/undo_journal.h"
-#include "document/window_title.h"
-#include "session.h"
+#include "session/session.h"
+#include "session/window_title.h"
 #include "view/editing.h"
 #include "view/offset_label.h"
 #include "view/text_mode.h"

@@ -1,6 +1,6 @@
 #include "settings/settings_io.h"
 
-#include "session.h"
+#include "session/session.h"
 #include "settings/settings_store.h"
 
 #include <array>

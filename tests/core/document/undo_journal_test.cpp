@@ -1,5 +1,5 @@
 #include "document/undo_journal.h"
-#include "session.h"
+#include "session/session.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "session.h"
+#include "session/session.h"
 #include "settings/settings_io.h"
 #include "settings/settings_store.h"
 

@@ -1,10 +1,10 @@
-#include "document/file_lifecycle.h"
-#include "document/lifecycle_texts.h"
-#include "document/window_title.h"
-#include "session.h"
-#include "tables/loaded_tables.h"
+#include "session/file_lifecycle.h"
+#include "session/lifecycle_texts.h"
+#include "session/session.h"
+#include "session/window_title.h"
 #include "support/fake_prompts.h"
 #include "support/temp_folder.h"
+#include "tables/loaded_tables.h"
 
 #include <gtest/gtest.h>
 

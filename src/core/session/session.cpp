@@ -1,4 +1,4 @@
-#include "session.h"
+#include "session/session.h"
 
 #include <utility>
 

@@ -1,7 +1,7 @@
-#include "document/window_title.h"
+#include "session/window_title.h"
 
 #include "common/product.h"
-#include "session.h"
+#include "session/session.h"
 #include "view/text_mode.h"
 
 namespace byteloom {

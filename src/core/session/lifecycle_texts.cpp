@@ -1,4 +1,4 @@
-#include "document/lifecycle_texts.h"
+#include "session/lifecycle_texts.h"
 
 #include <array>
 #include <cstdio>

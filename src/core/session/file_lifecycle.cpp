@@ -1,10 +1,10 @@
-#include "document/file_lifecycle.h"
+#include "session/file_lifecycle.h"
 
-#include "document/lifecycle_texts.h"
 #include "document/load_messages.h"
-#include "document/window_title.h"
 #include "platform/user_prompts.h"
-#include "session.h"
+#include "session/lifecycle_texts.h"
+#include "session/session.h"
+#include "session/window_title.h"
 #include "tables/table_writer.h"
 
 #include <system_error>
