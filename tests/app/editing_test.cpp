@@ -158,6 +158,24 @@ TEST_F(EditingTest, CopyPasteAndCutGoThroughTheClipboard)
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("4142 "));
 }
 
+TEST_F(EditingTest, CutThenUndoRestoresTheBytesAndEarlierTypingStaysUndoable)
+{
+    Open({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
+    Type("ff");
+    EXPECT_EQ(document().ReadByte(0), 0xFF);
+    view()->caret().selection = {2, 5, true};
+    window->RunCommand(kCmdCut);
+    EXPECT_EQ(document().Size(), 7);
+    QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(document().Size(), 10);
+    EXPECT_EQ(document().ReadByte(4), 4);
+    QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(document().ReadByte(0), 0);
+    // Back where the file was: nothing to save.
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Byteloom RC7 3.0.0 - [ edit.bin ] - ASCII"));
+}
+
 TEST_F(EditingTest, ShiftTabStepsThroughTheTables)
 {
     WriteBytes(folder / "game.tbl",
