@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolBar>
@@ -87,6 +88,32 @@ TEST_F(CommandsTest, SplitAndExpandGoThroughTheirDialogs)
     EXPECT_EQ(test::ReadBytes(folder / "rom.bin.0000000F.bank").size(), 0x1000u);
     EXPECT_FALSE(std::filesystem::exists(folder / "rom.bin.00000010.bank"));
     EXPECT_EQ(window->StatusPart(1)->text(), QStringLiteral("16 bank files written"));
+}
+
+TEST_F(CommandsTest, PreferencesChangeTheGroupingOnOkOnly)
+{
+    test::WriteBytes(folder / "g.bin", std::vector<std::uint8_t>(0x40, 0x41));
+    window->OpenStartupFile((folder / "g.bin").string());
+    const auto chooseByte = [](QDialog &dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Byteloom Preferences"));
+        auto *grouping = dialog.findChild<QComboBox *>(QStringLiteral("grouping"));
+        EXPECT_EQ(grouping->currentText(), QStringLiteral("Short Word (2 Bytes)"));
+        grouping->setCurrentIndex(grouping->findText(QStringLiteral("Byte")));
+    };
+    // Cancel leaves the grouping.
+    EXPECT_TRUE(WithDialog([this] { window->RunCommand(kCmdPreferences); }, chooseByte));
+    EXPECT_EQ(window->session().display().grouping, 2);
+    EXPECT_TRUE(WithDialog([this] { window->RunCommand(kCmdPreferences); },
+                           [&](QDialog &dialog) {
+                               chooseByte(dialog);
+                               dialog.accept();
+                           }));
+    EXPECT_EQ(window->session().display().grouping, 1);
+    window->View()->viewport()->repaint();
+    const auto &edges = window->View()->PaintedEdges();
+    ASSERT_FALSE(edges.empty());
+    // Single-byte groups: a blank after every byte, so each cell is three characters wide.
+    EXPECT_EQ(edges[0].Right(0) - edges[0].Left(0), 3 * window->View()->CharWidth());
 }
 
 } // namespace

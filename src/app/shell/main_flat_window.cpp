@@ -2,6 +2,8 @@
 
 #include "common/product.h"
 #include "session/lifecycle_texts.h"
+#include "settings/preferences.h"
+#include "settings/preferences_sheet.h"
 #include "settings/settings_io.h"
 #include "shell/about_dialog.h"
 #include "shell/artwork.h"
@@ -253,6 +255,7 @@ void MainFlatWindow::RegisterHandlers()
         Action(kCmdBigEndian)->setChecked(session_.display().bigEndian);
     });
     Handle(kCmdAbout, [this] { ShowAbout(); });
+    Handle(kCmdPreferences, [this] { ShowPreferences(); });
     Handle(kCmdContents, [this] { ShowContents(); });
     for (int i = 0; i < static_cast<int>(ProgramOptions::kMaxRecentFiles); ++i) {
         Handle(kCmdFirstRecentFile + i, [this, i] {
@@ -381,6 +384,31 @@ void MainFlatWindow::UpdatePasteAvailability()
     Action(kCmdPaste)->setEnabled(pastable);
 }
 
+void MainFlatWindow::StoreSettings()
+{
+    if (!settingsStore_)
+        return;
+    // One message for all that could not be written, not one a value.
+    std::string message;
+    for (const std::string &failure : SaveSettings(*settingsStore_, session_))
+        message += (message.empty() ? "" : "\n") + failure;
+    if (!message.empty())
+        prompts_->ShowMessage(message);
+}
+
+void MainFlatWindow::ShowPreferences()
+{
+    PreferencesCopy copy
+        = TakePreferences(session_.display(), session_.codePages(), session_.options());
+    PreferencesSheet sheet(copy, CodePageFontItems(session_.codePages()), this);
+    if (sheet.exec() != QDialog::Accepted)
+        return;
+    ApplyPreferences(copy, session_.display(), session_.codePages(), session_.options());
+    // Colours, grouping and fonts at once; kept now, so that a crash does not lose them.
+    dataWindow_->SettingsChanged();
+    StoreSettings();
+}
+
 void MainFlatWindow::ShowStatusMessage(const QString &text)
 {
     statusParts_[kMessagePart]->setText(text);
@@ -433,10 +461,7 @@ void MainFlatWindow::closeEvent(QCloseEvent *event)
         DocumentChanged();
         return;
     }
-    if (settingsStore_) {
-        for (const std::string &failure : SaveSettings(*settingsStore_, session_))
-            prompts_->ShowMessage(failure);
-    }
+    StoreSettings();
     event->accept();
 }
 

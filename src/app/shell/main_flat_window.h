@@ -95,6 +95,8 @@ private:
     void SetTextMode(int command);
     [[nodiscard]] std::vector<int> TextModeCommands();
     void ShowStatusMessage(const QString &text);
+    void ShowPreferences();
+    void StoreSettings();
     void ShowAbout();
     void ShowContents();
 

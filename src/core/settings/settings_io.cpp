@@ -1,7 +1,9 @@
 #include "settings/settings_io.h"
 
 #include "session/session.h"
+#include "settings/preferences.h"
 #include "settings/settings_store.h"
+#include "view/code_page_list.h"
 
 #include <array>
 #include <charconv>
@@ -72,6 +74,9 @@ void LoadSettings(const SettingsStore &store, Session &session)
         display.fontSize = *fontSize;
     ReadFace(store, "1252", display.defaultTextFontFace);
     ReadFace(store, "Unicode", display.unicodeFontFace);
+    for (CodePageEntry &entry : session.codePages().Entries())
+        ReadFace(store, std::to_string(entry.number).c_str(), entry.configuredFace);
+    MakeSettingsSound(display);
 
     std::vector<std::string> recent;
     for (std::size_t i = 0; i < ProgramOptions::kMaxRecentFiles; ++i) {
@@ -111,6 +116,11 @@ std::vector<std::string> SaveSettings(SettingsStore &store, Session &session)
     write("1252", display.defaultTextFontFace, "1252 was not able to be written");
     write("FontSize", std::to_string(display.fontSize), "FontSize was not able to be written");
     write("Unicode", display.unicodeFontFace, "UnicodeFontKey was not able to be written");
+    for (const CodePageEntry &entry : session.codePages().Entries()) {
+        const std::string number = std::to_string(entry.number);
+        if (!store.WriteText(kCodePagesSettingsKey, number, entry.configuredFace))
+            failures.push_back("Could not write " + entry.configuredFace + " to key " + number);
+    }
 
     bool recentWritten = true;
     for (std::size_t i = 0; i < ProgramOptions::kMaxRecentFiles; ++i) {

@@ -24,10 +24,9 @@ std::span<const int> InitiallyGreyedCommands()
 namespace {
 
 // Commands the two document states treat alike, apart from those that follow the document.
-constexpr int kAlwaysEnabled[] = {kCmdNew, kCmdOpen, kCmdExit, kCmdStatusBar, kCmdToolbar};
-// Preferences stays grey until the editor has its sheet: an enabled command must do something.
-constexpr int kAlwaysGreyed[] = {kCmdPreferences,
-                                 kCmdSaveAs,
+constexpr int kAlwaysEnabled[]
+    = {kCmdNew, kCmdOpen, kCmdExit, kCmdStatusBar, kCmdToolbar, kCmdPreferences};
+constexpr int kAlwaysGreyed[] = {kCmdSaveAs,
                                  kCmdDelete,
                                  kCmdCtrlH,
                                  kCmdDataBox,

@@ -98,10 +98,35 @@ TEST(SettingsIo, StoredValuesAreTakenOnlyWithTheirType)
 
     store.failTexts = true;
     const auto failures = SaveSettings(store, session);
-    ASSERT_EQ(failures.size(), 8u);
+    // Seven values, the five code pages' faces, the recent files.
+    ASSERT_EQ(failures.size(), 13u);
     EXPECT_EQ(failures[0], "AllowPaging was not able to be written");
     EXPECT_EQ(failures[2], "CurrentCodePageKey was not able to be written");
     EXPECT_EQ(failures[6], "UnicodeFontKey was not able to be written");
+    EXPECT_EQ(failures[8],
+              "Could not write " + session.codePages().Entries()[1].configuredFace + " to key 932");
+}
+
+// Code pages' faces are kept under their numbers, and nonsense in the file starts the editor
+// with the nearest sound value.
+TEST(SettingsIo, CodePageFacesRoundTripAndNonsenseIsMadeSound)
+{
+    MemoryStore store;
+    Session session;
+    session.codePages().Entries()[1].configuredFace = "Noto Sans CJK JP";
+    ASSERT_TRUE(SaveSettings(store, session).empty());
+    EXPECT_EQ(store.ReadText(kCodePagesSettingsKey, "932"), "Noto Sans CJK JP");
+    store.values[MemoryStore::Path(kMainSettingsKey, "Size")] = std::uint32_t{3};
+    store.values[MemoryStore::Path(kMainSettingsKey, "TextColor")] = std::uint32_t{0xFF123456};
+    store.values[MemoryStore::Path(kCodePagesSettingsKey, "FontSize")] = std::string("-5000");
+    store.values[MemoryStore::Path(kCodePagesSettingsKey, "HexFont")] = std::string("No Such Face");
+    Session again;
+    LoadSettings(store, again);
+    EXPECT_EQ(again.codePages().Entries()[1].configuredFace, "Noto Sans CJK JP");
+    EXPECT_EQ(again.display().grouping, 2);
+    EXPECT_EQ(again.display().textColor, 0x123456u);
+    EXPECT_EQ(again.display().fontSize, -96);
+    EXPECT_EQ(again.display().hexFontFace, "No Such Face"); // the view falls back to a fixed face
 }
 
 } // namespace
