@@ -1,5 +1,7 @@
 #include "settings/preferences_sheet.h"
 
+#include "settings/stored_colour.h"
+
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
@@ -19,21 +21,6 @@
 namespace byteloom {
 
 namespace {
-
-// Colours are stored as 0x00BBGGRR.
-QColor Colour(std::uint32_t value)
-{
-    return QColor(static_cast<int>(value & 0xFF),
-                  static_cast<int>((value >> 8) & 0xFF),
-                  static_cast<int>((value >> 16) & 0xFF));
-}
-
-std::uint32_t Stored(const QColor &colour)
-{
-    return static_cast<std::uint32_t>(colour.red())
-           | static_cast<std::uint32_t>(colour.green()) << 8
-           | static_cast<std::uint32_t>(colour.blue()) << 16;
-}
 
 QFont FaceAt(const std::string &face, int fontSize)
 {
@@ -64,7 +51,7 @@ protected:
     {
         QPainter painter(this);
         const auto &colours = copy_.colours;
-        painter.fillRect(rect(), Colour(colours[6])); // Text BG
+        painter.fillRect(rect(), StoredColour(colours[6])); // Text BG
         painter.setPen(Qt::black);
         painter.drawRect(rect().adjusted(0, 0, -1, -1));
         QFont font = FaceAt(copy_.hexFace, copy_.fontSize);
@@ -75,7 +62,7 @@ protected:
         for (int row = 0; row < 6; ++row) {
             int x = 5;
             for (int group = 0; group < 8; ++group) {
-                painter.setPen(Colour(colours[group % 2 == 0 ? 2 : 3])); // Odd / Even Column
+                painter.setPen(StoredColour(colours[group % 2 == 0 ? 2 : 3])); // Odd / Even Column
                 painter.drawText(x, 5 + row * step + metrics.ascent(), QStringLiteral("0000 "));
                 x += metrics.horizontalAdvance(QStringLiteral("0000 "));
             }
@@ -195,16 +182,16 @@ void PreferencesSheet::PaintSwatch(std::size_t colour)
 {
     swatches_[colour]->setStyleSheet(
         QStringLiteral("background-color: %1; border: 1px solid black;")
-            .arg(Colour(copy_.colours[colour]).name()));
+            .arg(StoredColour(copy_.colours[colour]).name()));
 }
 
 void PreferencesSheet::ChooseColour(std::size_t colour)
 {
     // The dialog starts at grey, then at the colour chosen last; its custom colours last the run.
-    const QColor chosen = QColorDialog::getColor(Colour(startColour_), this);
+    const QColor chosen = QColorDialog::getColor(StoredColour(startColour_), this);
     if (!chosen.isValid())
         return;
-    copy_.colours[colour] = startColour_ = Stored(chosen);
+    copy_.colours[colour] = startColour_ = StoredColourValue(chosen);
     PaintSwatch(colour);
     preview_->update();
 }

@@ -1,6 +1,7 @@
 #include "view/data_window.h"
 
 #include "session/session.h"
+#include "settings/stored_colour.h"
 #include "shell/artwork.h"
 #include "shell/command_ids.h"
 #include "view/code_page_list.h"
@@ -18,14 +19,6 @@
 namespace byteloom {
 
 namespace {
-
-// Colours are stored as 0x00BBGGRR.
-QColor Colour(std::uint32_t value)
-{
-    return QColor(static_cast<int>(value & 0xFF),
-                  static_cast<int>((value >> 8) & 0xFF),
-                  static_cast<int>((value >> 16) & 0xFF));
-}
 
 // The face the settings name, or the system's substitute of the same kind where it is missing.
 QFont MakeFont(const std::string &face, int height, bool fixedPitch)
@@ -252,18 +245,18 @@ void DataWindow::DrawRow(QPainter &painter, const RowLayout &row, const CellEdge
     painter.setFont(hexFont_);
     const QString label = QString::fromStdString(row.offsetLabel);
     painter.fillRect(QRect(shift, y, hexMetrics.horizontalAdvance(label), rowHeight_),
-                     Colour(display.addressBackground));
-    painter.setPen(Colour(display.addressColor));
+                     StoredColour(display.addressBackground));
+    painter.setPen(StoredColour(display.addressColor));
     painter.drawText(shift, hexBaseline, label);
 
     for (int i = 0; i < row.byteCount; ++i) {
         const HexCell &cell = row.hex[static_cast<std::size_t>(i)];
         const QRect rect(cells.Left(i) + shift, y, cells.Right(i) - cells.Left(i), rowHeight_);
-        painter.fillRect(rect,
-                         Colour(cell.selected ? display.highlightColor : display.hexBackground));
-        painter.setPen(Colour(cell.selected    ? display.highlightTextColor
-                              : cell.evenGroup ? display.evenColumnColor
-                                               : display.oddColumnColor));
+        painter.fillRect(
+            rect, StoredColour(cell.selected ? display.highlightColor : display.hexBackground));
+        painter.setPen(StoredColour(cell.selected    ? display.highlightTextColor
+                                    : cell.evenGroup ? display.evenColumnColor
+                                                     : display.oddColumnColor));
         painter.drawText(rect.left(), hexBaseline, QString::fromStdString(cell.text));
     }
 
@@ -279,8 +272,8 @@ void DataWindow::DrawRow(QPainter &painter, const RowLayout &row, const CellEdge
                          y,
                          cells.Right(cellIndex) - cells.Left(cellIndex),
                          rowHeight_);
-        painter.fillRect(rect,
-                         Colour(cell.selected ? display.highlightColor : display.textBackground));
+        painter.fillRect(
+            rect, StoredColour(cell.selected ? display.highlightColor : display.textBackground));
         if (cell.marker != Marker::None) {
             painter.setOpacity(cell.selected ? 0.75 : 1.0);
             painter.drawPixmap(rect.left(),
@@ -289,7 +282,8 @@ void DataWindow::DrawRow(QPainter &painter, const RowLayout &row, const CellEdge
             painter.setOpacity(1.0);
             continue;
         }
-        painter.setPen(Colour(cell.selected ? display.highlightTextColor : display.textColor));
+        painter.setPen(
+            StoredColour(cell.selected ? display.highlightTextColor : display.textColor));
         painter.drawText(rect.left(), textBaseline, FromUtf8(cell.text));
     }
 }
@@ -320,7 +314,7 @@ void DataWindow::DrawPartnerMark(QPainter &painter, std::int64_t topRow)
     }
     const int shift = -horizontalScrollBar()->value() * charWidth_;
     const int y = static_cast<int>(windowRow + 1) * rowHeight_ - 2;
-    painter.setPen(QPen(Colour(session_.display().textColor), 1));
+    painter.setPen(QPen(StoredColour(session_.display().textColor), 1));
     painter.drawLine(left + shift, y, right + shift, y);
 
     // The caret: on the cell's left edge, or on the second digit after a high nibble.
@@ -339,7 +333,7 @@ void DataWindow::paintEvent(QPaintEvent *)
     painter.fillRect(area, Qt::white);
     const DisplaySettings &display = session_.display();
     painter.fillRect(QRect(0, 0, OffsetColumnChars(display) * charWidth_, area.height()),
-                     Colour(display.addressBackground));
+                     StoredColour(display.addressBackground));
     paintedEdges_.clear();
     paintedRows_.clear();
     Document &document = session_.document();
