@@ -3,6 +3,7 @@
 #include "shell/main_flat_window.h"
 #include "support/fake_prompts.h"
 #include "support/temp_folder.h"
+#include "window_test.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,19 +33,9 @@ using test::PatternBytes;
 using test::TempFolder;
 using test::WriteBytes;
 
-class MainFlatWindowTest : public testing::Test
+class MainFlatWindowTest : public test::WindowTest
 {
 protected:
-    MainFlatWindowTest()
-    {
-        auto owned = std::make_unique<FakePrompts>();
-        prompts = owned.get();
-        window = std::make_unique<MainFlatWindow>(std::move(owned));
-        window->show();
-        window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
-
     [[nodiscard]] bool Enabled(int command) const { return window->Action(command)->isEnabled(); }
     [[nodiscard]] QString Title() const { return window->windowTitle(); }
     void Edit()
@@ -52,10 +43,6 @@ protected:
         ASSERT_TRUE(window->session().document().WriteByte(0, 0x42));
         window->NoteEdited();
     }
-
-    TempFolder folder;
-    FakePrompts *prompts = nullptr;
-    std::unique_ptr<MainFlatWindow> window;
 };
 
 TEST_F(MainFlatWindowTest, StartsWithNoDocumentAndTheWholeMenuBar)
