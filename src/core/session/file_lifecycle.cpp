@@ -79,7 +79,7 @@ bool FileLifecycle::SaveUnderNewName()
 
 void FileLifecycle::NewDocument()
 {
-    if (!SettleUnsavedWork())
+    if (!SettleUnsavedWork() || !SettleChangedTables())
         return;
     session_.NewDocument();
     title_ = DocumentTitle(kUnnamedTitle, TableOrTextModeName(session_));
@@ -171,7 +171,7 @@ void FileLifecycle::SaveDocument()
 
 void FileLifecycle::CloseDocument()
 {
-    if (!SettleUnsavedWork())
+    if (!SettleUnsavedWork() || !SettleChangedTables())
         return;
     session_.CloseDocument();
     title_ = NoDocumentTitle();
@@ -181,13 +181,22 @@ bool FileLifecycle::ExitApplication()
 {
     if (!SettleUnsavedWork())
         return false;
+    return SettleChangedTables();
+}
+
+// Offers each changed table for saving before the tables go. False: one could not be written
+// (the user has been told why), so the step that would drop it must stop.
+bool FileLifecycle::SettleChangedTables()
+{
     LoadedTables &tables = session_.tables();
     for (int slot = 0; slot < tables.Count(); ++slot) {
         const TableFile &table = tables.At(slot);
         if (!table.IsModified() || !prompts_.AskYesNo(TableChangedQuestion(table.GetTitle())))
             continue;
-        if (Status saved = SaveTableFile(table, tables.Bookmarks(), table.GetPath()); !saved.ok())
-            prompts_.ShowMessage(saved.message());
+        if (Status saved = SaveTableFile(table, tables.Bookmarks(), table.GetPath()); !saved.ok()) {
+            prompts_.ShowMessage(TableNotSavedMessage(table.GetTitle(), saved.message()));
+            return false;
+        }
     }
     return true;
 }

@@ -20,7 +20,8 @@ public:
 
     [[nodiscard]] const std::string &Title() const { return title_; }
 
-    // New: 2048 zero bytes, unnamed; loaded tables are dropped.
+    // New: 2048 zero bytes, unnamed; loaded tables are dropped, each changed one offered for
+    // saving first (Close likewise).
     void NewDocument();
     // Open: the save prompt, the open dialog, the load and its messages. The document stays
     // open when the user says nothing about unsaved work and then cancels the dialog.
@@ -49,6 +50,7 @@ public:
 
 private:
     bool SettleUnsavedWork();
+    bool SettleChangedTables();
     bool SaveUnderNewName();
     bool WriteInPlace();
     LoadStatus Load(const std::filesystem::path &path);

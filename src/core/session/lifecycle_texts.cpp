@@ -32,6 +32,12 @@ std::string TableChangedQuestion(std::string_view tableTitle)
     return "Table " + std::string(tableTitle) + " has been changed.\r\n\r\nWould you like to save?";
 }
 
+std::string TableNotSavedMessage(std::string_view tableTitle, std::string_view why)
+{
+    return "Table " + std::string(tableTitle) + " could not be saved; its changes are kept.\n\n"
+           + std::string(why);
+}
+
 std::string SizeStatusText(std::int64_t size)
 {
     char text[32];

@@ -21,6 +21,8 @@ inline constexpr std::string_view kOpenTableDialogTitle = "Open a Table";
 
 // "Table %s has been changed.\r\n\r\nWould you like to save?"
 [[nodiscard]] std::string TableChangedQuestion(std::string_view tableTitle);
+// A changed table that could not be written: the program stays, and so do the changes.
+[[nodiscard]] std::string TableNotSavedMessage(std::string_view tableTitle, std::string_view why);
 
 // "Size: %08X", the status bar's size part.
 [[nodiscard]] std::string SizeStatusText(std::int64_t size);

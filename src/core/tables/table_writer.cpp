@@ -1,6 +1,7 @@
 #include "tables/table_writer.h"
 
 #include "document/safe_file_writer.h"
+#include "tables/table_editor.h"
 
 #include <cstdio>
 
@@ -15,27 +16,19 @@ std::string Printed(const char *format, unsigned long value)
     return text;
 }
 
-std::string KeyText(std::uint32_t key)
-{
-    static constexpr const char *kFormats[] = {"%02lX", "%04lX", "%06lX", "%08lX"};
-    return Printed(kFormats[KeyWidth(key) - 1], key);
-}
-
 std::string LowerHex(std::uint32_t value)
 {
     return Printed("%lx", value);
 }
 
-// The title as the user typed it: the code-page suffix that loading added is cut off.
+// The title as the user typed it: the code-page suffix " (932)" that loading added is cut off
+// with the blank before it; any other title is written whole, so that it loads back the same.
 std::string TitleWithoutCodePage(const std::string &title)
 {
-    const std::size_t open = title.rfind('(');
-    if (open == std::string::npos)
-        return title;
-    std::size_t end = open;
-    if (end > 0 && title[end - 1] == ' ')
-        --end;
-    return title.substr(0, end);
+    std::string bare = TitleFieldText(title);
+    if (bare.size() != title.size() && bare.ends_with(' '))
+        bare.pop_back();
+    return bare;
 }
 
 void AddLine(std::string &out, std::string_view line)
@@ -48,11 +41,11 @@ void AddEntries(std::string &out, const Subtable &subtable)
 {
     for (const TableEntry &entry : subtable.Entries()) {
         if (entry.text == kNewlineMarker)
-            AddLine(out, "*" + KeyText(entry.key));
+            AddLine(out, "*" + KeyCellText(entry.key));
         else if (entry.text == kEndStringMarker)
-            AddLine(out, "/" + KeyText(entry.key));
+            AddLine(out, "/" + KeyCellText(entry.key));
         else
-            AddLine(out, KeyText(entry.key) + "=" + entry.text);
+            AddLine(out, KeyCellText(entry.key) + "=" + entry.text);
     }
 }
 

@@ -205,7 +205,9 @@ TEST_F(FileLifecycleTest, CancellingTheOpenDialogKeepsACleanDocument)
     EXPECT_EQ(DocumentFilters()[5].patterns, "*.nes;*.fam;");
 }
 
-TEST_F(FileLifecycleTest, ExitAsksAboutEachChangedTable)
+// Every way out that drops the tables asks about each changed one first, and one that cannot
+// be written stops the way out, so no edit of a table is lost.
+TEST_F(FileLifecycleTest, ExitAndCloseAskAboutEachChangedTable)
 {
     WriteBytes(folder / "t.tbl", {'4', '1', '=', 'A', '\n'});
     ASSERT_TRUE(LoadTableFile(folder / "t.tbl", session.tables()).status.ok());
@@ -217,6 +219,26 @@ TEST_F(FileLifecycleTest, ExitAsksAboutEachChangedTable)
     EXPECT_EQ(prompts.asked[0], "Table t.tbl has been changed.\r\n\r\nWould you like to save?");
     const auto saved = ReadBytes(folder / "t.tbl");
     EXPECT_NE(std::string(saved.begin(), saved.end()).find("42=B"), std::string::npos);
+
+    // The table's folder is gone: Exit and Close stop, say so, and keep the table changed.
+    WriteBytes(folder / "a.bin", PatternBytes(16));
+    ASSERT_EQ(lifecycle.OpenByPath(folder / "a.bin"), LoadStatus::Loaded);
+    session.tables().At(0).SetPath((folder / "gone" / "t.tbl").string());
+    prompts.yesNoAnswers = {true, true};
+    EXPECT_FALSE(lifecycle.ExitApplication());
+    lifecycle.CloseDocument();
+    EXPECT_TRUE(session.document().IsOpen());
+    ASSERT_EQ(prompts.messages.size(), 2u);
+    EXPECT_TRUE(prompts.messages[0].starts_with("Table t.tbl could not be saved"));
+    ASSERT_EQ(session.tables().Count(), 1);
+    EXPECT_TRUE(session.tables().At(0).IsModified());
+
+    // No: the table goes unsaved with the document.
+    prompts.yesNoAnswers = {false};
+    lifecycle.CloseDocument();
+    EXPECT_FALSE(session.document().IsOpen());
+    EXPECT_EQ(session.tables().Count(), 0);
+    EXPECT_EQ(prompts.asked.size(), 4u);
 }
 
 } // namespace
