@@ -1,11 +1,12 @@
 // The main window's Special commands: Dump Script, Dump Selected, Insert Script, Split File and
-// Expand File. The rules of their dialogs, the dump, the insert, the split and the expansion
-// live in the core.
+// Expand File, and Edit Table. The rules of their dialogs, the dump, the insert, the split, the
+// expansion and the table's edits live in the core.
 #include "shell/main_flat_window.h"
 
 #include "dialogs/bank_file_dialogs.h"
 #include "dialogs/script_dumper_dialog.h"
 #include "dialogs/script_insert_dialog.h"
+#include "dialogs/table_editor_dialog.h"
 #include "dialogs/work_progress.h"
 #include "document/bank_split.h"
 #include "session/lifecycle_texts.h"
@@ -116,6 +117,25 @@ void MainFlatWindow::RegisterScriptHandlers()
         }
         session_.journal().RecordExpansion(before, request.size, request.fill);
         NoteEdited();
+    });
+    Handle(kCmdEditTable, [this, showMessage] {
+        TableFile *table = session_.tables().Current();
+        if (!table)
+            return;
+        TableEditorDialog dialog(*table,
+                                 session_.decoder(),
+                                 session_.codePages(),
+                                 session_.display(),
+                                 showMessage,
+                                 this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        // The edited table takes the current one's place: its lookups, its title in the window
+        // title, and its code page's font in the text column, all at once.
+        *table = dialog.Result();
+        lifecycle_.NoteTableChanged();
+        shownFonts_ = {};
+        DocumentChanged();
     });
 }
 

@@ -7,6 +7,7 @@
 #include "view/code_page_list.h"
 #include "view/offset_label.h"
 #include "view/text_mode.h"
+#include "view/view_fonts.h"
 
 #include <QContextMenuEvent>
 #include <QFontMetrics>
@@ -19,16 +20,6 @@
 namespace byteloom {
 
 namespace {
-
-// The face the settings name, or the system's substitute of the same kind where it is missing.
-QFont MakeFont(const std::string &face, int height, bool fixedPitch)
-{
-    QFont font(QString::fromStdString(face));
-    font.setPixelSize(std::max(std::abs(height), 6));
-    font.setStyleHint(fixedPitch ? QFont::TypeWriter : QFont::AnyStyle);
-    font.setFixedPitch(fixedPitch);
-    return font;
-}
 
 QString FromUtf8(std::string_view text)
 {

@@ -39,7 +39,8 @@ constexpr int kAlwaysGreyed[] = {kCmdSaveAs,
                                  kCmdCut,
                                  kCmdPaste,
                                  kCmdDumpScript,
-                                 kCmdInsertScript};
+                                 kCmdInsertScript,
+                                 kCmdEditTable};
 constexpr int kNeedADocument[] = {kCmdClose,
                                   kCmdSave,
                                   kCmdSelectAll,
@@ -50,12 +51,8 @@ constexpr int kNeedADocument[] = {kCmdClose,
                                   kCmdSplitFile,
                                   kCmdExpandFile};
 // Greyed by the no-document state only (the others leave them to the selection).
-constexpr int kGreyedWithoutDocument[] = {kCmdFindNext,
-                                          kCmdCopyHexAsText,
-                                          kCmdCopyHexAsChar,
-                                          kCmdCopyHexAsInt,
-                                          kCmdCopyHexAsShort,
-                                          kCmdEditTable};
+constexpr int kGreyedWithoutDocument[]
+    = {kCmdFindNext, kCmdCopyHexAsText, kCmdCopyHexAsChar, kCmdCopyHexAsInt, kCmdCopyHexAsShort};
 constexpr int kWithoutDocumentToo[] = {kCmdContents, kCmdAbout};
 // The commands that need a selection; Cut comes first.
 constexpr int kNeedASelection[] = {kCmdCut,
