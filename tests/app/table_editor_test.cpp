@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -141,6 +142,15 @@ TEST_F(TableEditorTest, CancelLeavesTheTableAsItWas)
 {
     const std::string before = FormatTableFile(Table(), {});
     InEditor([&](TableEditorDialog &dialog, QTableView *grid) {
+        // A cell left for another control keeps what it had.
+        QTest::keyClicks(grid, QStringLiteral("9"));
+        QLineEdit *field = CellEditor(grid);
+        ASSERT_TRUE(field);
+        QFocusEvent focusOut(QEvent::FocusOut, Qt::MouseFocusReason);
+        QApplication::sendEvent(field, &focusOut);
+        QApplication::processEvents();
+        EXPECT_EQ(grid->model()->index(0, 0).data().toString(), QStringLiteral("61"));
+
         grid->setCurrentIndex(grid->model()->index(2, 0));
         TypeIntoCell(grid, QStringLiteral("41"));
         dialog.TitleField()->setText(QStringLiteral("Other"));
