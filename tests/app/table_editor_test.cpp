@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTreeWidget>
 
 namespace byteloom {
 namespace {
@@ -176,6 +177,40 @@ TEST_F(TableEditorTest, NonsenseInTheCodePageKeepsTheEditorOpen)
     EXPECT_EQ(prompts->messages[0], "The code page must be a number such as 1252 or 932");
     EXPECT_EQ(Table().GetCodePage(), 932);
     EXPECT_NE(window->windowTitle().indexOf(QStringLiteral("e.tbl")), -1);
+}
+
+} // namespace
+} // namespace byteloom
+
+namespace byteloom {
+namespace {
+
+TEST(NewSubtableDialogTest, RangesPileUpAndEmptyFieldsAreSaid)
+{
+    std::vector<std::string> messages;
+    NewSubtableDialog dialog([&](const std::string &message) { messages.push_back(message); });
+    dialog.Field(2)->setText(QStringLiteral("1f000"));
+    dialog.AddRange();
+    dialog.Field(3)->setText(QStringLiteral("1ffff"));
+    dialog.AddRange();
+    dialog.Field(2)->setText(QStringLiteral("20000"));
+    dialog.Field(3)->setText(QStringLiteral("2000f"));
+    dialog.AddRange();
+    EXPECT_TRUE(dialog.Field(2)->text().isEmpty());
+    dialog.Field(0)->setText(QStringLiteral("e0"));
+    dialog.accept();
+    dialog.Field(1)->setText(QStringLiteral("e1"));
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(
+        messages,
+        (std::vector<std::string>{"Please input an end range", "Please input an end trigger"}));
+    ASSERT_EQ(dialog.Ranges().size(), 2u);
+    EXPECT_EQ(dialog.Ranges()[1].high, 0x2000Fu);
+    EXPECT_EQ(dialog.Triggers().startTrigger, 0xE0u);
+    auto *list = dialog.findChild<QTreeWidget *>();
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(list->topLevelItem(0)->text(0), QStringLiteral("0001f000"));
 }
 
 } // namespace
