@@ -2,48 +2,37 @@
 
 #include "common/system_error_text.h"
 
+#include <fcntl.h>
+
 #include <cerrno>
 #include <utility>
-
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace byteloom {
 
 namespace {
 
-int SeekTo(std::FILE *file, std::int64_t offset, int origin)
-{
-#ifdef _WIN32
-    return _fseeki64(file, offset, origin);
-#else
-    return fseeko(file, static_cast<off_t>(offset), origin);
-#endif
-}
-
-std::int64_t TellOf(std::FILE *file)
-{
-#ifdef _WIN32
-    return _ftelli64(file);
-#else
-    return static_cast<std::int64_t>(ftello(file));
-#endif
-}
-
-[[maybe_unused]] const char *ModeText(BinaryFile::Mode mode)
+int FlagsOf(BinaryFile::Mode mode)
 {
     switch (mode) {
     case BinaryFile::Mode::Read:
-        return "rb";
+        return O_RDONLY;
     case BinaryFile::Mode::Update:
-        return "r+b";
+        return O_RDWR;
     case BinaryFile::Mode::Create:
-        return "w+b";
+        return O_RDWR | O_CREAT | O_TRUNC;
+    case BinaryFile::Mode::CreateNew:
+        return O_RDWR | O_CREAT | O_EXCL;
     }
-    return "rb";
+    return O_RDONLY;
+}
+
+FileIdentity IdentityFrom(const struct stat &status)
+{
+    return {static_cast<std::uint64_t>(status.st_dev),
+            static_cast<std::uint64_t>(status.st_ino),
+            static_cast<std::int64_t>(status.st_size),
+            static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000
+                + static_cast<std::int64_t>(status.st_mtim.tv_nsec)};
 }
 
 } // namespace
@@ -63,14 +52,24 @@ Status RefuseIfNotARegularFile(const std::filesystem::path &path,
                                                                   : "it is not a regular file"));
 }
 
+std::optional<FileIdentity> IdentityOf(const std::filesystem::path &path)
+{
+    struct stat status
+    {};
+    if (::stat(path.c_str(), &status) != 0)
+        return std::nullopt;
+    return IdentityFrom(status);
+}
+
 BinaryFile::~BinaryFile()
 {
-    if (file_)
-        std::fclose(file_);
+    if (fd_ >= 0)
+        files_->Close(fd_);
 }
 
 BinaryFile::BinaryFile(BinaryFile &&other) noexcept
-    : file_(std::exchange(other.file_, nullptr))
+    : files_(other.files_)
+    , fd_(std::exchange(other.fd_, -1))
     , path_(std::move(other.path_))
     , shownAs_(std::move(other.shownAs_))
 {}
@@ -78,9 +77,10 @@ BinaryFile::BinaryFile(BinaryFile &&other) noexcept
 BinaryFile &BinaryFile::operator=(BinaryFile &&other) noexcept
 {
     if (this != &other) {
-        if (file_)
-            std::fclose(file_);
-        file_ = std::exchange(other.file_, nullptr);
+        if (fd_ >= 0)
+            files_->Close(fd_);
+        files_ = other.files_;
+        fd_ = std::exchange(other.fd_, -1);
         path_ = std::move(other.path_);
         shownAs_ = std::move(other.shownAs_);
     }
@@ -89,42 +89,42 @@ BinaryFile &BinaryFile::operator=(BinaryFile &&other) noexcept
 
 Status BinaryFile::Open(const std::filesystem::path &path, Mode mode, std::string shownAs)
 {
-    if (file_) {
-        std::fclose(file_);
-        file_ = nullptr;
-    }
+    if (fd_ >= 0)
+        files_->Close(std::exchange(fd_, -1));
     path_ = path;
     shownAs_ = shownAs.empty() ? path.string() : std::move(shownAs);
     if (Status kind = RefuseIfNotARegularFile(path, shownAs_, "open"); !kind.ok())
         return kind;
+    // Opening a pipe for reading would wait for a writer: never wait, and check the kind again
+    // on the open file, which cannot change under us.
     errno = 0;
-#ifdef _WIN32
-    const wchar_t *wideMode = mode == Mode::Read ? L"rb" : mode == Mode::Update ? L"r+b" : L"w+b";
-    file_ = _wfopen(path.c_str(), wideMode);
-#else
-    file_ = std::fopen(path.c_str(), ModeText(mode));
-#endif
-    if (!file_)
+    fd_ = files_->Open(path, FlagsOf(mode) | O_NONBLOCK, mode == Mode::CreateNew ? 0600 : 0666);
+    if (fd_ < 0)
         return Failure("open");
-    // Every access is a whole page or a whole file; a stream buffer would only add a copy and
-    // could serve bytes that another handle has since rewritten.
-    std::setvbuf(file_, nullptr, _IONBF, 0);
+    struct stat status
+    {};
+    if (files_->Stat(fd_, status) != 0)
+        return Failure("open");
+    if (!S_ISREG(status.st_mode)) {
+        files_->Close(std::exchange(fd_, -1));
+        return RefuseIfNotARegularFile(path, shownAs_, "open");
+    }
     return Status::Ok();
 }
 
 std::int64_t BinaryFile::Length()
 {
-    if (!file_ || SeekTo(file_, 0, SEEK_END) != 0)
-        return -1;
-    return TellOf(file_);
+    const auto identity = Identity();
+    return identity ? identity->length : -1;
 }
 
-Status BinaryFile::Seek(std::int64_t offset)
+std::optional<FileIdentity> BinaryFile::Identity()
 {
-    errno = 0;
-    if (!file_ || SeekTo(file_, offset, SEEK_SET) != 0)
-        return Failure("seek in");
-    return Status::Ok();
+    struct stat status
+    {};
+    if (fd_ < 0 || files_->Stat(fd_, status) != 0)
+        return std::nullopt;
+    return IdentityFrom(status);
 }
 
 Status BinaryFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> bytes)
@@ -139,50 +139,73 @@ Status BinaryFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> bytes)
 
 std::int64_t BinaryFile::ReadUpTo(std::int64_t offset, std::span<std::uint8_t> bytes)
 {
-    if (!Seek(offset).ok())
-        return -1;
-    const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file_);
-    if (got != bytes.size() && std::ferror(file_)) {
-        std::clearerr(file_);
+    errno = 0;
+    if (fd_ < 0 || offset < 0) {
+        errno = EBADF;
         return -1;
     }
-    return static_cast<std::int64_t>(got);
+    std::size_t total = 0;
+    while (total < bytes.size()) {
+        const ssize_t got
+            = files_->ReadAt(fd_,
+                             bytes.data() + total,
+                             bytes.size() - total,
+                             static_cast<off_t>(offset + static_cast<std::int64_t>(total)));
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break; // the end of the file
+        total += static_cast<std::size_t>(got);
+    }
+    return static_cast<std::int64_t>(total);
 }
 
 Status BinaryFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes)
 {
-    if (Status seek = Seek(offset); !seek.ok())
-        return seek;
     errno = 0;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
-        std::clearerr(file_);
+    if (fd_ < 0 || offset < 0) {
+        errno = EBADF;
         return Failure("write");
     }
+    std::size_t total = 0;
+    while (total < bytes.size()) {
+        const ssize_t put
+            = files_->WriteAt(fd_,
+                              bytes.data() + total,
+                              bytes.size() - total,
+                              static_cast<off_t>(offset + static_cast<std::int64_t>(total)));
+        if (put <= 0) {
+            if (put == 0)
+                errno = ENOSPC; // nothing more fits
+            return Failure("write");
+        }
+        total += static_cast<std::size_t>(put);
+    }
+    return Status::Ok();
+}
+
+Status BinaryFile::Truncate(std::int64_t length)
+{
+    errno = 0;
+    if (fd_ < 0 || files_->Truncate(fd_, static_cast<off_t>(length)) != 0)
+        return Failure("write");
     return Status::Ok();
 }
 
 Status BinaryFile::Sync()
 {
     errno = 0;
-    if (!file_ || std::fflush(file_) != 0)
+    if (fd_ < 0 || files_->Sync(fd_) != 0)
         return Failure("write");
-#ifdef _WIN32
-    if (_commit(_fileno(file_)) != 0)
-        return Failure("write");
-#else
-    if (fsync(fileno(file_)) != 0)
-        return Failure("write");
-#endif
     return Status::Ok();
 }
 
 Status BinaryFile::Close()
 {
-    if (!file_)
+    if (fd_ < 0)
         return Status::Ok();
     errno = 0;
-    const int result = std::fclose(std::exchange(file_, nullptr));
-    if (result != 0)
+    if (files_->Close(std::exchange(fd_, -1)) != 0)
         return Failure("write");
     return Status::Ok();
 }
