@@ -102,8 +102,11 @@ bool OpenDocument(Session &session, const std::string &path, bool onlyRead)
         return stored.ok();
     }
     const LoadResult result = session.OpenDocument(path, true);
-    if (result.status == LoadStatus::Loaded)
+    if (result.status == LoadStatus::Loaded) {
+        if (!result.notice.empty())
+            std::fprintf(stderr, "byteloom-cli: %s\n", result.notice.c_str());
         return true;
+    }
     // "File not found" only for a file that is not there; otherwise the system's reason.
     std::error_code error;
     if (result.status == LoadStatus::CannotOpen && std::filesystem::exists(path, error)

@@ -1,6 +1,7 @@
 #include "shell/main_flat_window.h"
 
 #include "common/product.h"
+#include "dialogs/work_progress.h"
 #include "session/lifecycle_texts.h"
 #include "settings/preferences.h"
 #include "settings/preferences_sheet.h"
@@ -238,6 +239,10 @@ void MainFlatWindow::RegisterHandlers()
     Handle(kCmdOpen, [this] { lifecycle_.OpenWithDialog(); });
     Handle(kCmdClose, [this] { lifecycle_.CloseDocument(); });
     Handle(kCmdSave, [this] { lifecycle_.SaveDocument(); });
+    Handle(kCmdSaveAs, [this] {
+        WorkProgress progress(this, QStringLiteral("Saving..."));
+        lifecycle_.SaveDocumentAs(progress.Callback());
+    });
     Handle(kCmdExit, [this] { close(); });
     Handle(kCmdStatusBar, [this] {
         statusBar()->setVisible(!statusBar()->isVisible());

@@ -1,9 +1,14 @@
 #include "document/document.h"
 
+#include "common/system_error_text.h"
 #include "document/safe_file_writer.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cassert>
+#include <cerrno>
 #include <cstring>
 #include <new>
 #include <system_error>
@@ -19,8 +24,10 @@ std::size_t ToSize(std::int64_t value)
 
 } // namespace
 
-Document::Document(std::int64_t pageSize)
+Document::Document(std::int64_t pageSize, FileSystem &files)
     : pageSize_(pageSize)
+    , files_(files)
+    , source_(files)
 {
     assert(pageSize > 0 && pageSize % 2 == 0);
 }
@@ -53,7 +60,9 @@ bool Document::MarkEdited()
 
 void Document::ResetState()
 {
-    source_ = BinaryFile();
+    source_ = BinaryFile(files_);
+    sourceIdentity_ = {};
+    readOnlyReason_.clear();
     pageFiles_.Remove();
     buffer_ = {};
     dirtyPages_.clear();
@@ -90,26 +99,30 @@ void Document::New()
 LoadResult Document::Load(const std::filesystem::path &path, bool allowPaging)
 {
     ResetState();
-    BinaryFile file;
+    // A save that was interrupted is undone first, so that the file is read wholly old.
+    const RollbackOutcome rollback = RestoreFromRollback(path, files_);
+    if (!rollback.status.ok())
+        return {LoadStatus::CannotOpen, 0, rollback.status.message(), {}};
+    BinaryFile file(files_);
     if (Status opened = file.Open(path, BinaryFile::Mode::Read); !opened.ok())
-        return {LoadStatus::CannotOpen, 0, opened.message()};
+        return {LoadStatus::CannotOpen, 0, opened.message(), {}};
     const std::int64_t length = file.Length();
     if (length < 0)
-        return {LoadStatus::CannotOpen, 0, "Unable to find the length of " + path.string()};
+        return {LoadStatus::CannotOpen, 0, "Unable to find the length of " + path.string(), {}};
     if (length > kMaxDocumentSize)
-        return {LoadStatus::TooLarge, length, {}};
+        return {LoadStatus::TooLarge, length, {}, {}};
 
     const bool paged = allowPaging && length > pageSize_;
     try {
         buffer_.assign(ToSize(paged ? pageSize_ : length), 0);
     } catch (const std::bad_alloc &) {
         buffer_ = {};
-        return {LoadStatus::CannotAllocate, length, {}};
+        return {LoadStatus::CannotAllocate, length, {}, {}};
     }
     const std::int64_t firstLength = paged ? pageSize_ : length;
     if (Status read = file.ReadAt(0, std::span(buffer_).first(ToSize(firstLength))); !read.ok()) {
         buffer_ = {};
-        return {LoadStatus::CannotOpen, length, read.message()};
+        return {LoadStatus::CannotOpen, length, read.message(), {}};
     }
 
     size_ = length;
@@ -117,12 +130,21 @@ LoadResult Document::Load(const std::filesystem::path &path, bool allowPaging)
     paged_ = paged;
     pageLength_ = firstLength;
     dirtyPages_.assign(paged ? ToSize((length + pageSize_ - 1) / pageSize_) : 1, 0);
-    if (paged)
+    if (paged) {
+        // Commits write through the handle the pages were read from, never through a file that
+        // has since taken the name; a file that cannot be written is still shown.
+        BinaryFile writable(files_);
+        if (Status opened = writable.Open(path, BinaryFile::Mode::Update); opened.ok())
+            file = std::move(writable);
+        else
+            readOnlyReason_ = opened.message();
+        sourceIdentity_ = file.Identity().value_or(FileIdentity{});
         source_ = std::move(file);
+    }
     ++stats_.pageLoads;
     path_ = path;
     open_ = true;
-    return {LoadStatus::Loaded, length, {}};
+    return {LoadStatus::Loaded, length, {}, rollback.restored ? RestoredMessage(path) : ""};
 }
 
 std::int64_t Document::PageLength(std::int64_t page) const
@@ -366,9 +388,8 @@ Status Document::Expand(std::int64_t count, std::uint8_t fill)
     return Status::Ok();
 }
 
-Status Document::Splice(std::int64_t offset,
-                        std::int64_t count,
-                        std::span<const std::uint8_t> bytes)
+Status
+Document::Splice(std::int64_t offset, std::int64_t count, std::span<const std::uint8_t> bytes)
 {
     if (!open_ || paged_)
         return Status::Error("This change is not available for a paged document.");
@@ -480,6 +501,55 @@ Status Document::WriteExpansionInto(BinaryFile &file)
     return Status::Ok();
 }
 
+Status Document::CheckStillTheLoadedFile()
+{
+    if (!readOnlyReason_.empty())
+        return Status::Error(readOnlyReason_);
+    const auto now = IdentityOf(path_);
+    const auto held = source_.Identity();
+    if (now && held && *now == sourceIdentity_ && now->device == held->device
+        && now->number == held->number)
+        return Status::Ok();
+    return Status::Error("Unable to save " + path_.string()
+                         + ": another program has replaced or changed the file since it was "
+                           "opened, so your changes are not written into it. Use Save As to "
+                           "save the document under a name of your choosing.");
+}
+
+Status Document::KeepOldPages(RollbackFile &rollback)
+{
+    std::vector<std::uint8_t> scratch;
+    for (std::int64_t page = 0; page < PageCount(); ++page) {
+        const std::int64_t from = page * pageSize_;
+        if (dirtyPages_[ToSize(page)] == 0 || from >= sourceLength_)
+            continue;
+        const std::int64_t length = std::min(pageSize_, sourceLength_ - from);
+        try {
+            scratch.resize(ToSize(length));
+        } catch (const std::bad_alloc &) {
+            return Status::Error("Unable to allocate memory to save " + path_.string());
+        }
+        if (Status read = source_.ReadAt(from, scratch); !read.ok())
+            return read;
+        if (Status kept = rollback.Keep(from, scratch); !kept.ok())
+            return kept;
+    }
+    return Status::Ok();
+}
+
+void Document::AllPagesCommitted()
+{
+    for (std::int64_t page = 0; page < PageCount(); ++page) {
+        if (dirtyPages_[ToSize(page)] == 0)
+            continue;
+        dirtyPages_[ToSize(page)] = 0;
+        if (!pageFiles_.Folder().empty())
+            (void)files_.Remove(pageFiles_.PathFor(page));
+    }
+    sourceLength_ = size_;
+    expansions_.clear();
+}
+
 Status Document::CommitPages()
 {
     if (!paged_)
@@ -488,29 +558,25 @@ Status Document::CommitPages()
         = std::any_of(dirtyPages_.begin(), dirtyPages_.end(), [](auto f) { return f; });
     if (!dirty && expansions_.empty())
         return Status::Ok();
-    BinaryFile file;
-    Status status = file.Open(path_, BinaryFile::Mode::Update);
-    if (status.ok())
-        status = WriteExpansionInto(file);
-    if (status.ok())
-        status = WriteDirtyPagesInto(file);
-    if (Status closed = file.Close(); status.ok())
-        status = closed;
+    if (Status same = CheckStillTheLoadedFile(); !same.ok())
+        return same;
+    Status status = WriteBehindRollback(
+        files_,
+        path_,
+        sourceLength_,
+        [this](RollbackFile &rollback) { return KeepOldPages(rollback); },
+        [this] {
+            Status written = WriteExpansionInto(source_);
+            if (written.ok())
+                written = WriteDirtyPagesInto(source_);
+            return written;
+        });
+    // Whatever happened, the file's identity is what the next commit compares with.
+    sourceIdentity_ = source_.Identity().value_or(FileIdentity{});
     if (!status.ok())
         return status;
-
     // Only now that every page has reached the file may the page files go.
-    for (std::int64_t page = 0; page < PageCount(); ++page) {
-        if (dirtyPages_[ToSize(page)] == 0)
-            continue;
-        dirtyPages_[ToSize(page)] = 0;
-        if (!pageFiles_.Folder().empty()) {
-            std::error_code ignored;
-            std::filesystem::remove(pageFiles_.PathFor(page), ignored);
-        }
-    }
-    sourceLength_ = size_;
-    expansions_.clear();
+    AllPagesCommitted();
     return Status::Ok();
 }
 
@@ -529,14 +595,53 @@ void Document::DiscardPages()
         pageLength_ = 0;
 }
 
+Status Document::SaveWhole()
+{
+    const std::span<const std::uint8_t> bytes = std::span(buffer_).first(ToSize(size_));
+    const std::filesystem::path real = RealFileOf(path_);
+    struct stat status
+    {};
+    if (::stat(real.c_str(), &status) != 0)
+        return WriteFileSafely(real, bytes, files_); // the file has gone: it is made anew
+    errno = 0;
+    if (::access(real.c_str(), W_OK) != 0)
+        return Status::Error("Unable to write " + path_.string() + ": " + LastSystemErrorText());
+    // A new file renamed over the old one would split hard links and take the saving user's
+    // owner and group; such a file is rewritten in place, behind a rollback file.
+    if (status.st_nlink == 1 && status.st_uid == ::geteuid() && status.st_gid == ::getegid())
+        return WriteFileSafely(real, bytes, files_);
+    BinaryFile file(files_);
+    if (Status opened = file.Open(real, BinaryFile::Mode::Update, path_.string()); !opened.ok())
+        return opened;
+    const std::int64_t oldLength = file.Length();
+    if (oldLength < 0)
+        return Status::Error("Unable to find the length of " + path_.string());
+    return WriteBehindRollback(
+        files_,
+        real,
+        oldLength,
+        [&](RollbackFile &rollback) {
+            std::vector<std::uint8_t> old(ToSize(oldLength));
+            Status read = file.ReadAt(0, old);
+            return read.ok() ? rollback.Keep(0, old) : read;
+        },
+        [&] {
+            Status written = file.WriteAt(0, bytes);
+            if (written.ok())
+                written = file.Truncate(size_);
+            if (written.ok())
+                written = file.Sync();
+            return written;
+        });
+}
+
 Status Document::Save()
 {
     if (!open_)
         return Status::Ok();
     if (unnamed_)
         return Status::Error("The document has no file name yet.");
-    Status status
-        = paged_ ? CommitPages() : WriteFileSafely(path_, std::span(buffer_).first(ToSize(size_)));
+    Status status = paged_ ? CommitPages() : SaveWhole();
     if (status.ok()) {
         if (!paged_)
             stats_.bytesWrittenToFile += size_;
@@ -545,16 +650,56 @@ Status Document::Save()
     return status;
 }
 
-Status Document::SaveAs(const std::filesystem::path &path)
+Status Document::SaveAs(const std::filesystem::path &path, const ProgressCallback &progress)
 {
     if (!open_)
         return Status::Ok();
-    if (paged_)
-        return Status::Error("A paged document can only be saved into its own file.");
-    if (Status status = WriteFileSafely(path, std::span(buffer_).first(ToSize(size_)));
-        !status.ok())
+    if (!paged_) {
+        if (Status status = WriteFileSafely(path, std::span(buffer_).first(ToSize(size_)), files_);
+            !status.ok())
+            return status;
+        stats_.bytesWrittenToFile += size_;
+        path_ = path;
+        unnamed_ = false;
+        clean_ = true;
+        return Status::Ok();
+    }
+
+    // Page by page into a new file; the document's own file is only read.
+    SafeFileStream stream(files_);
+    Status status = stream.Open(path);
+    std::vector<std::uint8_t> scratch;
+    for (std::int64_t page = 0; status.ok() && page < PageCount(); ++page) {
+        if (progress && !progress(page * pageSize_, size_))
+            return Status::Cancelled();
+        try {
+            scratch.resize(ToSize(PageLength(page)));
+        } catch (const std::bad_alloc &) {
+            return Status::Error("Unable to allocate memory to save " + path.string());
+        }
+        if (ReadBlock(page * pageSize_, scratch) != static_cast<std::int64_t>(scratch.size()))
+            status = Status::Error("Unable to read the document to save it as " + path.string());
+        if (auto failed = TakeIoError())
+            status = Status::Error(*failed);
+        if (status.ok())
+            status = stream.Write(scratch);
+        if (status.ok())
+            stats_.bytesWrittenToFile += PageLength(page);
+    }
+    if (status.ok())
+        status = stream.Commit();
+    if (!status.ok())
         return status;
-    stats_.bytesWrittenToFile += size_;
+
+    // The new file holds every byte: the document now belongs to it.
+    BinaryFile file(files_);
+    if (Status opened = file.Open(path, BinaryFile::Mode::Update); !opened.ok())
+        return opened;
+    AllPagesCommitted();
+    pageFiles_.Remove();
+    sourceIdentity_ = file.Identity().value_or(FileIdentity{});
+    readOnlyReason_.clear();
+    source_ = std::move(file);
     path_ = path;
     unnamed_ = false;
     clean_ = true;

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "common/progress.h"
 #include "common/status.h"
 #include "document/binary_file.h"
 #include "document/page_file_directory.h"
+#include "document/rollback_file.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -32,6 +34,7 @@ struct LoadResult
     LoadStatus status = LoadStatus::CannotOpen;
     std::int64_t size = 0; // the file's length, also when only a page was asked for
     std::string detail;    // the system's reason, for CannotOpen
+    std::string notice;    // something the user must hear of an opened file (a save put back)
 };
 
 // What the store has moved to and from the disk, for benchmarks and tests.
@@ -53,8 +56,9 @@ struct StoreStats
 class Document
 {
 public:
-    // pageSize must be even; tests use small pages to exercise paging cheaply.
-    explicit Document(std::int64_t pageSize = kPageSize);
+    // pageSize must be even; tests use small pages to exercise paging cheaply, and a file
+    // system that fails where they say.
+    explicit Document(std::int64_t pageSize = kPageSize, FileSystem &files = RealFileSystem());
     ~Document();
     Document(const Document &) = delete;
     Document &operator=(const Document &) = delete;
@@ -136,18 +140,24 @@ public:
     // Takes back the newest expansion of count bytes (Undo of Expand File), whole or paged.
     Status TakeBackExpansion(std::int64_t count);
 
-    // Paged only: writes every dirty page, and the bytes an expansion added, into the file in
-    // place; otherwise the file keeps its length. A page file is deleted only once its bytes are
-    // safely in the file; on failure the pages stay dirty and nothing is lost.
+    // Paged only: writes every dirty page, and the bytes an expansion added, into the file that
+    // was loaded, behind a rollback file, so that the file is wholly old or wholly new whenever
+    // the commit stops. Refused when the path no longer names the file as it was loaded or last
+    // committed (another program replaced or changed it). A page file is deleted only once its
+    // bytes are safely in the file; on failure the pages stay dirty and the file is as it was.
     Status CommitPages();
     // Paged only: forgets every change not yet committed, expansions included; the file is
     // untouched.
     void DiscardPages();
-    // Writes the document to its own file: a whole document through a new file renamed over
-    // the old one, a paged one by committing its pages. Marks the document clean on success.
+    // Writes the document to its own file, keeping the file's identity (the file behind a
+    // symbolic link, its hard links, owner, group and mode): a whole document through a new file
+    // renamed over the old one where that changes none of these, else in place behind a
+    // rollback file; a paged one by committing its pages. A file the user may not write is
+    // refused with the system's reason. Marks the document clean on success.
     Status Save();
-    // Whole documents only: writes to path and makes it the document's file.
-    Status SaveAs(const std::filesystem::path &path);
+    // Writes the whole document to path through a new file renamed over any old one, page by
+    // page for a paged document, and makes path the document's file.
+    Status SaveAs(const std::filesystem::path &path, const ProgressCallback &progress = {});
     // Names an unnamed document without writing it (a new document saved before any edit).
     void SetPath(const std::filesystem::path &path);
 
@@ -164,6 +174,10 @@ private:
     [[nodiscard]] std::int64_t PageLength(std::int64_t page) const;
     Status WriteDirtyPagesInto(BinaryFile &file);
     Status WriteExpansionInto(BinaryFile &file);
+    Status KeepOldPages(RollbackFile &rollback);
+    Status SaveWhole();
+    Status CheckStillTheLoadedFile();
+    void AllPagesCommitted();
     // Fills bytes standing at file offsets from `offset` on that lie beyond the file's own
     // length with the fill bytes of the expansions they belong to.
     void FillExpansion(std::int64_t offset, std::span<std::uint8_t> bytes) const;
@@ -189,7 +203,11 @@ private:
         std::uint8_t fill;
     };
     std::vector<Expansion> expansions_;
+    FileSystem &files_;
     BinaryFile source_;
+    // The file as it was loaded or last committed; a paged commit refuses any other.
+    FileIdentity sourceIdentity_;
+    std::string readOnlyReason_; // why the file could not be opened for writing, if it could not
     PageFileDirectory pageFiles_;
     std::filesystem::path path_;
     bool open_ = false;

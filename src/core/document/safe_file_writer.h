@@ -11,13 +11,16 @@
 namespace byteloom {
 
 // Writes a whole file so that a failure cannot damage the old one: the bytes go to a new file
-// beside it, which is flushed to the disk and then renamed over the old file, keeping the old
-// file's permissions. Until Commit() succeeds the old file is as it was; a stream that is
-// dropped without a commit removes its new file.
+// beside it (beside the real file, where the path is a symbolic link), which is put on the disk
+// and then renamed over the old file, keeping the old file's permissions. Until Commit()
+// succeeds the old file is as it was; a stream that is dropped without a commit removes its new
+// file.
 class SafeFileStream
 {
 public:
-    SafeFileStream() = default;
+    explicit SafeFileStream(FileSystem &files = RealFileSystem())
+        : file_(files)
+    {}
     ~SafeFileStream();
     SafeFileStream(const SafeFileStream &) = delete;
     SafeFileStream &operator=(const SafeFileStream &) = delete;
@@ -37,6 +40,15 @@ private:
 };
 
 // The whole of bytes as the new contents of path, written as SafeFileStream does.
-Status WriteFileSafely(const std::filesystem::path &path, std::span<const std::uint8_t> bytes);
+Status WriteFileSafely(const std::filesystem::path &path,
+                       std::span<const std::uint8_t> bytes,
+                       FileSystem &files = RealFileSystem());
+
+// The file a write to path changes: the file behind a symbolic link (however many), else path.
+[[nodiscard]] std::filesystem::path RealFileOf(const std::filesystem::path &path);
+
+// The name of the temporary file written beside path: hidden, marked as Byteloom's, unique, and
+// short enough for the file system whatever the length of path's own name.
+[[nodiscard]] std::filesystem::path TemporaryFileBeside(const std::filesystem::path &path);
 
 } // namespace byteloom

@@ -59,17 +59,18 @@ bool FileLifecycle::WriteInPlace()
     return status.ok();
 }
 
-bool FileLifecycle::SaveUnderNewName()
+bool FileLifecycle::SaveUnderNewName(const ProgressCallback &progress)
 {
     Document &document = session_.document();
     const auto path = prompts_.ChooseFileToSave(
         std::string(kSaveDialogTitle), DocumentFilters(), document.Path());
     if (!path)
         return false;
-    if (document.IsClean()) {
-        document.SetPath(*path); // a document never edited is named, not written
-    } else if (Status status = document.SaveAs(*path); !status.ok()) {
-        prompts_.ShowMessage(status.message());
+    if (document.IsUnnamed() && document.IsClean()) {
+        document.SetPath(*path); // a new document never edited is named, not written
+    } else if (Status status = document.SaveAs(*path, progress); !status.ok()) {
+        if (!status.cancelled())
+            prompts_.ShowMessage(status.message());
         return false;
     }
     session_.journal().MarkSaved();
@@ -100,6 +101,8 @@ LoadStatus FileLifecycle::Load(const std::filesystem::path &given)
         display.bigEndian = false;
         display.defaultCodePage = true;
     }
+    if (!lastLoad_.notice.empty())
+        prompts_.ShowMessage(lastLoad_.notice);
     const std::filesystem::path table = CompanionTablePath(path);
     if (!table.empty() && std::filesystem::is_regular_file(table, error))
         (void)LoadTableFile(table, session_.tables());
@@ -169,6 +172,13 @@ void FileLifecycle::SaveDocument()
     title_ = DocumentTitle(FileTitleOf(document.Path()), TableOrTextModeName(session_));
 }
 
+void FileLifecycle::SaveDocumentAs(const ProgressCallback &progress)
+{
+    if (!session_.document().IsOpen() || !SaveUnderNewName(progress))
+        return;
+    title_ = DocumentTitle(FileTitleOf(session_.document().Path()), TableOrTextModeName(session_));
+}
+
 void FileLifecycle::CloseDocument()
 {
     if (!SettleUnsavedWork() || !SettleChangedTables())
@@ -193,7 +203,9 @@ bool FileLifecycle::SettleChangedTables()
         const TableFile &table = tables.At(slot);
         if (!table.IsModified() || !prompts_.AskYesNo(TableChangedQuestion(table.GetTitle())))
             continue;
-        if (Status saved = SaveTableFile(table, tables.Bookmarks(), table.GetPath()); !saved.ok()) {
+        if (Status saved
+            = SaveTableFile(table, tables.Bookmarks(), table.GetPath(), session_.files());
+            !saved.ok()) {
             prompts_.ShowMessage(TableNotSavedMessage(table.GetTitle(), saved.message()));
             return false;
         }

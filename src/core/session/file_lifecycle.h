@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/progress.h"
 #include "document/document.h"
 
 #include <filesystem>
@@ -32,6 +33,9 @@ public:
     // A dropped file or a recent file: the save prompt, then the load with its messages.
     LoadStatus OpenAfterPrompt(const std::filesystem::path &path);
     void SaveDocument();
+    // Save As: the save dialog, then the whole document written there (progress hears of a
+    // paged one's pages); the document then belongs to the new file.
+    void SaveDocumentAs(const ProgressCallback &progress = {});
     void CloseDocument();
     // The exit sequence: unsaved work, then each changed table. False: the user stopped it.
     bool ExitApplication();
@@ -51,7 +55,7 @@ public:
 private:
     bool SettleUnsavedWork();
     bool SettleChangedTables();
-    bool SaveUnderNewName();
+    bool SaveUnderNewName(const ProgressCallback &progress = {});
     bool WriteInPlace();
     LoadStatus Load(const std::filesystem::path &path);
     LoadStatus Report(const std::filesystem::path &path, LoadStatus status);

@@ -4,8 +4,9 @@
 
 namespace byteloom {
 
-Session::Session(std::int64_t pageSize)
-    : document_(std::make_unique<Document>(pageSize))
+Session::Session(std::int64_t pageSize, FileSystem &files)
+    : files_(files)
+    , document_(std::make_unique<Document>(pageSize, files))
     , decoder_(std::make_unique<TextDecoder>())
     , codePages_(CodePageList::Enumerate(*decoder_))
 {}
@@ -20,7 +21,7 @@ void Session::Replace(std::unique_ptr<Document> document)
 
 LoadResult Session::OpenDocument(const std::filesystem::path &path, bool allowPaging)
 {
-    auto loaded = std::make_unique<Document>(document_->PageSize());
+    auto loaded = std::make_unique<Document>(document_->PageSize(), files_);
     LoadResult result = loaded->Load(path, allowPaging);
     if (result.status == LoadStatus::Loaded)
         Replace(std::move(loaded));
@@ -29,7 +30,7 @@ LoadResult Session::OpenDocument(const std::filesystem::path &path, bool allowPa
 
 void Session::NewDocument()
 {
-    auto created = std::make_unique<Document>(document_->PageSize());
+    auto created = std::make_unique<Document>(document_->PageSize(), files_);
     created->New();
     Replace(std::move(created));
     tables_.DropAll();
@@ -43,7 +44,7 @@ void Session::CloseDocument()
 
 void Session::ReleaseDocument()
 {
-    Replace(std::make_unique<Document>(document_->PageSize()));
+    Replace(std::make_unique<Document>(document_->PageSize(), files_));
 }
 
 } // namespace byteloom

@@ -2,6 +2,7 @@
 
 #include "document/document.h"
 #include "document/undo_journal.h"
+#include "platform/file_system.h"
 #include "search/search_state.h"
 #include "settings/program_options.h"
 #include "tables/loaded_tables.h"
@@ -19,8 +20,12 @@ namespace byteloom {
 class Session
 {
 public:
-    // Tests pass a small page size to exercise paging on small files.
-    explicit Session(std::int64_t pageSize = kPageSize);
+    // Tests pass a small page size to exercise paging on small files, and a file system that
+    // fails where they say.
+    explicit Session(std::int64_t pageSize = kPageSize, FileSystem &files = RealFileSystem());
+
+    // Every file the session writes (documents, tables) goes through it.
+    [[nodiscard]] FileSystem &files() { return files_; }
 
     [[nodiscard]] Document &document() { return *document_; }
     // Counts the documents this session has held: it changes whenever the document is
@@ -47,6 +52,7 @@ public:
 private:
     void Replace(std::unique_ptr<Document> document);
 
+    FileSystem &files_;
     std::unique_ptr<Document> document_;
     std::uint64_t generation_ = 0;
     UndoJournal journal_;

@@ -26,8 +26,7 @@ namespace {
 // Commands the two document states treat alike, apart from those that follow the document.
 constexpr int kAlwaysEnabled[]
     = {kCmdNew, kCmdOpen, kCmdExit, kCmdStatusBar, kCmdToolbar, kCmdPreferences};
-constexpr int kAlwaysGreyed[] = {kCmdSaveAs,
-                                 kCmdDelete,
+constexpr int kAlwaysGreyed[] = {kCmdDelete,
                                  kCmdCtrlH,
                                  kCmdDataBox,
                                  kCmdHelpSearch,
@@ -43,6 +42,7 @@ constexpr int kAlwaysGreyed[] = {kCmdSaveAs,
                                  kCmdEditTable};
 constexpr int kNeedADocument[] = {kCmdClose,
                                   kCmdSave,
+                                  kCmdSaveAs,
                                   kCmdSelectAll,
                                   kCmdSelectLine,
                                   kCmdFind,

@@ -74,11 +74,12 @@ std::string FormatTableFile(const TableFile &table, const std::vector<Bookmark> 
 
 Status SaveTableFile(const TableFile &table,
                      const std::vector<Bookmark> &bookmarks,
-                     const std::filesystem::path &path)
+                     const std::filesystem::path &path,
+                     FileSystem &files)
 {
     const std::string text = FormatTableFile(table, bookmarks);
     return WriteFileSafely(
-        path, std::span(reinterpret_cast<const std::uint8_t *>(text.data()), text.size()));
+        path, std::span(reinterpret_cast<const std::uint8_t *>(text.data()), text.size()), files);
 }
 
 } // namespace byteloom

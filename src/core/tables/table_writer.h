@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/status.h"
+#include "platform/file_system.h"
 #include "tables/loaded_tables.h"
 #include "tables/table_file.h"
 
@@ -19,6 +20,7 @@ namespace byteloom {
 // Writes FormatTableFile's text to path, replacing the file safely.
 Status SaveTableFile(const TableFile &table,
                      const std::vector<Bookmark> &bookmarks,
-                     const std::filesystem::path &path);
+                     const std::filesystem::path &path,
+                     FileSystem &files = RealFileSystem());
 
 } // namespace byteloom

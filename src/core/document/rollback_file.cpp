@@ -1,0 +1,285 @@
+#include "document/rollback_file.h"
+
+#include "common/crc32.h"
+#include "common/system_error_text.h"
+#include "document/binary_file.h"
+
+#include <fcntl.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace byteloom {
+
+namespace {
+
+constexpr std::string_view kMagic = "BYTELOOM-ROLLBACK-1\n";
+constexpr std::string_view kSeal = "SEALED!\n";
+constexpr std::uint64_t kEndOfRecords = ~std::uint64_t{0};
+constexpr std::size_t kNameLimit = 255;
+constexpr std::size_t kChunk = 1 << 20;
+
+void PutNumber(std::vector<std::uint8_t> &out, std::uint64_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+std::uint64_t GetNumber(std::span<const std::uint8_t> bytes)
+{
+    std::uint64_t value = 0;
+    for (std::size_t i = bytes.size(); i-- > 0;)
+        value = value << 8 | bytes[i];
+    return value;
+}
+
+Status SystemFailure(const char *what, const std::string &shownAs)
+{
+    return Status::Error("Unable to " + std::string(what) + " " + shownAs + ": "
+                         + LastSystemErrorText());
+}
+
+// Checks the seal and the checksum of a rollback file of the given length.
+bool IsSealed(BinaryFile &file, std::int64_t length)
+{
+    const auto trailer = static_cast<std::int64_t>(4 + kSeal.size());
+    if (length < static_cast<std::int64_t>(kMagic.size() + 8 + 8) + trailer)
+        return false;
+    std::array<std::uint8_t, 12> tail{};
+    if (!file.ReadAt(length - trailer, tail).ok()
+        || std::memcmp(tail.data() + 4, kSeal.data(), kSeal.size()) != 0)
+        return false;
+    std::vector<std::uint8_t> chunk(kChunk);
+    std::uint32_t crc = 0;
+    for (std::int64_t at = 0; at < length - trailer;) {
+        const auto count = static_cast<std::size_t>(
+            std::min<std::int64_t>(static_cast<std::int64_t>(kChunk), length - trailer - at));
+        if (!file.ReadAt(at, std::span(chunk).first(count)).ok())
+            return false;
+        crc = Crc32(std::span(chunk).first(count), crc);
+        at += static_cast<std::int64_t>(count);
+    }
+    return crc == GetNumber(std::span(tail).first(4));
+}
+
+// Writes every kept record back into the document and gives it its old length.
+Status PutBack(BinaryFile &rollback, BinaryFile &document)
+{
+    std::array<std::uint8_t, 16> head{};
+    std::int64_t at = static_cast<std::int64_t>(kMagic.size());
+    if (Status read = rollback.ReadAt(at, std::span(head).first(8)); !read.ok())
+        return read;
+    const auto oldLength = static_cast<std::int64_t>(GetNumber(std::span(head).first(8)));
+    at += 8;
+    std::vector<std::uint8_t> chunk(kChunk);
+    for (;;) {
+        if (Status read = rollback.ReadAt(at, std::span(head).first(8)); !read.ok())
+            return read;
+        const std::uint64_t offset = GetNumber(std::span(head).first(8));
+        if (offset == kEndOfRecords)
+            break;
+        if (Status read = rollback.ReadAt(at + 8, std::span(head).subspan(8)); !read.ok())
+            return read;
+        const std::uint64_t length = GetNumber(std::span(head).subspan(8));
+        if (offset > static_cast<std::uint64_t>(oldLength)
+            || length > static_cast<std::uint64_t>(oldLength) - offset)
+            return Status::Error("The rollback file of " + document.Path().string()
+                                 + " does not fit the file");
+        at += 16;
+        for (std::uint64_t done = 0; done < length;) {
+            const auto count
+                = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, length - done));
+            if (Status read = rollback.ReadAt(at, std::span(chunk).first(count)); !read.ok())
+                return read;
+            if (Status written = document.WriteAt(static_cast<std::int64_t>(offset + done),
+                                                  std::span(chunk).first(count));
+                !written.ok())
+                return written;
+            done += count;
+            at += static_cast<std::int64_t>(count);
+        }
+    }
+    if (Status truncated = document.Truncate(oldLength); !truncated.ok())
+        return truncated;
+    return document.Sync();
+}
+
+} // namespace
+
+std::filesystem::path RollbackPathFor(const std::filesystem::path &document)
+{
+    const std::string name = document.filename().string();
+    std::string rollback = name + ".bl-rollback";
+    if (rollback.size() > kNameLimit) {
+        // FNV-1a of the name: short, and the same whenever the name is the same.
+        std::uint64_t hash = 0xCBF29CE484222325u;
+        for (const char c : name)
+            hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3u;
+        char text[32];
+        std::snprintf(text, sizeof text, ".%016llx", static_cast<unsigned long long>(hash));
+        rollback = std::string(text) + ".bl-rollback";
+    }
+    return document.parent_path() / rollback;
+}
+
+RollbackFile::~RollbackFile()
+{
+    if (!sealed_)
+        Abandon();
+    else if (fd_ >= 0)
+        files_.Close(fd_);
+}
+
+Status RollbackFile::Begin(const std::filesystem::path &document, std::int64_t oldLength)
+{
+    path_ = RollbackPathFor(document);
+    shownAs_ = "the rollback file " + path_.string();
+    // One that is still there was left by a save that never touched the file (a sealed one is
+    // put back when the document is opened).
+    (void)files_.Remove(path_);
+    errno = 0;
+    fd_ = files_.Open(path_, O_RDWR | O_CREAT | O_EXCL, 0600);
+    if (fd_ < 0)
+        return SystemFailure("write", shownAs_);
+    std::vector<std::uint8_t> head(kMagic.begin(), kMagic.end());
+    PutNumber(head, static_cast<std::uint64_t>(oldLength), 8);
+    return Append(head);
+}
+
+Status RollbackFile::Keep(std::int64_t offset, std::span<const std::uint8_t> oldBytes)
+{
+    std::vector<std::uint8_t> head;
+    PutNumber(head, static_cast<std::uint64_t>(offset), 8);
+    PutNumber(head, oldBytes.size(), 8);
+    if (Status status = Append(head); !status.ok())
+        return status;
+    return Append(oldBytes);
+}
+
+Status RollbackFile::Append(std::span<const std::uint8_t> bytes)
+{
+    for (std::size_t done = 0; done < bytes.size();) {
+        errno = 0;
+        const ssize_t put = files_.WriteAt(fd_, bytes.data() + done, bytes.size() - done, written_);
+        if (put <= 0) {
+            if (put == 0)
+                errno = ENOSPC;
+            Status failed = SystemFailure("write", shownAs_);
+            Abandon();
+            return failed;
+        }
+        done += static_cast<std::size_t>(put);
+        written_ += put;
+    }
+    crc_ = Crc32(bytes, crc_);
+    return Status::Ok();
+}
+
+Status RollbackFile::Seal()
+{
+    std::vector<std::uint8_t> end;
+    PutNumber(end, kEndOfRecords, 8);
+    if (Status status = Append(end); !status.ok())
+        return status;
+    std::vector<std::uint8_t> trailer;
+    PutNumber(trailer, crc_, 4);
+    trailer.insert(trailer.end(), kSeal.begin(), kSeal.end());
+    if (Status status = Append(trailer); !status.ok())
+        return status;
+    errno = 0;
+    if (files_.Sync(fd_) != 0 || files_.Close(std::exchange(fd_, -1)) != 0
+        || files_.SyncFolder(path_.parent_path()) != 0) {
+        Status failed = SystemFailure("write", shownAs_);
+        Abandon();
+        return failed;
+    }
+    sealed_ = true;
+    return Status::Ok();
+}
+
+Status RollbackFile::Finish()
+{
+    errno = 0;
+    if (files_.Remove(path_) != 0 || files_.SyncFolder(path_.parent_path()) != 0)
+        return SystemFailure("remove", shownAs_);
+    sealed_ = false;
+    path_.clear();
+    return Status::Ok();
+}
+
+void RollbackFile::Abandon()
+{
+    if (fd_ >= 0)
+        files_.Close(std::exchange(fd_, -1));
+    if (!path_.empty())
+        (void)files_.Remove(path_);
+    path_.clear();
+}
+
+Status WriteBehindRollback(FileSystem &files,
+                           const std::filesystem::path &document,
+                           std::int64_t oldLength,
+                           const std::function<Status(RollbackFile &)> &keep,
+                           const std::function<Status()> &write)
+{
+    RollbackFile rollback(files);
+    Status status = rollback.Begin(document, oldLength);
+    if (status.ok())
+        status = keep(rollback);
+    if (status.ok())
+        status = rollback.Seal();
+    if (!status.ok())
+        return status; // the file has not been touched
+    status = write();
+    if (status.ok())
+        return rollback.Finish();
+    const RollbackOutcome undone = RestoreFromRollback(document, files);
+    if (!undone.status.ok())
+        return Status::Error(status.message() + "\n\n" + undone.status.message());
+    return status;
+}
+
+RollbackOutcome RestoreFromRollback(const std::filesystem::path &document, FileSystem &files)
+{
+    const std::filesystem::path path = RollbackPathFor(document);
+    BinaryFile rollback(files);
+    std::error_code error;
+    if (!std::filesystem::exists(path, error))
+        return {};
+    if (Status opened = rollback.Open(path, BinaryFile::Mode::Read); !opened.ok())
+        return {opened, false};
+    if (!IsSealed(rollback, rollback.Length())) {
+        (void)rollback.Close();
+        if (files.Remove(path) != 0)
+            return {SystemFailure("remove", "the rollback file " + path.string()), false};
+        return {};
+    }
+    BinaryFile file(files);
+    Status status = file.Open(document, BinaryFile::Mode::Update);
+    if (status.ok())
+        status = PutBack(rollback, file);
+    if (Status closed = file.Close(); status.ok())
+        status = closed;
+    (void)rollback.Close();
+    if (status.ok() && (files.Remove(path) != 0 || files.SyncFolder(path.parent_path()) != 0))
+        status = SystemFailure("remove", "the rollback file " + path.string());
+    if (!status.ok())
+        return {Status::Error("An interrupted save of " + document.string()
+                              + " could not be undone, so the file is not opened; its old bytes "
+                                "are kept in "
+                              + path.string() + ".\n\n" + status.message()),
+                false};
+    return {Status::Ok(), true};
+}
+
+std::string RestoredMessage(const std::filesystem::path &document)
+{
+    return "A save of " + document.string()
+           + " was interrupted; the file has been put back as it was before that save.";
+}
+
+} // namespace byteloom

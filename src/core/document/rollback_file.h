@@ -1,0 +1,78 @@
+#pragma once
+
+#include "common/status.h"
+#include "platform/file_system.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <span>
+#include <string>
+
+namespace byteloom {
+
+// Where the rollback file of a document lives: beside it, named after it ("NAME.bl-rollback"),
+// or, for a name too long to take the suffix, after a hash of the name.
+[[nodiscard]] std::filesystem::path RollbackPathFor(const std::filesystem::path &document);
+
+// The old bytes of every place a save is about to overwrite in a file, and the file's old
+// length, kept beside the document until the save is complete. Until Seal() the document has
+// not been touched and an unfinished rollback file means nothing; once sealed, the file can
+// always be put back as it was, whenever the save stops.
+class RollbackFile
+{
+public:
+    explicit RollbackFile(FileSystem &files)
+        : files_(files)
+    {}
+    ~RollbackFile();
+    RollbackFile(const RollbackFile &) = delete;
+    RollbackFile &operator=(const RollbackFile &) = delete;
+
+    Status Begin(const std::filesystem::path &document, std::int64_t oldLength);
+    Status Keep(std::int64_t offset, std::span<const std::uint8_t> oldBytes);
+    // Completes the file and puts it on the disk: from now on the document may be overwritten.
+    Status Seal();
+    // The save is complete and on the disk: the rollback file goes.
+    Status Finish();
+
+private:
+    Status Append(std::span<const std::uint8_t> bytes);
+    void Abandon();
+
+    FileSystem &files_;
+    std::filesystem::path path_;
+    std::string shownAs_;
+    int fd_ = -1;
+    std::int64_t written_ = 0;
+    std::uint32_t crc_ = 0;
+    bool sealed_ = false;
+};
+
+// Changes the file at document in place so that it is wholly old or wholly new whenever the
+// change stops: keep() stores in the rollback file the old bytes of everything write() will
+// overwrite (the old length is kept by this function); then write() changes the file and puts
+// it on the disk; then the rollback file goes. When write() fails the old bytes go back at once.
+Status WriteBehindRollback(FileSystem &files,
+                           const std::filesystem::path &document,
+                           std::int64_t oldLength,
+                           const std::function<Status(RollbackFile &)> &keep,
+                           const std::function<Status()> &write);
+
+struct RollbackOutcome
+{
+    Status status = Status::Ok();
+    bool restored = false; // the file was put back as it was before an interrupted save
+};
+
+// Opening a document: a sealed rollback file beside it means a save was interrupted, and the
+// old bytes and length go back into the file before it is read; an unsealed one is the remains
+// of a save that never touched the file, and is removed. On failure the rollback file stays,
+// so that nothing is lost, and the document must not be opened.
+[[nodiscard]] RollbackOutcome RestoreFromRollback(const std::filesystem::path &document,
+                                                  FileSystem &files);
+
+// Said when a document was put back as it was before an interrupted save.
+[[nodiscard]] std::string RestoredMessage(const std::filesystem::path &document);
+
+} // namespace byteloom
