@@ -686,15 +686,17 @@ Status Document::SaveAs(const std::filesystem::path &path, const ProgressCallbac
         if (status.ok())
             stats_.bytesWrittenToFile += PageLength(page);
     }
+    // The handle the document keeps is opened before the rename, so that once the new file
+    // has taken the name nothing more can fail.
+    BinaryFile file(files_);
+    if (status.ok())
+        status = file.Open(stream.TemporaryPath(), BinaryFile::Mode::Update, path.string());
     if (status.ok())
         status = stream.Commit();
     if (!status.ok())
         return status;
 
     // The new file holds every byte: the document now belongs to it.
-    BinaryFile file(files_);
-    if (Status opened = file.Open(path, BinaryFile::Mode::Update); !opened.ok())
-        return opened;
     AllPagesCommitted();
     pageFiles_.Remove();
     sourceIdentity_ = file.Identity().value_or(FileIdentity{});

@@ -201,13 +201,20 @@ Status RollbackFile::Seal()
     return Status::Ok();
 }
 
-Status RollbackFile::Finish()
+Status RollbackFile::Finish(const std::filesystem::path &document)
 {
     errno = 0;
-    if (files_.Remove(path_) != 0 || files_.SyncFolder(path_.parent_path()) != 0)
+    if (files_.Remove(path_) != 0)
         return SystemFailure("remove", shownAs_);
     sealed_ = false;
+    const std::filesystem::path folder = path_.parent_path();
     path_.clear();
+    // The save is complete; only its lasting through a power loss is in doubt.
+    if (files_.SyncFolder(folder) != 0)
+        return Status::Error(document.string()
+                             + " was written, but the system could not confirm that it is on the "
+                               "disk: "
+                             + LastSystemErrorText());
     return Status::Ok();
 }
 
@@ -236,7 +243,7 @@ Status WriteBehindRollback(FileSystem &files,
         return status; // the file has not been touched
     status = write();
     if (status.ok())
-        return rollback.Finish();
+        return rollback.Finish(document);
     const RollbackOutcome undone = RestoreFromRollback(document, files);
     if (!undone.status.ok())
         return Status::Error(status.message() + "\n\n" + undone.status.message());

@@ -33,8 +33,8 @@ public:
     Status Keep(std::int64_t offset, std::span<const std::uint8_t> oldBytes);
     // Completes the file and puts it on the disk: from now on the document may be overwritten.
     Status Seal();
-    // The save is complete and on the disk: the rollback file goes.
-    Status Finish();
+    // The save of document is complete and on the disk: the rollback file goes.
+    Status Finish(const std::filesystem::path &document);
 
 private:
     Status Append(std::span<const std::uint8_t> bytes);

@@ -29,6 +29,8 @@ public:
     Status Write(std::span<const std::uint8_t> bytes);
     Status Write(std::string_view text);
     Status Commit();
+    // The new file being written, until Commit() renames it.
+    [[nodiscard]] const std::filesystem::path &TemporaryPath() const { return temporary_; }
 
 private:
     void Abandon();

@@ -92,7 +92,8 @@ std::optional<ByteRange> UndoJournal::Exchange(Document &document, bool undoing)
     const std::size_t held = record.oldBytes.size();
     const std::int64_t present
         = std::clamp<std::int64_t>(document.Size() - record.offset, 0, record.NewLength());
-    UndoRecord opposite{record.offset, std::vector<std::uint8_t>(static_cast<std::size_t>(present))};
+    UndoRecord opposite{record.offset,
+                        std::vector<std::uint8_t>(static_cast<std::size_t>(present))};
     if (document.ReadBlock(record.offset, opposite.oldBytes) != present)
         return std::nullopt;
     if (record.newLength < 0) {

@@ -1,0 +1,202 @@
+#include "document/document.h"
+#include "support/faulty_file_system.h"
+#include "support/temp_folder.h"
+#include "tables/table_parser.h"
+#include "tables/table_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+
+namespace byteloom {
+namespace {
+
+using test::FaultyFileSystem;
+using test::PatternBytes;
+using test::ReadBytes;
+using test::TempFolder;
+using test::WriteBytes;
+
+std::set<std::string> NamesIn(const std::filesystem::path &folder)
+{
+    std::set<std::string> names;
+    for (const auto &entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+// What a file holds once it is opened again, after any interrupted save was put back.
+std::vector<std::uint8_t> OpenedAgain(const std::filesystem::path &path)
+{
+    Document document;
+    if (document.Load(path, false).status != LoadStatus::Loaded)
+        return {};
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(document.Size()));
+    (void)document.ReadBlock(0, bytes);
+    return bytes;
+}
+
+std::vector<std::uint8_t> ContentsOf(Document &document)
+{
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(document.Size()));
+    (void)document.ReadBlock(0, bytes);
+    return bytes;
+}
+
+// One way of saving: it prepares the folder, makes its changes through files, and saves.
+struct SavePath
+{
+    const char *name;
+    std::filesystem::path target;   // the file the save writes
+    std::vector<std::uint8_t> old;  // its bytes before (empty: it does not exist yet)
+    std::vector<std::uint8_t> made; // its bytes after a save that succeeded
+    // Prepares the folder and the document; returns the save.
+    std::function<std::function<Status()>(FaultyFileSystem &, std::unique_ptr<Document> &)> start;
+};
+
+// Every save path, failing at each of its file-system calls in turn, with an error and with a
+// disk that fills up: the target is wholly old (or absent) or, where the user was told it was
+// written, wholly new; nothing is left beside it; the document keeps every change.
+TEST(SaveFaults, EverySavePathFailingAtEachStepLosesNothing)
+{
+    TempFolder folder;
+    const auto original = PatternBytes(64);
+    auto edited = original;
+    edited[3] = 0xA3;
+    edited[50] = 0xA5;
+    auto expanded = edited;
+    expanded.insert(expanded.end(), 20, 0xEE);
+
+    const auto editWhole = [&](Document &document) {
+        ASSERT_TRUE(document.WriteByte(3, 0xA3));
+        ASSERT_TRUE(document.WriteByte(50, 0xA5));
+        document.MarkEdited();
+    };
+    const auto load
+        = [&](FaultyFileSystem &files, std::unique_ptr<Document> &document, std::int64_t pageSize) {
+              document = std::make_unique<Document>(pageSize, files);
+              ASSERT_EQ(document->Load(folder / "rom.bin", true).status, LoadStatus::Loaded);
+          };
+    std::vector<SavePath> paths{
+        {"whole, renamed over the old file",
+         folder / "rom.bin",
+         original,
+         edited,
+         [&](FaultyFileSystem &files, std::unique_ptr<Document> &document) {
+             load(files, document, 1024);
+             editWhole(*document);
+             return std::function<Status()>([&] { return document->Save(); });
+         }},
+        {"whole, in place beside a hard link",
+         folder / "rom.bin",
+         original,
+         edited,
+         [&](FaultyFileSystem &files, std::unique_ptr<Document> &document) {
+             std::filesystem::create_hard_link(folder / "rom.bin", folder / "twin.bin");
+             load(files, document, 1024);
+             editWhole(*document);
+             return std::function<Status()>([&] { return document->Save(); });
+         }},
+        {"paged commit with an expansion",
+         folder / "rom.bin",
+         original,
+         expanded,
+         [&](FaultyFileSystem &files, std::unique_ptr<Document> &document) {
+             load(files, document, 16);
+             editWhole(*document);
+             EXPECT_TRUE(document->Expand(20, 0xEE).ok());
+             return std::function<Status()>([&] { return document->Save(); });
+         }},
+        {"save as, whole",
+         folder / "copy.bin",
+         {},
+         edited,
+         [&](FaultyFileSystem &files, std::unique_ptr<Document> &document) {
+             load(files, document, 1024);
+             editWhole(*document);
+             return std::function<Status()>([&] { return document->SaveAs(folder / "copy.bin"); });
+         }},
+        {"save as, paged",
+         folder / "copy.bin",
+         {},
+         expanded,
+         [&](FaultyFileSystem &files, std::unique_ptr<Document> &document) {
+             load(files, document, 16);
+             editWhole(*document);
+             EXPECT_TRUE(document->Expand(20, 0xEE).ok());
+             return std::function<Status()>([&] { return document->SaveAs(folder / "copy.bin"); });
+         }},
+    };
+
+    for (const SavePath &path : paths) {
+        // The first run, without a fault, counts the calls a save makes.
+        std::int64_t steps = -1;
+        for (std::int64_t failAt = -1; failAt < 0 || failAt < steps; ++failAt) {
+            for (const auto fault :
+                 {FaultyFileSystem::Fault::Error, FaultyFileSystem::Fault::ShortWrite}) {
+                std::filesystem::remove_all(folder.path());
+                std::filesystem::create_directories(folder.path());
+                WriteBytes(folder / "rom.bin", original);
+                FaultyFileSystem files;
+                std::unique_ptr<Document> document;
+                const auto save = path.start(files, document);
+                const auto before = NamesIn(folder.path());
+                files.calls = 0;
+                files.failAt = failAt;
+                files.fault = fault;
+                const Status status = save();
+                SCOPED_TRACE(std::string(path.name) + ", call " + std::to_string(failAt) + " ("
+                             + files.failedCall + ")");
+                if (failAt < 0) {
+                    ASSERT_TRUE(status.ok()) << status.message();
+                    EXPECT_EQ(ReadBytes(path.target), path.made);
+                    steps = files.calls;
+                    break;
+                }
+                const bool written = status.message().find("was written") != std::string::npos;
+                if (status.ok() || written) {
+                    EXPECT_EQ(OpenedAgain(path.target), path.made);
+                } else {
+                    EXPECT_FALSE(document->IsClean());
+                    EXPECT_EQ(ContentsOf(*document), path.made);
+                    if (path.old.empty())
+                        EXPECT_FALSE(std::filesystem::exists(path.target));
+                    else
+                        EXPECT_EQ(OpenedAgain(path.target), path.old);
+                    // The document's own file is never harmed by a save elsewhere.
+                    EXPECT_EQ(OpenedAgain(folder / "rom.bin"),
+                              path.target == folder / "rom.bin" ? path.old : original);
+                }
+                auto after = NamesIn(folder.path());
+                auto expected = before;
+                after.erase("copy.bin");
+                expected.erase("copy.bin");
+                EXPECT_EQ(after, expected);
+            }
+        }
+        EXPECT_GT(steps, 3) << path.name;
+    }
+}
+
+TEST(SaveFaults, ATableThatCannotBeWrittenStaysAsItWas)
+{
+    TempFolder folder;
+    const std::string text = ".codepage=1252\r\n.title=T\r\n41=A\r\n";
+    const TableFile table = ParseTable("41=A\n42=B\n", "t.tbl").table;
+    for (std::int64_t failAt = 0; failAt < 12; ++failAt) {
+        WriteBytes(folder / "t.tbl", {text.begin(), text.end()});
+        FaultyFileSystem files;
+        files.failAt = failAt;
+        const Status status = SaveTableFile(table, {}, folder / "t.tbl", files);
+        const auto bytes = ReadBytes(folder / "t.tbl");
+        if (status.ok() || status.message().find("was written") != std::string::npos)
+            EXPECT_EQ(std::string(bytes.begin(), bytes.end()), FormatTableFile(table, {}));
+        else
+            EXPECT_EQ(std::string(bytes.begin(), bytes.end()), text);
+        EXPECT_EQ(NamesIn(folder.path()), std::set<std::string>{"t.tbl"});
+    }
+}
+
+} // namespace
+} // namespace byteloom

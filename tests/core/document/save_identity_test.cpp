@@ -1,0 +1,144 @@
+#include "document/document.h"
+#include "document/rollback_file.h"
+#include "support/temp_folder.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+namespace byteloom {
+namespace {
+
+using test::PatternBytes;
+using test::ReadBytes;
+using test::TempFolder;
+using test::WriteBytes;
+
+std::size_t EntriesIn(const std::filesystem::path &folder)
+{
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
+                                                  std::filesystem::directory_iterator()));
+}
+
+TEST(SaveIdentity, OpeningPutsBackAnInterruptedSaveAndIgnoresAnUnfinishedOne)
+{
+    TempFolder folder;
+    const auto path = folder / "rom.bin";
+    const auto original = PatternBytes(100);
+    WriteBytes(path, original);
+    {
+        // A save that sealed its rollback file and was stopped half way: the file is longer and
+        // half rewritten.
+        RollbackFile rollback(RealFileSystem());
+        ASSERT_TRUE(rollback.Begin(path, 100).ok());
+        ASSERT_TRUE(rollback.Keep(10, std::span(original).subspan(10, 20)).ok());
+        ASSERT_TRUE(rollback.Keep(90, std::span(original).subspan(90, 10)).ok());
+        ASSERT_TRUE(rollback.Seal().ok());
+    }
+    auto scribbled = original;
+    std::fill(scribbled.begin() + 10, scribbled.begin() + 30, 0xEE);
+    scribbled.resize(150, 0xEE);
+    WriteBytes(path, scribbled);
+    Document document(32);
+    const LoadResult loaded = document.Load(path, true);
+    ASSERT_EQ(loaded.status, LoadStatus::Loaded);
+    EXPECT_NE(loaded.notice.find("was interrupted"), std::string::npos);
+    EXPECT_EQ(document.Size(), 100);
+    EXPECT_EQ(ReadBytes(path), original);
+    EXPECT_EQ(EntriesIn(folder.path()), 1u);
+
+    // A rollback file that was never sealed belongs to a save that never touched the file.
+    WriteBytes(RollbackPathFor(path), {'B', 'Y', 'T', 'E'});
+    WriteBytes(path, scribbled);
+    EXPECT_TRUE(document.Load(path, true).notice.empty());
+    EXPECT_EQ(ReadBytes(path), scribbled);
+    EXPECT_EQ(EntriesIn(folder.path()), 1u);
+}
+
+TEST(SaveIdentity, ACommitWritesOnlyIntoTheFileThatWasLoaded)
+{
+    TempFolder folder;
+    const auto path = folder / "rom.bin";
+    WriteBytes(path, PatternBytes(64));
+    Document document(16);
+    ASSERT_EQ(document.Load(path, true).status, LoadStatus::Loaded);
+    ASSERT_TRUE(document.WriteByte(40, 0x99));
+    document.MarkEdited();
+
+    // Another program puts a new file in its place.
+    const auto other = PatternBytes(64, 7);
+    WriteBytes(folder / "new.bin", other);
+    std::filesystem::rename(folder / "new.bin", path);
+    const Status refused = document.Save();
+    EXPECT_FALSE(refused.ok());
+    EXPECT_NE(refused.message().find("another program has replaced or changed"), std::string::npos);
+    EXPECT_EQ(ReadBytes(path), other);
+    EXPECT_FALSE(document.IsClean());
+    EXPECT_TRUE(document.IsPageDirty(2));
+
+    // Save As takes the document anywhere; later commits go into the new file.
+    ASSERT_TRUE(document.SaveAs(folder / "mine.bin").ok());
+    EXPECT_EQ(document.Path(), folder / "mine.bin");
+    ASSERT_TRUE(document.WriteByte(1, 0x11));
+    ASSERT_TRUE(document.Save().ok());
+    const auto mine = ReadBytes(folder / "mine.bin");
+    EXPECT_EQ(mine[40], 0x99);
+    EXPECT_EQ(mine[1], 0x11);
+    EXPECT_EQ(ReadBytes(path), other);
+}
+
+TEST(SaveIdentity, ASaveKeepsLinksAndLongNames)
+{
+    TempFolder folder;
+    const auto real = folder / "real.bin";
+    WriteBytes(real, PatternBytes(64));
+    std::filesystem::create_symlink("real.bin", folder / "link.bin");
+    std::filesystem::create_hard_link(real, folder / "twin.bin");
+    Document document;
+    ASSERT_EQ(document.Load(folder / "link.bin", true).status, LoadStatus::Loaded);
+    ASSERT_TRUE(document.WriteByte(0, 0x42));
+    ASSERT_TRUE(document.Save().ok());
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.bin"));
+    EXPECT_EQ(std::filesystem::hard_link_count(real), 2u);
+    EXPECT_EQ(ReadBytes(folder / "twin.bin")[0], 0x42);
+    EXPECT_EQ(EntriesIn(folder.path()), 3u);
+
+    // A name at the system's limit still leaves room for the temporary and rollback files.
+    const auto longName = folder / std::string(255, 'n');
+    WriteBytes(longName, PatternBytes(64));
+    for (const std::int64_t pageSize : {1024, 16}) {
+        Document named(pageSize);
+        ASSERT_EQ(named.Load(longName, true).status, LoadStatus::Loaded);
+        const auto mark = static_cast<std::uint8_t>(pageSize == 16 ? 0x16 : 0x24);
+        ASSERT_TRUE(named.WriteByte(20, mark));
+        const Status saved = named.Save();
+        ASSERT_TRUE(saved.ok()) << saved.message();
+        EXPECT_EQ(ReadBytes(longName)[20], mark);
+    }
+    EXPECT_EQ(EntriesIn(folder.path()), 4u);
+}
+
+TEST(SaveIdentity, AFileTheUserMayNotWriteIsRefusedWhateverTheDocument)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "the superuser may write any file";
+    TempFolder folder;
+    const auto path = folder / "locked.bin";
+    WriteBytes(path, PatternBytes(64));
+    std::filesystem::permissions(path,
+                                 std::filesystem::perms::owner_read
+                                     | std::filesystem::perms::group_read
+                                     | std::filesystem::perms::others_read);
+    for (const std::int64_t pageSize : {1024, 16}) {
+        Document document(pageSize);
+        ASSERT_EQ(document.Load(path, true).status, LoadStatus::Loaded);
+        ASSERT_TRUE(document.WriteByte(0, 1));
+        const Status refused = document.Save();
+        EXPECT_NE(refused.message().find("Permission denied"), std::string::npos) << pageSize;
+        EXPECT_EQ(ReadBytes(path), PatternBytes(64));
+    }
+}
+
+} // namespace
+} // namespace byteloom

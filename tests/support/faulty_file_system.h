@@ -1,0 +1,89 @@
+#pragma once
+
+#include "platform/file_system.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <string>
+
+namespace byteloom::test {
+
+// The real file system, except that the call numbered failAt (counting every call from 0)
+// fails: with EIO, or, for a write, by storing half its bytes and then failing every later
+// write to that file with ENOSPC, as a disk that fills up does.
+class FaultyFileSystem final : public FileSystem
+{
+public:
+    enum class Fault { Error, ShortWrite };
+
+    std::int64_t failAt = -1;
+    Fault fault = Fault::Error;
+    std::int64_t calls = 0;
+    std::string failedCall; // which kind of call failed, for the test's messages
+
+    int Open(const std::filesystem::path &path, int flags, mode_t mode) override
+    {
+        return Fails("open") ? -1 : real_.Open(path, flags, mode);
+    }
+    ssize_t ReadAt(int fd, void *bytes, std::size_t count, off_t offset) override
+    {
+        return Fails("read") ? -1 : real_.ReadAt(fd, bytes, count, offset);
+    }
+    ssize_t WriteAt(int fd, const void *bytes, std::size_t count, off_t offset) override
+    {
+        if (fd == fullFile_) {
+            errno = ENOSPC;
+            return -1;
+        }
+        const bool shortWrite = fault == Fault::ShortWrite && calls == failAt && count > 1;
+        if (shortWrite) {
+            ++calls;
+            failedCall = "short write";
+            fullFile_ = fd;
+            return real_.WriteAt(fd, bytes, count / 2, offset);
+        }
+        return Fails("write") ? -1 : real_.WriteAt(fd, bytes, count, offset);
+    }
+    int Sync(int fd) override { return Fails("sync") ? -1 : real_.Sync(fd); }
+    int Truncate(int fd, off_t length) override
+    {
+        return Fails("truncate") ? -1 : real_.Truncate(fd, length);
+    }
+    int Close(int fd) override
+    {
+        if (fd == fullFile_)
+            fullFile_ = -1;
+        // The descriptor goes whatever close reports, as on Linux.
+        const bool fails = Fails("close");
+        const int closed = real_.Close(fd);
+        return fails ? -1 : closed;
+    }
+    int Rename(const std::filesystem::path &from, const std::filesystem::path &to) override
+    {
+        return Fails("rename") ? -1 : real_.Rename(from, to);
+    }
+    int Remove(const std::filesystem::path &path) override
+    {
+        return Fails("remove") ? -1 : real_.Remove(path);
+    }
+    int SyncFolder(const std::filesystem::path &folder) override
+    {
+        return Fails("folder sync") ? -1 : real_.SyncFolder(folder);
+    }
+    int Stat(int fd, struct stat &status) override { return real_.Stat(fd, status); }
+
+private:
+    bool Fails(const char *call)
+    {
+        if (calls++ != failAt)
+            return false;
+        failedCall = call;
+        errno = EIO;
+        return true;
+    }
+
+    FileSystem &real_ = RealFileSystem();
+    int fullFile_ = -1;
+};
+
+} // namespace byteloom::test
