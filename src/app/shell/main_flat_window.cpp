@@ -67,6 +67,9 @@ MainFlatWindow::MainFlatWindow(std::unique_ptr<UserPrompts> prompts, QWidget *pa
     connect(dataWindow_, &DataWindow::OverwriteChanged, this, &MainFlatWindow::DocumentChanged);
     connect(dataWindow_, &DataWindow::CommandRequested, this, &MainFlatWindow::RunCommand);
     connect(dataWindow_, &DataWindow::StatusMessage, this, &MainFlatWindow::ShowStatusMessage);
+    connect(dataWindow_, &DataWindow::EditFailed, this, [this](const QString &reason) {
+        prompts_->ShowMessage(reason.toStdString());
+    });
     // The edit popup's items are enabled as their menu entries are.
     dataWindow_->SetCommandEnabled([this](int command) {
         const QAction *action = Action(command);

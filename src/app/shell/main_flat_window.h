@@ -85,6 +85,7 @@ private:
     void RefreshBookmarks();
     void JumpTo(std::int64_t offset);
     void PutOnClipboard(const QString &text);
+    bool ReadFailed();
     void SelectionCommandsFollow(bool made);
     void Handle(int command, std::function<void()> handler);
     void ApplyMenuState(std::span<const MenuChange> state);

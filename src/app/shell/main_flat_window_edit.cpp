@@ -82,6 +82,15 @@ void MainFlatWindow::RefreshBookmarks()
     }
 }
 
+// Bytes that could not be read are never copied as zeros: the reason is shown instead.
+bool MainFlatWindow::ReadFailed()
+{
+    auto error = session_.document().TakeIoError();
+    if (error)
+        prompts_->ShowMessage(*error);
+    return error.has_value();
+}
+
 void MainFlatWindow::RegisterEditHandlers()
 {
     const auto restore = [this](bool undo) {
@@ -126,6 +135,8 @@ void MainFlatWindow::RegisterEditHandlers()
             return;
         std::vector<std::uint8_t> bytes(static_cast<std::size_t>(span.hi - span.lo));
         bytes.resize(static_cast<std::size_t>(session_.document().ReadBlock(span.lo, bytes)));
+        if (ReadFailed())
+            return;
         PutBytesOnClipboard(bytes);
         Action(kCmdPaste)->setEnabled(true);
     });
@@ -173,6 +184,8 @@ void MainFlatWindow::RegisterEditHandlers()
         const TableFile *table = session_.tables().Current();
         const std::string text
             = CopyStringText(session_.document(), table, span.lo, span.hi - span.lo);
+        if (ReadFailed())
+            return;
         const int codePage = table ? table->GetCodePage() : kDefaultCodePage;
         PutOnClipboard(QString::fromStdString(session_.decoder().ToUtf8(
             codePage,
@@ -191,6 +204,8 @@ void MainFlatWindow::RegisterEditHandlers()
             text = CopyHexAsShortArray(document, span.lo, span.hi, bigEndian);
         else
             text = CopyHexAsIntArray(document, span.lo, span.hi, bigEndian);
+        if (ReadFailed())
+            return;
         PutOnClipboard(QString::fromStdString(text));
     };
     for (const int command : {int{kCmdCopyHexAsText},

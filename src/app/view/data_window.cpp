@@ -354,6 +354,10 @@ void DataWindow::paintEvent(QPaintEvent *)
         paintedRows_.push_back(std::move(row));
     }
     DrawPartnerMark(painter, topRow);
+    // Rows whose bytes could not be read show only what was read; the reason goes to the
+    // status bar (a message box here would repaint into the same failure again).
+    if (auto error = session_.document().TakeIoError())
+        emit StatusMessage(QString::fromStdString(*error));
     if (widest != widestRow_) {
         widestRow_ = widest;
         UpdateScrollRanges();

@@ -69,8 +69,11 @@ signals:
     void CommandRequested(int command);
     // Something the user should notice, for the status bar.
     void StatusMessage(const QString &text);
+    // An edit that could not be made, and the system's reason, for a message box.
+    void EditFailed(const QString &reason);
 
 protected:
+    void ReportFailedEdit();
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;

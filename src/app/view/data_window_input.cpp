@@ -115,6 +115,13 @@ void DataWindow::TypeText(const QString &text)
     Report(SelectionEffect::Dropped);
     if (edited)
         emit Edited();
+    ReportFailedEdit();
+}
+
+void DataWindow::ReportFailedEdit()
+{
+    if (auto error = session_.document().TakeIoError())
+        emit EditFailed(QString::fromStdString(*error));
 }
 
 // The table text entry box: a borderless field on the caret cell. Enter, and anything that
@@ -184,6 +191,7 @@ void DataWindow::CommitEntryBox()
         Report(SelectionEffect::Dropped);
         emit Edited();
     }
+    ReportFailedEdit();
 }
 
 // The input method's composition window opens on the caret cell.
@@ -223,6 +231,7 @@ void DataWindow::StoreInputMethodText(const QString &text)
     if (edited)
         emit Edited();
     Report(SelectionEffect::Dropped);
+    ReportFailedEdit();
 }
 
 std::string DataWindow::TableText(const TableFile &table, const QString &text)

@@ -23,8 +23,18 @@ std::int64_t WriteRecorded(Document &document,
         = std::min(static_cast<std::int64_t>(bytes.size()), document.Size() - offset);
     if (offset < 0 || count <= 0)
         return 0;
-    journal.RecordBeforeWrite(document, offset, count);
-    return document.WriteBlock(offset, bytes.first(static_cast<std::size_t>(count)));
+    // Bytes that cannot be read cannot be taken back: nothing is written, and the document
+    // keeps the error for the caller to report.
+    UndoRecord record{offset, std::vector<std::uint8_t>(static_cast<std::size_t>(count))};
+    if (document.ReadBlock(offset, record.oldBytes) != count)
+        return 0;
+    const std::int64_t written
+        = document.WriteBlock(offset, bytes.first(static_cast<std::size_t>(count)));
+    if (written <= 0)
+        return 0;
+    record.oldBytes.resize(static_cast<std::size_t>(written));
+    journal.PushUndo(std::move(record));
+    return written;
 }
 
 void DropSelection(CaretState &caret)
@@ -44,7 +54,9 @@ bool TypeHexDigit(
         DropSelection(caret);
         return false;
     }
-    const std::uint8_t old = document.ReadByte(offset);
+    std::uint8_t old = 0;
+    if (document.ReadBlock(offset, std::span(&old, 1)) != 1)
+        return false; // the document keeps the reason
     const bool high = caret.nibbleMark == caret.column;
     const auto value
         = static_cast<std::uint8_t>(high ? (digit << 4) | (old & 0x0F) : (old & 0xF0) | digit);

@@ -19,7 +19,9 @@ class UndoJournal;
 struct DisplaySettings;
 
 // Each edit writes only inside the document, records what it overwrote for Undo (one record),
-// drops the selection and moves the caret; it returns whether a byte changed.
+// drops the selection and moves the caret; it returns whether a byte changed. A byte that could
+// not be read or stored changes nothing and records nothing; the document keeps the reason
+// (TakeIoError) for the caller to report.
 
 // A hex digit on the caret byte: the high nibble first, then the low one and on to the next
 // byte (past the last byte of the document, where digits write nothing). Any other character

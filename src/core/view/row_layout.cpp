@@ -152,6 +152,8 @@ RowLayout BuildRow(RowSource &source, std::int64_t rowOffset, int carryIn)
         rowOffset, std::span(buffer).first(static_cast<std::size_t>(row.byteCount + kLookahead)));
     const auto bytes = std::span<const std::uint8_t>(buffer).first(
         static_cast<std::size_t>(std::max<std::int64_t>(read, 0)));
+    // A short read (the file shrank or failed) shows only the bytes that arrived.
+    row.byteCount = std::min(row.byteCount, static_cast<int>(bytes.size()));
 
     const int grouping = EffectiveGrouping(source.display);
     row.hex.resize(static_cast<std::size_t>(row.byteCount));

@@ -1,6 +1,9 @@
 #include "document/document.h"
 #include "session/session.h"
 #include "support/temp_folder.h"
+#include "view/caret_state.h"
+#include "view/editing.h"
+#include "view/row_layout.h"
 
 #include <gtest/gtest.h>
 
@@ -110,6 +113,33 @@ TEST(DocumentFailures, AFileThatShrankUnderAPagedDocumentIsReported)
     const auto error = document.TakeIoError();
     ASSERT_TRUE(error.has_value());
     EXPECT_NE(error->find("ended early"), std::string::npos);
+}
+
+// A file that shrank under a paged document: rows show only the bytes that arrived, a typed
+// digit is refused without an undo record, and each time the reason is kept for the user.
+TEST(DocumentFailures, BytesThatCannotBeReadAreNeitherShownNorTypedOver)
+{
+    TempFolder folder;
+    WriteBytes(folder / "s.bin", PatternBytes(64));
+    Session session(16);
+    ASSERT_EQ(session.OpenDocument(folder / "s.bin", true).status, LoadStatus::Loaded);
+    Document &document = session.document();
+    std::filesystem::resize_file(folder / "s.bin", 20);
+
+    RowSource source{
+        document, session.display(), nullptr, session.codePages(), session.decoder(), {}};
+    const RowLayout row = BuildRow(source, 32, 0);
+    EXPECT_LT(row.byteCount, 16);
+    EXPECT_EQ(row.hex.size(), static_cast<std::size_t>(row.byteCount));
+    EXPECT_EQ(row.text.size(), static_cast<std::size_t>(row.byteCount));
+    EXPECT_TRUE(document.TakeIoError().has_value());
+
+    CaretState caret;
+    const CaretView view{0, 4, {}};
+    PlaceCaret(caret, view, 40, false);
+    EXPECT_FALSE(TypeHexDigit(caret, view, document, session.journal(), 'A'));
+    EXPECT_FALSE(session.journal().CanUndo());
+    EXPECT_TRUE(document.TakeIoError().has_value());
 }
 
 TEST(DocumentFailures, AFailedCommitKeepsEveryChange)
