@@ -1,4 +1,5 @@
 #include "commands.h"
+#include "platform/interrupt_cleanup.h"
 
 #include <cstdio>
 #include <string>
@@ -38,6 +39,7 @@ int Finish(int status)
 int main(int argc, char **argv)
 {
     using namespace byteloom::cli;
+    byteloom::RemoveTemporaryFilesOnSignals();
     CLI::App app{"byteloom-cli: the Byteloom hex editor's engine for scripts and batch work.\n"
                  "Numbers are hexadecimal unless --decimal is given.",
                  "byteloom-cli"};

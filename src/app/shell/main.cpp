@@ -1,3 +1,4 @@
+#include "platform/interrupt_cleanup.h"
 #include "settings/qsettings_store.h"
 #include "shell/artwork.h"
 #include "shell/command_line.h"
@@ -39,6 +40,7 @@ int main(int argc, char **argv)
                    stderr);
         return 1;
     }
+    byteloom::RemoveTemporaryFilesOnSignals();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Byteloom"));
     QApplication::setOrganizationName(QStringLiteral("Byteloom"));

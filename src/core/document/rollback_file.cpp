@@ -141,6 +141,7 @@ Status RollbackFile::Begin(const std::filesystem::path &document, std::int64_t o
     // One that is still there was left by a save that never touched the file (a sealed one is
     // put back when the document is opened).
     (void)files_.Remove(path_);
+    guard_.emplace(path_);
     errno = 0;
     fd_ = files_.Open(path_, O_RDWR | O_CREAT | O_EXCL, 0600);
     if (fd_ < 0)
@@ -198,6 +199,7 @@ Status RollbackFile::Seal()
         return failed;
     }
     sealed_ = true;
+    guard_.reset(); // from now on the file is what puts the document back
     return Status::Ok();
 }
 
@@ -225,6 +227,7 @@ void RollbackFile::Abandon()
     if (!path_.empty())
         (void)files_.Remove(path_);
     path_.clear();
+    guard_.reset();
 }
 
 Status WriteBehindRollback(FileSystem &files,

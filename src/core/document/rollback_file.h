@@ -2,10 +2,12 @@
 
 #include "common/status.h"
 #include "platform/file_system.h"
+#include "platform/interrupt_cleanup.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -47,6 +49,7 @@ private:
     std::int64_t written_ = 0;
     std::uint32_t crc_ = 0;
     bool sealed_ = false;
+    std::optional<TemporaryFileGuard> guard_; // until sealed, a stop removes the file
 };
 
 // Changes the file at document in place so that it is wholly old or wholly new whenever the

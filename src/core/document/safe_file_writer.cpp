@@ -51,10 +51,13 @@ Status SafeFileStream::Open(const std::filesystem::path &path)
         return kind;
     target_ = RealFileOf(path);
     temporary_ = TemporaryFileBeside(target_);
+    guard_.emplace(temporary_);
     written_ = 0;
     Status status = file_.Open(temporary_, BinaryFile::Mode::CreateNew, path.string());
-    if (!status.ok())
+    if (!status.ok()) {
         temporary_.clear();
+        guard_.reset();
+    }
     return status;
 }
 
@@ -98,6 +101,7 @@ Status SafeFileStream::Commit()
         return status;
     }
     temporary_.clear();
+    guard_.reset();
     // The new file is in place; only its lasting through a power loss is in doubt.
     errno = 0;
     if (files.SyncFolder(target_.parent_path()) != 0)
@@ -115,6 +119,7 @@ void SafeFileStream::Abandon()
         (void)file_.Files().Remove(temporary_);
         temporary_.clear();
     }
+    guard_.reset();
 }
 
 Status WriteFileSafely(const std::filesystem::path &path,

@@ -2,9 +2,11 @@
 
 #include "common/status.h"
 #include "document/binary_file.h"
+#include "platform/interrupt_cleanup.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -38,6 +40,7 @@ private:
     BinaryFile file_;
     std::filesystem::path target_;
     std::filesystem::path temporary_;
+    std::optional<TemporaryFileGuard> guard_;
     std::int64_t written_ = 0;
 };
 

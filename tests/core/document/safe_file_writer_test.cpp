@@ -1,8 +1,11 @@
 #include "document/safe_file_writer.h"
+#include "platform/interrupt_cleanup.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 
 namespace byteloom {
@@ -46,6 +49,36 @@ TEST(SafeFileWriter, AFailureLeavesTheOldFileAndNoLeftovers)
     EXPECT_NE(status.message().find("taken"), std::string::npos);
     EXPECT_EQ(ReadBytes(taken / "inside.bin"), std::vector<std::uint8_t>{5});
     EXPECT_EQ(EntriesIn(folder.path()), 1u);
+}
+
+} // namespace
+} // namespace byteloom
+
+namespace byteloom {
+namespace {
+
+// Ctrl+C, a kill or a closed terminal while a file is being written: the old file stays and
+// the half-written new one goes.
+TEST(SafeFileWriterDeathTest, AStopBySignalLeavesNoTemporaryFile)
+{
+    testing::FLAGS_gtest_death_test_style = "threadsafe";
+    test::TempFolder folder;
+    const auto path = folder / "rom.bin";
+    test::WriteBytes(path, {1, 2, 3});
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        EXPECT_EXIT(
+            {
+                RemoveTemporaryFilesOnSignals();
+                SafeFileStream stream;
+                if (stream.Open(path).ok() && stream.Write(std::string_view("new")).ok())
+                    std::raise(signal);
+                std::_Exit(0);
+            },
+            testing::KilledBySignal(signal),
+            "");
+        EXPECT_EQ(test::ReadBytes(path), (std::vector<std::uint8_t>{1, 2, 3}));
+        EXPECT_EQ(EntriesIn(folder.path()), 1u);
+    }
 }
 
 } // namespace

@@ -1,0 +1,75 @@
+#include "platform/interrupt_cleanup.h"
+
+#include <climits>
+#include <csignal>
+#include <cstring>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+
+namespace byteloom {
+
+namespace {
+
+// A signal handler can reach nothing but process-wide state, and may only read it: the paths
+// are fixed buffers, and a slot is published only once its path is complete. This is the one
+// piece of mutable global state in the core.
+struct Slot
+{
+    std::atomic<bool> used{false};
+    std::atomic<bool> ready{false};
+    char path[PATH_MAX]{};
+};
+std::array<Slot, 32> slots;
+
+extern "C" void RemoveAndStop(int signal)
+{
+    for (Slot &slot : slots) {
+        if (slot.ready.load())
+            ::unlink(slot.path);
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+} // namespace
+
+TemporaryFileGuard::TemporaryFileGuard(const std::filesystem::path &path)
+{
+    const std::string text = path.string();
+    if (text.size() >= PATH_MAX)
+        return;
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        bool expected = false;
+        if (slots[i].used.compare_exchange_strong(expected, true)) {
+            std::memcpy(slots[i].path, text.c_str(), text.size() + 1);
+            slots[i].ready.store(true);
+            slot_ = static_cast<int>(i);
+            return;
+        }
+    }
+}
+
+TemporaryFileGuard::~TemporaryFileGuard()
+{
+    Release();
+}
+
+void TemporaryFileGuard::Release()
+{
+    if (slot_ < 0)
+        return;
+    Slot &slot = slots[static_cast<std::size_t>(slot_)];
+    slot.ready.store(false);
+    slot.used.store(false);
+    slot_ = -1;
+}
+
+void RemoveTemporaryFilesOnSignals()
+{
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        std::signal(signal, RemoveAndStop);
+}
+
+} // namespace byteloom
