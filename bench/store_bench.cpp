@@ -1,5 +1,6 @@
 // The paged byte store: reading inside a page, swapping pages, committing dirty pages.
 #include "bench_files.h"
+#include "document/binary_file.h"
 #include "document/document.h"
 
 #include <benchmark/benchmark.h>
@@ -96,6 +97,30 @@ void BM_CommitTwoDirtyPagesOf1GiB(benchmark::State &state)
         = benchmark::Counter(static_cast<double>(written), benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_CommitTwoDirtyPagesOf1GiB)->Unit(benchmark::kMillisecond);
+
+// The reference: the same two pages written straight into the file and synced, as a commit
+// without a rollback file would; the commit above adds the old pages' copy and its sync.
+void BM_WriteTwoPagesInPlaceReference(benchmark::State &state)
+{
+    BinaryFile file;
+    if (!file.Open(bench::BenchFile("paged-1GiB.bin", 1024 * kMiB), BinaryFile::Mode::Update)
+             .ok()) {
+        state.SkipWithError("cannot open the file");
+        return;
+    }
+    std::vector<std::uint8_t> first(static_cast<std::size_t>(kPageSize));
+    std::vector<std::uint8_t> second(first.size());
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (!file.ReadAt(3 * kPageSize, first).ok() || !file.ReadAt(100 * kPageSize, second).ok())
+            state.SkipWithError("read failed");
+        state.ResumeTiming();
+        if (!file.WriteAt(3 * kPageSize, first).ok() || !file.WriteAt(100 * kPageSize, second).ok()
+            || !file.Sync().ok())
+            state.SkipWithError("write failed");
+    }
+}
+BENCHMARK(BM_WriteTwoPagesInPlaceReference)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace byteloom

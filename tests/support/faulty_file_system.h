@@ -44,6 +44,21 @@ public:
         }
         return Fails("write") ? -1 : real_.WriteAt(fd, bytes, count, offset);
     }
+    ssize_t
+    CopyRange(int from, off_t fromOffset, int to, off_t toOffset, std::size_t count) override
+    {
+        if (fault == Fault::ShortWrite && calls == failAt && count > 1) {
+            ++calls;
+            failedCall = "short copy";
+            fullFile_ = to;
+            return real_.CopyRange(from, fromOffset, to, toOffset, count / 2);
+        }
+        if (to == fullFile_) {
+            errno = ENOSPC;
+            return -1;
+        }
+        return Fails("copy") ? -1 : real_.CopyRange(from, fromOffset, to, toOffset, count);
+    }
     int Sync(int fd) override { return Fails("sync") ? -1 : real_.Sync(fd); }
     int Truncate(int fd, off_t length) override
     {

@@ -54,6 +54,8 @@ public:
     [[nodiscard]] bool IsOpen() const { return fd_ >= 0; }
     [[nodiscard]] const std::filesystem::path &Path() const { return path_; }
     [[nodiscard]] FileSystem &Files() const { return *files_; }
+    // The system's descriptor, for copies between two open files; -1 when closed.
+    [[nodiscard]] int Descriptor() const { return fd_; }
 
     // Length of the file in bytes, or -1 on failure.
     [[nodiscard]] std::int64_t Length();

@@ -518,20 +518,13 @@ Status Document::CheckStillTheLoadedFile()
 
 Status Document::KeepOldPages(RollbackFile &rollback)
 {
-    std::vector<std::uint8_t> scratch;
     for (std::int64_t page = 0; page < PageCount(); ++page) {
         const std::int64_t from = page * pageSize_;
         if (dirtyPages_[ToSize(page)] == 0 || from >= sourceLength_)
             continue;
-        const std::int64_t length = std::min(pageSize_, sourceLength_ - from);
-        try {
-            scratch.resize(ToSize(length));
-        } catch (const std::bad_alloc &) {
-            return Status::Error("Unable to allocate memory to save " + path_.string());
-        }
-        if (Status read = source_.ReadAt(from, scratch); !read.ok())
-            return read;
-        if (Status kept = rollback.Keep(from, scratch); !kept.ok())
+        if (Status kept
+            = rollback.KeepFrom(source_, from, std::min(pageSize_, sourceLength_ - from));
+            !kept.ok())
             return kept;
     }
     return Status::Ok();

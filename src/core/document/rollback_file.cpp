@@ -1,6 +1,5 @@
 #include "document/rollback_file.h"
 
-#include "common/crc32.h"
 #include "common/system_error_text.h"
 #include "document/binary_file.h"
 
@@ -43,27 +42,20 @@ Status SystemFailure(const char *what, const std::string &shownAs)
                          + LastSystemErrorText());
 }
 
-// Checks the seal and the checksum of a rollback file of the given length.
+// A sealed file ends with the seal and the length of what precedes it; the seal is written
+// only after everything before it is on the disk.
 bool IsSealed(BinaryFile &file, std::int64_t length)
 {
-    const auto trailer = static_cast<std::int64_t>(4 + kSeal.size());
+    const auto trailer = static_cast<std::int64_t>(8 + kSeal.size());
     if (length < static_cast<std::int64_t>(kMagic.size() + 8 + 8) + trailer)
         return false;
-    std::array<std::uint8_t, 12> tail{};
-    if (!file.ReadAt(length - trailer, tail).ok()
-        || std::memcmp(tail.data() + 4, kSeal.data(), kSeal.size()) != 0)
-        return false;
-    std::vector<std::uint8_t> chunk(kChunk);
-    std::uint32_t crc = 0;
-    for (std::int64_t at = 0; at < length - trailer;) {
-        const auto count = static_cast<std::size_t>(
-            std::min<std::int64_t>(static_cast<std::int64_t>(kChunk), length - trailer - at));
-        if (!file.ReadAt(at, std::span(chunk).first(count)).ok())
-            return false;
-        crc = Crc32(std::span(chunk).first(count), crc);
-        at += static_cast<std::int64_t>(count);
-    }
-    return crc == GetNumber(std::span(tail).first(4));
+    std::array<std::uint8_t, 16> tail{};
+    std::array<std::uint8_t, kMagic.size()> magic{};
+    return file.ReadAt(length - trailer, tail).ok()
+           && std::memcmp(tail.data() + 8, kSeal.data(), kSeal.size()) == 0
+           && static_cast<std::int64_t>(GetNumber(std::span(tail).first(8))) == length - trailer
+           && file.ReadAt(0, magic).ok()
+           && std::memcmp(magic.data(), kMagic.data(), magic.size()) == 0;
 }
 
 // Writes every kept record back into the document and gives it its old length.
@@ -161,6 +153,47 @@ Status RollbackFile::Keep(std::int64_t offset, std::span<const std::uint8_t> old
     return Append(oldBytes);
 }
 
+Status RollbackFile::KeepFrom(BinaryFile &file, std::int64_t offset, std::int64_t length)
+{
+    std::vector<std::uint8_t> head;
+    PutNumber(head, static_cast<std::uint64_t>(offset), 8);
+    PutNumber(head, static_cast<std::uint64_t>(length), 8);
+    if (Status status = Append(head); !status.ok())
+        return status;
+    for (std::int64_t done = 0; done < length;) {
+        errno = 0;
+        const ssize_t copied = files_.CopyRange(file.Descriptor(),
+                                                offset + done,
+                                                fd_,
+                                                written_,
+                                                static_cast<std::size_t>(length - done));
+        if (copied > 0) {
+            done += copied;
+            written_ += copied;
+            continue;
+        }
+        if (copied == 0
+            || (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)) {
+            if (copied == 0)
+                errno = EIO; // the document ended early
+            Status failed = SystemFailure("write", shownAs_);
+            Abandon();
+            return failed;
+        }
+        // No copy between these files inside the system: through memory.
+        std::vector<std::uint8_t> chunk(static_cast<std::size_t>(
+            std::min<std::int64_t>(static_cast<std::int64_t>(kChunk), length - done)));
+        if (Status read = file.ReadAt(offset + done, chunk); !read.ok()) {
+            Abandon();
+            return read;
+        }
+        if (Status appended = Append(chunk); !appended.ok())
+            return appended;
+        done += static_cast<std::int64_t>(chunk.size());
+    }
+    return Status::Ok();
+}
+
 Status RollbackFile::Append(std::span<const std::uint8_t> bytes)
 {
     for (std::size_t done = 0; done < bytes.size();) {
@@ -176,7 +209,6 @@ Status RollbackFile::Append(std::span<const std::uint8_t> bytes)
         done += static_cast<std::size_t>(put);
         written_ += put;
     }
-    crc_ = Crc32(bytes, crc_);
     return Status::Ok();
 }
 
@@ -186,8 +218,15 @@ Status RollbackFile::Seal()
     PutNumber(end, kEndOfRecords, 8);
     if (Status status = Append(end); !status.ok())
         return status;
+    // Everything kept reaches the disk before the seal that vouches for it.
+    errno = 0;
+    if (files_.Sync(fd_) != 0) {
+        Status failed = SystemFailure("write", shownAs_);
+        Abandon();
+        return failed;
+    }
     std::vector<std::uint8_t> trailer;
-    PutNumber(trailer, crc_, 4);
+    PutNumber(trailer, static_cast<std::uint64_t>(written_), 8);
     trailer.insert(trailer.end(), kSeal.begin(), kSeal.end());
     if (Status status = Append(trailer); !status.ok())
         return status;

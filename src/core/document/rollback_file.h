@@ -21,6 +21,8 @@ namespace byteloom {
 // length, kept beside the document until the save is complete. Until Seal() the document has
 // not been touched and an unfinished rollback file means nothing; once sealed, the file can
 // always be put back as it was, whenever the save stops.
+class BinaryFile;
+
 class RollbackFile
 {
 public:
@@ -33,6 +35,8 @@ public:
 
     Status Begin(const std::filesystem::path &document, std::int64_t oldLength);
     Status Keep(std::int64_t offset, std::span<const std::uint8_t> oldBytes);
+    // The same for length bytes of file at offset, copied inside the system.
+    Status KeepFrom(BinaryFile &file, std::int64_t offset, std::int64_t length);
     // Completes the file and puts it on the disk: from now on the document may be overwritten.
     Status Seal();
     // The save of document is complete and on the disk: the rollback file goes.
@@ -47,7 +51,6 @@ private:
     std::string shownAs_;
     int fd_ = -1;
     std::int64_t written_ = 0;
-    std::uint32_t crc_ = 0;
     bool sealed_ = false;
     std::optional<TemporaryFileGuard> guard_; // until sealed, a stop removes the file
 };

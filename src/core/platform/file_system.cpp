@@ -37,6 +37,15 @@ public:
         while (put < 0 && errno == EINTR);
         return put;
     }
+    ssize_t
+    CopyRange(int from, off_t fromOffset, int to, off_t toOffset, std::size_t count) override
+    {
+        ssize_t copied;
+        do
+            copied = ::copy_file_range(from, &fromOffset, to, &toOffset, count, 0);
+        while (copied < 0 && errno == EINTR);
+        return copied;
+    }
     int Sync(int fd) override { return ::fsync(fd); }
     int Truncate(int fd, off_t length) override { return ::ftruncate(fd, length); }
     int Close(int fd) override { return ::close(fd); }

@@ -20,6 +20,10 @@ public:
     virtual int Open(const std::filesystem::path &path, int flags, mode_t mode) = 0;
     virtual ssize_t ReadAt(int fd, void *bytes, std::size_t count, off_t offset) = 0;
     virtual ssize_t WriteAt(int fd, const void *bytes, std::size_t count, off_t offset) = 0;
+    // Copies inside the system (a shared extent where the file system can), without the bytes
+    // passing through the program.
+    virtual ssize_t CopyRange(int from, off_t fromOffset, int to, off_t toOffset, std::size_t count)
+        = 0;
     virtual int Sync(int fd) = 0;
     virtual int Truncate(int fd, off_t length) = 0;
     virtual int Close(int fd) = 0;
