@@ -1,0 +1,233 @@
+// Every input of the malformed corpus (tests/malformed/MANIFEST) gives the outcome the manifest
+// names: a clear message or a defined result, never a crash, and never a change that should not
+// happen.
+#include "document/bank_dialogs.h"
+#include "document/bank_split.h"
+#include "document/document.h"
+#include "document/undo_journal.h"
+#include "search/search_pattern.h"
+#include "support/temp_folder.h"
+#include "tables/loaded_tables.h"
+#include "tables/script_dialogs.h"
+#include "tables/script_insert.h"
+#include "tables/table_editor.h"
+#include "tables/table_parser.h"
+#include "tables/table_writer.h"
+#include "view/code_page_list.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace byteloom {
+namespace {
+
+const std::filesystem::path kCorpus = BYTELOOM_MALFORMED_DIR;
+const std::filesystem::path kExamples = BYTELOOM_EXAMPLES_DIR;
+
+std::vector<std::vector<std::string>> Manifest(const std::string &kind)
+{
+    std::ifstream in(kCorpus / "MANIFEST");
+    std::vector<std::vector<std::string>> lines;
+    for (std::string line; std::getline(in, line);) {
+        std::vector<std::string> fields;
+        std::stringstream split(line);
+        for (std::string field; std::getline(split, field, '\t');)
+            fields.push_back(field);
+        if (!fields.empty() && fields[0] == kind)
+            lines.push_back(fields);
+    }
+    return lines;
+}
+
+int Expected(const std::string &expectation, const std::string &name)
+{
+    const std::size_t at = expectation.find(name + "=");
+    return at == std::string::npos ? -1 : std::stoi(expectation.substr(at + name.size() + 1));
+}
+
+TEST(MalformedInput, TablesLoadAsTheGrammarSaysAndWriteBackAsTheSameTable)
+{
+    test::TempFolder folder;
+    const auto lines = Manifest("table");
+    EXPECT_GE(lines.size(), 35u);
+    for (const auto &line : lines) {
+        SCOPED_TRACE(line[1]);
+        LoadedTables tables;
+        const TableLoadResult loaded = LoadTableFile(kCorpus / line[1], tables);
+        ASSERT_TRUE(loaded.status.ok()) << loaded.status.message();
+        const TableFile &table = *tables.Current();
+        if (const int main = Expected(line[2], "main"); main >= 0) {
+            EXPECT_EQ(table.GetSubtable(0).Entries().size(), static_cast<std::size_t>(main));
+        }
+        if (const int subtables = Expected(line[2], "subtables"); subtables >= 0) {
+            EXPECT_EQ(table.SubtableCount(), subtables);
+        }
+        // The canonical form is a fixed point: written and read again, it is written the same.
+        const auto written = folder / "written.tbl";
+        ASSERT_TRUE(SaveTableFile(table, tables.Bookmarks(), written).ok());
+        LoadedTables again;
+        ASSERT_TRUE(LoadTableFile(written, again).status.ok());
+        EXPECT_EQ(FormatTableFile(*again.Current(), again.Bookmarks()),
+                  FormatTableFile(table, tables.Bookmarks()));
+    }
+}
+
+TEST(MalformedInput, ScriptsInsertInsideTheDocumentAndUndoWhole)
+{
+    LoadedTables tables;
+    ASSERT_TRUE(LoadTableFile(kExamples / "sample.tbl", tables).status.ok());
+    const auto lines = Manifest("script");
+    EXPECT_GE(lines.size(), 28u);
+    for (const auto &line : lines) {
+        SCOPED_TRACE(line[1]);
+        const TableFile *sample = tables.Current();
+        for (const TableFile *table : {static_cast<const TableFile *>(nullptr), sample}) {
+            Document document;
+            document.New();
+            std::vector<std::uint8_t> original(2048);
+            for (std::size_t i = 0; i < original.size(); ++i)
+                original[i] = static_cast<std::uint8_t>(i * 31);
+            ASSERT_TRUE(document.ReplaceContents(original).ok());
+            UndoJournal journal;
+            const InsertResult result = InsertScript(document,
+                                                     journal,
+                                                     tables,
+                                                     kCorpus / line[1],
+                                                     0x100,
+                                                     table ? table->GetTitle() : "none");
+            ASSERT_TRUE(result.status.ok()) << result.status.message();
+            if (const int written = Expected(line[2], "written"); written >= 0) {
+                EXPECT_EQ(result.bytesWritten, written);
+            }
+            EXPECT_EQ(document.Size(), 2048);
+            while (journal.Undo(document)) {
+            }
+            std::vector<std::uint8_t> back(2048);
+            ASSERT_EQ(document.ReadBlock(0, back), 2048);
+            EXPECT_EQ(back, original);
+        }
+    }
+}
+
+// What a typed field gives: "value:N", "value:unchanged" or "message:TEXT".
+std::string Outcome(const std::string &reader, const std::string &text)
+{
+    const auto message = [](const std::string &said) {
+        return "message:" + said;
+    };
+    const auto value = [](std::int64_t number) {
+        return "value:" + std::to_string(number);
+    };
+    if (reader == "dump-start" || reader == "dump-length") {
+        DumpDialogFields fields{"out.txt",
+                                reader == "dump-start" ? text : "1",
+                                reader == "dump-length" ? text : "0",
+                                true};
+        const auto read = ReadDumpDialog(fields);
+        if (const auto *said = std::get_if<std::string>(&read))
+            return message(*said);
+        const DumpRequest &request = std::get<DumpRequest>(read);
+        return value(reader == "dump-start" ? request.range.start : request.range.length);
+    }
+    if (reader == "insert-address" || reader == "insert-address-decimal") {
+        LoadedTables tables;
+        const auto read = ReadInsertDialog(
+            {"in.txt", text, reader == "insert-address-decimal", "none"}, tables);
+        if (const auto *said = std::get_if<std::string>(&read))
+            return message(*said);
+        return value(std::get<InsertRequest>(read).address);
+    }
+    if (reader == "split-custom" || reader == "split-header") {
+        SplitDialogFields fields;
+        fields.custom = reader == "split-custom";
+        fields.customText = text;
+        fields.header = reader == "split-header";
+        fields.headerText = text;
+        const auto answer = ReadSplitDialog(fields);
+        if (!answer.request)
+            return message(answer.messages.front());
+        if (!answer.messages.empty())
+            return message(answer.messages.front());
+        // The split itself refuses what the field let through.
+        test::TempFolder folder;
+        Document document;
+        document.New();
+        document.SetPath(folder / "rom.bin");
+        const SplitResult split
+            = SplitIntoBanks(document, answer.request->bankSize, answer.request->headerSize);
+        return split.status.ok() ? value(split.banksWritten) : message(split.status.message());
+    }
+    if (reader == "expand-custom" || reader == "expand-fill") {
+        ExpandDialogFields fields;
+        fields.custom = reader == "expand-custom";
+        fields.customText = text;
+        fields.fillText = reader == "expand-fill" ? text : "";
+        const auto answer = ReadExpandDialog(fields);
+        if (!answer.request)
+            return message(answer.messages.front());
+        if (reader == "expand-fill")
+            return value(answer.request->fill);
+        Document document;
+        document.New();
+        const Status expanded = document.Expand(answer.request->size, answer.request->fill);
+        return expanded.ok() ? value(document.Size()) : message(expanded.message());
+    }
+    if (reader == "find-hex") {
+        const auto pattern = ParseHexPattern(text);
+        return pattern ? value(static_cast<std::int64_t>(pattern->length()))
+                       : message(std::string(kIncompleteHexMessage));
+    }
+    if (reader == "codepage") {
+        TextDecoder decoder;
+        int codePage = 0;
+        const auto said = ReadCodePageField(
+            text, [&](int number) { return decoder.Supports(number); }, codePage);
+        return said ? message(*said) : value(codePage);
+    }
+    if (reader == "table-key") {
+        const TableFile table = ParseTable("41=A\n", "t.tbl").table;
+        TableEditor editor(table);
+        const auto outcome = editor.Commit(0, TableEditor::Column::Key, text);
+        if (outcome.kind == TableEditor::Outcome::Refused)
+            return message(outcome.message);
+        return outcome.kind == TableEditor::Outcome::Unchanged ? "value:unchanged"
+                                                               : value(editor.KeyAt(0));
+    }
+    if (reader == "range") {
+        NewSubtableFields fields;
+        fields.rangeStart = text;
+        fields.rangeEnd = "10";
+        const auto said = AddRangeFromFields(fields);
+        return said ? message(*said) : value(fields.ranges.back().low);
+    }
+    if (reader == "trigger") {
+        NewSubtableFields fields;
+        fields.startTrigger = text;
+        fields.endTrigger = "e1";
+        NewSubtable triggers;
+        const auto said = ReadNewSubtable(fields, triggers);
+        return said ? message(*said) : value(triggers.startTrigger);
+    }
+    return "no such reader";
+}
+
+TEST(MalformedInput, NonsenseInEveryFieldGivesAMessageOrADefinedValue)
+{
+    const auto lines = Manifest("field");
+    EXPECT_GE(lines.size(), 30u);
+    for (auto line : lines) {
+        line.resize(4);
+        SCOPED_TRACE(line[1] + " \"" + line[2] + "\"");
+        const std::string outcome = Outcome(line[1], line[2]);
+        if (line[3] == "value:any") {
+            EXPECT_TRUE(outcome.starts_with("value:")) << outcome;
+        } else {
+            EXPECT_EQ(outcome, line[3]);
+        }
+    }
+}
+
+} // namespace
+} // namespace byteloom
