@@ -22,9 +22,10 @@ namespace {
 Status WriteBank(Document &document,
                  std::int64_t start,
                  std::int64_t length,
-                 const std::filesystem::path &path)
+                 const std::filesystem::path &path,
+                 FileSystem &files)
 {
-    SafeFileStream file;
+    SafeFileStream file(files);
     Status status = file.Open(path);
     for (std::int64_t done = 0; status.ok() && done < length;) {
         const std::span<const std::uint8_t> page = document.SpanAt(start + done);
@@ -44,7 +45,8 @@ Status WriteBank(Document &document,
 SplitResult SplitIntoBanks(Document &document,
                            std::int64_t bankSize,
                            std::int64_t headerSize,
-                           const ProgressCallback &progress)
+                           const ProgressCallback &progress,
+                           FileSystem &files)
 {
     if (bankSize <= 0)
         return {Status::Error("The bank size must be greater than 0."), 0};
@@ -61,8 +63,11 @@ SplitResult SplitIntoBanks(Document &document,
     SplitResult result;
     result.bytesLeftOver = (document.Size() - headerSize) % bankSize;
     for (std::int64_t bank = 0; bank < banks; ++bank) {
-        result.status = WriteBank(
-            document, headerSize + bank * bankSize, bankSize, BankFilePath(document.Path(), bank));
+        result.status = WriteBank(document,
+                                  headerSize + bank * bankSize,
+                                  bankSize,
+                                  BankFilePath(document.Path(), bank),
+                                  files);
         if (!result.status.ok())
             break;
         ++result.banksWritten;

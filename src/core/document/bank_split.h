@@ -2,6 +2,7 @@
 
 #include "common/progress.h"
 #include "common/status.h"
+#include "platform/file_system.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -29,6 +30,7 @@ struct SplitResult
 SplitResult SplitIntoBanks(Document &document,
                            std::int64_t bankSize,
                            std::int64_t headerSize,
-                           const ProgressCallback &progress = {});
+                           const ProgressCallback &progress = {},
+                           FileSystem &files = RealFileSystem());
 
 } // namespace byteloom

@@ -254,9 +254,10 @@ Status DumpScriptToFile(Document &document,
                         DumpRange range,
                         bool clean,
                         const std::filesystem::path &path,
-                        const ProgressCallback &progress)
+                        const ProgressCallback &progress,
+                        FileSystem &files)
 {
-    SafeFileStream file;
+    SafeFileStream file(files);
     Status status = file.Open(path);
     if (status.ok()) {
         status = DumpScript(

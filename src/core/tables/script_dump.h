@@ -2,6 +2,7 @@
 
 #include "common/progress.h"
 #include "common/status.h"
+#include "platform/file_system.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -43,7 +44,8 @@ Status DumpScriptToFile(Document &document,
                         DumpRange range,
                         bool clean,
                         const std::filesystem::path &path,
-                        const ProgressCallback &progress = {});
+                        const ProgressCallback &progress = {},
+                        FileSystem &files = RealFileSystem());
 
 // The Copy String text of count bytes from start: each offset through the table's subtable for
 // it, or, without a table, the bytes themselves up to the first 00.

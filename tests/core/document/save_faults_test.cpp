@@ -1,6 +1,8 @@
+#include "document/bank_split.h"
 #include "document/document.h"
 #include "support/faulty_file_system.h"
 #include "support/temp_folder.h"
+#include "tables/script_dump.h"
 #include "tables/table_parser.h"
 #include "tables/table_writer.h"
 
@@ -176,6 +178,48 @@ TEST(SaveFaults, EverySavePathFailingAtEachStepLosesNothing)
             }
         }
         EXPECT_GT(steps, 3) << path.name;
+    }
+}
+
+// Bank files and dumps: each file written is whole or absent, an older file of the name stays,
+// and nothing else is left behind.
+TEST(SaveFaults, BankFilesAndDumpsAreWholeOrAbsent)
+{
+    TempFolder folder;
+    const auto image = PatternBytes(4096);
+    const TableFile table = ParseTable("41=A\n/FF\n", "t.tbl").table;
+    for (std::int64_t failAt = 0; failAt < 40; ++failAt) {
+        std::filesystem::remove_all(folder.path());
+        std::filesystem::create_directories(folder.path());
+        WriteBytes(folder / "rom.bin", image);
+        WriteBytes(folder / "dump.txt", {'o', 'l', 'd'});
+        Document document;
+        ASSERT_EQ(document.Load(folder / "rom.bin", true).status, LoadStatus::Loaded);
+        FaultyFileSystem files;
+        files.failAt = failAt;
+        const SplitResult split = SplitIntoBanks(document, 1024, 0, {}, files);
+        for (std::int64_t bank = 0; bank < 4; ++bank) {
+            const auto path = BankFilePath(folder / "rom.bin", bank);
+            const auto begin = image.begin() + bank * 1024;
+            if (std::filesystem::exists(path)) {
+                EXPECT_EQ(ReadBytes(path), std::vector<std::uint8_t>(begin, begin + 1024));
+                // Past the count only the bank whose folder could not be synced.
+                EXPECT_TRUE(bank < split.banksWritten
+                            || split.status.message().find("was written") != std::string::npos)
+                    << failAt;
+            } else {
+                EXPECT_GE(bank, split.banksWritten);
+            }
+        }
+        files.calls = 0;
+        const Status dumped
+            = DumpScriptToFile(document, &table, {0, 64}, false, folder / "dump.txt", {}, files);
+        const auto dump = ReadBytes(folder / "dump.txt");
+        if (!dumped.ok() && dumped.message().find("was written") == std::string::npos) {
+            EXPECT_EQ(dump, (std::vector<std::uint8_t>{'o', 'l', 'd'})) << failAt;
+        }
+        for (const auto &name : NamesIn(folder.path()))
+            EXPECT_FALSE(name.starts_with(".")) << name;
     }
 }
 
