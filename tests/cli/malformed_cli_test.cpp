@@ -32,6 +32,8 @@ TEST(CliMalformed, EveryBadCommandLineIsRefusedAndChangesNothing)
                 word = rom.string();
             else if (word == "{tbl}")
                 word = test::Example("sample.tbl");
+            else if (word == "{dir}")
+                word = folder.path().string();
             arguments.push_back(word);
         }
         const test::CliRun run = test::RunCli(arguments);

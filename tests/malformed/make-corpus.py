@@ -124,8 +124,8 @@ fields = [
 for reader, text, expect in fields:
     manifest.append(f"field\t{reader}\t{text}\t{expect}")
 
-# Command lines: {rom} is a copy of the sample, {tbl} the sample table. Each must end with exit
-# status 2, say why on standard error, and leave the copy as it was.
+# Command lines: {rom} is a copy of the sample, {tbl} the sample table, {dir} a folder. Each must
+# end with exit status 2, say why on standard error, and leave the copy as it was.
 clis = [
     "dump {rom} --table {tbl} --start zz",
     "dump {rom} --table {tbl} --start 1FFFFFFFF",
@@ -144,6 +144,11 @@ clis = [
     "rows {rom} --start 0 --count -3",
     "tbl {tbl} --normalize /nonexistent/out.tbl",
     "copy-as {rom} --start 0 --length 0 --as int",
+    "tbl {dir}",
+    "dump {dir} --table {tbl}",
+    "dump {rom} --table {dir}",
+    "dump {rom} --table /dev/null",
+    "insert {rom} {dir} --raw --address 0",
 ]
 for line in clis:
     manifest.append(f"cli\t{line}\texit=2")

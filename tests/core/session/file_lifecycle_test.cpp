@@ -1,3 +1,4 @@
+#include "document/rollback_file.h"
 #include "session/file_lifecycle.h"
 #include "session/lifecycle_texts.h"
 #include "session/session.h"
@@ -117,6 +118,29 @@ TEST_F(FileLifecycleTest, AStartUpFileThatCannotBeOpenedIsReported)
     EXPECT_NE(lifecycle.OpenByPath(folder.path()), LoadStatus::Loaded);
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_NE(prompts.messages[0].find("it is a directory, not a file"), std::string::npos);
+}
+
+TEST_F(FileLifecycleTest, SaveAsCopiesAnyDocumentAndAnInterruptedSaveIsUndoneOnOpen)
+{
+    // A document opened and not edited is written to the new name, not merely renamed.
+    WriteBytes(folder / "a.bin", PatternBytes(64));
+    ASSERT_EQ(lifecycle.OpenByPath(folder / "a.bin"), LoadStatus::Loaded);
+    prompts.savePaths = {folder / "b.bin"};
+    lifecycle.SaveDocumentAs();
+    EXPECT_EQ(ReadBytes(folder / "b.bin"), PatternBytes(64));
+    EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ b.bin ] - ASCII");
+
+    {
+        RollbackFile rollback(RealFileSystem());
+        ASSERT_TRUE(rollback.Begin(folder / "a.bin", 64).ok());
+        ASSERT_TRUE(rollback.Keep(0, PatternBytes(64)).ok());
+        ASSERT_TRUE(rollback.Seal().ok());
+    }
+    WriteBytes(folder / "a.bin", PatternBytes(80, 9));
+    ASSERT_EQ(lifecycle.OpenByPath(folder / "a.bin"), LoadStatus::Loaded);
+    EXPECT_EQ(ReadBytes(folder / "a.bin"), PatternBytes(64));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_NE(prompts.messages[0].find("put back as it was"), std::string::npos);
 }
 
 TEST_F(FileLifecycleTest, EveryAnswerToTheSavePromptIsHonoured)
