@@ -184,7 +184,7 @@ TableEditorDialog::TableEditorDialog(const TableFile &table,
     , hint_(new QLabel(this))
 {
     setWindowTitle(QStringLiteral("Table File Editor"));
-    const std::string titleText = TitleFieldText(table.GetTitle());
+    const std::string titleText = BareTitle(table.GetTitle(), table.GetCodePage());
     title_->setText(FromUtf8(decoder_.ToUtf8(
         tableCodePage_,
         {reinterpret_cast<const std::uint8_t *>(titleText.data()), titleText.size()})));
@@ -312,8 +312,11 @@ void TableEditorDialog::NewSubtable()
     NewSubtableDialog dialog(showMessage_, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    editor_.AddSubtable(
-        dialog.Triggers().startTrigger, dialog.Triggers().endTrigger, dialog.Ranges());
+    if (auto refused = editor_.AddSubtable(
+            dialog.Triggers().startTrigger, dialog.Triggers().endTrigger, dialog.Ranges())) {
+        showMessage_(*refused);
+        return;
+    }
     subtables_->addItem(FromUtf8(editor_.SubtableNames().back()));
     subtables_->setCurrentIndex(editor_.ShownSubtable());
     model_->ShowSubtable(editor_.ShownSubtable());

@@ -505,6 +505,11 @@ Status Document::CheckStillTheLoadedFile()
 {
     if (!readOnlyReason_.empty())
         return Status::Error(readOnlyReason_);
+    // The handle was opened for writing when the file was loaded; what the user may do now is
+    // what counts.
+    errno = 0;
+    if (::access(RealFileOf(path_).c_str(), W_OK) != 0 && errno != ENOENT)
+        return Status::Error("Unable to write " + path_.string() + ": " + LastSystemErrorText());
     const auto now = IdentityOf(path_);
     const auto held = source_.Identity();
     if (now && held && *now == sourceIdentity_ && now->device == held->device

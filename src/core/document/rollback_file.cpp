@@ -2,13 +2,17 @@
 
 #include "common/system_error_text.h"
 #include "document/binary_file.h"
+#include "document/safe_file_writer.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -28,6 +32,25 @@ void PutNumber(std::vector<std::uint8_t> &out, std::uint64_t value, int bytes)
         out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
+// Which file a rollback file was made for: device, file number and, where the file system
+// keeps it, the time the file was made, so that a file put in its place (even one given the
+// same number) is never mistaken for it.
+std::array<std::uint64_t, 3> FileMarkOf(const std::filesystem::path &path)
+{
+    struct statx status
+    {};
+    if (::statx(AT_FDCWD, path.c_str(), 0, STATX_INO | STATX_BTIME, &status) != 0)
+        return {};
+    const std::uint64_t made
+        = (status.stx_mask & STATX_BTIME)
+              ? static_cast<std::uint64_t>(status.stx_btime.tv_sec) * 1000000000u
+                    + status.stx_btime.tv_nsec
+              : 0;
+    return {static_cast<std::uint64_t>(status.stx_dev_major) << 32 | status.stx_dev_minor,
+            status.stx_ino,
+            made};
+}
+
 std::uint64_t GetNumber(std::span<const std::uint8_t> bytes)
 {
     std::uint64_t value = 0;
@@ -42,12 +65,16 @@ Status SystemFailure(const char *what, const std::string &shownAs)
                          + LastSystemErrorText());
 }
 
+// The header: the magic, the old length and the file's mark; then records of offset, length and
+// the old bytes.
+constexpr std::int64_t kHeaderLength = static_cast<std::int64_t>(kMagic.size()) + 4 * 8;
+
 // A sealed file ends with the seal and the length of what precedes it; the seal is written
 // only after everything before it is on the disk.
 bool IsSealed(BinaryFile &file, std::int64_t length)
 {
     const auto trailer = static_cast<std::int64_t>(8 + kSeal.size());
-    if (length < static_cast<std::int64_t>(kMagic.size() + 8 + 8) + trailer)
+    if (length < kHeaderLength + 8 + trailer)
         return false;
     std::array<std::uint8_t, 16> tail{};
     std::array<std::uint8_t, kMagic.size()> magic{};
@@ -58,52 +85,86 @@ bool IsSealed(BinaryFile &file, std::int64_t length)
            && std::memcmp(magic.data(), kMagic.data(), magic.size()) == 0;
 }
 
-// Writes every kept record back into the document and gives it its old length.
-Status PutBack(BinaryFile &rollback, BinaryFile &document)
+struct KeptRecord
 {
-    std::array<std::uint8_t, 16> head{};
-    std::int64_t at = static_cast<std::int64_t>(kMagic.size());
-    if (Status read = rollback.ReadAt(at, std::span(head).first(8)); !read.ok())
-        return read;
-    const auto oldLength = static_cast<std::int64_t>(GetNumber(std::span(head).first(8)));
-    at += 8;
-    std::vector<std::uint8_t> chunk(kChunk);
-    for (;;) {
-        if (Status read = rollback.ReadAt(at, std::span(head).first(8)); !read.ok())
-            return read;
-        const std::uint64_t offset = GetNumber(std::span(head).first(8));
+    std::int64_t offset = 0;
+    std::int64_t length = 0;
+    std::int64_t at = 0; // where its bytes stand in the rollback file
+};
+
+struct KeptContents
+{
+    std::int64_t oldLength = 0;
+    std::array<std::uint64_t, 3> mark{};
+    std::vector<KeptRecord> records;
+    std::int64_t farthest = 0; // the end of the farthest record
+};
+
+// Reads every record's place and checks that each fits the old file, before any byte of the
+// document is touched.
+std::optional<KeptContents> ReadKept(BinaryFile &rollback, std::int64_t rollbackLength)
+{
+    KeptContents kept;
+    std::array<std::uint8_t, 32> head{};
+    if (!rollback.ReadAt(static_cast<std::int64_t>(kMagic.size()), head).ok())
+        return std::nullopt;
+    kept.oldLength = static_cast<std::int64_t>(GetNumber(std::span(head).first(8)));
+    for (std::size_t i = 0; i < 3; ++i)
+        kept.mark[i] = GetNumber(std::span(head).subspan(8 + 8 * i, 8));
+    if (kept.oldLength < 0)
+        return std::nullopt;
+    for (std::int64_t at = kHeaderLength;;) {
+        std::array<std::uint8_t, 16> record{};
+        if (!rollback.ReadAt(at, std::span(record).first(8)).ok())
+            return std::nullopt;
+        const std::uint64_t offset = GetNumber(std::span(record).first(8));
         if (offset == kEndOfRecords)
             break;
-        if (Status read = rollback.ReadAt(at + 8, std::span(head).subspan(8)); !read.ok())
-            return read;
-        const std::uint64_t length = GetNumber(std::span(head).subspan(8));
-        if (offset > static_cast<std::uint64_t>(oldLength)
-            || length > static_cast<std::uint64_t>(oldLength) - offset)
-            return Status::Error("The rollback file of " + document.Path().string()
-                                 + " does not fit the file");
+        if (!rollback.ReadAt(at + 8, std::span(record).subspan(8)).ok())
+            return std::nullopt;
+        const std::uint64_t length = GetNumber(std::span(record).subspan(8));
         at += 16;
-        for (std::uint64_t done = 0; done < length;) {
-            const auto count
-                = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, length - done));
-            if (Status read = rollback.ReadAt(at, std::span(chunk).first(count)); !read.ok())
+        if (offset > static_cast<std::uint64_t>(kept.oldLength)
+            || length > static_cast<std::uint64_t>(kept.oldLength) - offset
+            || static_cast<std::int64_t>(length) > rollbackLength - at)
+            return std::nullopt;
+        kept.records.push_back(
+            {static_cast<std::int64_t>(offset), static_cast<std::int64_t>(length), at});
+        kept.farthest = std::max(kept.farthest, static_cast<std::int64_t>(offset + length));
+        at += static_cast<std::int64_t>(length);
+    }
+    return kept;
+}
+
+// Writes every kept record back into the document and gives it its old length.
+Status PutBack(BinaryFile &rollback, const KeptContents &kept, BinaryFile &document)
+{
+    std::vector<std::uint8_t> chunk(kChunk);
+    for (const KeptRecord &record : kept.records) {
+        for (std::int64_t done = 0; done < record.length;) {
+            const auto count = static_cast<std::size_t>(
+                std::min<std::int64_t>(static_cast<std::int64_t>(kChunk), record.length - done));
+            if (Status read = rollback.ReadAt(record.at + done, std::span(chunk).first(count));
+                !read.ok())
                 return read;
-            if (Status written = document.WriteAt(static_cast<std::int64_t>(offset + done),
-                                                  std::span(chunk).first(count));
+            if (Status written
+                = document.WriteAt(record.offset + done, std::span(chunk).first(count));
                 !written.ok())
                 return written;
-            done += count;
-            at += static_cast<std::int64_t>(count);
+            done += static_cast<std::int64_t>(count);
         }
     }
-    if (Status truncated = document.Truncate(oldLength); !truncated.ok())
+    if (Status truncated = document.Truncate(kept.oldLength); !truncated.ok())
         return truncated;
     return document.Sync();
 }
 
 } // namespace
 
-std::filesystem::path RollbackPathFor(const std::filesystem::path &document)
+std::filesystem::path RollbackPathFor(const std::filesystem::path &given)
 {
+    // Beside the real file, whichever name or link the document was opened by.
+    const std::filesystem::path document = RealFileOf(given);
     const std::string name = document.filename().string();
     std::string rollback = name + ".bl-rollback";
     if (rollback.size() > kNameLimit) {
@@ -140,6 +201,8 @@ Status RollbackFile::Begin(const std::filesystem::path &document, std::int64_t o
         return SystemFailure("write", shownAs_);
     std::vector<std::uint8_t> head(kMagic.begin(), kMagic.end());
     PutNumber(head, static_cast<std::uint64_t>(oldLength), 8);
+    for (const std::uint64_t part : FileMarkOf(document))
+        PutNumber(head, part, 8);
     return Append(head);
 }
 
@@ -307,10 +370,24 @@ RollbackOutcome RestoreFromRollback(const std::filesystem::path &document, FileS
             return {SystemFailure("remove", "the rollback file " + path.string()), false};
         return {};
     }
+    const std::optional<KeptContents> kept = ReadKept(rollback, rollback.Length());
+    if (kept && kept->mark != FileMarkOf(document)) {
+        // Made for a file that has since been replaced: its bytes belong to no file here.
+        (void)rollback.Close();
+        if (files.Remove(path) != 0)
+            return {SystemFailure("remove", "the rollback file " + path.string()), false};
+        return {};
+    }
     BinaryFile file(files);
-    Status status = file.Open(document, BinaryFile::Mode::Update);
+    Status status
+        = kept ? file.Open(document, BinaryFile::Mode::Update)
+               : Status::Error("The rollback file " + path.string() + " does not fit the file.");
+    // A save only ever shortens a file it has kept whole: an old length beyond both the file
+    // and the kept bytes is not this file's.
+    if (status.ok() && kept->oldLength > std::max(file.Length(), kept->farthest))
+        status = Status::Error("The rollback file " + path.string() + " does not fit the file.");
     if (status.ok())
-        status = PutBack(rollback, file);
+        status = PutBack(rollback, *kept, file);
     if (Status closed = file.Close(); status.ok())
         status = closed;
     (void)rollback.Close();

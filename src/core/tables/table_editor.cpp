@@ -52,17 +52,18 @@ std::optional<std::string> ReadHexField(std::string_view text,
 
 } // namespace
 
-std::string TitleFieldText(std::string_view title)
+std::string BareTitle(std::string_view title, int codePage)
 {
-    const std::size_t open = title.rfind('(');
-    if (open == std::string_view::npos || !title.ends_with(')'))
-        return std::string(title);
-    const std::string_view digits = title.substr(open + 1, title.size() - open - 2);
-    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), [](char c) {
-            return DigitValue(c, 10) >= 0;
-        }))
-        return std::string(title);
-    return std::string(title.substr(0, open));
+    const std::string suffix = " (" + std::to_string(codePage) + ")";
+    if (title.size() > suffix.size() && title.ends_with(suffix))
+        return std::string(title.substr(0, title.size() - suffix.size()));
+    return std::string(title);
+}
+
+std::string TitleWithCodePage(std::string_view bare, int codePage)
+{
+    const std::string title = std::string(bare) + " (" + std::to_string(codePage) + ")";
+    return title.substr(0, std::min(title.size(), kMaxTableTitleLength));
 }
 
 std::vector<int> CodePageChoices(int tableCodePage, std::vector<int> listed)
@@ -190,24 +191,37 @@ bool TableEditor::RemoveRow(int row)
     return true;
 }
 
-void TableEditor::AddSubtable(std::uint32_t startTrigger,
-                              std::uint32_t endTrigger,
-                              const std::vector<SubtableRange> &ranges)
+std::optional<std::string> TableEditor::AddSubtable(std::uint32_t startTrigger,
+                                                    std::uint32_t endTrigger,
+                                                    const std::vector<SubtableRange> &ranges)
 {
+    for (std::size_t number = 1; number < drafts_.size(); ++number) {
+        if (drafts_[number].startTrigger == startTrigger)
+            return "A subtable with the start trigger " + Printed("%02lX", startTrigger)
+                   + " is already in this table";
+    }
     Draft &draft = drafts_.emplace_back();
     draft.startTrigger = startTrigger;
     draft.endTrigger = endTrigger;
     draft.ranges = ranges;
     shown_ = static_cast<int>(drafts_.size()) - 1;
     changed_ = true;
+    return std::nullopt;
 }
 
-TableFile TableEditor::Result(std::string_view title, int codePage) const
+TableFile TableEditor::Result(std::string_view titleField, int codePage) const
 {
+    const std::string &title = table_.GetTitle();
+    const std::string bare = BareTitle(title, table_.GetCodePage());
     TableFile result;
     result.SetPath(table_.GetPath());
     result.SetCodePage(codePage);
-    result.SetTitle(title.empty() ? std::string_view(table_.GetTitle()) : title);
+    if (!titleField.empty() && titleField != bare)
+        result.SetTitle(TitleWithCodePage(titleField, codePage));
+    else if (bare != title)
+        result.SetTitle(TitleWithCodePage(bare, codePage));
+    else
+        result.SetTitle(title);
     for (std::size_t number = 0; number < drafts_.size(); ++number) {
         const Draft &draft = drafts_[number];
         if (number > 0) {
@@ -227,7 +241,8 @@ TableFile TableEditor::Result(std::string_view title, int codePage) const
             result.AppendWhileLoading(static_cast<int>(number), row->key, row->text);
     }
     result.FinishLoading();
-    result.SetModified(true);
+    result.SetModified(table_.IsModified() || changed_ || result.GetTitle() != title
+                       || codePage != table_.GetCodePage());
     return result;
 }
 

@@ -12,10 +12,12 @@
 
 namespace byteloom {
 
-// The title as the Table File Editor's "Title:" field shows it: the code-page suffix " (932)"
-// that loading adds is cut off from its "(" on; the blank before it stays. A title that does
-// not end in "(digits)" ("game (J).tbl") is shown whole.
-[[nodiscard]] std::string TitleFieldText(std::string_view title);
+// The title as the user wrote it: the suffix " (932)" that loading adds for the table's code
+// page is cut off with its blank; any other title ("game (J).tbl", "Game (1996)") is whole.
+// The Title field shows it, and the table writer writes it.
+[[nodiscard]] std::string BareTitle(std::string_view title, int codePage);
+// A title as loading makes it from a title line: the bare title and " (codePage)", cut to 49.
+[[nodiscard]] std::string TitleWithCodePage(std::string_view bare, int codePage);
 
 // The "CodePage:" list: the table's own code page and every listed one, ascending, once each.
 [[nodiscard]] std::vector<int> CodePageChoices(int tableCodePage, std::vector<int> listed);
@@ -66,17 +68,20 @@ public:
     // Delete: the entry goes; the empty row stays. False for the empty row.
     bool RemoveRow(int row);
 
-    // The New Subtable dialog's OK: the new subtable is listed and shown.
-    void AddSubtable(std::uint32_t startTrigger,
-                     std::uint32_t endTrigger,
-                     const std::vector<SubtableRange> &ranges);
+    // The New Subtable dialog's OK: the new subtable is listed and shown; a start trigger that
+    // another subtable has is refused with the message returned.
+    [[nodiscard]] std::optional<std::string> AddSubtable(std::uint32_t startTrigger,
+                                                         std::uint32_t endTrigger,
+                                                         const std::vector<SubtableRange> &ranges);
 
     // Whether anything has been changed since the editor opened.
     [[nodiscard]] bool HasChanges() const { return changed_; }
 
-    // OK: the table as edited, with the title and code page given (an empty title keeps the
-    // table's own), marked changed. Its lookups see every entry.
-    [[nodiscard]] TableFile Result(std::string_view title, int codePage) const;
+    // OK: the table as edited, with the Title field's text and the code page given. A field
+    // left as it was shown (or emptied) keeps the table's title, under the new code page's
+    // suffix where it had one; a new text becomes the title as a title line would. The table is
+    // marked changed when anything differs. Its lookups see every entry.
+    [[nodiscard]] TableFile Result(std::string_view titleField, int codePage) const;
 
 private:
     struct Row

@@ -21,16 +21,6 @@ std::string LowerHex(std::uint32_t value)
     return Printed("%lx", value);
 }
 
-// The title as the user typed it: the code-page suffix " (932)" that loading added is cut off
-// with the blank before it; any other title is written whole, so that it loads back the same.
-std::string TitleWithoutCodePage(const std::string &title)
-{
-    std::string bare = TitleFieldText(title);
-    if (bare.size() != title.size() && bare.ends_with(' '))
-        bare.pop_back();
-    return bare;
-}
-
 void AddLine(std::string &out, std::string_view line)
 {
     out += line;
@@ -55,7 +45,7 @@ std::string FormatTableFile(const TableFile &table, const std::vector<Bookmark> 
 {
     std::string out;
     AddLine(out, ".codepage=" + std::to_string(table.GetCodePage()));
-    AddLine(out, ".title=" + TitleWithoutCodePage(table.GetTitle()));
+    AddLine(out, ".title=" + BareTitle(table.GetTitle(), table.GetCodePage()));
     AddEntries(out, table.GetSubtable(0));
     for (int number = 1; number <= table.SubtableCount(); ++number) {
         const Subtable &subtable = table.GetSubtable(number);

@@ -56,6 +56,58 @@ TEST(SaveIdentity, OpeningPutsBackAnInterruptedSaveAndIgnoresAnUnfinishedOne)
     EXPECT_EQ(EntriesIn(folder.path()), 1u);
 }
 
+// A rollback file is found whichever name opens the file, is never applied to a file put in
+// its place, and one that does not fit the file changes nothing.
+TEST(SaveIdentity, ARollbackFileBelongsToOneFileWhateverItsNames)
+{
+    TempFolder folder;
+    std::filesystem::create_directories(folder / "roms");
+    std::filesystem::create_directories(folder / "links");
+    const auto real = folder / "roms" / "game.bin";
+    const auto link = folder / "links" / "game.bin";
+    const auto original = PatternBytes(64);
+    auto scribbled = original;
+    std::fill(scribbled.begin(), scribbled.begin() + 32, 0xEE);
+    const auto interrupt = [&](const std::filesystem::path &savedAs) {
+        WriteBytes(real, original);
+        RollbackFile rollback(RealFileSystem());
+        ASSERT_TRUE(rollback.Begin(savedAs, 64).ok());
+        ASSERT_TRUE(rollback.Keep(0, original).ok());
+        ASSERT_TRUE(rollback.Seal().ok());
+        WriteBytes(real, scribbled);
+    };
+    std::filesystem::create_symlink(real, link);
+    for (const auto &[savedAs, opened] : {std::pair{link, real}, std::pair{real, link}}) {
+        interrupt(savedAs);
+        Document document;
+        EXPECT_FALSE(document.Load(opened, true).notice.empty());
+        EXPECT_EQ(ReadBytes(real), original);
+        EXPECT_EQ(EntriesIn(folder / "roms"), 1u);
+    }
+
+    // The file was deleted and another took its name: the rollback file is not its own.
+    interrupt(real);
+    std::filesystem::remove(real);
+    const auto fresh = PatternBytes(67, 3);
+    WriteBytes(real, fresh);
+    Document document;
+    EXPECT_TRUE(document.Load(real, true).notice.empty());
+    EXPECT_EQ(ReadBytes(real), fresh);
+    EXPECT_EQ(EntriesIn(folder / "roms"), 1u);
+
+    // A sealed rollback file whose old length no file could have had is refused whole.
+    WriteBytes(real, original);
+    {
+        RollbackFile rollback(RealFileSystem());
+        ASSERT_TRUE(rollback.Begin(real, std::int64_t{1} << 40).ok());
+        ASSERT_TRUE(rollback.Keep(0, std::span(original).first(8)).ok());
+        ASSERT_TRUE(rollback.Seal().ok());
+    }
+    EXPECT_EQ(document.Load(real, true).status, LoadStatus::CannotOpen);
+    EXPECT_EQ(ReadBytes(real), original);
+    EXPECT_EQ(EntriesIn(folder / "roms"), 2u);
+}
+
 TEST(SaveIdentity, ACommitWritesOnlyIntoTheFileThatWasLoaded)
 {
     TempFolder folder;
@@ -138,6 +190,16 @@ TEST(SaveIdentity, AFileTheUserMayNotWriteIsRefusedWhateverTheDocument)
         EXPECT_NE(refused.message().find("Permission denied"), std::string::npos) << pageSize;
         EXPECT_EQ(ReadBytes(path), PatternBytes(64));
     }
+    // Made read-only after it was opened for writing.
+    std::filesystem::permissions(
+        path, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    Document document(16);
+    ASSERT_EQ(document.Load(path, true).status, LoadStatus::Loaded);
+    std::filesystem::permissions(
+        path, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+    ASSERT_TRUE(document.WriteByte(0, 1));
+    EXPECT_NE(document.Save().message().find("Permission denied"), std::string::npos);
+    EXPECT_EQ(ReadBytes(path), PatternBytes(64));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "tables/table_editor.h"
 #include "tables/table_parser.h"
 #include "tables/table_writer.h"
+#include "tables/text_file.h"
 
 #include <gtest/gtest.h>
 
@@ -18,23 +19,37 @@ std::string Decoded(const TableFile &table, std::vector<std::uint8_t> bytes, int
     return DecodeBytes(table, table.GetSubtable(subtable), bytes).entry->text;
 }
 
-TEST(TableEditor, TheTitleLosesOnlyItsCodePageSuffix)
+// The Title field and the writer cut only the suffix loading added for the table's code page;
+// OK with the field as shown changes nothing, and edits saved again and again keep the title.
+TEST(TableEditor, TitlesKeepTheirTextThroughEditsAndSaves)
 {
-    EXPECT_EQ(TitleFieldText("Menus (932)"), "Menus ");
-    EXPECT_EQ(TitleFieldText("game (J).tbl"), "game (J).tbl");
-    EXPECT_EQ(TitleFieldText("odd (12"), "odd (12");
-    EXPECT_EQ(TitleFieldText("font.tbl"), "font.tbl");
+    EXPECT_EQ(BareTitle("Menus (932)", 932), "Menus");
+    EXPECT_EQ(BareTitle("game (J).tbl", 1252), "game (J).tbl");
+    EXPECT_EQ(BareTitle("Game (1996)", 1252), "Game (1996)");
+    EXPECT_EQ(BareTitle("odd (932", 932), "odd (932");
 
-    // The writer keeps every title that is not the loader's suffix, so it loads back the same.
     TableFile table = ParseTable("41=A\n", "game (J).tbl").table;
     EXPECT_NE(FormatTableFile(table, {}).find(".title=game (J).tbl\r\n"), std::string::npos);
     table = ParseTable(".title=Menus\n.codepage=932\n41=A\n", "m.tbl").table;
     EXPECT_NE(FormatTableFile(table, {}).find(".title=Menus\r\n"), std::string::npos);
 
-    // OK with the field as shown keeps its blank, and the file carries it.
-    const TableFile edited = TableEditor(table).Result(TitleFieldText(table.GetTitle()), 932);
-    EXPECT_EQ(edited.GetTitle(), "Menus ");
-    EXPECT_NE(FormatTableFile(edited, {}).find(".title=Menus \r\n"), std::string::npos);
+    // OK with nothing changed: the same table, not offered for saving.
+    const TableFile same = TableEditor(table).Result(BareTitle(table.GetTitle(), 932), 932);
+    EXPECT_EQ(same.GetTitle(), "Menus (932)");
+    EXPECT_FALSE(same.IsModified());
+    // Another code page renames the suffix, as a later code page line would.
+    EXPECT_EQ(TableEditor(table).Result("Menus", 936).GetTitle(), "Menus (936)");
+    EXPECT_TRUE(TableEditor(table).Result("Menus", 936).IsModified());
+
+    // A typed title that itself ends in "(digits)" survives three rounds of saving and loading.
+    TableFile round = TableEditor(table).Result("Game (1996)", 932);
+    for (int i = 0; i < 3; ++i) {
+        const std::string text = FormatTableFile(round, {});
+        EXPECT_NE(text.find(".title=Game (1996)\r\n"), std::string::npos) << text;
+        const TableFile loaded = ParseTable(TextFromStoredBytes(text), "m.tbl").table;
+        EXPECT_EQ(loaded.GetTitle(), round.GetTitle());
+        round = TableEditor(loaded).Result(BareTitle(loaded.GetTitle(), 932), 932);
+    }
 
     EXPECT_EQ(CodePageChoices(1252, {874, 932, 936}), (std::vector<int>{874, 932, 936, 1252}));
     EXPECT_EQ(CodePageChoices(932, {932, 874}), (std::vector<int>{874, 932}));
@@ -136,7 +151,9 @@ TEST(TableEditor, ANewSubtableDecodesItsRanges)
     const TableFile table = ParseTable("41=A\nsubtable=c0\nsubtableend=c1\n", "t.tbl").table;
     TableEditor editor(table);
     EXPECT_EQ(editor.SubtableNames(), (std::vector<std::string>{"Main", "C0"}));
-    editor.AddSubtable(triggers.startTrigger, triggers.endTrigger, fields.ranges);
+    EXPECT_EQ(editor.AddSubtable(0xC0, 0xC1, {}),
+              "A subtable with the start trigger C0 is already in this table");
+    EXPECT_FALSE(editor.AddSubtable(triggers.startTrigger, triggers.endTrigger, fields.ranges));
     EXPECT_EQ(editor.SubtableNames().back(), "E0");
     EXPECT_EQ(editor.ShownSubtable(), 2);
     ASSERT_EQ(editor.RowCount(), 1);
