@@ -1,5 +1,5 @@
 # A thin wrapper over the CMake presets; see README.md.
-.PHONY: deps run check bench fuzz format build-debug build-asan build-release clean
+.PHONY: deps run check bench fuzz format build-debug build-asan build-release install package clean
 
 SAMPLE := examples/sample.sfc
 FILE ?=
@@ -25,6 +25,16 @@ run: build-debug
 check: build-debug build-asan
 	ctest --preset debug
 	ctest --preset asan
+
+# `make install PREFIX=/opt/byteloom` (default /usr/local) installs the release build.
+PREFIX ?= /usr/local
+install: build-release
+	cmake --install build/release --prefix "$(PREFIX)"
+
+# A Debian package, build/release/byteloom_VERSION_ARCH.deb, with its dependencies computed
+# from the programs.
+package: build-release
+	cd build/release && cpack -G DEB
 
 bench: build-release
 	@scripts/run-benchmarks build/release/bench

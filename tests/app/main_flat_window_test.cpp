@@ -3,6 +3,7 @@
 #include "shell/main_flat_window.h"
 #include "support/fake_prompts.h"
 #include "support/temp_folder.h"
+#include "view/data_window.h"
 #include "window_test.h"
 
 #include <QAction>
@@ -140,6 +141,51 @@ TEST_F(MainFlatWindowTest, DroppedFilesOpenAndRecentFilesRemember)
     window->RunCommand(kCmdClose);
     window->RunCommand(kCmdFirstRecentFile);
     EXPECT_EQ(Title(), QStringLiteral("Byteloom RC7 3.0.0 - [ dropped.sfc ] - ASCII"));
+
+    // A table dropped on an open document becomes its table.
+    WriteBytes(folder / "font.TBL", {'.', 't', 'i', 't', 'l', 'e', '=', 'F', 'o', 'n', 't', '\n'});
+    QMimeData table;
+    table.setUrls({QUrl::fromLocalFile(QString::fromStdString((folder / "font.TBL").string()))});
+    QDragEnterEvent enterTable(
+        QPoint(50, 50), Qt::CopyAction, &table, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &enterTable);
+    QDropEvent dropTable(QPointF(50, 50), Qt::CopyAction, &table, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &dropTable);
+    EXPECT_EQ(Title().toStdString(), "Byteloom RC7 3.0.0 - [ dropped.sfc ] - Font (1252)");
+}
+
+// byteloom FILE --table TABLE --offset N, and the words a command line may bring.
+TEST_F(MainFlatWindowTest, TheCommandLineOpensTheFileWithItsTablesAtTheOffset)
+{
+    WriteBytes(folder / "game.sfc", PatternBytes(0x400));
+    WriteBytes(folder / "one.tbl", {'4', '1', '=', 'A', '\n'});
+    WriteBytes(folder / "my game.sfc", PatternBytes(16));
+    const auto exists = [](const std::string &path) {
+        return std::filesystem::exists(path);
+    };
+    const std::string game = (folder / "game.sfc").string();
+    const std::string table = (folder / "one.tbl").string();
+    StartupFiles files = SortStartupFiles({game, table}, {"x.tbl"}, exists);
+    EXPECT_EQ(files.document, game);
+    EXPECT_EQ(files.tables, (std::vector<std::string>{"x.tbl", table}));
+    const std::string spaced = (folder / "my game.sfc").string();
+    const std::size_t blank = spaced.rfind(' ');
+    EXPECT_EQ(
+        SortStartupFiles({spaced.substr(0, blank), spaced.substr(blank + 1)}, {}, exists).document,
+        spaced);
+    EXPECT_EQ(ReadOffsetOption("0x1F0"), 0x1F0);
+    EXPECT_EQ(ReadOffsetOption("1f0"), 0x1F0);
+    EXPECT_FALSE(ReadOffsetOption("zz"));
+    EXPECT_FALSE(ReadOffsetOption(""));
+
+    window->OpenStartupFiles(SortStartupFiles({game}, {table}, exists), 0x1F0);
+    EXPECT_EQ(Title(), QStringLiteral("Byteloom RC7 3.0.0 - [ game.sfc ] - one.tbl"));
+    EXPECT_EQ(window->View()->CaretOffset(), 0x1F0);
+
+    // Tables alone come with a new document to hold them.
+    window->RunCommand(kCmdClose);
+    window->OpenStartupFiles(SortStartupFiles({table}, {}, exists), std::nullopt);
+    EXPECT_EQ(Title(), QStringLiteral("Byteloom RC7 3.0.0 - [ (Unnamed) ] - one.tbl"));
 }
 
 TEST_F(MainFlatWindowTest, TheCommandLineFileOpensQuietly)

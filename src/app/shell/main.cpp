@@ -5,12 +5,17 @@
 #include "shell/main_flat_window.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QScreen>
 #include <QSplashScreen>
 #include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -30,10 +35,64 @@ bool HasDisplay()
 
 constexpr int kSplashMilliseconds = 3000;
 
+// The editor's options. --help and --version answer without a display, so that they work in
+// a terminal and for the manual page.
+void DescribeOptions(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription(
+        QStringLiteral("Byteloom, the hex editor for editing and translating console game ROM "
+                       "images.\nWithout FILE the editor opens with no document. A FILE ending "
+                       "in .tbl is loaded as a table."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption({QStringLiteral("table"),
+                      QStringLiteral("Load TABLE as a table for the document (may be given more "
+                                     "than once)."),
+                      QStringLiteral("TABLE")});
+    parser.addOption({QStringLiteral("offset"),
+                      QStringLiteral("Put the caret on byte N (hexadecimal) of the document."),
+                      QStringLiteral("N")});
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("The file to open, and tables to load."),
+                                 QStringLiteral("[FILE...]"));
+}
+
+void NameTheProgram()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("byteloom"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Byteloom"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(BYTELOOM_VERSION));
+}
+
+std::vector<std::string> ToStrings(const QStringList &list)
+{
+    std::vector<std::string> strings;
+    for (const QString &item : list)
+        strings.push_back(item.toStdString());
+    return strings;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    const bool onlyAsking = [&] {
+        for (int i = 1; i < argc; ++i) {
+            const std::string_view word = argv[i];
+            if (word == "--help" || word == "-h" || word == "--help-all" || word == "--version"
+                || word == "-v")
+                return true;
+        }
+        return false;
+    }();
+    if (onlyAsking) {
+        QCoreApplication application(argc, argv);
+        NameTheProgram();
+        QCommandLineParser parser;
+        DescribeOptions(parser);
+        parser.process(application); // prints and ends the program
+        return 0;
+    }
     if (!HasDisplay()) {
         std::fputs("byteloom: no display found (DISPLAY is not set). Run Byteloom on a desktop, "
                    "or under xvfb-run.\n",
@@ -42,17 +101,35 @@ int main(int argc, char **argv)
     }
     byteloom::RemoveTemporaryFilesOnSignals();
     QApplication application(argc, argv);
+    NameTheProgram();
+    QCommandLineParser parser;
+    DescribeOptions(parser);
+    parser.process(application);
+    std::optional<std::int64_t> offset;
+    if (parser.isSet(QStringLiteral("offset"))) {
+        offset = byteloom::ReadOffsetOption(parser.value(QStringLiteral("offset")).toStdString());
+        if (!offset) {
+            std::fprintf(stderr,
+                         "byteloom: --offset %s is not a hexadecimal number\n",
+                         parser.value(QStringLiteral("offset")).toLocal8Bit().constData());
+            return 2;
+        }
+    }
+    // The settings keep the names they have always had.
     QApplication::setApplicationName(QStringLiteral("Byteloom"));
-    QApplication::setOrganizationName(QStringLiteral("Byteloom"));
     QApplication::setWindowIcon(byteloom::ApplicationIcon());
 
     byteloom::QSettingsStore store;
     byteloom::MainFlatWindow window;
     window.UseSettingsStore(&store);
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1)
-        window.OpenStartupFile(byteloom::UnquoteCommandLinePath(
-            arguments.mid(1).join(QLatin1Char(' ')).toStdString()));
+    window.OpenStartupFiles(
+        byteloom::SortStartupFiles(ToStrings(parser.positionalArguments()),
+                                   ToStrings(parser.values(QStringLiteral("table"))),
+                                   [](const std::string &path) {
+                                       std::error_code error;
+                                       return std::filesystem::exists(path, error);
+                                   }),
+        offset);
 
     if (window.session().options().showSplash) {
         auto *splash = new QSplashScreen(byteloom::SplashPicture());

@@ -487,8 +487,26 @@ void MainFlatWindow::dropEvent(QDropEvent *event)
     if (urls.isEmpty() || !urls.first().isLocalFile())
         return;
     event->acceptProposedAction();
-    lifecycle_.OpenAfterPrompt(urls.first().toLocalFile().toStdString());
+    const std::string path = urls.first().toLocalFile().toStdString();
+    // A table dropped on an open document is loaded as its table, not opened in its place.
+    if (session_.document().IsOpen() && IsTableFileName(path))
+        lifecycle_.OpenTableByPath(path);
+    else
+        lifecycle_.OpenAfterPrompt(path);
     DocumentChanged();
+}
+
+void MainFlatWindow::OpenStartupFiles(const StartupFiles &files, std::optional<std::int64_t> offset)
+{
+    if (!files.document.empty())
+        OpenStartupFile(files.document);
+    if (!files.tables.empty() && !session_.document().IsOpen())
+        lifecycle_.NewDocument();
+    for (const std::string &table : files.tables)
+        lifecycle_.OpenTableByPath(table);
+    DocumentChanged();
+    if (offset)
+        JumpTo(*offset);
 }
 
 } // namespace byteloom

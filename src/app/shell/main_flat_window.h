@@ -3,6 +3,7 @@
 #include "platform/user_prompts.h"
 #include "session/file_lifecycle.h"
 #include "session/session.h"
+#include "shell/command_line.h"
 #include "shell/menu_state.h"
 #include "tables/script_dialogs.h"
 
@@ -60,6 +61,9 @@ public:
     void NoteEdited();
     // The file named on the command line, opened without a word.
     void OpenStartupFile(const std::string &path);
+    // What the command line names: the document, then its tables (a new document holds them
+    // when no document was named or it could not be opened), then the caret's offset.
+    void OpenStartupFiles(const StartupFiles &files, std::optional<std::int64_t> offset);
     // Go To without its dialog: the view jumps to offset.
     void JumpToForTest(std::int64_t offset) { JumpTo(offset); }
     // Where the settings are read from at start and written to at exit; none in tests.

@@ -261,6 +261,17 @@ bool FileLifecycle::OpenTableWithDialog()
     return true;
 }
 
+bool FileLifecycle::OpenTableByPath(const std::filesystem::path &path)
+{
+    const TableLoadResult loaded = LoadTableFile(path, session_.tables());
+    if (!loaded.status.ok()) {
+        prompts_.ShowMessage(loaded.status.message());
+        return false;
+    }
+    NoteTableChanged();
+    return true;
+}
+
 void FileLifecycle::NoteTextModeChanged()
 {
     title_ = TitleForTextMode(title_, session_.document().IsOpen(), TableOrTextModeName(session_));

@@ -46,6 +46,9 @@ public:
     void NoteTableChanged();
     // Open Table: the table dialog and the load; its failure is reported.
     bool OpenTableWithDialog();
+    // A table named on the command line or dropped on the window: the load, and the reason
+    // when it fails.
+    bool OpenTableByPath(const std::filesystem::path &path);
     // The text mode changed: the title names the new mode by modeName.
     void NoteTextModeChanged();
     // Undo or Redo changed the bytes: the title gains its marker, or loses it where the journal
