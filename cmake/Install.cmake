@@ -65,5 +65,5 @@ set(CPACK_DEBIAN_PACKAGE_SECTION editors)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Byteloom shows a file in rows of 16 bytes with an offset, a hex and a text column that\n decodes the bytes through a code page, UTF-16 or a table file. Translators dump a game's\n text through a table into a script and insert it back; byteloom-cli does the same from\n build scripts.")
+    "Byteloom shows a file in rows of 16 bytes with an offset, a hex and a text column that\ndecodes the bytes through a code page, UTF-16 or a table file. Translators dump a game's\ntext through a table into a script and insert it back; byteloom-cli does the same from\nbuild scripts.")
 include(CPack)

@@ -3,6 +3,7 @@
 #include "document/document.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -25,6 +26,24 @@ inline std::unique_ptr<Document> DocumentWith(std::int64_t offset,
     document->New();
     (void)document->WriteBlock(offset, bytes);
     return document;
+}
+
+// Every byte of the document.
+inline std::vector<std::uint8_t> ContentsOf(Document &document)
+{
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(document.Size()));
+    (void)document.ReadBlock(0, bytes);
+    return bytes;
+}
+
+// What the file holds when it is opened next, in the editor or byteloom-cli: any interrupted
+// save put back first. Nothing when it cannot be opened.
+inline std::vector<std::uint8_t> OpenedAgain(const std::filesystem::path &path)
+{
+    Document document;
+    if (document.Load(path, false).status != LoadStatus::Loaded)
+        return {};
+    return ContentsOf(document);
 }
 
 } // namespace byteloom::test

@@ -28,6 +28,8 @@ private:
 
 // Bytes that differ from position to position, so that misplaced bytes are noticed.
 [[nodiscard]] std::vector<std::uint8_t> PatternBytes(std::int64_t size, std::uint32_t seed = 1);
+// How many files and folders stand in the folder.
+[[nodiscard]] std::size_t EntriesIn(const std::filesystem::path &folder);
 void WriteBytes(const std::filesystem::path &path, const std::vector<std::uint8_t> &bytes);
 [[nodiscard]] std::vector<std::uint8_t> ReadBytes(const std::filesystem::path &path);
 

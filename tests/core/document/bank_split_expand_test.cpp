@@ -50,7 +50,7 @@ TEST(BankSplit, NonsenseIsRefusedAndFailuresReported)
     EXPECT_FALSE(SplitIntoBanks(document, -4, 0).status.ok());
     EXPECT_FALSE(SplitIntoBanks(document, 16, 100).status.ok());
     EXPECT_FALSE(SplitIntoBanks(document, 16, -1).status.ok());
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+    EXPECT_EQ(test::EntriesIn(folder.path()), 1u);
 
     // A folder where the second bank file should go.
     std::filesystem::create_directory(BankFilePath(folder / "a.bin", 1));

@@ -1,4 +1,5 @@
 #include "document/document.h"
+#include "support/documents.h"
 #include "support/temp_folder.h"
 
 #include <signal.h>
@@ -14,6 +15,7 @@
 namespace byteloom {
 namespace {
 
+using test::OpenedAgain;
 using test::PatternBytes;
 using test::TempFolder;
 using test::WriteBytes;
@@ -39,17 +41,6 @@ int Finish(pid_t child)
     int status = 0;
     waitpid(child, &status, 0);
     return status;
-}
-
-// The file as the editor or byteloom-cli would open it next: any interrupted commit put back.
-std::vector<std::uint8_t> OpenedAgain(const std::filesystem::path &path)
-{
-    Document document;
-    if (document.Load(path, false).status != LoadStatus::Loaded)
-        return {};
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(document.Size()));
-    (void)document.ReadBlock(0, bytes);
-    return bytes;
 }
 
 class KillTest : public testing::Test
@@ -78,10 +69,7 @@ protected:
         EXPECT_TRUE(bytes == original || bytes == committed) << when;
         newSeen += bytes == committed ? 1 : 0;
         oldSeen += bytes == original ? 1 : 0;
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
-                                std::filesystem::directory_iterator()),
-                  1)
-            << when;
+        EXPECT_EQ(test::EntriesIn(folder.path()), 1u) << when;
     }
 
     TempFolder folder;

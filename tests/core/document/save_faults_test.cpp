@@ -1,5 +1,6 @@
 #include "document/bank_split.h"
 #include "document/document.h"
+#include "support/documents.h"
 #include "support/faulty_file_system.h"
 #include "support/temp_folder.h"
 #include "tables/script_dump.h"
@@ -14,7 +15,9 @@
 namespace byteloom {
 namespace {
 
+using test::ContentsOf;
 using test::FaultyFileSystem;
+using test::OpenedAgain;
 using test::PatternBytes;
 using test::ReadBytes;
 using test::TempFolder;
@@ -26,24 +29,6 @@ std::set<std::string> NamesIn(const std::filesystem::path &folder)
     for (const auto &entry : std::filesystem::directory_iterator(folder))
         names.insert(entry.path().filename().string());
     return names;
-}
-
-// What a file holds once it is opened again, after any interrupted save was put back.
-std::vector<std::uint8_t> OpenedAgain(const std::filesystem::path &path)
-{
-    Document document;
-    if (document.Load(path, false).status != LoadStatus::Loaded)
-        return {};
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(document.Size()));
-    (void)document.ReadBlock(0, bytes);
-    return bytes;
-}
-
-std::vector<std::uint8_t> ContentsOf(Document &document)
-{
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(document.Size()));
-    (void)document.ReadBlock(0, bytes);
-    return bytes;
 }
 
 // One way of saving: it prepares the folder, makes its changes through files, and saves.

@@ -10,16 +10,11 @@
 namespace byteloom {
 namespace {
 
+using test::EntriesIn;
 using test::PatternBytes;
 using test::ReadBytes;
 using test::TempFolder;
 using test::WriteBytes;
-
-std::size_t EntriesIn(const std::filesystem::path &folder)
-{
-    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
-                                                  std::filesystem::directory_iterator()));
-}
 
 TEST(SaveIdentity, OpeningPutsBackAnInterruptedSaveAndIgnoresAnUnfinishedOne)
 {
