@@ -14,7 +14,11 @@ std::array<bool, 256> LeadBytesOf(int codePage)
     const std::string name = "windows-" + std::to_string(codePage);
     const std::unique_ptr<UConverter, void (*)(UConverter *)> converter(
         ucnv_open(name.c_str(), &error), ucnv_close);
-    if (U_FAILURE(error) || !converter || ucnv_getType(converter.get()) == UCNV_SBCS)
+    // Only the multi-byte code pages (932, 936, 949, 950) have lead bytes; UTF-8's characters
+    // are told by their own bit patterns.
+    if (U_FAILURE(error) || !converter
+        || (ucnv_getType(converter.get()) != UCNV_MBCS
+            && ucnv_getType(converter.get()) != UCNV_DBCS))
         return lead;
     UBool starters[256];
     ucnv_getStarters(converter.get(), starters, &error);

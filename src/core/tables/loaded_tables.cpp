@@ -65,10 +65,10 @@ TableLoadResult LoadTableFile(const std::filesystem::path &path, LoadedTables &t
             return {Status::Ok(), slot};
         }
     }
-    const TextFileResult file = ReadTextFile(path);
+    const TextFileResult file = ReadBinaryFile(path);
     if (!file.status.ok())
         return {file.status, -1};
-    ParsedTable parsed = ParseTable(file.text, path.filename().string());
+    ParsedTable parsed = ParseStoredTable(file.text, path.filename().string());
     parsed.table.SetPath(path.string());
     auto &bookmarks = tables.Bookmarks();
     bookmarks.insert(bookmarks.end(), parsed.bookmarks.begin(), parsed.bookmarks.end());

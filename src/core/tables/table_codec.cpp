@@ -1,6 +1,7 @@
 #include "tables/table_codec.h"
 
 #include "document/document.h"
+#include "tables/table_parser.h"
 
 #include <algorithm>
 #include <array>
@@ -47,6 +48,14 @@ void AppendKeyBytes(std::uint32_t key, std::vector<std::uint8_t> &bytes)
 
 std::size_t CharacterLength(const TableFile &table, std::string_view text, std::size_t position)
 {
+    if (table.GetCodePage() == kUtf8CodePage) {
+        // A UTF-8 character is skipped whole: its lead byte and the continuation bytes after it.
+        std::size_t end = position + 1;
+        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80
+               && end - position < 4)
+            ++end;
+        return end - position;
+    }
     return table.IsLeadByte(text[position]) && position + 1 < text.size() ? 2 : 1;
 }
 

@@ -215,6 +215,7 @@ TableFile TableEditor::Result(std::string_view titleField, int codePage) const
     const std::string bare = BareTitle(title, table_.GetCodePage());
     TableFile result;
     result.SetPath(table_.GetPath());
+    result.SetByteOrderMark(table_.HasByteOrderMark());
     result.SetCodePage(codePage);
     if (!titleField.empty() && titleField != bare)
         result.SetTitle(TitleWithCodePage(titleField, codePage));

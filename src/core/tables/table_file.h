@@ -156,6 +156,10 @@ public:
     [[nodiscard]] bool IsModified() const { return modified_; }
     void SetModified(bool modified) { modified_ = modified; }
     [[nodiscard]] const std::string &GetPath() const { return path_; }
+    // The file began with a byte-order mark (UTF-8, or UTF-16 held as UTF-8): it is written
+    // back with the UTF-8 mark.
+    [[nodiscard]] bool HasByteOrderMark() const { return byteOrderMark_; }
+    void SetByteOrderMark(bool mark) { byteOrderMark_ = mark; }
     void SetPath(std::string path) { path_ = std::move(path); }
 
     // Subtables besides Main.
@@ -206,6 +210,7 @@ private:
     void NoteEntry(std::uint32_t key, const std::string &text);
 
     bool modified_ = false;
+    bool byteOrderMark_ = false;
     int maxKeyBytes_ = 0;
     int maxTextLen_ = 0;
     std::vector<Subtable> subtables_;

@@ -1,6 +1,7 @@
 #include "tables/table_parser.h"
 
 #include "common/number_text.h"
+#include "tables/text_file.h"
 
 #include <cctype>
 #include <optional>
@@ -69,7 +70,13 @@ std::optional<std::string_view> ValueAfterEquals(std::string_view line)
 class TableParser
 {
 public:
-    explicit TableParser(std::string_view fileName) { result_.table.SetTitle(fileName); }
+    TableParser(std::string_view fileName, int fixedCodePage)
+        : fixedCodePage_(fixedCodePage)
+    {
+        result_.table.SetTitle(fileName);
+        if (fixedCodePage != 0)
+            result_.table.SetCodePage(fixedCodePage);
+    }
 
     void Line(std::string_view line);
     ParsedTable Finish()
@@ -92,6 +99,7 @@ private:
     int current_ = 0;
     std::uint32_t rangeLow_ = 0;
     std::optional<std::string> titleValue_;
+    int fixedCodePage_ = 0;
 };
 
 void TableParser::Line(std::string_view line)
@@ -138,6 +146,9 @@ void TableParser::Directive(std::string_view line)
     if (EqualsIgnoringCase(name, "codepage")) {
         if (value.empty() || DigitValue(value.front(), 10) < 0)
             return;
+        result_.codePageGiven = true;
+        if (fixedCodePage_ != 0)
+            return; // the file's own encoding decides
         table().SetCodePage(static_cast<int>(ReadLeadingNumber(value, 10)));
         if (titleValue_)
             ApplyTitle();
@@ -218,9 +229,9 @@ void TableParser::PlainEntry(std::string_view line)
 
 } // namespace
 
-ParsedTable ParseTable(std::string_view text, std::string_view fileName)
+ParsedTable ParseTable(std::string_view text, std::string_view fileName, int fixedCodePage)
 {
-    TableParser parser(fileName);
+    TableParser parser(fileName, fixedCodePage);
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
@@ -231,6 +242,71 @@ ParsedTable ParseTable(std::string_view text, std::string_view fileName)
         } while (!line.empty());
     }
     return parser.Finish();
+}
+
+} // namespace byteloom
+
+namespace byteloom {
+
+bool LooksLikeUtf8(std::string_view bytes)
+{
+    bool high = false;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        high = true;
+        // Well-formed sequences only: no overlong forms, no surrogates, nothing past 10FFFF.
+        std::size_t length = 0;
+        unsigned char low = 0x80;
+        unsigned char top = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            top = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            top = lead == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (i + length > bytes.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? top : 0xBF))
+                return false;
+        }
+        i += length;
+    }
+    return high;
+}
+
+ParsedTable ParseStoredTable(std::string_view stored, std::string_view fileName)
+{
+    constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+    if (stored.starts_with(kUtf8Mark)) {
+        ParsedTable parsed = ParseTable(
+            TextFromStoredBytes(stored.substr(kUtf8Mark.size())), fileName, kUtf8CodePage);
+        parsed.table.SetByteOrderMark(true);
+        return parsed;
+    }
+    if (stored.starts_with("\xFF\xFE") || stored.starts_with("\xFE\xFF")) {
+        const std::string utf8 = Utf16ToUtf8(stored.substr(2), stored[0] == '\xFE');
+        ParsedTable parsed = ParseTable(TextFromStoredBytes(utf8), fileName, kUtf8CodePage);
+        parsed.table.SetByteOrderMark(true);
+        return parsed;
+    }
+    const std::string text = TextFromStoredBytes(stored);
+    ParsedTable parsed = ParseTable(text, fileName);
+    if (!parsed.codePageGiven && LooksLikeUtf8(text))
+        return ParseTable(text, fileName, kUtf8CodePage);
+    return parsed;
 }
 
 } // namespace byteloom

@@ -43,7 +43,7 @@ void AddEntries(std::string &out, const Subtable &subtable)
 
 std::string FormatTableFile(const TableFile &table, const std::vector<Bookmark> &bookmarks)
 {
-    std::string out;
+    std::string out = table.HasByteOrderMark() ? "\xEF\xBB\xBF" : "";
     AddLine(out, ".codepage=" + std::to_string(table.GetCodePage()));
     AddLine(out, ".title=" + BareTitle(table.GetTitle(), table.GetCodePage()));
     AddEntries(out, table.GetSubtable(0));

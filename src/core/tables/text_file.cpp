@@ -2,6 +2,8 @@
 
 #include "document/binary_file.h"
 
+#include <unicode/ustring.h>
+
 #include <span>
 
 namespace byteloom {
@@ -23,6 +25,29 @@ std::string TextFromStoredBytes(std::string_view stored)
         text.push_back(stored[i]);
     }
     return text;
+}
+
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian)
+{
+    std::u16string units(bytes.size() / 2, u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const auto first = static_cast<unsigned char>(bytes[2 * i]);
+        const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
+        units[i] = static_cast<char16_t>(bigEndian ? first << 8 | second : second << 8 | first);
+    }
+    std::string utf8(units.size() * 3 + 1, '\0');
+    std::int32_t length = 0;
+    UErrorCode error = U_ZERO_ERROR;
+    u_strToUTF8WithSub(utf8.data(),
+                       static_cast<std::int32_t>(utf8.size()),
+                       &length,
+                       units.data(),
+                       static_cast<std::int32_t>(units.size()),
+                       0xFFFD,
+                       nullptr,
+                       &error);
+    utf8.resize(U_SUCCESS(error) ? static_cast<std::size_t>(length) : 0);
+    return utf8;
 }
 
 TextFileResult ReadTextFile(const std::filesystem::path &path)

@@ -13,6 +13,10 @@ namespace byteloom {
 // Reading: a CR directly before an LF is dropped, and a byte 1A ends the data.
 [[nodiscard]] std::string TextFromStoredBytes(std::string_view stored);
 
+// UTF-16 text (without its byte-order mark) as UTF-8; an unpaired surrogate becomes U+FFFD and
+// an odd last byte is dropped.
+[[nodiscard]] std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);
+
 struct TextFileResult
 {
     Status status = Status::Ok();

@@ -1,6 +1,8 @@
 #include "support/temp_folder.h"
 #include "tables/loaded_tables.h"
+#include "tables/table_codec.h"
 #include "tables/table_parser.h"
+#include "tables/table_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -126,6 +128,63 @@ TEST(TableParser, TextIsReadLineByLineAsTheFileStoresIt)
 
     EXPECT_FALSE(LoadTableFile(folder / "missing.tbl", tables).status.ok());
     EXPECT_EQ(tables.Count(), 1);
+}
+
+// Tables as translators publish them today: UTF-8 with or without its mark, or UTF-16; the
+// entries are read from the first line, kept as UTF-8, written back as they came, and a
+// character no entry encodes is skipped whole.
+TEST(TableParser, Utf8AndUtf16TablesAreReadAndWrittenAsTheyCame)
+{
+    const std::string a = "\xE3\x81\x82"; // あ
+    const std::string i = "\xE3\x81\x84"; // い
+    const std::string lines = ".title=Kana\n10=" + a + "\n8140=" + i + "\n/FF\n";
+    struct Case
+    {
+        const char *name;
+        std::string stored;
+        bool mark;
+    };
+    std::u16string utf16 = u".title=Kana\n10=\u3042\n8140=\u3044\n/FF\n";
+    std::string little = "\xFF\xFE";
+    std::string big = "\xFE\xFF";
+    for (const char16_t unit : utf16) {
+        little += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+        big += {static_cast<char>(unit >> 8), static_cast<char>(unit & 0xFF)};
+    }
+    const Case cases[] = {
+        {"mark", "\xEF\xBB\xBF" + lines, true},
+        {"no mark", lines, false},
+        {"code page line", ".codepage=65001\n" + lines, false},
+        {"utf-16 little", little, true},
+        {"utf-16 big", big, true},
+    };
+    for (const Case &each : cases) {
+        SCOPED_TRACE(each.name);
+        const ParsedTable parsed = ParseStoredTable(each.stored, "k.tbl");
+        const TableFile &table = parsed.table;
+        EXPECT_EQ(table.GetCodePage(), 65001);
+        EXPECT_EQ(table.GetTitle(), "Kana (65001)");
+        EXPECT_EQ(EntriesOf(table.GetSubtable(0)),
+                  (std::vector<std::pair<std::uint32_t, std::string>>{
+                      {0x8140, i}, {0xFF, std::string(kEndStringMarker)}, {0x10, a}}));
+        // Written back with the mark where it had one, and read back the same.
+        const std::string written = FormatTableFile(table, {});
+        EXPECT_EQ(written.starts_with("\xEF\xBB\xBF"), each.mark);
+        EXPECT_EQ(FormatTableFile(ParseStoredTable(written, "k.tbl").table, {}), written);
+        // "う" has no entry: it is left out whole, not byte by byte.
+        EXPECT_EQ(EncodeText(table, a + "\xE3\x81\x86" + i, 0),
+                  (std::vector<std::uint8_t>{0x10, 0x81, 0x40}));
+    }
+
+    // A 1252 table with accented letters is not UTF-8; nor is one whose code page line says
+    // otherwise.
+    EXPECT_EQ(ParseStoredTable("41=\xE9t\xE9\n", "e.tbl").table.GetCodePage(), 1252);
+    EXPECT_EQ(ParseStoredTable(".codepage=932\n41=" + a + "\n", "j.tbl").table.GetCodePage(), 932);
+    EXPECT_TRUE(LooksLikeUtf8(a + "x"));
+    EXPECT_FALSE(LooksLikeUtf8("plain"));
+    EXPECT_FALSE(LooksLikeUtf8("\xC0\x80"));     // an overlong form
+    EXPECT_FALSE(LooksLikeUtf8("\xED\xA0\x80")); // a surrogate
+    EXPECT_FALSE(LooksLikeUtf8("\xE3\x81"));     // cut short
 }
 
 TEST(LoadedTables, HoldsAnyNumberOfTablesAndKeepsBookmarksWhenTheyGo)
