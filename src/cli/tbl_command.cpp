@@ -32,11 +32,29 @@ void PrintSubtable(const TableFile &table, int number)
                 subtable.CountOfWidth(4));
 }
 
+// What the loader passed over or took doubtfully, each kind with the first line it was seen.
+void PrintNotes(const TableNotes &notes)
+{
+    if (notes.noTableLine)
+        std::printf("note: the file holds no table line at all\n");
+    for (int kind = 0; kind < static_cast<int>(TableNote::Count); ++kind) {
+        const auto note = static_cast<TableNote>(kind);
+        if (notes.Of(note) > 0)
+            std::printf("skipped or doubtful: %d %s (first at line %d)\n",
+                        notes.Of(note),
+                        TableNoteName(note),
+                        notes.FirstLineOf(note));
+    }
+}
+
 int RunTbl(const TblOptions &options)
 {
     Session session;
-    if (!OpenTable(session, options.table))
+    const TableLoadResult loaded = LoadTableFile(options.table, session.tables());
+    if (!loaded.status.ok()) {
+        (void)OpenTable(session, options.table); // says why, as every command does
         return kExitFailure;
+    }
     const TableFile &table = *session.tables().Current();
     std::printf("title: %s\n", table.GetTitle().c_str());
     std::printf("codepage: %d\n", table.GetCodePage());
@@ -44,6 +62,7 @@ int RunTbl(const TblOptions &options)
     std::printf("maxTextLen: %d\n", table.GetMaxTextLen());
     for (int number = 0; number <= table.SubtableCount(); ++number)
         PrintSubtable(table, number);
+    PrintNotes(loaded.notes);
     const auto &bookmarks = session.tables().Bookmarks();
     std::printf("bookmarks: %zu\n", bookmarks.size());
     for (const Bookmark &bookmark : bookmarks)

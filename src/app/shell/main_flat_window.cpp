@@ -489,9 +489,10 @@ void MainFlatWindow::dropEvent(QDropEvent *event)
     event->acceptProposedAction();
     const std::string path = urls.first().toLocalFile().toStdString();
     // A table dropped on an open document is loaded as its table, not opened in its place.
-    if (session_.document().IsOpen() && IsTableFileName(path))
-        lifecycle_.OpenTableByPath(path);
-    else
+    if (session_.document().IsOpen() && IsTableFileName(path)) {
+        if (lifecycle_.OpenTableByPath(path))
+            ShowStatusMessage(QString::fromStdString(lifecycle_.TableSummary()));
+    } else
         lifecycle_.OpenAfterPrompt(path);
     DocumentChanged();
 }
@@ -502,8 +503,10 @@ void MainFlatWindow::OpenStartupFiles(const StartupFiles &files, std::optional<s
         OpenStartupFile(files.document);
     if (!files.tables.empty() && !session_.document().IsOpen())
         lifecycle_.NewDocument();
-    for (const std::string &table : files.tables)
-        lifecycle_.OpenTableByPath(table);
+    for (const std::string &table : files.tables) {
+        if (lifecycle_.OpenTableByPath(table))
+            ShowStatusMessage(QString::fromStdString(lifecycle_.TableSummary()));
+    }
     DocumentChanged();
     if (offset)
         JumpTo(*offset);

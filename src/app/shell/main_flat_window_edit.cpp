@@ -214,7 +214,10 @@ void MainFlatWindow::RegisterEditHandlers()
                               int{kCmdCopyHexAsInt}})
         Handle(command, [copyAs, command] { copyAs(command); });
 
-    Handle(kCmdOpenTable, [this] { lifecycle_.OpenTableWithDialog(); });
+    Handle(kCmdOpenTable, [this] {
+        if (lifecycle_.OpenTableWithDialog())
+            ShowStatusMessage(QString::fromStdString(lifecycle_.TableSummary()));
+    });
     for (int k = 0; k < 8; ++k) {
         Handle(kCmdFirstBookmark + k, [this, k] {
             const auto &bookmarks = session_.tables().Bookmarks();

@@ -29,4 +29,14 @@ std::array<bool, 256> LeadBytesOf(int codePage)
     return lead;
 }
 
+bool CodePageAvailable(int codePage)
+{
+    UErrorCode error = U_ZERO_ERROR;
+    const std::string name = "windows-" + std::to_string(codePage);
+    UConverter *converter = ucnv_open(name.c_str(), &error);
+    if (converter)
+        ucnv_close(converter);
+    return U_SUCCESS(error) && converter;
+}
+
 } // namespace byteloom

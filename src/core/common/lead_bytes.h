@@ -8,4 +8,7 @@ namespace byteloom {
 // pages, or where the system has no converter for it).
 [[nodiscard]] std::array<bool, 256> LeadBytesOf(int codePage);
 
+// Whether this system can convert text of the code page.
+[[nodiscard]] bool CodePageAvailable(int codePage);
+
 } // namespace byteloom

@@ -257,6 +257,7 @@ bool FileLifecycle::OpenTableWithDialog()
         prompts_.ShowMessage(std::string(kFileNotFoundMessage));
         return false;
     }
+    tableSummary_ = loaded.summary;
     NoteTableChanged();
     return true;
 }
@@ -268,6 +269,7 @@ bool FileLifecycle::OpenTableByPath(const std::filesystem::path &path)
         prompts_.ShowMessage(loaded.status.message());
         return false;
     }
+    tableSummary_ = loaded.summary;
     NoteTableChanged();
     return true;
 }

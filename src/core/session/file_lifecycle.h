@@ -49,6 +49,9 @@ public:
     // A table named on the command line or dropped on the window: the load, and the reason
     // when it fails.
     bool OpenTableByPath(const std::filesystem::path &path);
+    // What the last table loaded passed over or took doubtfully, for the status bar; empty when
+    // every line was taken.
+    [[nodiscard]] const std::string &TableSummary() const { return tableSummary_; }
     // The text mode changed: the title names the new mode by modeName.
     void NoteTextModeChanged();
     // Undo or Redo changed the bytes: the title gains its marker, or loses it where the journal
@@ -67,6 +70,7 @@ private:
     UserPrompts &prompts_;
     std::string title_;
     LoadResult lastLoad_;
+    std::string tableSummary_;
 };
 
 } // namespace byteloom

@@ -62,17 +62,18 @@ TableLoadResult LoadTableFile(const std::filesystem::path &path, LoadedTables &t
         std::error_code error;
         if (std::filesystem::equivalent(tables.At(slot).GetPath(), path, error)) {
             tables.SetCurrentTableIndex(slot);
-            return {Status::Ok(), slot};
+            return {Status::Ok(), slot, {}, {}};
         }
     }
     const TextFileResult file = ReadBinaryFile(path);
     if (!file.status.ok())
-        return {file.status, -1};
+        return {file.status, -1, {}, {}};
     ParsedTable parsed = ParseStoredTable(file.text, path.filename().string());
     parsed.table.SetPath(path.string());
     auto &bookmarks = tables.Bookmarks();
     bookmarks.insert(bookmarks.end(), parsed.bookmarks.begin(), parsed.bookmarks.end());
-    return {Status::Ok(), tables.Add(std::move(parsed.table))};
+    std::string summary = TableNotesSummary(parsed.notes);
+    return {Status::Ok(), tables.Add(std::move(parsed.table)), parsed.notes, std::move(summary)};
 }
 
 std::string BookmarkMenuText(std::string_view name)

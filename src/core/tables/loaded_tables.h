@@ -2,6 +2,7 @@
 
 #include "common/status.h"
 #include "tables/table_file.h"
+#include "tables/table_notes.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -58,6 +59,8 @@ struct TableLoadResult
 {
     Status status = Status::Ok();
     int slot = -1;
+    TableNotes notes;    // what the loader passed over or took doubtfully
+    std::string summary; // the same in one line, for the status bar
 };
 
 // Reads the table file, adds it to tables as the current table, and appends its bookmarks; a

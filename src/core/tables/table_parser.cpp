@@ -1,10 +1,13 @@
 #include "tables/table_parser.h"
 
+#include "common/lead_bytes.h"
 #include "common/number_text.h"
 #include "tables/text_file.h"
 
+#include <algorithm>
 #include <cctype>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace byteloom {
@@ -79,8 +82,11 @@ public:
     }
 
     void Line(std::string_view line);
-    ParsedTable Finish()
+    void StartLine(int number) { line_ = number; }
+    void Note(TableNote note) { result_.notes.Note(note, line_); }
+    ParsedTable Finish(bool anyText)
     {
+        result_.notes.noTableLine = anyText && tableLines_ == 0;
         result_.table.FinishLoading();
         return std::move(result_);
     }
@@ -98,14 +104,27 @@ private:
     ParsedTable result_;
     int current_ = 0;
     std::uint32_t rangeLow_ = 0;
+    void Append(std::uint32_t key, std::string text);
+
     std::optional<std::string> titleValue_;
     int fixedCodePage_ = 0;
+    int line_ = 0;
+    int tableLines_ = 0;
+    std::set<std::pair<int, std::uint32_t>> keys_; // (subtable, key) seen so far
 };
+
+void TableParser::Append(std::uint32_t key, std::string text)
+{
+    if (!keys_.insert({current_, key}).second)
+        Note(TableNote::RepeatedKey);
+    table().AppendWhileLoading(current_, key, std::move(text));
+}
 
 void TableParser::Line(std::string_view line)
 {
     if (line.empty())
         return;
+    ++tableLines_; // taken back below for the lines that are not a table's
     switch (line.front()) {
     case '/':
         return MarkerEntry(line, kEndStringMarker);
@@ -117,11 +136,22 @@ void TableParser::Line(std::string_view line)
         return SubtableLine(line);
     case '(':
         return BookmarkLine(line);
+    case '#':
+    case ';':
+        --tableLines_;
+        return Note(TableNote::Comment);
+    case '!':
+    case '@':
+    case '$':
+        --tableLines_;
+        return Note(TableNote::OtherTool);
     default:
         break;
     }
-    if (!IsHexDigit(line.front()))
-        return; // comments ("[", ";") and every other kind of line
+    if (!IsHexDigit(line.front())) {
+        --tableLines_;
+        return Note(TableNote::Unknown);
+    }
     if (line.starts_with("en"))
         return RangeEnd(line);
     PlainEntry(line);
@@ -133,7 +163,9 @@ void TableParser::MarkerEntry(std::string_view line, std::string_view marker)
     if (rest.starts_with('='))
         rest.remove_prefix(1);
     if (const auto key = KeyOf(LetterAndDigitRun(rest)))
-        table().AppendWhileLoading(current_, *key, std::string(marker));
+        Append(*key, std::string(marker));
+    else
+        Note(TableNote::Unknown);
 }
 
 void TableParser::Directive(std::string_view line)
@@ -150,6 +182,8 @@ void TableParser::Directive(std::string_view line)
         if (fixedCodePage_ != 0)
             return; // the file's own encoding decides
         table().SetCodePage(static_cast<int>(ReadLeadingNumber(value, 10)));
+        if (!CodePageAvailable(table().GetCodePage()))
+            Note(TableNote::CodePage);
         if (titleValue_)
             ApplyTitle();
     } else if (EqualsIgnoringCase(name, "title")) {
@@ -209,22 +243,31 @@ void TableParser::BookmarkLine(std::string_view line)
 void TableParser::PlainEntry(std::string_view line)
 {
     const std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos || equals < 1 || equals > kMaxKeyDigits)
-        return;
+    if (equals == std::string_view::npos || equals < 1) {
+        --tableLines_;
+        return Note(TableNote::Unknown);
+    }
+    if (equals > kMaxKeyDigits) {
+        --tableLines_;
+        return Note(TableNote::LongKey);
+    }
     const std::string_view keyText = line.substr(0, equals);
-    if (equals > 4) {
-        for (const char c : keyText) {
-            if (!IsHexDigit(c))
-                return;
-        }
+    const bool allHex = std::all_of(keyText.begin(), keyText.end(), IsHexDigit);
+    if (equals > 4 && !allHex) {
+        --tableLines_;
+        return Note(TableNote::Unknown);
     }
     const auto key = KeyOf(LetterAndDigitRun(keyText));
-    if (!key)
-        return;
+    if (!key) {
+        --tableLines_;
+        return Note(TableNote::Unknown);
+    }
+    if (!allHex)
+        Note(TableNote::NonHexKey);
     std::string text(line.substr(equals + 1));
     if (text.empty())
         text = ".";
-    table().AppendWhileLoading(current_, *key, std::move(text));
+    Append(*key, std::move(text));
 }
 
 } // namespace
@@ -232,16 +275,20 @@ void TableParser::PlainEntry(std::string_view line)
 ParsedTable ParseTable(std::string_view text, std::string_view fileName, int fixedCodePage)
 {
     TableParser parser(fileName, fixedCodePage);
-    while (!text.empty()) {
+    const bool anyText = text.find_first_not_of("\n\r \t") != std::string_view::npos;
+    for (int number = 1; !text.empty(); ++number) {
         const std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        parser.StartLine(number);
+        if (line.size() > kMaxLineLength)
+            parser.Note(TableNote::CutLine);
         do {
             parser.Line(line.substr(0, kMaxLineLength));
             line.remove_prefix(std::min(line.size(), kMaxLineLength));
         } while (!line.empty());
     }
-    return parser.Finish();
+    return parser.Finish(anyText);
 }
 
 } // namespace byteloom

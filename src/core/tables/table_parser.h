@@ -2,7 +2,9 @@
 
 #include "tables/loaded_tables.h"
 #include "tables/table_file.h"
+#include "tables/table_notes.h"
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -13,6 +15,7 @@ struct ParsedTable
     TableFile table;
     std::vector<Bookmark> bookmarks; // in the order the file lists them
     bool codePageGiven = false;      // a ".codepage" line was read
+    TableNotes notes;
 };
 
 inline constexpr int kUtf8CodePage = 65001;

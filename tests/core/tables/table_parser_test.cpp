@@ -187,6 +187,42 @@ TEST(TableParser, Utf8AndUtf16TablesAreReadAndWrittenAsTheyCame)
     EXPECT_FALSE(LooksLikeUtf8("\xE3\x81"));     // cut short
 }
 
+// The loader says what it passed over or took doubtfully, by kind and first line; a file with
+// no table line at all (a ROM opened as a table) is told apart.
+TEST(TableParser, TheLoaderCountsWhatItDidNotTake)
+{
+    const ParsedTable parsed = ParseStoredTable("# for another tool\n; a comment\n!switch\n@other\n"
+                                                "41=A\n41=B\n8G=H\n123456789=x\nhello\n"
+                                                ".codepage=7777\n42="
+                                                    + std::string(300, 'x') + "\n",
+                                                "n.tbl");
+    const TableNotes &notes = parsed.notes;
+    EXPECT_EQ(notes.Of(TableNote::Comment), 2);
+    EXPECT_EQ(notes.FirstLineOf(TableNote::Comment), 1);
+    EXPECT_EQ(notes.Of(TableNote::OtherTool), 2);
+    EXPECT_EQ(notes.FirstLineOf(TableNote::OtherTool), 3);
+    EXPECT_EQ(notes.Of(TableNote::RepeatedKey), 1);
+    EXPECT_EQ(notes.FirstLineOf(TableNote::RepeatedKey), 6);
+    EXPECT_EQ(notes.Of(TableNote::NonHexKey), 1);
+    EXPECT_EQ(notes.Of(TableNote::LongKey), 1);
+    EXPECT_EQ(notes.Of(TableNote::Unknown), 2); // "hello" and the cut line's rest
+    EXPECT_EQ(notes.Of(TableNote::CodePage), 1);
+    EXPECT_EQ(notes.Of(TableNote::CutLine), 1);
+    EXPECT_FALSE(notes.noTableLine);
+    EXPECT_EQ(parsed.table.GetSubtable(0).FindByKey(1, 0x08)->text, "H");
+    EXPECT_EQ(
+        TableNotesSummary(notes),
+        "Table loaded: 7 lines skipped (2 comments, 2 lines of other tools, 1 key too long, 2 "
+        "unknown); 1 key with characters that are not hex digits, 1 repeated key, 1 code "
+        "page not available, 1 line cut at 254 characters \u2014 see byteloom-cli tbl");
+
+    EXPECT_EQ(TableNotesSummary(ParseStoredTable("; notes\n41=A\n", "c.tbl").notes),
+              "Table loaded: 1 line skipped (1 comment) \u2014 see byteloom-cli tbl");
+    EXPECT_EQ(TableNotesSummary(ParseStoredTable("41=A\n", "c.tbl").notes), "");
+    EXPECT_TRUE(
+        ParseStoredTable(std::string("\x12\x90\xFFzz\0\x01", 7), "rom.tbl").notes.noTableLine);
+}
+
 TEST(LoadedTables, HoldsAnyNumberOfTablesAndKeepsBookmarksWhenTheyGo)
 {
     LoadedTables tables;

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace byteloom {
+
+// What the loader did not take, or took doubtfully, by kind, with the first line of each.
+enum class TableNote : int {
+    Comment,     // "#" and ";" lines
+    OtherTool,   // "!", "@" and "$" lines, written for other programs
+    LongKey,     // a key of more than 8 digits: the line is passed over
+    NonHexKey,   // "8G=H": read as the key 08
+    RepeatedKey, // the first entry of the key wins
+    CodePage,    // a code page this system cannot convert
+    CutLine,     // a line longer than 254 characters, read as several
+    Unknown,     // a line that fits no form
+    Count
+};
+
+struct TableNotes
+{
+    std::array<int, static_cast<std::size_t>(TableNote::Count)> count{};
+    std::array<int, static_cast<std::size_t>(TableNote::Count)> firstLine{};
+    bool noTableLine = false; // the file holds no table line at all (a ROM opened as a table?)
+
+    void Note(TableNote note, int line);
+    [[nodiscard]] int Of(TableNote note) const { return count[static_cast<std::size_t>(note)]; }
+    [[nodiscard]] int FirstLineOf(TableNote note) const
+    {
+        return firstLine[static_cast<std::size_t>(note)];
+    }
+};
+
+// How a kind is named in the summaries ("comment", "line of another tool", …).
+[[nodiscard]] const char *TableNoteName(TableNote note);
+
+// One line for the status bar after Open Table, or nothing when every line was taken:
+// "Table loaded: 3 lines skipped (2 comments, 1 unknown) — see byteloom-cli tbl".
+[[nodiscard]] std::string TableNotesSummary(const TableNotes &notes);
+
+} // namespace byteloom
