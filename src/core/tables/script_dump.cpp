@@ -234,9 +234,11 @@ Status DumpScript(Document &document,
                 script.EmitStored(stored.Bytes(text), text.length);
                 break;
             case StoredEntryTexts::Kind::Newline:
+                script.Emit(decoded.entry->label);
                 script.Emit("\r\n");
                 break;
             case StoredEntryTexts::Kind::EndString:
+                script.Emit(decoded.entry->label);
                 script.Emit("\r\n\r\n");
                 if (!clean)
                     script.Emit(OffsetHeader(position + decoded.byteCount));
@@ -300,9 +302,9 @@ CopyStringText(Document &document, const TableFile *table, std::int64_t start, s
                       [&](const DecodedEntry &decoded, int, std::int64_t, std::uint8_t) {
                           const std::string &entryText = decoded.entry->text;
                           if (entryText == kNewlineMarker)
-                              text += "\r\n";
+                              text += decoded.entry->label + "\r\n";
                           else if (entryText == kEndStringMarker)
-                              text += endString;
+                              text += decoded.entry->label + std::string(endString);
                           else
                               text += entryText;
                           return true;

@@ -82,6 +82,17 @@ public:
         , run_(table.SubtableRunAt(address))
     {
         result_.strings.push_back({address, {}});
+        // The keys that carry a label, longest label first, for each subtable.
+        for (int number = 0; number <= table.SubtableCount(); ++number) {
+            std::vector<const TableEntry *> &labelled = labelled_.emplace_back();
+            for (const TableEntry &entry : table.GetSubtable(number).Entries()) {
+                if (!entry.label.empty())
+                    labelled.push_back(&entry);
+            }
+            std::stable_sort(labelled.begin(), labelled.end(), [](auto *a, auto *b) {
+                return a->label.size() > b->label.size();
+            });
+        }
     }
 
     EncodedScript Run(const ProgressCallback &progress)
@@ -115,6 +126,8 @@ private:
                 return pos + HeaderWithBreak(text_, pos);
             }
         }
+        if (const std::size_t next = LabelledMarker(pos); next != pos)
+            return next;
         if (text_[pos] == '*')
             return Stars(pos);
         if (headers_ && text_[pos] == '<') {
@@ -131,6 +144,24 @@ private:
         }
         AppendKeyBytes(encoded.entry->key, Bytes());
         return pos + encoded.length;
+    }
+
+    // A marker key's label and the line breaks the dump wrote after it ("<end>" and two for a
+    // string end, "<br>" and one for a line break) are that key; pos when none stands here.
+    std::size_t LabelledMarker(std::size_t pos)
+    {
+        (void)SubtableHere(); // brings run_ to the subtable for this offset
+        for (const TableEntry *entry : labelled_[static_cast<std::size_t>(run_.number)]) {
+            if (!text_.substr(pos).starts_with(entry->label))
+                continue;
+            AppendKeyBytes(entry->key, Bytes());
+            std::size_t next = pos + entry->label.size();
+            const std::size_t breaks = entry->text == kEndStringMarker ? 2 : 1;
+            for (std::size_t k = 0; k < breaks && next < text_.size() && text_[next] == '*'; ++k)
+                ++next;
+            return next;
+        }
+        return pos;
     }
 
     // A run of "*": line breaks, or the entry "*" where the subtable has one.
@@ -194,6 +225,7 @@ private:
     }
 
     const TableFile &table_;
+    std::vector<std::vector<const TableEntry *>> labelled_;
     std::string_view text_;
     const std::vector<std::size_t> &lineBreaks_;
     bool headers_;

@@ -90,7 +90,7 @@ TableEditor::TableEditor(const TableFile &table)
         draft.endTrigger = subtable.endTrigger;
         draft.ranges = subtable.ranges;
         for (const TableEntry &entry : subtable.Entries()) {
-            draft.rows.push_back({entry.key, entry.text, entry.order});
+            draft.rows.push_back({entry.key, entry.text, entry.order, entry.label});
             draft.nextOrder = std::max(draft.nextOrder, entry.order + 1);
         }
     }
@@ -141,7 +141,7 @@ TableEditor::Outcome TableEditor::AddRow(std::uint32_t key, std::string text)
     if (KeyTaken(key, -1))
         return {Outcome::Refused, KeyTakenMessage(key)};
     Draft &draft = Shown();
-    draft.rows.push_back({key, std::move(text), draft.nextOrder++});
+    draft.rows.push_back({key, std::move(text), draft.nextOrder++, {}});
     changed_ = true;
     return {Outcome::Changed, {}};
 }
@@ -239,7 +239,7 @@ TableFile TableEditor::Result(std::string_view titleField, int codePage) const
             return a->order < b->order;
         });
         for (const Row *row : rows)
-            result.AppendWhileLoading(static_cast<int>(number), row->key, row->text);
+            result.AppendWhileLoading(static_cast<int>(number), row->key, row->text, row->label);
     }
     result.FinishLoading();
     result.SetModified(table_.IsModified() || changed_ || result.GetTitle() != title

@@ -89,6 +89,7 @@ private:
         std::uint32_t key = 0;
         std::string text;
         std::uint32_t order = 0; // when it was added: the first of equal texts encodes
+        std::string label;       // a marker key's text, kept as it was
     };
     struct Draft
     {

@@ -9,7 +9,7 @@ namespace byteloom {
 
 const TableEntry &FallbackEntry()
 {
-    static const TableEntry fallback{0, "."};
+    static const TableEntry fallback{0, ".", 0, {}};
     return fallback;
 }
 
@@ -143,10 +143,13 @@ void TableFile::NoteEntry(std::uint32_t key, const std::string &text)
     maxTextLen_ = std::max(maxTextLen_, static_cast<int>(text.size()));
 }
 
-void TableFile::AppendWhileLoading(int subtable, std::uint32_t key, std::string text)
+void TableFile::AppendWhileLoading(int subtable,
+                                   std::uint32_t key,
+                                   std::string text,
+                                   std::string label)
 {
     NoteEntry(key, text);
-    MutableSubtable(subtable).Append({key, std::move(text)});
+    MutableSubtable(subtable).Append({key, std::move(text), 0, std::move(label)});
 }
 
 void TableFile::FinishLoading()

@@ -24,6 +24,9 @@ struct TableEntry
     std::uint32_t key = 0;
     std::string text;
     std::uint32_t order = 0; // its place among the subtable's entries as they were added
+    // The text a line-break or end-string key carries ("/FF=<end>"): dumped before its line
+    // breaks, and read back with them as the key.
+    std::string label;
 };
 
 // The key's width in bytes follows from its value, never from how many digits it was written
@@ -202,7 +205,8 @@ public:
     int AddSubtable(std::uint32_t startTrigger, std::uint32_t endTrigger);
 
     // For the loader: adds entries without reindexing, then FinishLoading() indexes them all.
-    void AppendWhileLoading(int subtable, std::uint32_t key, std::string text);
+    void
+    AppendWhileLoading(int subtable, std::uint32_t key, std::string text, std::string label = {});
     Subtable &MutableSubtable(int number);
     void FinishLoading();
 

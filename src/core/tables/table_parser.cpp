@@ -104,7 +104,7 @@ private:
     ParsedTable result_;
     int current_ = 0;
     std::uint32_t rangeLow_ = 0;
-    void Append(std::uint32_t key, std::string text);
+    void Append(std::uint32_t key, std::string text, std::string label = {});
 
     std::optional<std::string> titleValue_;
     int fixedCodePage_ = 0;
@@ -113,11 +113,11 @@ private:
     std::set<std::pair<int, std::uint32_t>> keys_; // (subtable, key) seen so far
 };
 
-void TableParser::Append(std::uint32_t key, std::string text)
+void TableParser::Append(std::uint32_t key, std::string text, std::string label)
 {
     if (!keys_.insert({current_, key}).second)
         Note(TableNote::RepeatedKey);
-    table().AppendWhileLoading(current_, key, std::move(text));
+    table().AppendWhileLoading(current_, key, std::move(text), std::move(label));
 }
 
 void TableParser::Line(std::string_view line)
@@ -162,10 +162,15 @@ void TableParser::MarkerEntry(std::string_view line, std::string_view marker)
     std::string_view rest = line.substr(1);
     if (rest.starts_with('='))
         rest.remove_prefix(1);
-    if (const auto key = KeyOf(LetterAndDigitRun(rest)))
-        Append(*key, std::string(marker));
-    else
-        Note(TableNote::Unknown);
+    const std::string_view run = LetterAndDigitRun(rest);
+    const auto key = KeyOf(run);
+    if (!key)
+        return Note(TableNote::Unknown);
+    // "/FF=<end>": the key keeps its text as its label.
+    std::string label;
+    if (run.size() < rest.size() && rest[run.size()] == '=')
+        label = std::string(rest.substr(run.size() + 1));
+    Append(*key, std::string(marker), std::move(label));
 }
 
 void TableParser::Directive(std::string_view line)

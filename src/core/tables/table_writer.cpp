@@ -30,10 +30,11 @@ void AddLine(std::string &out, std::string_view line)
 void AddEntries(std::string &out, const Subtable &subtable)
 {
     for (const TableEntry &entry : subtable.Entries()) {
+        const std::string label = entry.label.empty() ? "" : "=" + entry.label;
         if (entry.text == kNewlineMarker)
-            AddLine(out, "*" + KeyCellText(entry.key));
+            AddLine(out, "*" + KeyCellText(entry.key) + label);
         else if (entry.text == kEndStringMarker)
-            AddLine(out, "/" + KeyCellText(entry.key));
+            AddLine(out, "/" + KeyCellText(entry.key) + label);
         else
             AddLine(out, KeyCellText(entry.key) + "=" + entry.text);
     }

@@ -35,7 +35,7 @@ std::string KeyLine(const char *format, unsigned key, const std::string &text)
 
 // Texts are single letters and digits, unique in their subtable, or "{wN}", which no other text
 // begins: nothing a dump writes can be read back two ways. A subtable over part of the image
-// maps its keys to other texts.
+// maps its keys to other texts. Marker keys may carry a label, written before their breaks.
 RandomTable MakeTable(std::mt19937 &random, std::int64_t size, bool japanese)
 {
     RandomTable made;
@@ -69,11 +69,15 @@ RandomTable MakeTable(std::mt19937 &random, std::int64_t size, bool japanese)
                                           : "{w" + std::to_string(i) + "}";
         text += KeyLine("%04X=%s\n", key, word);
     }
+    // Marker keys with a text of their own ("/FF=<end>") half of the time.
+    const bool labels = random() % 2 == 0;
     std::string markerLines;
     if (made.newline >= 0)
-        markerLines += KeyLine("*%02X%s\n", static_cast<unsigned>(made.newline), "");
+        markerLines
+            += KeyLine("*%02X%s\n", static_cast<unsigned>(made.newline), labels ? "=<br>" : "");
     if (made.endString >= 0)
-        markerLines += KeyLine("/%02X%s\n", static_cast<unsigned>(made.endString), "");
+        markerLines
+            += KeyLine("/%02X%s\n", static_cast<unsigned>(made.endString), labels ? "=<end>" : "");
     text += markerLines;
     if (random() % 2 == 0 && size > 4) {
         const auto low = static_cast<unsigned>(random() % static_cast<std::uint32_t>(size));

@@ -54,6 +54,14 @@ TEST(TableParser, MarkerEntriesAcceptAnyWidthWithOrWithoutEquals)
                        {0xFD, "BYTELOOM_NEWLINE"}}));
     EXPECT_EQ(parsed.table.GetMaxKeyBytes(), 4);
     EXPECT_EQ(parsed.table.GetMaxTextLen(), 18);
+
+    // A marker key may carry a text of its own; it is kept and written back.
+    const TableFile labelled = ParseTable("/FF=<end>\n*FE=[BR]\n/FD\n", "l.tbl").table;
+    EXPECT_EQ(labelled.FindEntryByKey(0, 1, 0xFF)->label, "<end>");
+    EXPECT_EQ(labelled.FindEntryByKey(0, 1, 0xFE)->label, "[BR]");
+    EXPECT_EQ(labelled.FindEntryByKey(0, 1, 0xFE)->text, kNewlineMarker);
+    EXPECT_NE(FormatTableFile(labelled, {}).find("/FF=<end>\r\n*FE=[BR]\r\n/FD\r\n"),
+              std::string::npos);
 }
 
 TEST(TableParser, TitlesCarryTheirCodePageWhicheverComesFirst)
