@@ -21,7 +21,7 @@ foreach(size 16 22 24 32 48 64 128 256)
             DESTINATION ${icons}/${size}x${size}/mimetypes)
 endforeach()
 
-file(GLOB screenshots ${PROJECT_SOURCE_DIR}/docs/screenshots/*.png)
+file(GLOB screenshots CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/screenshots/*.png)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/byteloom)
 install(FILES ${screenshots} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/byteloom/docs/screenshots)
 

@@ -182,3 +182,67 @@ TEST(CliTableCommands, TblDescribesAndNormalizesATable)
 
 } // namespace
 } // namespace byteloom
+
+namespace byteloom {
+namespace {
+
+// The sample's Japanese dialogue through the same table in UTF-8 with a labelled string end:
+// the dump is UTF-8 with the label before the breaks, the rows show the characters, the loader
+// names the comment, and a dump with headers inserts back byte for byte.
+TEST(CliTableCommands, AUtf8TableDumpsShowsAndInsertsBackTheJapaneseDialogue)
+{
+    const std::string table = test::Example("sample-japanese-utf8.tbl");
+    const auto dumped = test::RunCli({"dump",
+                                      test::Example("sample.sfc"),
+                                      "--table",
+                                      table,
+                                      "--start",
+                                      "3000",
+                                      "--length",
+                                      "19",
+                                      "--newline",
+                                      "crlf"});
+    ASSERT_EQ(dumped.exitCode, 0) << dumped.err;
+    EXPECT_EQ(dumped.out,
+              "\xE3\x82\x88\xE3\x81\x86\xE3\x81\x93\xE3\x81\x9D\xEF\xBC\x81<end>\r\n\r\n"
+              "\xE5\x8F\xA4\xE3\x81\x84\xE5\x9F\x8E\xE3\x81\xA7\xE5\xAE\x9D\xE3\x82\x92\xE3\x81\x95"
+              "\xE3\x81\x8C\xE3\x81\x97\xE3\x81\xA6\xE3\x81\x8F\xE3\x81\xA0\xE3\x81\x95\xE3\x81\x84"
+              "\xE3\x80\x82<end>\r\n\r\n");
+    const auto rows = test::RunCli(
+        {"rows", test::Example("sample.sfc"), "--table", table, "--start", "3000", "--rows", "1"});
+    EXPECT_NE(rows.out.find("\xE3\x82\x88\xE3\x81\x86\xE3\x81\x93\xE3\x81\x9D"), std::string::npos)
+        << rows.out;
+    const auto described = test::RunCli({"tbl", table});
+    EXPECT_NE(described.out.find("codepage: 65001"), std::string::npos);
+    EXPECT_NE(described.out.find("1 comment (first at line 1)"), std::string::npos);
+
+    test::TempFolder folder;
+    const auto rom = folder / "game.sfc";
+    std::filesystem::copy_file(test::ExamplesFolder() / "sample.sfc", rom);
+    const auto script = (folder / "script.txt").string();
+    ASSERT_EQ(test::RunCli({"dump",
+                            rom.string(),
+                            "--table",
+                            table,
+                            "--start",
+                            "3000",
+                            "--length",
+                            "40",
+                            "--no-clean",
+                            "-o",
+                            script})
+                  .exitCode,
+              0);
+    // Every string emptied in the image, then the dump inserted back.
+    std::vector<std::uint8_t> blank(0x40, 0);
+    auto bytes = test::ReadBytes(rom);
+    std::copy(blank.begin(), blank.end(), bytes.begin() + 0x3000);
+    test::WriteBytes(rom, bytes);
+    ASSERT_EQ(test::RunCli({"insert", rom.string(), script, "--table", table, "--address", "3000"})
+                  .exitCode,
+              0);
+    EXPECT_EQ(test::ReadBytes(rom), test::ReadBytes(test::ExamplesFolder() / "sample.sfc"));
+}
+
+} // namespace
+} // namespace byteloom

@@ -1,6 +1,7 @@
 #include "document/document.h"
 #include "search/search_state.h"
 #include "support/documents.h"
+#include "tables/loaded_tables.h"
 #include "tables/table_parser.h"
 #include "view/caret_state.h"
 #include "view/code_page_list.h"
@@ -104,6 +105,25 @@ TEST_F(SearchStateTest, ConfirmsPreparePatternsAndKeepTenHistoryEntries)
     EXPECT_FALSE(Confirm("AC", &table).pattern);
     state.searchType = SearchType::Relative;
     EXPECT_EQ(Confirm("AC", &table).pattern->bytes, (Bytes{'A', 'C'}));
+}
+
+// Text typed into Find goes through a UTF-8 table as the characters they are.
+TEST_F(SearchStateTest, TextIsFoundThroughAUtf8Table)
+{
+    LoadedTables tables;
+    ASSERT_TRUE(
+        LoadTableFile(std::filesystem::path(BYTELOOM_EXAMPLES_DIR) / "sample-japanese-utf8.tbl",
+                      tables)
+            .status.ok());
+    const PreparedFind found
+        = Confirm("\xE5\x9F\x8E\xE3\x81\xA7\xE5\xAE\x9D", tables.Current()); // 城で宝
+    ASSERT_TRUE(found.pattern) << found.message;
+    EXPECT_EQ(found.pattern->bytes, (Bytes{0x80, 0x01, 0x49, 0x80, 0x00}));
+    Document document;
+    ASSERT_EQ(
+        document.Load(std::filesystem::path(BYTELOOM_EXAMPLES_DIR) / "sample.sfc", true).status,
+        LoadStatus::Loaded);
+    EXPECT_EQ(FindFromCaret(document, state, CaretState{}), 0x3009);
 }
 
 TEST_F(SearchStateTest, FindAndFindNextSelectTheHitFromTheCaret)
