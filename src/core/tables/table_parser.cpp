@@ -186,7 +186,14 @@ void TableParser::Directive(std::string_view line)
         result_.codePageGiven = true;
         if (fixedCodePage_ != 0)
             return; // the file's own encoding decides
-        table().SetCodePage(static_cast<int>(ReadLeadingNumber(value, 10)));
+        // Code pages are numbered up to 65535; a longer number names none and is passed over.
+        std::size_t digits = 0;
+        while (digits < value.size() && DigitValue(value[digits], 10) >= 0)
+            ++digits;
+        const std::uint32_t number = ReadLeadingNumber(value, 10);
+        if (digits > 5 || number > 65535)
+            return Note(TableNote::CodePage);
+        table().SetCodePage(static_cast<int>(number));
         if (!CodePageAvailable(table().GetCodePage()))
             Note(TableNote::CodePage);
         if (titleValue_)

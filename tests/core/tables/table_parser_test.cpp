@@ -227,6 +227,11 @@ TEST(TableParser, TheLoaderCountsWhatItDidNotTake)
     EXPECT_EQ(TableNotesSummary(ParseStoredTable("; notes\n41=A\n", "c.tbl").notes),
               "Table loaded: 1 line skipped (1 comment) \u2014 see byteloom-cli tbl");
     EXPECT_EQ(TableNotesSummary(ParseStoredTable("41=A\n", "c.tbl").notes), "");
+    // A code page beyond 16 bits names none (it once became a negative number, written back as a
+    // line the loader could not read).
+    const ParsedTable huge = ParseStoredTable(".codepage=180346417015\n41=A\n", "h.tbl");
+    EXPECT_EQ(huge.table.GetCodePage(), 1252);
+    EXPECT_EQ(huge.notes.Of(TableNote::CodePage), 1);
     EXPECT_TRUE(
         ParseStoredTable(std::string("\x12\x90\xFFzz\0\x01", 7), "rom.tbl").notes.noTableLine);
 }
