@@ -105,6 +105,8 @@ TEST_F(TableEditorTest, AnEntryTypedInTheGridDecodesAtOnceAndIsSavedAtExit)
         EXPECT_EQ(dialog.Hint()->text(), QStringLiteral("The key 42 is already in this subtable"));
         TypeIntoCell(grid, QStringLiteral("G1"));
         EXPECT_EQ(grid->model()->index(0, 0).data().toString(), QStringLiteral("61"));
+        EXPECT_EQ(dialog.Hint()->text(),
+                  QStringLiteral("A key is written in hexadecimal digits (0-9, A-F)"));
 
         // Delete takes the selected entry (61), never the empty row.
         QTest::keyClick(grid, Qt::Key_Delete);
@@ -129,7 +131,7 @@ TEST_F(TableEditorTest, AnEntryTypedInTheGridDecodesAtOnceAndIsSavedAtExit)
     EXPECT_GT(FirstCellWidth(), fallbackWidth);
 
     // At exit the changed table is offered, and Yes writes what loads back as the same table.
-    prompts->yesNoAnswers = {true};
+    prompts->saveAnswers = {SaveAnswer::Yes};
     const std::string expected = FormatTableFile(Table(), {});
     EXPECT_TRUE(window->close());
     ASSERT_EQ(prompts->asked.size(), 1u);

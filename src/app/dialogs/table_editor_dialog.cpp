@@ -5,7 +5,9 @@
 #include "view/display_settings.h"
 #include "view/view_fonts.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFocusEvent>
@@ -97,8 +99,8 @@ bool TableEntryModel::setData(const QModelIndex &index, const QVariant &value, i
     }
     const int rows = editor_.RowCount();
     const TableEditor::Outcome outcome = editor_.Commit(index.row(), ColumnOf(index), text);
-    if (outcome.kind == TableEditor::Outcome::Refused)
-        emit Refused(FromUtf8(outcome.message));
+    // The reason of this commit, or none: an older reason never stays under the grid.
+    emit Refused(FromUtf8(outcome.message));
     if (outcome.kind != TableEditor::Outcome::Changed)
         return false;
     if (editor_.RowCount() > rows) {
@@ -152,13 +154,21 @@ QWidget *EntryCellDelegate::createEditor(QWidget *parent,
 
 bool EntryCellDelegate::eventFilter(QObject *object, QEvent *event)
 {
-    // Focus taken by another control closes the field without a change; the window merely
-    // losing the focus to another program leaves it open.
+    // Focus taken by another control closes the field without a change, except by OK, which
+    // takes what was typed with everything else; the window merely losing the focus to another
+    // program leaves it open.
     if (event->type() == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            if (auto *editor = qobject_cast<QWidget *>(object))
-                emit closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+        auto *editor = qobject_cast<QWidget *>(object);
+        if (editor && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            const auto *next = qobject_cast<QAbstractButton *>(QApplication::focusWidget());
+            const auto *box
+                = next ? qobject_cast<QDialogButtonBox *>(next->parentWidget()) : nullptr;
+            if (box
+                && box->buttonRole(const_cast<QAbstractButton *>(next))
+                       == QDialogButtonBox::AcceptRole)
+                emit commitData(editor);
+            emit closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
             return false;
         }
     }
@@ -309,8 +319,15 @@ void TableEditorDialog::keyPressEvent(QKeyEvent *event)
 
 void TableEditorDialog::NewSubtable()
 {
-    NewSubtableDialog dialog(showMessage_, this);
-    if (dialog.exec() != QDialog::Accepted)
+    NewSubtableDialog dialog(
+        showMessage_,
+        [this](const byteloom::NewSubtable &triggers) {
+            return editor_.RefuseStartTrigger(triggers.startTrigger);
+        },
+        this);
+    const int answer = dialog.exec();
+    grid_->setFocus(); // the keys go on to the grid, whatever the answer
+    if (answer != QDialog::Accepted)
         return;
     if (auto refused = editor_.AddSubtable(
             dialog.Triggers().startTrigger, dialog.Triggers().endTrigger, dialog.Ranges())) {
@@ -353,9 +370,12 @@ TableFile TableEditorDialog::Result() const
     return editor_.Result(acceptedTitle_, acceptedCodePage_);
 }
 
-NewSubtableDialog::NewSubtableDialog(ShowEditorMessage showMessage, QWidget *parent)
+NewSubtableDialog::NewSubtableDialog(ShowEditorMessage showMessage,
+                                     CheckNewSubtable check,
+                                     QWidget *parent)
     : QDialog(parent)
     , showMessage_(std::move(showMessage))
+    , check_(std::move(check))
     , startTrigger_(new QLineEdit(this))
     , endTrigger_(new QLineEdit(this))
     , rangeStart_(new QLineEdit(this))
@@ -430,7 +450,10 @@ void NewSubtableDialog::AddRange()
 void NewSubtableDialog::accept()
 {
     ReadFields();
-    if (auto message = ReadNewSubtable(fields_, triggers_)) {
+    auto message = ReadNewSubtable(fields_, triggers_);
+    if (!message && check_)
+        message = check_(triggers_);
+    if (message) {
         showMessage_(*message);
         return;
     }

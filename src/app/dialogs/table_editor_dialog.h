@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QComboBox;
@@ -23,6 +24,8 @@ class TextDecoder;
 struct DisplaySettings;
 
 using ShowEditorMessage = std::function<void(const std::string &)>;
+// Why the table cannot take a new subtable with these triggers, or nothing.
+using CheckNewSubtable = std::function<std::optional<std::string>(const NewSubtable &)>;
 
 // The grid's rows: the core's working copy, with texts shown and typed as the characters they
 // are in the table's code page.
@@ -125,7 +128,9 @@ class NewSubtableDialog : public QDialog
     Q_OBJECT
 
 public:
-    explicit NewSubtableDialog(ShowEditorMessage showMessage, QWidget *parent = nullptr);
+    explicit NewSubtableDialog(ShowEditorMessage showMessage,
+                               CheckNewSubtable check = {},
+                               QWidget *parent = nullptr);
 
     [[nodiscard]] const NewSubtable &Triggers() const { return triggers_; }
     [[nodiscard]] const std::vector<SubtableRange> &Ranges() const { return fields_.ranges; }
@@ -137,6 +142,7 @@ private:
     void ReadFields();
 
     ShowEditorMessage showMessage_;
+    CheckNewSubtable check_;
     NewSubtableFields fields_;
     NewSubtable triggers_;
     QLineEdit *startTrigger_;

@@ -42,7 +42,8 @@ void DescribeOptions(QCommandLineParser &parser)
     parser.setApplicationDescription(
         QStringLiteral("Byteloom, the hex editor for editing and translating console game ROM "
                        "images.\nWithout FILE the editor opens with no document. A FILE ending "
-                       "in .tbl is loaded as a table."));
+                       "in .tbl is loaded as a table (for a new document when no other FILE is "
+                       "named)."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOption({QStringLiteral("table"),

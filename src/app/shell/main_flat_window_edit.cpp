@@ -74,8 +74,11 @@ void MainFlatWindow::RefreshBookmarks()
         bookmarkActions_.push_back(action);
         connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
     }
+    // A bookmark goes to an offset of the document: without one it has nothing to do.
+    const bool open = session_.document().IsOpen();
     for (std::size_t k = 0; k < bookmarkActions_.size(); ++k) {
         bookmarkActions_[k]->setVisible(k < shown);
+        bookmarkActions_[k]->setEnabled(open);
         if (k < shown)
             bookmarkActions_[k]->setText(
                 QString::fromStdString(BookmarkMenuText(bookmarks[k].name)));

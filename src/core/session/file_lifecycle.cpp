@@ -201,7 +201,13 @@ bool FileLifecycle::SettleChangedTables()
     LoadedTables &tables = session_.tables();
     for (int slot = 0; slot < tables.Count(); ++slot) {
         const TableFile &table = tables.At(slot);
-        if (!table.IsModified() || !prompts_.AskYesNo(TableChangedQuestion(table.GetTitle())))
+        if (!table.IsModified())
+            continue;
+        // Cancel (and Escape) keeps the program, the document and the table's changes.
+        const SaveAnswer answer = prompts_.AskToSave(TableChangedQuestion(table.GetTitle()));
+        if (answer == SaveAnswer::Cancel)
+            return false;
+        if (answer == SaveAnswer::No)
             continue;
         if (Status saved
             = SaveTableFile(table, tables.Bookmarks(), table.GetPath(), session_.files());

@@ -34,6 +34,7 @@ std::string KeyTakenMessage(std::uint32_t key)
 }
 
 constexpr const char *kKeyTooLongMessage = "A key is at most four bytes (8 hex digits)";
+constexpr const char *kNotHexMessage = "A key is written in hexadecimal digits (0-9, A-F)";
 
 // A hexadecimal field of the New Subtable dialog: the value, or the message.
 std::optional<std::string> ReadHexField(std::string_view text,
@@ -164,8 +165,10 @@ TableEditor::Outcome TableEditor::Commit(int row, Column column, std::string_vie
         return {Outcome::Changed, {}};
     }
 
-    if (!AllHexDigits(typed))
+    if (typed.empty())
         return {};
+    if (!AllHexDigits(typed))
+        return {Outcome::Refused, kNotHexMessage};
     const auto key = ParseWholeNumber(typed, 16);
     if (!key)
         return {Outcome::Refused, kKeyTooLongMessage};
@@ -191,15 +194,22 @@ bool TableEditor::RemoveRow(int row)
     return true;
 }
 
-std::optional<std::string> TableEditor::AddSubtable(std::uint32_t startTrigger,
-                                                    std::uint32_t endTrigger,
-                                                    const std::vector<SubtableRange> &ranges)
+std::optional<std::string> TableEditor::RefuseStartTrigger(std::uint32_t startTrigger) const
 {
     for (std::size_t number = 1; number < drafts_.size(); ++number) {
         if (drafts_[number].startTrigger == startTrigger)
             return "A subtable with the start trigger " + Printed("%02lX", startTrigger)
                    + " is already in this table";
     }
+    return std::nullopt;
+}
+
+std::optional<std::string> TableEditor::AddSubtable(std::uint32_t startTrigger,
+                                                    std::uint32_t endTrigger,
+                                                    const std::vector<SubtableRange> &ranges)
+{
+    if (auto refused = RefuseStartTrigger(startTrigger))
+        return refused;
     Draft &draft = drafts_.emplace_back();
     draft.startTrigger = startTrigger;
     draft.endTrigger = endTrigger;
@@ -286,7 +296,7 @@ std::optional<std::string>
 ReadCodePageField(std::string_view text, const std::function<bool(int)> &available, int &codePage)
 {
     const auto number = ParseWholeNumber(text, 10);
-    if (!number || *number == 0 || *number > 65535)
+    if (!number)
         return "The code page must be a number such as 1252 or 932";
     if (!available(static_cast<int>(*number)))
         return "Code page " + std::to_string(*number) + " is not available on this system";

@@ -62,12 +62,15 @@ public:
 
     // The cell editor's Enter. input is what was typed, in the table's code page; only the text
     // up to the first CR counts. On the empty row a key adds an entry with an empty text and a
-    // text adds one with the key 0. A key that another entry of the subtable has, or of more
-    // than four bytes, is refused.
+    // text adds one with the key 0. A key that is not hexadecimal, that another entry of the
+    // subtable has, or of more than four bytes, is refused with the reason; an empty one changes
+    // nothing.
     Outcome Commit(int row, Column column, std::string_view input);
     // Delete: the entry goes; the empty row stays. False for the empty row.
     bool RemoveRow(int row);
 
+    // Why a new subtable may not have this start trigger (another subtable has it), or nothing.
+    [[nodiscard]] std::optional<std::string> RefuseStartTrigger(std::uint32_t startTrigger) const;
     // The New Subtable dialog's OK: the new subtable is listed and shown; a start trigger that
     // another subtable has is refused with the message returned.
     [[nodiscard]] std::optional<std::string> AddSubtable(std::uint32_t startTrigger,

@@ -237,9 +237,13 @@ TEST_F(FileLifecycleTest, ExitAndCloseAskAboutEachChangedTable)
     ASSERT_TRUE(LoadTableFile(folder / "t.tbl", session.tables()).status.ok());
     session.tables().At(0).SetModified(true);
     session.tables().At(0).AddEntry(0, 0x42, "B");
-    prompts.yesNoAnswers = {true};
+    // Cancel keeps everything; Yes writes.
+    prompts.saveAnswers = {SaveAnswer::Cancel};
+    EXPECT_FALSE(lifecycle.ExitApplication());
+    EXPECT_TRUE(session.tables().At(0).IsModified());
+    prompts.saveAnswers = {SaveAnswer::Yes};
     EXPECT_TRUE(lifecycle.ExitApplication());
-    ASSERT_EQ(prompts.asked.size(), 1u);
+    ASSERT_EQ(prompts.asked.size(), 2u);
     EXPECT_EQ(prompts.asked[0], "Table t.tbl has been changed.\r\n\r\nWould you like to save?");
     const auto saved = ReadBytes(folder / "t.tbl");
     EXPECT_NE(std::string(saved.begin(), saved.end()).find("42=B"), std::string::npos);
@@ -248,7 +252,7 @@ TEST_F(FileLifecycleTest, ExitAndCloseAskAboutEachChangedTable)
     WriteBytes(folder / "a.bin", PatternBytes(16));
     ASSERT_EQ(lifecycle.OpenByPath(folder / "a.bin"), LoadStatus::Loaded);
     session.tables().At(0).SetPath((folder / "gone" / "t.tbl").string());
-    prompts.yesNoAnswers = {true, true};
+    prompts.saveAnswers = {SaveAnswer::Yes, SaveAnswer::Yes};
     EXPECT_FALSE(lifecycle.ExitApplication());
     lifecycle.CloseDocument();
     EXPECT_TRUE(session.document().IsOpen());
@@ -258,11 +262,11 @@ TEST_F(FileLifecycleTest, ExitAndCloseAskAboutEachChangedTable)
     EXPECT_TRUE(session.tables().At(0).IsModified());
 
     // No: the table goes unsaved with the document.
-    prompts.yesNoAnswers = {false};
+    prompts.saveAnswers = {SaveAnswer::No};
     lifecycle.CloseDocument();
     EXPECT_FALSE(session.document().IsOpen());
     EXPECT_EQ(session.tables().Count(), 0);
-    EXPECT_EQ(prompts.asked.size(), 4u);
+    EXPECT_EQ(prompts.asked.size(), 5u);
 }
 
 } // namespace

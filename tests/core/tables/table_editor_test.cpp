@@ -61,7 +61,8 @@ TEST(TableEditor, TitlesKeepTheirTextThroughEditsAndSaves)
     EXPECT_EQ(codePage, 932);
     EXPECT_TRUE(ReadCodePageField("", available, codePage));
     EXPECT_TRUE(ReadCodePageField("93x", available, codePage));
-    EXPECT_TRUE(ReadCodePageField("7777", available, codePage));
+    EXPECT_EQ(ReadCodePageField("7777", available, codePage),
+              "Code page 7777 is not available on this system");
     EXPECT_EQ(codePage, 932);
 }
 
@@ -86,9 +87,14 @@ TEST(TableEditor, EachCellCommitFollowsItsRule)
     EXPECT_EQ(repeated.kind, Outcome::Refused);
     EXPECT_EQ(repeated.message, "The key 00 is already in this subtable");
 
-    // Keys that are not hexadecimal, empty texts and unchanged values change nothing.
-    for (const char *input : {"G1", "", "41 ", "-1"})
-        EXPECT_EQ(editor.Commit(2, Column::Key, input).kind, Outcome::Unchanged) << input;
+    // Keys that are not hexadecimal are refused with the reason; empty input and unchanged
+    // values change nothing.
+    for (const char *input : {"G1", "41 ", "-1"}) {
+        const Outcome refused = editor.Commit(2, Column::Key, input);
+        EXPECT_EQ(refused.kind, Outcome::Refused) << input;
+        EXPECT_EQ(refused.message, "A key is written in hexadecimal digits (0-9, A-F)");
+    }
+    EXPECT_EQ(editor.Commit(2, Column::Key, "").kind, Outcome::Unchanged);
     EXPECT_EQ(editor.Commit(2, Column::Text, "").kind, Outcome::Unchanged);
     EXPECT_EQ(editor.Commit(2, Column::Text, "a").kind, Outcome::Unchanged);
     EXPECT_EQ(editor.Commit(2, Column::Key, "0061").kind, Outcome::Unchanged);
