@@ -105,7 +105,11 @@ int main(int argc, char **argv)
     NameTheProgram();
     QCommandLineParser parser;
     DescribeOptions(parser);
-    parser.process(application);
+    // A wrong option ends the program with status 2, as byteloom-cli does.
+    if (!parser.parse(QApplication::arguments())) {
+        std::fprintf(stderr, "byteloom: %s\n", parser.errorText().toLocal8Bit().constData());
+        return 2;
+    }
     std::optional<std::int64_t> offset;
     if (parser.isSet(QStringLiteral("offset"))) {
         offset = byteloom::ReadOffsetOption(parser.value(QStringLiteral("offset")).toStdString());
