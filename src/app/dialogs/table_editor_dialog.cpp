@@ -260,7 +260,6 @@ TableEditorDialog::TableEditorDialog(const TableFile &table,
             grid_->setCurrentIndex(model_->index(current.row(), current.column()));
     });
     connect(model_, &TableEntryModel::Refused, this, &TableEditorDialog::SetHint);
-    connect(model_, &QAbstractItemModel::dataChanged, this, [this] { hint_->clear(); });
     connect(subtables_, &QComboBox::activated, this, [this](int number) {
         model_->ShowSubtable(number);
         grid_->setCurrentIndex(model_->index(0, kKeyColumn));

@@ -46,7 +46,7 @@ public:
     void ShowSubtable(int number);
 
 signals:
-    // A commit that was refused, and why.
+    // After each commit: why it was refused, or an empty text when it was not.
     void Refused(const QString &message);
 
 private:
