@@ -14,5 +14,6 @@ CommandAction AddCopyAsCommand(CLI::App &app);
 CommandAction AddSplitCommand(CLI::App &app);
 CommandAction AddExpandCommand(CLI::App &app);
 CommandAction AddRowsCommand(CLI::App &app);
+CommandAction AddPatchCommand(CLI::App &app);
 
 } // namespace byteloom::cli

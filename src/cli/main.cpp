@@ -56,6 +56,7 @@ int main(int argc, char **argv)
         {"split", AddSplitCommand(app)},
         {"expand", AddExpandCommand(app)},
         {"rows", AddRowsCommand(app)},
+        {"patch", AddPatchCommand(app)},
     };
     try {
         app.parse(argc, argv);

@@ -1,0 +1,119 @@
+// byteloom-cli patch create ORIGINAL MODIFIED -o OUT.ips|OUT.bps
+// byteloom-cli patch apply IMAGE PATCH [-o OUT]: IPS and BPS patches, made and applied.
+#include "commands.h"
+#include "document/safe_file_writer.h"
+#include "patch/bps_patch.h"
+#include "tables/text_file.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace byteloom::cli {
+
+namespace {
+
+struct PatchOptions
+{
+    std::string original;
+    std::string modified;
+    std::string image;
+    std::string patch;
+    std::string output;
+};
+
+std::optional<std::vector<std::uint8_t>> ReadWhole(const std::string &path)
+{
+    const TextFileResult file = ReadBinaryFile(path);
+    if (!file.status.ok()) {
+        Fail(file.status.message());
+        return std::nullopt;
+    }
+    return std::vector<std::uint8_t>(file.text.begin(), file.text.end());
+}
+
+bool EndsWith(const std::string &text, std::string_view ending)
+{
+    if (text.size() < ending.size())
+        return false;
+    std::string tail = text.substr(text.size() - ending.size());
+    for (char &c : tail)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return tail == ending;
+}
+
+bool SameFile(const std::string &a, const std::string &b)
+{
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error);
+}
+
+int Write(const std::string &path, const std::vector<std::uint8_t> &bytes)
+{
+    if (Status written = WriteFileSafely(path, bytes); !written.ok())
+        return Fail(written.message());
+    return 0;
+}
+
+int RunCreate(const PatchOptions &options)
+{
+    const bool ips = EndsWith(options.output, ".ips");
+    if (!ips && !EndsWith(options.output, ".bps"))
+        return Fail("-o " + options.output + ": name the patch .ips or .bps, which says its kind");
+    if (SameFile(options.output, options.original) || SameFile(options.output, options.modified))
+        return Fail("-o " + options.output + " is one of the images; the patch goes elsewhere");
+    const auto original = ReadWhole(options.original);
+    const auto modified = original ? ReadWhole(options.modified) : std::nullopt;
+    if (!modified)
+        return kExitFailure;
+    const PatchResult patch
+        = ips ? CreateIpsPatch(*original, *modified) : CreateBpsPatch(*original, *modified);
+    if (!patch.status.ok())
+        return Fail(patch.status.message());
+    return Write(options.output, patch.bytes);
+}
+
+int RunApply(const PatchOptions &options)
+{
+    const auto image = ReadWhole(options.image);
+    const auto patch = image ? ReadWhole(options.patch) : std::nullopt;
+    if (!patch)
+        return kExitFailure;
+    const bool bps = patch->size() >= 4 && std::equal(patch->begin(), patch->begin() + 4, "BPS1");
+    const PatchResult applied = bps ? ApplyBpsPatch(*image, *patch) : ApplyIpsPatch(*image, *patch);
+    if (!applied.status.ok())
+        return Fail(applied.status.message());
+    const std::string &output = options.output.empty() ? options.image : options.output;
+    if (SameFile(output, options.patch))
+        return Fail("-o " + output + " is the patch itself");
+    return Write(output, applied.bytes);
+}
+
+} // namespace
+
+CommandAction AddPatchCommand(CLI::App &app)
+{
+    auto options = std::make_shared<PatchOptions>();
+    CLI::App *command = app.add_subcommand("patch", "Create or apply an IPS or BPS patch");
+    command->require_subcommand(1);
+    CLI::App *create = command->add_subcommand(
+        "create", "Make the patch that turns ORIGINAL into MODIFIED (its kind from OUT's name)");
+    create->add_option("ORIGINAL", options->original, "The original image")->required();
+    create->add_option("MODIFIED", options->modified, "The modified image")->required();
+    create->add_option("-o,--output", options->output, "The patch to write: OUT.ips or OUT.bps")
+        ->required();
+    CLI::App *apply = command->add_subcommand(
+        "apply", "Apply PATCH (IPS or BPS, told by its first bytes) to IMAGE");
+    apply->add_option("IMAGE", options->image, "The image to patch")->required();
+    apply->add_option("PATCH", options->patch, "The patch")->required();
+    apply->add_option("-o,--output",
+                      options->output,
+                      "Write the patched image here instead of "
+                      "over IMAGE");
+    command->footer("A patch is checked whole before anything is written, and every file is "
+                    "written safely: a refused patch changes no file.");
+    return [options, create] {
+        return create->parsed() ? RunCreate(*options) : RunApply(*options);
+    };
+}
+
+} // namespace byteloom::cli

@@ -1,0 +1,84 @@
+// byteloom-cli patch: made after a dump, edit and insert of the sample, applied back; every
+// refusal ends with status 2 and changes no file.
+#include "cli_runner.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+namespace byteloom {
+namespace {
+
+TEST(CliPatch, PatchesOfATranslatedSampleApplyBackAndRefusalsChangeNothing)
+{
+    test::TempFolder folder;
+    const auto original = folder / "original.sfc";
+    const auto translated = folder / "translated.sfc";
+    std::filesystem::copy_file(test::ExamplesFolder() / "sample.sfc", original);
+    std::filesystem::copy_file(original, translated);
+    // The translation: the dialogue dumped, one word changed, inserted back.
+    const std::string table = test::Example("sample.tbl");
+    const auto script = (folder / "script.txt").string();
+    ASSERT_EQ(test::RunCli({"dump",
+                            translated.string(),
+                            "--table",
+                            table,
+                            "--start",
+                            "1000",
+                            "--length",
+                            "86",
+                            "--no-clean",
+                            "-o",
+                            script})
+                  .exitCode,
+              0);
+    auto text = test::ReadBytes(script);
+    std::string edited(text.begin(), text.end());
+    edited.replace(edited.find("treasure"), 8, "gold");
+    test::WriteBytes(script, {edited.begin(), edited.end()});
+    ASSERT_EQ(
+        test::RunCli({"insert", translated.string(), script, "--table", table, "--address", "1000"})
+            .exitCode,
+        0);
+    ASSERT_NE(test::ReadBytes(translated), test::ReadBytes(original));
+
+    for (const char *kind : {"ips", "bps"}) {
+        SCOPED_TRACE(kind);
+        const auto patch = (folder / (std::string("game.") + kind)).string();
+        ASSERT_EQ(
+            test::RunCli({"patch", "create", original.string(), translated.string(), "-o", patch})
+                .exitCode,
+            0);
+        const auto copy = folder / "copy.sfc";
+        std::filesystem::copy_file(
+            original, copy, std::filesystem::copy_options::overwrite_existing);
+        ASSERT_EQ(test::RunCli({"patch", "apply", copy.string(), patch}).exitCode, 0);
+        EXPECT_EQ(test::ReadBytes(copy), test::ReadBytes(translated));
+        // The patch is for the original: applied to the translation it is refused (BPS knows by
+        // its checksum) or gives a defined image (IPS cannot tell), and a damaged one is refused.
+        const auto before = test::ReadBytes(copy);
+        if (std::string(kind) == "bps") {
+            const auto refused = test::RunCli({"patch", "apply", copy.string(), patch});
+            EXPECT_EQ(refused.exitCode, 2);
+            EXPECT_NE(refused.err.find("different image"), std::string::npos);
+            EXPECT_EQ(test::ReadBytes(copy), before);
+        }
+        auto cut = test::ReadBytes(patch);
+        cut.resize(cut.size() - 5);
+        test::WriteBytes(folder / "cut.patch", cut);
+        EXPECT_EQ(test::RunCli({"patch", "apply", copy.string(), (folder / "cut.patch").string()})
+                      .exitCode,
+                  2);
+        EXPECT_EQ(test::ReadBytes(copy), before);
+    }
+    const auto wrongName = test::RunCli({"patch",
+                                         "create",
+                                         original.string(),
+                                         translated.string(),
+                                         "-o",
+                                         (folder / "game.zip").string()});
+    EXPECT_EQ(wrongName.exitCode, 2);
+    EXPECT_FALSE(std::filesystem::exists(folder / "game.zip"));
+}
+
+} // namespace
+} // namespace byteloom
