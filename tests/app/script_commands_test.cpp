@@ -138,3 +138,39 @@ TEST_F(ScriptCommandsTest, CtrlIInsertsThroughTheTableAndCtrlZTakesItBack)
 
 } // namespace
 } // namespace byteloom
+
+namespace byteloom {
+namespace {
+
+// File > Create Patch takes the document with its unsaved changes; File > Apply Patch puts the
+// patch into the document as one step of Undo, with the title's marker.
+TEST_F(ScriptCommandsTest, APatchIsMadeFromTheDocumentAndAppliedAsOneStepOfUndo)
+{
+    Document &document = window->session().document();
+    const std::uint8_t before = document.ReadByte(0x1000);
+    ASSERT_TRUE(document.WriteByte(0x1000, 0x42));
+    window->NoteEdited();
+    prompts->openPaths = {kExamples / "sample.sfc"};
+    prompts->savePaths = {folder / "game.bps"};
+    window->RunCommand(kCmdCreatePatch);
+    ASSERT_TRUE(std::filesystem::exists(folder / "game.bps"));
+
+    ASSERT_TRUE(document.WriteByte(0x1000, before)); // the original again
+    prompts->openPaths = {folder / "game.bps"};
+    window->RunCommand(kCmdApplyPatch);
+    EXPECT_EQ(document.ReadByte(0x1000), 0x42);
+    EXPECT_TRUE(window->windowTitle().contains(QLatin1Char('*')));
+    window->RunCommand(kCmdUndo);
+    EXPECT_EQ(document.ReadByte(0x1000), before);
+
+    // A patch for another image is refused with the reason, and nothing changes.
+    window->RunCommand(kCmdRedo);
+    prompts->openPaths = {folder / "game.bps"};
+    window->RunCommand(kCmdApplyPatch);
+    ASSERT_FALSE(prompts->messages.empty());
+    EXPECT_NE(prompts->messages.back().find("different image"), std::string::npos);
+    EXPECT_EQ(document.ReadByte(0x1000), 0x42);
+}
+
+} // namespace
+} // namespace byteloom

@@ -34,6 +34,9 @@ constexpr std::array kFile{
     Item(kCmdSave, "&Save\tCtrl+S", "Ctrl+S"),
     Item(kCmdSaveAs, "Save As..."),
     Separator(),
+    Item(kCmdCreatePatch, "Create Patch..."),
+    Item(kCmdApplyPatch, "Apply Patch..."),
+    Separator(),
     Item(kCmdExit, "E&xit"),
     Separator(),
 };

@@ -86,6 +86,8 @@ private:
     void SearchAndShow(bool fromDialog);
     void DumpScriptWithDialog(const DumpDialogFields &fields);
     void InsertScriptWithDialog();
+    void CreatePatchWithDialogs();
+    void ApplyPatchWithDialog();
     void RefreshBookmarks();
     void JumpTo(std::int64_t offset);
     void PutOnClipboard(const QString &text);

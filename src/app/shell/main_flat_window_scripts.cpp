@@ -9,9 +9,12 @@
 #include "dialogs/table_editor_dialog.h"
 #include "dialogs/work_progress.h"
 #include "document/bank_split.h"
+#include "document/safe_file_writer.h"
+#include "patch/document_patch.h"
 #include "session/lifecycle_texts.h"
 #include "shell/command_ids.h"
 #include "tables/script_insert.h"
+#include "tables/text_file.h"
 #include "view/data_window.h"
 
 namespace byteloom {
@@ -72,6 +75,58 @@ void MainFlatWindow::InsertScriptWithDialog()
         prompts_->ShowMessage(report);
 }
 
+// Create Patch: the original chosen, then where the patch goes; the document as it is now, its
+// unsaved changes too, is the modified image.
+void MainFlatWindow::CreatePatchWithDialogs()
+{
+    static const FileFilter originals[] = {{"All Files (*.*)", "*.*"}};
+    static const FileFilter patches[]
+        = {{"BPS Patches (*.bps)", "*.bps"}, {"IPS Patches (*.ips)", "*.ips"}};
+    const auto original = prompts_->ChooseFileToOpen("Choose the original image", originals);
+    if (!original)
+        return;
+    const TextFileResult read = ReadBinaryFile(*original);
+    if (!read.status.ok()) {
+        prompts_->ShowMessage(read.status.message());
+        return;
+    }
+    const auto out = prompts_->ChooseFileToSave("Save the patch as", patches, {});
+    if (!out)
+        return;
+    const std::vector<std::uint8_t> bytes(read.text.begin(), read.text.end());
+    const PatchResult patch
+        = CreatePatchFromDocument(session_.document(), bytes, PatchKindOfName(*out));
+    Status status = patch.status;
+    if (status.ok())
+        status = WriteFileSafely(*out, patch.bytes, session_.files());
+    if (!status.ok()) {
+        prompts_->ShowMessage(status.message());
+        return;
+    }
+    ShowStatusMessage(QStringLiteral("Patch written: %1 bytes").arg(patch.bytes.size()));
+}
+
+// Apply Patch: to the document in memory, as one step of Undo.
+void MainFlatWindow::ApplyPatchWithDialog()
+{
+    static const FileFilter patches[]
+        = {{"Patches (*.ips;*.bps)", "*.ips;*.bps"}, {"All Files (*.*)", "*.*"}};
+    const auto path = prompts_->ChooseFileToOpen("Choose the patch", patches);
+    if (!path)
+        return;
+    const TextFileResult read = ReadBinaryFile(*path);
+    Status status = read.status;
+    if (status.ok()) {
+        const std::vector<std::uint8_t> patch(read.text.begin(), read.text.end());
+        status = ApplyPatchToDocument(session_.document(), session_.journal(), patch);
+    }
+    if (!status.ok()) {
+        prompts_->ShowMessage(status.message());
+        return;
+    }
+    NoteEdited();
+}
+
 void MainFlatWindow::RegisterScriptHandlers()
 {
     Handle(kCmdDumpScript,
@@ -118,6 +173,8 @@ void MainFlatWindow::RegisterScriptHandlers()
         session_.journal().RecordExpansion(before, request.size, request.fill);
         NoteEdited();
     });
+    Handle(kCmdCreatePatch, [this] { CreatePatchWithDialogs(); });
+    Handle(kCmdApplyPatch, [this] { ApplyPatchWithDialog(); });
     Handle(kCmdEditTable, [this, showMessage] {
         TableFile *table = session_.tables().Current();
         if (!table)

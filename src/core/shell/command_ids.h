@@ -48,6 +48,8 @@ enum CommandId : int {
     kCmdAbout = 40030,
     kCmdAboutAuthor = 40063,
     kCmdCtrlH = 57641,
+    kCmdCreatePatch = 40080,
+    kCmdApplyPatch = 40081,
     kCmdFirstCodePage = 32790,   // code page entries 0 .. 5
     kCmdFirstRecentFile = 32786, // recent files 0 .. 3
     kCmdFirstBookmark = 32797,   // bookmarks 1 .. 8

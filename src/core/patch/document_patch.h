@@ -1,0 +1,29 @@
+#pragma once
+
+#include "patch/ips_patch.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+
+namespace byteloom {
+
+class Document;
+class UndoJournal;
+
+// The patch kinds a file name asks for: ".ips" or ".bps" (any case); anything else is neither.
+enum class PatchKind { Ips, Bps, Unknown };
+[[nodiscard]] PatchKind PatchKindOfName(const std::filesystem::path &path);
+
+// Create Patch: the patch that turns original into the document as it is now (its unsaved
+// changes count), of the kind the name asks for.
+[[nodiscard]] PatchResult
+CreatePatchFromDocument(Document &document, std::span<const std::uint8_t> original, PatchKind kind);
+
+// Apply Patch: the patch (IPS or BPS, told by its first bytes) applied to the document in
+// memory as one step of Undo. A paged document whose length the patch would change is refused;
+// nothing changes on any refusal.
+[[nodiscard]] Status
+ApplyPatchToDocument(Document &document, UndoJournal &journal, std::span<const std::uint8_t> patch);
+
+} // namespace byteloom
