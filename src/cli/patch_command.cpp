@@ -65,8 +65,10 @@ int RunCreate(const PatchOptions &options)
     const auto modified = original ? ReadWhole(options.modified) : std::nullopt;
     if (!modified)
         return kExitFailure;
-    const PatchResult patch
-        = ips ? CreateIpsPatch(*original, *modified) : CreateBpsPatch(*original, *modified);
+    TerminalProgress progress("Making the patch");
+    const PatchResult patch = ips ? CreateIpsPatch(*original, *modified)
+                                  : CreateBpsPatch(*original, *modified, {}, progress.Callback());
+    progress.Clear();
     if (!patch.status.ok())
         return Fail(patch.status.message());
     return Write(options.output, patch.bytes);
@@ -79,7 +81,10 @@ int RunApply(const PatchOptions &options)
     if (!patch)
         return kExitFailure;
     const bool bps = patch->size() >= 4 && std::equal(patch->begin(), patch->begin() + 4, "BPS1");
-    const PatchResult applied = bps ? ApplyBpsPatch(*image, *patch) : ApplyIpsPatch(*image, *patch);
+    TerminalProgress progress("Applying the patch");
+    const PatchResult applied
+        = bps ? ApplyBpsPatch(*image, *patch, progress.Callback()) : ApplyIpsPatch(*image, *patch);
+    progress.Clear();
     if (!applied.status.ok())
         return Fail(applied.status.message());
     const std::string &output = options.output.empty() ? options.image : options.output;

@@ -94,13 +94,15 @@ void MainFlatWindow::CreatePatchWithDialogs()
     if (!out)
         return;
     const std::vector<std::uint8_t> bytes(read.text.begin(), read.text.end());
-    const PatchResult patch
-        = CreatePatchFromDocument(session_.document(), bytes, PatchKindOfName(*out));
+    WorkProgress progress(this, QStringLiteral("Making the patch..."));
+    const PatchResult patch = CreatePatchFromDocument(
+        session_.document(), bytes, PatchKindOfName(*out), progress.Callback());
     Status status = patch.status;
     if (status.ok())
         status = WriteFileSafely(*out, patch.bytes, session_.files());
     if (!status.ok()) {
-        prompts_->ShowMessage(status.message());
+        if (!status.cancelled())
+            prompts_->ShowMessage(status.message());
         return;
     }
     ShowStatusMessage(QStringLiteral("Patch written: %1 bytes").arg(patch.bytes.size()));
@@ -118,10 +120,13 @@ void MainFlatWindow::ApplyPatchWithDialog()
     Status status = read.status;
     if (status.ok()) {
         const std::vector<std::uint8_t> patch(read.text.begin(), read.text.end());
-        status = ApplyPatchToDocument(session_.document(), session_.journal(), patch);
+        WorkProgress progress(this, QStringLiteral("Applying the patch..."));
+        status = ApplyPatchToDocument(
+            session_.document(), session_.journal(), patch, progress.Callback());
     }
     if (!status.ok()) {
-        prompts_->ShowMessage(status.message());
+        if (!status.cancelled())
+            prompts_->ShowMessage(status.message());
         return;
     }
     NoteEdited();

@@ -17,7 +17,9 @@ constexpr std::string_view kMagic = "BPS1";
 enum Action : std::uint64_t { SourceRead = 0, TargetRead = 1, SourceCopy = 2, TargetCopy = 3 };
 constexpr std::size_t kBlock = 8;         // bytes hashed to find a run elsewhere
 constexpr std::int64_t kShortestCopy = 8; // shorter runs are cheaper as literal bytes
-constexpr int kMostHashBits = 22;         // 16 MiB of hash table at most, for images from 32 MiB
+constexpr int kMostHashBits = 22;
+constexpr std::size_t kReportStep = std::size_t{1}
+                                    << 20; // 16 MiB of hash table at most, for images from 32 MiB
 
 // A table with about two places for each 8-byte block of the larger image.
 int HashBitsFor(std::size_t size)
@@ -81,10 +83,19 @@ public:
             sourceBlocks_[HashAt(source, at, bits_)] = static_cast<std::uint32_t>(at);
     }
 
-    void Run(std::vector<std::uint8_t> &out)
+    // False: progress stopped it.
+    bool Run(std::vector<std::uint8_t> &out, const ProgressCallback &progress)
     {
         std::size_t literalStart = 0;
+        std::size_t nextReport = kReportStep;
         for (std::size_t t = 0; t < target_.size();) {
+            if (t >= nextReport) {
+                if (progress
+                    && !progress(static_cast<std::int64_t>(t),
+                                 static_cast<std::int64_t>(target_.size())))
+                    return false;
+                nextReport = t + kReportStep;
+            }
             const std::int64_t inPlace
                 = t < source_.size() ? MatchLength(source_, t, target_, t) : 0;
             std::int64_t best = inPlace >= 4 ? inPlace : 0;
@@ -122,6 +133,7 @@ public:
             literalStart = t;
         }
         Literals(out, literalStart, target_.size());
+        return true;
     }
 
 private:
@@ -214,7 +226,8 @@ std::string Hex(std::uint32_t crc)
 
 PatchResult CreateBpsPatch(std::span<const std::uint8_t> source,
                            std::span<const std::uint8_t> target,
-                           std::string_view metadata)
+                           std::string_view metadata,
+                           const ProgressCallback &progress)
 {
     if (source.size() >= 0xFFFFFFFFu || target.size() >= 0xFFFFFFFFu)
         return {Status::Error("A BPS patch is made for images below 4 GiB."), {}};
@@ -225,14 +238,17 @@ PatchResult CreateBpsPatch(std::span<const std::uint8_t> source,
     PutNumber(out, target.size());
     PutNumber(out, metadata.size());
     out.insert(out.end(), metadata.begin(), metadata.end());
-    Encoder(source, target).Run(out);
+    if (!Encoder(source, target).Run(out, progress))
+        return {Status::Cancelled(), {}};
     PutCrc(out, Crc32(source));
     PutCrc(out, Crc32(target));
     PutCrc(out, Crc32(out));
     return result;
 }
 
-PatchResult ApplyBpsPatch(std::span<const std::uint8_t> source, std::span<const std::uint8_t> patch)
+PatchResult ApplyBpsPatch(std::span<const std::uint8_t> source,
+                          std::span<const std::uint8_t> patch,
+                          const ProgressCallback &progress)
 {
     const auto refuse = [](std::string why) {
         return PatchResult{Status::Error(std::move(why)), {}};
@@ -267,7 +283,15 @@ PatchResult ApplyBpsPatch(std::span<const std::uint8_t> source, std::span<const 
     const auto damaged = [&] {
         return refuse("The BPS patch is damaged: an action reaches outside its images.");
     };
+    std::size_t nextReport = kReportStep;
     while (read.Left() > 0) {
+        if (out.size() >= nextReport) {
+            if (progress
+                && !progress(static_cast<std::int64_t>(out.size()),
+                             static_cast<std::int64_t>(*targetSize)))
+                return {Status::Cancelled(), {}};
+            nextReport = out.size() + kReportStep;
+        }
         const auto data = read.Number();
         if (!data)
             return damaged();

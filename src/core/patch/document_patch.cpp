@@ -39,8 +39,10 @@ PatchKind PatchKindOfName(const std::filesystem::path &path)
                                  : PatchKind::Unknown;
 }
 
-PatchResult
-CreatePatchFromDocument(Document &document, std::span<const std::uint8_t> original, PatchKind kind)
+PatchResult CreatePatchFromDocument(Document &document,
+                                    std::span<const std::uint8_t> original,
+                                    PatchKind kind,
+                                    const ProgressCallback &progress)
 {
     if (kind == PatchKind::Unknown)
         return {Status::Error("Name the patch .ips or .bps, which says its kind."), {}};
@@ -48,17 +50,20 @@ CreatePatchFromDocument(Document &document, std::span<const std::uint8_t> origin
     if (!modified)
         return {ReadFailure(document), {}};
     return kind == PatchKind::Ips ? CreateIpsPatch(original, *modified)
-                                  : CreateBpsPatch(original, *modified);
+                                  : CreateBpsPatch(original, *modified, {}, progress);
 }
 
-Status
-ApplyPatchToDocument(Document &document, UndoJournal &journal, std::span<const std::uint8_t> patch)
+Status ApplyPatchToDocument(Document &document,
+                            UndoJournal &journal,
+                            std::span<const std::uint8_t> patch,
+                            const ProgressCallback &progress)
 {
     const auto image = WholeDocument(document);
     if (!image)
         return ReadFailure(document);
     const bool bps = patch.size() >= 4 && std::equal(patch.begin(), patch.begin() + 4, "BPS1");
-    const PatchResult applied = bps ? ApplyBpsPatch(*image, patch) : ApplyIpsPatch(*image, patch);
+    const PatchResult applied
+        = bps ? ApplyBpsPatch(*image, patch, progress) : ApplyIpsPatch(*image, patch);
     if (!applied.status.ok())
         return applied.status;
     const std::vector<std::uint8_t> &target = applied.bytes;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/progress.h"
 #include "patch/ips_patch.h"
 
 #include <cstdint>
@@ -17,13 +18,17 @@ enum class PatchKind { Ips, Bps, Unknown };
 
 // Create Patch: the patch that turns original into the document as it is now (its unsaved
 // changes count), of the kind the name asks for.
-[[nodiscard]] PatchResult
-CreatePatchFromDocument(Document &document, std::span<const std::uint8_t> original, PatchKind kind);
+[[nodiscard]] PatchResult CreatePatchFromDocument(Document &document,
+                                                  std::span<const std::uint8_t> original,
+                                                  PatchKind kind,
+                                                  const ProgressCallback &progress = {});
 
 // Apply Patch: the patch (IPS or BPS, told by its first bytes) applied to the document in
 // memory as one step of Undo. A paged document whose length the patch would change is refused;
 // nothing changes on any refusal.
-[[nodiscard]] Status
-ApplyPatchToDocument(Document &document, UndoJournal &journal, std::span<const std::uint8_t> patch);
+[[nodiscard]] Status ApplyPatchToDocument(Document &document,
+                                          UndoJournal &journal,
+                                          std::span<const std::uint8_t> patch,
+                                          const ProgressCallback &progress = {});
 
 } // namespace byteloom
