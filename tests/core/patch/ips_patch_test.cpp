@@ -14,11 +14,12 @@ std::vector<std::uint32_t> RecordOffsets(const Bytes &patch)
 {
     std::vector<std::uint32_t> offsets;
     for (std::size_t at = 5; at + 3 <= patch.size();) {
-        const std::uint32_t offset = patch[at] << 16 | patch[at + 1] << 8 | patch[at + 2];
+        const std::uint32_t offset
+            = std::uint32_t{patch[at]} << 16 | std::uint32_t{patch[at + 1]} << 8 | patch[at + 2];
         if (offset == 0x454F46)
             break;
         offsets.push_back(offset);
-        const std::size_t size = patch[at + 3] << 8 | patch[at + 4];
+        const std::size_t size = std::size_t{patch[at + 3]} << 8 | patch[at + 4];
         at += 5 + (size == 0 ? 3 : size);
     }
     return offsets;
