@@ -6,6 +6,9 @@
 #include "document/document.h"
 #include "document/undo_journal.h"
 #include "search/search_pattern.h"
+#include "session/session.h"
+#include "settings/settings_file.h"
+#include "settings/settings_io.h"
 #include "support/temp_folder.h"
 #include "tables/loaded_tables.h"
 #include "tables/script_dialogs.h"
@@ -211,6 +214,43 @@ std::string Outcome(const std::string &reader, const std::string &text)
         return said ? message(*said) : value(triggers.startTrigger);
     }
     return "no such reader";
+}
+
+TEST(MalformedInput, SettingsFilesStartTheEditorSoundAndSaveBackTheSame)
+{
+    test::TempFolder folder;
+    const auto lines = Manifest("setting");
+    EXPECT_GE(lines.size(), 20u);
+    for (const auto &line : lines) {
+        SCOPED_TRACE(line[1]);
+        const auto path = folder / "Byteloom.ini";
+        std::filesystem::copy_file(
+            kCorpus / line[1], path, std::filesystem::copy_options::overwrite_existing);
+        SettingsFile file(path);
+        ASSERT_TRUE(file.Load().ok());
+        Session session;
+        LoadSettings(file, session);
+        const DisplaySettings &display = session.display();
+        if (const int grouping = Expected(line[2], "grouping"); grouping >= 0) {
+            EXPECT_EQ(display.grouping, grouping);
+        }
+        if (line[2].find("fontsize=") != std::string::npos) {
+            EXPECT_EQ(display.fontSize, std::stoi(line[2].substr(line[2].find("fontsize=") + 9)));
+        }
+        EXPECT_TRUE(display.grouping == 1 || display.grouping == 2 || display.grouping == 4
+                    || display.grouping == 8);
+        EXPECT_LE(display.textColor, 0xFFFFFFu);
+        EXPECT_TRUE(SaveSettings(file, session).empty());
+        SettingsFile saved(path);
+        ASSERT_TRUE(saved.Load().ok());
+        Session again;
+        LoadSettings(saved, again);
+        EXPECT_EQ(again.display().grouping, display.grouping);
+        EXPECT_EQ(again.display().fontSize, display.fontSize);
+        EXPECT_EQ(again.display().hexFontFace, display.hexFontFace);
+        EXPECT_EQ(again.display().textColor, display.textColor);
+        EXPECT_EQ(again.options().recentFiles, session.options().recentFiles);
+    }
 }
 
 TEST(MalformedInput, NonsenseInEveryFieldGivesAMessageOrADefinedValue)

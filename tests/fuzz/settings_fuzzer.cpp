@@ -1,6 +1,8 @@
-// Any values in the settings file, of any type: the editor must start with sound settings, and
-// what it writes back must read back the same.
+// Any settings file, and any values in it of any type: the file reads the same after it is
+// written again, the editor starts with sound settings, and what it writes back reads back the
+// same.
 #include "session/session.h"
+#include "settings/settings_file.h"
 #include "settings/settings_io.h"
 #include "settings/settings_store.h"
 #include "view/row_layout.h"
@@ -101,30 +103,46 @@ bool Sound(const DisplaySettings &display)
            && display.textBackground <= 0xFFFFFF && display.highlightColor <= 0xFFFFFF;
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+// The editor starts from store with sound settings, and what it writes there reads back (from
+// the store reread gives) as the same settings.
+template<typename Reread>
+void CheckStartAndSave(Session &session, SettingsStore &store, Reread reread)
 {
-    static Session session;
     session.display() = DisplaySettings{};
     session.options() = ProgramOptions{};
-    InputStore store(data, size);
     LoadSettings(store, session);
     if (!Sound(session.display()) || session.options().recentFiles.size() > 4)
         __builtin_trap();
-
-    // What is written reads back as the same settings.
     const DisplaySettings loaded = session.display();
     const std::vector<std::string> recent = session.options().recentFiles;
     if (!SaveSettings(store, session).empty())
         __builtin_trap();
     session.display() = DisplaySettings{};
     session.options() = ProgramOptions{};
-    LoadSettings(WrittenStore(store), session);
+    LoadSettings(reread(), session);
     const DisplaySettings &again = session.display();
     if (again.grouping != loaded.grouping || again.fontSize != loaded.fontSize
         || again.hexFontFace != loaded.hexFontFace || again.highlightColor != loaded.highlightColor
         || session.options().recentFiles != recent)
         __builtin_trap();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    static Session session;
+    // The bytes as a settings file: its written form is a fixed point.
+    const SettingsValues values
+        = ParseSettingsText(std::string_view(reinterpret_cast<const char *>(data), size));
+    if (ParseSettingsText(FormatSettingsText(values)) != values)
+        __builtin_trap();
+    SettingsValuesStore file(values);
+    CheckStartAndSave(session, file, [&] {
+        return SettingsValuesStore(ParseSettingsText(FormatSettingsText(file.Values())));
+    });
+    // The bytes as typed values, whatever their type.
+    InputStore typed(data, size);
+    CheckStartAndSave(session, typed, [&] { return WrittenStore(typed); });
     return 0;
 }

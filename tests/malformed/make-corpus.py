@@ -82,6 +82,29 @@ put("script", "headers-descending.txt", S("<00000300>A<00000200>B<00000100>C"), 
 put("script", "ctrl-z.txt", b"AB\x1aCD", "inserts")
 put("script", "many-headers.txt", S("".join(f"<{i:08X}>A" for i in range(0, 4096, 3))), "inserts")
 
+# Settings files: "grouping=N" and "fontsize=N" are what the editor starts with; every file must
+# give sound settings that are saved and read back the same.
+I = lambda s: s.encode("latin-1")
+for seed in range(4):
+    put("setting", f"garbage-{seed}.ini", bytes(random.randrange(256) for _ in range(600)), "loads")
+put("setting", "empty.ini", b"", "grouping=2 fontsize=-20")
+put("setting", "good.ini", I("[SOFTWARE]\nByteloom\\Size=dword:00000004\nByteloom\\CodePages\\FontSize=sz:16\n"), "grouping=4 fontsize=16")
+put("setting", "wrong-types.ini", I("[SOFTWARE]\nByteloom\\Size=sz:4\nByteloom\\CodePages\\FontSize=dword:00000010\n"), "grouping=2 fontsize=-20")
+put("setting", "huge-numbers.ini", I("[SOFTWARE]\nByteloom\\Size=dword:ffffffff\nByteloom\\CodePages\\FontSize=sz:99999999999999999999\n"), "grouping=2 fontsize=-20")
+put("setting", "bad-numbers.ini", I("[SOFTWARE]\nByteloom\\Size=dword:4g\nByteloom\\CodePages\\FontSize=sz:\nByteloom\\CodePages\\CurrentCodePage=sz:-99\n"), "grouping=2 fontsize=-20")
+put("setting", "leading-zeros.ini", I("[SOFTWARE]\nByteloom\\Size=dword:000000004\n"), "grouping=4")
+put("setting", "beyond-32-bits.ini", I("[SOFTWARE]\nByteloom\\Size=dword:100000004\n"), "grouping=2")
+put("setting", "unterminated-quote.ini", I("[SOFTWARE]\nByteloom\\RecentFiles\\0=\"sz:/roms/a.bin\nByteloom\\Size=dword:00000001\n"), "grouping=1")
+put("setting", "no-section.ini", I("Byteloom\\Size=dword:00000004\n"), "grouping=2")
+put("setting", "unclosed-section.ini", I("[SOFTWARE\nByteloom\\Size=dword:00000004\n"), "grouping=4")
+put("setting", "crlf.ini", I("[SOFTWARE]\r\nByteloom\\Size=dword:00000008\r\n"), "grouping=8")
+put("setting", "utf8-bom.ini", b"\xef\xbb\xbf" + I("[SOFTWARE]\nByteloom\\Size=dword:00000004\n"), "grouping=4")
+put("setting", "utf16.ini", "[SOFTWARE]\nByteloom\\Size=dword:00000004\n".encode("utf-16"), "grouping=2")
+put("setting", "nul-bytes.ini", I("[SOFT\0WARE]\nByteloom\\Size=dword:0000\x0004\n\0\n"), "grouping=2")
+put("setting", "duplicate-keys.ini", I("[SOFTWARE]\nByteloom\\Size=dword:00000001\nByteloom\\Size=dword:00000008\n"), "grouping=8")
+put("setting", "long-face.ini", I("[SOFTWARE]\nByteloom\\CodePages\\HexFont=sz:" + "F" * 100000 + "\n"), "loads")
+put("setting", "colour-too-wide.ini", I("[SOFTWARE]\nByteloom\\TextColor=dword:ff000000\n"), "loads")
+
 # Typed fields: "message:TEXT" (the dialog says TEXT and stays) or "value:N" (what is taken).
 fields = [
     ("dump-start", "", "value:0"),

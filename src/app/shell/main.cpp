@@ -1,5 +1,5 @@
 #include "platform/interrupt_cleanup.h"
-#include "settings/qsettings_store.h"
+#include "settings/settings_file.h"
 #include "shell/artwork.h"
 #include "shell/command_line.h"
 #include "shell/main_flat_window.h"
@@ -8,6 +8,7 @@
 #include <QCommandLineParser>
 #include <QScreen>
 #include <QSplashScreen>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <cstdio>
@@ -124,9 +125,14 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Byteloom"));
     QApplication::setWindowIcon(byteloom::ApplicationIcon());
 
-    byteloom::QSettingsStore store;
+    // The settings file stays where earlier versions kept it.
+    byteloom::SettingsFile store(
+        std::filesystem::path(
+            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation).toStdString())
+        / "Byteloom" / "Byteloom.ini");
+    const byteloom::Status settingsRead = store.Load();
     byteloom::MainFlatWindow window;
-    window.UseSettingsStore(&store);
+    window.UseSettingsStore(&store, settingsRead);
     window.OpenStartupFiles(
         byteloom::SortStartupFiles(ToStrings(parser.positionalArguments()),
                                    ToStrings(parser.values(QStringLiteral("table"))),

@@ -454,8 +454,10 @@ void MainFlatWindow::OpenStartupFile(const std::string &path)
     DocumentChanged();
 }
 
-void MainFlatWindow::UseSettingsStore(SettingsStore *store)
+void MainFlatWindow::UseSettingsStore(SettingsStore *store, const Status &read)
 {
+    if (!read.ok())
+        prompts_->ShowMessage(read.message());
     settingsStore_ = store;
     if (settingsStore_)
         LoadSettings(*settingsStore_, session_);

@@ -66,8 +66,9 @@ public:
     void OpenStartupFiles(const StartupFiles &files, std::optional<std::int64_t> offset);
     // Go To without its dialog: the view jumps to offset.
     void JumpToForTest(std::int64_t offset) { JumpTo(offset); }
-    // Where the settings are read from at start and written to at exit; none in tests.
-    void UseSettingsStore(SettingsStore *store);
+    // Where the settings are read from at start and written to at exit; none in tests. read
+    // says whether they could be read; its message is shown when not.
+    void UseSettingsStore(SettingsStore *store, const Status &read = Status::Ok());
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -131,6 +131,8 @@ std::vector<std::string> SaveSettings(SettingsStore &store, Session &session)
     }
     if (!recentWritten)
         failures.emplace_back("RecentFiles was not able to be written");
+    if (Status saved = store.Save(); !saved.ok())
+        failures.push_back(saved.message());
     return failures;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/status.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,6 +23,8 @@ public:
     // Each returns false when the value could not be written.
     virtual bool WriteNumber(std::string_view key, std::string_view name, std::uint32_t value) = 0;
     virtual bool WriteText(std::string_view key, std::string_view name, std::string_view value) = 0;
+    // Puts what was written on the disk, for a store that keeps writes until then.
+    virtual Status Save() { return Status::Ok(); }
 };
 
 } // namespace byteloom

@@ -58,9 +58,9 @@ TextFileResult ReadTextFile(const std::filesystem::path &path)
     return file;
 }
 
-TextFileResult ReadBinaryFile(const std::filesystem::path &path)
+TextFileResult ReadBinaryFile(const std::filesystem::path &path, FileSystem &files)
 {
-    BinaryFile file;
+    BinaryFile file(files);
     TextFileResult result;
     result.status = file.Open(path, BinaryFile::Mode::Read);
     if (!result.status.ok())

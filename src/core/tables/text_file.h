@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/status.h"
+#include "platform/file_system.h"
 
 #include <filesystem>
 #include <string>
@@ -26,6 +27,7 @@ struct TextFileResult
 // Reads the whole file as text; the status tells why it could not be read.
 [[nodiscard]] TextFileResult ReadTextFile(const std::filesystem::path &path);
 // Reads the whole file's bytes as they are stored.
-[[nodiscard]] TextFileResult ReadBinaryFile(const std::filesystem::path &path);
+[[nodiscard]] TextFileResult ReadBinaryFile(const std::filesystem::path &path,
+                                            FileSystem &files = RealFileSystem());
 
 } // namespace byteloom

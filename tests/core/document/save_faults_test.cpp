@@ -1,5 +1,6 @@
 #include "document/bank_split.h"
 #include "document/document.h"
+#include "settings/settings_file.h"
 #include "support/documents.h"
 #include "support/faulty_file_system.h"
 #include "support/temp_folder.h"
@@ -224,6 +225,36 @@ TEST(SaveFaults, ATableThatCannotBeWrittenStaysAsItWas)
         else
             EXPECT_EQ(std::string(bytes.begin(), bytes.end()), text);
         EXPECT_EQ(NamesIn(folder.path()), std::set<std::string>{"t.tbl"});
+    }
+}
+
+// The settings file, failing at each step: the old file stays whole until a save succeeds, the
+// user is told, and the next save, with a disk that works again, writes what was kept.
+TEST(SaveFaults, SettingsThatCannotBeSavedStayAsTheyWere)
+{
+    TempFolder folder;
+    const std::string old = "[SOFTWARE]\nByteloom\\Size=dword:00000001\n";
+    for (std::int64_t failAt = 0; failAt < 12; ++failAt) {
+        WriteBytes(folder / "Byteloom.ini", {old.begin(), old.end()});
+        FaultyFileSystem files;
+        SettingsFile settings(folder / "Byteloom.ini", files);
+        ASSERT_TRUE(settings.Load().ok());
+        settings.WriteNumber("SOFTWARE\\Byteloom", "Size", 4);
+        files.calls = 0;
+        files.failAt = failAt;
+        const Status saved = settings.Save();
+        const auto bytes = ReadBytes(folder / "Byteloom.ini");
+        if (saved.ok() || saved.message().find("was written") != std::string::npos) {
+            EXPECT_NE(std::string(bytes.begin(), bytes.end()), old) << failAt;
+        } else {
+            EXPECT_EQ(std::string(bytes.begin(), bytes.end()), old) << failAt;
+            EXPECT_EQ(NamesIn(folder.path()), std::set<std::string>{"Byteloom.ini"});
+            files.failAt = -1;
+            ASSERT_TRUE(settings.Save().ok()) << failAt;
+        }
+        SettingsFile again(folder / "Byteloom.ini");
+        ASSERT_TRUE(again.Load().ok());
+        EXPECT_EQ(again.ReadNumber("SOFTWARE\\Byteloom", "Size"), 4u) << failAt;
     }
 }
 
