@@ -448,34 +448,100 @@ Status Document::RemoveRange(std::int64_t lo, std::int64_t hi)
     return Status::Ok();
 }
 
-Status Document::WriteDirtyPagesInto(BinaryFile &file)
+Status Document::DirtyPageBytes(std::int64_t page,
+                                std::vector<std::uint8_t> &scratch,
+                                std::span<const std::uint8_t> &bytes)
 {
+    const std::int64_t length = PageLength(page);
+    if (page == currentPage_ && pageLength_ > 0) {
+        bytes = std::span(buffer_).first(ToSize(length));
+        return Status::Ok();
+    }
+    try {
+        scratch.resize(ToSize(length));
+    } catch (const std::bad_alloc &) {
+        return Status::Error("Unable to allocate memory to save " + path_.string());
+    }
+    BinaryFile pageFile;
+    Status read = pageFile.Open(pageFiles_.PathFor(page), BinaryFile::Mode::Read);
+    if (read.ok())
+        read = pageFile.ReadAt(0, scratch);
+    bytes = scratch;
+    return read;
+}
+
+Status Document::FindChangedStretches(std::vector<Stretch> &stretches)
+{
+    // Blocks of the file system's usual size (smaller only for the small pages of tests): a
+    // changed byte costs one block, not a page.
+    const std::int64_t block = std::clamp<std::int64_t>(pageSize_ / 16, 1, 4096);
     std::vector<std::uint8_t> scratch;
+    std::vector<std::uint8_t> old;
     for (std::int64_t page = 0; page < PageCount(); ++page) {
         if (dirtyPages_[ToSize(page)] == 0)
             continue;
-        const std::int64_t length = PageLength(page);
         std::span<const std::uint8_t> bytes;
-        if (page == currentPage_ && pageLength_ > 0) {
-            bytes = std::span(buffer_).first(ToSize(length));
+        if (Status read = DirtyPageBytes(page, scratch, bytes); !read.ok())
+            return read;
+        const std::int64_t from = page * pageSize_;
+        const std::int64_t length = static_cast<std::int64_t>(bytes.size());
+        const std::int64_t oldLength = std::clamp<std::int64_t>(sourceLength_ - from, 0, length);
+        try {
+            old.resize(ToSize(oldLength));
+        } catch (const std::bad_alloc &) {
+            return Status::Error("Unable to allocate memory to save " + path_.string());
+        }
+        if (Status read = source_.ReadAt(from, old); !read.ok())
+            return read;
+        const auto add = [&](std::int64_t at, std::int64_t count) {
+            if (!stretches.empty() && stretches.back().page == page
+                && stretches.back().offset + stretches.back().length == at)
+                stretches.back().length += count;
+            else
+                stretches.push_back({page, at, count});
+        };
+        for (std::int64_t at = 0; at < oldLength; at += block) {
+            const std::int64_t count = std::min(block, oldLength - at);
+            if (std::memcmp(bytes.data() + at, old.data() + at, ToSize(count)) != 0)
+                add(from + at, count);
+        }
+        // What lies past the file's old end is new whatever it holds.
+        if (oldLength < length)
+            stretches.push_back({page, from + oldLength, length - oldLength});
+    }
+    return Status::Ok();
+}
+
+Status Document::WriteStretchesInto(BinaryFile &file, const std::vector<Stretch> &stretches)
+{
+    std::vector<std::uint8_t> scratch;
+    BinaryFile pageFile;
+    std::int64_t pageFileOf = -1;
+    for (const Stretch &stretch : stretches) {
+        const std::int64_t within = stretch.offset - stretch.page * pageSize_;
+        std::span<const std::uint8_t> bytes;
+        if (stretch.page == currentPage_ && pageLength_ > 0) {
+            bytes = std::span(buffer_).subspan(ToSize(within), ToSize(stretch.length));
         } else {
+            if (pageFileOf != stretch.page) {
+                if (Status opened
+                    = pageFile.Open(pageFiles_.PathFor(stretch.page), BinaryFile::Mode::Read);
+                    !opened.ok())
+                    return opened;
+                pageFileOf = stretch.page;
+            }
             try {
-                scratch.resize(ToSize(pageSize_));
+                scratch.resize(ToSize(stretch.length));
             } catch (const std::bad_alloc &) {
                 return Status::Error("Unable to allocate memory to save " + path_.string());
             }
-            BinaryFile pageFile;
-            const auto target = std::span(scratch).first(ToSize(length));
-            Status read = pageFile.Open(pageFiles_.PathFor(page), BinaryFile::Mode::Read);
-            if (read.ok())
-                read = pageFile.ReadAt(0, target);
-            if (!read.ok())
+            if (Status read = pageFile.ReadAt(within, scratch); !read.ok())
                 return read;
-            bytes = target;
+            bytes = scratch;
         }
-        if (Status written = file.WriteAt(page * pageSize_, bytes); !written.ok())
+        if (Status written = file.WriteAt(stretch.offset, bytes); !written.ok())
             return written;
-        stats_.bytesWrittenToFile += length;
+        stats_.bytesWrittenToFile += stretch.length;
     }
     return file.Sync();
 }
@@ -485,7 +551,7 @@ Status Document::WriteExpansionInto(BinaryFile &file)
     std::vector<std::uint8_t> scratch;
     for (std::int64_t page = sourceLength_ / pageSize_; page < PageCount(); ++page) {
         if (dirtyPages_[ToSize(page)] != 0)
-            continue; // written whole with the dirty pages
+            continue; // written from the page itself, with the changed stretches
         const std::int64_t from = std::max(sourceLength_, page * pageSize_);
         const std::int64_t to = page * pageSize_ + PageLength(page);
         try {
@@ -521,20 +587,6 @@ Status Document::CheckStillTheLoadedFile()
                            "save the document under a name of your choosing.");
 }
 
-Status Document::KeepOldPages(RollbackFile &rollback)
-{
-    for (std::int64_t page = 0; page < PageCount(); ++page) {
-        const std::int64_t from = page * pageSize_;
-        if (dirtyPages_[ToSize(page)] == 0 || from >= sourceLength_)
-            continue;
-        if (Status kept
-            = rollback.KeepFrom(source_, from, std::min(pageSize_, sourceLength_ - from));
-            !kept.ok())
-            return kept;
-    }
-    return Status::Ok();
-}
-
 void Document::AllPagesCommitted()
 {
     for (std::int64_t page = 0; page < PageCount(); ++page) {
@@ -558,15 +610,32 @@ Status Document::CommitPages()
         return Status::Ok();
     if (Status same = CheckStillTheLoadedFile(); !same.ok())
         return same;
+    // Only what differs from the file is written, and only that is kept for a rollback.
+    std::vector<Stretch> stretches;
+    if (Status found = FindChangedStretches(stretches); !found.ok())
+        return found;
+    if (stretches.empty() && expansions_.empty()) {
+        AllPagesCommitted(); // the pages were changed back to what the file holds
+        return Status::Ok();
+    }
     Status status = WriteBehindRollback(
         files_,
         path_,
         sourceLength_,
-        [this](RollbackFile &rollback) { return KeepOldPages(rollback); },
-        [this] {
+        [&](RollbackFile &rollback) {
+            for (const Stretch &stretch : stretches) {
+                if (stretch.offset >= sourceLength_)
+                    continue; // past the old end: the old length puts it back
+                if (Status kept = rollback.KeepFrom(source_, stretch.offset, stretch.length);
+                    !kept.ok())
+                    return kept;
+            }
+            return Status::Ok();
+        },
+        [&] {
             Status written = WriteExpansionInto(source_);
             if (written.ok())
-                written = WriteDirtyPagesInto(source_);
+                written = WriteStretchesInto(source_, stretches);
             return written;
         });
     // Whatever happened, the file's identity is what the next commit compares with.

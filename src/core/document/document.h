@@ -172,9 +172,21 @@ private:
     Status SwapOut();
     Status SwapIn(std::int64_t page);
     [[nodiscard]] std::int64_t PageLength(std::int64_t page) const;
-    Status WriteDirtyPagesInto(BinaryFile &file);
+    // A stretch of the file a commit writes: blocks of a dirty page that differ from the file,
+    // or the part of the page that lies past the file's old end.
+    struct Stretch
+    {
+        std::int64_t page;
+        std::int64_t offset;
+        std::int64_t length;
+    };
+    // A dirty page's bytes: the page in memory, or its page file read into scratch.
+    Status DirtyPageBytes(std::int64_t page,
+                          std::vector<std::uint8_t> &scratch,
+                          std::span<const std::uint8_t> &bytes);
+    Status FindChangedStretches(std::vector<Stretch> &stretches);
+    Status WriteStretchesInto(BinaryFile &file, const std::vector<Stretch> &stretches);
     Status WriteExpansionInto(BinaryFile &file);
-    Status KeepOldPages(RollbackFile &rollback);
     Status SaveWhole();
     Status CheckStillTheLoadedFile();
     void AllPagesCommitted();
