@@ -1,5 +1,6 @@
 #include "document/rollback_file.h"
 
+#include "common/crc32.h"
 #include "common/system_error_text.h"
 #include "document/binary_file.h"
 #include "document/safe_file_writer.h"
@@ -20,8 +21,11 @@ namespace byteloom {
 
 namespace {
 
-constexpr std::string_view kMagic = "BYTELOOM-ROLLBACK-1\n";
-constexpr std::string_view kSeal = "SEALED!\n";
+constexpr std::string_view kMagic = "BYTELOOM-ROLLBACK-2\n";
+// A sealed file ends with its length before the trailer, the CRC-32 of those bytes and the
+// seal, all put on the disk in one sync: a file torn by a power loss fails the CRC.
+constexpr std::string_view kSeal = "SEALED2\n";
+constexpr std::int64_t kTrailerLength = 8 + 8 + static_cast<std::int64_t>(kSeal.size());
 constexpr std::uint64_t kEndOfRecords = ~std::uint64_t{0};
 constexpr std::size_t kNameLimit = 255;
 constexpr std::size_t kChunk = 1 << 20;
@@ -69,20 +73,37 @@ Status SystemFailure(const char *what, const std::string &shownAs)
 // the old bytes.
 constexpr std::int64_t kHeaderLength = static_cast<std::int64_t>(kMagic.size()) + 4 * 8;
 
-// A sealed file ends with the seal and the length of what precedes it; the seal is written
-// only after everything before it is on the disk.
+// The CRC-32 of the first length bytes of the file open as fd.
+std::optional<std::uint32_t> CrcOfFirst(FileSystem &files, int fd, std::int64_t length)
+{
+    std::vector<std::uint8_t> chunk(
+        static_cast<std::size_t>(std::clamp<std::int64_t>(length, 0, kChunk)));
+    std::uint32_t crc = 0;
+    for (std::int64_t done = 0; done < length;) {
+        const auto count = static_cast<std::size_t>(
+            std::min<std::int64_t>(static_cast<std::int64_t>(kChunk), length - done));
+        const ssize_t got = files.ReadAt(fd, chunk.data(), count, done);
+        if (got <= 0)
+            return std::nullopt;
+        crc = Crc32(std::span(chunk).first(static_cast<std::size_t>(got)), crc);
+        done += got;
+    }
+    return crc;
+}
+
 bool IsSealed(BinaryFile &file, std::int64_t length)
 {
-    const auto trailer = static_cast<std::int64_t>(8 + kSeal.size());
-    if (length < kHeaderLength + 8 + trailer)
-        return false;
-    std::array<std::uint8_t, 16> tail{};
     std::array<std::uint8_t, kMagic.size()> magic{};
-    return file.ReadAt(length - trailer, tail).ok()
-           && std::memcmp(tail.data() + 8, kSeal.data(), kSeal.size()) == 0
-           && static_cast<std::int64_t>(GetNumber(std::span(tail).first(8))) == length - trailer
-           && file.ReadAt(0, magic).ok()
-           && std::memcmp(magic.data(), kMagic.data(), magic.size()) == 0;
+    std::array<std::uint8_t, kTrailerLength> tail{};
+    if (length < kHeaderLength + 8 + kTrailerLength || !file.ReadAt(0, magic).ok()
+        || std::memcmp(magic.data(), kMagic.data(), magic.size()) != 0
+        || !file.ReadAt(length - kTrailerLength, tail).ok()
+        || std::memcmp(tail.data() + 16, kSeal.data(), kSeal.size()) != 0
+        || static_cast<std::int64_t>(GetNumber(std::span(tail).first(8)))
+               != length - kTrailerLength)
+        return false;
+    const auto crc = CrcOfFirst(file.Files(), file.Descriptor(), length - kTrailerLength);
+    return crc && *crc == GetNumber(std::span(tail).subspan(8, 8));
 }
 
 struct KeptRecord
@@ -281,15 +302,16 @@ Status RollbackFile::Seal()
     PutNumber(end, kEndOfRecords, 8);
     if (Status status = Append(end); !status.ok())
         return status;
-    // Everything kept reaches the disk before the seal that vouches for it.
     errno = 0;
-    if (files_.Sync(fd_) != 0) {
-        Status failed = SystemFailure("write", shownAs_);
+    const std::optional<std::uint32_t> crc = CrcOfFirst(files_, fd_, written_);
+    if (!crc) {
+        Status failed = SystemFailure("read", shownAs_);
         Abandon();
         return failed;
     }
     std::vector<std::uint8_t> trailer;
     PutNumber(trailer, static_cast<std::uint64_t>(written_), 8);
+    PutNumber(trailer, *crc, 8);
     trailer.insert(trailer.end(), kSeal.begin(), kSeal.end());
     if (Status status = Append(trailer); !status.ok())
         return status;

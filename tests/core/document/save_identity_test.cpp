@@ -43,12 +43,28 @@ TEST(SaveIdentity, OpeningPutsBackAnInterruptedSaveAndIgnoresAnUnfinishedOne)
     EXPECT_EQ(ReadBytes(path), original);
     EXPECT_EQ(EntriesIn(folder.path()), 1u);
 
-    // A rollback file that was never sealed belongs to a save that never touched the file.
+    // A rollback file that was never sealed belongs to a save that never touched the file; so
+    // does one torn by a power loss before its one sync (any byte of it wrong).
     WriteBytes(RollbackPathFor(path), {'B', 'Y', 'T', 'E'});
     WriteBytes(path, scribbled);
     EXPECT_TRUE(document.Load(path, true).notice.empty());
     EXPECT_EQ(ReadBytes(path), scribbled);
     EXPECT_EQ(EntriesIn(folder.path()), 1u);
+    {
+        RollbackFile rollback(RealFileSystem());
+        ASSERT_TRUE(rollback.Begin(path, 150).ok());
+        ASSERT_TRUE(rollback.Keep(10, std::span(scribbled).subspan(10, 20)).ok());
+        ASSERT_TRUE(rollback.Seal().ok());
+    }
+    const auto sealed = ReadBytes(RollbackPathFor(path));
+    for (const std::size_t torn : {std::size_t{3}, std::size_t{60}, sealed.size() - 20}) {
+        auto damaged = sealed;
+        damaged[torn] ^= 0x10;
+        WriteBytes(RollbackPathFor(path), damaged);
+        EXPECT_TRUE(document.Load(path, true).notice.empty()) << torn;
+        EXPECT_EQ(ReadBytes(path), scribbled);
+        EXPECT_EQ(EntriesIn(folder.path()), 1u);
+    }
 }
 
 // A rollback file is found whichever name opens the file, is never applied to a file put in
