@@ -293,18 +293,20 @@ SettingsValues ParseSettingsText(std::string_view text)
 
 std::string FormatSettingsText(const SettingsValues &values)
 {
-    // Sections in order of their names; the map's order keeps each section's keys together
-    // except where a key outside any section sorts between them, so group first.
+    // A path's first part is its section, the rest its key; a path with no key after its first
+    // "/" (or none at all) stands under "[General]" whole.
+    const auto sectionLength = [](const std::string &path) {
+        const std::size_t slash = path.find('/');
+        return slash == std::string::npos || slash == 0 || slash + 1 == path.size() ? 0 : slash;
+    };
+    // Sections in order of their names, each section's keys together.
     std::map<std::string, std::vector<const SettingsValues::value_type *>> sections;
     for (const auto &entry : values) {
-        const std::size_t slash = entry.first.find('/');
-        // A path without a "/" (and one that starts with it) has no section of its own.
-        const std::string section = slash == std::string::npos || slash == 0
-                                        ? std::string(kGeneralSection)
-                                        : EscapedKey(entry.first.substr(0, slash));
-        sections[section == kGeneralSection && slash != std::string::npos && slash != 0
-                     ? std::string(kEscapedGeneralSection)
-                     : section]
+        const std::size_t length = sectionLength(entry.first);
+        const std::string section = EscapedKey(entry.first.substr(0, length));
+        sections[length == 0                  ? std::string(kGeneralSection)
+                 : section == kGeneralSection ? std::string(kEscapedGeneralSection)
+                                              : section]
             .push_back(&entry);
     }
     std::string text;
@@ -313,11 +315,9 @@ std::string FormatSettingsText(const SettingsValues &values)
             text += '\n';
         text += '[' + section + "]\n";
         for (const auto *entry : entries) {
-            const std::size_t slash = entry->first.find('/');
-            const std::string_view key = slash == std::string::npos || slash == 0
-                                             ? std::string_view(entry->first)
-                                             : std::string_view(entry->first).substr(slash + 1);
-            text += EscapedKey(key) + '=' + EscapedValue(entry->second) + '\n';
+            const std::size_t length = sectionLength(entry->first);
+            text += EscapedKey(std::string_view(entry->first).substr(length == 0 ? 0 : length + 1))
+                    + '=' + EscapedValue(entry->second) + '\n';
         }
     }
     return text;
