@@ -30,15 +30,14 @@ std::optional<std::int64_t>
 ParseOffset(const std::string &text, bool decimal, std::string_view option)
 {
     const int base = decimal ? 10 : 16;
-    const auto value = ParseWholeNumber(text, base);
-    if (value)
-        return static_cast<std::int64_t>(*value);
+    if (const auto value = ParseWholeOffset(text, base))
+        return value;
     const bool digits = !text.empty() && std::all_of(text.begin(), text.end(), [base](char c) {
         return DigitValue(c, base) >= 0;
     });
     if (digits)
         Fail(std::string(option) + " " + text + " is too large (at most "
-             + (decimal ? "4294967295" : "FFFFFFFF") + ")");
+             + (decimal ? "9223372036854775807" : "7FFFFFFFFFFFFFFF") + ")");
     else
         Fail("Please input " + std::string(decimal ? "a decimal" : "a hexadecimal") + " number for "
              + std::string(option) + " (got \"" + text + "\")");

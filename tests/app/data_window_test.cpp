@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -56,6 +57,39 @@ TEST_F(DataWindowTest, RowsReachEveryByteAndScrollToTheLastRow)
     window.verticalScrollBar()->setValue(window.verticalScrollBar()->maximum());
     Paint();
     ASSERT_EQ(window.PaintedEdges().size(), 1u); // the short last row only
+}
+
+// Images of 5 GiB and of 40 GiB (more rows than the scroll bar counts): Ctrl+End and the bar's
+// maximum both show the last row, whose label has the digits it needs.
+TEST_F(DataWindowTest, ImagesOfManyGibibytesScrollToTheirLastRow)
+{
+    for (const std::int64_t gibibytes : {5, 40}) {
+        SCOPED_TRACE(gibibytes);
+        const auto path = folder / "disc.iso";
+        test::WriteBytes(path, {});
+        std::filesystem::resize_file(path, static_cast<std::uintmax_t>(gibibytes) << 30);
+        ASSERT_EQ(session.OpenDocument(path, true).status, LoadStatus::Loaded);
+        window.DocumentChanged();
+        const std::int64_t lastRow = ((gibibytes << 30) - 1) / kBytesPerRow;
+        const std::string lastLabel = gibibytes == 5 ? "13FFFFFF0 " : "9FFFFFFF0 ";
+
+        QTest::keyClick(&window, Qt::Key_End, Qt::ControlModifier);
+        Paint();
+        EXPECT_EQ(window.caret().Offset(), lastRow * kBytesPerRow);
+        ASSERT_FALSE(window.PaintedRows().empty());
+        EXPECT_EQ(window.PaintedRows().back().offsetLabel, lastLabel);
+        EXPECT_EQ(window.verticalScrollBar()->value(), window.verticalScrollBar()->maximum());
+
+        window.verticalScrollBar()->setValue(0);
+        Paint();
+        EXPECT_EQ(window.PaintedRows().front().offsetLabel, "000000000 ");
+        window.verticalScrollBar()->setValue(window.verticalScrollBar()->maximum());
+        Paint();
+        EXPECT_EQ(window.PaintedRows().front().offsetLabel, lastLabel);
+        EXPECT_EQ(window.PaintedRows().size(), 1u);
+        session.CloseDocument();
+        std::filesystem::remove(path);
+    }
 }
 
 TEST_F(DataWindowTest, TheSelectionIsHighlightedInBothColumns)

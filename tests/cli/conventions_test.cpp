@@ -58,8 +58,10 @@ TEST(CliConventions, ExitStatusesAreZeroOneOrTwoAndRefusalsChangeNothing)
     EXPECT_TRUE(
         Refused(RunCli({"insert", "-", Example("sample-script.txt"), "--raw", "--address", "0"}),
                 "not - (standard input)"));
-    EXPECT_TRUE(
-        Refused(RunCli({"string", path, "--start", "123456789", "--length", "1"}), "is too large"));
+    EXPECT_TRUE(Refused(RunCli({"string", path, "--start", "123456789", "--length", "1"}),
+                        "beyond the end of the file"));
+    EXPECT_TRUE(Refused(RunCli({"string", path, "--start", "80000000000000000", "--length", "1"}),
+                        "is too large (at most 7FFFFFFFFFFFFFFF)"));
     EXPECT_TRUE(Refused(RunCli({"split", path, "--bank-size", "20000"}), "bank size is larger"));
     // A dump written over the file it reads, through another path to it.
     EXPECT_TRUE(Refused(RunCli({"dump",

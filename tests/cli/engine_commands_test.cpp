@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 namespace byteloom {
 namespace {
 
@@ -78,6 +80,50 @@ TEST(CliEngineCommands, SplitAndExpandWriteTheirFilesOrNothing)
     EXPECT_EQ(RunCli({"expand", rom.string(), "--by", "0"}).exitCode, 2);
     EXPECT_EQ(RunCli({"expand", rom.string(), "--by", "zz"}).exitCode, 2);
     EXPECT_EQ(ReadBytes(rom), expected);
+}
+
+// A sparse image of 5 GiB: every offset option takes 64-bit values, and what is printed past
+// 4 GiB has the digits it needs.
+TEST(CliEngineCommands, OffsetsPastFourGibibytes)
+{
+    TempFolder folder;
+    const auto image = folder / "disc.iso";
+    {
+        std::ofstream create(image, std::ios::binary);
+    }
+    std::filesystem::resize_file(image, std::uintmax_t{5} << 30);
+    {
+        std::fstream file(image, std::ios::binary | std::ios::in | std::ios::out);
+        file.seekp(0x123456780);
+        file.write("\x00\x01\x02\x03", 4);
+    }
+    const std::string path = image.string();
+    const auto table = folder / "t.tbl";
+    {
+        std::ofstream write(table);
+        write << "00=A\n01=B\n02=C\n03=D\n";
+    }
+    EXPECT_EQ(RunCli({"find", path, "00010203", "--hex", "--from", "123456000"}).out,
+              "123456780\n");
+    EXPECT_EQ(
+        RunCli({"string", path, "--table", table.string(), "--start", "123456780", "--length", "4"})
+            .out,
+        "ABCD");
+    const auto rows = RunCli({"rows", path, "--start", "13FFFFFF0"});
+    EXPECT_EQ(rows.exitCode, 0) << rows.err;
+    EXPECT_EQ(rows.out.substr(0, 10), "13FFFFFF0 ");
+
+    const auto script = folder / "s.txt";
+    {
+        std::ofstream write(script, std::ios::binary);
+        write << "DCBA";
+    }
+    const auto inserted = RunCli(
+        {"insert", path, script.string(), "--table", table.string(), "--address", "123456780"});
+    EXPECT_EQ(inserted.exitCode, 0) << inserted.err;
+    EXPECT_EQ(RunCli({"find", path, "03020100", "--hex", "--from", "123456000"}).out,
+              "123456780\n");
+    EXPECT_EQ(std::filesystem::file_size(image), std::uintmax_t{5} << 30);
 }
 
 } // namespace

@@ -13,7 +13,7 @@ GoToDialog::GoToDialog(std::function<void(const std::string &)> showMessage, QWi
     , showMessage_(std::move(showMessage))
 {
     setWindowTitle(QStringLiteral("Jump to Offset"));
-    field_->setMaxLength(9);
+    field_->setMaxLength(16); // every digit of a 64-bit offset
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &GoToDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -122,7 +122,7 @@ private:
     QPointer<QTextBrowser> helpWindow_;
     std::vector<QAction *> bookmarkActions_;
     QMenu *editMenu_ = nullptr;
-    std::uint32_t goToTarget_ = 0; // kept between uses, as the dialog's last answer
+    std::int64_t goToTarget_ = 0; // kept between uses, as the dialog's last answer
     std::uint64_t shownDocument_ = ~std::uint64_t{0}; // the document the view's caret is in
     QTimer statusMessageTimer_;
     // What the view's fonts were made for.

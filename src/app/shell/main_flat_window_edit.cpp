@@ -127,7 +127,7 @@ void MainFlatWindow::RegisterEditHandlers()
         GoToDialog dialog([this](const std::string &message) { prompts_->ShowMessage(message); },
                           this);
         if (dialog.exec() == QDialog::Accepted)
-            goToTarget_ = ReadLeadingNumber(dialog.Text().toStdString(), 16);
+            goToTarget_ = ReadLeadingOffset(dialog.Text().toStdString(), 16);
         // Whatever the answer, the view jumps to the target.
         JumpTo(goToTarget_);
     });

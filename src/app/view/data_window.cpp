@@ -6,6 +6,7 @@
 #include "shell/command_ids.h"
 #include "view/code_page_list.h"
 #include "view/offset_label.h"
+#include "view/scroll_mapping.h"
 #include "view/text_mode.h"
 #include "view/view_fonts.h"
 
@@ -14,6 +15,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSignalBlocker>
 
 #include <algorithm>
 
@@ -151,10 +153,13 @@ CaretView DataWindow::View()
 
 void DataWindow::CaretChanged()
 {
-    // The view follows the caret; the scroll bar keeps the top row in range.
-    if (verticalScrollBar()->value() != caret_.topRow)
-        verticalScrollBar()->setValue(static_cast<int>(caret_.topRow));
-    caret_.topRow = verticalScrollBar()->value();
+    // The view follows the caret; the top row stays in range and the scroll bar shows it.
+    caret_.topRow = std::clamp<std::int64_t>(caret_.topRow, 0, LastRow());
+    const int barValue = ScrollValueOfRow(caret_.topRow, LastRow());
+    if (verticalScrollBar()->value() != barValue) {
+        const QSignalBlocker quiet(verticalScrollBar());
+        verticalScrollBar()->setValue(barValue);
+    }
     if (session_.display().unicodeText)
         AlignTextCaretToUnit(caret_, 2);
     KeepCaretColumnVisible();
@@ -188,15 +193,16 @@ void DataWindow::Report(SelectionEffect effect)
     CaretChanged();
 }
 
-void DataWindow::UpdateScrollRanges()
+std::int64_t DataWindow::LastRow() const
 {
     const Document &document = session_.document();
+    return document.IsOpen() && document.Size() > 0 ? (document.Size() - 1) / kBytesPerRow : 0;
+}
+
+void DataWindow::UpdateScrollRanges()
+{
     const int visibleRows = std::max(viewport()->height() / rowHeight_, 1);
-    // Rows are counted in an int: 2 GB / 16 bytes stays far inside its range.
-    const auto lastRow = document.IsOpen() && document.Size() > 0
-                             ? static_cast<int>((document.Size() - 1) / kBytesPerRow)
-                             : 0;
-    verticalScrollBar()->setRange(0, lastRow);
+    verticalScrollBar()->setRange(0, ScrollMaximum(LastRow()));
     verticalScrollBar()->setPageStep(visibleRows);
     verticalScrollBar()->setSingleStep(1);
     const int columns = std::max(viewport()->width() / charWidth_, 1);
@@ -220,7 +226,7 @@ void DataWindow::resizeEvent(QResizeEvent *event)
 void DataWindow::scrollContentsBy(int, int)
 {
     // The caret keeps its window row and column; its byte follows the scroll.
-    caret_.topRow = verticalScrollBar()->value();
+    caret_.topRow = RowOfScrollValue(verticalScrollBar()->value(), LastRow());
     emit CaretOffsetChanged(QString::fromStdString(
         StatusOffsetText(caret_.Offset(), session_.display(), session_.document().Size())));
     viewport()->update();
@@ -323,7 +329,10 @@ void DataWindow::paintEvent(QPaintEvent *)
     const QRect area = viewport()->rect();
     painter.fillRect(area, Qt::white);
     const DisplaySettings &display = session_.display();
-    painter.fillRect(QRect(0, 0, OffsetColumnChars(display) * charWidth_, area.height()),
+    painter.fillRect(QRect(0,
+                           0,
+                           OffsetColumnChars(display, session_.document().Size()) * charWidth_,
+                           area.height()),
                      StoredColour(display.addressBackground));
     paintedEdges_.clear();
     paintedRows_.clear();
@@ -331,8 +340,8 @@ void DataWindow::paintEvent(QPaintEvent *)
     if (!document.IsOpen() || document.Size() == 0)
         return;
 
-    const std::int64_t topRow = verticalScrollBar()->value();
-    const std::int64_t lastRow = (document.Size() - 1) / kBytesPerRow;
+    const std::int64_t topRow = caret_.topRow;
+    const std::int64_t lastRow = LastRow();
     const std::int64_t rows = area.height() / rowHeight_ + 1;
     RowSource source{document,
                      display,
@@ -369,7 +378,8 @@ void DataWindow::contextMenuEvent(QContextMenuEvent *event)
     if (!session_.document().IsOpen())
         return;
     QMenu menu(this);
-    if (event->pos().x() >= OffsetColumnChars(session_.display()) * charWidth_) {
+    if (event->pos().x()
+        >= OffsetColumnChars(session_.display(), session_.document().Size()) * charWidth_) {
         // The edit popup over the hex and text columns.
         const std::pair<const char *, int> commands[] = {{"Select Line", kCmdSelectLine},
                                                          {"Copy", kCmdCopy},

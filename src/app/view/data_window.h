@@ -41,6 +41,7 @@ public:
     [[nodiscard]] std::int64_t CaretOffset() const { return caret_.Offset(); }
     // The cell edges of the rows drawn last, top row first.
     [[nodiscard]] const std::vector<CellEdges> &PaintedEdges() const { return paintedEdges_; }
+    [[nodiscard]] const std::vector<RowLayout> &PaintedRows() const { return paintedRows_; }
     // What the caret moves know of the window.
     [[nodiscard]] CaretView View();
     // The caret moved in the core: scroll to its row and column, repaint, tell the status bar.
@@ -102,6 +103,8 @@ private:
     [[nodiscard]] const QFont &TextFontOf(TextFont font) const;
     [[nodiscard]] QFont FontFor(int codePage) const;
     void UpdateScrollRanges();
+    // The document's last row (0 without a document).
+    [[nodiscard]] std::int64_t LastRow() const;
     void DrawRow(QPainter &painter, const RowLayout &row, const CellEdges &cells, int y);
     void DrawPartnerMark(QPainter &painter, std::int64_t topRow);
 

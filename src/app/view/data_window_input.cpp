@@ -257,7 +257,7 @@ bool DataWindow::HitTest(QPoint point, int &row, int &column)
                            point.x(),
                            charWidth_,
                            horizontalScrollBar()->value(),
-                           OffsetColumnChars(session_.display()));
+                           OffsetColumnChars(session_.display(), session_.document().Size()));
     return true;
 }
 

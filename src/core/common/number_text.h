@@ -15,6 +15,11 @@ namespace byteloom {
 // nothing. For the command line, where a typing slip must not pass silently.
 [[nodiscard]] std::optional<std::uint32_t> ParseWholeNumber(std::string_view text, int base);
 
+// The same for offsets, which are 64-bit: the documents may be larger than 4 GiB. A value
+// beyond the largest offset reads as the largest offset.
+[[nodiscard]] std::int64_t ReadLeadingOffset(std::string_view text, int base);
+[[nodiscard]] std::optional<std::int64_t> ParseWholeOffset(std::string_view text, int base);
+
 // The value of one digit of base 16 or 10, or -1.
 [[nodiscard]] int DigitValue(char c, int base);
 

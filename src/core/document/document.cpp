@@ -17,6 +17,11 @@ namespace byteloom {
 
 namespace {
 
+// Said when a document held whole in memory would grow past what it can hold.
+constexpr const char *kWholeDocumentLimit
+    = "The document would reach 2 GB, which Byteloom holds only in pages; save it, turn on "
+      "paging in Options > Preferences and open it again.";
+
 std::size_t ToSize(std::int64_t value)
 {
     return static_cast<std::size_t>(value);
@@ -109,10 +114,10 @@ LoadResult Document::Load(const std::filesystem::path &path, bool allowPaging)
     const std::int64_t length = file.Length();
     if (length < 0)
         return {LoadStatus::CannotOpen, 0, "Unable to find the length of " + path.string(), {}};
-    if (length > kMaxDocumentSize)
+    const bool paged = allowPaging && length > pageSize_;
+    if (length > (paged ? kMaxPagedDocumentSize : kMaxWholeDocumentSize))
         return {LoadStatus::TooLarge, length, {}, {}};
 
-    const bool paged = allowPaging && length > pageSize_;
     try {
         buffer_.assign(ToSize(paged ? pageSize_ : length), 0);
     } catch (const std::bad_alloc &) {
@@ -345,8 +350,8 @@ Status Document::ReplaceContents(std::vector<std::uint8_t> bytes)
 {
     if (!open_ || paged_)
         return Status::Error("This change is not available for a paged document.");
-    if (static_cast<std::int64_t>(bytes.size()) > kMaxDocumentSize)
-        return Status::Error("The document would reach 2 GB, which Byteloom cannot hold.");
+    if (static_cast<std::int64_t>(bytes.size()) > kMaxWholeDocumentSize)
+        return Status::Error(kWholeDocumentLimit);
     buffer_ = std::move(bytes);
     size_ = static_cast<std::int64_t>(buffer_.size());
     pageLength_ = size_;
@@ -359,8 +364,9 @@ Status Document::Expand(std::int64_t count, std::uint8_t fill)
         return Status::Error("No document is open.");
     if (count <= 0)
         return Status::Error("Please input an expansion size greater than 0.");
-    if (count > kMaxDocumentSize - size_)
-        return Status::Error("The document would reach 2 GB, which Byteloom cannot hold.");
+    if (count > (paged_ ? kMaxPagedDocumentSize : kMaxWholeDocumentSize) - size_)
+        return Status::Error(paged_ ? "The document would be larger than any file can be."
+                                    : kWholeDocumentLimit);
     if (!paged_) {
         try {
             buffer_.resize(ToSize(size_ + count), fill);
@@ -395,8 +401,8 @@ Document::Splice(std::int64_t offset, std::int64_t count, std::span<const std::u
         return Status::Error("This change is not available for a paged document.");
     offset = std::clamp<std::int64_t>(offset, 0, size_);
     count = std::clamp<std::int64_t>(count, 0, size_ - offset);
-    if (size_ - count + static_cast<std::int64_t>(bytes.size()) > kMaxDocumentSize)
-        return Status::Error("The document would reach 2 GB, which Byteloom cannot hold.");
+    if (size_ - count + static_cast<std::int64_t>(bytes.size()) > kMaxWholeDocumentSize)
+        return Status::Error(kWholeDocumentLimit);
     const auto at = buffer_.begin() + offset;
     buffer_.erase(at, at + count);
     buffer_.insert(buffer_.begin() + offset, bytes.begin(), bytes.end());

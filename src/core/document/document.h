@@ -18,8 +18,11 @@ namespace byteloom {
 // Files up to this size are held whole; larger ones are paged through pages of this size.
 inline constexpr std::int64_t kPageSize = 0x800000;
 inline constexpr std::int64_t kNewDocumentSize = 2048;
-// Offsets are shown and typed as 32-bit numbers; a larger file is refused, never cut short.
-inline constexpr std::int64_t kMaxDocumentSize = 0x7FFFFFFF;
+// The most a document held whole in memory (paging turned off) may hold; a larger file is
+// refused, never cut short. A paged document may be as large as the file system allows.
+inline constexpr std::int64_t kMaxWholeDocumentSize = 0x7FFFFFFF;
+// Far beyond any disk, and far from overflowing an offset.
+inline constexpr std::int64_t kMaxPagedDocumentSize = std::int64_t{1} << 60;
 
 enum class LoadStatus : int {
     CannotOpen = 4626,

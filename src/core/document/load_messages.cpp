@@ -10,7 +10,8 @@ std::string DescribeLoadFailure(const LoadResult &result, std::string_view fileT
                + std::string(fileTitle);
     case LoadStatus::TooLarge:
         return std::string(fileTitle)
-               + " is 2 GB or larger; Byteloom opens files smaller than 2 GB.";
+               + " is 2 GB or larger; Byteloom opens such a file in pages. Turn on paging in "
+                 "Options > Preferences and open it again.";
     case LoadStatus::Loaded:
     case LoadStatus::Cancelled:
         return {};

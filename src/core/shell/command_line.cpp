@@ -58,10 +58,7 @@ std::optional<std::int64_t> ReadOffsetOption(std::string_view text)
 {
     if (text.starts_with("0x") || text.starts_with("0X"))
         text.remove_prefix(2);
-    const auto value = ParseWholeNumber(text, 16);
-    if (!value)
-        return std::nullopt;
-    return static_cast<std::int64_t>(*value);
+    return ParseWholeOffset(text, 16);
 }
 
 } // namespace byteloom

@@ -52,7 +52,7 @@ std::variant<DumpRequest, std::string> ReadDumpDialog(const DumpDialogFields &fi
     if (fields.path.empty())
         return std::string(kGiveFileNameMessage);
     return DumpRequest{fields.path,
-                       {ReadLeadingNumber(fields.start, 16), ReadLeadingNumber(fields.length, 16)},
+                       {ReadLeadingOffset(fields.start, 16), ReadLeadingOffset(fields.length, 16)},
                        fields.clean};
 }
 
@@ -87,7 +87,7 @@ std::variant<InsertRequest, std::string> ReadInsertDialog(const InsertDialogFiel
     if (fields.table != kRawInsertChoice && !tables.FindByTitle(fields.table))
         return UnknownTableMessage(fields.table);
     return InsertRequest{
-        fields.path, ReadLeadingNumber(fields.address, fields.decimal ? 10 : 16), fields.table};
+        fields.path, ReadLeadingOffset(fields.address, fields.decimal ? 10 : 16), fields.table};
 }
 
 } // namespace byteloom

@@ -15,7 +15,6 @@ namespace byteloom {
 
 namespace {
 
-constexpr std::size_t kHeaderLength = 10; // "<" eight hex digits ">"
 constexpr std::size_t kProgressStep = 1 << 20;
 
 std::optional<std::uint32_t> HexValue(std::string_view digits)
@@ -30,20 +29,30 @@ std::optional<std::uint32_t> HexValue(std::string_view digits)
     return value;
 }
 
-// The offset an offset header at pos names, when one stands there followed by its line break
-// (or the end of the text).
-std::optional<std::uint32_t> HeaderAt(std::string_view text, std::size_t pos)
+struct OffsetHeader
 {
-    if (pos + kHeaderLength > text.size() || text[pos] != '<' || text[pos + 9] != '>')
-        return std::nullopt;
-    if (pos + kHeaderLength < text.size() && text[pos + kHeaderLength] != '*')
-        return std::nullopt;
-    return HexValue(text.substr(pos + 1, 8));
-}
+    std::int64_t offset = 0;
+    std::size_t length = 0; // with its line break, when one follows
+};
 
-std::size_t HeaderWithBreak(std::string_view text, std::size_t pos)
+// The offset header at pos, when one stands there followed by its line break (or the end of
+// the text): "<" eight hex digits ">", or more digits (up to 16) naming an offset past 4 GiB, as
+// a dump of a larger document writes them.
+std::optional<OffsetHeader> HeaderAt(std::string_view text, std::size_t pos)
 {
-    return std::min(kHeaderLength + 1, text.size() - pos);
+    if (pos >= text.size() || text[pos] != '<')
+        return std::nullopt;
+    const std::size_t digits = text.substr(pos + 1, 17).find('>');
+    if (digits == std::string_view::npos || digits < 8)
+        return std::nullopt;
+    const std::size_t close = pos + 1 + digits;
+    const std::size_t end = close + 1;
+    if (end < text.size() && text[end] != '*')
+        return std::nullopt;
+    const auto offset = ParseWholeOffset(text.substr(pos + 1, digits), 16);
+    if (!offset || (digits > 8 && *offset <= 0xFFFFFFFF))
+        return std::nullopt;
+    return OffsetHeader{*offset, end - pos + (end < text.size() ? 1 : 0)};
 }
 
 // A byte code "<x>" or "<xx>" at pos: the byte and the code's length.
@@ -100,7 +109,7 @@ public:
         std::size_t pos = 0;
         // The first header's string goes to the typed address.
         if (headers_)
-            pos = HeaderWithBreak(text_, 0);
+            pos = HeaderAt(text_, 0)->length;
         std::size_t nextReport = kProgressStep;
         while (pos < text_.size()) {
             if (pos >= nextReport) {
@@ -120,10 +129,10 @@ private:
     std::size_t Step(std::size_t pos)
     {
         if (headers_ && pos > 0 && text_[pos - 1] == '*') {
-            if (const auto offset = HeaderAt(text_, pos)) {
-                result_.strings.push_back({*offset, {}});
-                run_ = table_.SubtableRunAt(*offset);
-                return pos + HeaderWithBreak(text_, pos);
+            if (const auto header = HeaderAt(text_, pos)) {
+                result_.strings.push_back({header->offset, {}});
+                run_ = table_.SubtableRunAt(header->offset);
+                return pos + header->length;
             }
         }
         if (const std::size_t next = LabelledMarker(pos); next != pos)

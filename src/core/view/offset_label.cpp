@@ -1,5 +1,6 @@
 #include "view/offset_label.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace byteloom {
@@ -24,6 +25,18 @@ std::string Printed(const char *format, std::uint32_t value)
     return text;
 }
 
+// An offset in hexadecimal or decimal with at least digits digits.
+std::string PrintedWide(std::uint64_t value, int digits, bool hex)
+{
+    char text[48];
+    std::snprintf(text,
+                  sizeof text,
+                  hex ? "%0*llX " : "%0*llu ",
+                  digits,
+                  static_cast<unsigned long long>(value));
+    return text;
+}
+
 std::string BankOffset(std::uint32_t offset, const DisplaySettings &display)
 {
     const std::uint32_t size = display.bankSize == 0 ? 1 : display.bankSize;
@@ -34,22 +47,23 @@ std::string BankOffset(std::uint32_t offset, const DisplaySettings &display)
 
 // The label without any prefix; the status bar and the offset column differ only in that.
 // bareInStatus: the status bar shows this label without its "Offset: " (a bank too large).
+// The SNES and Bank:Offset modes are 32-bit addresses and wrap there.
 std::string
-Label(std::uint32_t offset, const DisplaySettings &display, std::int64_t size, bool &bareInStatus)
+Label(std::int64_t offset, const DisplaySettings &display, std::int64_t size, bool &bareInStatus)
 {
     bareInStatus = false;
+    const auto address = static_cast<std::uint32_t>(offset);
     const std::uint32_t header = HasCopierHeader(size) ? display.copierHeaderSize : 0;
     if (display.snesHiRom)
-        return Printed("%08X ", HiRom(offset, header));
+        return Printed("%08X ", HiRom(address, header));
     if (display.snesLoRom)
-        return Printed("%08X ", LoRom(offset, header));
+        return Printed("%08X ", LoRom(address, header));
     if (display.bankOffset) {
-        bareInStatus = offset / (display.bankSize == 0 ? 1 : display.bankSize) >= 65535;
-        return BankOffset(offset, display);
+        bareInStatus = address / (display.bankSize == 0 ? 1 : display.bankSize) >= 65535;
+        return BankOffset(address, display);
     }
-    if (display.offsetRadix == 1)
-        return Printed("%08X ", offset);
-    return Printed("%08u ", offset);
+    const bool hex = display.offsetRadix == 1;
+    return PrintedWide(static_cast<std::uint64_t>(offset), OffsetDigits(size, hex), hex);
 }
 
 } // namespace
@@ -63,23 +77,35 @@ std::string
 OffsetLabel(std::int64_t offset, const DisplaySettings &display, std::int64_t documentSize)
 {
     bool bare = false;
-    return Label(static_cast<std::uint32_t>(offset), display, documentSize, bare);
+    return Label(offset, display, documentSize, bare);
 }
 
 std::string
 StatusOffsetText(std::int64_t offset, const DisplaySettings &display, std::int64_t documentSize)
 {
     bool bare = false;
-    const std::string label
-        = Label(static_cast<std::uint32_t>(offset), display, documentSize, bare);
+    const std::string label = Label(offset, display, documentSize, bare);
     return bare ? label : "Offset: " + label;
 }
 
-int OffsetColumnChars(const DisplaySettings &display)
+int OffsetDigits(std::int64_t documentSize, bool hex)
 {
-    const bool decimal = display.offsetRadix != 1 && !display.snesHiRom && !display.snesLoRom
-                         && !display.bankOffset;
-    return decimal ? 11 : 9;
+    // Below 4 GiB the labels keep their eight digits (decimal ones grow by themselves).
+    if (documentSize <= std::int64_t{1} << 32)
+        return 8;
+    int digits = 0;
+    for (auto last = static_cast<std::uint64_t>(documentSize - 1); last > 0; last /= hex ? 16 : 10)
+        ++digits;
+    return digits;
+}
+
+int OffsetColumnChars(const DisplaySettings &display, std::int64_t documentSize)
+{
+    if (display.snesHiRom || display.snesLoRom || display.bankOffset)
+        return 9;
+    const bool hex = display.offsetRadix == 1;
+    // Room for ten decimal digits below 4 GiB, as many as the last offset needs above.
+    return std::max(hex ? 8 : 10, OffsetDigits(documentSize, hex)) + 1;
 }
 
 void SetOffsetMode(DisplaySettings &display, OffsetMode mode)

@@ -13,7 +13,8 @@ namespace byteloom {
 
 // The offset column's label of a row whose first byte is at offset, in the current mode
 // (hexadecimal, decimal, SNES HiROM, SNES LoROM or Bank:Offset), with its trailing blank, for a
-// document of documentSize bytes. Arithmetic wraps at 32 bits, as the SNES modes expect.
+// document of documentSize bytes. The SNES and Bank:Offset modes wrap at 32 bits, as their
+// addresses do.
 [[nodiscard]] std::string
 OffsetLabel(std::int64_t offset, const DisplaySettings &display, std::int64_t documentSize);
 
@@ -22,8 +23,12 @@ OffsetLabel(std::int64_t offset, const DisplaySettings &display, std::int64_t do
 StatusOffsetText(std::int64_t offset, const DisplaySettings &display, std::int64_t documentSize);
 
 // The offset column's width in characters, its blank included: room for ten decimal digits
-// in the Decimal mode, eight hex digits otherwise.
-[[nodiscard]] int OffsetColumnChars(const DisplaySettings &display);
+// in the Decimal mode, eight hex digits otherwise, and for every digit of the last offset of a
+// document beyond 4 GiB.
+[[nodiscard]] int OffsetColumnChars(const DisplaySettings &display, std::int64_t documentSize);
+// How many digits the hexadecimal or decimal labels of a document of documentSize bytes have
+// at least: eight below 4 GiB, as many as its last offset needs beyond.
+[[nodiscard]] int OffsetDigits(std::int64_t documentSize, bool hex);
 
 // The five offset modes of the address popup.
 enum class OffsetMode { Hex, Decimal, SnesHiRom, SnesLoRom, BankOffset };

@@ -144,7 +144,7 @@ RowLayout BuildRow(RowSource &source, std::int64_t rowOffset, int carryIn)
     RowLayout row;
     row.offset = rowOffset;
     row.offsetLabel = OffsetLabel(rowOffset, source.display, document.Size());
-    row.offsetChars = OffsetColumnChars(source.display);
+    row.offsetChars = OffsetColumnChars(source.display, document.Size());
     row.byteCount
         = static_cast<int>(std::clamp<std::int64_t>(document.Size() - rowOffset, 0, kBytesPerRow));
     std::array<std::uint8_t, kBytesPerRow + kLookahead> buffer{};

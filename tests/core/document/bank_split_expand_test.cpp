@@ -81,7 +81,7 @@ TEST(Expand, WholeDocumentsGrowInMemoryUntilSaved)
     EXPECT_EQ(std::filesystem::file_size(folder / "w.bin"), 0x10000u);
 
     EXPECT_FALSE(document.Expand(0, 0).ok());
-    EXPECT_FALSE(document.Expand(kMaxDocumentSize, 0).ok());
+    EXPECT_FALSE(document.Expand(kMaxWholeDocumentSize, 0).ok());
 }
 
 TEST(Expand, PagedDocumentsGrowToExactlyTheOldBytesAndTheFiller)

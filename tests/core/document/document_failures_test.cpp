@@ -1,4 +1,5 @@
 #include "document/document.h"
+#include "document/load_messages.h"
 #include "session/session.h"
 #include "support/temp_folder.h"
 #include "view/caret_state.h"
@@ -31,14 +32,16 @@ TEST(DocumentFailures, FilesThatCannotBeLoadedAreRefusedWithAReason)
     EXPECT_NE(missing.detail.find("missing.bin"), std::string::npos);
     EXPECT_FALSE(document.IsOpen());
 
-    // 2 GiB, sparse: offsets are 32-bit, so the file is refused instead of cut short.
+    // 2 GiB, sparse, with paging turned off: too large to hold whole, so refused instead of cut
+    // short, with the way to open it.
     {
         std::ofstream create(folder / "huge.bin");
     }
     std::filesystem::resize_file(folder / "huge.bin", 0x80000000u);
-    const LoadResult huge = document.Load(folder / "huge.bin", true);
+    const LoadResult huge = document.Load(folder / "huge.bin", false);
     EXPECT_EQ(huge.status, LoadStatus::TooLarge);
     EXPECT_EQ(huge.size, 0x80000000);
+    EXPECT_NE(DescribeLoadFailure(huge, "huge.bin").find("Turn on paging"), std::string::npos);
     EXPECT_FALSE(document.IsOpen());
 }
 

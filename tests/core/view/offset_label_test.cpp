@@ -25,8 +25,22 @@ TEST(OffsetLabel, EveryModeFormatsAsTheViewShowsIt)
     EXPECT_EQ(OffsetLabel(160, decimal, size), "00000160 ");
     // Ten digits fit the decimal column; eight hex digits and a blank the others.
     EXPECT_EQ(OffsetLabel(2147483647, decimal, size), "2147483647 ");
-    EXPECT_EQ(OffsetColumnChars(decimal), 11);
-    EXPECT_EQ(OffsetColumnChars(hex), 9);
+    EXPECT_EQ(OffsetColumnChars(decimal, size), 11);
+    EXPECT_EQ(OffsetColumnChars(hex, size), 9);
+
+    // Up to 4 GiB eight digits; beyond, as many as the last offset needs, in every row alike.
+    constexpr std::int64_t fourGiB = std::int64_t{1} << 32;
+    EXPECT_EQ(OffsetLabel(0xFFFFFFF0, hex, fourGiB), "FFFFFFF0 ");
+    EXPECT_EQ(OffsetColumnChars(hex, fourGiB), 9);
+    EXPECT_EQ(OffsetLabel(0x10, hex, fourGiB + 1), "000000010 ");
+    EXPECT_EQ(OffsetLabel(0x123456780, hex, 5 * fourGiB / 4), "123456780 ");
+    EXPECT_EQ(StatusOffsetText(0x123456780, hex, 5 * fourGiB / 4), "Offset: 123456780 ");
+    EXPECT_EQ(OffsetColumnChars(hex, 5 * fourGiB / 4), 10);
+    EXPECT_EQ(OffsetLabel(0x10, hex, std::int64_t{1} << 44), "00000000010 "); // 11 digits
+    EXPECT_EQ(OffsetLabel(5368709104, decimal, 5 * fourGiB / 4), "5368709104 ");
+    EXPECT_EQ(OffsetLabel(160, decimal, 5 * fourGiB / 4), "0000000160 ");
+    EXPECT_EQ(OffsetColumnChars(decimal, 5 * fourGiB / 4), 11);
+    EXPECT_EQ(OffsetColumnChars(decimal, std::int64_t{1} << 40), 14);
 
     // The SNES modes leave out a copier's header only where the image has one.
     const DisplaySettings lorom = Mode(OffsetMode::SnesLoRom);
@@ -49,6 +63,10 @@ TEST(OffsetLabel, EveryModeFormatsAsTheViewShowsIt)
     EXPECT_EQ(StatusOffsetText(0x8000, bank, size), "Offset: 0001:8000 ");
     EXPECT_EQ(OffsetLabel(0x7FFF8000, bank, size), "0000:8000 ");
     EXPECT_EQ(StatusOffsetText(0x7FFF8000, bank, size), "0000:8000 ");
+    // Beyond 4 GiB the SNES and bank addresses wrap at 32 bits, as their addresses do.
+    EXPECT_EQ(OffsetLabel(fourGiB + 0x8000, bank, 2 * fourGiB), "0001:8000 ");
+    EXPECT_EQ(OffsetLabel(fourGiB, hirom, 2 * fourGiB), "00C00000 ");
+    EXPECT_EQ(OffsetColumnChars(bank, 2 * fourGiB), 9);
 
     // A mapping mode keeps the radix; Hex and Decimal clear the mappings.
     DisplaySettings display = Mode(OffsetMode::Decimal);
