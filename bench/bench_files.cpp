@@ -1,10 +1,13 @@
 #include "bench_files.h"
 
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <map>
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include <sys/resource.h>
@@ -70,6 +73,73 @@ std::filesystem::path BenchFile(const char *name, std::int64_t size)
     WriteVariedBytes(path, size);
     folder.files.emplace(name, path);
     return path;
+}
+
+std::filesystem::path SparseBenchFile(const char *name, std::int64_t size)
+{
+    const auto path = BenchFile(name, 0);
+    std::filesystem::resize_file(path, static_cast<std::uintmax_t>(size));
+    return path;
+}
+
+namespace {
+
+// Calls scan on each 8 MiB chunk of the file, each after the last keep bytes of the one before.
+template<typename Scan>
+std::int64_t OverFile(const std::filesystem::path &path, std::size_t keep, Scan scan)
+{
+    constexpr std::size_t kChunk = 8 << 20;
+    std::vector<unsigned char> buffer(kChunk + keep);
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0)
+        throw std::runtime_error("cannot open " + path.string());
+    std::int64_t hits = 0;
+    std::size_t kept = 0;
+    for (off_t offset = 0;;) {
+        const ssize_t got = ::pread(fd, buffer.data() + kept, kChunk, offset);
+        if (got <= 0)
+            break;
+        const std::size_t filled = kept + static_cast<std::size_t>(got);
+        hits += scan(buffer.data(), filled);
+        kept = std::min(keep, filled);
+        std::memmove(buffer.data(), buffer.data() + filled - kept, kept);
+        offset += got;
+    }
+    ::close(fd);
+    return hits;
+}
+
+} // namespace
+
+std::int64_t MemmemOverFile(const std::filesystem::path &path, std::string_view needle)
+{
+    return OverFile(path, needle.size() - 1, [&](const unsigned char *data, std::size_t size) {
+        std::int64_t hits = 0;
+        for (const unsigned char *at = data, *end = data + size;;) {
+            const void *found
+                = ::memmem(at, static_cast<std::size_t>(end - at), needle.data(), needle.size());
+            if (!found)
+                break;
+            ++hits;
+            at = static_cast<const unsigned char *>(found) + 1;
+        }
+        return hits;
+    });
+}
+
+std::int64_t MemchrOverFile(const std::filesystem::path &path, unsigned char byte)
+{
+    return OverFile(path, 0, [&](const unsigned char *data, std::size_t size) {
+        std::int64_t hits = 0;
+        for (const unsigned char *at = data, *end = data + size;;) {
+            const void *found = std::memchr(at, byte, static_cast<std::size_t>(end - at));
+            if (!found)
+                break;
+            ++hits;
+            at = static_cast<const unsigned char *>(found) + 1;
+        }
+        return hits;
+    });
 }
 
 std::int64_t PeakResidentBytes()

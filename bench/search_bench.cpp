@@ -104,5 +104,24 @@ void BM_GrepCountFixed1GiB(benchmark::State &state)
 }
 BENCHMARK(BM_GrepCountFixed1GiB)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
 
+// The C library over the same bytes, read the same way: the value search is measured against
+// memmem for the same text, the relative search against memchr run over every byte (each hit
+// taken up again), its floor for any scan that looks at every byte.
+void BM_MemmemReference1GiB(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(bench::MemmemOverFile(LargeFile(), kText));
+    state.SetBytesProcessed(state.iterations() * kSize);
+}
+BENCHMARK(BM_MemmemReference1GiB)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_MemchrEveryByteReference1GiB(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(bench::MemchrOverFile(LargeFile(), 0xA5));
+    state.SetBytesProcessed(state.iterations() * kSize);
+}
+BENCHMARK(BM_MemchrEveryByteReference1GiB)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 } // namespace
 } // namespace byteloom

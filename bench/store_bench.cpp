@@ -130,5 +130,29 @@ void BM_WriteTwoPagesInPlaceReference(benchmark::State &state)
 }
 BENCHMARK(BM_WriteTwoPagesInPlaceReference)->Unit(benchmark::kMillisecond);
 
+// Opening: a sparse image of 16 GiB costs what a file of 1 KiB does (the first page is read,
+// nothing else).
+void OpenFile(benchmark::State &state, const std::filesystem::path &path)
+{
+    for (auto _ : state) {
+        Document document;
+        if (document.Load(path, true).status != LoadStatus::Loaded)
+            state.SkipWithError("cannot load the file");
+        benchmark::DoNotOptimize(document.ReadByte(0));
+    }
+}
+
+void BM_Open1KiB(benchmark::State &state)
+{
+    OpenFile(state, bench::BenchFile("small-1KiB.bin", 1024));
+}
+BENCHMARK(BM_Open1KiB)->Unit(benchmark::kMicrosecond);
+
+void BM_OpenSparse16GiB(benchmark::State &state)
+{
+    OpenFile(state, bench::SparseBenchFile("sparse-16GiB.iso", std::int64_t{16} << 30));
+}
+BENCHMARK(BM_OpenSparse16GiB)->Unit(benchmark::kMicrosecond);
+
 } // namespace
 } // namespace byteloom

@@ -110,6 +110,16 @@ void BM_DumpScript64MiBUniform(benchmark::State &state)
 }
 BENCHMARK(BM_DumpScript64MiBUniform)->Unit(benchmark::kMillisecond);
 
+// memmem over the same text-like file, read the same way: the dump's reference.
+void BM_MemmemReference64MiB(benchmark::State &state)
+{
+    const auto file = KeyedFile("text-like-64MiB.bin", 64 * kMiB, true);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(bench::MemmemOverFile(file, "Byteloom absent!"));
+    state.SetBytesProcessed(state.iterations() * 64 * kMiB);
+}
+BENCHMARK(BM_MemmemReference64MiB)->Unit(benchmark::kMillisecond);
+
 void BM_EncodeScript1MB(benchmark::State &state)
 {
     const TableFile table = ParseTable(LargeTableText(7000), "bench.tbl").table;

@@ -8,6 +8,10 @@
 #include <span>
 #include <vector>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 namespace byteloom {
 
 namespace {
@@ -97,27 +101,110 @@ std::pair<std::size_t, std::size_t> LongestLiteralRun(const std::vector<bool> &w
     return {bestStart, bestLength};
 }
 
-// The first q in [begin, end) with s[q] - s[q + 1] == difference as plain integers; s[end] must
-// be readable. Blocks of 64 are first tested all at once, which compilers vectorize.
-std::size_t
-FindDifference(const std::uint8_t *s, std::size_t begin, std::size_t end, int difference)
+// A pair of the relative search: the pattern's bytes at offset and offset + 1 must differ by
+// difference as plain integers.
+struct DifferencePair
 {
-    const auto target = static_cast<std::uint8_t>(difference);
-    const bool rising = difference < 0;
-    std::size_t q = begin;
-    for (; q + 64 <= end; q += 64) {
-        unsigned any = 0;
-        for (std::size_t j = 0; j < 64; ++j) {
-            const std::uint8_t a = s[q + j];
-            const std::uint8_t b = s[q + j + 1];
-            any |= static_cast<unsigned>(static_cast<std::uint8_t>(a - b) == target)
-                   & static_cast<unsigned>((a < b) == rising);
-        }
-        if (any != 0)
-            break;
+    std::size_t offset;
+    int difference;
+};
+
+// The test of a pair over a vector of candidates at once: the bytes' difference must equal the
+// pair's modulo 256, and the two bytes must be ordered as its sign says (b <= a for a difference
+// of 0 or more, a <= b below 0; a saturating subtraction is zero exactly where the first is not
+// above the second), which is what makes the modular difference the plain one.
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("avx2"))) inline __m256i PairMatchesAvx2(const std::uint8_t *at,
+                                                               int difference)
+{
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at + 1));
+    const __m256i equal
+        = _mm256_cmpeq_epi8(_mm256_sub_epi8(a, b), _mm256_set1_epi8(static_cast<char>(difference)));
+    const __m256i ordered = _mm256_cmpeq_epi8(
+        difference < 0 ? _mm256_subs_epu8(a, b) : _mm256_subs_epu8(b, a), _mm256_setzero_si256());
+    return _mm256_and_si256(equal, ordered);
+}
+
+// The first candidate c in [q, end) that both pairs may match, 32 candidates a step; end when
+// fewer than 32 are left to test (the caller tests them one by one).
+__attribute__((target("avx2"))) std::size_t FindPairCandidateAvx2(const std::uint8_t *s,
+                                                                  std::size_t q,
+                                                                  std::size_t end,
+                                                                  DifferencePair first,
+                                                                  DifferencePair second)
+{
+    for (; q + 32 <= end; q += 32) {
+        const auto mask = static_cast<unsigned>(_mm256_movemask_epi8(
+            _mm256_and_si256(PairMatchesAvx2(s + q + first.offset, first.difference),
+                             PairMatchesAvx2(s + q + second.offset, second.difference))));
+        if (mask != 0)
+            return q + static_cast<std::size_t>(__builtin_ctz(mask));
     }
+    return q;
+}
+#endif
+
+#if defined(__SSE2__)
+inline __m128i PairMatchesSse2(const std::uint8_t *at, int difference)
+{
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + 1));
+    const __m128i equal
+        = _mm_cmpeq_epi8(_mm_sub_epi8(a, b), _mm_set1_epi8(static_cast<char>(difference)));
+    const __m128i ordered = _mm_cmpeq_epi8(
+        difference < 0 ? _mm_subs_epu8(a, b) : _mm_subs_epu8(b, a), _mm_setzero_si128());
+    return _mm_and_si128(equal, ordered);
+}
+
+std::size_t FindPairCandidateSse2(const std::uint8_t *s,
+                                  std::size_t q,
+                                  std::size_t end,
+                                  DifferencePair first,
+                                  DifferencePair second)
+{
+    for (; q + 16 <= end; q += 16) {
+        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_and_si128(PairMatchesSse2(s + q + first.offset, first.difference),
+                          PairMatchesSse2(s + q + second.offset, second.difference))));
+        if (mask != 0)
+            return q + static_cast<std::size_t>(__builtin_ctz(mask));
+    }
+    return q;
+}
+#endif
+
+bool PairMatches(const std::uint8_t *s, std::size_t candidate, DifferencePair pair)
+{
+    return static_cast<int>(s[candidate + pair.offset]) - s[candidate + pair.offset + 1]
+           == pair.difference;
+}
+
+// The first candidate c in [begin, end) at which both pairs match; every byte they read must be
+// readable. Candidates are tested 32 or 16 at a time with the widest vectors the processor has,
+// then one by one.
+std::size_t FindPairCandidate(const std::uint8_t *s,
+                              std::size_t begin,
+                              std::size_t end,
+                              DifferencePair first,
+                              DifferencePair second)
+{
+    std::size_t q = begin;
+#if defined(__x86_64__) || defined(__i386__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) {
+        q = FindPairCandidateAvx2(s, q, end, first, second);
+        if (q + 32 <= end)
+            return q;
+    }
+#endif
+#if defined(__SSE2__)
+    q = FindPairCandidateSse2(s, q, end, first, second);
+    if (q + 16 <= end)
+        return q;
+#endif
     for (; q < end; ++q) {
-        if (static_cast<int>(s[q]) - static_cast<int>(s[q + 1]) == difference)
+        if (PairMatches(s, q, first) && PairMatches(s, q, second))
             return q;
     }
     return kNotFound;
@@ -183,10 +270,10 @@ std::optional<std::int64_t> RelativeSearch(Document &document,
         return std::nullopt;
     const std::vector<bool> wildcard = pattern.WildcardPositions();
     // The pairs that are compared, with the difference each must show.
-    std::vector<std::pair<std::size_t, int>> pairs;
+    std::vector<DifferencePair> pairs;
     for (std::size_t i = 0; i + 1 < length; ++i) {
         if (!wildcard[i] && !wildcard[i + 1])
-            pairs.emplace_back(i, static_cast<int>(pattern.bytes[i]) - pattern.bytes[i + 1]);
+            pairs.push_back({i, static_cast<int>(pattern.bytes[i]) - pattern.bytes[i + 1]});
     }
     const FindInRun find = [&](std::span<const std::uint8_t> run, std::size_t from) {
         if (run.size() < length || from > run.size() - length)
@@ -195,19 +282,18 @@ std::optional<std::int64_t> RelativeSearch(Document &document,
             return from;
         const std::uint8_t *data = run.data();
         const std::size_t lastStart = run.size() - length;
-        const auto [anchor, anchorDifference] = pairs.front();
+        // Two pairs are tested together: a candidate that passes both is rare in any data.
+        const DifferencePair first = pairs.front();
+        const DifferencePair second = pairs.size() > 1 ? pairs[1] : pairs.front();
         for (std::size_t start = from; start <= lastStart;) {
-            const std::size_t found
-                = FindDifference(data, start + anchor, lastStart + anchor + 1, anchorDifference);
-            if (found == kNotFound)
+            const std::size_t candidate
+                = FindPairCandidate(data, start, lastStart + 1, first, second);
+            if (candidate == kNotFound)
                 return kNotFound;
-            const std::size_t candidate = found - anchor;
-            const bool all = std::all_of(pairs.begin() + 1, pairs.end(), [&](const auto &pair) {
-                return static_cast<int>(data[candidate + pair.first])
-                           - data[candidate + pair.first + 1]
-                       == pair.second;
-            });
-            if (all)
+            if (std::all_of(
+                    pairs.begin() + std::min<std::ptrdiff_t>(2, std::ssize(pairs)),
+                    pairs.end(),
+                    [&](const DifferencePair &pair) { return PairMatches(data, candidate, pair); }))
                 return candidate;
             start = candidate + 1;
         }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <random>
 
 namespace byteloom {
@@ -94,39 +96,48 @@ bool NaiveMatch(const std::vector<std::uint8_t> &data,
     return n > 0 || !relative;
 }
 
+// Small pages and few values (many near misses at page edges), then long runs of bytes from the
+// ends of the range (differences that wrap around modulo 256, found sixteen bytes a step).
 TEST(SearchEngines, PagedSearchesFindWhatANaiveScanFinds)
 {
     test::TempFolder folder;
     std::mt19937 random(99);
-    std::vector<std::uint8_t> data(1000);
-    for (auto &byte : data)
-        byte = static_cast<std::uint8_t>(random() % 4); // few values: many near misses
-    test::WriteBytes(folder / "s.bin", data);
-    Document document(64);
-    ASSERT_EQ(document.Load(folder / "s.bin", true).status, LoadStatus::Loaded);
-    ASSERT_TRUE(document.IsPaged());
+    const std::vector<std::vector<std::uint8_t>> alphabets{{0, 1, 2, 3},
+                                                           {0, 1, 0x7F, 0x80, 0xFE, 0xFF}};
+    for (const auto &[pageSize, size, alphabet] :
+         {std::tuple{std::int64_t{64}, std::size_t{1000}, alphabets[0]},
+          std::tuple{std::int64_t{4096}, std::size_t{20000}, alphabets[1]}}) {
+        std::vector<std::uint8_t> data(size);
+        for (auto &byte : data)
+            byte = alphabet[random() % alphabet.size()];
+        test::WriteBytes(folder / "s.bin", data);
+        Document document(pageSize);
+        ASSERT_EQ(document.Load(folder / "s.bin", true).status, LoadStatus::Loaded);
+        ASSERT_TRUE(document.IsPaged());
 
-    for (int round = 0; round < 300; ++round) {
-        SearchPattern pattern;
-        const std::size_t length = 1 + random() % 6;
-        for (std::size_t i = 0; i < length; ++i) {
-            const bool asterisk = random() % 5 == 0;
-            pattern.bytes.push_back(asterisk ? 0x2A : static_cast<std::uint8_t>(random() % 4));
-            if (asterisk)
-                pattern.asteriskKinds.push_back(random() % 2 ? AsteriskKind::Wildcard
-                                                             : AsteriskKind::Literal);
-        }
-        const auto from = static_cast<std::int64_t>(random() % data.size());
-        for (const bool relative : {false, true}) {
-            std::optional<std::int64_t> expected;
-            for (std::size_t p = static_cast<std::size_t>(from); p < data.size() && !expected;
-                 ++p) {
-                if (NaiveMatch(data, pattern, p, relative))
-                    expected = static_cast<std::int64_t>(p);
+        for (int round = 0; round < 300; ++round) {
+            SearchPattern pattern;
+            const std::size_t length = 1 + random() % 6;
+            for (std::size_t i = 0; i < length; ++i) {
+                const bool asterisk = random() % 5 == 0;
+                pattern.bytes.push_back(asterisk ? 0x2A : alphabet[random() % alphabet.size()]);
+                if (asterisk)
+                    pattern.asteriskKinds.push_back(random() % 2 ? AsteriskKind::Wildcard
+                                                                 : AsteriskKind::Literal);
             }
-            const auto found = relative ? RelativeSearch(document, pattern, from)
-                                        : ValueSearch(document, pattern, from);
-            ASSERT_EQ(found, expected) << "round " << round << (relative ? " relative" : " value");
+            const auto from = static_cast<std::int64_t>(random() % data.size());
+            for (const bool relative : {false, true}) {
+                std::optional<std::int64_t> expected;
+                for (std::size_t p = static_cast<std::size_t>(from); p < data.size() && !expected;
+                     ++p) {
+                    if (NaiveMatch(data, pattern, p, relative))
+                        expected = static_cast<std::int64_t>(p);
+                }
+                const auto found = relative ? RelativeSearch(document, pattern, from)
+                                            : ValueSearch(document, pattern, from);
+                ASSERT_EQ(found, expected)
+                    << "round " << round << (relative ? " relative" : " value");
+            }
         }
     }
 }
