@@ -63,44 +63,102 @@ bool IsPlainKeyCharacter(char c)
            || c == '-' || c == '.';
 }
 
-// A section or key as it stands in the file: "/" as "\", any other byte that is not a letter,
-// digit, "_", "-" or "." as "%XX".
+// The character whose UTF-8 form starts at text[i], moving i past it; a byte that starts no
+// well-formed character is read as the Latin-1 character of that value.
+std::uint32_t NextCharacter(std::string_view text, std::size_t &i)
+{
+    const auto lead = static_cast<unsigned char>(text[i++]);
+    const int trail = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+    if (lead < 0x80 || lead > 0xF4 || trail == 0
+        || i + static_cast<std::size_t>(trail) > text.size())
+        return lead;
+    std::uint32_t code = lead & (0x3Fu >> trail);
+    for (int k = 0; k < trail; ++k) {
+        const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
+        if ((next & 0xC0) != 0x80)
+            return lead;
+        code = code << 6 | (next & 0x3Fu);
+    }
+    constexpr std::uint32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+    if (code < kSmallest[trail] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return lead;
+    i += static_cast<std::size_t>(trail);
+    return code;
+}
+
+// A section or key as it stands in the file, as the settings library earlier versions used
+// writes it: "/" as "\", letters, digits, "_", "-" and "." as they are, any other character up
+// to U+00FF as "%XX", any other as "%UXXXX" (two of them, a surrogate pair, beyond U+FFFF).
 std::string EscapedKey(std::string_view key)
 {
     std::string out;
-    for (const char c : key) {
-        if (c == '/') {
-            out += '\\';
-        } else if (IsPlainKeyCharacter(c)) {
-            out += c;
-        } else {
+    for (std::size_t i = 0; i < key.size();) {
+        const char c = key[i];
+        if (c == '/' || IsPlainKeyCharacter(c)) {
+            out += c == '/' ? '\\' : c;
+            ++i;
+            continue;
+        }
+        const std::uint32_t code = NextCharacter(key, i);
+        if (code <= 0xFF) {
             out += '%';
-            AppendHex(out, static_cast<unsigned char>(c), 2);
+            AppendHex(out, code, 2);
+        } else if (code <= 0xFFFF) {
+            out += "%U";
+            AppendHex(out, code, 4);
+        } else {
+            out += "%U";
+            AppendHex(out, 0xD800 + ((code - 0x10000) >> 10), 4);
+            out += "%U";
+            AppendHex(out, 0xDC00 + ((code - 0x10000) & 0x3FF), 4);
         }
     }
     return out;
 }
 
+// Keys are read back as UTF-8: "%XX" and "%UXXXX" as the characters they name (a surrogate
+// pair as one character, a lone surrogate as U+FFFD), other bytes as UTF-8 where they form it.
 std::string UnescapedKey(std::string_view key)
 {
+    const auto unitAt = [&](std::size_t i) -> std::optional<std::uint32_t> {
+        if (i + 5 >= key.size() || key[i] != '%' || key[i + 1] != 'U')
+            return std::nullopt;
+        std::uint32_t unit = 0;
+        for (std::size_t d = 2; d < 6; ++d) {
+            if (!IsHexDigit(key[i + d]))
+                return std::nullopt;
+            unit = unit << 4 | static_cast<std::uint32_t>(HexValue(key[i + d]));
+        }
+        return unit;
+    };
     std::string out;
-    for (std::size_t i = 0; i < key.size(); ++i) {
+    for (std::size_t i = 0; i < key.size();) {
         const char c = key[i];
         if (c == '\\') {
             out += '/';
-        } else if (c == '%' && i + 5 < key.size() && key[i + 1] == 'U' && IsHexDigit(key[i + 2])
-                   && IsHexDigit(key[i + 3]) && IsHexDigit(key[i + 4]) && IsHexDigit(key[i + 5])) {
-            std::uint32_t code = 0;
-            for (std::size_t d = 2; d < 6; ++d)
-                code = code << 4 | static_cast<std::uint32_t>(HexValue(key[i + d]));
+            ++i;
+        } else if (const auto unit = unitAt(i)) {
+            i += 6;
+            std::uint32_t code = *unit;
+            if (code >= 0xD800 && code <= 0xDBFF) {
+                const auto low = unitAt(i);
+                if (low && *low >= 0xDC00 && *low <= 0xDFFF) {
+                    code = 0x10000 + ((code - 0xD800) << 10) + (*low - 0xDC00);
+                    i += 6;
+                } else {
+                    code = 0xFFFD;
+                }
+            } else if (code >= 0xDC00 && code <= 0xDFFF) {
+                code = 0xFFFD;
+            }
             AppendUtf8(out, code);
-            i += 5;
         } else if (c == '%' && i + 2 < key.size() && IsHexDigit(key[i + 1])
                    && IsHexDigit(key[i + 2])) {
-            out += static_cast<char>(HexValue(key[i + 1]) << 4 | HexValue(key[i + 2]));
-            i += 2;
+            AppendUtf8(
+                out, static_cast<std::uint32_t>(HexValue(key[i + 1]) << 4 | HexValue(key[i + 2])));
+            i += 3;
         } else {
-            out += c;
+            AppendUtf8(out, NextCharacter(key, i));
         }
     }
     return out;

@@ -39,7 +39,8 @@ TEST(SettingsFile, ReadsTheFilesEarlierVersionsWroteAndKeepsOtherKeys)
                             "Byteloom\\RecentFiles\\2=\"sz:C:\\\\ROMs\\\\\\\"x\\\" \"\n"
                             "Byteloom\\Size=dword:zz\n"
                             "Byteloom\\TextColor=sz:123\n"
-                            "Byteloom\\Code%20Pages\\x%20y=sz: lead\\ttab\\x1\\x39 \xc3\xa9\n";
+                            "Byteloom\\Code%20Pages\\x%20y=sz: lead\\ttab\\x1\\x39 \xc3\xa9\n"
+                            "Other\\K%E9y%U6F22%UD83D%UDE00=sz:kept\n";
     WriteText(path, old);
     SettingsFile settings(path);
     ASSERT_TRUE(settings.Load().ok());
@@ -53,6 +54,10 @@ TEST(SettingsFile, ReadsTheFilesEarlierVersionsWroteAndKeepsOtherKeys)
     EXPECT_EQ(settings.ReadText(key + "\\Code Pages", "x y"),
               " lead\ttab\x01"
               "9 \xc3\xa9");
+    // Key names beyond ASCII as the settings library wrote them: Latin-1 "%XX", "%UXXXX" and a
+    // surrogate pair.
+    EXPECT_EQ(settings.ReadText("SOFTWARE\\Other", "K\xc3\xa9y\xe6\xbc\xa2\xf0\x9f\x98\x80"),
+              "kept");
     // A value of the wrong type, or a number that is not one, reads as absent.
     EXPECT_EQ(settings.ReadNumber(key, "Size"), std::nullopt);
     EXPECT_EQ(settings.ReadNumber(key, "TextColor"), std::nullopt);
@@ -67,6 +72,7 @@ TEST(SettingsFile, ReadsTheFilesEarlierVersionsWroteAndKeepsOtherKeys)
     const std::string text(saved.begin(), saved.end());
     EXPECT_NE(text.find("[General]\nOther=kept\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Byteloom\\Size=dword:00000002\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Other\\K%E9y%U6F22%UD83D%UDE00=sz:kept\n"), std::string::npos) << text;
     SettingsFile again(path);
     ASSERT_TRUE(again.Load().ok());
     EXPECT_EQ(again.ReadText(key + "\\RecentFiles", "2"), "C:\\ROMs\\\"x\" ");
@@ -77,19 +83,44 @@ TEST(SettingsFile, AnyKeysAndValuesComeBackByteForByte)
 {
     std::mt19937 random(20261207);
     using namespace std::string_literals;
-    const std::string alphabet = "aZ09_-./\\%@\"=;,#[] \t\r\n\x01\x7f\xc3\xa9\xff\0"s;
-    const auto some = [&](std::size_t most) {
-        std::string text;
+    // Values are any bytes; keys are text (UTF-8), as the settings library wrote them.
+    const std::string bytes = "aZ09_-./\\%@\"=;,#[] \t\r\n\x01\x7f\xc3\xa9\xff\0"s;
+    const std::vector<std::string> characters{"a",
+                                              "Z",
+                                              "0",
+                                              "_",
+                                              "-",
+                                              ".",
+                                              "/",
+                                              "\\",
+                                              "%",
+                                              "@",
+                                              "\"",
+                                              "=",
+                                              ";",
+                                              "[",
+                                              " ",
+                                              "\t",
+                                              "\n",
+                                              "\x01",
+                                              "\x7f",
+                                              "\xc3\xa9",
+                                              "\xe6\xbc\xa2",
+                                              "\xf0\x9f\x98\x80",
+                                              "\0"s};
+    const auto some = [&](std::size_t most, bool text) {
+        std::string made;
         for (std::size_t length = random() % (most + 1); length > 0; --length)
-            text += alphabet[random() % alphabet.size()];
-        return text;
+            made += text ? characters[random() % characters.size()]
+                         : std::string(1, bytes[random() % bytes.size()]);
+        return made;
     };
     for (int round = 0; round < 3000; ++round) {
         SettingsValues values;
         for (int count = static_cast<int>(random() % 6); count > 0; --count) {
-            const std::string path = some(12);
+            const std::string path = some(12, true);
             if (!path.empty()) // a key is never empty
-                values[path] = some(20);
+                values[path] = some(20, false);
         }
         const std::string text = FormatSettingsText(values);
         ASSERT_EQ(ParseSettingsText(text), values) << text;
