@@ -17,6 +17,12 @@ public:
     enum class Fault { Error, ShortWrite };
 
     std::int64_t failAt = -1;
+    // The disk works again: no call fails from now on, and the full disk has room.
+    void Heal()
+    {
+        failAt = -1;
+        fullFile_ = -1;
+    }
     Fault fault = Fault::Error;
     std::int64_t calls = 0;
     std::string failedCall; // which kind of call failed, for the test's messages

@@ -620,8 +620,12 @@ Status Document::CommitPages()
     std::vector<Stretch> stretches;
     if (Status found = FindChangedStretches(stretches); !found.ok())
         return found;
-    if (stretches.empty() && expansions_.empty()) {
-        AllPagesCommitted(); // the pages were changed back to what the file holds
+    // The pages were changed back to what the file holds: nothing to write, unless a rollback
+    // file of an earlier save is still there, which this save must clear.
+    std::error_code error;
+    if (stretches.empty() && expansions_.empty()
+        && !std::filesystem::exists(RollbackPathFor(path_), error) && !error) {
+        AllPagesCommitted();
         return Status::Ok();
     }
     Status status = WriteBehindRollback(

@@ -22,6 +22,10 @@ namespace byteloom {
 namespace {
 
 constexpr std::string_view kMagic = "BYTELOOM-ROLLBACK-2\n";
+// Files of the first kind (left by an earlier version) end with the length and "SEALED!\n",
+// written after a sync of everything before them; they are read as they always were.
+constexpr std::string_view kFirstMagic = "BYTELOOM-ROLLBACK-1\n";
+constexpr std::string_view kFirstSeal = "SEALED!\n";
 // A sealed file ends with its length before the trailer, the CRC-32 of those bytes and the
 // seal, all put on the disk in one sync: a file torn by a power loss fails the CRC.
 constexpr std::string_view kSeal = "SEALED2\n";
@@ -91,19 +95,44 @@ std::optional<std::uint32_t> CrcOfFirst(FileSystem &files, int fd, std::int64_t 
     return crc;
 }
 
-bool IsSealed(BinaryFile &file, std::int64_t length)
+enum class Seal { Sealed, Unsealed, Unreadable };
+
+// Whether a rollback file vouches for its records. A file that cannot be read says nothing
+// either way: it is kept, never taken for an unfinished one.
+Seal SealOf(BinaryFile &file, std::int64_t length)
 {
+    if (length < 0)
+        return Seal::Unreadable;
     std::array<std::uint8_t, kMagic.size()> magic{};
     std::array<std::uint8_t, kTrailerLength> tail{};
-    if (length < kHeaderLength + 8 + kTrailerLength || !file.ReadAt(0, magic).ok()
-        || std::memcmp(magic.data(), kMagic.data(), magic.size()) != 0
-        || !file.ReadAt(length - kTrailerLength, tail).ok()
-        || std::memcmp(tail.data() + 16, kSeal.data(), kSeal.size()) != 0
+    if (length < kHeaderLength + 8 + 16)
+        return Seal::Unsealed;
+    if (!file.ReadAt(0, magic).ok())
+        return Seal::Unreadable;
+    const bool first = std::memcmp(magic.data(), kFirstMagic.data(), magic.size()) == 0;
+    if (!first && std::memcmp(magic.data(), kMagic.data(), magic.size()) != 0)
+        return Seal::Unsealed;
+    if (first) {
+        if (!file.ReadAt(length - 16, std::span(tail).first(16)).ok())
+            return Seal::Unreadable;
+        return std::memcmp(tail.data() + 8, kFirstSeal.data(), kFirstSeal.size()) == 0
+                       && static_cast<std::int64_t>(GetNumber(std::span(tail).first(8)))
+                              == length - 16
+                   ? Seal::Sealed
+                   : Seal::Unsealed;
+    }
+    if (length < kHeaderLength + 8 + kTrailerLength)
+        return Seal::Unsealed;
+    if (!file.ReadAt(length - kTrailerLength, tail).ok())
+        return Seal::Unreadable;
+    if (std::memcmp(tail.data() + 16, kSeal.data(), kSeal.size()) != 0
         || static_cast<std::int64_t>(GetNumber(std::span(tail).first(8)))
                != length - kTrailerLength)
-        return false;
+        return Seal::Unsealed;
     const auto crc = CrcOfFirst(file.Files(), file.Descriptor(), length - kTrailerLength);
-    return crc && *crc == GetNumber(std::span(tail).subspan(8, 8));
+    if (!crc)
+        return Seal::Unreadable;
+    return *crc == GetNumber(std::span(tail).subspan(8, 8)) ? Seal::Sealed : Seal::Unsealed;
 }
 
 struct KeptRecord
@@ -386,7 +415,16 @@ RollbackOutcome RestoreFromRollback(const std::filesystem::path &document, FileS
         return {};
     if (Status opened = rollback.Open(path, BinaryFile::Mode::Read); !opened.ok())
         return {opened, false};
-    if (!IsSealed(rollback, rollback.Length())) {
+    const Seal seal = SealOf(rollback, rollback.Length());
+    if (seal == Seal::Unreadable) {
+        Status unreadable = SystemFailure("read", "the rollback file " + path.string());
+        return {Status::Error("An interrupted save of " + document.string()
+                              + " could not be undone, so the file is not opened; its old bytes "
+                                "are kept in "
+                              + path.string() + ".\n\n" + unreadable.message()),
+                false};
+    }
+    if (seal == Seal::Unsealed) {
         (void)rollback.Close();
         if (files.Remove(path) != 0)
             return {SystemFailure("remove", "the rollback file " + path.string()), false};

@@ -1,5 +1,6 @@
 #include "document/document.h"
 #include "document/rollback_file.h"
+#include "support/faulty_file_system.h"
 #include "support/temp_folder.h"
 
 #include <sys/stat.h>
@@ -65,6 +66,54 @@ TEST(SaveIdentity, OpeningPutsBackAnInterruptedSaveAndIgnoresAnUnfinishedOne)
         EXPECT_EQ(ReadBytes(path), scribbled);
         EXPECT_EQ(EntriesIn(folder.path()), 1u);
     }
+}
+
+// A rollback file that cannot be read is kept and the file is not opened, whichever read fails;
+// one left by an earlier version (sealed after a sync, without a CRC) is still put back.
+TEST(SaveIdentity, ARollbackFileIsKeptUntilItHasBeenReadAndEarlierOnesAreApplied)
+{
+    TempFolder folder;
+    const auto path = folder / "rom.bin";
+    const auto original = PatternBytes(100);
+    auto scribbled = original;
+    std::fill(scribbled.begin() + 10, scribbled.begin() + 30, 0xEE);
+    const auto interrupted = [&] {
+        WriteBytes(path, original);
+        RollbackFile rollback(RealFileSystem());
+        ASSERT_TRUE(rollback.Begin(path, 100).ok());
+        ASSERT_TRUE(rollback.Keep(10, std::span(original).subspan(10, 20)).ok());
+        ASSERT_TRUE(rollback.Seal().ok());
+        WriteBytes(path, scribbled);
+    };
+    for (std::int64_t failAt = 0; failAt < 12; ++failAt) {
+        interrupted();
+        test::FaultyFileSystem files;
+        files.failAt = failAt;
+        const RollbackOutcome outcome = RestoreFromRollback(path, files);
+        SCOPED_TRACE(std::to_string(failAt) + " " + files.failedCall);
+        if (outcome.status.ok()) {
+            EXPECT_TRUE(outcome.restored);
+            EXPECT_EQ(ReadBytes(path), original);
+            EXPECT_FALSE(std::filesystem::exists(RollbackPathFor(path)));
+        } else {
+            EXPECT_TRUE(std::filesystem::exists(RollbackPathFor(path)));
+        }
+        std::filesystem::remove(RollbackPathFor(path));
+    }
+
+    interrupted();
+    auto first = ReadBytes(RollbackPathFor(path));
+    first[18] = '1'; // "BYTELOOM-ROLLBACK-1\n"
+    first.resize(first.size() - 24);
+    const std::uint64_t covered = first.size();
+    for (int i = 0; i < 8; ++i)
+        first.push_back(static_cast<std::uint8_t>(covered >> (8 * i)));
+    for (const char c : std::string_view("SEALED!\n"))
+        first.push_back(static_cast<std::uint8_t>(c));
+    WriteBytes(RollbackPathFor(path), first);
+    Document document;
+    EXPECT_NE(document.Load(path, true).notice.find("was interrupted"), std::string::npos);
+    EXPECT_EQ(ReadBytes(path), original);
 }
 
 // A rollback file is found whichever name opens the file, is never applied to a file put in
