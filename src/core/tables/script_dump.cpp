@@ -2,12 +2,16 @@
 
 #include "document/document.h"
 #include "document/safe_file_writer.h"
+#include "tables/key_starts.h"
 #include "tables/table_codec.h"
 #include "tables/table_file.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace byteloom {
@@ -15,21 +19,62 @@ namespace byteloom {
 namespace {
 
 constexpr std::size_t kFlushSize = 1 << 20;
-// Texts up to this length are appended with one fixed-size copy.
-constexpr std::size_t kShortText = 16;
 
-std::string OffsetHeader(std::int64_t offset)
+// Writes the offset header "<%08x>" and its line break as stored, at least eight lowercase
+// digits; returns the end. out needs room for kMaxHeader bytes.
+constexpr std::size_t kMaxHeader = 24;
+char *WriteOffsetHeader(char *out, std::int64_t offset)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "<%08lx>\r\n", static_cast<unsigned long>(offset));
-    return text;
+    const auto value = static_cast<std::uint64_t>(offset);
+    int digits = 8;
+    while (digits < 16 && (value >> (4 * digits)) != 0)
+        ++digits;
+    *out++ = '<';
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+        *out++ = "0123456789abcdef"[(value >> shift) & 0xF];
+    std::memcpy(out, ">\r\r\n", 4);
+    return out + 4;
 }
 
-std::string ByteCode(std::uint8_t value)
+// A text in its stored form: each LF written as CR LF.
+std::string Stored(std::string_view text)
 {
-    char text[8];
-    std::snprintf(text, sizeof text, "<%x>", value);
-    return text;
+    std::string stored;
+    stored.reserve(text.size());
+    for (const char c : text) {
+        if (c == '\n')
+            stored.push_back('\r');
+        stored.push_back(c);
+    }
+    return stored;
+}
+
+// What the dump writes for one decoded key: its stored text, then, for an end-string key of a
+// dump with codes, the header of the offset after the key.
+struct StoredEntry
+{
+    std::string text;
+    bool thenHeader = false;
+};
+
+// Without Clean (codes) every byte no entry matches is written as its code, whatever the
+// table's code page, so that the dump inserts back byte for byte; the end of a string is
+// followed by the offset header of what comes next.
+StoredEntry StoredEntryOf(const DecodedEntry &decoded, std::uint8_t firstByte, bool codes)
+{
+    const TableEntry &entry = *decoded.entry;
+    if (decoded.IsFallback()) {
+        if (!codes)
+            return {Stored(entry.text)};
+        char code[8];
+        std::snprintf(code, sizeof code, "<%x>", firstByte);
+        return {code};
+    }
+    if (entry.text == kNewlineMarker)
+        return {Stored(entry.label) + "\r\r\n"};
+    if (entry.text == kEndStringMarker)
+        return {Stored(entry.label) + "\r\r\n\r\r\n", codes};
+    return {Stored(entry.text)};
 }
 
 // How many bytes a walk covers between two reports of its progress.
@@ -39,8 +84,8 @@ constexpr std::int64_t kProgressStep = 1 << 20;
 // runs past the end of the range is still decoded whole. Each position is decoded through the
 // subtable for its offset, as the view shows it. Keys are read straight from the page in memory;
 // only one that crosses a page boundary or the end of the document is read through DecodeAt.
-// visit gets the decoded entry, the number of the subtable it came from, its offset and its
-// first byte, and returns false to stop the walk. Returns false when progress stopped it.
+// visit gets the decoded entry, its offset and its first byte, and returns false to stop the
+// walk. Returns false when progress stopped it.
 template<typename Visit>
 bool WalkEntries(Document &document,
                  const TableFile &table,
@@ -84,53 +129,50 @@ bool WalkEntries(Document &document,
             decoded = DecodeAt(table, document, position);
             page = {}; // DecodeAt may have swapped the page out
         }
-        if (!visit(decoded, run.number, position, firstByte))
+        if (!visit(decoded, position, firstByte))
             return true;
         position += decoded.byteCount;
     }
     return true;
 }
 
-// Collects the dump as it is stored (each LF as CR LF) and hands it to the sink a large piece at
-// a time. After a failure of the sink it takes nothing more.
+// Collects the dump as it is stored and hands it to the sink a large piece at a time. After a
+// failure of the sink it takes nothing more.
 class StoredScript
 {
 public:
     explicit StoredScript(const DumpSink &sink)
         : sink_(sink)
-        , buffer_(kFlushSize + 4096)
+        , buffer_(kFlushSize + kRoom)
     {}
 
-    void Emit(std::string_view text)
+    // Room for writing up to kRoom bytes at the returned place; Commit says where they end.
+    static constexpr std::size_t kRoom = 2048;
+    char *Reserve()
     {
-        // Each character takes at most two places once LF becomes CR LF.
-        if (used_ + 2 * text.size() > buffer_.size()) {
+        if (used_ + kRoom > buffer_.size())
             Flush();
-            buffer_.resize(std::max(buffer_.size(), 2 * text.size()));
-        }
-        char *out = buffer_.data() + used_;
-        for (const char c : text) {
-            if (c == '\n')
-                *out++ = '\r';
-            *out++ = c;
-        }
-        used_ = static_cast<std::size_t>(out - buffer_.data());
+        return buffer_.data() + used_;
+    }
+    void Commit(const char *end)
+    {
+        used_ = static_cast<std::size_t>(end - buffer_.data());
         if (used_ >= kFlushSize)
             Flush();
     }
 
-    // A text already in its stored form, readable for kShortText bytes from its start.
-    void EmitStored(const char *bytes, std::size_t length)
+    // Bytes already in their stored form.
+    void Append(std::string_view bytes)
     {
-        if (length > kShortText || used_ + kShortText > buffer_.size()) {
-            Emit(std::string_view(bytes, length)); // no LF is left in a stored text
-            return;
+        while (!bytes.empty()) {
+            const std::size_t piece = std::min(bytes.size(), kRoom);
+            char *out = Reserve();
+            std::memcpy(out, bytes.data(), piece);
+            Commit(out + piece);
+            bytes.remove_prefix(piece);
         }
-        std::memcpy(buffer_.data() + used_, bytes, kShortText);
-        used_ += length;
-        if (used_ >= kFlushSize)
-            Flush();
     }
+    void AppendHeader(std::int64_t offset) { Commit(WriteOffsetHeader(Reserve(), offset)); }
 
     [[nodiscard]] bool ok() const { return status_.ok(); }
 
@@ -154,52 +196,201 @@ private:
     Status status_ = Status::Ok();
 };
 
-// The stored form of every entry text of one subtable a dump reads through, kept in one block
-// with room behind each, so that a short text is appended with one fixed-size copy instead of a
-// loop of unknown length: the dump's inner step.
-class StoredEntryTexts
+// What a dump writes for every pair of bytes, through one subtable of a table whose keys are at
+// most two bytes wide (nearly every table): the dump's inner step is then one lookup and one
+// fixed-size copy, and where its keys start is worked out 64 bytes at a time (see
+// SecondBytesOf), so that no step waits for the one before it.
+class DumpCells
 {
 public:
-    enum class Kind : std::uint8_t { Text, Newline, EndString };
-
-    explicit StoredEntryTexts(const Subtable &subtable)
-        : entries_(subtable.Entries())
+    // The stored text of one key, inline when it is short.
+    struct Cell
     {
-        texts_.reserve(entries_.size());
-        for (const TableEntry &entry : entries_) {
-            const auto offset = static_cast<std::uint32_t>(block_.size());
-            Kind kind = Kind::Text;
-            if (entry.text == kNewlineMarker)
-                kind = Kind::Newline;
-            else if (entry.text == kEndStringMarker)
-                kind = Kind::EndString;
-            for (const char c : entry.text) {
-                if (c == '\n')
-                    block_.push_back('\r');
-                block_.push_back(c);
-            }
-            texts_.push_back({offset, static_cast<std::uint32_t>(block_.size() - offset), kind});
-        }
-        block_.resize(block_.size() + kShortText);
-    }
-
-    struct Text
-    {
-        std::uint32_t offset;
-        std::uint32_t length;
-        Kind kind;
+        static constexpr std::size_t kInline = 12;
+        char text[kInline];
+        std::uint8_t length; // of an inline text
+        std::uint8_t width;  // the key's width in bytes
+        std::uint8_t flags;
+        std::uint8_t spare;
     };
-    [[nodiscard]] const Text &Of(const TableEntry *entry) const
+    static_assert(sizeof(Cell) == 16);
+    static constexpr std::uint8_t kLongText = 1;   // text[0..4) is an index into longTexts_
+    static constexpr std::uint8_t kThenHeader = 2; // an offset header follows the text
+
+    DumpCells(const TableFile &table, const Subtable &subtable, bool codes)
+        : cells_(256)
     {
-        return texts_[static_cast<std::size_t>(entry - entries_.data())];
+        for (int b0 = 0; b0 < 256; ++b0) {
+            const std::uint8_t single[] = {static_cast<std::uint8_t>(b0)};
+            cells_[static_cast<std::size_t>(b0)]
+                = MakeCell(DecodeBytes(table, subtable, single), single[0], codes);
+            rows_[static_cast<std::size_t>(b0)] = {static_cast<std::uint32_t>(b0), 0};
+        }
+        if (table.GetMaxKeyBytes() != 2)
+            return;
+        std::array<bool, 256> leads{};
+        for (const TableEntry &entry : subtable.Entries()) {
+            if (KeyWidth(entry.key) == 2)
+                leads[entry.key >> 8] = true;
+        }
+        for (int b0 = 0; b0 < 256; ++b0) {
+            if (!leads[static_cast<std::size_t>(b0)])
+                continue;
+            rows_[static_cast<std::size_t>(b0)] = {static_cast<std::uint32_t>(cells_.size()), 0xFF};
+            for (int b1 = 0; b1 < 256; ++b1) {
+                const std::uint8_t pair[]
+                    = {static_cast<std::uint8_t>(b0), static_cast<std::uint8_t>(b1)};
+                const DecodedEntry decoded = DecodeBytes(table, subtable, pair);
+                cells_.push_back(MakeCell(decoded, pair[0], codes));
+                if (decoded.byteCount == 2)
+                    pairs_.Add(pair[0], pair[1]);
+            }
+        }
+        pairs_.Finish();
     }
-    [[nodiscard]] const char *Bytes(const Text &text) const { return block_.data() + text.offset; }
+
+    // The cell of the key that starts with b0, followed by b1.
+    [[nodiscard]] const Cell &At(std::uint8_t b0, std::uint8_t b1) const
+    {
+        const Row row = rows_[b0];
+        return cells_[row.offset + (b1 & row.mask)];
+    }
+    // The cell of b0 when it is the document's last byte.
+    [[nodiscard]] const Cell &Last(std::uint8_t b0) const { return cells_[b0]; }
+
+    [[nodiscard]] const PairKeys &Pairs() const { return pairs_; }
+
+    // Writes a cell that is not a short text alone, for the key at position.
+    void AppendSlowly(StoredScript &script, const Cell &cell, std::int64_t position) const
+    {
+        if ((cell.flags & kLongText) != 0) {
+            std::uint32_t index = 0;
+            std::memcpy(&index, cell.text, sizeof index);
+            script.Append(longTexts_[index]);
+        } else {
+            script.Append(std::string_view(cell.text, cell.length));
+        }
+        if ((cell.flags & kThenHeader) != 0)
+            script.AppendHeader(position + cell.width);
+    }
 
 private:
-    const std::vector<TableEntry> &entries_;
-    std::vector<Text> texts_;
-    std::vector<char> block_;
+    Cell MakeCell(const DecodedEntry &decoded, std::uint8_t firstByte, bool codes)
+    {
+        const StoredEntry stored = StoredEntryOf(decoded, firstByte, codes);
+        Cell cell{};
+        cell.width = static_cast<std::uint8_t>(decoded.byteCount);
+        cell.flags = stored.thenHeader ? kThenHeader : 0;
+        if (stored.text.size() <= Cell::kInline) {
+            std::memcpy(cell.text, stored.text.data(), stored.text.size());
+            cell.length = static_cast<std::uint8_t>(stored.text.size());
+        } else {
+            const auto index = static_cast<std::uint32_t>(longTexts_.size());
+            std::memcpy(cell.text, &index, sizeof index);
+            longTexts_.push_back(stored.text);
+            cell.flags |= kLongText;
+        }
+        return cell;
+    }
+
+    struct Row
+    {
+        std::uint32_t offset; // of the row's cells, or of b0's own cell
+        std::uint32_t mask;   // 0xFF when b1 picks the cell, else 0
+    };
+    std::vector<Cell> cells_;
+    std::array<Row, 256> rows_{};
+    PairKeys pairs_;
+    std::vector<std::string> longTexts_;
 };
+
+// Dumps the keys that start in [position, position + count) of bytes, which holds the bytes from
+// position on and one more; returns where the next key starts.
+std::int64_t DumpBlock(const DumpCells &cells,
+                       const std::uint8_t *bytes,
+                       std::int64_t count,
+                       std::int64_t position,
+                       StoredScript &script)
+{
+    std::uint64_t consumedFirst = 0; // whether the word's position 0 is a second byte
+    for (std::int64_t word = 0; word < count; word += 64) {
+        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(64, count - word));
+        const std::uint8_t *at = bytes + word;
+        const std::uint64_t pairs = cells.Pairs().BitsOf(at, n);
+        const std::uint64_t consumed = SecondBytesOf(pairs & ~consumedFirst) | consumedFirst;
+        const std::uint64_t valid = n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
+        std::uint64_t starts = ~consumed & valid;
+        char *out = script.Reserve(); // room for 64 inline texts
+        while (starts != 0) {
+            const auto i = static_cast<std::size_t>(std::countr_zero(starts));
+            starts &= starts - 1;
+            const DumpCells::Cell &cell = cells.At(at[i], at[i + 1]);
+            if (cell.flags == 0) [[likely]] {
+                std::memcpy(out, &cell, sizeof cell);
+                out += cell.length;
+                continue;
+            }
+            script.Commit(out);
+            cells.AppendSlowly(script, cell, position + word + static_cast<std::int64_t>(i));
+            out = script.Reserve();
+        }
+        script.Commit(out);
+        if (!script.ok())
+            return position + count;
+        // Whether the position after the word is the second byte of its last key.
+        consumedFirst = (pairs >> (n - 1)) & ~(consumed >> (n - 1)) & 1;
+    }
+    return position + count + static_cast<std::int64_t>(consumedFirst);
+}
+
+// The dump of a table whose keys are at most two bytes wide: long blocks of one page and one
+// subtable go through DumpBlock, and a key crossing into the next page or the document's last
+// byte is read alone, through the same cells.
+bool DumpThroughCells(Document &document,
+                      const TableFile &table,
+                      DumpRange range,
+                      bool codes,
+                      StoredScript &script,
+                      const ProgressCallback &progress)
+{
+    const std::int64_t end = std::min(range.start + range.length, document.Size());
+    const std::int64_t first = std::max<std::int64_t>(range.start, 0);
+    std::vector<std::unique_ptr<DumpCells>> cellsOf(static_cast<std::size_t>(table.SubtableCount())
+                                                    + 1);
+    TableFile::SubtableRun run{0, 0};
+    const DumpCells *cells = nullptr;
+    std::int64_t nextReport = first + kProgressStep;
+    for (std::int64_t position = first; position < end && script.ok();) {
+        if (position >= nextReport) {
+            if (progress && !progress(position - first, end - first))
+                return false;
+            nextReport = position + kProgressStep;
+        }
+        if (position >= run.until) {
+            run = table.SubtableRunAt(position);
+            auto &built = cellsOf[static_cast<std::size_t>(run.number)];
+            if (!built)
+                built = std::make_unique<DumpCells>(table, table.GetSubtable(run.number), codes);
+            cells = built.get();
+        }
+        const std::span<const std::uint8_t> page = document.SpanAt(position);
+        const std::int64_t blockEnd = std::min(
+            {end, run.until, nextReport, position + static_cast<std::int64_t>(page.size()) - 1});
+        if (blockEnd > position) {
+            position = DumpBlock(*cells, page.data(), blockEnd - position, position, script);
+            continue;
+        }
+        std::array<std::uint8_t, 2> bytes{};
+        const std::int64_t read = document.ReadBlock(position, bytes);
+        if (read <= 0)
+            break;
+        const DumpCells::Cell &cell
+            = read == 2 ? cells->At(bytes[0], bytes[1]) : cells->Last(bytes[0]);
+        cells->AppendSlowly(script, cell, position);
+        position += cell.width;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -212,41 +403,29 @@ Status DumpScript(Document &document,
 {
     StoredScript script(sink);
     if (!clean)
-        script.Emit(OffsetHeader(range.start));
+        script.AppendHeader(range.start);
     if (!table)
         return script.Finish();
-    // Without Clean every byte no entry matches is written as its code, whatever the table's
-    // code page, so that the dump inserts back byte for byte.
     const bool codes = !clean;
-    std::vector<StoredEntryTexts> texts;
-    for (int number = 0; number <= table->SubtableCount(); ++number)
-        texts.emplace_back(table->GetSubtable(number));
-    const auto visit =
-        [&](const DecodedEntry &decoded, int subtable, std::int64_t position, std::uint8_t first) {
-            if (decoded.IsFallback()) {
-                script.Emit(codes ? ByteCode(first) : decoded.entry->text);
+    bool finished = false;
+    if (table->GetMaxKeyBytes() <= 2) {
+        finished = DumpThroughCells(document, *table, range, codes, script, progress);
+    } else {
+        finished = WalkEntries(
+            document,
+            *table,
+            range.start,
+            range.length,
+            progress,
+            [&](const DecodedEntry &decoded, std::int64_t position, std::uint8_t first) {
+                const StoredEntry stored = StoredEntryOf(decoded, first, codes);
+                script.Append(stored.text);
+                if (stored.thenHeader)
+                    script.AppendHeader(position + decoded.byteCount);
                 return script.ok();
-            }
-            const StoredEntryTexts &stored = texts[static_cast<std::size_t>(subtable)];
-            const StoredEntryTexts::Text &text = stored.Of(decoded.entry);
-            switch (text.kind) {
-            case StoredEntryTexts::Kind::Text:
-                script.EmitStored(stored.Bytes(text), text.length);
-                break;
-            case StoredEntryTexts::Kind::Newline:
-                script.Emit(decoded.entry->label);
-                script.Emit("\r\n");
-                break;
-            case StoredEntryTexts::Kind::EndString:
-                script.Emit(decoded.entry->label);
-                script.Emit("\r\n\r\n");
-                if (!clean)
-                    script.Emit(OffsetHeader(position + decoded.byteCount));
-                break;
-            }
-            return script.ok();
-        };
-    if (!WalkEntries(document, *table, range.start, range.length, progress, visit))
+            });
+    }
+    if (!finished)
         return Status::Cancelled();
     return script.Finish();
 }
@@ -299,7 +478,7 @@ CopyStringText(Document &document, const TableFile *table, std::int64_t start, s
                       start,
                       count,
                       {},
-                      [&](const DecodedEntry &decoded, int, std::int64_t, std::uint8_t) {
+                      [&](const DecodedEntry &decoded, std::int64_t, std::uint8_t) {
                           const std::string &entryText = decoded.entry->text;
                           if (entryText == kNewlineMarker)
                               text += decoded.entry->label + "\r\n";

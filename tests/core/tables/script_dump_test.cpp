@@ -2,9 +2,13 @@
 #include "support/documents.h"
 #include "support/temp_folder.h"
 #include "tables/script_dump.h"
+#include "tables/table_codec.h"
 #include "tables/table_parser.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
 
 namespace byteloom {
 namespace {
@@ -94,6 +98,127 @@ TEST(ScriptDump, DumpFilesAreWrittenWholeOrNotAtAll)
     EXPECT_EQ(reports, 1);
     EXPECT_EQ(test::ReadBytes(folder / "keep.txt"), std::vector<std::uint8_t>{'k'});
     EXPECT_EQ(test::EntriesIn(folder.path()), 2u); // out.txt and keep.txt
+}
+
+// The dump as reading the document one key after another gives it, each line break in its
+// stored form.
+std::string DumpKeyByKey(Document &document, const TableFile &table, DumpRange range, bool clean)
+{
+    const auto code = [](const char *format, std::uint64_t value) {
+        char text[32];
+        std::snprintf(text, sizeof text, format, static_cast<unsigned long long>(value));
+        return std::string(text);
+    };
+    std::string text = clean ? "" : code("<%08llx>\r\n", static_cast<std::uint64_t>(range.start));
+    const std::int64_t end = std::min(range.start + range.length, document.Size());
+    for (std::int64_t at = std::max<std::int64_t>(range.start, 0); at < end;) {
+        const DecodedEntry decoded = DecodeAt(table, document, at);
+        const TableEntry &entry = *decoded.entry;
+        if (decoded.IsFallback()) {
+            text += clean ? entry.text : code("<%llx>", document.ReadByte(at));
+        } else if (entry.text == kNewlineMarker) {
+            text += entry.label + "\r\n";
+        } else if (entry.text == kEndStringMarker) {
+            text += entry.label + "\r\n\r\n";
+            if (!clean)
+                text += code("<%08llx>\r\n", static_cast<std::uint64_t>(at + decoded.byteCount));
+        } else {
+            text += entry.text;
+        }
+        at += decoded.byteCount;
+    }
+    std::string stored;
+    for (const char c : text) {
+        if (c == '\n')
+            stored += '\r';
+        stored += c;
+    }
+    return stored;
+}
+
+// Random tables of one- and two-byte keys (rows of second bytes whole or in part, texts short
+// and long, labelled markers, subtables over part of the image, now and then a three-byte key)
+// over random paged images: the dump is exactly what reading key by key gives.
+TEST(ScriptDump, DumpsAreWhatReadingKeyByKeyGives)
+{
+    test::TempFolder folder;
+    std::mt19937 random(20261207u);
+    const auto word = [&](std::size_t longest) {
+        std::string text(1 + random() % longest, ' ');
+        for (char &c : text)
+            c = static_cast<char>('a' + random() % 26);
+        return text;
+    };
+    for (int round = 0; round < 1500; ++round) {
+        std::string tableText;
+        std::vector<std::uint8_t> likely;
+        const auto line = [&](std::uint32_t key, int digits, const std::string &text) {
+            char hex[16];
+            std::snprintf(hex, sizeof hex, "%0*X", digits, key);
+            tableText += std::string(hex) + "=" + text + "\n";
+        };
+        for (int i = 0; i < 40; ++i) {
+            const auto key = static_cast<std::uint8_t>(random());
+            likely.push_back(key);
+            line(key, 2, word(random() % 4 == 0 ? 20 : 3));
+        }
+        for (int row = 0; row < static_cast<int>(random() % 4); ++row) {
+            const auto lead = static_cast<std::uint8_t>(1 + random() % 255);
+            likely.push_back(lead);
+            const bool whole = random() % 2 == 0;
+            for (std::uint32_t second = 0; second < 256; ++second) {
+                if (whole || random() % 4 == 0)
+                    line(lead * 256u + second, 4, word(random() % 8 == 0 ? 16 : 4));
+            }
+        }
+        if (random() % 6 == 0)
+            line(0x123456, 6, word(5));
+        // A marker key of one or two bytes, with a label now and then.
+        const auto marker = static_cast<std::uint8_t>(1 + random() % 255);
+        const auto second = static_cast<std::uint8_t>(random());
+        likely.push_back(marker);
+        likely.push_back(second);
+        char markerLine[16];
+        if (random() % 2)
+            std::snprintf(
+                markerLine, sizeof markerLine, "%c%02X", random() % 2 ? '/' : '*', marker);
+        else
+            std::snprintf(markerLine,
+                          sizeof markerLine,
+                          "%c%02X%02X",
+                          random() % 2 ? '/' : '*',
+                          marker,
+                          second);
+        tableText += markerLine + (random() % 2 ? "=" + word(15) : "") + "\n";
+        const std::size_t size = 1 + random() % 3000;
+        if (random() % 2 == 0) {
+            char range[64];
+            std::snprintf(range,
+                          sizeof range,
+                          "subtable=E0\nstart=%zX\nend=%zX\n",
+                          random() % size,
+                          random() % size + random() % 500);
+            tableText += range;
+            line(likely[random() % likely.size()], 2, word(6));
+            tableText += "subtableend=E1\n";
+        }
+        const TableFile table = ParseTable(tableText, "random.tbl").table;
+
+        std::vector<std::uint8_t> image(size);
+        for (auto &byte : image)
+            byte = random() % 3 ? likely[random() % likely.size()]
+                                : static_cast<std::uint8_t>(random());
+        test::WriteBytes(folder / "image.bin", image);
+        Document document(std::int64_t{64} << (random() % 3 * 3)); // pages of 64, 512, 4096 bytes
+        ASSERT_EQ(document.Load(folder / "image.bin", true).status, LoadStatus::Loaded);
+        const std::size_t start = random() % size;
+        const DumpRange range{static_cast<std::int64_t>(start),
+                              static_cast<std::int64_t>(random() % (size - start + 8))};
+        const bool clean = round % 2 == 0;
+        ASSERT_EQ(Dump(document, &table, range, clean), DumpKeyByKey(document, table, range, clean))
+            << "round " << round << "\n"
+            << tableText;
+    }
 }
 
 TEST(CopyStringText, DecodesWithoutHeadersOrCodes)
