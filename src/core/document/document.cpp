@@ -70,6 +70,8 @@ void Document::ResetState()
     readOnlyReason_.clear();
     pageFiles_.Remove();
     buffer_ = {};
+    spare_ = {};
+    sparePage_ = -1;
     dirtyPages_.clear();
     sourceLength_ = 0;
     expansions_.clear();
@@ -234,8 +236,29 @@ bool Document::BringInPageOf(std::int64_t offset)
         NoteIoError(out);
         return false;
     }
+    const std::int64_t page = offset / pageSize_;
+    const std::int64_t leaving = pageLength_ > 0 ? currentPage_ : -1;
+    if (page == sparePage_) {
+        std::swap(buffer_, spare_);
+        sparePage_ = leaving;
+        pageBase_ = page * pageSize_;
+        currentPage_ = page;
+        pageLength_ = PageLength(page);
+        return true;
+    }
+    // The page leaving memory becomes the spare, when there is memory for a second page.
+    sparePage_ = -1;
+    if (leaving >= 0) {
+        try {
+            spare_.resize(buffer_.size());
+            std::swap(buffer_, spare_);
+            sparePage_ = leaving;
+        } catch (const std::bad_alloc &) {
+            spare_ = {};
+        }
+    }
     pageLength_ = 0;
-    if (Status in = SwapIn(offset / pageSize_); !in.ok()) {
+    if (Status in = SwapIn(page); !in.ok()) {
         NoteIoError(in);
         return false;
     }
@@ -383,6 +406,7 @@ Status Document::Expand(std::int64_t count, std::uint8_t fill)
         = pageLength_ > 0 && size_ - 1 >= pageBase_ && size_ - 1 < pageBase_ + pageLength_;
     if (!lastPageInMemory && !BringInPageOf(size_ - 1))
         return Status::Error(TakeIoError().value_or("Unable to read the document."));
+    ForgetSparePage();
     const std::int64_t oldSize = size_;
     expansions_.push_back({oldSize, fill});
     size_ += count;
@@ -425,6 +449,7 @@ Status Document::TakeBackExpansion(std::int64_t count)
     if (expansions_.empty() || expansions_.back().start != newSize)
         return Status::Error("There is no expansion to take back.");
     expansions_.pop_back();
+    ForgetSparePage();
     const std::int64_t pages = (newSize + pageSize_ - 1) / pageSize_;
     // Pages wholly beyond the new end go, with the page files that held their changes.
     for (std::int64_t page = pages; page < PageCount(); ++page) {
@@ -595,6 +620,7 @@ Status Document::CheckStillTheLoadedFile()
 
 void Document::AllPagesCommitted()
 {
+    ForgetSparePage();
     for (std::int64_t page = 0; page < PageCount(); ++page) {
         if (dirtyPages_[ToSize(page)] == 0)
             continue;
@@ -661,6 +687,7 @@ void Document::DiscardPages()
 {
     if (!paged_)
         return;
+    ForgetSparePage();
     if (dirtyPages_[ToSize(currentPage_)] != 0 || !expansions_.empty())
         pageLength_ = 0; // the next access reads the page again from the file
     std::fill(dirtyPages_.begin(), dirtyPages_.end(), 0);

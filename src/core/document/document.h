@@ -208,6 +208,12 @@ private:
     std::int64_t pageBase_ = 0;
     std::int64_t pageLength_ = 0;
     std::int64_t currentPage_ = 0;
+    // The page that last left memory, as it was then (a dirty one also stands in its page
+    // file), or -1: a view or a walk that crosses a page boundary goes back and forth between two
+    // pages without reading either again. Dropped whenever pages change other than by edits.
+    std::vector<std::uint8_t> spare_;
+    std::int64_t sparePage_ = -1;
+    void ForgetSparePage() { sparePage_ = -1; }
     std::vector<std::uint8_t> dirtyPages_;
     // Paged only: the bytes the file itself holds; beyond them, up to size_, stand the bytes of
     // expansions not yet saved, each run [start, next start) filled with one value.

@@ -95,9 +95,11 @@ TEST(DocumentFailures, APageThatCannotBeParkedStaysInMemory)
     EXPECT_EQ(document.ReadByte(17), 0xA1);
     EXPECT_FALSE(document.TakeIoError().has_value());
 
-    // Page 0's own file went with the folder: that page fails to load and says so.
+    // Page 0's own file went with the folder: once no copy of it is left in memory (pages 1 and
+    // 2 were in it since), that page fails to load and says so.
     std::filesystem::remove(pageFolder);
     std::filesystem::create_directory(pageFolder);
+    EXPECT_EQ(document.ReadByte(40), expected[40]);
     EXPECT_EQ(document.ReadByte(0), 0);
     EXPECT_TRUE(document.TakeIoError().has_value());
     // Page 1 was parked successfully before that failure, so it is still whole.

@@ -134,6 +134,13 @@ TEST(DocumentPaging, UnitsAndBlocksAcrossThePageBoundary)
     EXPECT_EQ(document.ReadUnit(lastUnitOfPage0), 0x1234);
     EXPECT_EQ(document.ReadByte(kPageSize), 0xCD);
     EXPECT_EQ(document.ReadByte(kPageSize + 1), 0xAB);
+
+    // Going back and forth across the boundary (a view over it, repainted) reads neither page
+    // again: the page that left memory is kept beside the one in it.
+    const std::int64_t loads = document.Stats().pageLoads;
+    for (int i = 0; i < 100; ++i)
+        EXPECT_EQ(document.ReadUnit(lastUnitOfPage0 + i % 2), i % 2 ? 0xABCD : 0x1234);
+    EXPECT_EQ(document.Stats().pageLoads, loads);
 }
 
 TEST(DocumentPaging, PageFilesArePrivateToTheDocumentAndGoWithIt)

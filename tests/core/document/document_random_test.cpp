@@ -97,11 +97,43 @@ TEST(DocumentRandom, PagedStoreMatchesAPlainArrayThroughEditsCommitsAndReloads)
             ApplyRandomOperation(*document, model, random);
             if (HasFatalFailure())
                 return;
-            if (step % 500 == 499) {
+            if (step % 500 != 499)
+                continue;
+            // Every change to the pages other than an edit, with the same document kept on.
+            switch (step / 500 % 5) {
+            case 0:
                 ASSERT_TRUE(document->Save().ok());
                 ASSERT_EQ(ReadBytes(path), model) << "after save at step " << step;
                 document = std::make_unique<Document>(pageSize);
                 ASSERT_EQ(document->Load(path, true).status, LoadStatus::Loaded);
+                break;
+            case 1:
+                ASSERT_TRUE(document->Save().ok());
+                ASSERT_EQ(ReadBytes(path), model) << "after save at step " << step;
+                break;
+            case 2: {
+                const auto count = 1
+                                   + static_cast<std::int64_t>(
+                                       random() % static_cast<std::uint32_t>(3 * pageSize));
+                const auto fill = static_cast<std::uint8_t>(random());
+                ASSERT_TRUE(document->Expand(count, fill).ok());
+                model.resize(model.size() + static_cast<std::size_t>(count), fill);
+                break;
+            }
+            case 3: {
+                // An expansion taken back at once, as its Undo does.
+                const auto count = 1
+                                   + static_cast<std::int64_t>(
+                                       random() % static_cast<std::uint32_t>(2 * pageSize));
+                ASSERT_TRUE(document->Expand(count, 0x5A).ok());
+                ASSERT_EQ(document->ReadByte(document->Size() - 1), 0x5A);
+                ASSERT_TRUE(document->TakeBackExpansion(count).ok());
+                break;
+            }
+            default:
+                document->DiscardPages();
+                model = ReadBytes(path);
+                break;
             }
         }
         ASSERT_FALSE(document->TakeIoError().has_value());
