@@ -46,9 +46,11 @@ void PaintFullHd(benchmark::State &state, const char *name, std::int64_t size)
     DataWindow window(session);
     window.resize(1920, 1080);
     window.SettingsChanged();
-    QImage image(window.viewport()->size(), QImage::Format_RGB32);
-    // In the middle of the file, so that a paged document is read from a page of its own.
+    // In the middle of the file, where the rows of a paged document stand on two pages.
     window.verticalScrollBar()->setValue(window.verticalScrollBar()->maximum() / 2);
+    // The viewport takes the window's size once the pending layout has run.
+    QApplication::processEvents();
+    QImage image(window.viewport()->size(), QImage::Format_RGB32);
     for (auto _ : state) {
         window.viewport()->render(&image);
         benchmark::DoNotOptimize(image.bits());

@@ -122,5 +122,29 @@ TEST_F(DataWindowTest, TablesWithMarkersAndTheStatusOffset)
     EXPECT_EQ(cells.Right(18) - cells.Left(18), kMarkerWidth);
 }
 
+// Cell texts are laid out once and kept: after the fonts change, the view must show what a
+// window opened with the new fonts shows, and the cells measure the new widths.
+TEST_F(DataWindowTest, ANewFontSizeRedrawsEveryCellInTheNewSize)
+{
+    Open(std::vector<std::uint8_t>{0x41, 0x42, 0x8A, 0x00, 0xFF, 0x7E});
+    session.tables().Add(ParseTable("41=Alpha\n42=B\n", "t.tbl").table);
+    window.SettingsChanged();
+    const QImage before = Paint();
+    const int hexWidthBefore = window.PaintedEdges().front().Right(0);
+
+    session.display().fontSize -= 6; // a height in pixels, negative
+    window.SettingsChanged();
+    const QImage after = Paint();
+    EXPECT_GT(window.PaintedEdges().front().Right(0), hexWidthBefore);
+
+    DataWindow fresh(session);
+    fresh.resize(window.size());
+    fresh.show();
+    QImage expected(fresh.viewport()->size(), QImage::Format_RGB32);
+    fresh.viewport()->render(&expected);
+    EXPECT_NE(after, before);
+    EXPECT_EQ(after, expected);
+}
+
 } // namespace
 } // namespace byteloom

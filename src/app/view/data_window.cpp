@@ -35,19 +35,37 @@ class DataWindow::FontMeasure : public TextMeasure
 public:
     explicit FontMeasure(const DataWindow &window)
         : window_(window)
-        , hex_(window.hexFont_)
     {}
 
-    int HexWidth(std::string_view text) override { return hex_.horizontalAdvance(FromUtf8(text)); }
+    int HexWidth(std::string_view text) override { return window_.LaidOut(0, text).advance; }
     int TextWidth(TextFont font, std::string_view utf8) override
     {
-        return QFontMetrics(window_.TextFontOf(font)).horizontalAdvance(FromUtf8(utf8));
+        return window_.LaidOut(1 + static_cast<int>(font), utf8).advance;
     }
 
 private:
     const DataWindow &window_;
-    QFontMetrics hex_;
 };
+
+const DataWindow::LaidOutText &DataWindow::LaidOut(int fontSlot, std::string_view utf8) const
+{
+    std::string key(1, static_cast<char>(fontSlot));
+    key += utf8;
+    if (const auto found = laidOut_.find(key); found != laidOut_.end())
+        return found->second;
+    // Texts seen once (a long run of unusual bytes) must not pile up.
+    if (laidOut_.size() >= 16384)
+        laidOut_.clear();
+    const QFont &font = fontSlot == 0 ? hexFont_ : TextFontOf(static_cast<TextFont>(fontSlot - 1));
+    const QString text = FromUtf8(utf8);
+    LaidOutText &laid = laidOut_[std::move(key)];
+    laid.text.setTextFormat(Qt::PlainText);
+    laid.text.setPerformanceHint(QStaticText::AggressiveCaching);
+    laid.text.setText(text);
+    laid.text.prepare(QTransform(), font);
+    laid.advance = QFontMetrics(font).horizontalAdvance(text);
+    return laid;
+}
 
 DataWindow::DataWindow(Session &session, QWidget *parent)
     : QAbstractScrollArea(parent)
@@ -86,6 +104,7 @@ void DataWindow::SettingsChanged()
     codePageFont_ = entry ? FontFor(entry->number) : defaultFont_;
     const TableFile *table = session_.tables().Current();
     tableFont_ = table ? FontFor(table->GetCodePage()) : defaultFont_;
+    laidOut_.clear();
 
     const QFontMetrics hex(hexFont_);
     TextFont mode = TextFont::Default;
@@ -232,56 +251,122 @@ void DataWindow::scrollContentsBy(int, int)
     viewport()->update();
 }
 
+namespace {
+
+// Fills the backgrounds of a row's cells, a run of neighbours of one colour at a time.
+class BackgroundRuns
+{
+public:
+    explicit BackgroundRuns(QPainter &painter)
+        : painter_(painter)
+    {}
+    ~BackgroundRuns() { Flush(); }
+
+    void Add(const QRect &rect, QRgb colour)
+    {
+        if (!run_.isEmpty() && colour == colour_ && rect.left() == run_.right() + 1) {
+            run_.setRight(rect.right());
+            return;
+        }
+        Flush();
+        run_ = rect;
+        colour_ = colour;
+    }
+
+    void Flush()
+    {
+        if (!run_.isEmpty())
+            painter_.fillRect(run_, QColor(colour_));
+        run_ = {};
+    }
+
+private:
+    QPainter &painter_;
+    QRect run_;
+    QRgb colour_ = 0;
+};
+
+// Sets the pen only when its colour changes.
+void UsePen(QPainter &painter, QRgb &current, QRgb colour)
+{
+    if (colour != current) {
+        painter.setPen(QColor(colour));
+        current = colour;
+    }
+}
+
+} // namespace
+
 void DataWindow::DrawRow(QPainter &painter, const RowLayout &row, const CellEdges &cells, int y)
 {
     const DisplaySettings &display = session_.display();
     const int shift = -horizontalScrollBar()->value() * charWidth_;
-    const QFontMetrics hexMetrics(hexFont_);
-    const int hexBaseline = y + hexMetrics.ascent();
 
     painter.setFont(hexFont_);
-    const QString label = QString::fromStdString(row.offsetLabel);
-    painter.fillRect(QRect(shift, y, hexMetrics.horizontalAdvance(label), rowHeight_),
+    const LaidOutText &label = LaidOut(0, row.offsetLabel);
+    painter.fillRect(QRect(shift, y, label.advance, rowHeight_),
                      StoredColour(display.addressBackground));
-    painter.setPen(StoredColour(display.addressColor));
-    painter.drawText(shift, hexBaseline, label);
+    QRgb pen = StoredColour(display.addressColor).rgb();
+    painter.setPen(QColor(pen));
+    painter.drawStaticText(shift, y, label.text);
 
+    {
+        BackgroundRuns backgrounds(painter);
+        for (int i = 0; i < row.byteCount; ++i) {
+            const HexCell &cell = row.hex[static_cast<std::size_t>(i)];
+            const QRect rect(cells.Left(i) + shift, y, cells.Right(i) - cells.Left(i), rowHeight_);
+            backgrounds.Add(
+                rect,
+                StoredColour(cell.selected ? display.highlightColor : display.hexBackground).rgb());
+        }
+    }
     for (int i = 0; i < row.byteCount; ++i) {
         const HexCell &cell = row.hex[static_cast<std::size_t>(i)];
-        const QRect rect(cells.Left(i) + shift, y, cells.Right(i) - cells.Left(i), rowHeight_);
-        painter.fillRect(
-            rect, StoredColour(cell.selected ? display.highlightColor : display.hexBackground));
-        painter.setPen(StoredColour(cell.selected    ? display.highlightTextColor
-                                    : cell.evenGroup ? display.evenColumnColor
-                                                     : display.oddColumnColor));
-        painter.drawText(rect.left(), hexBaseline, QString::fromStdString(cell.text));
+        UsePen(painter,
+               pen,
+               StoredColour(cell.selected    ? display.highlightTextColor
+                            : cell.evenGroup ? display.evenColumnColor
+                                             : display.oddColumnColor)
+                   .rgb());
+        painter.drawStaticText(cells.Left(i) + shift, y, LaidOut(0, cell.text).text);
     }
 
-    const QFont &textFont = TextFontOf(row.font);
-    painter.setFont(textFont);
-    const int textBaseline = y + QFontMetrics(textFont).ascent();
+    const int textSlot = 1 + static_cast<int>(row.font);
+    painter.setFont(TextFontOf(row.font));
+    {
+        BackgroundRuns backgrounds(painter);
+        for (int i = 0; i < row.byteCount; ++i) {
+            const TextCell &cell = row.text[static_cast<std::size_t>(i)];
+            const int cellIndex = kBytesPerRow + i;
+            if (cells.Right(cellIndex) > cells.Left(cellIndex)) {
+                backgrounds.Add(
+                    QRect(cells.Left(cellIndex) + shift,
+                          y,
+                          cells.Right(cellIndex) - cells.Left(cellIndex),
+                          rowHeight_),
+                    StoredColour(cell.selected ? display.highlightColor : display.textBackground)
+                        .rgb());
+            }
+        }
+    }
     for (int i = 0; i < row.byteCount; ++i) {
         const TextCell &cell = row.text[static_cast<std::size_t>(i)];
         const int cellIndex = kBytesPerRow + i;
+        const int left = cells.Left(cellIndex) + shift;
         if (cells.Right(cellIndex) == cells.Left(cellIndex))
             continue;
-        const QRect rect(cells.Left(cellIndex) + shift,
-                         y,
-                         cells.Right(cellIndex) - cells.Left(cellIndex),
-                         rowHeight_);
-        painter.fillRect(
-            rect, StoredColour(cell.selected ? display.highlightColor : display.textBackground));
         if (cell.marker != Marker::None) {
             painter.setOpacity(cell.selected ? 0.75 : 1.0);
-            painter.drawPixmap(rect.left(),
+            painter.drawPixmap(left,
                                y + (rowHeight_ - kMarkerWidth) / 2,
                                MarkerImage(cell.marker == Marker::Newline ? 0 : 1));
             painter.setOpacity(1.0);
             continue;
         }
-        painter.setPen(
-            StoredColour(cell.selected ? display.highlightTextColor : display.textColor));
-        painter.drawText(rect.left(), textBaseline, FromUtf8(cell.text));
+        UsePen(painter,
+               pen,
+               StoredColour(cell.selected ? display.highlightTextColor : display.textColor).rgb());
+        painter.drawStaticText(left, y, LaidOut(textSlot, cell.text).text);
     }
 }
 

@@ -7,9 +7,12 @@
 #include <QAbstractScrollArea>
 #include <QFont>
 #include <QPointer>
+#include <QStaticText>
 #include <QTimer>
 
 #include <functional>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 class QLineEdit;
@@ -100,6 +103,15 @@ private:
     void KeepCaretColumnVisible();
     void StoreInputMethodText(const QString &text);
     class FontMeasure;
+    // A cell's text laid out once in its font: a view shows a few hundred distinct texts, and
+    // laying one out costs far more than drawing it.
+    struct LaidOutText
+    {
+        QStaticText text;
+        int advance = 0;
+    };
+    // fontSlot 0 is the hex font, 1 + a TextFont the text fonts.
+    const LaidOutText &LaidOut(int fontSlot, std::string_view utf8) const;
     [[nodiscard]] const QFont &TextFontOf(TextFont font) const;
     [[nodiscard]] QFont FontFor(int codePage) const;
     void UpdateScrollRanges();
@@ -126,6 +138,8 @@ private:
     int dragColumn_ = 0;
     std::vector<CellEdges> paintedEdges_;
     std::vector<RowLayout> paintedRows_;
+    // Keyed by the font slot's character and the text; emptied when the fonts change.
+    mutable std::unordered_map<std::string, LaidOutText> laidOut_;
 };
 
 } // namespace byteloom
