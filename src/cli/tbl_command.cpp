@@ -66,7 +66,9 @@ int RunTbl(const TblOptions &options)
     const auto &bookmarks = session.tables().Bookmarks();
     std::printf("bookmarks: %zu\n", bookmarks.size());
     for (const Bookmark &bookmark : bookmarks)
-        std::printf("  %08X %s\n", bookmark.offset, bookmark.name.c_str());
+        std::printf("  %08llX %s\n",
+                    static_cast<unsigned long long>(bookmark.offset),
+                    bookmark.name.c_str());
     if (!options.normalizeTo.empty()) {
         if (Status saved = SaveTableFile(table, bookmarks, options.normalizeTo); !saved.ok())
             return Fail(saved.message());

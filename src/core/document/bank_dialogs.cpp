@@ -8,9 +8,10 @@ namespace byteloom {
 
 namespace {
 
-std::int64_t FieldValue(const std::string &text)
+// Sizes are 64-bit, as the documents are; a size beyond any document reads as the largest.
+std::int64_t SizeFieldValue(const std::string &text)
 {
-    return ReadLeadingNumber(std::string_view(text).substr(0, kSizeFieldLength), 16);
+    return ReadLeadingOffset(std::string_view(text).substr(0, kSizeFieldLength), 16);
 }
 
 } // namespace
@@ -23,14 +24,14 @@ DialogAnswer<SplitRequest> ReadSplitDialog(const SplitDialogFields &fields)
         if (fields.headerText.empty())
             answer.messages.emplace_back("Please input a header size");
         else
-            request.headerSize = FieldValue(fields.headerText);
+            request.headerSize = SizeFieldValue(fields.headerText);
     }
     if (fields.custom) {
         if (fields.customText.empty()) {
             answer.messages.emplace_back("Please input a bank size");
             return answer;
         }
-        request.bankSize = FieldValue(fields.customText);
+        request.bankSize = SizeFieldValue(fields.customText);
     }
     answer.request = request;
     return answer;
@@ -45,10 +46,12 @@ DialogAnswer<ExpandRequest> ReadExpandDialog(const ExpandDialogFields &fields)
             answer.messages.emplace_back("Please input an expansion size");
             return answer;
         }
-        request.size = FieldValue(fields.customText);
+        request.size = SizeFieldValue(fields.customText);
     }
     if (!fields.fillText.empty())
-        request.fill = static_cast<std::uint8_t>(FieldValue(fields.fillText) & 0xFF);
+        request.fill = static_cast<std::uint8_t>(
+            ReadLeadingNumber(std::string_view(fields.fillText).substr(0, kSizeFieldLength), 16)
+            & 0xFF);
     answer.request = request;
     return answer;
 }

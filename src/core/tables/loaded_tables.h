@@ -16,7 +16,7 @@ namespace byteloom {
 // A named offset that a table file carries; shared by all tables and kept when they close.
 struct Bookmark
 {
-    std::uint32_t offset = 0;
+    std::int64_t offset = 0; // past 4 GiB in the images of disc-based games
     std::string name;
 };
 

@@ -247,7 +247,7 @@ void TableParser::BookmarkLine(std::string_view line)
            && (IsLetterOrDigit(rest[nameLength]) || rest[nameLength] == ' '))
         ++nameLength;
     result_.bookmarks.push_back(
-        {ReadLeadingNumber(run, 16), std::string(rest.substr(0, nameLength))});
+        {ReadLeadingOffset(run, 16), std::string(rest.substr(0, nameLength))});
 }
 
 // A key of one to four digits before the first "=", as tables are written by hand; five to eight

@@ -59,7 +59,9 @@ std::string FormatTableFile(const TableFile &table, const std::vector<Bookmark> 
         AddLine(out, "subtableend=" + LowerHex(subtable.endTrigger));
     }
     for (const Bookmark &bookmark : bookmarks)
-        AddLine(out, "(" + Printed("%08lX", bookmark.offset) + ")" + bookmark.name);
+        AddLine(out,
+                "(" + Printed("%08lX", static_cast<unsigned long>(bookmark.offset)) + ")"
+                    + bookmark.name);
     return out;
 }
 

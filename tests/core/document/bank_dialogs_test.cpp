@@ -29,6 +29,13 @@ TEST(BankDialogs, FieldsAreReadAsTheDialogsRead)
     expand = ReadExpandDialog({0x20000, true, "8000", "1FF"}); // the low 8 bits fill
     EXPECT_EQ(expand.request->size, 0x8000);
     EXPECT_EQ(expand.request->fill, 0xFF);
+    // Sizes past 4 GiB, for images of disc-based games; the fill still takes the low 8 bits.
+    expand = ReadExpandDialog({0x20000, true, "140000000", "1000000AB"});
+    EXPECT_EQ(expand.request->size, 0x140000000);
+    EXPECT_EQ(expand.request->fill, 0xAB);
+    split = ReadSplitDialog({0x1000, true, "100000000", true, "123456780"});
+    EXPECT_EQ(split.request->bankSize, 0x100000000);
+    EXPECT_EQ(split.request->headerSize, 0x123456780);
     expand = ReadExpandDialog({0x20000, true, "", ""});
     EXPECT_FALSE(expand.request);
     EXPECT_EQ(expand.messages, std::vector<std::string>{"Please input an expansion size"});

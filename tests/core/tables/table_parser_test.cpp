@@ -90,6 +90,7 @@ TEST(TableParser, SubtablesRangesAndBookmarks)
                                           "sample text\n"
                                           "(0001F2A0h)Intro text!ignored\n"
                                           "(00000010)Menu 2\n"
+                                          "(123456780h)Disc two\n"
                                           "(20 no close\n",
                                           "s.tbl");
     const TableFile &table = parsed.table;
@@ -109,10 +110,11 @@ TEST(TableParser, SubtablesRangesAndBookmarks)
     EXPECT_EQ(table.FindSubtableForOffset(0x1FFF), 1);
     EXPECT_EQ(table.FindSubtableForOffset(0x0FFF), 0);
 
-    ASSERT_EQ(parsed.bookmarks.size(), 2u);
-    EXPECT_EQ(parsed.bookmarks[0].offset, 0x1F2A0u);
+    ASSERT_EQ(parsed.bookmarks.size(), 3u);
+    EXPECT_EQ(parsed.bookmarks[0].offset, 0x1F2A0);
     EXPECT_EQ(parsed.bookmarks[0].name, "Intro text");
     EXPECT_EQ(parsed.bookmarks[1].name, "Menu 2");
+    EXPECT_EQ(parsed.bookmarks[2].offset, 0x123456780); // past 4 GiB, on a disc image
 }
 
 TEST(TableParser, TextIsReadLineByLineAsTheFileStoresIt)

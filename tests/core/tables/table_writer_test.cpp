@@ -17,7 +17,8 @@ TEST(TableWriter, WritesTheCanonicalForm)
                            "subtable=e0\nstart=1f000\nend=1ffff\n42=b\nsubtableend=e1\n"
                            "(0001F2A0)Intro\n",
                      "menus.tbl");
-    const std::vector<Bookmark> bookmarks{{0x1F2A0, "Intro"}, {0x10, "Other table"}};
+    const std::vector<Bookmark> bookmarks{
+        {0x1F2A0, "Intro"}, {0x10, "Other table"}, {0x123456780, "Disc two"}};
     EXPECT_EQ(FormatTableFile(parsed.table, bookmarks),
               ".codepage=932\r\n"
               ".title=Menus\r\n"
@@ -35,7 +36,8 @@ TEST(TableWriter, WritesTheCanonicalForm)
                     "42=b\r\n"
                     "subtableend=e1\r\n"
                     "(0001F2A0)Intro\r\n"
-                    "(00000010)Other table\r\n");
+                    "(00000010)Other table\r\n"
+                    "(123456780)Disc two\r\n");
 }
 
 TEST(TableWriter, ASavedTableLoadsBackWhole)
