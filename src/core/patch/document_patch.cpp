@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -13,17 +14,28 @@ namespace byteloom {
 
 namespace {
 
-std::optional<std::vector<std::uint8_t>> WholeDocument(Document &document)
-{
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(document.Size()));
-    if (document.ReadBlock(0, bytes) != document.Size())
-        return std::nullopt;
-    return bytes;
-}
+// Patches are made and applied on whole images in memory, which a BPS patch's own limit keeps
+// below 4 GiB (an IPS patch reaches 16 MiB); a larger image, paged from disk, is refused before
+// anything is read.
+constexpr std::int64_t kLargestPatchedImage = (std::int64_t{1} << 32) - 1;
 
-Status ReadFailure(Document &document)
+// The whole document, or why it cannot be had.
+Status ReadWholeDocument(Document &document, std::vector<std::uint8_t> &bytes)
 {
-    return Status::Error(document.TakeIoError().value_or("Unable to read the document."));
+    if (document.Size() > kLargestPatchedImage)
+        return Status::Error("Patches are made and applied on images below 4 GiB; this one is "
+                             + std::to_string(document.Size()) + " bytes.");
+    try {
+        bytes.assign(static_cast<std::size_t>(document.Size()), 0);
+    } catch (const std::bad_alloc &) {
+        return Status::Error("Unable to allocate " + std::to_string(document.Size())
+                             + " bytes RAM to patch the image.");
+    }
+    const bool whole = document.ReadBlock(0, bytes) == document.Size();
+    // A page that could not be read reads as zeros: a patch made or applied on them is wrong.
+    if (auto error = document.TakeIoError())
+        return Status::Error(*error);
+    return whole ? Status::Ok() : Status::Error("Unable to read the document.");
 }
 
 } // namespace
@@ -46,11 +58,11 @@ PatchResult CreatePatchFromDocument(Document &document,
 {
     if (kind == PatchKind::Unknown)
         return {Status::Error("Name the patch .ips or .bps, which says its kind."), {}};
-    const auto modified = WholeDocument(document);
-    if (!modified)
-        return {ReadFailure(document), {}};
-    return kind == PatchKind::Ips ? CreateIpsPatch(original, *modified)
-                                  : CreateBpsPatch(original, *modified, {}, progress);
+    std::vector<std::uint8_t> modified;
+    if (Status read = ReadWholeDocument(document, modified); !read.ok())
+        return {read, {}};
+    return kind == PatchKind::Ips ? CreateIpsPatch(original, modified)
+                                  : CreateBpsPatch(original, modified, {}, progress);
 }
 
 Status ApplyPatchToDocument(Document &document,
@@ -58,12 +70,12 @@ Status ApplyPatchToDocument(Document &document,
                             std::span<const std::uint8_t> patch,
                             const ProgressCallback &progress)
 {
-    const auto image = WholeDocument(document);
-    if (!image)
-        return ReadFailure(document);
+    std::vector<std::uint8_t> image;
+    if (Status read = ReadWholeDocument(document, image); !read.ok())
+        return read;
     const bool bps = patch.size() >= 4 && std::equal(patch.begin(), patch.begin() + 4, "BPS1");
     const PatchResult applied
-        = bps ? ApplyBpsPatch(*image, patch, progress) : ApplyIpsPatch(*image, patch);
+        = bps ? ApplyBpsPatch(image, patch, progress) : ApplyIpsPatch(image, patch);
     if (!applied.status.ok())
         return applied.status;
     const std::vector<std::uint8_t> &target = applied.bytes;
@@ -73,19 +85,18 @@ Status ApplyPatchToDocument(Document &document,
             return Status::Error("This patch changes the length of the image, which a paged "
                                  "document cannot take: apply it with byteloom-cli patch apply.");
         // Only the span from the first to the last changed byte is written and kept for Undo.
-        const auto first = std::mismatch(image->begin(), image->end(), target.begin()).first;
-        if (first == image->end())
+        const auto first = std::mismatch(image.begin(), image.end(), target.begin()).first;
+        if (first == image.end())
             return Status::Ok();
-        const auto last
-            = std::mismatch(image->rbegin(), image->rend(), target.rbegin()).first.base();
-        const auto from = first - image->begin();
+        const auto last = std::mismatch(image.rbegin(), image.rend(), target.rbegin()).first.base();
+        const auto from = first - image.begin();
         const auto count = last - first;
         journal.RecordBeforeWrite(document, from, count);
         if (document.WriteBlock(from,
                                 std::span(target).subspan(static_cast<std::size_t>(from),
                                                           static_cast<std::size_t>(count)))
             != count)
-            return ReadFailure(document);
+            return Status::Error(document.TakeIoError().value_or("Unable to write the document."));
         return Status::Ok();
     }
     journal.RecordBeforeReplace(document, 0, document.Size(), size);

@@ -4,7 +4,9 @@
 
 #include <unicode/ustring.h>
 
+#include <new>
 #include <span>
+#include <string>
 
 namespace byteloom {
 
@@ -70,7 +72,14 @@ TextFileResult ReadBinaryFile(const std::filesystem::path &path, FileSystem &fil
         result.status = Status::Error("Unable to read " + path.string());
         return result;
     }
-    std::string raw(static_cast<std::size_t>(length), '\0');
+    std::string raw;
+    try {
+        raw.assign(static_cast<std::size_t>(length), '\0');
+    } catch (const std::bad_alloc &) {
+        result.status = Status::Error("Unable to allocate " + std::to_string(length)
+                                      + " bytes RAM to read " + path.string());
+        return result;
+    }
     result.status
         = file.ReadAt(0, std::span(reinterpret_cast<std::uint8_t *>(raw.data()), raw.size()));
     if (result.status.ok())

@@ -1,6 +1,7 @@
 // Documents past 4 GiB: sparse files made with a length alone, so that they cost no disk.
 #include "document/document.h"
 #include "document/undo_journal.h"
+#include "patch/document_patch.h"
 #include "search/search_engines.h"
 #include "search/search_pattern.h"
 #include "support/temp_folder.h"
@@ -49,7 +50,8 @@ std::string ReadAt(const std::filesystem::path &path, std::int64_t offset, std::
     return text;
 }
 
-// 3 and 5 GiB open in pages; labels widen past 4 GiB; a search finds text near the end; a dump
+// 3 and 5 GiB open in pages; labels widen past 4 GiB; a search finds text near the end; patches
+// refuse the 5 GiB image; a dump
 // and an insert work at 0x1_2345_6780 and their offset headers read back; a commit of one byte
 // writes one block.
 TEST(LargeFile, ImagesPastFourGibibytesAreWholeFromStoreToLabels)
@@ -94,6 +96,22 @@ TEST(LargeFile, ImagesPastFourGibibytesAreWholeFromStoreToLabels)
 
         const SearchPattern needle = PrepareTextPattern("NEEDLE");
         EXPECT_EQ(ValueSearch(document, needle, length - 8 * kPageSize), nearEnd);
+
+        // Patches are made and applied in memory, below 4 GiB: a larger image is refused before
+        // anything is read, and nothing changes.
+        if (far) {
+            UndoJournal journal;
+            const std::vector<std::uint8_t> ips{
+                'P', 'A', 'T', 'C', 'H', 0, 0, 0, 0, 1, 'x', 'E', 'O', 'F'};
+            const Status applied = ApplyPatchToDocument(document, journal, ips);
+            EXPECT_NE(applied.message().find("below 4 GiB"), std::string::npos);
+            EXPECT_FALSE(journal.CanUndo());
+            EXPECT_FALSE(document.IsPageDirty(0));
+            EXPECT_NE(CreatePatchFromDocument(document, ips, PatchKind::Bps)
+                          .status.message()
+                          .find("below 4 GiB"),
+                      std::string::npos);
+        }
 
         if (far) {
             // A dump with offset headers, changed and inserted back: its header of nine digits
