@@ -84,13 +84,11 @@ const bool kAvx2 = __builtin_cpu_supports("avx2");
 
 } // namespace
 
-PairKeys::PairKeys()
-    : pairs_(0x10000)
-{}
-
 void PairKeys::Add(std::uint8_t b0, std::uint8_t b1)
 {
-    pairs_[static_cast<std::size_t>(b0) << 8 | b1] = 1;
+    const unsigned pair = static_cast<unsigned>(b0) << 8 | b1;
+    rowCounts_[b0] += Bit(pair) == 0 ? 1 : 0;
+    pairs_[pair >> 6] |= std::uint64_t{1} << (pair & 63);
     any_ = true;
 }
 
@@ -99,9 +97,7 @@ void PairKeys::Finish()
     wholeRows_ = {};
     partRows_ = {};
     for (int b0 = 0; b0 < 256; ++b0) {
-        int keys = 0;
-        for (int b1 = 0; b1 < 256; ++b1)
-            keys += pairs_[static_cast<std::size_t>(b0 << 8 | b1)];
+        const int keys = rowCounts_[static_cast<std::size_t>(b0)];
         if (keys == 0)
             continue;
         ByteSet &set = keys == 256 ? wholeRows_ : partRows_;
@@ -127,7 +123,7 @@ std::uint64_t PairKeys::BitsOneByOne(const std::uint8_t *bytes, std::size_t coun
     // Taken from the last position down, so that each bit goes in with a fixed shift.
     std::uint64_t bits = 0;
     for (std::size_t i = count; i-- > 0;)
-        bits = bits << 1 | pairs_[static_cast<std::size_t>(bytes[i]) << 8 | bytes[i + 1]];
+        bits = bits << 1 | Bit(static_cast<unsigned>(bytes[i]) << 8 | bytes[i + 1]);
     return bits;
 }
 
@@ -145,7 +141,7 @@ std::uint64_t PairKeys::BitsByRows(const std::uint8_t *bytes) const
     while (part != 0) {
         const auto i = static_cast<std::size_t>(std::countr_zero(part));
         part &= part - 1;
-        bits |= std::uint64_t{pairs_[static_cast<std::size_t>(bytes[i]) << 8 | bytes[i + 1]]} << i;
+        bits |= Bit(static_cast<unsigned>(bytes[i]) << 8 | bytes[i + 1]) << i;
     }
     return bits;
 #else

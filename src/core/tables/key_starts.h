@@ -3,7 +3,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 namespace byteloom {
 
@@ -13,8 +12,6 @@ namespace byteloom {
 class PairKeys
 {
 public:
-    PairKeys();
-
     // Marks the bytes b0 b1 as a two-byte key. Finish() must follow the last one.
     void Add(std::uint8_t b0, std::uint8_t b1);
     void Finish();
@@ -22,7 +19,7 @@ public:
     [[nodiscard]] bool Any() const { return any_; }
     [[nodiscard]] bool Contains(std::uint8_t b0, std::uint8_t b1) const
     {
-        return pairs_[static_cast<std::size_t>(b0) << 8 | b1] != 0;
+        return Bit(static_cast<unsigned>(b0) << 8 | b1) != 0;
     }
 
     // Bit i set when bytes[i], bytes[i + 1] are a two-byte key, for i < count <= 64; the byte
@@ -33,7 +30,13 @@ private:
     [[nodiscard]] std::uint64_t BitsOneByOne(const std::uint8_t *bytes, std::size_t count) const;
     [[nodiscard]] std::uint64_t BitsByRows(const std::uint8_t *bytes) const;
 
-    std::vector<std::uint8_t> pairs_; // 65,536 bytes, 1 for a two-byte key
+    [[nodiscard]] std::uint64_t Bit(unsigned pair) const
+    {
+        return (pairs_[pair >> 6] >> (pair & 63)) & 1;
+    }
+
+    std::array<std::uint64_t, 1024> pairs_{}; // a bit for each pair, set for a two-byte key
+    std::array<int, 256> rowCounts_{};        // keys of each first byte
     bool any_ = false;
     // First bytes whose 256 pairs are all keys, and those of which only some are, as sets of
     // bytes a vector can test: bit h of low[l] is the byte h * 16 + l for h < 8, of high[l] for

@@ -21,8 +21,7 @@ namespace {
 constexpr std::size_t kFlushSize = 1 << 20;
 
 // Writes the offset header "<%08x>" and its line break as stored, at least eight lowercase
-// digits; returns the end. out needs room for kMaxHeader bytes.
-constexpr std::size_t kMaxHeader = 24;
+// digits; returns the end. out needs room for 21 bytes (sixteen digits).
 char *WriteOffsetHeader(char *out, std::int64_t offset)
 {
     const auto value = static_cast<std::uint64_t>(offset);
@@ -143,15 +142,20 @@ class StoredScript
 public:
     explicit StoredScript(const DumpSink &sink)
         : sink_(sink)
-        , buffer_(kFlushSize + kRoom)
+        , buffer_(4 * kRoom)
     {}
 
     // Room for writing up to kRoom bytes at the returned place; Commit says where they end.
+    // The buffer grows up to the flush size, so that a short dump costs little.
     static constexpr std::size_t kRoom = 2048;
     char *Reserve()
     {
-        if (used_ + kRoom > buffer_.size())
-            Flush();
+        if (used_ + kRoom > buffer_.size()) {
+            if (buffer_.size() < kFlushSize + kRoom)
+                buffer_.resize(std::min(2 * buffer_.size(), kFlushSize + kRoom));
+            else
+                Flush();
+        }
         return buffer_.data() + used_;
     }
     void Commit(const char *end)
@@ -228,23 +232,23 @@ public:
         }
         if (table.GetMaxKeyBytes() != 2)
             return;
-        std::array<bool, 256> leads{};
+        // A first byte of two-byte keys gets a row of 256 cells: its keys' own, and elsewhere
+        // what the first byte alone decodes to.
         for (const TableEntry &entry : subtable.Entries()) {
-            if (KeyWidth(entry.key) == 2)
-                leads[entry.key >> 8] = true;
-        }
-        for (int b0 = 0; b0 < 256; ++b0) {
-            if (!leads[static_cast<std::size_t>(b0)])
+            if (KeyWidth(entry.key) != 2)
                 continue;
-            rows_[static_cast<std::size_t>(b0)] = {static_cast<std::uint32_t>(cells_.size()), 0xFF};
-            for (int b1 = 0; b1 < 256; ++b1) {
-                const std::uint8_t pair[]
-                    = {static_cast<std::uint8_t>(b0), static_cast<std::uint8_t>(b1)};
-                const DecodedEntry decoded = DecodeBytes(table, subtable, pair);
-                cells_.push_back(MakeCell(decoded, pair[0], codes));
-                if (decoded.byteCount == 2)
-                    pairs_.Add(pair[0], pair[1]);
+            const std::uint8_t pair[]
+                = {static_cast<std::uint8_t>(entry.key >> 8), static_cast<std::uint8_t>(entry.key)};
+            Row &row = rows_[pair[0]];
+            if (row.mask == 0) {
+                const Cell alone = cells_[pair[0]];
+                row = {static_cast<std::uint32_t>(cells_.size()), 0xFF};
+                cells_.insert(cells_.end(), 256, alone);
             }
+            // Of equal keys, the lookup finds the one the dump must use.
+            cells_[row.offset + pair[1]]
+                = MakeCell(DecodeBytes(table, subtable, pair), pair[0], codes);
+            pairs_.Add(pair[0], pair[1]);
         }
         pairs_.Finish();
     }

@@ -1,5 +1,6 @@
 #include "document/document.h"
 #include "support/documents.h"
+#include "support/dump_reference.h"
 #include "support/temp_folder.h"
 #include "tables/script_dump.h"
 #include "tables/table_codec.h"
@@ -100,42 +101,6 @@ TEST(ScriptDump, DumpFilesAreWrittenWholeOrNotAtAll)
     EXPECT_EQ(test::EntriesIn(folder.path()), 2u); // out.txt and keep.txt
 }
 
-// The dump as reading the document one key after another gives it, each line break in its
-// stored form.
-std::string DumpKeyByKey(Document &document, const TableFile &table, DumpRange range, bool clean)
-{
-    const auto code = [](const char *format, std::uint64_t value) {
-        char text[32];
-        std::snprintf(text, sizeof text, format, static_cast<unsigned long long>(value));
-        return std::string(text);
-    };
-    std::string text = clean ? "" : code("<%08llx>\r\n", static_cast<std::uint64_t>(range.start));
-    const std::int64_t end = std::min(range.start + range.length, document.Size());
-    for (std::int64_t at = std::max<std::int64_t>(range.start, 0); at < end;) {
-        const DecodedEntry decoded = DecodeAt(table, document, at);
-        const TableEntry &entry = *decoded.entry;
-        if (decoded.IsFallback()) {
-            text += clean ? entry.text : code("<%llx>", document.ReadByte(at));
-        } else if (entry.text == kNewlineMarker) {
-            text += entry.label + "\r\n";
-        } else if (entry.text == kEndStringMarker) {
-            text += entry.label + "\r\n\r\n";
-            if (!clean)
-                text += code("<%08llx>\r\n", static_cast<std::uint64_t>(at + decoded.byteCount));
-        } else {
-            text += entry.text;
-        }
-        at += decoded.byteCount;
-    }
-    std::string stored;
-    for (const char c : text) {
-        if (c == '\n')
-            stored += '\r';
-        stored += c;
-    }
-    return stored;
-}
-
 // Random tables of one- and two-byte keys (rows of second bytes whole or in part, texts short
 // and long, labelled markers, subtables over part of the image, now and then a three-byte key)
 // over random paged images: the dump is exactly what reading key by key gives.
@@ -215,7 +180,8 @@ TEST(ScriptDump, DumpsAreWhatReadingKeyByKeyGives)
         const DumpRange range{static_cast<std::int64_t>(start),
                               static_cast<std::int64_t>(random() % (size - start + 8))};
         const bool clean = round % 2 == 0;
-        ASSERT_EQ(Dump(document, &table, range, clean), DumpKeyByKey(document, table, range, clean))
+        ASSERT_EQ(Dump(document, &table, range, clean),
+                  test::DumpKeyByKey(document, table, range, clean))
             << "round " << round << "\n"
             << tableText;
     }
