@@ -1,5 +1,6 @@
 #include "settings/settings_file.h"
 
+#include "common/number_text.h"
 #include "document/safe_file_writer.h"
 #include "tables/text_file.h"
 
@@ -20,12 +21,12 @@ constexpr std::string_view kEscapedGeneralSection = "%General";
 
 bool IsHexDigit(char c)
 {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    return DigitValue(c, 16) >= 0;
 }
 
 int HexValue(char c)
 {
-    return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+    return DigitValue(c, 16);
 }
 
 void AppendHex(std::string &out, unsigned value, int digits)

@@ -42,39 +42,9 @@ RowMembersAvx2(const std::uint8_t *bytes, const std::array<const std::uint8_t *,
     const __m256i low = _mm256_and_si256(x, nibble);
     const __m256i high = _mm256_and_si256(_mm256_srli_epi16(x, 4), nibble);
     const __m256i upper = _mm256_cmpgt_epi8(high, _mm256_set1_epi8(7));
-    const __m256i bit = _mm256_shuffle_epi8(_mm256_setr_epi8(1,
-                                                             2,
-                                                             4,
-                                                             8,
-                                                             16,
-                                                             32,
-                                                             64,
-                                                             -128,
-                                                             1,
-                                                             2,
-                                                             4,
-                                                             8,
-                                                             16,
-                                                             32,
-                                                             64,
-                                                             -128,
-                                                             1,
-                                                             2,
-                                                             4,
-                                                             8,
-                                                             16,
-                                                             32,
-                                                             64,
-                                                             -128,
-                                                             1,
-                                                             2,
-                                                             4,
-                                                             8,
-                                                             16,
-                                                             32,
-                                                             64,
-                                                             -128),
-                                            high);
+    // Bytes 1, 2, 4, ... 128, one for each high half 0 to 7 (and again for 8 to 15).
+    const __m256i bit
+        = _mm256_shuffle_epi8(_mm256_set1_epi64x(static_cast<long long>(0x8040201008040201)), high);
     return {MembersAvx2(low, upper, bit, sets[0], sets[1]),
             MembersAvx2(low, upper, bit, sets[2], sets[3])};
 }
