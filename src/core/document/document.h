@@ -49,8 +49,9 @@ struct StoreStats
 };
 
 // The bytes of one open file. A file up to the page size is held whole in memory; a larger one
-// (when paging is allowed) keeps one page in memory, reads clean pages from the file and parks
-// modified pages in page files of a private folder until they are committed.
+// (when paging is allowed) keeps one page in memory (and a copy of the one that left it last),
+// reads clean pages from the file and parks modified pages in page files of a private folder
+// until they are committed.
 //
 // Offsets outside 0 .. Size() - 1 are harmless: reads give 0 and writes store nothing. An I/O
 // failure inside an access (a page file that cannot be written, a file that ended early) leaves
