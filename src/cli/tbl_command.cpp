@@ -24,7 +24,9 @@ void PrintSubtable(const TableFile &table, int number)
                 subtable.startTrigger,
                 subtable.endTrigger);
     for (const SubtableRange &range : subtable.ranges)
-        std::printf("  range %08X-%08X\n", range.low, range.high);
+        std::printf("  range %08llX-%08llX\n",
+                    static_cast<unsigned long long>(range.low),
+                    static_cast<unsigned long long>(range.high));
     std::printf("  entries: %d of 1 byte, %d of 2 bytes, %d of 3 bytes, %d of 4 bytes\n",
                 subtable.CountOfWidth(1),
                 subtable.CountOfWidth(2),

@@ -141,7 +141,7 @@ fields = [
     ("table-key", "123456789", "message:A key is at most four bytes (8 hex digits)"),
     ("table-key", "", "value:unchanged"),
     ("range", "", "message:Please input a start range"),
-    ("range", "zz", "message:The range's start must be a hexadecimal number of at most 8 digits"),
+    ("range", "zz", "message:The range's start must be a hexadecimal number of at most 16 digits"),
     ("trigger", "", "message:Please input a start trigger"),
     ("trigger", "-1", "message:The start trigger must be a hexadecimal number of at most 8 digits"),
 ]

@@ -382,8 +382,11 @@ NewSubtableDialog::NewSubtableDialog(ShowEditorMessage showMessage,
     , ranges_(new QTreeWidget(this))
 {
     setWindowTitle(QStringLiteral("New Subtable"));
-    for (QLineEdit *field : {startTrigger_, endTrigger_, rangeStart_, rangeEnd_})
+    for (QLineEdit *field : {startTrigger_, endTrigger_})
         field->setMaxLength(8);
+    // Ranges are offsets, which reach past 4 GiB.
+    for (QLineEdit *field : {rangeStart_, rangeEnd_})
+        field->setMaxLength(16);
 
     auto *triggers = new QGroupBox(QStringLiteral("Triggers"), this);
     auto *triggerFields = new QGridLayout(triggers);

@@ -51,6 +51,17 @@ std::optional<std::string> ReadHexField(std::string_view text,
     return std::nullopt;
 }
 
+// A range's bound: an offset, 64-bit.
+std::optional<std::string>
+ReadOffsetField(std::string_view text, const char *what, std::int64_t &value)
+{
+    const auto number = ParseWholeOffset(text, 16);
+    if (!number)
+        return std::string("The ") + what + " must be a hexadecimal number of at most 16 digits";
+    value = *number;
+    return std::nullopt;
+}
+
 } // namespace
 
 std::string BareTitle(std::string_view title, int codePage)
@@ -264,9 +275,9 @@ std::optional<std::string> AddRangeFromFields(NewSubtableFields &fields)
     if (fields.rangeEnd.empty())
         return "Please input an end range";
     SubtableRange range;
-    if (auto message = ReadHexField(fields.rangeStart, "", "range's start", range.low))
+    if (auto message = ReadOffsetField(fields.rangeStart, "range's start", range.low))
         return message;
-    if (auto message = ReadHexField(fields.rangeEnd, "", "range's end", range.high))
+    if (auto message = ReadOffsetField(fields.rangeEnd, "range's end", range.high))
         return message;
     if (range.high < range.low)
         return "The range's end comes before its start";
@@ -276,9 +287,9 @@ std::optional<std::string> AddRangeFromFields(NewSubtableFields &fields)
     return std::nullopt;
 }
 
-std::string RangeBoundText(std::uint32_t bound)
+std::string RangeBoundText(std::int64_t bound)
 {
-    return Printed("%08lx", bound);
+    return Printed("%08lx", static_cast<unsigned long>(bound));
 }
 
 std::optional<std::string> ReadNewSubtable(const NewSubtableFields &fields, NewSubtable &result)

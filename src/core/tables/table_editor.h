@@ -129,7 +129,7 @@ struct NewSubtableFields
 // the end before the start).
 [[nodiscard]] std::optional<std::string> AddRangeFromFields(NewSubtableFields &fields);
 // A pending range as the list shows it, "%08x".
-[[nodiscard]] std::string RangeBoundText(std::uint32_t bound);
+[[nodiscard]] std::string RangeBoundText(std::int64_t bound);
 
 struct NewSubtable
 {

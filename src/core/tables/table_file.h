@@ -39,10 +39,11 @@ struct TableEntry
 // The entry that stands for bytes no entry matches.
 [[nodiscard]] const TableEntry &FallbackEntry();
 
+// Offsets are 64-bit: the images of disc-based games reach past 4 GiB.
 struct SubtableRange
 {
-    std::uint32_t low = 0; // both bounds inclusive
-    std::uint32_t high = 0;
+    std::int64_t low = 0; // both bounds inclusive
+    std::int64_t high = 0;
 };
 
 // A group of entries, kept in descending key order so that it falls into runs by key width.
@@ -200,7 +201,7 @@ public:
 
     // Editing. Each keeps the lookups, maxKeyBytes and maxTextLen up to date.
     void AddEntry(int subtable, std::uint32_t key, std::string text);
-    void AddRange(int subtable, std::uint32_t low, std::uint32_t high);
+    void AddRange(int subtable, std::int64_t low, std::int64_t high);
     // Returns the new subtable's number.
     int AddSubtable(std::uint32_t startTrigger, std::uint32_t endTrigger);
 

@@ -103,7 +103,7 @@ private:
 
     ParsedTable result_;
     int current_ = 0;
-    std::uint32_t rangeLow_ = 0;
+    std::int64_t rangeLow_ = 0;
     void Append(std::uint32_t key, std::string text, std::string label = {});
 
     std::optional<std::string> titleValue_;
@@ -216,7 +216,7 @@ void TableParser::SubtableLine(std::string_view line)
     const auto value = ValueAfterEquals(line);
     if (line.size() > 1 && line[1] == 't') {
         if (value)
-            rangeLow_ = ReadLeadingNumber(*value, 16);
+            rangeLow_ = ReadLeadingOffset(*value, 16);
     } else if (line.size() > 8 && line[8] == 'e') {
         const bool hasValue = line.size() > 11 && line[11] == '=';
         table().MutableSubtable(current_).endTrigger
@@ -230,7 +230,7 @@ void TableParser::SubtableLine(std::string_view line)
 void TableParser::RangeEnd(std::string_view line)
 {
     if (const auto value = ValueAfterEquals(line))
-        table().AddRange(current_, rangeLow_, ReadLeadingNumber(*value, 16));
+        table().AddRange(current_, rangeLow_, ReadLeadingOffset(*value, 16));
 }
 
 void TableParser::BookmarkLine(std::string_view line)

@@ -16,7 +16,7 @@ std::string Printed(const char *format, unsigned long value)
     return text;
 }
 
-std::string LowerHex(std::uint32_t value)
+std::string LowerHex(std::uint64_t value)
 {
     return Printed("%lx", value);
 }
@@ -52,8 +52,8 @@ std::string FormatTableFile(const TableFile &table, const std::vector<Bookmark> 
         const Subtable &subtable = table.GetSubtable(number);
         AddLine(out, "subtable=" + LowerHex(subtable.startTrigger));
         for (const SubtableRange &range : subtable.ranges) {
-            AddLine(out, "start=" + LowerHex(range.low));
-            AddLine(out, "end=" + LowerHex(range.high));
+            AddLine(out, "start=" + LowerHex(static_cast<std::uint64_t>(range.low)));
+            AddLine(out, "end=" + LowerHex(static_cast<std::uint64_t>(range.high)));
         }
         AddEntries(out, subtable);
         AddLine(out, "subtableend=" + LowerHex(subtable.endTrigger));

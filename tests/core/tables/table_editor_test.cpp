@@ -146,6 +146,18 @@ TEST(TableEditor, ANewSubtableDecodesItsRanges)
     EXPECT_FALSE(AddRangeFromFields(fields));
     ASSERT_EQ(fields.ranges.size(), 2u);
     EXPECT_EQ(RangeBoundText(fields.ranges[1].high), "000004ff");
+    // Ranges past 4 GiB, in the images of disc-based games.
+    fields.rangeStart = "123456780";
+    fields.rangeEnd = "12345FFFF";
+    EXPECT_FALSE(AddRangeFromFields(fields));
+    ASSERT_EQ(fields.ranges.size(), 3u);
+    EXPECT_EQ(fields.ranges[2].low, 0x123456780);
+    EXPECT_EQ(RangeBoundText(fields.ranges[2].high), "12345ffff");
+    fields.rangeStart = "10000000000000000";
+    fields.rangeEnd = "10000000000000001";
+    EXPECT_EQ(AddRangeFromFields(fields),
+              "The range's start must be a hexadecimal number of at most 16 digits");
+    fields.ranges.pop_back();
 
     NewSubtable triggers;
     EXPECT_EQ(ReadNewSubtable(fields, triggers), "Please input a start trigger");

@@ -85,6 +85,8 @@ TEST(TableParser, SubtablesRangesAndBookmarks)
                                           "subtableend=81\n"
                                           "42=B\n"
                                           "subtable=E0\n"
+                                          "start=100000000\n"
+                                          "end=1000000ff\n"
                                           "43=c\n"
                                           "subtableend\n"
                                           "sample text\n"
@@ -109,6 +111,11 @@ TEST(TableParser, SubtablesRangesAndBookmarks)
     EXPECT_EQ(table.FindSubtableForOffset(0x1000), 1);
     EXPECT_EQ(table.FindSubtableForOffset(0x1FFF), 1);
     EXPECT_EQ(table.FindSubtableForOffset(0x0FFF), 0);
+    // A range past 4 GiB, exactly: no offset wraps onto it.
+    EXPECT_EQ(table.FindSubtableForOffset(0x1000000FF), 2);
+    EXPECT_EQ(table.FindSubtableForOffset(0x100000100), 0);
+    EXPECT_EQ(table.FindSubtableForOffset(0x00000010), 0);
+    EXPECT_EQ(table.SubtableRunAt(0x100000000).until, 0x100000100);
 
     ASSERT_EQ(parsed.bookmarks.size(), 3u);
     EXPECT_EQ(parsed.bookmarks[0].offset, 0x1F2A0);

@@ -14,7 +14,8 @@ TEST(TableWriter, WritesTheCanonicalForm)
     ParsedTable parsed
         = ParseTable(".title=Menus\n.codepage=932\n41=A\n8140=" + blank
                          + "\n/FF\n*FE\n05=v\n12345=w\n"
-                           "subtable=e0\nstart=1f000\nend=1ffff\n42=b\nsubtableend=e1\n"
+                           "subtable=e0\nstart=1f000\nend=1ffff\nstart=123450000\nend="
+                           "12345ffff\n42=b\nsubtableend=e1\n"
                            "(0001F2A0)Intro\n",
                      "menus.tbl");
     const std::vector<Bookmark> bookmarks{
@@ -33,6 +34,8 @@ TEST(TableWriter, WritesTheCanonicalForm)
                     "subtable=e0\r\n"
                     "start=1f000\r\n"
                     "end=1ffff\r\n"
+                    "start=123450000\r\n"
+                    "end=12345ffff\r\n"
                     "42=b\r\n"
                     "subtableend=e1\r\n"
                     "(0001F2A0)Intro\r\n"
