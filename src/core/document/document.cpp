@@ -688,7 +688,9 @@ void Document::DiscardPages()
     if (!paged_)
         return;
     ForgetSparePage();
-    if (dirtyPages_[ToSize(currentPage_)] != 0 || !expansions_.empty())
+    // The page in memory may be one an expansion taken back has removed.
+    if (currentPage_ >= PageCount() || dirtyPages_[ToSize(currentPage_)] != 0
+        || !expansions_.empty())
         pageLength_ = 0; // the next access reads the page again from the file
     std::fill(dirtyPages_.begin(), dirtyPages_.end(), 0);
     pageFiles_.Remove();

@@ -76,6 +76,16 @@ StoredEntry StoredEntryOf(const DecodedEntry &decoded, std::uint8_t firstByte, b
     return {Stored(entry.text)};
 }
 
+// Where a walk of count bytes from start stops: at the end of the document at the latest, even
+// for a count as large as any (the command line takes one), without overflowing.
+std::int64_t RangeEnd(std::int64_t start, std::int64_t count, std::int64_t size)
+{
+    std::int64_t end = 0;
+    if (__builtin_add_overflow(start, count, &end))
+        return size;
+    return std::min(end, size);
+}
+
 // How many bytes a walk covers between two reports of its progress.
 constexpr std::int64_t kProgressStep = 1 << 20;
 
@@ -93,7 +103,7 @@ bool WalkEntries(Document &document,
                  const ProgressCallback &progress,
                  Visit visit)
 {
-    const std::int64_t end = std::min(start + count, document.Size());
+    const std::int64_t end = RangeEnd(start, count, document.Size());
     const auto widest = static_cast<std::size_t>(std::max(table.GetMaxKeyBytes(), 1));
     std::span<const std::uint8_t> page;
     std::int64_t pageStart = 0;
@@ -349,15 +359,15 @@ std::int64_t DumpBlock(const DumpCells &cells,
 
 // The dump of a table whose keys are at most two bytes wide: long blocks of one page and one
 // subtable go through DumpBlock, and a key crossing into the next page or the document's last
-// byte is read alone, through the same cells.
-bool DumpThroughCells(Document &document,
-                      const TableFile &table,
-                      DumpRange range,
-                      bool codes,
-                      StoredScript &script,
-                      const ProgressCallback &progress)
+// byte is read alone, through the same cells. Bytes that cannot be read stop it with the reason.
+Status DumpThroughCells(Document &document,
+                        const TableFile &table,
+                        DumpRange range,
+                        bool codes,
+                        StoredScript &script,
+                        const ProgressCallback &progress)
 {
-    const std::int64_t end = std::min(range.start + range.length, document.Size());
+    const std::int64_t end = RangeEnd(range.start, range.length, document.Size());
     const std::int64_t first = std::max<std::int64_t>(range.start, 0);
     std::vector<std::unique_ptr<DumpCells>> cellsOf(static_cast<std::size_t>(table.SubtableCount())
                                                     + 1);
@@ -367,7 +377,7 @@ bool DumpThroughCells(Document &document,
     for (std::int64_t position = first; position < end && script.ok();) {
         if (position >= nextReport) {
             if (progress && !progress(position - first, end - first))
-                return false;
+                return Status::Cancelled();
             nextReport = position + kProgressStep;
         }
         if (position >= run.until) {
@@ -387,13 +397,14 @@ bool DumpThroughCells(Document &document,
         std::array<std::uint8_t, 2> bytes{};
         const std::int64_t read = document.ReadBlock(position, bytes);
         if (read <= 0)
-            break;
+            return Status::Error(
+                document.TakeIoError().value_or("Unable to read the document to dump it."));
         const DumpCells::Cell &cell
             = read == 2 ? cells->At(bytes[0], bytes[1]) : cells->Last(bytes[0]);
         cells->AppendSlowly(script, cell, position);
         position += cell.width;
     }
-    return true;
+    return Status::Ok();
 }
 
 } // namespace
@@ -411,11 +422,12 @@ Status DumpScript(Document &document,
     if (!table)
         return script.Finish();
     const bool codes = !clean;
-    bool finished = false;
     if (table->GetMaxKeyBytes() <= 2) {
-        finished = DumpThroughCells(document, *table, range, codes, script, progress);
+        const Status walked = DumpThroughCells(document, *table, range, codes, script, progress);
+        if (!walked.ok())
+            return walked;
     } else {
-        finished = WalkEntries(
+        const bool finished = WalkEntries(
             document,
             *table,
             range.start,
@@ -428,9 +440,9 @@ Status DumpScript(Document &document,
                     script.AppendHeader(position + decoded.byteCount);
                 return script.ok();
             });
+        if (!finished)
+            return Status::Cancelled();
     }
-    if (!finished)
-        return Status::Cancelled();
     return script.Finish();
 }
 
@@ -466,7 +478,7 @@ CopyStringText(Document &document, const TableFile *table, std::int64_t start, s
 {
     std::string text;
     if (!table) {
-        const std::int64_t end = std::min(start + count, document.Size());
+        const std::int64_t end = RangeEnd(start, count, document.Size());
         for (std::int64_t position = std::max<std::int64_t>(start, 0); position < end; ++position) {
             const std::uint8_t byte = document.ReadByte(position);
             if (byte == 0)

@@ -186,6 +186,14 @@ TEST(DocumentPaging, DiscardPagesForgetsChangesAndKeepsTheFile)
     EXPECT_EQ(document.ReadByte(1), original[1]);
     EXPECT_EQ(document.ReadByte(70), original[70]);
     EXPECT_EQ(ReadBytes(folder / "d.bin"), original);
+
+    // After an expansion taken back has removed the page in memory.
+    ASSERT_TRUE(document.Expand(100, 0xAA).ok());
+    EXPECT_EQ(document.ReadByte(150), 0xAA);
+    ASSERT_TRUE(document.TakeBackExpansion(100).ok());
+    document.DiscardPages();
+    EXPECT_EQ(document.Size(), 100);
+    EXPECT_EQ(document.ReadByte(99), original[99]);
 }
 
 } // namespace

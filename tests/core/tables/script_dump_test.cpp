@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <limits>
 #include <random>
 
 namespace byteloom {
@@ -54,6 +55,22 @@ TEST(ScriptDump, KeysAtTheRangeEndAreWholeAndTheDocumentEndStopsTheWalk)
     EXPECT_EQ(Dump(document, &table, {2044, 3}, true), "AAy");
     EXPECT_EQ(Dump(document, &table, {2046, 0x1000}, true), "y");
     EXPECT_EQ(Dump(document, &table, {4000, 10}, true), "");
+    // A length as large as any (the command line takes one) ends at the document's end.
+    EXPECT_EQ(Dump(document, &table, {2046, std::numeric_limits<std::int64_t>::max()}, true), "y");
+
+    // Bytes that cannot be read stop the dump with the reason, never as zeros.
+    test::TempFolder folder;
+    test::WriteBytes(folder / "shrinks.bin", std::vector<std::uint8_t>(256, 0x41));
+    Document paged(64);
+    ASSERT_EQ(paged.Load(folder / "shrinks.bin", true).status, LoadStatus::Loaded);
+    std::filesystem::resize_file(folder / "shrinks.bin", 100);
+    std::string out;
+    const Status failed = DumpScript(paged, &table, {0, 256}, true, [&](std::string_view piece) {
+        out += piece;
+        return Status::Ok();
+    });
+    EXPECT_FALSE(failed.ok());
+    EXPECT_FALSE(failed.message().empty());
 }
 
 TEST(ScriptDump, DumpFilesAreWrittenWholeOrNotAtAll)
