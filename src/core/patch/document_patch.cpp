@@ -14,24 +14,24 @@ namespace byteloom {
 
 namespace {
 
-// Patches are made and applied on whole images in memory, which a BPS patch's own limit keeps
-// below 4 GiB (an IPS patch reaches 16 MiB); a larger image, paged from disk, is refused before
-// anything is read.
+// Patches are made and applied on images in memory, which a BPS patch's own limit keeps below
+// 4 GiB; an IPS patch reaches only the first 16 MiB, so that of a larger paged image only they
+// are read. More is refused before anything is read.
 constexpr std::int64_t kLargestPatchedImage = (std::int64_t{1} << 32) - 1;
 
-// The whole document, or why it cannot be had.
-Status ReadWholeDocument(Document &document, std::vector<std::uint8_t> &bytes)
+// The document's first length bytes, or why they cannot be had.
+Status ReadDocumentStart(Document &document, std::int64_t length, std::vector<std::uint8_t> &bytes)
 {
-    if (document.Size() > kLargestPatchedImage)
+    if (length > kLargestPatchedImage)
         return Status::Error("Patches are made and applied on images below 4 GiB; this one is "
                              + std::to_string(document.Size()) + " bytes.");
     try {
-        bytes.assign(static_cast<std::size_t>(document.Size()), 0);
+        bytes.assign(static_cast<std::size_t>(length), 0);
     } catch (const std::bad_alloc &) {
-        return Status::Error("Unable to allocate " + std::to_string(document.Size())
+        return Status::Error("Unable to allocate " + std::to_string(length)
                              + " bytes RAM to patch the image.");
     }
-    const bool whole = document.ReadBlock(0, bytes) == document.Size();
+    const bool whole = document.ReadBlock(0, bytes) == length;
     // A page that could not be read reads as zeros: a patch made or applied on them is wrong.
     if (auto error = document.TakeIoError())
         return Status::Error(*error);
@@ -58,8 +58,15 @@ PatchResult CreatePatchFromDocument(Document &document,
 {
     if (kind == PatchKind::Unknown)
         return {Status::Error("Name the patch .ips or .bps, which says its kind."), {}};
+    if (kind == PatchKind::Ips) {
+        // Refused before an image too large for it is read.
+        const Status reaches
+            = IpsPatchReaches(static_cast<std::int64_t>(original.size()), document.Size());
+        if (!reaches.ok())
+            return {reaches, {}};
+    }
     std::vector<std::uint8_t> modified;
-    if (Status read = ReadWholeDocument(document, modified); !read.ok())
+    if (Status read = ReadDocumentStart(document, document.Size(), modified); !read.ok())
         return {read, {}};
     return kind == PatchKind::Ips ? CreateIpsPatch(original, modified)
                                   : CreateBpsPatch(original, modified, {}, progress);
@@ -70,10 +77,13 @@ Status ApplyPatchToDocument(Document &document,
                             std::span<const std::uint8_t> patch,
                             const ProgressCallback &progress)
 {
-    std::vector<std::uint8_t> image;
-    if (Status read = ReadWholeDocument(document, image); !read.ok())
-        return read;
     const bool bps = patch.size() >= 4 && std::equal(patch.begin(), patch.begin() + 4, "BPS1");
+    // A paged image keeps its length, and an IPS patch changes nothing past 16 MiB in it.
+    const std::int64_t reach
+        = !bps && document.IsPaged() ? std::min(document.Size(), kIpsLimit) : document.Size();
+    std::vector<std::uint8_t> image;
+    if (Status read = ReadDocumentStart(document, reach, image); !read.ok())
+        return read;
     const PatchResult applied
         = bps ? ApplyBpsPatch(image, patch, progress) : ApplyIpsPatch(image, patch);
     if (!applied.status.ok())
@@ -81,7 +91,7 @@ Status ApplyPatchToDocument(Document &document,
     const std::vector<std::uint8_t> &target = applied.bytes;
     const auto size = static_cast<std::int64_t>(target.size());
     if (document.IsPaged()) {
-        if (size != document.Size())
+        if (size != reach)
             return Status::Error("This patch changes the length of the image, which a paged "
                                  "document cannot take: apply it with byteloom-cli patch apply.");
         // Only the span from the first to the last changed byte is written and kept for Undo.

@@ -25,7 +25,8 @@ enum class PatchKind { Ips, Bps, Unknown };
 
 // Apply Patch: the patch (IPS or BPS, told by its first bytes) applied to the document in
 // memory as one step of Undo. A paged document whose length the patch would change is refused;
-// nothing changes on any refusal.
+// nothing changes on any refusal. Images are patched in memory, below 4 GiB; an IPS patch, which
+// reaches the first 16 MiB only, applies to a paged image of any size.
 [[nodiscard]] Status ApplyPatchToDocument(Document &document,
                                           UndoJournal &journal,
                                           std::span<const std::uint8_t> patch,

@@ -85,10 +85,8 @@ PatchResult CreateIpsPatch(std::span<const std::uint8_t> original,
 {
     const auto oldSize = static_cast<std::int64_t>(original.size());
     const auto newSize = static_cast<std::int64_t>(modified.size());
-    if (oldSize > kIpsLimit || newSize > kIpsLimit)
-        return {Status::Error("An IPS patch reaches 16 MiB and this image is larger: make a BPS "
-                              "patch instead."),
-                {}};
+    if (Status reaches = IpsPatchReaches(oldSize, newSize); !reaches.ok())
+        return {reaches, {}};
     PatchResult result;
     std::vector<std::uint8_t> &out = result.bytes;
     out.assign(kHeader.begin(), kHeader.end());
@@ -121,6 +119,14 @@ PatchResult CreateIpsPatch(std::span<const std::uint8_t> original,
     if (newSize < oldSize)
         PutNumber(out, static_cast<std::uint32_t>(newSize), 3);
     return result;
+}
+
+Status IpsPatchReaches(std::int64_t oldSize, std::int64_t newSize)
+{
+    if (oldSize > kIpsLimit || newSize > kIpsLimit)
+        return Status::Error(
+            "An IPS patch reaches 16 MiB and this image is larger: make a BPS patch instead.");
+    return Status::Ok();
 }
 
 PatchResult ApplyIpsPatch(std::span<const std::uint8_t> image, std::span<const std::uint8_t> patch)

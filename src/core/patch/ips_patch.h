@@ -17,6 +17,10 @@ struct PatchResult
     std::vector<std::uint8_t> bytes; // the patch made, or the image patched
 };
 
+// Whether an IPS patch can turn an image of oldSize bytes into one of newSize: refused beyond
+// 16 MiB.
+[[nodiscard]] Status IpsPatchReaches(std::int64_t oldSize, std::int64_t newSize);
+
 // The IPS patch that turns original into modified: a greedy scan's records (a gap of fewer
 // unchanged bytes than a record's header is carried inside the record), run-length records for
 // runs of 9 or more equal bytes, and the truncation size after "EOF" when modified is shorter.

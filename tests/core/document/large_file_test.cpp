@@ -98,19 +98,37 @@ TEST(LargeFile, ImagesPastFourGibibytesAreWholeFromStoreToLabels)
         EXPECT_EQ(ValueSearch(document, needle, length - 8 * kPageSize), nearEnd);
 
         // Patches are made and applied in memory, below 4 GiB: a larger image is refused before
-        // anything is read, and nothing changes.
+        // anything is read, and nothing changes. An IPS patch reaches only its first 16 MiB, so
+        // it applies to an image of any size, unless it would change the length.
         if (far) {
             UndoJournal journal;
             const std::vector<std::uint8_t> ips{
                 'P', 'A', 'T', 'C', 'H', 0, 0, 0, 0, 1, 'x', 'E', 'O', 'F'};
-            const Status applied = ApplyPatchToDocument(document, journal, ips);
-            EXPECT_NE(applied.message().find("below 4 GiB"), std::string::npos);
-            EXPECT_FALSE(journal.CanUndo());
-            EXPECT_FALSE(document.IsPageDirty(0));
+            const std::vector<std::uint8_t> bps{'B', 'P', 'S', '1', 0x80, 0x80, 0x80, 0, 0, 0};
+            EXPECT_NE(ApplyPatchToDocument(document, journal, bps).message().find("below 4 GiB"),
+                      std::string::npos);
             EXPECT_NE(CreatePatchFromDocument(document, ips, PatchKind::Bps)
                           .status.message()
                           .find("below 4 GiB"),
                       std::string::npos);
+            EXPECT_NE(CreatePatchFromDocument(document, ips, PatchKind::Ips)
+                          .status.message()
+                          .find("reaches 16 MiB"),
+                      std::string::npos);
+            std::vector<std::uint8_t> truncating = ips;
+            truncating.insert(truncating.end(), {0, 0x10, 0});
+            EXPECT_NE(ApplyPatchToDocument(document, journal, truncating)
+                          .message()
+                          .find("changes the length"),
+                      std::string::npos);
+            EXPECT_FALSE(journal.CanUndo());
+            EXPECT_FALSE(document.IsPageDirty(0));
+
+            ASSERT_TRUE(ApplyPatchToDocument(document, journal, ips).ok());
+            EXPECT_EQ(document.ReadByte(0), 'x');
+            EXPECT_EQ(document.Size(), length);
+            ASSERT_TRUE(journal.Undo(document));
+            EXPECT_EQ(document.ReadByte(0), 0);
         }
 
         if (far) {
