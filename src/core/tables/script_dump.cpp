@@ -225,7 +225,7 @@ public:
         std::uint8_t length; // of an inline text
         std::uint8_t width;  // the key's width in bytes
         std::uint8_t flags;
-        std::uint8_t spare;
+        std::uint8_t padding;
     };
     static_assert(sizeof(Cell) == 16);
     static constexpr std::uint8_t kLongText = 1;   // text[0..4) is an index into longTexts_
