@@ -78,6 +78,21 @@ TEST_F(ScriptCommandsTest, CtrlDDumpsFromTheCaretAndDumpSelectedFromTheSelection
     EXPECT_EQ(prompts->messages, std::vector<std::string>{"Please give a file name"});
     EXPECT_EQ(ReadBytes(out), ReadBytes(kExamples / "sample-script.txt"));
 
+    // A file typed over is replaced only after a Yes: the default length 0 would leave it empty.
+    prompts->yesNoAnswers = {false, true};
+    WithDialog(Qt::Key_D, Qt::ControlModifier, [&](QDialog &dialog) {
+        QLineEdit *path = Field(dialog, "path");
+        QTest::keyClicks(path, QString::fromStdString(out.string()));
+        QTest::keyClick(path, Qt::Key_Return);
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(ReadBytes(out), ReadBytes(kExamples / "sample-script.txt"));
+        QTest::keyClick(path, Qt::Key_Return);
+        EXPECT_FALSE(dialog.isVisible());
+    });
+    ASSERT_EQ(prompts->asked.size(), 2u);
+    EXPECT_NE(prompts->asked[0].find("already exists"), std::string::npos);
+    EXPECT_TRUE(ReadBytes(out).empty());
+
     // Select Line selects the caret's row: Dump Selected opens on its 16 bytes.
     window->JumpToForTest(0x1020);
     QTest::keyClick(window.get(), Qt::Key_L, Qt::ControlModifier);

@@ -15,6 +15,7 @@ namespace byteloom {
 ScriptDumperDialog::ScriptDumperDialog(const DumpDialogFields &fields,
                                        Browse browse,
                                        ShowMessage showMessage,
+                                       AskYesNo askYesNo,
                                        QWidget *parent)
     : QDialog(parent)
     , path_(new QLineEdit(QString::fromStdString(fields.path), this))
@@ -22,6 +23,7 @@ ScriptDumperDialog::ScriptDumperDialog(const DumpDialogFields &fields,
     , length_(new QLineEdit(QString::fromStdString(fields.length), this))
     , clean_(new QCheckBox(QStringLiteral("Clean"), this))
     , showMessage_(std::move(showMessage))
+    , askYesNo_(std::move(askYesNo))
 {
     setWindowTitle(QStringLiteral("Script Dumper"));
     path_->setObjectName(QStringLiteral("path"));
@@ -33,8 +35,10 @@ ScriptDumperDialog::ScriptDumperDialog(const DumpDialogFields &fields,
     auto *browseButton = new QPushButton(QStringLiteral("Browse.."), this);
     browseButton->setAutoDefault(false);
     connect(browseButton, &QPushButton::clicked, this, [this, browse = std::move(browse)] {
-        if (const auto chosen = browse())
+        if (const auto chosen = browse()) {
+            chosen_ = *chosen;
             path_->setText(QString::fromStdString(chosen->string()));
+        }
     });
     auto *file = new QHBoxLayout;
     file->addWidget(path_);
@@ -74,7 +78,11 @@ void ScriptDumperDialog::accept()
         showMessage_(*message);
         return;
     }
-    request_ = std::get<DumpRequest>(read);
+    const DumpRequest &request = std::get<DumpRequest>(read);
+    if (const auto question = ReplaceFileQuestion(request.path, chosen_);
+        question && !askYesNo_(*question))
+        return;
+    request_ = request;
     QDialog::accept();
 }
 

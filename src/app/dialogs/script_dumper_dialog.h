@@ -15,7 +15,8 @@ class QLineEdit;
 namespace byteloom {
 
 // "Script Dumper": the file to write, the range and Clean. OK with an empty file name shows
-// "Please give a file name" and stays open; otherwise Request() holds what to dump.
+// "Please give a file name" and stays open, and so does a No to replacing a file whose name was
+// typed; otherwise Request() holds what to dump.
 class ScriptDumperDialog : public QDialog
 {
     Q_OBJECT
@@ -23,10 +24,12 @@ class ScriptDumperDialog : public QDialog
 public:
     using Browse = std::function<std::optional<std::filesystem::path>()>;
     using ShowMessage = std::function<void(const std::string &)>;
+    using AskYesNo = std::function<bool(const std::string &)>;
 
     ScriptDumperDialog(const DumpDialogFields &fields,
                        Browse browse,
                        ShowMessage showMessage,
+                       AskYesNo askYesNo,
                        QWidget *parent = nullptr);
 
     [[nodiscard]] const DumpRequest &Request() const { return request_; }
@@ -38,6 +41,8 @@ private:
     QLineEdit *length_;
     QCheckBox *clean_;
     ShowMessage showMessage_;
+    AskYesNo askYesNo_;
+    std::filesystem::path chosen_; // the last name chosen in the Save dialog
     DumpRequest request_;
 };
 

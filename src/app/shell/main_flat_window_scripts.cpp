@@ -28,6 +28,7 @@ void MainFlatWindow::DumpScriptWithDialog(const DumpDialogFields &fields)
                 std::string(kSaveDialogTitle), DocumentFilters(), std::filesystem::path());
         },
         [this](const std::string &message) { prompts_->ShowMessage(message); },
+        [this](const std::string &question) { return prompts_->AskYesNo(question); },
         this);
     if (dialog.exec() != QDialog::Accepted)
         return;
@@ -39,7 +40,9 @@ void MainFlatWindow::DumpScriptWithDialog(const DumpDialogFields &fields)
                                            request.clean,
                                            request.path,
                                            progress.Callback());
-    if (!status.ok() && !status.cancelled())
+    if (status.ok())
+        ShowStatusMessage(QString::fromStdString(DumpedMessage(request.path)));
+    else if (!status.cancelled())
         prompts_->ShowMessage(status.message());
 }
 

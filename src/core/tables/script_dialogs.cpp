@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <system_error>
 
 namespace byteloom {
 
@@ -54,6 +55,20 @@ std::variant<DumpRequest, std::string> ReadDumpDialog(const DumpDialogFields &fi
     return DumpRequest{fields.path,
                        {ReadLeadingOffset(fields.start, 16), ReadLeadingOffset(fields.length, 16)},
                        fields.clean};
+}
+
+std::optional<std::string> ReplaceFileQuestion(const std::filesystem::path &path,
+                                               const std::filesystem::path &chosen)
+{
+    std::error_code error;
+    if (path == chosen || !std::filesystem::exists(path, error))
+        return std::nullopt;
+    return path.string() + " already exists. Do you want to replace it with the dump?";
+}
+
+std::string DumpedMessage(const std::filesystem::path &path)
+{
+    return "Script dumped to " + path.string();
 }
 
 std::string InsertAddressText(std::int64_t caretOffset, bool decimal)

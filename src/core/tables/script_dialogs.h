@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -45,6 +46,15 @@ struct DumpRequest
 // OK: the request, or the message for an empty file name. Numbers are read as hexadecimal up to
 // the first other character; an empty field is 0.
 [[nodiscard]] std::variant<DumpRequest, std::string> ReadDumpDialog(const DumpDialogFields &fields);
+
+// The question OK asks before a dump replaces a file that exists and whose name was typed rather
+// than chosen (and so already confirmed) in the Save dialog, or nothing when there is none to ask:
+// a dump of length 0 or a wrong name must not wipe a file unasked.
+[[nodiscard]] std::optional<std::string> ReplaceFileQuestion(const std::filesystem::path &path,
+                                                             const std::filesystem::path &chosen);
+
+// The status bar's word after a dump.
+[[nodiscard]] std::string DumpedMessage(const std::filesystem::path &path);
 
 // The Script Insert dialog's fields, as typed.
 struct InsertDialogFields

@@ -1,3 +1,4 @@
+#include "support/temp_folder.h"
 #include "tables/loaded_tables.h"
 #include "tables/script_dialogs.h"
 #include "tables/table_parser.h"
@@ -28,6 +29,14 @@ TEST(ScriptDialogs, TheDumperOpensAtTheCaretOrTheSelectionAndNeedsAFileName)
     EXPECT_EQ(request.range.start, 0x1F2A0);
     EXPECT_EQ(request.range.length, 0);
     EXPECT_FALSE(request.clean);
+
+    // A file that exists is replaced only after a question, unless the Save dialog chose it.
+    test::TempFolder folder;
+    test::WriteBytes(folder / "old.txt", {'o'});
+    EXPECT_NE(ReplaceFileQuestion(folder / "old.txt", {})->find("old.txt already exists"),
+              std::string::npos);
+    EXPECT_FALSE(ReplaceFileQuestion(folder / "old.txt", folder / "old.txt"));
+    EXPECT_FALSE(ReplaceFileQuestion(folder / "new.txt", {}));
 }
 
 TEST(ScriptDialogs, TheInsertDialogOffersTheTablesAndReadsTheAddressInItsBase)
