@@ -1,8 +1,11 @@
 // byteloom-cli patch create ORIGINAL MODIFIED -o OUT.ips|OUT.bps
 // byteloom-cli patch apply IMAGE PATCH [-o OUT]: IPS and BPS patches, made and applied.
 #include "commands.h"
+#include "document/document.h"
 #include "document/safe_file_writer.h"
+#include "document/undo_journal.h"
 #include "patch/bps_patch.h"
+#include "patch/document_patch.h"
 #include "tables/text_file.h"
 
 #include <cstdio>
@@ -54,6 +57,32 @@ int Write(const std::string &path, const std::vector<std::uint8_t> &bytes)
     return 0;
 }
 
+// The size of a file, or -1 when it cannot be told (reading it then says why).
+std::int64_t SizeOf(const std::string &path)
+{
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    return error ? -1 : static_cast<std::int64_t>(size);
+}
+
+// An image too large to patch in memory, patched by an IPS patch (which reaches its first 16 MiB
+// only): through the paged store, which reads those 16 MiB and writes only the blocks that
+// change, so that a sparse disc image stays sparse.
+int ApplyThroughStore(const PatchOptions &options, const std::vector<std::uint8_t> &patch)
+{
+    Session session;
+    if (!OpenDocument(session, options.image, !options.output.empty()))
+        return kExitFailure;
+    UndoJournal journal;
+    if (Status applied = ApplyPatchToDocument(session.document(), journal, patch); !applied.ok())
+        return Fail(applied.message());
+    if (options.output.empty())
+        return SaveDocument(session) ? 0 : kExitFailure;
+    if (Status saved = session.document().SaveAs(options.output); !saved.ok())
+        return Fail(saved.message());
+    return 0;
+}
+
 int RunCreate(const PatchOptions &options)
 {
     const bool ips = EndsWith(options.output, ".ips");
@@ -61,6 +90,14 @@ int RunCreate(const PatchOptions &options)
         return Fail("-o " + options.output + ": name the patch .ips or .bps, which says its kind");
     if (SameFile(options.output, options.original) || SameFile(options.output, options.modified))
         return Fail("-o " + options.output + " is one of the images; the patch goes elsewhere");
+    // Images the patch cannot cover are refused before they are read.
+    const std::int64_t oldSize = SizeOf(options.original);
+    const std::int64_t newSize = SizeOf(options.modified);
+    for (const Status &fits : {ips ? IpsPatchReaches(oldSize, newSize) : PatchableInMemory(oldSize),
+                               ips ? Status::Ok() : PatchableInMemory(newSize)}) {
+        if (!fits.ok())
+            return Fail(fits.message());
+    }
     const auto original = ReadWhole(options.original);
     const auto modified = original ? ReadWhole(options.modified) : std::nullopt;
     if (!modified)
@@ -76,20 +113,24 @@ int RunCreate(const PatchOptions &options)
 
 int RunApply(const PatchOptions &options)
 {
-    const auto image = ReadWhole(options.image);
-    const auto patch = image ? ReadWhole(options.patch) : std::nullopt;
+    const std::string &output = options.output.empty() ? options.image : options.output;
+    if (SameFile(output, options.patch))
+        return Fail("-o " + output + " is the patch itself");
+    const auto patch = ReadWhole(options.patch);
     if (!patch)
         return kExitFailure;
     const bool bps = patch->size() >= 4 && std::equal(patch->begin(), patch->begin() + 4, "BPS1");
+    if (Status fits = PatchableInMemory(SizeOf(options.image)); !fits.ok())
+        return bps ? Fail(fits.message()) : ApplyThroughStore(options, *patch);
+    const auto image = ReadWhole(options.image);
+    if (!image)
+        return kExitFailure;
     TerminalProgress progress("Applying the patch");
     const PatchResult applied
         = bps ? ApplyBpsPatch(*image, *patch, progress.Callback()) : ApplyIpsPatch(*image, *patch);
     progress.Clear();
     if (!applied.status.ok())
         return Fail(applied.status.message());
-    const std::string &output = options.output.empty() ? options.image : options.output;
-    if (SameFile(output, options.patch))
-        return Fail("-o " + output + " is the patch itself");
     return Write(output, applied.bytes);
 }
 

@@ -5,6 +5,8 @@
 
 #include <fstream>
 
+#include <sys/stat.h>
+
 namespace byteloom {
 namespace {
 
@@ -124,6 +126,37 @@ TEST(CliEngineCommands, OffsetsPastFourGibibytes)
     EXPECT_EQ(RunCli({"find", path, "03020100", "--hex", "--from", "123456000"}).out,
               "123456780\n");
     EXPECT_EQ(std::filesystem::file_size(image), std::uintmax_t{5} << 30);
+
+    // Patches: an IPS patch, which reaches the first 16 MiB only, applies in place through the
+    // pages and leaves the image sparse; a BPS patch and patches made of it are refused before
+    // the image is read.
+    const auto ips = folder / "small.ips";
+    {
+        std::ofstream write(ips, std::ios::binary);
+        write << std::string("PATCH\x00\x00\x10\x00\x02hiEOF", 15);
+    }
+    const auto applied = RunCli({"patch", "apply", path, ips.string()});
+    EXPECT_EQ(applied.exitCode, 0) << applied.err;
+    EXPECT_EQ(RunCli({"find", path, "6869", "--hex"}).out, "00000010\n");
+    EXPECT_EQ(std::filesystem::file_size(image), std::uintmax_t{5} << 30);
+    struct stat status
+    {};
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_LT(status.st_blocks * 512, 64 << 20); // still sparse: only changed blocks written
+    const auto bps = folder / "other.bps";
+    {
+        std::ofstream write(bps, std::ios::binary);
+        write << "BPS1";
+    }
+    const auto refused = RunCli({"patch", "apply", path, bps.string()});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_NE(refused.err.find("below 4 GiB"), std::string::npos);
+    EXPECT_NE(RunCli({"patch", "create", ips.string(), path, "-o", (folder / "x.bps").string()})
+                  .err.find("below 4 GiB"),
+              std::string::npos);
+    EXPECT_NE(RunCli({"patch", "create", ips.string(), path, "-o", (folder / "x.ips").string()})
+                  .err.find("reaches 16 MiB"),
+              std::string::npos);
 }
 
 } // namespace

@@ -23,8 +23,7 @@ constexpr std::int64_t kLargestPatchedImage = (std::int64_t{1} << 32) - 1;
 Status ReadDocumentStart(Document &document, std::int64_t length, std::vector<std::uint8_t> &bytes)
 {
     if (length > kLargestPatchedImage)
-        return Status::Error("Patches are made and applied on images below 4 GiB; this one is "
-                             + std::to_string(document.Size()) + " bytes.");
+        return PatchableInMemory(document.Size());
     try {
         bytes.assign(static_cast<std::size_t>(length), 0);
     } catch (const std::bad_alloc &) {
@@ -39,6 +38,14 @@ Status ReadDocumentStart(Document &document, std::int64_t length, std::vector<st
 }
 
 } // namespace
+
+Status PatchableInMemory(std::int64_t size)
+{
+    if (size > kLargestPatchedImage)
+        return Status::Error("Patches are made and applied on images below 4 GiB; this one is "
+                             + std::to_string(size) + " bytes.");
+    return Status::Ok();
+}
 
 PatchKind PatchKindOfName(const std::filesystem::path &path)
 {

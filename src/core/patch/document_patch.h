@@ -12,6 +12,10 @@ namespace byteloom {
 class Document;
 class UndoJournal;
 
+// Whether an image of size bytes can be patched in memory: below 4 GiB (BPS patches are made for
+// such images; an IPS patch reaches 16 MiB). The refusal says so.
+[[nodiscard]] Status PatchableInMemory(std::int64_t size);
+
 // The patch kinds a file name asks for: ".ips" or ".bps" (any case); anything else is neither.
 enum class PatchKind { Ips, Bps, Unknown };
 [[nodiscard]] PatchKind PatchKindOfName(const std::filesystem::path &path);
