@@ -142,6 +142,8 @@ QWidget *PreferencesSheet::FontPage()
     preview_ = new HexPreview(copy_, general);
     auto *hexFont = new QPushButton(QStringLiteral("&Font..."), general);
     hexFont->setObjectName(QStringLiteral("hexFont"));
+    // Return after the font dialog closes is the sheet's OK, not this button again.
+    hexFont->setAutoDefault(false);
     connect(hexFont, &QPushButton::clicked, this, &PreferencesSheet::ChooseHexFont);
     generalLayout->addWidget(preview_);
     generalLayout->addWidget(hexFont, 0, Qt::AlignRight);
@@ -153,6 +155,7 @@ QWidget *PreferencesSheet::FontPage()
         codePages_->addItem(QString::fromStdString(item));
     auto *itemFont = new QPushButton(QStringLiteral("&Font..."), codePages);
     itemFont->setObjectName(QStringLiteral("itemFont"));
+    itemFont->setAutoDefault(false);
     connect(itemFont, &QPushButton::clicked, this, &PreferencesSheet::ChooseItemFont);
     codePageLayout->addWidget(new QLabel(QStringLiteral("Code Pages:"), codePages));
     codePageLayout->addWidget(codePages_);

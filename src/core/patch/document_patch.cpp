@@ -42,8 +42,10 @@ Status ReadDocumentStart(Document &document, std::int64_t length, std::vector<st
 Status PatchableInMemory(std::int64_t size)
 {
     if (size > kLargestPatchedImage)
-        return Status::Error("Patches are made and applied on images below 4 GiB; this one is "
-                             + std::to_string(size) + " bytes.");
+        return Status::Error("Patches are made and applied on images below 4 GiB, and this one is "
+                             + std::to_string(size)
+                             + " bytes (an IPS patch, which reaches its first 16 MiB only, "
+                               "applies to an image of any size).");
     return Status::Ok();
 }
 
