@@ -3,10 +3,12 @@
 #include "tables/table_parser.h"
 #include "view/data_window.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -63,7 +65,7 @@ TEST_F(DataWindowTest, RowsReachEveryByteAndScrollToTheLastRow)
 // maximum both show the last row, whose label has the digits it needs.
 TEST_F(DataWindowTest, ImagesOfManyGibibytesScrollToTheirLastRow)
 {
-    for (const std::int64_t gibibytes : {5, 40}) {
+    for (const std::int64_t gibibytes : {5, 40, 100}) {
         SCOPED_TRACE(gibibytes);
         const auto path = folder / "disc.iso";
         test::WriteBytes(path, {});
@@ -71,7 +73,10 @@ TEST_F(DataWindowTest, ImagesOfManyGibibytesScrollToTheirLastRow)
         ASSERT_EQ(session.OpenDocument(path, true).status, LoadStatus::Loaded);
         window.DocumentChanged();
         const std::int64_t lastRow = ((gibibytes << 30) - 1) / kBytesPerRow;
-        const std::string lastLabel = gibibytes == 5 ? "13FFFFFF0 " : "9FFFFFFF0 ";
+        const std::string lastLabel = gibibytes == 5    ? "13FFFFFF0 "
+                                      : gibibytes == 40 ? "9FFFFFFF0 "
+                                                        : "18FFFFFFF0 ";
+        const std::string firstLabel = gibibytes == 100 ? "0000000000 " : "000000000 ";
 
         QTest::keyClick(&window, Qt::Key_End, Qt::ControlModifier);
         Paint();
@@ -82,7 +87,26 @@ TEST_F(DataWindowTest, ImagesOfManyGibibytesScrollToTheirLastRow)
 
         window.verticalScrollBar()->setValue(0);
         Paint();
-        EXPECT_EQ(window.PaintedRows().front().offsetLabel, "000000000 ");
+        EXPECT_EQ(window.PaintedRows().front().offsetLabel, firstLabel);
+        // The bar's arrows and trough and the wheel move by rows, however many rows a value of
+        // the bar spans (about three on 100 GiB).
+        const std::int64_t visible = window.verticalScrollBar()->pageStep(); // rows in view
+        window.verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        EXPECT_EQ(window.caret().topRow, 1);
+        window.verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        EXPECT_EQ(window.caret().topRow, 1 + visible);
+        QWheelEvent notch(QPointF(10, 10),
+                          QPointF(10, 10),
+                          QPoint(),
+                          QPoint(0, -120),
+                          Qt::NoButton,
+                          Qt::NoModifier,
+                          Qt::NoScrollPhase,
+                          false);
+        QApplication::sendEvent(window.viewport(), &notch);
+        EXPECT_EQ(window.caret().topRow, 1 + visible + QApplication::wheelScrollLines());
+        window.verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        EXPECT_EQ(window.caret().topRow, visible + QApplication::wheelScrollLines());
         window.verticalScrollBar()->setValue(window.verticalScrollBar()->maximum());
         Paint();
         EXPECT_EQ(window.PaintedRows().front().offsetLabel, lastLabel);

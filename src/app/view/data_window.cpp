@@ -10,12 +10,14 @@
 #include "view/text_mode.h"
 #include "view/view_fonts.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -81,6 +83,8 @@ DataWindow::DataWindow(Session &session, QWidget *parent)
     SetOffsetMode(session_.display(), OffsetMode::Hex);
     dragScroll_.setInterval(50);
     connect(&dragScroll_, &QTimer::timeout, this, &DataWindow::DragPastEdgeTick);
+    connect(
+        verticalScrollBar(), &QAbstractSlider::actionTriggered, this, &DataWindow::ScrollBarAction);
     SettingsChanged();
 }
 
@@ -240,6 +244,58 @@ void DataWindow::resizeEvent(QResizeEvent *event)
         caret_.row = visible - 1;
     }
     CaretChanged();
+}
+
+void DataWindow::ScrollRows(std::int64_t rows)
+{
+    caret_.topRow = std::clamp<std::int64_t>(caret_.topRow + rows, 0, LastRow());
+    const QSignalBlocker quiet(verticalScrollBar());
+    verticalScrollBar()->setValue(ScrollValueOfRow(caret_.topRow, LastRow()));
+    emit CaretOffsetChanged(QString::fromStdString(
+        StatusOffsetText(caret_.Offset(), session_.display(), session_.document().Size())));
+    viewport()->update();
+}
+
+void DataWindow::ScrollBarAction(int action)
+{
+    const std::int64_t page = std::max(viewport()->height() / rowHeight_, 1);
+    std::int64_t rows = 0;
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+        rows = 1;
+        break;
+    case QAbstractSlider::SliderSingleStepSub:
+        rows = -1;
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        rows = page;
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        rows = -page;
+        break;
+    default:
+        return; // a drag of the handle goes through the bar's value
+    }
+    ScrollRows(rows);
+    // The bar then takes the value the view already has, and changes nothing more.
+    verticalScrollBar()->setSliderPosition(verticalScrollBar()->value());
+}
+
+void DataWindow::wheelEvent(QWheelEvent *event)
+{
+    const int delta = event->angleDelta().y();
+    if (delta == 0 || event->modifiers() != Qt::NoModifier || !session_.document().IsOpen()) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    // A notch is 120 eighths of a degree and moves the rows the system asks for; finer wheels
+    // add up to notches.
+    wheelRemainder_ += delta;
+    const int notches = wheelRemainder_ / 120;
+    wheelRemainder_ -= notches * 120;
+    if (notches != 0)
+        ScrollRows(-std::int64_t{notches} * QApplication::wheelScrollLines());
+    event->accept();
 }
 
 void DataWindow::scrollContentsBy(int, int)

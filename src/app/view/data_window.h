@@ -81,6 +81,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void wheelEvent(QWheelEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -100,6 +101,10 @@ private:
     void EnterTableText(const QString &first);
     void CloseEntryBox();
     void DragPastEdgeTick();
+    // Moves the view by rows, exactly: past 2^31 - 1 rows a step of the scroll bar's own spans
+    // several rows, so its arrows, its trough and the wheel move the view here instead.
+    void ScrollRows(std::int64_t rows);
+    void ScrollBarAction(int action);
     void KeepCaretColumnVisible();
     void StoreInputMethodText(const QString &text);
     class FontMeasure;
@@ -135,6 +140,7 @@ private:
     // While a drag is held above or below the window, the view scrolls a row a tick.
     QTimer dragScroll_;
     bool dragDown_ = false;
+    int wheelRemainder_ = 0; // eighths of a degree not yet turned into rows
     int dragColumn_ = 0;
     std::vector<CellEdges> paintedEdges_;
     std::vector<RowLayout> paintedRows_;
