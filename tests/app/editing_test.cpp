@@ -16,8 +16,7 @@
 namespace byteloom {
 namespace {
 
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 class EditingTest : public test::WindowTest
 {

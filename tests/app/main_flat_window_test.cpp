@@ -29,10 +29,7 @@ void PrintTo(const QString &text, std::ostream *out)
 namespace byteloom {
 namespace {
 
-using test::FakePrompts;
-using test::PatternBytes;
-using test::TempFolder;
-using test::WriteBytes;
+using namespace test;
 
 class MainFlatWindowTest : public test::WindowTest
 {

@@ -10,11 +10,7 @@
 namespace byteloom {
 namespace {
 
-using test::Example;
-using test::ExamplesFolder;
-using test::ReadBytes;
-using test::RunCli;
-using test::TempFolder;
+using namespace test;
 
 bool Refused(const test::CliRun &run, const std::string &said)
 {

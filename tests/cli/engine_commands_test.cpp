@@ -10,10 +10,7 @@
 namespace byteloom {
 namespace {
 
-using test::ExamplesFolder;
-using test::ReadBytes;
-using test::RunCli;
-using test::TempFolder;
+using namespace test;
 
 std::string Sample()
 {

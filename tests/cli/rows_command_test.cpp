@@ -5,9 +5,7 @@
 namespace byteloom {
 namespace {
 
-using test::Example;
-using test::ExamplesFolder;
-using test::RunCli;
+using namespace test;
 
 TEST(CliRows, PrintsTheRowsTheViewDraws)
 {

@@ -6,11 +6,7 @@
 namespace byteloom {
 namespace {
 
-using test::Example;
-using test::ExamplesFolder;
-using test::ReadBytes;
-using test::RunCli;
-using test::TempFolder;
+using namespace test;
 
 TEST(CliTableCommands, DumpAndStringReproduceTheSample)
 {

@@ -7,10 +7,7 @@
 namespace byteloom {
 namespace {
 
-using test::PatternBytes;
-using test::ReadBytes;
-using test::TempFolder;
-using test::WriteBytes;
+using namespace test;
 
 std::vector<std::uint8_t>
 Slice(const std::vector<std::uint8_t> &bytes, std::size_t from, std::size_t count)
@@ -82,45 +79,6 @@ TEST(Expand, WholeDocumentsGrowInMemoryUntilSaved)
 
     EXPECT_FALSE(document.Expand(0, 0).ok());
     EXPECT_FALSE(document.Expand(kMaxWholeDocumentSize, 0).ok());
-}
-
-TEST(Expand, PagedDocumentsGrowToExactlyTheOldBytesAndTheFiller)
-{
-    TempFolder folder;
-    const auto bytes = PatternBytes(100);
-    WriteBytes(folder / "p.bin", bytes);
-    Document document(32);
-    ASSERT_EQ(document.Load(folder / "p.bin", true).status, LoadStatus::Loaded);
-    ASSERT_TRUE(document.WriteByte(99, 0xEE)); // the last page is dirty
-    (void)document.ReadByte(0);                // and parked in its page file
-    ASSERT_TRUE(document.Expand(50, 0xAA).ok());
-    ASSERT_TRUE(document.Expand(30, 0xBB).ok());
-    EXPECT_EQ(document.Size(), 180);
-    EXPECT_EQ(document.PageCount(), 6);
-    ASSERT_TRUE(document.WriteByte(170, 0x01)); // an edit inside the expansion
-    (void)document.ReadByte(0);
-
-    auto expected = bytes;
-    expected[99] = 0xEE;
-    expected.resize(150, 0xAA);
-    expected.resize(180, 0xBB);
-    expected[170] = 0x01;
-    for (std::int64_t offset = 0; offset < 180; ++offset)
-        ASSERT_EQ(document.ReadByte(offset), expected[static_cast<std::size_t>(offset)]) << offset;
-    EXPECT_EQ(ReadBytes(folder / "p.bin"), bytes); // the file waits for the save
-
-    ASSERT_TRUE(document.Save().ok());
-    EXPECT_EQ(ReadBytes(folder / "p.bin"), expected);
-    Document reloaded(32);
-    ASSERT_EQ(reloaded.Load(folder / "p.bin", true).status, LoadStatus::Loaded);
-    EXPECT_EQ(reloaded.Size(), 180);
-
-    // Discarding forgets an expansion too.
-    ASSERT_TRUE(reloaded.Expand(10, 0x11).ok());
-    reloaded.DiscardPages();
-    EXPECT_EQ(reloaded.Size(), 180);
-    EXPECT_EQ(reloaded.ReadByte(179), 0xBB);
-    EXPECT_EQ(reloaded.ReadByte(185), 0);
 }
 
 } // namespace

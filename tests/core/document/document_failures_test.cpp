@@ -18,10 +18,7 @@
 namespace byteloom {
 namespace {
 
-using test::PatternBytes;
-using test::ReadBytes;
-using test::TempFolder;
-using test::WriteBytes;
+using namespace test;
 
 TEST(DocumentFailures, FilesThatCannotBeLoadedAreRefusedWithAReason)
 {
@@ -177,19 +174,6 @@ TEST(DocumentFailures, AFailedCommitKeepsEveryChange)
     expected[50] = 0xC5;
     EXPECT_EQ(ReadBytes(folder / "c.bin"), expected);
     EXPECT_TRUE(document.IsClean());
-}
-
-TEST(DocumentFailures, AFailedSaveOfAWholeDocumentLeavesTheOldFile)
-{
-    TempFolder folder;
-    Document document;
-    document.New();
-    document.MarkEdited();
-    const Status nowhere = document.SaveAs(folder / "no-such-folder" / "x.bin");
-    EXPECT_FALSE(nowhere.ok());
-    EXPECT_NE(nowhere.message().find("x.bin"), std::string::npos);
-    EXPECT_TRUE(document.IsUnnamed());
-    EXPECT_FALSE(document.IsClean());
 }
 
 TEST(DocumentFailures, AFailedOpenKeepsTheSessionsDocument)

@@ -8,10 +8,7 @@
 namespace byteloom {
 namespace {
 
-using test::PatternBytes;
-using test::ReadBytes;
-using test::TempFolder;
-using test::WriteBytes;
+using namespace test;
 
 constexpr std::int64_t kMiB = 1024 * 1024;
 

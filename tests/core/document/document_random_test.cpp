@@ -9,10 +9,7 @@
 namespace byteloom {
 namespace {
 
-using test::PatternBytes;
-using test::ReadBytes;
-using test::TempFolder;
-using test::WriteBytes;
+using namespace test;
 
 // Applies one random operation to both the store and a plain vector that models it. Offsets
 // reach a little past both ends so that the bounds rules are exercised too; most stay near the

@@ -15,10 +15,7 @@
 namespace byteloom {
 namespace {
 
-using test::OpenedAgain;
-using test::PatternBytes;
-using test::TempFolder;
-using test::WriteBytes;
+using namespace test;
 
 constexpr const char *kChild = BYTELOOM_COMMIT_CHILD;
 

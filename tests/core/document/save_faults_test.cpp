@@ -16,13 +16,7 @@
 namespace byteloom {
 namespace {
 
-using test::ContentsOf;
-using test::FaultyFileSystem;
-using test::OpenedAgain;
-using test::PatternBytes;
-using test::ReadBytes;
-using test::TempFolder;
-using test::WriteBytes;
+using namespace test;
 
 std::set<std::string> NamesIn(const std::filesystem::path &folder)
 {

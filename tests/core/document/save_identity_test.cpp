@@ -11,11 +11,7 @@
 namespace byteloom {
 namespace {
 
-using test::EntriesIn;
-using test::PatternBytes;
-using test::ReadBytes;
-using test::TempFolder;
-using test::WriteBytes;
+using namespace test;
 
 TEST(SaveIdentity, OpeningPutsBackAnInterruptedSaveAndIgnoresAnUnfinishedOne)
 {

@@ -9,8 +9,7 @@
 namespace byteloom {
 namespace {
 
-using test::ContentsOf;
-using test::PatternBytes;
+using namespace test;
 
 // Create Patch takes the document as it is, unsaved changes and all; Apply Patch changes the
 // document in memory as one step of Undo, and a paged document keeps its length.

@@ -12,9 +12,7 @@
 namespace byteloom {
 namespace {
 
-using test::PatternBytes;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 class FileLifecycleTest : public testing::Test
 {

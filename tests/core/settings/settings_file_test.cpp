@@ -12,9 +12,7 @@
 namespace byteloom {
 namespace {
 
-using test::ReadBytes;
-using test::TempFolder;
-using test::WriteBytes;
+using namespace test;
 
 void WriteText(const std::filesystem::path &path, const std::string &text)
 {
