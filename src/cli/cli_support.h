@@ -16,8 +16,11 @@ namespace byteloom::cli {
 // What a subcommand does once its options are parsed; returns the exit status.
 using CommandAction = std::function<int()>;
 
-// The exit statuses: 0 success, 1 nothing found (find only), 2 every error.
+// The exit statuses: 0 success, 1 nothing found (find) or something lost (insert: bytes that
+// did not fit or characters skipped; dump: a Clean dump's keys that would not insert back),
+// 2 every error.
 inline constexpr int kExitNotFound = 1;
+inline constexpr int kExitLoss = 1;
 inline constexpr int kExitFailure = 2;
 
 // The file name that stands for standard input (FILE, SCRIPT) or output (-o).

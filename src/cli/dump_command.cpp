@@ -89,6 +89,7 @@ int RunDump(const DumpOptions &options)
     // Progress shares the screen with the dump only when the dump goes elsewhere.
     TerminalProgress progress("Dumping", !(toStdout && StdoutIsTerminal()));
     Status status = Status::Ok();
+    std::int64_t notExact = 0;
     if (!options.utf8 && options.newline == "crcrlf") {
         // As stored: straight to the file, or to standard output a piece at a time.
         status = toStdout ? DumpScript(
@@ -100,9 +101,16 @@ int RunDump(const DumpOptions &options)
                          progress.Clear();
                          return WriteOut({}, piece);
                      },
-                     progress.Callback())
-                          : DumpScriptToFile(
-                              document, table, range, clean, options.output, progress.Callback());
+                     progress.Callback(),
+                     &notExact)
+                          : DumpScriptToFile(document,
+                                             table,
+                                             range,
+                                             clean,
+                                             options.output,
+                                             progress.Callback(),
+                                             RealFileSystem(),
+                                             &notExact);
     } else {
         // Whole in memory, so that line breaks and characters are never cut between pieces.
         std::string stored;
@@ -115,7 +123,8 @@ int RunDump(const DumpOptions &options)
                 stored += piece;
                 return Status::Ok();
             },
-            progress.Callback());
+            progress.Callback(),
+            &notExact);
         progress.Clear();
         if (auto error = document.TakeIoError(); error && status.ok())
             status = Status::Error(*error);
@@ -130,7 +139,16 @@ int RunDump(const DumpOptions &options)
     }
     if (auto error = document.TakeIoError(); error && status.ok())
         status = Status::Error(*error);
-    return status.ok() ? 0 : Fail(status.message());
+    if (!status.ok())
+        return Fail(status.message());
+    if (notExact == 0)
+        return 0;
+    std::fprintf(stderr,
+                 "byteloom-cli: %lld keys of this Clean dump would not insert back as they were "
+                 "(texts other texts spell, texts of several keys, bytes no entry matches); "
+                 "dump with --no-clean for a script that inserts back exactly.\n",
+                 static_cast<long long>(notExact));
+    return kExitLoss;
 }
 
 } // namespace
@@ -146,8 +164,10 @@ CommandAction AddDumpCommand(CLI::App &app)
     command->add_option("--start", options->start, "First offset (default 0)");
     command->add_option(
         "--length", options->length, "Number of bytes (default: to the end of the file)");
-    command->add_flag(
-        "--no-clean", options->noClean, "Write offset headers and codes for unknown bytes");
+    command->add_flag("--no-clean",
+                      options->noClean,
+                      "Write offset headers and codes, so that the dump inserts back exactly (a "
+                      "Clean dump, the default, is plain text and does not insert back exactly)");
     command->add_flag(
         "--utf8", options->utf8, "Write the script in UTF-8 instead of the table's code page");
     command

@@ -78,11 +78,14 @@ TEST_F(ScriptCommandsTest, CtrlDDumpsFromTheCaretAndDumpSelectedFromTheSelection
     EXPECT_EQ(prompts->messages, std::vector<std::string>{"Please give a file name"});
     EXPECT_EQ(ReadBytes(out), ReadBytes(kExamples / "sample-script.txt"));
 
-    // A file typed over is replaced only after a Yes: the default length 0 would leave it empty.
+    // A dump of the default length 0 is refused; a file typed over is replaced only after a Yes.
     prompts->yesNoAnswers = {false, true};
     WithDialog(Qt::Key_D, Qt::ControlModifier, [&](QDialog &dialog) {
         QLineEdit *path = Field(dialog, "path");
         QTest::keyClicks(path, QString::fromStdString(out.string()));
+        QTest::keyClick(path, Qt::Key_Return);
+        EXPECT_TRUE(dialog.isVisible());
+        Retype(Field(dialog, "length"), QStringLiteral("3"));
         QTest::keyClick(path, Qt::Key_Return);
         EXPECT_TRUE(dialog.isVisible());
         EXPECT_EQ(ReadBytes(out), ReadBytes(kExamples / "sample-script.txt"));
@@ -91,7 +94,8 @@ TEST_F(ScriptCommandsTest, CtrlDDumpsFromTheCaretAndDumpSelectedFromTheSelection
     });
     ASSERT_EQ(prompts->asked.size(), 2u);
     EXPECT_NE(prompts->asked[0].find("already exists"), std::string::npos);
-    EXPECT_TRUE(ReadBytes(out).empty());
+    EXPECT_EQ(ReadBytes(out).size(), 3u); // "Wel", Clean
+    EXPECT_EQ(prompts->messages.back(), "Please input a length");
 
     // Select Line selects the caret's row: Dump Selected opens on its 16 bytes.
     window->JumpToForTest(0x1020);
@@ -104,7 +108,7 @@ TEST_F(ScriptCommandsTest, CtrlDDumpsFromTheCaretAndDumpSelectedFromTheSelection
             EXPECT_EQ(Field(dialog, "length")->text(), QStringLiteral("10"));
             QTest::keyClick(&dialog, Qt::Key_Escape);
         }));
-    EXPECT_EQ(prompts->messages.size(), 1u);
+    EXPECT_EQ(prompts->messages.size(), 2u);
 }
 
 TEST_F(ScriptCommandsTest, CtrlIInsertsThroughTheTableAndCtrlZTakesItBack)

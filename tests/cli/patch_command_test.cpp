@@ -33,10 +33,10 @@ TEST(CliPatch, PatchesOfATranslatedSampleApplyBackAndRefusalsChangeNothing)
               0);
     auto text = test::ReadBytes(script);
     std::string edited(text.begin(), text.end());
-    edited.replace(edited.find("treasure"), 8, "gold");
+    edited.replace(edited.find("treasure in"), 11, "treasure");
     test::WriteBytes(script, {edited.begin(), edited.end()});
     ASSERT_EQ(
-        test::RunCli({"insert", translated.string(), script, "--table", table, "--address", "1000"})
+        test::RunCli({"insert", translated.string(), script, "--table", table})
             .exitCode,
         0);
     ASSERT_NE(test::ReadBytes(translated), test::ReadBytes(original));

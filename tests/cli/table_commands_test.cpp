@@ -67,6 +67,7 @@ TEST(CliTableCommands, InsertWritesTheScriptAndSavesTheFile)
     const auto raw = RunCli(
         {"insert", rom.string(), (folder / "script.txt").string(), "--raw", "--address", "FFFE"});
     EXPECT_EQ(raw.out, "2\n"); // the rest would fall beyond the end of the file
+    EXPECT_EQ(raw.exitCode, 1);
     EXPECT_EQ(std::filesystem::file_size(rom), 0x10000u);
 }
 
@@ -94,20 +95,26 @@ TEST(CliTableCommands, ADumpInsertedBackGivesBackTheSample)
         std::fill(zeroed.begin() + 0x1000, zeroed.begin() + 0x1086, std::uint8_t{0});
         const auto rom = folder / "game.sfc";
         test::WriteBytes(rom, zeroed);
-        const auto inserted = RunCli({"insert",
-                                      rom.string(),
-                                      script.string(),
-                                      "--table",
-                                      Example("sample.tbl"),
-                                      "--address",
-                                      "1000"});
+        // A dump with headers places itself; an address given with it is refused.
+        std::vector<std::string> insert{
+            "insert", rom.string(), script.string(), "--table", Example("sample.tbl")};
+        if (!clean) {
+            std::vector<std::string> placed = insert;
+            placed.insert(placed.end(), {"--address", "1000"});
+            const auto refused = RunCli(placed);
+            EXPECT_EQ(refused.exitCode, 2);
+            EXPECT_NE(refused.err.find("offset headers"), std::string::npos) << refused.err;
+        } else {
+            insert.insert(insert.end(), {"--address", "1000"});
+        }
+        const auto inserted = RunCli(insert);
         ASSERT_EQ(inserted.exitCode, 0) << inserted.err;
         EXPECT_EQ(inserted.out, "134\n");
         EXPECT_EQ(inserted.err, "");
         EXPECT_EQ(ReadBytes(rom), original) << (clean ? "clean" : "with headers");
     }
 
-    // What did not fit is said on stderr; an address past the end is refused.
+    // What did not fit is said on stderr with the status 1; an address past the end is refused.
     const auto rom = folder / "game.sfc";
     const auto tail = RunCli({"insert",
                               rom.string(),
@@ -116,13 +123,55 @@ TEST(CliTableCommands, ADumpInsertedBackGivesBackTheSample)
                               Example("sample.tbl"),
                               "--address",
                               "FFF0"});
-    EXPECT_EQ(tail.exitCode, 0);
+    EXPECT_EQ(tail.exitCode, 1);
     EXPECT_EQ(tail.out, "16\n");
     EXPECT_NE(tail.err.find("118 bytes did not fit"), std::string::npos) << tail.err;
     const auto past = RunCli(
         {"insert", rom.string(), Example("sample-script.txt"), "--raw", "--address", "10000"});
     EXPECT_EQ(past.exitCode, 2);
     EXPECT_NE(past.err.find("--address 10000 is at or beyond the end"), std::string::npos);
+}
+
+// Whatever is lost gives the status 1 with the report: a Clean dump's keys that would not insert
+// back, a string cut at the end the user gave, a character no entry encodes.
+TEST(CliTableCommands, LossesGiveTheStatusOne)
+{
+    TempFolder folder;
+    test::WriteBytes(folder / "dte.tbl", {'2', '6', '=', '.', '\n', '0', '4', '2', '6', '=', '.',
+                                          '.', '.', '\n', '4', '1', '=', 'A', '\n'});
+    test::WriteBytes(folder / "game.bin", {0x26, 0x26, 0x26, 0x41, 0x41, 0x41});
+    const std::vector<std::string> dump{
+        "dump", (folder / "game.bin").string(), "--table", (folder / "dte.tbl").string()};
+    const auto clean = RunCli(dump);
+    EXPECT_EQ(clean.exitCode, 1);
+    EXPECT_EQ(clean.out, "...AAA");
+    EXPECT_NE(clean.err.find("1 keys of this Clean dump would not insert back"),
+              std::string::npos)
+        << clean.err;
+    std::vector<std::string> exact = dump;
+    exact.push_back("--no-clean");
+    const auto withCodes = RunCli(exact);
+    EXPECT_EQ(withCodes.exitCode, 0) << withCodes.err;
+    EXPECT_EQ(withCodes.out, "<00000000>\r\r\n<26>..AAA\r\r\n<end:00000006>\r\r\n");
+
+    test::WriteBytes(folder / "script.txt", {'A', 'A', 'A', '?'});
+    const auto cut = RunCli({"insert",
+                             (folder / "game.bin").string(),
+                             (folder / "script.txt").string(),
+                             "--table",
+                             (folder / "dte.tbl").string(),
+                             "--address",
+                             "1",
+                             "--end",
+                             "3"});
+    EXPECT_EQ(cut.exitCode, 1);
+    EXPECT_EQ(cut.out, "2\n");
+    EXPECT_NE(cut.err.find("1 bytes longer than its room, which ends at 00000003"),
+              std::string::npos)
+        << cut.err;
+    EXPECT_NE(cut.err.find("line 1 \"?\""), std::string::npos) << cut.err;
+    EXPECT_EQ(ReadBytes(folder / "game.bin"),
+              (std::vector<std::uint8_t>{0x26, 0x41, 0x41, 0x41, 0x41, 0x41}));
 }
 
 TEST(CliTableCommands, MistakesAreReportedAndChangeNothing)
@@ -234,9 +283,7 @@ TEST(CliTableCommands, AUtf8TableDumpsShowsAndInsertsBackTheJapaneseDialogue)
     auto bytes = test::ReadBytes(rom);
     std::copy(blank.begin(), blank.end(), bytes.begin() + 0x3000);
     test::WriteBytes(rom, bytes);
-    ASSERT_EQ(test::RunCli({"insert", rom.string(), script, "--table", table, "--address", "3000"})
-                  .exitCode,
-              0);
+    ASSERT_EQ(test::RunCli({"insert", rom.string(), script, "--table", table}).exitCode, 0);
     EXPECT_EQ(test::ReadBytes(rom), test::ReadBytes(test::ExamplesFolder() / "sample.sfc"));
 }
 

@@ -126,7 +126,7 @@ std::string Outcome(const std::string &reader, const std::string &text)
     if (reader == "dump-start" || reader == "dump-length") {
         DumpDialogFields fields{"out.txt",
                                 reader == "dump-start" ? text : "1",
-                                reader == "dump-length" ? text : "0",
+                                reader == "dump-length" ? text : "1",
                                 true};
         const auto read = ReadDumpDialog(fields);
         if (const auto *said = std::get_if<std::string>(&read))
@@ -137,10 +137,10 @@ std::string Outcome(const std::string &reader, const std::string &text)
     if (reader == "insert-address" || reader == "insert-address-decimal") {
         LoadedTables tables;
         const auto read = ReadInsertDialog(
-            {"in.txt", text, reader == "insert-address-decimal", "none"}, tables);
+            {"in.txt", text, reader == "insert-address-decimal", "none", {}}, tables);
         if (const auto *said = std::get_if<std::string>(&read))
             return message(*said);
-        return value(std::get<InsertRequest>(read).address);
+        return value(std::get<InsertRequest>(read).place.address);
     }
     if (reader == "split-custom" || reader == "split-header") {
         SplitDialogFields fields;

@@ -1,49 +1,59 @@
 #pragma once
 
 #include "document/document.h"
+#include "tables/exact_dump.h"
 #include "tables/script_dump.h"
 #include "tables/table_codec.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace byteloom::test {
 
-// The dump as reading the document one key after another gives it, each line break in its
-// stored form: what the dump's faster walk must write exactly.
+// The dump as reading the document one key after another gives it, each key offered alone to the
+// exact dump, each line break in its stored form: what the dump's faster walk must write exactly.
 inline std::string
 DumpKeyByKey(Document &document, const TableFile &table, DumpRange range, bool clean)
 {
-    const auto code = [](const char *format, std::uint64_t value) {
-        char text[32];
-        std::snprintf(text, sizeof text, format, static_cast<unsigned long long>(value));
-        return std::string(text);
-    };
-    std::string text = clean ? "" : code("<%08llx>\r\n", static_cast<std::uint64_t>(range.start));
+    std::string stored;
+    ExactDump exact(
+        table,
+        !clean,
+        [&stored](std::string_view text) { stored += text; },
+        [&stored] { return stored.empty() ? '\0' : stored.back(); });
+    if (!clean)
+        exact.Header(range.start);
     const std::int64_t end = std::min(range.start + range.length, document.Size());
-    for (std::int64_t at = std::max<std::int64_t>(range.start, 0); at < end;) {
+    std::int64_t at = std::max<std::int64_t>(range.start, 0);
+    while (at < end) {
         const DecodedEntry decoded = DecodeAt(table, document, at);
         const TableEntry &entry = *decoded.entry;
+        std::string text;
+        std::vector<std::uint8_t> bytes;
         if (decoded.IsFallback()) {
-            text += clean ? entry.text : code("<%llx>", document.ReadByte(at));
-        } else if (entry.text == kNewlineMarker) {
-            text += entry.label + "\r\n";
-        } else if (entry.text == kEndStringMarker) {
-            text += entry.label + "\r\n\r\n";
-            if (!clean)
-                text += code("<%08llx>\r\n", static_cast<std::uint64_t>(at + decoded.byteCount));
+            char code[8];
+            std::snprintf(code, sizeof code, "<%x>", document.ReadByte(at));
+            text = clean ? entry.text : code;
+            bytes.push_back(document.ReadByte(at));
         } else {
-            text += entry.text;
+            AppendKeyBytes(entry.key, bytes);
+            if (entry.text == kNewlineMarker)
+                text = entry.label + "\r\r\n";
+            else if (entry.text == kEndStringMarker)
+                text = entry.label + "\r\r\n\r\r\n";
+            else
+                text = entry.text.empty() && clean ? "." : entry.text;
         }
+        exact.Key(text,
+                  bytes,
+                  at,
+                  exact.WritesAlone(table.SubtableAt(at), decoded),
+                  !clean && entry.text == kEndStringMarker && !decoded.IsFallback());
         at += decoded.byteCount;
     }
-    std::string stored;
-    for (const char c : text) {
-        if (c == '\n')
-            stored += '\r';
-        stored += c;
-    }
+    exact.Finish(std::max(at, range.start));
     return stored;
 }
 

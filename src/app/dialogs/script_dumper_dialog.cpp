@@ -6,6 +6,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -56,7 +57,13 @@ ScriptDumperDialog::ScriptDumperDialog(const DumpDialogFields &fields,
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(file);
     layout->addLayout(numbers);
-    layout->addWidget(clean_);
+    auto *cleanRow = new QHBoxLayout;
+    cleanRow->addWidget(clean_);
+    auto *cleanNote
+        = new QLabel(QStringLiteral("(%1)").arg(QString::fromUtf8(kCleanNotExactNote)), this);
+    cleanNote->setEnabled(false);
+    cleanRow->addWidget(cleanNote, 1);
+    layout->addLayout(cleanRow);
     layout->addWidget(buttons);
     SetTabOrder({path_,
                  browseButton,

@@ -6,6 +6,7 @@
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -23,6 +24,8 @@ ScriptInsertDialog::ScriptInsertDialog(const InsertDialogFields &fields,
     , tables_(tables)
     , path_(new QLineEdit(QString::fromStdString(fields.path), this))
     , address_(new QLineEdit(QString::fromStdString(fields.address), this))
+    , end_(new QLineEdit(QString::fromStdString(fields.end), this))
+    , caretOffset_(caretOffset)
     , hex_(new QRadioButton(QStringLiteral("Hex"), this))
     , decimal_(new QRadioButton(QStringLiteral("Decimal"), this))
     , table_(new QComboBox(this))
@@ -31,6 +34,9 @@ ScriptInsertDialog::ScriptInsertDialog(const InsertDialogFields &fields,
     setWindowTitle(QStringLiteral("Script Insert"));
     path_->setObjectName(QStringLiteral("path"));
     address_->setObjectName(QStringLiteral("address"));
+    end_->setObjectName(QStringLiteral("end"));
+    end_->setMaxLength(16);
+    end_->setPlaceholderText(QStringLiteral("none"));
     table_->setObjectName(QStringLiteral("table"));
     path_->setMinimumWidth(280);
     address_->setMaxLength(99);
@@ -39,9 +45,12 @@ ScriptInsertDialog::ScriptInsertDialog(const InsertDialogFields &fields,
     auto *browseButton = new QPushButton(QStringLiteral("Browse..."), scriptGroup);
     browseButton->setAutoDefault(false);
     connect(browseButton, &QPushButton::clicked, this, [this, browse = std::move(browse)] {
-        if (const auto chosen = browse())
+        if (const auto chosen = browse()) {
             path_->setText(QString::fromStdString(chosen->string()));
+            FollowScript();
+        }
     });
+    connect(path_, &QLineEdit::editingFinished, this, &ScriptInsertDialog::FollowScript);
     auto *scriptRow = new QHBoxLayout(scriptGroup);
     scriptRow->addWidget(path_);
     scriptRow->addWidget(browseButton);
@@ -51,6 +60,10 @@ ScriptInsertDialog::ScriptInsertDialog(const InsertDialogFields &fields,
     addressRow->addWidget(address_);
     addressRow->addWidget(hex_);
     addressRow->addWidget(decimal_);
+    auto *endLabel = new QLabel(QStringLiteral("Ends at"), addressGroup);
+    endLabel->setBuddy(end_);
+    addressRow->addWidget(endLabel);
+    addressRow->addWidget(end_);
     (fields.decimal ? decimal_ : hex_)->setChecked(true);
     // Choosing a base writes the caret's offset in it.
     for (QRadioButton *base : {hex_, decimal_}) {
@@ -86,8 +99,25 @@ ScriptInsertDialog::ScriptInsertDialog(const InsertDialogFields &fields,
     layout->addWidget(addressGroup);
     layout->addWidget(tableGroup);
     layout->addWidget(buttons);
-    SetTabOrder({path_, browseButton, address_, hex_, decimal_, table_, insert, cancel});
+    SetTabOrder({path_, browseButton, address_, hex_, decimal_, end_, table_, insert, cancel});
     path_->setFocus();
+    FollowScript();
+}
+
+void ScriptInsertDialog::FollowScript()
+{
+    const bool headers
+        = !path_->text().isEmpty() && ScriptFileHasHeaders(path_->text().toStdString());
+    if (headers == fromHeaders_)
+        return;
+    fromHeaders_ = headers;
+    address_->setText(headers ? QString::fromUtf8(kFromHeadersText.data(),
+                                                  static_cast<qsizetype>(kFromHeadersText.size()))
+                              : QString::fromStdString(
+                                    InsertAddressText(caretOffset_, decimal_->isChecked())));
+    for (QWidget *field : {static_cast<QWidget *>(address_), static_cast<QWidget *>(hex_),
+                           static_cast<QWidget *>(decimal_)})
+        field->setEnabled(!headers);
 }
 
 std::string ScriptInsertDialog::TableTitle() const
@@ -102,10 +132,12 @@ std::string ScriptInsertDialog::TableTitle() const
 
 void ScriptInsertDialog::accept()
 {
+    FollowScript();
     const auto read = ReadInsertDialog({path_->text().toStdString(),
-                                        address_->text().toStdString(),
+                                        fromHeaders_ ? "0" : address_->text().toStdString(),
                                         decimal_->isChecked(),
-                                        TableTitle()},
+                                        TableTitle(),
+                                        end_->text().trimmed().toStdString()},
                                        tables_);
     if (const auto *message = std::get_if<std::string>(&read)) {
         showMessage_(*message);

@@ -17,9 +17,10 @@ class QRadioButton;
 
 namespace byteloom {
 
-// "Script Insert": the script file, the starting address in Hex or Decimal, and the table (or
-// "none"). Insert with an empty file name or an unknown title shows why and stays open;
-// otherwise Request() holds what to insert.
+// "Script Insert": the script file, the starting address in Hex or Decimal (greyed, "from the
+// script's headers", for a dump with headers), where the text's room ends ("Ends at", empty for
+// none), and the table (or "none"). Insert with an empty file name, an unknown title or an end
+// that is not hexadecimal shows why and stays open; otherwise Request() holds what to insert.
 class ScriptInsertDialog : public QDialog
 {
     Q_OBJECT
@@ -40,10 +41,15 @@ public:
 
 private:
     [[nodiscard]] std::string TableTitle() const;
+    // Greys the address for a script whose headers place it, and gives it back otherwise.
+    void FollowScript();
 
     const LoadedTables &tables_;
     QLineEdit *path_;
     QLineEdit *address_;
+    QLineEdit *end_;
+    std::int64_t caretOffset_;
+    bool fromHeaders_ = false;
     QRadioButton *hex_;
     QRadioButton *decimal_;
     QComboBox *table_;

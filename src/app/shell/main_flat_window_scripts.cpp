@@ -34,14 +34,17 @@ void MainFlatWindow::DumpScriptWithDialog(const DumpDialogFields &fields)
         return;
     const DumpRequest &request = dialog.Request();
     WorkProgress progress(this, QStringLiteral("Dumping the script..."));
+    std::int64_t notExact = 0;
     const Status status = DumpScriptToFile(session_.document(),
                                            session_.tables().Current(),
                                            request.range,
                                            request.clean,
                                            request.path,
-                                           progress.Callback());
+                                           progress.Callback(),
+                                           session_.files(),
+                                           &notExact);
     if (status.ok())
-        ShowStatusMessage(QString::fromStdString(DumpedMessage(request.path)));
+        ShowStatusMessage(QString::fromStdString(DumpedMessage(request.path, notExact)));
     else if (!status.cancelled())
         prompts_->ShowMessage(status.message());
 }
@@ -67,7 +70,7 @@ void MainFlatWindow::InsertScriptWithDialog()
                                              session_.journal(),
                                              tables,
                                              request.path,
-                                             request.address,
+                                             request.place,
                                              request.tableTitle,
                                              progress.Callback());
     if (result.bytesWritten > 0)

@@ -3,6 +3,8 @@
 #include "common/number_text.h"
 #include "tables/loaded_tables.h"
 #include "tables/script_insert.h"
+#include "tables/table_parser.h"
+#include "tables/text_file.h"
 
 #include <algorithm>
 #include <cctype>
@@ -52,9 +54,10 @@ std::variant<DumpRequest, std::string> ReadDumpDialog(const DumpDialogFields &fi
 {
     if (fields.path.empty())
         return std::string(kGiveFileNameMessage);
-    return DumpRequest{fields.path,
-                       {ReadLeadingOffset(fields.start, 16), ReadLeadingOffset(fields.length, 16)},
-                       fields.clean};
+    const std::int64_t length = ReadLeadingOffset(fields.length, 16);
+    if (length == 0)
+        return std::string(kGiveLengthMessage);
+    return DumpRequest{fields.path, {ReadLeadingOffset(fields.start, 16), length}, fields.clean};
 }
 
 std::optional<std::string> ReplaceFileQuestion(const std::filesystem::path &path,
@@ -66,9 +69,13 @@ std::optional<std::string> ReplaceFileQuestion(const std::filesystem::path &path
     return path.string() + " already exists. Do you want to replace it with the dump?";
 }
 
-std::string DumpedMessage(const std::filesystem::path &path)
+std::string DumpedMessage(const std::filesystem::path &path, std::int64_t notExact)
 {
-    return "Script dumped to " + path.string();
+    std::string message = "Script dumped to " + path.string();
+    if (notExact > 0)
+        message += "; " + std::to_string(notExact)
+                   + " keys would not insert back as they were (" + kCleanNotExactNote + ")";
+    return message;
 }
 
 std::string InsertAddressText(std::int64_t caretOffset, bool decimal)
@@ -91,7 +98,8 @@ InsertDialogFields InsertScriptFields(std::int64_t caretOffset, const LoadedTabl
     return {{},
             InsertAddressText(caretOffset, false),
             false,
-            current ? current->GetTitle() : std::string(kRawInsertChoice)};
+            current ? current->GetTitle() : std::string(kRawInsertChoice),
+            {}};
 }
 
 std::variant<InsertRequest, std::string> ReadInsertDialog(const InsertDialogFields &fields,
@@ -101,8 +109,20 @@ std::variant<InsertRequest, std::string> ReadInsertDialog(const InsertDialogFiel
         return std::string(kGiveFileNameMessage);
     if (fields.table != kRawInsertChoice && !tables.FindByTitle(fields.table))
         return UnknownTableMessage(fields.table);
-    return InsertRequest{
-        fields.path, ReadLeadingOffset(fields.address, fields.decimal ? 10 : 16), fields.table};
+    InsertPlace place{ReadLeadingOffset(fields.address, fields.decimal ? 10 : 16), {}};
+    if (!fields.end.empty()) {
+        const auto end = ParseWholeOffset(fields.end, 16);
+        if (!end)
+            return std::string("The end must be a hexadecimal offset, such as 1F000");
+        place.end = *end;
+    }
+    return InsertRequest{fields.path, place, fields.table};
+}
+
+bool ScriptFileHasHeaders(const std::filesystem::path &path)
+{
+    const TextFileResult read = ReadScriptFile(path, kUtf8CodePage);
+    return read.status.ok() && HasOffsetHeaders(read.text);
 }
 
 } // namespace byteloom

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/user_prompts.h"
+#include "tables/script_insert.h"
 #include "tables/script_dump.h"
 
 #include <cstdint>
@@ -43,8 +44,14 @@ struct DumpRequest
     bool clean = true;
 };
 
-// OK: the request, or the message for an empty file name. Numbers are read as hexadecimal up to
-// the first other character; an empty field is 0.
+// The message that keeps the Script Dumper open while the length is 0: a dump of nothing would
+// only empty the file.
+inline constexpr const char *kGiveLengthMessage = "Please input a length";
+// What the dialog says beside "Clean", whose dump is plain text.
+inline constexpr const char *kCleanNotExactNote = "a Clean dump does not insert back exactly";
+
+// OK: the request, or the message for an empty file name or a length of 0. Numbers are read as
+// hexadecimal up to the first other character; an empty field is 0.
 [[nodiscard]] std::variant<DumpRequest, std::string> ReadDumpDialog(const DumpDialogFields &fields);
 
 // The question OK asks before a dump replaces a file that exists and whose name was typed rather
@@ -53,8 +60,9 @@ struct DumpRequest
 [[nodiscard]] std::optional<std::string> ReplaceFileQuestion(const std::filesystem::path &path,
                                                              const std::filesystem::path &chosen);
 
-// The status bar's word after a dump.
-[[nodiscard]] std::string DumpedMessage(const std::filesystem::path &path);
+// The status bar's word after a dump, with how many keys of a Clean dump would not insert back.
+[[nodiscard]] std::string DumpedMessage(const std::filesystem::path &path,
+                                        std::int64_t notExact = 0);
 
 // The Script Insert dialog's fields, as typed.
 struct InsertDialogFields
@@ -63,7 +71,14 @@ struct InsertDialogFields
     std::string address;
     bool decimal = false;
     std::string table; // "none" or a table's title
+    std::string end;   // "Ends at", hexadecimal; empty for no end
 };
+
+// What the address field shows, greyed, for a script whose offset headers place its strings.
+inline constexpr std::string_view kFromHeadersText = "from the script's headers";
+// Whether the script file begins with an offset header (a dump with headers): then the typed
+// address is not used. False when it cannot be read.
+[[nodiscard]] bool ScriptFileHasHeaders(const std::filesystem::path &path);
 
 // The address field for the caret's offset: "%x", or "%d" when Decimal is chosen.
 [[nodiscard]] std::string InsertAddressText(std::int64_t caretOffset, bool decimal);
@@ -76,13 +91,13 @@ struct InsertDialogFields
 struct InsertRequest
 {
     std::filesystem::path path;
-    std::int64_t address = 0;
+    InsertPlace place;
     std::string tableTitle;
 };
 
 // Insert: the request, or the message that keeps the dialog open (an empty file name, a title
-// that names no loaded table). The address is read in the chosen base up to the first other
-// character; an empty field is 0.
+// that names no loaded table, an end that is not hexadecimal). The address is read in the chosen
+// base up to the first other character; an empty field is 0.
 [[nodiscard]] std::variant<InsertRequest, std::string>
 ReadInsertDialog(const InsertDialogFields &fields, const LoadedTables &tables);
 

@@ -2,6 +2,7 @@
 
 #include "document/document.h"
 #include "document/safe_file_writer.h"
+#include "tables/exact_dump.h"
 #include "tables/key_starts.h"
 #include "tables/table_codec.h"
 #include "tables/table_file.h"
@@ -19,21 +20,6 @@ namespace byteloom {
 namespace {
 
 constexpr std::size_t kFlushSize = 1 << 20;
-
-// Writes the offset header "<%08x>" and its line break as stored, at least eight lowercase
-// digits; returns the end. out needs room for 21 bytes (sixteen digits).
-char *WriteOffsetHeader(char *out, std::int64_t offset)
-{
-    const auto value = static_cast<std::uint64_t>(offset);
-    int digits = 8;
-    while (digits < 16 && (value >> (4 * digits)) != 0)
-        ++digits;
-    *out++ = '<';
-    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
-        *out++ = "0123456789abcdef"[(value >> shift) & 0xF];
-    std::memcpy(out, ">\r\r\n", 4);
-    return out + 4;
-}
 
 // A text in its stored form: each LF written as CR LF.
 std::string Stored(std::string_view text)
@@ -73,6 +59,10 @@ StoredEntry StoredEntryOf(const DecodedEntry &decoded, std::uint8_t firstByte, b
         return {Stored(entry.label) + "\r\r\n"};
     if (entry.text == kEndStringMarker)
         return {Stored(entry.label) + "\r\r\n\r\r\n", codes};
+    // An empty text reads as nothing: a Clean dump shows it as the text column does, and a dump
+    // with codes writes its code.
+    if (entry.text.empty())
+        return {codes ? "" : Stored(FallbackEntry().text)};
     return {Stored(entry.text)};
 }
 
@@ -186,7 +176,8 @@ public:
             bytes.remove_prefix(piece);
         }
     }
-    void AppendHeader(std::int64_t offset) { Commit(WriteOffsetHeader(Reserve(), offset)); }
+    // The last character written so far, or 0.
+    [[nodiscard]] char LastChar() const { return used_ > 0 ? buffer_[used_ - 1] : last_; }
 
     [[nodiscard]] bool ok() const { return status_.ok(); }
 
@@ -199,6 +190,8 @@ public:
 private:
     void Flush()
     {
+        if (used_ > 0)
+            last_ = buffer_[used_ - 1];
         if (status_.ok() && used_ > 0)
             status_ = sink_(std::string_view(buffer_.data(), used_));
         used_ = 0;
@@ -207,6 +200,7 @@ private:
     const DumpSink &sink_;
     std::vector<char> buffer_;
     std::size_t used_ = 0;
+    char last_ = 0;
     Status status_ = Status::Ok();
 };
 
@@ -230,14 +224,18 @@ public:
     static_assert(sizeof(Cell) == 16);
     static constexpr std::uint8_t kLongText = 1;   // text[0..4) is an index into longTexts_
     static constexpr std::uint8_t kThenHeader = 2; // an offset header follows the text
+    static constexpr std::uint8_t kCheck = 4;      // its text may read otherwise where it stands
 
-    DumpCells(const TableFile &table, const Subtable &subtable, bool codes)
+    DumpCells(const TableFile &table, const Subtable &subtable, bool codes, ExactDump &exact)
         : cells_(256)
+        , subtable_(subtable)
+        , codes_(codes)
+        , exact_(exact)
     {
         for (int b0 = 0; b0 < 256; ++b0) {
             const std::uint8_t single[] = {static_cast<std::uint8_t>(b0)};
             cells_[static_cast<std::size_t>(b0)]
-                = MakeCell(DecodeBytes(table, subtable, single), single[0], codes);
+                = MakeCell(DecodeBytes(table, subtable, single), single[0]);
             rows_[static_cast<std::size_t>(b0)] = {static_cast<std::uint32_t>(b0), 0};
         }
         if (table.GetMaxKeyBytes() != 2)
@@ -256,8 +254,7 @@ public:
                 cells_.insert(cells_.end(), 256, alone);
             }
             // Of equal keys, the lookup finds the one the dump must use.
-            cells_[row.offset + pair[1]]
-                = MakeCell(DecodeBytes(table, subtable, pair), pair[0], codes);
+            cells_[row.offset + pair[1]] = MakeCell(DecodeBytes(table, subtable, pair), pair[0]);
             pairs_.Add(pair[0], pair[1]);
         }
         pairs_.Finish();
@@ -274,27 +271,33 @@ public:
 
     [[nodiscard]] const PairKeys &Pairs() const { return pairs_; }
 
-    // Writes a cell that is not a short text alone, for the key at position.
-    void AppendSlowly(StoredScript &script, const Cell &cell, std::int64_t position) const
+    // Offers the key at position, whose bytes begin at bytes, to the exact dump.
+    void Offer(const Cell &cell, const std::uint8_t *bytes, std::int64_t position) const
     {
+        std::string_view text(cell.text, cell.length);
         if ((cell.flags & kLongText) != 0) {
             std::uint32_t index = 0;
             std::memcpy(&index, cell.text, sizeof index);
-            script.Append(longTexts_[index]);
-        } else {
-            script.Append(std::string_view(cell.text, cell.length));
+            text = longTexts_[index];
         }
-        if ((cell.flags & kThenHeader) != 0)
-            script.AppendHeader(position + cell.width);
+        exact_.Key(text,
+                   std::span(bytes, cell.width),
+                   position,
+                   (cell.flags & kCheck) == 0,
+                   (cell.flags & kThenHeader) != 0);
     }
 
+    [[nodiscard]] ExactDump &Exact() const { return exact_; }
+
 private:
-    Cell MakeCell(const DecodedEntry &decoded, std::uint8_t firstByte, bool codes)
+    Cell MakeCell(const DecodedEntry &decoded, std::uint8_t firstByte)
     {
-        const StoredEntry stored = StoredEntryOf(decoded, firstByte, codes);
+        const StoredEntry stored = StoredEntryOf(decoded, firstByte, codes_);
         Cell cell{};
         cell.width = static_cast<std::uint8_t>(decoded.byteCount);
         cell.flags = stored.thenHeader ? kThenHeader : 0;
+        if (!exact_.WritesAlone(subtable_, decoded))
+            cell.flags |= kCheck;
         if (stored.text.size() <= Cell::kInline) {
             std::memcpy(cell.text, stored.text.data(), stored.text.size());
             cell.length = static_cast<std::uint8_t>(stored.text.size());
@@ -316,6 +319,9 @@ private:
     std::array<Row, 256> rows_{};
     PairKeys pairs_;
     std::vector<std::string> longTexts_;
+    const Subtable &subtable_;
+    bool codes_;
+    ExactDump &exact_;
 };
 
 // Dumps the keys that start in [position, position + count) of bytes, which holds the bytes from
@@ -335,17 +341,19 @@ std::int64_t DumpBlock(const DumpCells &cells,
         const std::uint64_t valid = n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
         std::uint64_t starts = ~consumed & valid;
         char *out = script.Reserve(); // room for 64 inline texts
+        bool pending = cells.Exact().Pending();
         while (starts != 0) {
             const auto i = static_cast<std::size_t>(std::countr_zero(starts));
             starts &= starts - 1;
             const DumpCells::Cell &cell = cells.At(at[i], at[i + 1]);
-            if (cell.flags == 0) [[likely]] {
+            if (cell.flags == 0 && !pending) [[likely]] {
                 std::memcpy(out, &cell, sizeof cell);
                 out += cell.length;
                 continue;
             }
             script.Commit(out);
-            cells.AppendSlowly(script, cell, position + word + static_cast<std::int64_t>(i));
+            cells.Offer(cell, at + i, position + word + static_cast<std::int64_t>(i));
+            pending = cells.Exact().Pending();
             out = script.Reserve();
         }
         script.Commit(out);
@@ -365,6 +373,8 @@ Status DumpThroughCells(Document &document,
                         DumpRange range,
                         bool codes,
                         StoredScript &script,
+                        ExactDump &exact,
+                        std::int64_t &position,
                         const ProgressCallback &progress)
 {
     const std::int64_t end = RangeEnd(range.start, range.length, document.Size());
@@ -374,7 +384,7 @@ Status DumpThroughCells(Document &document,
     TableFile::SubtableRun run{0, 0};
     const DumpCells *cells = nullptr;
     std::int64_t nextReport = first + kProgressStep;
-    for (std::int64_t position = first; position < end && script.ok();) {
+    for (position = first; position < end && script.ok();) {
         if (position >= nextReport) {
             if (progress && !progress(position - first, end - first))
                 return Status::Cancelled();
@@ -384,7 +394,8 @@ Status DumpThroughCells(Document &document,
             run = table.SubtableRunAt(position);
             auto &built = cellsOf[static_cast<std::size_t>(run.number)];
             if (!built)
-                built = std::make_unique<DumpCells>(table, table.GetSubtable(run.number), codes);
+                built = std::make_unique<DumpCells>(
+                    table, table.GetSubtable(run.number), codes, exact);
             cells = built.get();
         }
         const std::span<const std::uint8_t> page = document.SpanAt(position);
@@ -401,7 +412,7 @@ Status DumpThroughCells(Document &document,
                 document.TakeIoError().value_or("Unable to read the document to dump it."));
         const DumpCells::Cell &cell
             = read == 2 ? cells->At(bytes[0], bytes[1]) : cells->Last(bytes[0]);
-        cells->AppendSlowly(script, cell, position);
+        cells->Offer(cell, bytes.data(), position);
         position += cell.width;
     }
     return Status::Ok();
@@ -414,16 +425,27 @@ Status DumpScript(Document &document,
                   DumpRange range,
                   bool clean,
                   const DumpSink &sink,
-                  const ProgressCallback &progress)
+                  const ProgressCallback &progress,
+                  std::int64_t *notExact)
 {
     StoredScript script(sink);
-    if (!clean)
-        script.AppendHeader(range.start);
-    if (!table)
+    if (!table) {
+        if (!clean)
+            script.Append(StoredOffsetHeader(range.start));
         return script.Finish();
+    }
     const bool codes = !clean;
+    ExactDump exact(
+        *table,
+        codes,
+        [&script](std::string_view stored) { script.Append(stored); },
+        [&script] { return script.LastChar(); });
+    if (codes)
+        exact.Header(range.start);
+    std::int64_t end = std::max<std::int64_t>(range.start, 0);
     if (table->GetMaxKeyBytes() <= 2) {
-        const Status walked = DumpThroughCells(document, *table, range, codes, script, progress);
+        const Status walked
+            = DumpThroughCells(document, *table, range, codes, script, exact, end, progress);
         if (!walked.ok())
             return walked;
     } else {
@@ -435,14 +457,28 @@ Status DumpScript(Document &document,
             progress,
             [&](const DecodedEntry &decoded, std::int64_t position, std::uint8_t first) {
                 const StoredEntry stored = StoredEntryOf(decoded, first, codes);
-                script.Append(stored.text);
-                if (stored.thenHeader)
-                    script.AppendHeader(position + decoded.byteCount);
+                std::vector<std::uint8_t> bytes;
+                if (decoded.IsFallback())
+                    bytes.push_back(first);
+                else
+                    AppendKeyBytes(decoded.entry->key, bytes);
+                exact.Key(stored.text,
+                          bytes,
+                          position,
+                          exact.WritesAlone(table->SubtableAt(position), decoded),
+                          stored.thenHeader);
+                end = position + decoded.byteCount;
                 return script.ok();
             });
         if (!finished)
             return Status::Cancelled();
     }
+    // Bytes the document could not read would be dumped as what they are not.
+    if (auto error = document.TakeIoError())
+        return Status::Error(*error);
+    exact.Finish(end);
+    if (notExact)
+        *notExact = exact.NotExact();
     return script.Finish();
 }
 
@@ -452,7 +488,8 @@ Status DumpScriptToFile(Document &document,
                         bool clean,
                         const std::filesystem::path &path,
                         const ProgressCallback &progress,
-                        FileSystem &files)
+                        FileSystem &files,
+                        std::int64_t *notExact)
 {
     SafeFileStream file(files);
     Status status = file.Open(path);
@@ -463,11 +500,9 @@ Status DumpScriptToFile(Document &document,
             range,
             clean,
             [&file](std::string_view bytes) { return file.Write(bytes); },
-            progress);
+            progress,
+            notExact);
     }
-    // Bytes the document could not read would be dumped as zeros: no file is better.
-    if (auto error = document.TakeIoError(); error && status.ok())
-        status = Status::Error(*error);
     if (status.ok())
         status = file.Commit();
     return status;
@@ -501,7 +536,7 @@ CopyStringText(Document &document, const TableFile *table, std::int64_t start, s
                           else if (entryText == kEndStringMarker)
                               text += decoded.entry->label + std::string(endString);
                           else
-                              text += entryText;
+                              text += entryText.empty() ? FallbackEntry().text : entryText;
                           return true;
                       });
     return text;

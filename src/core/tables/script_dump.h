@@ -25,17 +25,22 @@ struct DumpRange
 using DumpSink = std::function<Status(std::string_view)>;
 
 // The script of a range, each offset decoded through the table's subtable for it (as the view
-// shows it), exactly as it is stored: an offset header "<%08x>" first and after each end-string
-// key unless clean, "<%x>" codes for bytes no entry matches unless clean (any code page; clean
-// writes "."), and every line break emitted as CR LF stored as CR CR LF. Without a table only the
-// first header is written. The walk stops at the end of the document. progress is told about
-// every megabyte; when it returns false the dump stops with Status::Cancelled().
+// shows it), exactly as it is stored, every line break emitted as CR LF stored as CR CR LF.
+// Unless clean, the dump inserts back exactly (see ExactDump): an offset header "<%08x>" first
+// and after each end-string key, "<%x>" codes for bytes no entry matches and for keys whose text
+// would read back otherwise, and last the end mark "<end:%08x>" of the offset after the last key.
+// A clean dump is readable text ("." for bytes no entry matches); notExact, when given, gets the
+// number of its keys that would not insert back as they were. Without a table only the first
+// header is written. The walk stops at the end of the document; bytes that cannot be read stop
+// it with the reason. progress is told about every megabyte; when it returns false the dump
+// stops with Status::Cancelled().
 Status DumpScript(Document &document,
                   const TableFile *table,
                   DumpRange range,
                   bool clean,
                   const DumpSink &sink,
-                  const ProgressCallback &progress = {});
+                  const ProgressCallback &progress = {},
+                  std::int64_t *notExact = nullptr);
 
 // DumpScript into a file, replacing it safely: a failure, a cancel or a read error of the
 // document leaves no file behind and an older file of that name untouched.
@@ -45,7 +50,8 @@ Status DumpScriptToFile(Document &document,
                         bool clean,
                         const std::filesystem::path &path,
                         const ProgressCallback &progress = {},
-                        FileSystem &files = RealFileSystem());
+                        FileSystem &files = RealFileSystem(),
+                        std::int64_t *notExact = nullptr);
 
 // The Copy String text of count bytes from start: each offset through the table's subtable for
 // it, or, without a table, the bytes themselves up to the first 00.

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,12 +23,14 @@ inline constexpr std::string_view kRawInsertChoice = "none";
 // What an insert through a title that names no loaded table says.
 [[nodiscard]] std::string UnknownTableMessage(std::string_view title);
 
-// A string of a script with offset headers that is longer than the room up to the offset of the
-// next header: it is written whole, and the next string overwrites the excess.
+// A string longer than its room: the room ends at the next string's offset (the next header
+// above it), the end mark of a dump, or the end the user gave, whichever comes first. Only what
+// fits is written; the excess is not.
 struct ScriptOverflow
 {
     std::int64_t offset = 0; // where the string starts
-    std::int64_t excess = 0; // bytes past the next string's offset
+    std::int64_t excess = 0; // bytes that did not fit
+    std::int64_t limit = 0;  // where its room ends
 };
 
 // A character of the script that no entry of the table encodes (a line break shows as "*").
@@ -46,6 +49,13 @@ struct InsertResult
     std::int64_t skippedCount = 0;
     std::vector<SkippedCharacter> firstSkipped; // the first few, in script order
     int endedAtNulLine = 0;                     // the line of a NUL byte that ended the text, or 0
+
+    // Whether anything of the script was not written as it stands: bytes past the end, strings
+    // cut at their room's end, skipped characters, text after a NUL.
+    [[nodiscard]] bool Lost() const
+    {
+        return bytesBeyondEnd > 0 || !overflows.empty() || skippedCount > 0 || endedAtNulLine > 0;
+    }
 };
 
 // How many skipped characters a result lists.
@@ -67,50 +77,59 @@ struct EncodedScript
 {
     Status status = Status::Ok(); // Cancelled when progress stopped the encoding
     std::vector<ScriptString> strings;
+    std::optional<std::int64_t> endMark; // the end a dump's last line "<end:%08x>" gives
     std::int64_t skippedCount = 0;
     std::vector<SkippedCharacter> firstSkipped;
     int endedAtNulLine = 0;
 };
 
-// Encodes script text (as read from its file) through the table for writing from address on,
-// so that a dump inserted back gives back its bytes:
+// Whether script text (as read from its file) is a dump with offset headers: it begins with one.
+[[nodiscard]] bool HasOffsetHeaders(std::string_view text);
+
+// Encodes script text (as read from its file) through the table, as ScriptReader reads it:
 // - text up to its first NUL (endedAtNulLine says where that was); line breaks become "*";
-// - a script that begins with an offset header "<%08x>" and its line break is a dump with
-//   headers: every header at the start of a line starts a new string at the offset it names
-//   (the first string goes to address), and "<x>" or "<xx>" is the raw byte it names;
-// - each character is encoded through the subtable for the offset its key is written to, the
-//   longest entry text first; a character no entry encodes (both bytes of a double-byte one) is
-//   skipped and noted;
-// - where the subtable has no entry "*", a run of k "*" becomes line-break and end-string keys:
-//   with headers, a run that a header follows is k - 2 line-break keys and an end-string key,
-//   any other run k line-break keys; without headers, with both keys, an even run is k / 2
-//   end-string keys and an odd run one line-break key and (k - 1) / 2 end-string keys, with only
-//   an end-string key k / 2 end-string keys, with only a line-break key k line-break keys.
+// - a script that begins with an offset header "<%08x>" is a dump with headers: every header at
+//   the start of a line starts a new string at the offset it names, the end mark "<end:%08x>"
+//   says where the dumped range ended, and "<x>" or "<xx>" is the raw byte it names; address is
+//   not used;
+// - a script without headers is one string, written from address on.
 // progress is told about every megabyte of text and may cancel.
 [[nodiscard]] EncodedScript EncodeScript(const TableFile &table,
                                          std::string_view text,
                                          std::int64_t address,
                                          const ProgressCallback &progress = {});
 
-// Writes script text (as read from its file) into the document from address on as one undo
-// record: encoded by EncodeScript through the table, or copied raw without a table. An address
-// outside the document is refused and writes nothing; bytes that would fall past the end are not
-// written and are counted in bytesBeyondEnd. A cancel writes nothing.
+// Where an insert may write: a script without headers goes to address; nothing is written at or
+// past end when one is given.
+struct InsertPlace
+{
+    InsertPlace(std::int64_t at = 0, std::optional<std::int64_t> until = {})
+        : address(at)
+        , end(until)
+    {}
+    std::int64_t address = 0;
+    std::optional<std::int64_t> end;
+};
+
+// Writes script text (as read from its file) into the document as one undo record: encoded by
+// EncodeScript through the table, or copied raw without a table to place.address. An address
+// outside the document is refused and writes nothing. Every string is cut at the end of its
+// room (see ScriptOverflow) and at the document's end (bytesBeyondEnd). A cancel writes nothing.
 InsertResult InsertScriptText(Document &document,
                               UndoJournal &journal,
                               const TableFile *table,
                               std::string_view text,
-                              std::int64_t address,
+                              InsertPlace place,
                               const ProgressCallback &progress = {});
 
-// InsertScriptText with a script file and the loaded table titled tableTitle, or a raw copy for
-// "none". A script that cannot be read or a title that names no loaded table is reported and
-// writes nothing.
+// InsertScriptText with a script file (see ScriptTextOfFile) and the loaded table titled
+// tableTitle, or a raw copy for "none". A script that cannot be read or a title that names no
+// loaded table is reported and writes nothing.
 InsertResult InsertScript(Document &document,
                           UndoJournal &journal,
                           const LoadedTables &tables,
                           const std::filesystem::path &script,
-                          std::int64_t address,
+                          InsertPlace place,
                           std::string_view tableTitle,
                           const ProgressCallback &progress = {});
 

@@ -67,6 +67,8 @@ void Subtable::Reindex()
         const TableEntry &entry = entries_[i];
         if (KeyWidth(entry.key) == 1)
             byteIndex_[entry.key] = static_cast<std::int32_t>(i);
+        if (entry.text.empty())
+            continue; // nothing encodes to an empty text
         const auto [found, added]
             = textIndex_.try_emplace(entry.text, static_cast<std::int32_t>(i));
         if (!added && entries_[static_cast<std::size_t>(found->second)].order > entry.order)

@@ -276,10 +276,8 @@ void TableParser::PlainEntry(std::string_view line)
     }
     if (!allHex)
         Note(TableNote::NonHexKey);
-    std::string text(line.substr(equals + 1));
-    if (text.empty())
-        text = ".";
-    Append(*key, std::move(text));
+    // An empty text shows as "." but is never what "." encodes to.
+    Append(*key, std::string(line.substr(equals + 1)));
 }
 
 } // namespace

@@ -2,9 +2,13 @@
 
 #include "document/binary_file.h"
 
+#include <unicode/ucnv.h>
 #include <unicode/ustring.h>
 
+#include <memory>
+
 #include <new>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -50,6 +54,75 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian)
                        &error);
     utf8.resize(U_SUCCESS(error) ? static_cast<std::size_t>(length) : 0);
     return utf8;
+}
+
+namespace {
+
+constexpr int kUtf8 = 65001;
+
+// UTF-16 text in an 8-bit code page; nothing when a character has no form there.
+std::optional<std::string> Utf16ToCodePage(std::string_view bytes, bool bigEndian, int codePage)
+{
+    const std::string utf8 = Utf16ToUtf8(bytes, bigEndian);
+    if (codePage == kUtf8)
+        return utf8;
+    UErrorCode error = U_ZERO_ERROR;
+    const std::string name = "windows-" + std::to_string(codePage);
+    const std::unique_ptr<UConverter, void (*)(UConverter *)> converter(
+        ucnv_open(name.c_str(), &error), ucnv_close);
+    if (U_FAILURE(error))
+        return std::nullopt;
+    ucnv_setFromUCallBack(
+        converter.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &error);
+    std::u16string units(utf8.size(), u'\0');
+    std::int32_t unitCount = 0;
+    u_strFromUTF8(units.data(),
+                  static_cast<std::int32_t>(units.size()),
+                  &unitCount,
+                  utf8.data(),
+                  static_cast<std::int32_t>(utf8.size()),
+                  &error);
+    std::string text(static_cast<std::size_t>(unitCount) * 4 + 1, '\0');
+    const std::int32_t length = ucnv_fromUChars(converter.get(),
+                                                text.data(),
+                                                static_cast<std::int32_t>(text.size()),
+                                                units.data(),
+                                                unitCount,
+                                                &error);
+    if (U_FAILURE(error))
+        return std::nullopt;
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+
+} // namespace
+
+TextFileResult ScriptTextFromStoredBytes(std::string_view stored, int codePage)
+{
+    TextFileResult result;
+    const bool utf16 = stored.starts_with("\xFF\xFE") || stored.starts_with("\xFE\xFF");
+    if (codePage == 0 || !utf16) {
+        if (codePage == kUtf8 && stored.starts_with("\xEF\xBB\xBF"))
+            stored.remove_prefix(3);
+        result.text = TextFromStoredBytes(stored);
+        return result;
+    }
+    const auto text = Utf16ToCodePage(stored.substr(2), stored[0] == '\xFE', codePage);
+    if (!text)
+        result.status = Status::Error("The script is UTF-16 and has characters that code page "
+                                      + std::to_string(codePage)
+                                      + " cannot hold; nothing was inserted.");
+    else
+        result.text = TextFromStoredBytes(*text);
+    return result;
+}
+
+TextFileResult ReadScriptFile(const std::filesystem::path &path, int codePage)
+{
+    TextFileResult file = ReadBinaryFile(path);
+    if (!file.status.ok())
+        return file;
+    return ScriptTextFromStoredBytes(file.text, codePage);
 }
 
 TextFileResult ReadTextFile(const std::filesystem::path &path)

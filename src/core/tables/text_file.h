@@ -26,6 +26,13 @@ struct TextFileResult
 
 // Reads the whole file as text; the status tells why it could not be read.
 [[nodiscard]] TextFileResult ReadTextFile(const std::filesystem::path &path);
+// A script file's text, to be encoded through a table of codePage: read as text, a UTF-8
+// byte-order mark dropped for a UTF-8 table; a UTF-16 file (told by its byte-order mark) is
+// converted to the code page, and refused when it holds a character the code page has not.
+// codePage 0 (a raw copy) takes the file as it is read as text.
+[[nodiscard]] TextFileResult ScriptTextFromStoredBytes(std::string_view stored, int codePage);
+[[nodiscard]] TextFileResult ReadScriptFile(const std::filesystem::path &path, int codePage);
+
 // Reads the whole file's bytes as they are stored.
 [[nodiscard]] TextFileResult ReadBinaryFile(const std::filesystem::path &path,
                                             FileSystem &files = RealFileSystem());

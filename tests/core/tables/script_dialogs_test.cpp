@@ -23,11 +23,14 @@ TEST(ScriptDialogs, TheDumperOpensAtTheCaretOrTheSelectionAndNeedsAFileName)
 
     DumpDialogFields fields = caret;
     EXPECT_EQ(std::get<std::string>(ReadDumpDialog(fields)), "Please give a file name");
+    // A dump of nothing would only empty the file.
     fields = {"out.txt", "1f2a0zz", "", false};
+    EXPECT_EQ(std::get<std::string>(ReadDumpDialog(fields)), "Please input a length");
+    fields.length = "10";
     const auto request = std::get<DumpRequest>(ReadDumpDialog(fields));
     EXPECT_EQ(request.path, "out.txt");
     EXPECT_EQ(request.range.start, 0x1F2A0);
-    EXPECT_EQ(request.range.length, 0);
+    EXPECT_EQ(request.range.length, 0x10);
     EXPECT_FALSE(request.clean);
 
     // A file that exists is replaced only after a question, unless the Save dialog chose it.
@@ -60,17 +63,36 @@ TEST(ScriptDialogs, TheInsertDialogOffersTheTablesAndReadsTheAddressInItsBase)
     fields.path = "script.txt";
     fields.decimal = true;
     fields.address = "100";
-    EXPECT_EQ(std::get<InsertRequest>(ReadInsertDialog(fields, tables)).address, 0x64);
+    EXPECT_EQ(std::get<InsertRequest>(ReadInsertDialog(fields, tables)).place.address, 0x64);
     fields.decimal = false;
     fields.address = "1g";
-    EXPECT_EQ(std::get<InsertRequest>(ReadInsertDialog(fields, tables)).address, 1);
+    EXPECT_EQ(std::get<InsertRequest>(ReadInsertDialog(fields, tables)).place.address, 1);
     fields.address = "";
-    EXPECT_EQ(std::get<InsertRequest>(ReadInsertDialog(fields, tables)).address, 0);
+    EXPECT_EQ(std::get<InsertRequest>(ReadInsertDialog(fields, tables)).place.address, 0);
     fields.table = "none";
     EXPECT_EQ(std::get<InsertRequest>(ReadInsertDialog(fields, tables)).tableTitle, "none");
     fields.table = "Beta (1252)"; // titles are matched exactly
     EXPECT_EQ(std::get<std::string>(ReadInsertDialog(fields, tables)),
               "No loaded table is titled \"Beta (1252)\"; nothing was inserted.");
+
+    // "Ends at" is a whole hexadecimal offset, or nothing.
+    fields.table = "none";
+    fields.end = "1F0";
+    EXPECT_EQ(std::get<InsertRequest>(ReadInsertDialog(fields, tables)).place.end, 0x1F0);
+    fields.end = "1F0x";
+    EXPECT_NE(std::get<std::string>(ReadInsertDialog(fields, tables)).find("hexadecimal"),
+              std::string::npos);
+
+    // A dump with headers places its strings itself, whatever its encoding.
+    test::TempFolder folder;
+    test::WriteBytes(folder / "dump.txt", {'<', '0', '0', '0', '0', '0', '1', '0', '0', '>'});
+    test::WriteBytes(folder / "utf16.txt", {0xFF, 0xFE, '<', 0, '0', 0, '0', 0, '0', 0, '0', 0,
+                                            '0', 0, '0', 0, '0', 0, '1', 0, '>', 0});
+    test::WriteBytes(folder / "plain.txt", {'A', '\r', '\n'});
+    EXPECT_TRUE(ScriptFileHasHeaders(folder / "dump.txt"));
+    EXPECT_TRUE(ScriptFileHasHeaders(folder / "utf16.txt"));
+    EXPECT_FALSE(ScriptFileHasHeaders(folder / "plain.txt"));
+    EXPECT_FALSE(ScriptFileHasHeaders(folder / "missing.txt"));
 }
 
 } // namespace

@@ -33,17 +33,21 @@ TEST(ScriptDump, HeadersLineBreaksAndCodesAsStored)
     auto documentOwned = DocumentWith(0x100, {0x41, 0xFF, 0x42, 0xFE, 0x9C});
     Document &document = *documentOwned;
 
+    // The last line of a dump with codes marks where the dumped bytes end.
     EXPECT_EQ(Dump(document, &table, {0x100, 3}, false),
-              "<00000100>\r\r\nA\r\r\n\r\r\n<00000102>\r\r\nB");
+              "<00000100>\r\r\nA\r\r\n\r\r\n<00000102>\r\r\nB\r\r\n<end:00000103>\r\r\n");
     EXPECT_EQ(Dump(document, &table, {0x100, 3}, true), "A\r\r\n\r\r\nB");
-    EXPECT_EQ(Dump(document, &table, {0x103, 2}, false), "<00000103>\r\r\n\r\r\n<9c>");
+    EXPECT_EQ(Dump(document, &table, {0x103, 2}, false),
+              "<00000103>\r\r\n\r\r\n<9c>\r\r\n<end:00000105>\r\r\n");
     EXPECT_EQ(Dump(document, &table, {0x103, 2}, true), "\r\r\n.");
-    EXPECT_EQ(Dump(document, &table, {0x1F2A0, 0}, false), "<0001f2a0>\r\r\n");
+    EXPECT_EQ(Dump(document, &table, {0x1F2A0, 0}, false),
+              "<0001f2a0>\r\r\n\r\r\n<end:0001f2a0>\r\r\n");
     EXPECT_EQ(Dump(document, nullptr, {0x100, 3}, false), "<00000100>\r\r\n");
 
     // Tables of other code pages write byte codes too, so that their dumps insert back.
     const TableFile japanese = ParseTable(".codepage=932\n41=A\n", "j").table;
-    EXPECT_EQ(Dump(document, &japanese, {0x104, 1}, false), "<00000104>\r\r\n<9c>");
+    EXPECT_EQ(Dump(document, &japanese, {0x104, 1}, false),
+              "<00000104>\r\r\n<9c>\r\r\n<end:00000105>\r\r\n");
     EXPECT_EQ(Dump(document, &japanese, {0x104, 1}, true), ".");
 }
 

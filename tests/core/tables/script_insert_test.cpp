@@ -170,24 +170,56 @@ TEST(ScriptInsertHeaders, HeadersPlaceStringsCodesAreBytesAndOverflowsAreReporte
     EXPECT_EQ(bytes, (Bytes{0x41, 0xFE, 0x41, 0xFF, 0x00, 0x42, 0x9C, 0x00}));
     EXPECT_TRUE(placed.overflows.empty());
 
-    // A string longer than the room up to the next header is written whole, then overwritten.
+    // A string longer than its room is cut where the next string begins; the typed address
+    // does not move a script with headers.
     const InsertResult over
-        = InsertScriptText(document, journal, &parsed, "<00000100>\nAAAA\n\n<00000102>\nB", 0x100);
+        = InsertScriptText(document, journal, &parsed, "<00000100>\nAAAA\n\n<00000102>\nB", 0x500);
     ASSERT_EQ(over.overflows.size(), 1u);
     EXPECT_EQ(over.overflows[0].offset, 0x100);
     EXPECT_EQ(over.overflows[0].excess, 3);
-    EXPECT_EQ(over.bytesWritten, 6);
+    EXPECT_EQ(over.bytesWritten, 3);
     (void)document.ReadBlock(0x100, bytes);
-    EXPECT_EQ(bytes, (Bytes{0x41, 0x41, 0x42, 0x41, 0xFF, 0x42, 0x9C, 0x00}));
+    EXPECT_EQ(bytes, (Bytes{0x41, 0x41, 0x42, 0xFF, 0x00, 0x42, 0x9C, 0x00}));
     EXPECT_EQ(InsertReport(over),
-              "The string at 00000100 runs 3 bytes past the offset of the next string, which "
-              "overwrites them.\n");
+              "The string at 00000100 is 3 bytes longer than its room, which ends at 00000102; "
+              "they were not written.\n");
+    EXPECT_EQ(document.ReadByte(0x500), 0);
+    EXPECT_TRUE(over.Lost());
     // Both insertions are undone, each as one step.
     ASSERT_EQ(journal.UndoCount(), 2u);
     ASSERT_TRUE(journal.Undo(document));
     ASSERT_TRUE(journal.Undo(document));
     (void)document.ReadBlock(0x100, bytes);
     EXPECT_EQ(bytes, Bytes(8, 0));
+}
+
+// The end of the room: a dump's end mark, an end the user gives, whichever comes first; the last
+// line break before the end mark is the mark's own.
+TEST(ScriptInsertHeaders, NothingIsWrittenAtOrPastTheEndOfTheRoom)
+{
+    const TableFile parsed = ParseTable("41=A\n42=B\n*FE\n", "t").table;
+    Document document;
+    document.New();
+    UndoJournal journal;
+    const InsertResult marked = InsertScriptText(
+        document, journal, &parsed, "<00000100>\nAB\n\n<end:00000103>\n", 0);
+    EXPECT_EQ(marked.bytesWritten, 3);
+    EXPECT_FALSE(marked.Lost());
+    EXPECT_EQ(document.ReadByte(0x102), 0xFE);
+    const InsertResult cut = InsertScriptText(
+        document, journal, &parsed, "<00000100>\nABBA\n<end:00000103>\n", 0);
+    EXPECT_EQ(cut.bytesWritten, 3);
+    ASSERT_EQ(cut.overflows.size(), 1u);
+    EXPECT_EQ(cut.overflows[0].excess, 1);
+    EXPECT_EQ(document.ReadByte(0x103), 0);
+    for (const std::string script : {"AAAA", "<00000200>\nAAAA"}) {
+        const InsertResult ended
+            = InsertScriptText(document, journal, &parsed, script, {0x200, 0x202});
+        EXPECT_EQ(ended.bytesWritten, 2);
+        ASSERT_EQ(ended.overflows.size(), 1u);
+        EXPECT_EQ(ended.overflows[0].limit, 0x202);
+        EXPECT_EQ(document.ReadByte(0x202), 0);
+    }
 }
 
 TEST(ScriptInsertSkipped, CharactersWithoutAnEntryAreCountedWithTheirLines)

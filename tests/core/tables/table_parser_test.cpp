@@ -30,7 +30,7 @@ TEST(TableParser, PlainEntriesTakeTheirWidthFromTheKeyValue)
               (Entries{{0x123456, "seven"},
                        {0x12345, "five"},
                        {0x8140, "y"},
-                       {0x42, "."},
+                       {0x42, ""},
                        {0x41, "A"},
                        {0x41, "B"},
                        {0x3D, "="}}));

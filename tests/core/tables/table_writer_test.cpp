@@ -64,8 +64,8 @@ TEST(TableWriter, ASavedTableLoadsBackWhole)
     ASSERT_EQ(back.GetSubtable(0).Entries().size(), 6u);
     EXPECT_EQ(back.GetSubtable(0).FindByKey(4, 0x89ABCDEF)->text, "four");
     EXPECT_EQ(back.GetSubtable(0).FindByKey(3, 0x123456)->text, "three");
-    // An empty text is written as the bare key and reads back as ".".
-    EXPECT_EQ(back.GetSubtable(0).FindByKey(1, 0x42)->text, ".");
+    // An empty text is written as the bare key and reads back empty (shown as ".").
+    EXPECT_EQ(back.GetSubtable(0).FindByKey(1, 0x42)->text, "");
     ASSERT_EQ(back.SubtableCount(), 1);
     EXPECT_EQ(back.GetSubtable(1).endTrigger, 0x81u);
     EXPECT_EQ(back.GetSubtable(1).ranges[0].high, 0xFFFFFFFFu);

@@ -1,0 +1,201 @@
+#include "tables/script_reader.h"
+
+#include "common/number_text.h"
+#include "tables/table_codec.h"
+
+#include <algorithm>
+
+namespace byteloom {
+
+namespace {
+
+std::optional<std::uint32_t> HexValue(std::string_view digits)
+{
+    std::uint32_t value = 0;
+    for (const char c : digits) {
+        const int digit = DigitValue(c, 16);
+        if (digit < 0)
+            return std::nullopt;
+        value = value * 16 + static_cast<std::uint32_t>(digit);
+    }
+    return value;
+}
+
+// "<" then 8 to 16 hex digits then ">" at pos + opening; its line break or the end follows.
+std::optional<OffsetHeader>
+BracketedOffsetAt(std::string_view text, std::size_t pos, std::string_view opening)
+{
+    if (text.substr(pos, opening.size()) != opening)
+        return std::nullopt;
+    const std::size_t first = pos + opening.size();
+    const std::size_t digits = text.substr(first, 17).find('>');
+    if (digits == std::string_view::npos || digits < 8)
+        return std::nullopt;
+    const std::size_t end = first + digits + 1;
+    if (end < text.size() && text[end] != '*')
+        return std::nullopt;
+    const auto offset = ParseWholeOffset(text.substr(first, digits), 16);
+    if (!offset || (digits > 8 && *offset <= 0xFFFFFFFF))
+        return std::nullopt;
+    return OffsetHeader{*offset, end - pos + (end < text.size() ? 1 : 0)};
+}
+
+// A byte code "<x>" or "<xx>" at pos: the byte and the code's length.
+std::optional<std::pair<std::uint8_t, std::size_t>> ByteCodeAt(std::string_view text,
+                                                               std::size_t pos)
+{
+    if (text[pos] != '<')
+        return std::nullopt;
+    for (std::size_t digits = 1; digits <= 2; ++digits) {
+        if (pos + digits + 2 > text.size() || text[pos + digits + 1] != '>')
+            continue;
+        if (const auto value = HexValue(text.substr(pos + 1, digits)))
+            return std::pair{static_cast<std::uint8_t>(*value), digits + 2};
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<OffsetHeader> HeaderAt(std::string_view text, std::size_t pos)
+{
+    return BracketedOffsetAt(text, pos, "<");
+}
+
+std::optional<OffsetHeader> EndMarkAt(std::string_view text, std::size_t pos)
+{
+    return BracketedOffsetAt(text, pos, kEndMarkOpening);
+}
+
+ScriptReader::ScriptReader(const TableFile &table, bool headers)
+    : table_(table)
+    , headers_(headers)
+{
+    std::size_t longestLabel = 0;
+    for (int number = 0; number <= table.SubtableCount(); ++number) {
+        std::vector<const TableEntry *> &labelled = labelled_.emplace_back();
+        for (const TableEntry &entry : table.GetSubtable(number).Entries()) {
+            if (!entry.label.empty())
+                labelled.push_back(&entry);
+            longestLabel = std::max(longestLabel, entry.label.size());
+        }
+        std::stable_sort(labelled.begin(), labelled.end(), [](auto *a, auto *b) {
+            return a->label.size() > b->label.size();
+        });
+    }
+    // A header or an end mark with sixteen digits and its line break is the longest syntax.
+    reach_ = std::max(static_cast<std::size_t>(table.GetMaxTextLen()), longestLabel + 2) + 24;
+}
+
+ScriptReader::Piece ScriptReader::Read(std::string_view text,
+                                       std::size_t pos,
+                                       std::int64_t offset,
+                                       std::vector<std::uint8_t> &bytes)
+{
+    using Kind = Piece::Kind;
+    skipped_.clear();
+    if (headers_) {
+        const bool lineStart = pos == 0 || text[pos - 1] == '*';
+        if (lineStart) {
+            if (const auto header = HeaderAt(text, pos))
+                return {Kind::Header, pos + header->length, header->offset};
+            if (const auto end = EndMarkAt(text, pos))
+                return {Kind::End, pos + end->length, end->offset};
+        }
+        // The line break before an end mark is its own.
+        if (text[pos] == '*') {
+            if (const auto end = EndMarkAt(text, pos + 1))
+                return {Kind::End, pos + 1 + end->length, end->offset};
+        }
+    }
+    if (const std::size_t next = LabelledMarker(text, pos, offset, bytes); next != pos)
+        return {Kind::Keys, next, 0};
+    if (text[pos] == '*')
+        return {Kind::Keys, Stars(text, pos, offset, bytes), 0};
+    if (headers_) {
+        if (const auto code = ByteCodeAt(text, pos)) {
+            bytes.push_back(code->first);
+            return {Kind::Keys, pos + code->second, 0};
+        }
+    }
+    const EncodedEntry encoded = EncodeLongest(table_, SubtableFor(offset), text.substr(pos));
+    if (!encoded.entry) {
+        const std::size_t length = CharacterLength(table_, text, pos);
+        skipped_.emplace_back(pos, length);
+        return {Kind::Keys, pos + length, 0};
+    }
+    AppendKeyBytes(encoded.entry->key, bytes);
+    return {Kind::Keys, pos + encoded.length, 0};
+}
+
+// A marker key's label and the line breaks the dump wrote after it ("<end>" and two for a
+// string end, "<br>" and one for a line break) are that key; pos when none stands here.
+std::size_t ScriptReader::LabelledMarker(std::string_view text,
+                                         std::size_t pos,
+                                         std::int64_t at,
+                                         std::vector<std::uint8_t> &bytes)
+{
+    const auto number = static_cast<std::size_t>(table_.FindSubtableForOffset(at));
+    for (const TableEntry *entry : labelled_[number]) {
+        if (!text.substr(pos).starts_with(entry->label))
+            continue;
+        AppendKeyBytes(entry->key, bytes);
+        std::size_t next = pos + entry->label.size();
+        const std::size_t breaks = entry->text == kEndStringMarker ? 2 : 1;
+        for (std::size_t k = 0; k < breaks && next < text.size() && text[next] == '*'; ++k)
+            ++next;
+        return next;
+    }
+    return pos;
+}
+
+// A run of k "*": line breaks, or the entry "*" where the subtable has one. With headers, a run
+// that a header follows is k - 2 line-break keys and an end-string key, and the last "*" of a
+// run that the end mark follows is the mark's own; without headers, with both keys, an even run
+// is k / 2 end-string keys and an odd run one line-break key and (k - 1) / 2 end-string keys.
+std::size_t ScriptReader::Stars(std::string_view text,
+                                std::size_t pos,
+                                std::int64_t offset,
+                                std::vector<std::uint8_t> &bytes)
+{
+    const std::size_t end = text.find_first_not_of('*', pos);
+    std::size_t next = end == std::string_view::npos ? text.size() : end;
+    const bool endMarkAfter = headers_ && EndMarkAt(text, next).has_value();
+    if (endMarkAfter)
+        --next;
+    const std::size_t k = next - pos;
+    const std::size_t first = bytes.size();
+    const auto write = [&](std::string_view entryText, std::size_t at) {
+        const std::int64_t keyOffset = offset + static_cast<std::int64_t>(bytes.size() - first);
+        if (const TableEntry *entry = SubtableFor(keyOffset).FindByText(entryText))
+            AppendKeyBytes(entry->key, bytes);
+        else
+            skipped_.emplace_back(at, 1);
+    };
+    if (SubtableFor(offset).FindByText("*")) {
+        for (std::size_t i = 0; i < k; ++i)
+            write("*", pos + i);
+        return next;
+    }
+    const Subtable &subtable = SubtableFor(offset);
+    const bool newline = subtable.FindByText(kNewlineMarker) != nullptr;
+    const bool endString = subtable.FindByText(kEndStringMarker) != nullptr;
+    std::size_t newlines = k;
+    std::size_t endStrings = 0;
+    if (headers_) {
+        if (endString && !endMarkAfter && HeaderAt(text, next)) {
+            newlines = k >= 2 ? k - 2 : 0;
+            endStrings = 1;
+        }
+    } else if (endString) {
+        newlines = newline ? k % 2 : 0;
+        endStrings = k / 2;
+    }
+    for (std::size_t i = 0; i < newlines; ++i)
+        write(kNewlineMarker, pos + i);
+    for (std::size_t i = 0; i < endStrings; ++i)
+        write(kEndStringMarker, pos + newlines + i);
+    return next;
+}
+
+} // namespace byteloom

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "tables/table_file.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace byteloom {
+
+// The last line of a dump with headers: "<end:%08x>", the offset after the last byte dumped.
+// An insert writes nothing at or past it, so a string that grew cannot run over what follows
+// the dumped range.
+inline constexpr std::string_view kEndMarkOpening = "<end:";
+
+struct OffsetHeader
+{
+    std::int64_t offset = 0;
+    std::size_t length = 0; // with its line break, when one follows
+};
+
+// The offset header at pos of script text (line breaks as "*"), when one stands there followed
+// by its line break or the end of the text: "<" eight hex digits ">", or more digits (up to 16)
+// naming an offset past 4 GiB, as a dump of a larger document writes them.
+[[nodiscard]] std::optional<OffsetHeader> HeaderAt(std::string_view text, std::size_t pos);
+// The end mark "<end:%08x>" at pos, followed by its line break or the end of the text.
+[[nodiscard]] std::optional<OffsetHeader> EndMarkAt(std::string_view text, std::size_t pos);
+
+// How an insert reads script text whose line breaks have become "*", one piece at a time. The
+// dump reads what it writes the same way, so that what it writes is what an insert reads.
+class ScriptReader
+{
+public:
+    // With headers, the script is a dump with offset headers: headers and the end mark start
+    // lines, and "<x>" or "<xx>" is the raw byte it names.
+    ScriptReader(const TableFile &table, bool headers);
+
+    struct Piece
+    {
+        enum class Kind { Keys, Header, End } kind = Kind::Keys;
+        std::size_t next = 0;    // where the next piece starts
+        std::int64_t offset = 0; // the offset a Header or the End names
+    };
+
+    // Reads the piece at pos (pos < text.size()); its keys, each encoded through the subtable
+    // for the offset it is written to, from offset on, are appended to bytes. What no entry
+    // encodes is skipped and listed in Skipped(), as (position, length) pairs.
+    Piece Read(std::string_view text, std::size_t pos, std::int64_t offset,
+               std::vector<std::uint8_t> &bytes);
+    [[nodiscard]] const std::vector<std::pair<std::size_t, std::size_t>> &Skipped() const
+    {
+        return skipped_;
+    }
+
+    // How far past the end of a piece reading it may look: what follows it further on cannot
+    // change how it reads.
+    [[nodiscard]] std::size_t Reach() const { return reach_; }
+
+private:
+    const Subtable &SubtableFor(std::int64_t at) const { return table_.SubtableAt(at); }
+    std::size_t LabelledMarker(std::string_view text, std::size_t pos, std::int64_t at,
+                               std::vector<std::uint8_t> &bytes);
+    std::size_t Stars(std::string_view text, std::size_t pos, std::int64_t offset,
+                      std::vector<std::uint8_t> &bytes);
+
+    const TableFile &table_;
+    bool headers_;
+    std::size_t reach_ = 0;
+    // The keys that carry a label, longest label first, for each subtable.
+    std::vector<std::vector<const TableEntry *>> labelled_;
+    std::vector<std::pair<std::size_t, std::size_t>> skipped_;
+};
+
+} // namespace byteloom
