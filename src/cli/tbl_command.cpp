@@ -1,5 +1,6 @@
 // byteloom-cli tbl TABLE [--normalize OUT]: what a table file holds, as the editor reads it.
 #include "commands.h"
+#include "document/safe_file_writer.h"
 #include "tables/table_writer.h"
 
 #include <cstdio>
@@ -72,7 +73,12 @@ int RunTbl(const TblOptions &options)
                     static_cast<unsigned long long>(bookmark.offset),
                     bookmark.name.c_str());
     if (!options.normalizeTo.empty()) {
-        if (Status saved = SaveTableFile(table, bookmarks, options.normalizeTo); !saved.ok())
+        const std::string canonical = FormatTableFile(table);
+        if (Status saved = WriteFileSafely(
+                options.normalizeTo,
+                std::span(reinterpret_cast<const std::uint8_t *>(canonical.data()),
+                          canonical.size()));
+            !saved.ok())
             return Fail(saved.message());
     }
     return 0;

@@ -132,18 +132,18 @@ TEST_F(TableEditorTest, AnEntryTypedInTheGridDecodesAtOnceAndIsSavedAtExit)
 
     // At exit the changed table is offered, and Yes writes what loads back as the same table.
     prompts->saveAnswers = {SaveAnswer::Yes};
-    const std::string expected = FormatTableFile(Table(), {});
+    const std::string expected = FormatTableFile(Table());
     EXPECT_TRUE(window->close());
     ASSERT_EQ(prompts->asked.size(), 1u);
     EXPECT_EQ(prompts->asked[0], "Table e.tbl has been changed.\r\n\r\nWould you like to save?");
     LoadedTables reloaded;
     ASSERT_TRUE(LoadTableFile(folder / "e.tbl", reloaded).status.ok());
-    EXPECT_EQ(FormatTableFile(*reloaded.Current(), {}), expected);
+    EXPECT_EQ(FormatTableFile(*reloaded.Current()), expected);
 }
 
 TEST_F(TableEditorTest, CancelLeavesTheTableAsItWas)
 {
-    const std::string before = FormatTableFile(Table(), {});
+    const std::string before = FormatTableFile(Table());
     InEditor([&](TableEditorDialog &dialog, QTableView *grid) {
         // A cell left for another control keeps what it had.
         QTest::keyClicks(grid, QStringLiteral("9"));
@@ -160,7 +160,7 @@ TEST_F(TableEditorTest, CancelLeavesTheTableAsItWas)
         Press(dialog, QDialogButtonBox::Cancel);
     });
     EXPECT_FALSE(Table().IsModified());
-    EXPECT_EQ(FormatTableFile(Table(), {}), before);
+    EXPECT_EQ(FormatTableFile(Table()), before);
     EXPECT_TRUE(window->close());
     EXPECT_TRUE(prompts->asked.empty());
 }

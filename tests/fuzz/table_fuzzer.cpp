@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             __builtin_trap();
     }
     (void)EncodeScript(table, stored, 0);
-    const std::string written = FormatTableFile(table, parsed.bookmarks);
+    const std::string written = FormatTableFile(table);
     // The canonical form is a fixed point: written and read again, it is written the same
     // (unless a line grew past the 254 characters a line is read in: a text of 252 characters
     // behind a one-digit key gains a digit when written).
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         longLine = longLine || end - start > 255;
     }
     if (again.table.SubtableCount() != table.SubtableCount()
-        || (!longLine && FormatTableFile(again.table, again.bookmarks) != written))
+        || (!longLine && FormatTableFile(again.table) != written))
         __builtin_trap();
     return 0;
 }

@@ -209,9 +209,7 @@ bool FileLifecycle::SettleChangedTables()
             return false;
         if (answer == SaveAnswer::No)
             continue;
-        if (Status saved
-            = SaveTableFile(table, tables.Bookmarks(), table.GetPath(), session_.files());
-            !saved.ok()) {
+        if (Status saved = SaveTableFile(table, table.GetPath(), session_.files()); !saved.ok()) {
             prompts_.ShowMessage(TableNotSavedMessage(table.GetTitle(), saved.message()));
             return false;
         }

@@ -13,15 +13,8 @@
 
 namespace byteloom {
 
-// A named offset that a table file carries; shared by all tables and kept when they close.
-struct Bookmark
-{
-    std::int64_t offset = 0; // past 4 GiB in the images of disc-based games
-    std::string name;
-};
-
 // The tables loaded for the document, in load order, one of them current, and the bookmarks
-// that their files brought.
+// that their files brought, shared by all tables in the Edit menu and kept when they close.
 class LoadedTables
 {
 public:

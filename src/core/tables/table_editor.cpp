@@ -237,6 +237,8 @@ TableFile TableEditor::Result(std::string_view titleField, int codePage) const
     TableFile result;
     result.SetPath(table_.GetPath());
     result.SetByteOrderMark(table_.HasByteOrderMark());
+    result.SetSource(table_.Source());
+    result.SetBookmarks(table_.Bookmarks());
     result.SetCodePage(codePage);
     if (!titleField.empty() && titleField != bare)
         result.SetTitle(TitleWithCodePage(titleField, codePage));

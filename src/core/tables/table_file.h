@@ -4,12 +4,22 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 namespace byteloom {
+
+struct TableSource;
+
+// A named offset that a table file carries.
+struct Bookmark
+{
+    std::int64_t offset = 0; // past 4 GiB in the images of disc-based games
+    std::string name;
+};
 
 // Entry texts that stand for a line break and for the end of a string.
 inline constexpr std::string_view kNewlineMarker = "BYTELOOM_NEWLINE";
@@ -166,6 +176,14 @@ public:
     void SetByteOrderMark(bool mark) { byteOrderMark_ = mark; }
     void SetPath(std::string path) { path_ = std::move(path); }
 
+    // The file as it was read, so that saving it changes only what changed; nothing for a table
+    // that was not read from a file.
+    [[nodiscard]] const std::shared_ptr<const TableSource> &Source() const { return source_; }
+    void SetSource(std::shared_ptr<const TableSource> source) { source_ = std::move(source); }
+    // The bookmarks the table's own file carries.
+    [[nodiscard]] const std::vector<Bookmark> &Bookmarks() const { return bookmarks_; }
+    void SetBookmarks(std::vector<Bookmark> bookmarks) { bookmarks_ = std::move(bookmarks); }
+
     // Subtables besides Main.
     [[nodiscard]] int SubtableCount() const { return static_cast<int>(subtables_.size()) - 1; }
     // number must be 0 .. SubtableCount().
@@ -223,6 +241,8 @@ private:
     int codePage_ = kDefaultTableCodePage;
     std::array<bool, 256> leadBytes_{};
     std::string title_;
+    std::shared_ptr<const TableSource> source_;
+    std::vector<Bookmark> bookmarks_;
 };
 
 } // namespace byteloom

@@ -9,58 +9,75 @@ void TableNotes::Note(TableNote note, int line)
         firstLine[at] = line;
 }
 
-const char *TableNoteName(TableNote note)
+const char *TableNoteName(TableNote note, bool plural)
 {
     switch (note) {
     case TableNote::Comment:
-        return "comment";
+        return plural ? "comments" : "comment";
     case TableNote::OtherTool:
-        return "line of another tool";
+        return plural ? "lines of other tools" : "line of another tool";
     case TableNote::LongKey:
-        return "key of more than 8 digits";
+        return plural ? "keys of more than 8 digits" : "key of more than 8 digits";
+    case TableNote::BareKey:
+        return plural ? "bare keys without \"=\"" : "bare key without \"=\"";
+    case TableNote::WildcardKey:
+        return plural ? "keys with wildcard characters" : "key with wildcard characters";
     case TableNote::NonHexKey:
-        return "key with characters that are not hex digits";
+        return plural ? "keys with characters that are not hex digits"
+                      : "key with characters that are not hex digits";
     case TableNote::RepeatedKey:
-        return "repeated key";
+        return plural ? "repeated keys" : "repeated key";
     case TableNote::CodePage:
         return "code page not available";
     case TableNote::CutLine:
-        return "line cut at 254 characters";
+        return plural ? "lines cut at 254 bytes" : "line cut at 254 bytes";
     case TableNote::Unknown:
     case TableNote::Count:
         break;
     }
-    return "unknown";
+    return plural ? "lines that fit no form" : "line that fits no form";
 }
+
+namespace {
+
+// "2 comments from line 4", "1 comment at line 4".
+std::string Counted(const TableNotes &notes, TableNote note)
+{
+    const int n = notes.Of(note);
+    std::string counted = std::to_string(n) + " " + TableNoteName(note, n > 1)
+                          + (n > 1 ? " from line " : " at line ")
+                          + std::to_string(notes.FirstLineOf(note));
+    if (note == TableNote::RepeatedKey)
+        counted += " (the first entry of a key is the one used)";
+    return counted;
+}
+
+} // namespace
 
 std::string TableNotesSummary(const TableNotes &notes)
 {
     if (notes.noTableLine)
         return "Table loaded, but it holds no table line at all: is it a table?";
     // The lines passed over, then what was taken doubtfully.
-    const TableNote skipped[]
-        = {TableNote::Comment, TableNote::OtherTool, TableNote::LongKey, TableNote::Unknown};
+    const TableNote skipped[] = {TableNote::Comment,
+                                 TableNote::OtherTool,
+                                 TableNote::LongKey,
+                                 TableNote::BareKey,
+                                 TableNote::WildcardKey,
+                                 TableNote::Unknown};
     int total = 0;
     std::string kinds;
     for (const TableNote note : skipped) {
-        const int n = notes.Of(note);
-        if (n == 0)
+        if (notes.Of(note) == 0)
             continue;
-        total += n;
-        const char *name = note == TableNote::Comment ? (n == 1 ? "comment" : "comments")
-                           : note == TableNote::OtherTool
-                               ? (n == 1 ? "line of another tool" : "lines of other tools")
-                           : note == TableNote::LongKey
-                               ? (n == 1 ? "key too long" : "keys too long")
-                               : "unknown";
-        kinds += (kinds.empty() ? "" : ", ") + std::to_string(n) + " " + name;
+        total += notes.Of(note);
+        kinds += (kinds.empty() ? "" : ", ") + Counted(notes, note);
     }
     std::string doubtful;
     for (const TableNote note :
          {TableNote::NonHexKey, TableNote::RepeatedKey, TableNote::CodePage, TableNote::CutLine}) {
-        if (const int n = notes.Of(note); n > 0)
-            doubtful
-                += (doubtful.empty() ? "" : ", ") + std::to_string(n) + " " + TableNoteName(note);
+        if (notes.Of(note) > 0)
+            doubtful += (doubtful.empty() ? "" : ", ") + Counted(notes, note);
     }
     if (total == 0 && doubtful.empty())
         return {};
@@ -70,7 +87,7 @@ std::string TableNotesSummary(const TableNotes &notes)
                    + ")";
     if (!doubtful.empty())
         summary += (total > 0 ? "; " : "") + doubtful;
-    return summary + " \u2014 see byteloom-cli tbl";
+    return summary;
 }
 
 } // namespace byteloom

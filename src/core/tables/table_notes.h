@@ -10,6 +10,8 @@ enum class TableNote : int {
     Comment,     // "#" and ";" lines
     OtherTool,   // "!", "@" and "$" lines, written for other programs
     LongKey,     // a key of more than 8 digits: the line is passed over
+    BareKey,     // hex digits without "=": no text for the key
+    WildcardKey, // "FFF2**": a pattern of keys, which other tools read
     NonHexKey,   // "8G=H": read as the key 08
     RepeatedKey, // the first entry of the key wins
     CodePage,    // a code page this system cannot convert
@@ -33,10 +35,11 @@ struct TableNotes
 };
 
 // How a kind is named in the summaries ("comment", "line of another tool", …).
-[[nodiscard]] const char *TableNoteName(TableNote note);
+[[nodiscard]] const char *TableNoteName(TableNote note, bool plural = false);
 
-// One line for the status bar after Open Table, or nothing when every line was taken:
-// "Table loaded: 3 lines skipped (2 comments, 1 unknown) — see byteloom-cli tbl".
+// One line for the status bar after Open Table, or nothing when every line was taken: each
+// kind with its count and first line, "Table loaded: 3 lines skipped (2 comments from line 1,
+// 1 key with wildcard characters at line 9)".
 [[nodiscard]] std::string TableNotesSummary(const TableNotes &notes);
 
 } // namespace byteloom

@@ -88,7 +88,19 @@ public:
     {
         result_.notes.noTableLine = anyText && tableLines_ == 0;
         result_.table.FinishLoading();
+        result_.table.SetBookmarks(result_.bookmarks);
         return std::move(result_);
+    }
+    // The longest piece of a long line that is read as one line: 254 bytes, less in a UTF-8
+    // table where that would cut a character.
+    [[nodiscard]] std::size_t PieceLength(std::string_view line) const
+    {
+        std::size_t length = std::min(line.size(), kMaxLineLength);
+        if (fixedCodePage_ == kUtf8CodePage && length < line.size()) {
+            while (length > 0 && (static_cast<unsigned char>(line[length]) & 0xC0) == 0x80)
+                --length;
+        }
+        return length == 0 ? std::min(line.size(), kMaxLineLength) : length;
     }
 
 private:
@@ -100,6 +112,10 @@ private:
     void BookmarkLine(std::string_view line);
     void PlainEntry(std::string_view line);
     void ApplyTitle();
+    void Item(TableSource::Item::Kind kind, int subtable, std::string text, std::uint32_t value = 0)
+    {
+        result_.items.push_back({kind, line_ - 1, subtable, value, std::move(text), {}});
+    }
 
     ParsedTable result_;
     int current_ = 0;
@@ -117,6 +133,7 @@ void TableParser::Append(std::uint32_t key, std::string text, std::string label)
 {
     if (!keys_.insert({current_, key}).second)
         Note(TableNote::RepeatedKey);
+    result_.items.push_back({TableSource::Item::Kind::Entry, line_ - 1, current_, key, text, label});
     table().AppendWhileLoading(current_, key, std::move(text), std::move(label));
 }
 
@@ -184,6 +201,7 @@ void TableParser::Directive(std::string_view line)
         if (value.empty() || DigitValue(value.front(), 10) < 0)
             return;
         result_.codePageGiven = true;
+        Item(TableSource::Item::Kind::CodePage, current_, std::string(value));
         if (fixedCodePage_ != 0)
             return; // the file's own encoding decides
         // Code pages are numbered up to 65535; a longer number names none and is passed over.
@@ -199,6 +217,7 @@ void TableParser::Directive(std::string_view line)
         if (titleValue_)
             ApplyTitle();
     } else if (EqualsIgnoringCase(name, "title")) {
+        Item(TableSource::Item::Kind::Title, current_, std::string(value));
         titleValue_ = std::string(value);
         ApplyTitle();
     }
@@ -221,9 +240,17 @@ void TableParser::SubtableLine(std::string_view line)
         const bool hasValue = line.size() > 11 && line[11] == '=';
         table().MutableSubtable(current_).endTrigger
             = hasValue ? ReadLeadingNumber(line.substr(12), 16) : 0;
+        Item(TableSource::Item::Kind::SubtableEnd,
+             current_,
+             {},
+             table().MutableSubtable(current_).endTrigger);
         current_ = 0;
     } else if (value) {
         current_ = table().AddSubtable(ReadLeadingNumber(*value, 16), 0);
+        Item(TableSource::Item::Kind::SubtableStart,
+             current_,
+             {},
+             table().GetSubtable(current_).startTrigger);
     }
 }
 
@@ -255,9 +282,15 @@ void TableParser::BookmarkLine(std::string_view line)
 void TableParser::PlainEntry(std::string_view line)
 {
     const std::size_t equals = line.find('=');
+    const std::string_view keyPart = line.substr(0, equals);
+    if (keyPart.find_first_of("*?") != std::string_view::npos) {
+        --tableLines_;
+        return Note(TableNote::WildcardKey); // "FFF2**": a pattern of keys, for other tools
+    }
     if (equals == std::string_view::npos || equals < 1) {
         --tableLines_;
-        return Note(TableNote::Unknown);
+        return Note(std::all_of(line.begin(), line.end(), IsHexDigit) ? TableNote::BareKey
+                                                                      : TableNote::Unknown);
     }
     if (equals > kMaxKeyDigits) {
         --tableLines_;
@@ -294,8 +327,9 @@ ParsedTable ParseTable(std::string_view text, std::string_view fileName, int fix
         if (line.size() > kMaxLineLength)
             parser.Note(TableNote::CutLine);
         do {
-            parser.Line(line.substr(0, kMaxLineLength));
-            line.remove_prefix(std::min(line.size(), kMaxLineLength));
+            const std::size_t piece = parser.PieceLength(line);
+            parser.Line(line.substr(0, piece));
+            line.remove_prefix(piece);
         } while (!line.empty());
     }
     return parser.Finish(anyText);
@@ -344,26 +378,68 @@ bool LooksLikeUtf8(std::string_view bytes)
     return high;
 }
 
+namespace {
+
+// The table read from its text as held (UTF-8 for a UTF-16 file), keeping the file's lines.
+ParsedTable ParseHeld(std::string_view held,
+                      std::string_view fileName,
+                      int fixedCodePage,
+                      TableSource::Encoding encoding)
+{
+    ParsedTable parsed = ParseTable(TextFromStoredBytes(held), fileName, fixedCodePage);
+    auto source = std::make_shared<TableSource>(SplitTableSource(held));
+    source->encoding = encoding;
+    source->items = parsed.items;
+    parsed.table.SetSource(std::move(source));
+    return parsed;
+}
+
+} // namespace
+
 ParsedTable ParseStoredTable(std::string_view stored, std::string_view fileName)
 {
+    using Encoding = TableSource::Encoding;
     constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
     if (stored.starts_with(kUtf8Mark)) {
-        ParsedTable parsed = ParseTable(
-            TextFromStoredBytes(stored.substr(kUtf8Mark.size())), fileName, kUtf8CodePage);
+        ParsedTable parsed
+            = ParseHeld(stored.substr(kUtf8Mark.size()), fileName, kUtf8CodePage, Encoding::Utf8Mark);
         parsed.table.SetByteOrderMark(true);
         return parsed;
     }
     if (stored.starts_with("\xFF\xFE") || stored.starts_with("\xFE\xFF")) {
-        const std::string utf8 = Utf16ToUtf8(stored.substr(2), stored[0] == '\xFE');
-        ParsedTable parsed = ParseTable(TextFromStoredBytes(utf8), fileName, kUtf8CodePage);
+        const bool bigEndian = stored[0] == '\xFE';
+        const std::string utf8 = Utf16ToUtf8(stored.substr(2), bigEndian);
+        ParsedTable parsed = ParseHeld(
+            utf8, fileName, kUtf8CodePage, bigEndian ? Encoding::Utf16Be : Encoding::Utf16Le);
         parsed.table.SetByteOrderMark(true);
         return parsed;
     }
-    const std::string text = TextFromStoredBytes(stored);
-    ParsedTable parsed = ParseTable(text, fileName);
-    if (!parsed.codePageGiven && LooksLikeUtf8(text))
-        return ParseTable(text, fileName, kUtf8CodePage);
+    ParsedTable parsed = ParseHeld(stored, fileName, 0, Encoding::Bytes);
+    if (!parsed.codePageGiven && LooksLikeUtf8(TextFromStoredBytes(stored)))
+        return ParseHeld(stored, fileName, kUtf8CodePage, Encoding::Bytes);
     return parsed;
+}
+
+TableSource SplitTableSource(std::string_view text)
+{
+    TableSource source;
+    const std::size_t end = text.find('\x1A');
+    if (end != std::string_view::npos) {
+        source.tail = std::string(text.substr(end));
+        text = text.substr(0, end);
+    }
+    while (!text.empty()) {
+        const std::size_t lf = text.find('\n');
+        std::string_view line = text.substr(0, lf);
+        std::string ending = lf == std::string_view::npos ? "" : "\n";
+        if (!ending.empty() && line.ends_with('\r')) {
+            line.remove_suffix(1);
+            ending = "\r\n";
+        }
+        source.lines.push_back({std::string(line), ending});
+        text = lf == std::string_view::npos ? std::string_view() : text.substr(lf + 1);
+    }
+    return source;
 }
 
 } // namespace byteloom

@@ -3,6 +3,7 @@
 #include "tables/loaded_tables.h"
 #include "tables/table_file.h"
 #include "tables/table_notes.h"
+#include "tables/table_source.h"
 
 #include <string>
 #include <string_view>
@@ -13,9 +14,10 @@ namespace byteloom {
 struct ParsedTable
 {
     TableFile table;
-    std::vector<Bookmark> bookmarks; // in the order the file lists them
+    std::vector<Bookmark> bookmarks; // in the order the file lists them; the table has them too
     bool codePageGiven = false;      // a ".codepage" line was read
     TableNotes notes;
+    std::vector<TableSource::Item> items; // what each line gave
 };
 
 inline constexpr int kUtf8CodePage = 65001;
@@ -31,7 +33,8 @@ ParseTable(std::string_view text, std::string_view fileName, int fixedCodePage =
 // the byte-order mark EF BB BF (which is skipped), when a ".codepage" line says 65001, or when
 // no ".codepage" line names another and every byte at or above 80 belongs to a well-formed
 // UTF-8 sequence (there being at least one); a file that starts with a UTF-16 byte-order mark
-// is read as UTF-16 and held as UTF-8. Anything else is read as before.
+// is read as UTF-16 and held as UTF-8. Anything else is read as before. The table keeps the file
+// as it was read (TableSource), so that saving it changes only what changed.
 [[nodiscard]] ParsedTable ParseStoredTable(std::string_view stored, std::string_view fileName);
 
 // Whether the bytes hold at least one byte at or above 80 and every such byte is part of a

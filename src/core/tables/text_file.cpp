@@ -56,6 +56,30 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian)
     return utf8;
 }
 
+std::string Utf8ToUtf16(std::string_view utf8, bool bigEndian)
+{
+    std::u16string units(utf8.size() + 1, u'\0');
+    std::int32_t length = 0;
+    UErrorCode error = U_ZERO_ERROR;
+    u_strFromUTF8WithSub(units.data(),
+                         static_cast<std::int32_t>(units.size()),
+                         &length,
+                         utf8.data(),
+                         static_cast<std::int32_t>(utf8.size()),
+                         0xFFFD,
+                         nullptr,
+                         &error);
+    std::string bytes;
+    for (std::int32_t i = 0; U_SUCCESS(error) && i < length; ++i) {
+        const char16_t unit = units[static_cast<std::size_t>(i)];
+        const char high = static_cast<char>(unit >> 8);
+        const char low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
 namespace {
 
 constexpr int kUtf8 = 65001;

@@ -18,6 +18,9 @@ namespace byteloom {
 // an odd last byte is dropped.
 [[nodiscard]] std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);
 
+// UTF-8 text as UTF-16 bytes (without a byte-order mark); a malformed sequence becomes U+FFFD.
+[[nodiscard]] std::string Utf8ToUtf16(std::string_view utf8, bool bigEndian);
+
 struct TextFileResult
 {
     Status status = Status::Ok();

@@ -230,10 +230,10 @@ TEST(SaveFaults, ATableThatCannotBeWrittenStaysAsItWas)
         WriteBytes(folder / "t.tbl", {text.begin(), text.end()});
         FaultyFileSystem files;
         files.failAt = failAt;
-        const Status status = SaveTableFile(table, {}, folder / "t.tbl", files);
+        const Status status = SaveTableFile(table, folder / "t.tbl", files);
         const auto bytes = ReadBytes(folder / "t.tbl");
         if (status.ok() || status.message().find("was written") != std::string::npos)
-            EXPECT_EQ(std::string(bytes.begin(), bytes.end()), FormatTableFile(table, {}));
+            EXPECT_EQ(std::string(bytes.begin(), bytes.end()), FormatTableFile(table));
         else
             EXPECT_EQ(std::string(bytes.begin(), bytes.end()), text);
         EXPECT_EQ(NamesIn(folder.path()), std::set<std::string>{"t.tbl"});

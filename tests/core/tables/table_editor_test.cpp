@@ -29,9 +29,9 @@ TEST(TableEditor, TitlesKeepTheirTextThroughEditsAndSaves)
     EXPECT_EQ(BareTitle("odd (932", 932), "odd (932");
 
     TableFile table = ParseTable("41=A\n", "game (J).tbl").table;
-    EXPECT_NE(FormatTableFile(table, {}).find(".title=game (J).tbl\r\n"), std::string::npos);
+    EXPECT_NE(FormatTableFile(table).find(".title=game (J).tbl\r\n"), std::string::npos);
     table = ParseTable(".title=Menus\n.codepage=932\n41=A\n", "m.tbl").table;
-    EXPECT_NE(FormatTableFile(table, {}).find(".title=Menus\r\n"), std::string::npos);
+    EXPECT_NE(FormatTableFile(table).find(".title=Menus\r\n"), std::string::npos);
 
     // OK with nothing changed: the same table, not offered for saving.
     const TableFile same = TableEditor(table).Result(BareTitle(table.GetTitle(), 932), 932);
@@ -44,7 +44,7 @@ TEST(TableEditor, TitlesKeepTheirTextThroughEditsAndSaves)
     // A typed title that itself ends in "(digits)" survives three rounds of saving and loading.
     TableFile round = TableEditor(table).Result("Game (1996)", 932);
     for (int i = 0; i < 3; ++i) {
-        const std::string text = FormatTableFile(round, {});
+        const std::string text = FormatTableFile(round);
         EXPECT_NE(text.find(".title=Game (1996)\r\n"), std::string::npos) << text;
         const TableFile loaded = ParseTable(TextFromStoredBytes(text), "m.tbl").table;
         EXPECT_EQ(loaded.GetTitle(), round.GetTitle());
@@ -218,7 +218,7 @@ TEST(TableEditor, OkWithoutChangesKeepsEveryLookupOfRandomTables)
         text += "subtableend=e1\n";
         const TableFile table = ParseTable(text, "r.tbl").table;
         const TableFile result = TableEditor(table).Result("", table.GetCodePage());
-        ASSERT_EQ(FormatTableFile(result, {}), FormatTableFile(table, {})) << text;
+        ASSERT_EQ(FormatTableFile(result), FormatTableFile(table)) << text;
         for (int number = 0; number <= 1; ++number) {
             for (unsigned key = 0; key < 0x20; ++key) {
                 for (const std::uint32_t value : {key, 0x8100 + key}) {

@@ -60,7 +60,7 @@ TEST(TableParser, MarkerEntriesAcceptAnyWidthWithOrWithoutEquals)
     EXPECT_EQ(labelled.FindEntryByKey(0, 1, 0xFF)->label, "<end>");
     EXPECT_EQ(labelled.FindEntryByKey(0, 1, 0xFE)->label, "[BR]");
     EXPECT_EQ(labelled.FindEntryByKey(0, 1, 0xFE)->text, kNewlineMarker);
-    EXPECT_NE(FormatTableFile(labelled, {}).find("/FF=<end>\r\n*FE=[BR]\r\n/FD\r\n"),
+    EXPECT_NE(FormatTableFile(labelled).find("/FF=<end>\r\n*FE=[BR]\r\n/FD\r\n"),
               std::string::npos);
 }
 
@@ -185,9 +185,9 @@ TEST(TableParser, Utf8AndUtf16TablesAreReadAndWrittenAsTheyCame)
                   (std::vector<std::pair<std::uint32_t, std::string>>{
                       {0x8140, i}, {0xFF, std::string(kEndStringMarker)}, {0x10, a}}));
         // Written back with the mark where it had one, and read back the same.
-        const std::string written = FormatTableFile(table, {});
+        const std::string written = FormatTableFile(table);
         EXPECT_EQ(written.starts_with("\xEF\xBB\xBF"), each.mark);
-        EXPECT_EQ(FormatTableFile(ParseStoredTable(written, "k.tbl").table, {}), written);
+        EXPECT_EQ(FormatTableFile(ParseStoredTable(written, "k.tbl").table), written);
         // "う" has no entry: it is left out whole, not byte by byte.
         EXPECT_EQ(EncodeText(table, a + "\xE3\x81\x86" + i, 0),
                   (std::vector<std::uint8_t>{0x10, 0x81, 0x40}));
@@ -211,7 +211,8 @@ TEST(TableParser, TheLoaderCountsWhatItDidNotTake)
     const ParsedTable parsed = ParseStoredTable("# for another tool\n; a comment\n!switch\n@other\n"
                                                 "41=A\n41=B\n8G=H\n123456789=x\nhello\n"
                                                 ".codepage=7777\n42="
-                                                    + std::string(300, 'x') + "\n",
+                                                    + std::string(300, 'x')
+                                                    + "\nFFF2**=<w>\n4142\n",
                                                 "n.tbl");
     const TableNotes &notes = parsed.notes;
     EXPECT_EQ(notes.Of(TableNote::Comment), 2);
@@ -225,16 +226,21 @@ TEST(TableParser, TheLoaderCountsWhatItDidNotTake)
     EXPECT_EQ(notes.Of(TableNote::Unknown), 2); // "hello" and the cut line's rest
     EXPECT_EQ(notes.Of(TableNote::CodePage), 1);
     EXPECT_EQ(notes.Of(TableNote::CutLine), 1);
+    EXPECT_EQ(notes.FirstLineOf(TableNote::WildcardKey), 12);
+    EXPECT_EQ(notes.FirstLineOf(TableNote::BareKey), 13);
     EXPECT_FALSE(notes.noTableLine);
     EXPECT_EQ(parsed.table.GetSubtable(0).FindByKey(1, 0x08)->text, "H");
     EXPECT_EQ(
         TableNotesSummary(notes),
-        "Table loaded: 7 lines skipped (2 comments, 2 lines of other tools, 1 key too long, 2 "
-        "unknown); 1 key with characters that are not hex digits, 1 repeated key, 1 code "
-        "page not available, 1 line cut at 254 characters \u2014 see byteloom-cli tbl");
+        "Table loaded: 9 lines skipped (2 comments from line 1, 2 lines of other tools from "
+        "line 3, 1 key of more than 8 digits at line 8, 1 bare key without \"=\" at line 13, 1 "
+        "key with wildcard characters at line 12, 2 lines that fit no form from line 9); 1 key "
+        "with characters that are not hex digits at line 7, 1 repeated key at line 6 (the first "
+        "entry of a key is the one used), 1 code page not available at line 10, 1 line cut at "
+        "254 bytes at line 11");
 
     EXPECT_EQ(TableNotesSummary(ParseStoredTable("; notes\n41=A\n", "c.tbl").notes),
-              "Table loaded: 1 line skipped (1 comment) \u2014 see byteloom-cli tbl");
+              "Table loaded: 1 line skipped (1 comment at line 1)");
     EXPECT_EQ(TableNotesSummary(ParseStoredTable("41=A\n", "c.tbl").notes), "");
     // A code page beyond 16 bits names none (it once became a negative number, written back as a
     // line the loader could not read).

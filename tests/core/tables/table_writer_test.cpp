@@ -1,4 +1,8 @@
+#include "support/faulty_file_system.h"
 #include "support/temp_folder.h"
+#include "tables/table_codec.h"
+#include "tables/table_editor.h"
+#include "tables/text_file.h"
 #include "tables/loaded_tables.h"
 #include "tables/table_parser.h"
 #include "tables/table_writer.h"
@@ -16,11 +20,9 @@ TEST(TableWriter, WritesTheCanonicalForm)
                          + "\n/FF\n*FE\n05=v\n12345=w\n"
                            "subtable=e0\nstart=1f000\nend=1ffff\nstart=123450000\nend="
                            "12345ffff\n42=b\nsubtableend=e1\n"
-                           "(0001F2A0)Intro\n",
+                           "(0001F2A0)Intro\n(123456780)Disc two\n",
                      "menus.tbl");
-    const std::vector<Bookmark> bookmarks{
-        {0x1F2A0, "Intro"}, {0x10, "Other table"}, {0x123456780, "Disc two"}};
-    EXPECT_EQ(FormatTableFile(parsed.table, bookmarks),
+    EXPECT_EQ(FormatTableFile(parsed.table),
               ".codepage=932\r\n"
               ".title=Menus\r\n"
               "012345=w\r\n"
@@ -39,7 +41,6 @@ TEST(TableWriter, WritesTheCanonicalForm)
                     "42=b\r\n"
                     "subtableend=e1\r\n"
                     "(0001F2A0)Intro\r\n"
-                    "(00000010)Other table\r\n"
                     "(123456780)Disc two\r\n");
 }
 
@@ -53,7 +54,8 @@ TEST(TableWriter, ASavedTableLoadsBackWhole)
     const int sub = table.AddSubtable(0, 0x81);
     table.AddRange(sub, 0, 0xFFFFFFFF);
     table.AddEntry(sub, 0x8140, "sub");
-    ASSERT_TRUE(SaveTableFile(table, {{5, "Mark"}}, folder / "r.tbl").ok());
+    table.SetBookmarks({{5, "Mark"}});
+    ASSERT_TRUE(SaveTableFile(table, folder / "r.tbl").ok());
 
     LoadedTables tables;
     ASSERT_TRUE(LoadTableFile(folder / "r.tbl", tables).status.ok());
@@ -73,7 +75,94 @@ TEST(TableWriter, ASavedTableLoadsBackWhole)
     ASSERT_EQ(tables.Bookmarks().size(), 1u);
     EXPECT_EQ(tables.Bookmarks()[0].name, "Mark");
 
-    EXPECT_FALSE(SaveTableFile(table, {}, folder / "no-folder" / "x.tbl").ok());
+    EXPECT_FALSE(SaveTableFile(table, folder / "no-folder" / "x.tbl").ok());
+}
+
+// The lines of text a table file holds, from its stored bytes.
+std::vector<std::string> LinesOf(const std::string &stored)
+{
+    std::vector<std::string> lines;
+    const std::string text = stored.starts_with("\xFF\xFE") ? Utf16ToUtf8(stored.substr(2), false)
+                                                             : stored;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    lines.push_back(text.substr(start));
+    return lines;
+}
+
+// A table as published tables are: comments, lines of other tools, a wildcard entry, UTF-16 with
+// its mark and LF ends. Edited (one entry changed, one removed, one added) and saved, it differs
+// from the file in exactly those lines; saved unchanged, it is the file byte for byte and is not
+// written at all.
+TEST(TableWriter, SavingChangesOnlyTheLinesOfWhatChanged)
+{
+    const std::vector<std::string> original{"; Translation table v2",
+                                            "",
+                                            ".title=Game",
+                                            "@ctrl",
+                                            "!7F=<Switch>,2",
+                                            "41=A",
+                                            "42=B",
+                                            "FFF2**=<wild>",
+                                            "$0500=<Color>,1",
+                                            "43=C",
+                                            "/FF=<end>",
+                                            "(00001000)Intro",
+                                            ""};
+    std::string utf8;
+    for (std::size_t i = 0; i < original.size(); ++i)
+        utf8 += original[i] + (i + 1 < original.size() ? "\n" : "");
+    const std::string stored = "\xFF\xFE" + Utf8ToUtf16(utf8, false);
+    test::TempFolder folder;
+    test::WriteBytes(folder / "game.tbl", {stored.begin(), stored.end()});
+    LoadedTables tables;
+    ASSERT_TRUE(LoadTableFile(folder / "game.tbl", tables).status.ok());
+    const TableFile &loaded = *tables.Current();
+    EXPECT_EQ(TableFileBytes(loaded), stored);
+
+    // Nothing changed: the file is read, and nothing is written.
+    test::FaultyFileSystem reading;
+    ASSERT_TRUE(ReadBinaryFile(folder / "game.tbl", reading).status.ok());
+    test::FaultyFileSystem saving;
+    EXPECT_TRUE(SaveTableFile(loaded, folder / "game.tbl", saving).ok());
+    EXPECT_EQ(saving.calls, reading.calls);
+
+    TableEditor editor(loaded);
+    const auto rowOf = [&](std::uint32_t key) {
+        for (int row = 0; row + 1 < editor.RowCount(); ++row) {
+            if (editor.KeyAt(row) == key)
+                return row;
+        }
+        return -1;
+    };
+    ASSERT_EQ(editor.Commit(rowOf(0x42), TableEditor::Column::Text, "b").kind,
+              TableEditor::Outcome::Changed);
+    ASSERT_TRUE(editor.RemoveRow(rowOf(0x43)));
+    ASSERT_EQ(editor.Commit(editor.RowCount() - 1, TableEditor::Column::Key, "44").kind,
+              TableEditor::Outcome::Changed);
+    ASSERT_EQ(editor.Commit(rowOf(0x44), TableEditor::Column::Text, "D").kind,
+              TableEditor::Outcome::Changed);
+    const TableFile edited = editor.Result("Game", loaded.GetCodePage());
+    ASSERT_TRUE(SaveTableFile(edited, folder / "game.tbl").ok());
+    const auto saved = test::ReadBytes(folder / "game.tbl");
+    const std::string savedText(saved.begin(), saved.end());
+    ASSERT_TRUE(savedText.starts_with("\xFF\xFE"));
+    std::vector<std::string> expected = original;
+    expected[6] = "42=b";
+    expected.erase(expected.begin() + 9);
+    expected.insert(expected.begin() + 10, "44=D");
+    EXPECT_EQ(LinesOf(savedText), expected);
+
+    // The bookmarks of another table stay in their own file.
+    LoadedTables again;
+    ASSERT_TRUE(LoadTableFile(folder / "game.tbl", again).status.ok());
+    EXPECT_EQ(DecodeBytes(*again.Current(), again.Current()->GetSubtable(0),
+                          std::vector<std::uint8_t>{0x44}).entry->text,
+              "D");
+    TableFile other = ParseTable(".title=Other\n41=A\n", "o.tbl").table;
+    other.SetModified(true);
+    EXPECT_EQ(TableFileBytes(other).find("Intro"), std::string::npos);
 }
 
 } // namespace
