@@ -186,11 +186,15 @@ void DataWindow::CommitEntryBox()
     const TableFile *table = TableForTextColumn(session_.display(), session_.tables().Current());
     const std::string text = table ? TableText(*table, entryBox_->text()) : std::string();
     CloseEntryBox();
+    int unencoded = 0;
     if (table
-        && TypeTableText(caret_, View(), session_.document(), session_.journal(), *table, text)) {
+        && TypeTableText(
+            caret_, View(), session_.document(), session_.journal(), *table, text, &unencoded)) {
         Report(SelectionEffect::Dropped);
         emit Edited();
     }
+    if (unencoded > 0)
+        emit StatusMessage(QString::fromStdString(UnencodedMessage(unencoded)));
     ReportFailedEdit();
 }
 
@@ -219,8 +223,16 @@ void DataWindow::StoreInputMethodText(const QString &text)
     const DisplaySettings &display = session_.display();
     bool edited = false;
     if (const TableFile *table = TableForTextColumn(display, session_.tables().Current())) {
-        edited = TypeTableText(
-            caret_, View(), document, session_.journal(), *table, TableText(*table, text));
+        int unencoded = 0;
+        edited = TypeTableText(caret_,
+                               View(),
+                               document,
+                               session_.journal(),
+                               *table,
+                               TableText(*table, text),
+                               &unencoded);
+        if (unencoded > 0)
+            emit StatusMessage(QString::fromStdString(UnencodedMessage(unencoded)));
     } else {
         // Where the default code page is shown, composed text is taken as Japanese.
         const std::vector<std::uint8_t> bytes = TextAsDocumentBytes(

@@ -75,13 +75,13 @@ EncodedEntry EncodeLongest(const TableFile &table, const Subtable &subtable, std
 
 namespace {
 
-// Encodes text from offset on; returns whether every character was encoded.
-bool Encode(const TableFile &table,
-            std::string_view text,
-            std::int64_t offset,
-            std::vector<std::uint8_t> &bytes)
+// Encodes text from offset on; returns how many characters were skipped.
+int Encode(const TableFile &table,
+           std::string_view text,
+           std::int64_t offset,
+           std::vector<std::uint8_t> &bytes)
 {
-    bool whole = true;
+    int skipped = 0;
     TableFile::SubtableRun run = table.SubtableRunAt(offset);
     std::size_t position = 0;
     while (position < text.size()) {
@@ -94,20 +94,22 @@ bool Encode(const TableFile &table,
             AppendKeyBytes(encoded.entry->key, bytes);
             position += encoded.length;
         } else {
-            whole = false;
+            ++skipped;
             position += CharacterLength(table, text, position);
         }
     }
-    return whole;
+    return skipped;
 }
 
 } // namespace
 
 std::vector<std::uint8_t>
-EncodeText(const TableFile &table, std::string_view text, std::int64_t offset)
+EncodeText(const TableFile &table, std::string_view text, std::int64_t offset, int *skipped)
 {
     std::vector<std::uint8_t> bytes;
-    (void)Encode(table, text, offset, bytes);
+    const int count = Encode(table, text, offset, bytes);
+    if (skipped)
+        *skipped = count;
     return bytes;
 }
 
@@ -115,7 +117,7 @@ std::optional<std::vector<std::uint8_t>>
 EncodeTextExactly(const TableFile &table, std::string_view text, std::int64_t offset)
 {
     std::vector<std::uint8_t> bytes;
-    if (!Encode(table, text, offset, bytes))
+    if (Encode(table, text, offset, bytes) > 0)
         return std::nullopt;
     return bytes;
 }

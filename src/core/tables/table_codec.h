@@ -65,8 +65,11 @@ CharacterLength(const TableFile &table, std::string_view text, std::size_t posit
 // Text encoded as it is written from offset on: each position through the subtable for the
 // offset its key lands on, the longest entry text first; a character (one or two bytes) that
 // starts no entry's text is skipped. Each key gives its width in bytes, most significant first.
-[[nodiscard]] std::vector<std::uint8_t>
-EncodeText(const TableFile &table, std::string_view text, std::int64_t offset);
+// skipped, when given, gets the number of characters skipped.
+[[nodiscard]] std::vector<std::uint8_t> EncodeText(const TableFile &table,
+                                                   std::string_view text,
+                                                   std::int64_t offset,
+                                                   int *skipped = nullptr);
 // The same, but nothing at all when a character matches no entry.
 [[nodiscard]] std::optional<std::vector<std::uint8_t>>
 EncodeTextExactly(const TableFile &table, std::string_view text, std::int64_t offset);

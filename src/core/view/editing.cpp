@@ -92,11 +92,12 @@ bool TypeTableText(CaretState &caret,
                    Document &document,
                    UndoJournal &journal,
                    const TableFile &table,
-                   std::string text)
+                   std::string text,
+                   int *unencoded)
 {
     RewriteLineBreaks(text);
     const std::int64_t offset = caret.Offset();
-    const std::vector<std::uint8_t> bytes = EncodeText(table, text, offset);
+    const std::vector<std::uint8_t> bytes = EncodeText(table, text, offset, unencoded);
     const std::int64_t written = WriteRecorded(document, journal, offset, bytes);
     // On past what was written; past the last byte, where nothing more is written.
     if (written > 0)

@@ -41,13 +41,15 @@ bool TypeTextBytes(CaretState &caret,
 
 // Text for the current table, as the table entry box or an input method delivers it: line
 // breaks become "*", the text is encoded through the table and the keys written from the caret
-// byte; the caret ends on the byte after the last one written, in the text column.
+// byte; the caret ends on the byte after the last one written, in the text column. unencoded,
+// when given, gets the number of characters no entry encodes, which are not written.
 bool TypeTableText(CaretState &caret,
                    const CaretView &view,
                    Document &document,
                    UndoJournal &journal,
                    const TableFile &table,
-                   std::string text);
+                   std::string text,
+                   int *unencoded = nullptr);
 
 // The range that Copy, Cut and the Copy commands take: [lo, hi) of an active selection.
 struct ByteSpan

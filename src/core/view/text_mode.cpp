@@ -33,6 +33,13 @@ std::string LeftOutMessage(int count, int codePage)
            + std::to_string(codePage) + " and were left out";
 }
 
+std::string UnencodedMessage(int count)
+{
+    return count == 1 ? "1 typed character matches no entry of the table and was not written"
+                      : std::to_string(count)
+                            + " typed characters match no entry of the table and were not written";
+}
+
 std::string UnwritableTextMessage(std::string_view utf8, std::string_view modeName)
 {
     return "\"" + std::string(utf8) + "\" cannot be typed: " + std::string(modeName)

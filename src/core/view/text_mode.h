@@ -29,6 +29,8 @@ struct DisplaySettings;
 
 // What the status bar says when characters typed for a table had no place in its code page.
 [[nodiscard]] std::string LeftOutMessage(int count, int codePage);
+// What the status bar says when typed characters match no entry of the table.
+[[nodiscard]] std::string UnencodedMessage(int count);
 
 // What the status bar says when typed text has no place in the shown text mode.
 [[nodiscard]] std::string UnwritableTextMessage(std::string_view utf8, std::string_view modeName);

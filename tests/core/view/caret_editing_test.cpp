@@ -4,6 +4,7 @@
 #include "view/code_page_list.h"
 #include "view/display_settings.h"
 #include "view/editing.h"
+#include "view/text_mode.h"
 
 #include <gtest/gtest.h>
 
@@ -200,7 +201,12 @@ TEST_F(CaretEditingTest, TextAndTableEntryWriteInsideTheDocument)
 
     const TableFile table = ParseTable("41=A\n8140=ab\n2A=*\n", "t").table;
     PlaceCaret(caret, view, 0x1C, true);
-    EXPECT_TRUE(TypeTableText(caret, view, *document, journal, table, "ab\r\nAAAA"));
+    int unencoded = 0;
+    EXPECT_TRUE(
+        TypeTableText(caret, view, *document, journal, table, "ab\r\n?AA!AA", &unencoded));
+    EXPECT_EQ(unencoded, 2); // said in the status bar
+    EXPECT_EQ(UnencodedMessage(2),
+              "2 typed characters match no entry of the table and were not written");
     EXPECT_EQ(document->ReadByte(0x1C), 0x81);
     EXPECT_EQ(document->ReadByte(0x1D), 0x40);
     EXPECT_EQ(document->ReadByte(0x1E), 0x2A);
