@@ -26,15 +26,27 @@ std::string Hex(int value, int digits)
     return text;
 }
 
-// About 7,000 entries with 2-byte keys, as a Japanese game's table has, and the printable
-// one-byte keys.
-std::string LargeTableText(int wideEntries)
+// About 7,000 entries with 2-byte keys, as a Japanese game's table has (a kanji each, in UTF-8),
+// and the printable one-byte keys but "*", which would take the line breaks. With dictionary
+// entries, 200 two-byte keys stand for words that the one-byte keys also spell, so that every
+// letter's text must be read with what follows it.
+std::string LargeTableText(int wideEntries, bool dictionary = false)
 {
     std::string text = ".title=Bench\n/FF\n*FE\n";
-    for (int c = 0x20; c < 0x7F; ++c)
-        text += Hex(c, 2) + "=" + static_cast<char>(c) + "\n";
-    for (int i = 0; i < wideEntries; ++i)
-        text += Hex(0x8000 + i, 4) + "=w" + std::to_string(i % 100) + "\n";
+    for (int c = 0x20; c < 0x7F; ++c) {
+        if (c != '*')
+            text += Hex(c, 2) + "=" + static_cast<char>(c) + "\n";
+    }
+    for (int i = 0; i < wideEntries; ++i) {
+        const int kanji = 0x4E00 + i;
+        std::string word = dictionary && i < 200
+                               ? std::string(1, static_cast<char>('a' + i % 26))
+                                     + static_cast<char>('a' + i / 26 % 26) + ' '
+                               : std::string{static_cast<char>(0xE0 | kanji >> 12),
+                                             static_cast<char>(0x80 | (kanji >> 6 & 0x3F)),
+                                             static_cast<char>(0x80 | (kanji & 0x3F))};
+        text += Hex(0x8000 + i, 4) + "=" + word + "\n";
+    }
     return text;
 }
 
@@ -75,9 +87,11 @@ std::filesystem::path KeyedFile(const char *name, std::int64_t size, bool textLi
     return path;
 }
 
-void DumpThrough7000Entries(benchmark::State &state, const std::filesystem::path &file)
+void DumpThrough7000Entries(benchmark::State &state,
+                            const std::filesystem::path &file,
+                            bool dictionary = false)
 {
-    const TableFile table = ParseTable(LargeTableText(7000), "bench.tbl").table;
+    const TableFile table = ParseTable(LargeTableText(7000, dictionary), "bench.tbl").table;
     Document document;
     if (document.Load(file, true).status != LoadStatus::Loaded) {
         state.SkipWithError("cannot load the file");
@@ -110,6 +124,12 @@ void BM_DumpScript64MiBUniform(benchmark::State &state)
 }
 BENCHMARK(BM_DumpScript64MiBUniform)->Unit(benchmark::kMillisecond);
 
+void BM_DumpScript64MiBTextLikeDictionary(benchmark::State &state)
+{
+    DumpThrough7000Entries(state, KeyedFile("text-like-64MiB.bin", 64 * kMiB, true), true);
+}
+BENCHMARK(BM_DumpScript64MiBTextLikeDictionary)->Unit(benchmark::kMillisecond);
+
 // memmem over the same text-like file, read the same way: the dump's reference.
 void BM_MemmemReference64MiB(benchmark::State &state)
 {
@@ -126,7 +146,7 @@ void BM_EncodeScript1MB(benchmark::State &state)
     std::string script;
     std::mt19937 random(5);
     while (script.size() < 1000000) {
-        script += random() % 3 == 0 ? "w" + std::to_string(random() % 100)
+        script += random() % 3 == 0 ? "\xE4\xB8" + std::string(1, static_cast<char>(0x80 + random() % 64))
                                     : std::string(1, static_cast<char>(0x20 + random() % 0x5F));
         if (random() % 50 == 0)
             script += "\r\n";

@@ -7,12 +7,10 @@ namespace byteloom {
 
 namespace {
 
-// The text an insert reads from stored text: a line break (CR CR LF as the dump stores it,
-// CR LF, a lone CR or LF) is one "*".
-std::string ReadBack(std::string_view stored)
+// Appends the text an insert reads from stored text: a line break (CR CR LF as the dump stores
+// it, CR LF, a lone CR or LF) is one "*".
+void AppendReadBack(std::string_view stored, std::string &text)
 {
-    std::string text;
-    text.reserve(stored.size());
     for (std::size_t i = 0; i < stored.size(); ++i) {
         if (stored[i] != '\r' && stored[i] != '\n') {
             text.push_back(stored[i]);
@@ -24,6 +22,12 @@ std::string ReadBack(std::string_view stored)
             ++i;
         text.push_back('*');
     }
+}
+
+std::string ReadBack(std::string_view stored)
+{
+    std::string text;
+    AppendReadBack(stored, text);
     return text;
 }
 
@@ -72,17 +76,32 @@ struct ExactDump::Alone
     {
         for (const TableEntry &entry : subtable.Entries()) {
             const std::string_view text = entry.text;
-            for (std::size_t n = 1; n < text.size(); ++n)
-                prefixes.insert(text.substr(0, n));
-            if (!entry.label.empty())
+            if (!entry.label.empty()) {
                 labelStarts[static_cast<unsigned char>(entry.label[0])] = true;
+                labels.push_back(entry.label);
+            }
+            openingInside = openingInside || text.find('<', 1) != std::string_view::npos
+                            || entry.label.find('<', 1) != std::string::npos;
             starEntry = starEntry || text == "*";
         }
     }
-    std::unordered_set<std::string_view> prefixes; // of entry texts, shorter than the text
     std::array<bool, 256> labelStarts{};
+    std::vector<std::string_view> labels;
     bool starEntry = false;
+    bool openingInside = false; // a text or label has "<" after its first character
 };
+
+const ExactDump::Alone &ExactDump::AloneOf(const Subtable &subtable)
+{
+    if (&subtable == lastSubtable_)
+        return *lastAlone_;
+    auto &alone = alone_[&subtable];
+    if (!alone)
+        alone = std::make_unique<Alone>(subtable);
+    lastSubtable_ = &subtable;
+    lastAlone_ = alone.get();
+    return *alone;
+}
 
 ExactDump::ExactDump(const TableFile &table,
                      bool codes,
@@ -99,9 +118,7 @@ ExactDump::~ExactDump() = default;
 
 bool ExactDump::WritesAlone(const Subtable &subtable, const DecodedEntry &decoded)
 {
-    auto &alone = alone_[&subtable];
-    if (!alone)
-        alone = std::make_unique<Alone>(subtable);
+    const Alone *alone = &AloneOf(subtable);
     const TableEntry &entry = *decoded.entry;
     const auto sameKey = [&](std::string_view text) {
         const TableEntry *found = subtable.FindByText(text);
@@ -124,7 +141,7 @@ bool ExactDump::WritesAlone(const Subtable &subtable, const DecodedEntry &decode
         || alone->labelStarts[static_cast<unsigned char>(text[0])]
         || text.find_first_of(std::string_view("\r\0\x1A", 3)) != std::string_view::npos)
         return false;
-    return !alone->prefixes.contains(text) && sameKey(text);
+    return !subtable.BeginsLongerText(text) && sameKey(text);
 }
 
 void ExactDump::Key(std::string_view stored,
@@ -146,6 +163,7 @@ void ExactDump::Key(std::string_view stored,
     std::copy_n(bytes.begin(), token.count, token.bytes.begin());
     token.offset = offset;
     token.thenHeader = thenHeader && codes_;
+    token.alone = alone && !unreadable;
     if (codes_ && unreadable) {
         token.stored = Codes(std::span(token.bytes).first(token.count));
         token.kind = Kind::Code;
@@ -198,48 +216,64 @@ void ExactDump::Push(Token token)
         // What came before: at the start of the dump, the start of a line.
         const char before = lastWritten_();
         tokens_.clear();
-        steps_.clear();
         head_ = checked_ = 0;
         text_.assign(1, before == '\0' || before == '\r' || before == '\n' ? '*' : before);
     }
-    const std::string read = ReadBack(token.stored);
     token.start = text_.size();
-    token.length = read.size();
-    text_ += read;
+    AppendReadBack(token.stored, text_);
+    token.length = text_.size() - token.start;
     tokens_.push_back(std::move(token));
 }
 
-bool ExactDump::Ready(std::size_t pos) const
+std::size_t ExactDump::Reach(std::size_t pos)
 {
     std::size_t from = pos;
     if (text_[pos] == '*') {
         // A run of line breaks is read whole, with what follows it.
         from = text_.find_first_not_of('*', pos);
         if (from == std::string::npos)
-            return false;
+            return std::string::npos;
     }
-    return text_.size() - from >= reader_.Reach();
+    const std::int64_t offset = tokens_[checked_].offset;
+    std::size_t ahead = reader_.LookAhead(text_, pos, offset, false);
+    // Entry texts: as far as what stands there begins one; an entry longer than that cannot
+    // match, whatever follows.
+    const Subtable &subtable = table_.SubtableAt(offset);
+    const std::size_t longest = subtable.LongestTextFrom(text_[pos]);
+    std::size_t n = 1;
+    while (n < longest && subtable.BeginsLongerText(std::string_view(text_).substr(pos, n))) {
+        if (pos + n >= text_.size())
+            return std::string::npos; // what follows decides
+        ++n;
+    }
+    return from + std::max(ahead, n);
 }
 
 void ExactDump::Check(bool final)
 {
     while (checked_ < tokens_.size()) {
-        const std::size_t pos = tokens_[checked_].start;
-        if (!final && !Ready(pos))
+        const Token &token = tokens_[checked_];
+        if (token.alone && token.kind == Kind::Key && !token.thenHeader) {
+            ++checked_; // it reads as itself, whatever follows it
+            continue;
+        }
+        const std::size_t pos = token.start;
+        const std::size_t reach = Reach(pos);
+        if (!final && (reach == std::string::npos || reach > text_.size()))
             return;
         scratch_.clear();
-        const ScriptReader::Piece piece
-            = reader_.Read(text_, pos, tokens_[checked_].offset, scratch_);
+        const ScriptReader::Piece piece = reader_.Read(text_, pos, token.offset, scratch_);
         std::size_t covered = 0;
-        const std::size_t bad = Mismatch(checked_, piece, covered);
-        const std::size_t reach = piece.next + reader_.Reach();
+        std::size_t bad = Mismatch(checked_, piece, covered);
+        if (bad == std::string::npos && codes_ && token.kind == Kind::Key
+            && !HoldsWhateverFollows(checked_, checked_ + covered, reach))
+            bad = checked_;
         if (bad == std::string::npos) {
-            steps_.push_back({checked_, reach});
             checked_ += covered;
             continue;
         }
-        // The nearest key at or before where they part is written as codes instead, and
-        // whatever may have read into it is read again.
+        // The nearest key at or before where they part is written as codes instead, and the
+        // piece is read again.
         std::size_t convert = std::string::npos;
         for (std::size_t j = bad + 1; codes_ && j-- > checked_;) {
             if (tokens_[j].kind == Kind::Key) {
@@ -248,21 +282,40 @@ void ExactDump::Check(bool final)
             }
         }
         if (convert != std::string::npos) {
-            const std::size_t at = tokens_[convert].start;
             ToCodes(convert);
-            while (!steps_.empty() && steps_.back().reach > at) {
-                checked_ = steps_.back().first;
-                steps_.pop_back();
-            }
             continue;
         }
         ++notExact_;
         std::size_t next = checked_ + 1;
         while (next < tokens_.size() && tokens_[next].start < piece.next)
             ++next;
-        steps_.push_back({checked_, reach});
         checked_ = next;
     }
+}
+
+// Whether the piece that read the tokens [first, end) still reads them if any key after them
+// that reading looked at were written as codes: that is, no entry text and no label begins with
+// what stands from the piece's start up to that key followed by "<". A key once checked is then
+// never read otherwise, however the keys after it are written.
+bool ExactDump::HoldsWhateverFollows(std::size_t first, std::size_t end, std::size_t reach)
+{
+    const Subtable &subtable = table_.SubtableAt(tokens_[first].offset);
+    const Alone &alone = AloneOf(subtable);
+    if (!alone.openingInside)
+        return true; // nothing reads across into a code
+    const std::size_t pos = tokens_[first].start;
+    for (std::size_t k = end; k < tokens_.size() && tokens_[k].start < reach; ++k) {
+        if (tokens_[k].kind != Kind::Key)
+            continue;
+        const std::string before = text_.substr(pos, tokens_[k].start - pos) + '<';
+        if (subtable.BeginsLongerText(before) || subtable.FindByText(before))
+            return false;
+        for (const std::string_view label : alone.labels) {
+            if (label.starts_with(before))
+                return false;
+        }
+    }
+    return true;
 }
 
 std::size_t ExactDump::Mismatch(std::size_t first,
@@ -336,14 +389,8 @@ void ExactDump::ToCodes(std::size_t index)
 
 void ExactDump::Emit(bool final)
 {
-    const std::size_t upTo = CheckedUpTo();
-    std::size_t until = head_;
-    while (!steps_.empty() && (final || steps_.front().reach <= upTo)) {
-        steps_.pop_front();
-        until = steps_.empty() ? checked_ : steps_.front().first;
-    }
-    if (final)
-        until = tokens_.size();
+    // A key checked is never read otherwise: it is written at once.
+    const std::size_t until = final ? tokens_.size() : checked_;
     for (; head_ < until; ++head_) {
         if (codes_)
             write_(tokens_[head_].stored);
@@ -356,10 +403,6 @@ void ExactDump::Emit(bool final)
     tokens_.erase(tokens_.begin(), tokens_.begin() + static_cast<std::ptrdiff_t>(head_));
     for (Token &token : tokens_)
         token.start -= shift;
-    for (Step &step : steps_) {
-        step.first -= head_;
-        step.reach -= shift;
-    }
     checked_ -= head_;
     head_ = 0;
 }

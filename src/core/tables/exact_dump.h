@@ -5,14 +5,12 @@
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace byteloom {
@@ -72,23 +70,23 @@ private:
         std::int64_t offset = 0;
         Kind kind = Kind::Key;
         bool thenHeader = false;
-    };
-    struct Step
-    {
-        std::size_t first = 0; // its first token
-        std::size_t reach = 0; // how far reading it looked
+        bool alone = false; // its text reads back as itself whatever follows it
     };
     struct Alone;
 
     void Push(Token token);
     void Check(bool final);
+    [[nodiscard]] bool HoldsWhateverFollows(std::size_t first, std::size_t end, std::size_t reach);
+    const Alone &AloneOf(const Subtable &subtable);
     // The token where the piece read at tokens_[first] parts from the tokens, or npos when it
     // reads them exactly; covered gets the number of tokens it read.
     std::size_t Mismatch(std::size_t first, const ScriptReader::Piece &piece,
                          std::size_t &covered) const;
     void ToCodes(std::size_t index);
     void Emit(bool final);
-    [[nodiscard]] bool Ready(std::size_t pos) const;
+    // The end of what reading the piece at pos (of tokens_[checked_]) may look at; npos while
+    // a run of line breaks reaches the end of what is known.
+    [[nodiscard]] std::size_t Reach(std::size_t pos);
     [[nodiscard]] std::size_t CheckedUpTo() const
     {
         return checked_ < tokens_.size() ? tokens_[checked_].start : text_.size();
@@ -100,13 +98,15 @@ private:
     std::function<char()> lastWritten_;
     ScriptReader reader_;
     std::unordered_map<const Subtable *, std::unique_ptr<Alone>> alone_;
+    const Subtable *lastSubtable_ = nullptr;
+    const Alone *lastAlone_ = nullptr;
 
-    // The keys not yet written out (with codes) or not yet past every check (Clean), from head_;
-    // text_ holds their texts after one character of what came before them.
+    // The keys not yet written out (with codes) or not yet checked (Clean), from head_; those
+    // before checked_ are checked. text_ holds their texts after one character of what came
+    // before them.
     std::vector<Token> tokens_;
     std::size_t head_ = 0;
     std::size_t checked_ = 0;
-    std::deque<Step> steps_;
     std::string text_;
     std::vector<std::uint8_t> scratch_;
     std::int64_t notExact_ = 0;

@@ -71,20 +71,37 @@ ScriptReader::ScriptReader(const TableFile &table, bool headers)
     : table_(table)
     , headers_(headers)
 {
-    std::size_t longestLabel = 0;
     for (int number = 0; number <= table.SubtableCount(); ++number) {
         std::vector<const TableEntry *> &labelled = labelled_.emplace_back();
         for (const TableEntry &entry : table.GetSubtable(number).Entries()) {
-            if (!entry.label.empty())
-                labelled.push_back(&entry);
-            longestLabel = std::max(longestLabel, entry.label.size());
+            if (entry.label.empty())
+                continue;
+            labelled.push_back(&entry);
+            longestLabel_ = std::max(longestLabel_, entry.label.size());
+            labelStarts_[static_cast<unsigned char>(entry.label[0])] = true;
         }
         std::stable_sort(labelled.begin(), labelled.end(), [](auto *a, auto *b) {
             return a->label.size() > b->label.size();
         });
     }
-    // A header or an end mark with sixteen digits and its line break is the longest syntax.
-    reach_ = std::max(static_cast<std::size_t>(table.GetMaxTextLen()), longestLabel + 2) + 24;
+}
+
+std::size_t ScriptReader::LookAhead(std::string_view text,
+                                    std::size_t pos,
+                                    std::int64_t offset,
+                                    bool texts) const
+{
+    // A header or an end mark of sixteen digits with its line breaks.
+    constexpr std::size_t kLongestMark = 25;
+    const char c = text[pos];
+    std::size_t ahead = texts ? std::max<std::size_t>(1, SubtableFor(offset).LongestTextFrom(c)) : 1;
+    if (headers_ && (pos == 0 || text[pos - 1] == '*' || c == '*'))
+        ahead = std::max(ahead, kLongestMark);
+    if (headers_ && c == '<')
+        ahead = std::max<std::size_t>(ahead, 4); // a byte code
+    if (labelStarts_[static_cast<unsigned char>(c)])
+        ahead = std::max(ahead, longestLabel_ + 2);
+    return ahead;
 }
 
 ScriptReader::Piece ScriptReader::Read(std::string_view text,
@@ -149,10 +166,12 @@ std::size_t ScriptReader::LabelledMarker(std::string_view text,
     return pos;
 }
 
-// A run of k "*": line breaks, or the entry "*" where the subtable has one. With headers, a run
-// that a header follows is k - 2 line-break keys and an end-string key, and the last "*" of a
-// run that the end mark follows is the mark's own; without headers, with both keys, an even run
-// is k / 2 end-string keys and an odd run one line-break key and (k - 1) / 2 end-string keys.
+// A run of k "*", each through the subtable for the offset its key is written to: the entry
+// "*" where that subtable has one; else line breaks. With headers, the last two of a run that a
+// header follows (or a lone one) are a string end, and the last "*" of a run that the end mark
+// follows is the mark's own; without headers, where the subtable has an end-string key, an odd
+// run's first is a line break and every two after it a string end. A break whose key the
+// subtable lacks is skipped.
 std::size_t ScriptReader::Stars(std::string_view text,
                                 std::size_t pos,
                                 std::int64_t offset,
@@ -163,38 +182,30 @@ std::size_t ScriptReader::Stars(std::string_view text,
     const bool endMarkAfter = headers_ && EndMarkAt(text, next).has_value();
     if (endMarkAfter)
         --next;
-    const std::size_t k = next - pos;
+    const bool headerAfter = headers_ && !endMarkAfter && HeaderAt(text, next).has_value();
     const std::size_t first = bytes.size();
-    const auto write = [&](std::string_view entryText, std::size_t at) {
+    for (std::size_t i = pos; i < next;) {
         const std::int64_t keyOffset = offset + static_cast<std::int64_t>(bytes.size() - first);
-        if (const TableEntry *entry = SubtableFor(keyOffset).FindByText(entryText))
+        const Subtable &subtable = SubtableFor(keyOffset);
+        const std::size_t left = next - i;
+        const TableEntry *entry = subtable.FindByText("*");
+        std::size_t stars = 1;
+        if (!entry) {
+            const TableEntry *endString = subtable.FindByText(kEndStringMarker);
+            const bool pairEnds = headers_ ? headerAfter && left <= 2 : left % 2 == 0;
+            if (endString && pairEnds) {
+                entry = endString;
+                stars = std::min<std::size_t>(2, left);
+            } else {
+                entry = subtable.FindByText(kNewlineMarker);
+            }
+        }
+        if (entry)
             AppendKeyBytes(entry->key, bytes);
         else
-            skipped_.emplace_back(at, 1);
-    };
-    if (SubtableFor(offset).FindByText("*")) {
-        for (std::size_t i = 0; i < k; ++i)
-            write("*", pos + i);
-        return next;
+            skipped_.emplace_back(i, 1);
+        i += stars;
     }
-    const Subtable &subtable = SubtableFor(offset);
-    const bool newline = subtable.FindByText(kNewlineMarker) != nullptr;
-    const bool endString = subtable.FindByText(kEndStringMarker) != nullptr;
-    std::size_t newlines = k;
-    std::size_t endStrings = 0;
-    if (headers_) {
-        if (endString && !endMarkAfter && HeaderAt(text, next)) {
-            newlines = k >= 2 ? k - 2 : 0;
-            endStrings = 1;
-        }
-    } else if (endString) {
-        newlines = newline ? k % 2 : 0;
-        endStrings = k / 2;
-    }
-    for (std::size_t i = 0; i < newlines; ++i)
-        write(kNewlineMarker, pos + i);
-    for (std::size_t i = 0; i < endStrings; ++i)
-        write(kEndStringMarker, pos + newlines + i);
     return next;
 }
 

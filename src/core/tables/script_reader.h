@@ -2,6 +2,7 @@
 
 #include "tables/table_file.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -55,9 +56,12 @@ public:
         return skipped_;
     }
 
-    // How far past the end of a piece reading it may look: what follows it further on cannot
-    // change how it reads.
-    [[nodiscard]] std::size_t Reach() const { return reach_; }
+    // How many characters from pos reading the piece there may look at for its syntax (headers,
+    // the end mark, byte codes, labels; a run of "*" is read whole, and then this many past its
+    // end) and, with texts, for the entry texts that begin with its character: what stands
+    // further on cannot change how it reads.
+    [[nodiscard]] std::size_t
+    LookAhead(std::string_view text, std::size_t pos, std::int64_t offset, bool texts = true) const;
 
 private:
     const Subtable &SubtableFor(std::int64_t at) const { return table_.SubtableAt(at); }
@@ -68,7 +72,8 @@ private:
 
     const TableFile &table_;
     bool headers_;
-    std::size_t reach_ = 0;
+    std::size_t longestLabel_ = 0;
+    std::array<bool, 256> labelStarts_{};
     // The keys that carry a label, longest label first, for each subtable.
     std::vector<std::vector<const TableEntry *>> labelled_;
     std::vector<std::pair<std::size_t, std::size_t>> skipped_;

@@ -65,7 +65,11 @@ EncodedEntry EncodeLongest(const TableFile &table, const Subtable &subtable, std
         return {};
     // No entry text is longer than the longest one that starts with this character.
     const auto longest = static_cast<std::size_t>(std::max(table.GetMaxTextLen(), 1));
-    const std::size_t first = std::min({longest, text.size(), subtable.LongestTextFrom(text[0])});
+    const std::size_t limit = std::min({longest, text.size(), subtable.LongestTextFrom(text[0])});
+    // No entry text longer than the first n characters can match where they begin none.
+    std::size_t first = 1;
+    while (first < limit && subtable.BeginsLongerText(text.substr(0, first)))
+        ++first;
     for (std::size_t n = first; n >= 1; --n) {
         if (const TableEntry *entry = subtable.FindByText(text.substr(0, n)))
             return {entry, n};

@@ -54,12 +54,15 @@ void Subtable::Reindex()
 
     byteIndex_.assign(CountOfWidth(1) > 0 ? 0x100 : 0, -1);
     textIndex_.clear();
+    prefixes_.clear();
     longestTextFrom_.fill(0);
     for (const TableEntry &entry : entries_) {
         if (!entry.text.empty()) {
             std::size_t &longest = longestTextFrom_[static_cast<unsigned char>(entry.text[0])];
             longest = std::max(longest, entry.text.size());
         }
+        for (std::size_t n = 1; n < entry.text.size(); ++n)
+            prefixes_.emplace(entry.text, 0, n);
     }
     // Walking backwards lets the first of equal keys win (the sort is stable); of equal texts
     // the one added first wins, whatever its key.

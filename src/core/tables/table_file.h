@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace byteloom {
@@ -100,6 +101,11 @@ public:
         return {&entries_[static_cast<std::size_t>(packed >> 1)], (packed & 1) + 1};
     }
     [[nodiscard]] const TableEntry *FindByText(std::string_view text) const;
+    // Whether some entry text is longer than text and begins with it.
+    [[nodiscard]] bool BeginsLongerText(std::string_view text) const
+    {
+        return prefixes_.find(text) != prefixes_.end();
+    }
     // The length of the longest entry text that begins with the character c.
     [[nodiscard]] std::size_t LongestTextFrom(char c) const
     {
@@ -144,6 +150,7 @@ private:
     std::vector<std::int32_t> byteIndex_;
     std::vector<std::int32_t> pairIndex_;
     std::unordered_map<std::string, std::int32_t, TextHash, std::equal_to<>> textIndex_;
+    std::unordered_set<std::string, TextHash, std::equal_to<>> prefixes_;
     std::array<std::size_t, 256> longestTextFrom_{};
     std::uint32_t nextOrder_ = 0;
 };
