@@ -136,6 +136,9 @@ TEST_F(ScriptCommandsTest, CtrlIInsertsThroughTheTableAndCtrlZTakesItBack)
         EXPECT_EQ(Field(dialog, "address")->text(), QStringLiteral("1000"));
         EXPECT_EQ(dialog.findChild<QComboBox *>()->currentText(), QStringLiteral("Sample (1252)"));
         QTest::keyClicks(path, QString::fromStdString((folder / "translated.txt").string()));
+        // A dump with headers places itself: the address is greyed and says so.
+        EXPECT_FALSE(Field(dialog, "address")->isEnabled());
+        EXPECT_EQ(Field(dialog, "address")->text(), QStringLiteral("from the script's headers"));
         QTest::keyClick(path, Qt::Key_Return);
     });
     EXPECT_TRUE(prompts->messages.empty()) << prompts->messages.front();

@@ -1,5 +1,6 @@
 // Any bytes as a table file: load, decode, dump, encode, write and load again.
 #include "document/document.h"
+#include "document/undo_journal.h"
 #include "support/dump_reference.h"
 #include "tables/script_dump.h"
 #include "tables/script_insert.h"
@@ -38,18 +39,42 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         }
     }
     // The input dumped through its own table, with and without codes, must be what reading it
-    // key by key gives.
+    // key by key gives; the dump with codes, inserted back over zeros, must give back its bytes.
+    const std::vector<std::uint8_t> image(data, data + size);
     Document document;
     document.New();
-    (void)document.ReplaceContents(std::vector<std::uint8_t>(data, data + size));
+    (void)document.ReplaceContents(image);
     for (const bool clean : {false, true}) {
         const DumpRange range{size > 0 ? data[0] % 8 : 0, static_cast<std::int64_t>(size)};
         std::string dumped;
-        (void)DumpScript(document, &table, range, clean, [&](std::string_view piece) {
-            dumped += piece;
-            return Status::Ok();
-        });
+        std::int64_t notExact = 0;
+        (void)DumpScript(
+            document,
+            &table,
+            range,
+            clean,
+            [&](std::string_view piece) {
+                dumped += piece;
+                return Status::Ok();
+            },
+            {},
+            &notExact);
         if (dumped != test::DumpKeyByKey(document, table, range, clean))
+            __builtin_trap();
+        if (clean || size == 0)
+            continue;
+        Document back;
+        back.New();
+        (void)back.ReplaceContents(std::vector<std::uint8_t>(size, 0));
+        UndoJournal journal;
+        const InsertResult inserted
+            = InsertScriptText(back, journal, &table, TextFromStoredBytes(dumped), {});
+        std::vector<std::uint8_t> read(size);
+        (void)back.ReadBlock(0, read);
+        const std::ptrdiff_t start = std::min<std::ptrdiff_t>(range.start, std::ssize(read));
+        if (notExact == 0
+            && (inserted.Lost()
+                || !std::equal(read.begin() + start, read.end(), image.begin() + start)))
             __builtin_trap();
     }
     (void)EncodeScript(table, stored, 0);

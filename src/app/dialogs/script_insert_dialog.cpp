@@ -45,12 +45,10 @@ ScriptInsertDialog::ScriptInsertDialog(const InsertDialogFields &fields,
     auto *browseButton = new QPushButton(QStringLiteral("Browse..."), scriptGroup);
     browseButton->setAutoDefault(false);
     connect(browseButton, &QPushButton::clicked, this, [this, browse = std::move(browse)] {
-        if (const auto chosen = browse()) {
+        if (const auto chosen = browse())
             path_->setText(QString::fromStdString(chosen->string()));
-            FollowScript();
-        }
     });
-    connect(path_, &QLineEdit::editingFinished, this, &ScriptInsertDialog::FollowScript);
+    connect(path_, &QLineEdit::textChanged, this, &ScriptInsertDialog::FollowScript);
     auto *scriptRow = new QHBoxLayout(scriptGroup);
     scriptRow->addWidget(path_);
     scriptRow->addWidget(browseButton);

@@ -1,12 +1,14 @@
 #include "tables/script_dialogs.h"
 
 #include "common/number_text.h"
+#include "document/binary_file.h"
 #include "tables/loaded_tables.h"
 #include "tables/script_insert.h"
 #include "tables/table_parser.h"
 #include "tables/text_file.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdio>
 #include <system_error>
@@ -121,7 +123,17 @@ std::variant<InsertRequest, std::string> ReadInsertDialog(const InsertDialogFiel
 
 bool ScriptFileHasHeaders(const std::filesystem::path &path)
 {
-    const TextFileResult read = ReadScriptFile(path, kUtf8CodePage);
+    // Its first line tells: a header, in UTF-16 too, is well within 80 bytes.
+    BinaryFile file;
+    std::array<std::uint8_t, 80> first{};
+    if (!file.Open(path, BinaryFile::Mode::Read).ok())
+        return false;
+    const auto length = static_cast<std::size_t>(
+        std::clamp<std::int64_t>(file.Length(), 0, static_cast<std::int64_t>(first.size())));
+    if (!file.ReadAt(0, std::span(first).first(length)).ok())
+        return false;
+    const TextFileResult read = ScriptTextFromStoredBytes(
+        std::string_view(reinterpret_cast<const char *>(first.data()), length), kUtf8CodePage);
     return read.status.ok() && HasOffsetHeaders(read.text);
 }
 

@@ -1,10 +1,12 @@
 #include "document/document.h"
 #include "document/undo_journal.h"
+#include "support/documents.h"
 #include "support/temp_folder.h"
 #include "tables/loaded_tables.h"
 #include "tables/script_dump.h"
 #include "tables/script_insert.h"
 #include "tables/table_parser.h"
+#include "tables/text_file.h"
 
 #include <gtest/gtest.h>
 
@@ -274,6 +276,68 @@ TEST(ScriptInsertTables, TheCurrentTableWinsOverAnotherOfTheSameTitle)
     ASSERT_TRUE(
         InsertScript(document, journal, tables, folder / "s.txt", 0, "T (1252)").status.ok());
     EXPECT_EQ(document.ReadByte(0), 0x01);
+}
+
+} // namespace
+} // namespace byteloom
+
+namespace byteloom {
+namespace {
+
+// Every kind of script, one string longer than it was dumped, writes nothing outside the dumped
+// range and says exactly how much was left out: a dump with a header per string, one string
+// through a table without string ends, and a hand-written script given an end.
+TEST(ScriptInsertRooms, ALongerStringNeverWritesPastTheDumpedRange)
+{
+    const std::vector<std::uint8_t> image{0x41, 0x42, 0xFF, 0x42, 0x41, 0xFF, 0x41, 0x41};
+    for (const char *lines : {"41=A\n42=B\n/FF\n", "41=A\n42=B\nFF=!\n"}) {
+        const TableFile table = ParseTable(lines, "t").table;
+        Document document;
+        document.New();
+        ASSERT_TRUE(document.ReplaceContents(std::vector<std::uint8_t>(0x20, 0xEE)).ok());
+        ASSERT_EQ(document.WriteBlock(0x10, image), 8);
+        std::string stored;
+        ASSERT_TRUE(DumpScript(document, &table, {0x10, 6}, false, [&](std::string_view piece) {
+                        stored += piece;
+                        return Status::Ok();
+                    }).ok());
+        std::string script = TextFromStoredBytes(stored);
+        script.insert(script.find('B'), "AB"); // the first string grows by two bytes
+        const std::vector<std::uint8_t> before = test::ContentsOf(document);
+        UndoJournal journal;
+        const InsertResult result = InsertScriptText(document, journal, &table, script, {});
+        ASSERT_EQ(result.overflows.size(), 1u) << script;
+        EXPECT_EQ(result.overflows[0].excess, 2);
+        const std::vector<std::uint8_t> after = test::ContentsOf(document);
+        EXPECT_TRUE(std::equal(after.begin(), after.begin() + 0x10, before.begin()));
+        EXPECT_TRUE(std::equal(after.begin() + 0x16, after.end(), before.begin() + 0x16));
+    }
+    // A script without headers: only what the user's end allows.
+    const TableFile table = ParseTable("41=A\n", "t").table;
+    Document document;
+    document.New();
+    UndoJournal journal;
+    const InsertResult ended = InsertScriptText(document, journal, &table, "AAAAA", {0x10, 0x13});
+    EXPECT_EQ(ended.bytesWritten, 3);
+    ASSERT_EQ(ended.overflows.size(), 1u);
+    EXPECT_EQ(ended.overflows[0].excess, 2);
+    EXPECT_EQ(document.ReadByte(0x13), 0);
+
+    // A UTF-16 script is read in the table's code page; one with a character the code page has
+    // not is refused.
+    test::TempFolder folder;
+    test::WriteBytes(folder / "utf16.txt", {0xFF, 0xFE, 'A', 0, 'A', 0});
+    test::WriteBytes(folder / "kana.txt", {0xFF, 0xFE, 0x42, 0x30});
+    LoadedTables tables;
+    tables.Add(ParseTable(".title=T\n41=A\n", "t").table);
+    const InsertResult wide
+        = InsertScript(document, journal, tables, folder / "utf16.txt", 0x18, "T (1252)");
+    EXPECT_EQ(wide.bytesWritten, 2);
+    EXPECT_FALSE(wide.Lost());
+    EXPECT_EQ(document.ReadByte(0x19), 0x41);
+    const InsertResult kana
+        = InsertScript(document, journal, tables, folder / "kana.txt", 0x18, "T (1252)");
+    EXPECT_NE(kana.status.message().find("cannot hold"), std::string::npos);
 }
 
 } // namespace
