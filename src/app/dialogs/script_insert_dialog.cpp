@@ -35,6 +35,11 @@ ScriptInsertDialog::ScriptInsertDialog(const InsertDialogFields &fields,
     path_->setObjectName(QStringLiteral("path"));
     address_->setObjectName(QStringLiteral("address"));
     end_->setObjectName(QStringLiteral("end"));
+    // Wide enough to show the address a dump with headers gives it.
+    address_->setMinimumWidth(
+        address_->fontMetrics().horizontalAdvance(QString::fromUtf8(
+            kFromHeadersText.data(), static_cast<qsizetype>(kFromHeadersText.size())))
+        + 16);
     end_->setMaxLength(16);
     end_->setPlaceholderText(QStringLiteral("none"));
     table_->setObjectName(QStringLiteral("table"));
@@ -113,6 +118,7 @@ void ScriptInsertDialog::FollowScript()
                                                   static_cast<qsizetype>(kFromHeadersText.size()))
                               : QString::fromStdString(
                                     InsertAddressText(caretOffset_, decimal_->isChecked())));
+    address_->setCursorPosition(0);
     for (QWidget *field : {static_cast<QWidget *>(address_), static_cast<QWidget *>(hex_),
                            static_cast<QWidget *>(decimal_)})
         field->setEnabled(!headers);
