@@ -84,7 +84,7 @@ bool StdoutIsTerminal()
     return BYTELOOM_ISATTY(BYTELOOM_FILENO(stdout)) != 0;
 }
 
-bool OpenDocument(Session &session, const std::string &path, bool onlyRead)
+bool OpenDocument(Session &session, const std::string &path, bool onlyRead, bool allowPaging)
 {
     if (path == kStandardStream && !onlyRead) {
         Fail("FILE is written: give a file, not - (standard input)");
@@ -100,7 +100,7 @@ bool OpenDocument(Session &session, const std::string &path, bool onlyRead)
             Fail(stored.message());
         return stored.ok();
     }
-    const LoadResult result = session.OpenDocument(path, true);
+    const LoadResult result = session.OpenDocument(path, allowPaging);
     if (result.status == LoadStatus::Loaded) {
         if (!result.notice.empty())
             std::fprintf(stderr, "byteloom-cli: %s\n", result.notice.c_str());

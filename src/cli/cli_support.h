@@ -41,7 +41,10 @@ ParseRange(const std::string &start, const std::string &length, bool decimal);
 // Opens the document into the session, paging large files; "-" reads standard input into
 // memory, for the subcommands that only read (a document that is written must be a file).
 // Reports a failure on stderr.
-bool OpenDocument(Session &session, const std::string &path, bool onlyRead = true);
+bool OpenDocument(Session &session,
+                  const std::string &path,
+                  bool onlyRead = true,
+                  bool allowPaging = true);
 
 // Whether standard output is a terminal (where progress on the same screen would cut lines).
 bool StdoutIsTerminal();

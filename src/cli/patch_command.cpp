@@ -65,16 +65,24 @@ std::int64_t SizeOf(const std::string &path)
     return error ? -1 : static_cast<std::int64_t>(size);
 }
 
-// An image too large to patch in memory, patched by an IPS patch (which reaches its first 16 MiB
-// only): through the paged store, which reads those 16 MiB and writes only the blocks that
-// change, so that a sparse disc image stays sparse.
-int ApplyThroughStore(const PatchOptions &options, const std::vector<std::uint8_t> &patch)
+// The image opened as a document and patched there: whole when the patch may be made in memory,
+// else through the paged store (an IPS patch reaches the first 16 MiB only, and only the blocks
+// that change are written, so that a sparse disc image stays sparse). Without -o the image is
+// saved as the editor saves it, so that it stays the same file (its links, owner and
+// permissions); with -o it is saved as a new file there.
+int ApplyThroughDocument(const PatchOptions &options,
+                         const std::vector<std::uint8_t> &patch,
+                         bool whole)
 {
     Session session;
-    if (!OpenDocument(session, options.image, !options.output.empty()))
+    if (!OpenDocument(session, options.image, !options.output.empty(), !whole))
         return kExitFailure;
     UndoJournal journal;
-    if (Status applied = ApplyPatchToDocument(session.document(), journal, patch); !applied.ok())
+    TerminalProgress progress("Applying the patch");
+    const Status applied
+        = ApplyPatchToDocument(session.document(), journal, patch, progress.Callback());
+    progress.Clear();
+    if (!applied.ok())
         return Fail(applied.message());
     if (options.output.empty())
         return SaveDocument(session) ? 0 : kExitFailure;
@@ -121,7 +129,9 @@ int RunApply(const PatchOptions &options)
         return kExitFailure;
     const bool bps = patch->size() >= 4 && std::equal(patch->begin(), patch->begin() + 4, "BPS1");
     if (Status fits = PatchableInMemory(SizeOf(options.image)); !fits.ok())
-        return bps ? Fail(fits.message()) : ApplyThroughStore(options, *patch);
+        return bps ? Fail(fits.message()) : ApplyThroughDocument(options, *patch, false);
+    if (options.output.empty())
+        return ApplyThroughDocument(options, *patch, true);
     const auto image = ReadWhole(options.image);
     if (!image)
         return kExitFailure;

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace byteloom {
 namespace {
 
@@ -48,11 +51,24 @@ TEST(CliPatch, PatchesOfATranslatedSampleApplyBackAndRefusalsChangeNothing)
             test::RunCli({"patch", "create", original.string(), translated.string(), "-o", patch})
                 .exitCode,
             0);
+        // Applied in place, the image stays the same file: its hard link and its owner too.
         const auto copy = folder / "copy.sfc";
-        std::filesystem::copy_file(
-            original, copy, std::filesystem::copy_options::overwrite_existing);
+        const auto twin = folder / "twin.sfc";
+        std::filesystem::remove(copy);
+        std::filesystem::remove(twin);
+        std::filesystem::copy_file(original, copy);
+        std::filesystem::create_hard_link(copy, twin);
+        const bool chowned = ::chown(copy.c_str(), 4321, 4321) == 0;
         ASSERT_EQ(test::RunCli({"patch", "apply", copy.string(), patch}).exitCode, 0);
         EXPECT_EQ(test::ReadBytes(copy), test::ReadBytes(translated));
+        EXPECT_EQ(test::ReadBytes(twin), test::ReadBytes(translated));
+        struct stat status
+        {};
+        ASSERT_EQ(::stat(copy.c_str(), &status), 0);
+        EXPECT_EQ(status.st_nlink, 2u);
+        if (chowned) {
+            EXPECT_EQ(status.st_uid, 4321u);
+        }
         // The patch is for the original: applied to the translation it is refused (BPS knows by
         // its checksum) or gives a defined image (IPS cannot tell), and a damaged one is refused.
         const auto before = test::ReadBytes(copy);

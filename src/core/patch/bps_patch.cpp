@@ -318,11 +318,16 @@ PatchResult ApplyBpsPatch(std::span<const std::uint8_t> source,
             const auto encoded = read.Number();
             if (!encoded)
                 return damaged();
+            // Offsets are checked before they are used: a crafted patch may move one by up to
+            // 2^63 - 1 either way.
             const auto magnitude = static_cast<std::int64_t>(*encoded >> 1);
             std::int64_t &relative = (*data & 3) == SourceCopy ? sourceRelative : targetRelative;
-            relative += (*encoded & 1) ? -magnitude : magnitude;
+            if ((*encoded & 1) ? __builtin_sub_overflow(relative, magnitude, &relative)
+                               : __builtin_add_overflow(relative, magnitude, &relative))
+                return damaged();
             if ((*data & 3) == SourceCopy) {
-                if (relative < 0 || static_cast<std::uint64_t>(relative) + length > source.size())
+                if (relative < 0 || static_cast<std::uint64_t>(relative) > source.size()
+                    || length > source.size() - static_cast<std::uint64_t>(relative))
                     return damaged();
                 out.insert(out.end(),
                            source.begin() + relative,

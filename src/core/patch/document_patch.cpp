@@ -101,8 +101,12 @@ Status ApplyPatchToDocument(Document &document,
     const auto size = static_cast<std::int64_t>(target.size());
     if (document.IsPaged()) {
         if (size != reach)
-            return Status::Error("This patch changes the length of the image, which a paged "
-                                 "document cannot take: apply it with byteloom-cli patch apply.");
+            return Status::Error(
+                std::string("This patch changes the length of the image, which a paged document "
+                            "cannot take")
+                + (PatchableInMemory(document.Size()).ok()
+                       ? ": apply it to the file with byteloom-cli patch apply."
+                       : "."));
         // Only the span from the first to the last changed byte is written and kept for Undo.
         const auto first = std::mismatch(image.begin(), image.end(), target.begin()).first;
         if (first == image.end())

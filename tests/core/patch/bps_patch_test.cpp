@@ -112,5 +112,55 @@ TEST(BpsPatch, AHandBuiltPatchAndEveryRefusal)
                 .status.ok());
 }
 
+// Each action with lengths and offsets at the limits of the numbers a patch can hold (valid
+// checksums, so that only the action's own checks stand between it and the images) is refused as
+// damaged: SourceRead and TargetRead past their ends, SourceCopy and TargetCopy moved by up to
+// 2^63 - 1 either way, after an offset that has already moved.
+TEST(BpsPatch, ActionsAtTheLimitsAreRefused)
+{
+    const auto number = [](Bytes &out, std::uint64_t value) {
+        for (;;) {
+            const std::uint8_t x = value & 0x7F;
+            value >>= 7;
+            if (value == 0) {
+                out.push_back(0x80 | x);
+                return;
+            }
+            out.push_back(x);
+            --value;
+        }
+    };
+    const Bytes source{'a', 'b', 'c', 'd'};
+    const std::uint64_t huge = (std::uint64_t{1} << 63) - 1;
+    const std::uint64_t lengths[] = {1, 4, 5, huge >> 2};
+    for (const int action : {0, 1, 2, 3}) {
+        for (const std::uint64_t length : lengths) {
+            for (const std::uint64_t offset : {std::uint64_t{0}, std::uint64_t{3}, huge}) {
+                for (const bool backwards : {false, true}) {
+                    Bytes patch{'B', 'P', 'S', '1'};
+                    number(patch, source.size());
+                    number(patch, 8);
+                    number(patch, 0);
+                    // A first copy moves the offset from 0, then the action under test.
+                    patch.push_back(0x80 | (0 << 2) | 2);
+                    patch.push_back(0x80 | (1 << 1));
+                    number(patch, (length - 1) << 2 | static_cast<std::uint64_t>(action));
+                    if (action >= 2)
+                        number(patch, offset << 1 | (backwards ? 1 : 0));
+                    const auto putCrc = [&](std::uint32_t crc) {
+                        for (int i = 0; i < 4; ++i)
+                            patch.push_back(static_cast<std::uint8_t>(crc >> (8 * i)));
+                    };
+                    putCrc(Crc32(source));
+                    putCrc(0);
+                    putCrc(Crc32(patch));
+                    const PatchResult applied = ApplyBpsPatch(source, patch);
+                    EXPECT_FALSE(applied.status.ok()) << action << " " << length << " " << offset;
+                }
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace byteloom
