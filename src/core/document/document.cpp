@@ -110,6 +110,9 @@ LoadResult Document::Load(const std::filesystem::path &path, bool allowPaging)
     const RollbackOutcome rollback = RestoreFromRollback(path, files_);
     if (!rollback.status.ok())
         return {LoadStatus::CannotOpen, 0, rollback.status.message(), {}};
+    // A rollback file that could not be used is kept aside: the file is shown as it is, and
+    // saved only elsewhere until the user has looked at it.
+    readOnlyReason_ = rollback.setAside;
     BinaryFile file(files_);
     if (Status opened = file.Open(path, BinaryFile::Mode::Read); !opened.ok())
         return {LoadStatus::CannotOpen, 0, opened.message(), {}};
@@ -143,7 +146,7 @@ LoadResult Document::Load(const std::filesystem::path &path, bool allowPaging)
         BinaryFile writable(files_);
         if (Status opened = writable.Open(path, BinaryFile::Mode::Update); opened.ok())
             file = std::move(writable);
-        else
+        else if (readOnlyReason_.empty())
             readOnlyReason_ = opened.message();
         sourceIdentity_ = file.Identity().value_or(FileIdentity{});
         source_ = std::move(file);
@@ -151,7 +154,10 @@ LoadResult Document::Load(const std::filesystem::path &path, bool allowPaging)
     ++stats_.pageLoads;
     path_ = path;
     open_ = true;
-    return {LoadStatus::Loaded, length, {}, rollback.restored ? RestoredMessage(path) : ""};
+    return {LoadStatus::Loaded,
+            length,
+            {},
+            rollback.restored ? RestoredMessage(path) : rollback.setAside};
 }
 
 std::int64_t Document::PageLength(std::int64_t page) const
@@ -642,18 +648,20 @@ Status Document::CommitPages()
         return Status::Ok();
     if (Status same = CheckStillTheLoadedFile(); !same.ok())
         return same;
+    // What an earlier failed save left half written is put back first, so that what differs is
+    // found against the file as the document last knew it.
+    if (Status earlier = PutBackEarlierSave(path_, files_); !earlier.ok())
+        return earlier;
     // Only what differs from the file is written, and only that is kept for a rollback.
     std::vector<Stretch> stretches;
     if (Status found = FindChangedStretches(stretches); !found.ok())
         return found;
-    // The pages were changed back to what the file holds: nothing to write, unless a rollback
-    // file of an earlier save is still there, which this save must clear.
-    std::error_code error;
-    if (stretches.empty() && expansions_.empty()
-        && !std::filesystem::exists(RollbackPathFor(path_), error) && !error) {
+    // The pages were changed back to what the file holds: nothing to write.
+    if (stretches.empty() && expansions_.empty() && size_ == sourceLength_) {
         AllPagesCommitted();
         return Status::Ok();
     }
+    bool written = false;
     Status status = WriteBehindRollback(
         files_,
         path_,
@@ -669,24 +677,28 @@ Status Document::CommitPages()
             return Status::Ok();
         },
         [&] {
-            Status written = WriteExpansionInto(source_);
-            if (written.ok())
-                written = WriteStretchesInto(source_, stretches);
-            return written;
-        });
+            Status wrote = WriteExpansionInto(source_);
+            if (wrote.ok())
+                wrote = WriteStretchesInto(source_, stretches);
+            return wrote;
+        },
+        &written);
     // Whatever happened, the file's identity is what the next commit compares with.
     sourceIdentity_ = source_.Identity().value_or(FileIdentity{});
-    if (!status.ok())
-        return status;
-    // Only now that every page has reached the file may the page files go.
-    AllPagesCommitted();
-    return Status::Ok();
+    // Only once every page has reached the file for good may the page files go; then the
+    // document's idea of the file is the file, whatever the status says of the disk.
+    if (written)
+        AllPagesCommitted();
+    return status;
 }
 
-void Document::DiscardPages()
+Status Document::DiscardPages()
 {
     if (!paged_)
-        return;
+        return Status::Ok();
+    // The file is read again: what a failed save left half written goes back first.
+    if (Status earlier = PutBackEarlierSave(path_, files_); !earlier.ok())
+        return earlier;
     ForgetSparePage();
     // The page in memory may be one an expansion taken back has removed.
     if (currentPage_ >= PageCount() || dirtyPages_[ToSize(currentPage_)] != 0
@@ -699,6 +711,7 @@ void Document::DiscardPages()
     dirtyPages_.resize(ToSize((size_ + pageSize_ - 1) / pageSize_));
     if (currentPage_ >= PageCount())
         pageLength_ = 0;
+    return Status::Ok();
 }
 
 Status Document::SaveWhole()
@@ -747,6 +760,8 @@ Status Document::Save()
         return Status::Ok();
     if (unnamed_)
         return Status::Error("The document has no file name yet.");
+    if (!readOnlyReason_.empty())
+        return Status::Error(readOnlyReason_);
     Status status = paged_ ? CommitPages() : SaveWhole();
     if (status.ok()) {
         if (!paged_)

@@ -150,9 +150,10 @@ public:
     // committed (another program replaced or changed it). A page file is deleted only once its
     // bytes are safely in the file; on failure the pages stay dirty and the file is as it was.
     Status CommitPages();
-    // Paged only: forgets every change not yet committed, expansions included; the file is
-    // untouched.
-    void DiscardPages();
+    // Paged only: forgets every change not yet committed, expansions included. A rollback file
+    // a failed save left is applied first, so that the file read again is wholly old; when it
+    // cannot be, nothing is forgotten and the status says why.
+    [[nodiscard]] Status DiscardPages();
     // Writes the document to its own file, keeping the file's identity (the file behind a
     // symbolic link, its hard links, owner, group and mode): a whole document through a new file
     // renamed over the old one where that changes none of these, else in place behind a

@@ -1,5 +1,6 @@
 #include "document/rollback_file.h"
 
+#include "common/crc32.h"
 #include "common/system_error_text.h"
 #include "document/binary_file.h"
 #include "document/safe_file_writer.h"
@@ -20,11 +21,13 @@ namespace byteloom {
 
 namespace {
 
-constexpr std::string_view kMagic = "BYTELOOM-ROLLBACK-2\n";
-// Files of the first kind (left by an earlier version) end with the length and "SEALED!\n",
-// written after a sync of everything before them; they are read as they always were.
+constexpr std::string_view kMagic = "BYTELOOM-ROLLBACK-3\n";
+// Files of the earlier kinds are read as they always were: the first ends with the length and
+// "SEALED!\n", written after a sync of everything before them; the second has this file's form
+// with its trailer's checksum either the one of this file or a CRC-32 of the same bytes.
 constexpr std::string_view kFirstMagic = "BYTELOOM-ROLLBACK-1\n";
 constexpr std::string_view kFirstSeal = "SEALED!\n";
+constexpr std::string_view kSecondMagic = "BYTELOOM-ROLLBACK-2\n";
 // A sealed file ends with its length before the trailer, the checksum of those bytes and the
 // seal, all put on the disk in one sync: a file torn by a power loss fails the checksum.
 constexpr std::string_view kSeal = "SEALED2\n";
@@ -107,23 +110,60 @@ std::optional<std::uint64_t> ChecksumOfFirst(FileSystem &files, int fd, std::int
     return sum;
 }
 
-enum class Seal { Sealed, Unsealed, Unreadable };
+// The CRC-32 of the first length bytes of the file open as fd, as the second kind's seal has it.
+std::optional<std::uint32_t> CrcOfFirst(FileSystem &files, int fd, std::int64_t length)
+{
+    std::vector<std::uint8_t> chunk(
+        static_cast<std::size_t>(std::clamp<std::int64_t>(length, 0, kChunk)));
+    std::uint32_t crc = 0;
+    for (std::int64_t done = 0; done < length;) {
+        const auto count = static_cast<std::size_t>(
+            std::min<std::int64_t>(static_cast<std::int64_t>(kChunk), length - done));
+        const ssize_t got = files.ReadAt(fd, chunk.data(), count, done);
+        if (got <= 0)
+            return std::nullopt;
+        crc = Crc32(std::span(chunk).first(static_cast<std::size_t>(got)), crc);
+        done += got;
+    }
+    return crc;
+}
 
-// Whether a rollback file vouches for its records. A file that cannot be read says nothing
-// either way: it is kept, never taken for an unfinished one.
+// Sealed: it vouches for its records. Unsealed: a save that never touched the file left it
+// (no seal was begun). Damaged: it carries a seal that does not hold (a changed bit, a cut, an
+// unknown form), so the file may have been touched and the rollback file must be kept.
+// Unreadable: it cannot be read, which says nothing either way.
+enum class Seal { Sealed, Unsealed, Damaged, Unreadable };
+
+// Whether a seal was begun: its word stands in the last bytes. Nothing when they cannot be read.
+std::optional<bool> SealBegun(BinaryFile &file, std::int64_t length)
+{
+    std::array<std::uint8_t, 48> tail{};
+    const auto count = static_cast<std::size_t>(
+        std::clamp<std::int64_t>(length, 0, static_cast<std::int64_t>(tail.size())));
+    if (!file.ReadAt(length - static_cast<std::int64_t>(count), std::span(tail).first(count)).ok())
+        return std::nullopt;
+    const std::string_view text(reinterpret_cast<const char *>(tail.data()), count);
+    return text.find("SEALED") != std::string_view::npos;
+}
+
 Seal SealOf(BinaryFile &file, std::int64_t length)
 {
     if (length < 0)
         return Seal::Unreadable;
+    const std::optional<bool> begun = SealBegun(file, length);
+    if (!begun)
+        return Seal::Unreadable;
+    const Seal broken = *begun ? Seal::Damaged : Seal::Unsealed;
     std::array<std::uint8_t, kMagic.size()> magic{};
     std::array<std::uint8_t, kTrailerLength> tail{};
     if (length < kHeaderLength + 8 + 16)
-        return Seal::Unsealed;
+        return broken;
     if (!file.ReadAt(0, magic).ok())
         return Seal::Unreadable;
     const bool first = std::memcmp(magic.data(), kFirstMagic.data(), magic.size()) == 0;
-    if (!first && std::memcmp(magic.data(), kMagic.data(), magic.size()) != 0)
-        return Seal::Unsealed;
+    const bool second = std::memcmp(magic.data(), kSecondMagic.data(), magic.size()) == 0;
+    if (!first && !second && std::memcmp(magic.data(), kMagic.data(), magic.size()) != 0)
+        return broken;
     if (first) {
         if (!file.ReadAt(length - 16, std::span(tail).first(16)).ok())
             return Seal::Unreadable;
@@ -131,20 +171,30 @@ Seal SealOf(BinaryFile &file, std::int64_t length)
                        && static_cast<std::int64_t>(GetNumber(std::span(tail).first(8)))
                               == length - 16
                    ? Seal::Sealed
-                   : Seal::Unsealed;
+                   : broken;
     }
     if (length < kHeaderLength + 8 + kTrailerLength)
-        return Seal::Unsealed;
+        return broken;
     if (!file.ReadAt(length - kTrailerLength, tail).ok())
         return Seal::Unreadable;
     if (std::memcmp(tail.data() + 16, kSeal.data(), kSeal.size()) != 0
         || static_cast<std::int64_t>(GetNumber(std::span(tail).first(8)))
                != length - kTrailerLength)
-        return Seal::Unsealed;
+        return broken;
+    const std::uint64_t stored = GetNumber(std::span(tail).subspan(8, 8));
     const auto sum = ChecksumOfFirst(file.Files(), file.Descriptor(), length - kTrailerLength);
     if (!sum)
         return Seal::Unreadable;
-    return *sum == GetNumber(std::span(tail).subspan(8, 8)) ? Seal::Sealed : Seal::Unsealed;
+    if (*sum == stored)
+        return Seal::Sealed;
+    if (second && stored >> 32 == 0) {
+        const auto crc = CrcOfFirst(file.Files(), file.Descriptor(), length - kTrailerLength);
+        if (!crc)
+            return Seal::Unreadable;
+        if (*crc == stored)
+            return Seal::Sealed;
+    }
+    return Seal::Damaged;
 }
 
 struct KeptRecord
@@ -163,11 +213,13 @@ struct KeptContents
 };
 
 // Reads every record's place and checks that each fits the old file, before any byte of the
-// document is touched.
-std::optional<KeptContents> ReadKept(BinaryFile &rollback, std::int64_t rollbackLength)
+// document is touched; unreadable is set when a read failed (rather than a record not fitting).
+std::optional<KeptContents>
+ReadKept(BinaryFile &rollback, std::int64_t rollbackLength, bool &unreadable)
 {
     KeptContents kept;
     std::array<std::uint8_t, 32> head{};
+    unreadable = true;
     if (!rollback.ReadAt(static_cast<std::int64_t>(kMagic.size()), head).ok())
         return std::nullopt;
     kept.oldLength = static_cast<std::int64_t>(GetNumber(std::span(head).first(8)));
@@ -186,15 +238,18 @@ std::optional<KeptContents> ReadKept(BinaryFile &rollback, std::int64_t rollback
             return std::nullopt;
         const std::uint64_t length = GetNumber(std::span(record).subspan(8));
         at += 16;
+        unreadable = false;
         if (offset > static_cast<std::uint64_t>(kept.oldLength)
             || length > static_cast<std::uint64_t>(kept.oldLength) - offset
             || static_cast<std::int64_t>(length) > rollbackLength - at)
             return std::nullopt;
+        unreadable = true;
         kept.records.push_back(
             {static_cast<std::int64_t>(offset), static_cast<std::int64_t>(length), at});
         kept.farthest = std::max(kept.farthest, static_cast<std::int64_t>(offset + length));
         at += static_cast<std::int64_t>(length);
     }
+    unreadable = false;
     return kept;
 }
 
@@ -253,9 +308,8 @@ Status RollbackFile::Begin(const std::filesystem::path &document, std::int64_t o
 {
     path_ = RollbackPathFor(document);
     shownAs_ = "the rollback file " + path_.string();
-    // One that is still there was left by a save that never touched the file (a sealed one is
-    // put back when the document is opened).
-    (void)files_.Remove(path_);
+    // One that is still there was put back or left aside before this save began (see
+    // PutBackEarlierSave): none is ever written over.
     guard_.emplace(path_);
     errno = 0;
     fd_ = files_.Open(path_, O_RDWR | O_CREAT | O_EXCL, 0600);
@@ -372,7 +426,12 @@ Status RollbackFile::Finish(const std::filesystem::path &document)
 {
     errno = 0;
     if (files_.Remove(path_) != 0)
-        return SystemFailure("remove", shownAs_);
+        return Status::Error(
+            "The save of " + document.string() + " could not be completed: the file holds the new "
+            "bytes, but " + shownAs_ + ", which holds the old ones, could not be removed ("
+            + LastSystemErrorText()
+            + "). Opening the file again would put the old bytes back; save again to complete "
+              "the save.");
     sealed_ = false;
     const std::filesystem::path folder = path_.parent_path();
     path_.clear();
@@ -399,8 +458,15 @@ Status WriteBehindRollback(FileSystem &files,
                            const std::filesystem::path &document,
                            std::int64_t oldLength,
                            const std::function<Status(RollbackFile &)> &keep,
-                           const std::function<Status()> &write)
+                           const std::function<Status()> &write,
+                           bool *written)
 {
+    if (written)
+        *written = false;
+    // An earlier save that failed may have left the file half written: it is put back first, or
+    // this save is refused, so that a rollback file is never replaced while it is still needed.
+    if (Status earlier = PutBackEarlierSave(document, files); !earlier.ok())
+        return earlier;
     RollbackFile rollback(files);
     Status status = rollback.Begin(document, oldLength);
     if (status.ok())
@@ -410,13 +476,46 @@ Status WriteBehindRollback(FileSystem &files,
     if (!status.ok())
         return status; // the file has not been touched
     status = write();
-    if (status.ok())
-        return rollback.Finish(document);
-    const RollbackOutcome undone = RestoreFromRollback(document, files);
-    if (!undone.status.ok())
-        return Status::Error(status.message() + "\n\n" + undone.status.message());
-    return status;
+    if (status.ok()) {
+        status = rollback.Finish(document);
+        // The new bytes are in the file and nothing can put the old ones back.
+        if (written)
+            *written = !std::filesystem::exists(RollbackPathFor(document));
+        return status;
+    }
+    if (Status undone = PutBackEarlierSave(document, files); !undone.ok())
+        return Status::Error(status.message() + "\n\n" + undone.message());
+    return Status::Error(status.message() + "\n\n" + document.string()
+                         + " is as it was before this save.");
 }
+
+namespace {
+
+// A rollback file that must not be applied but may hold the only copy of the file's old bytes:
+// renamed aside, never removed.
+RollbackOutcome SetAside(const std::filesystem::path &document,
+                         const std::filesystem::path &path,
+                         FileSystem &files,
+                         const std::string &why)
+{
+    std::filesystem::path kept = path;
+    kept += ".kept";
+    std::error_code error;
+    for (int n = 2; std::filesystem::exists(kept, error); ++n) {
+        kept = path;
+        kept += ".kept-" + std::to_string(n);
+    }
+    if (files.Rename(path, kept) != 0)
+        return {SystemFailure("rename", "the rollback file " + path.string()), false, {}};
+    return {Status::Ok(),
+            false,
+            "The rollback file beside " + document.string() + " was not applied: " + why
+                + ". It is kept as " + kept.string()
+                + ". The file is opened as it is, and only Save As saves it; to save it in place, "
+                  "move the kept file away and open the file again."};
+}
+
+} // namespace
 
 RollbackOutcome RestoreFromRollback(const std::filesystem::path &document, FileSystem &files)
 {
@@ -426,38 +525,47 @@ RollbackOutcome RestoreFromRollback(const std::filesystem::path &document, FileS
     if (!std::filesystem::exists(path, error))
         return {};
     if (Status opened = rollback.Open(path, BinaryFile::Mode::Read); !opened.ok())
-        return {opened, false};
+        return {opened, false, {}};
     const Seal seal = SealOf(rollback, rollback.Length());
-    if (seal == Seal::Unreadable) {
+    const auto unreadableFailure = [&] {
         Status unreadable = SystemFailure("read", "the rollback file " + path.string());
-        return {Status::Error("An interrupted save of " + document.string()
-                              + " could not be undone, so the file is not opened; its old bytes "
-                                "are kept in "
-                              + path.string() + ".\n\n" + unreadable.message()),
-                false};
-    }
+        return RollbackOutcome{
+            Status::Error("An interrupted save of " + document.string()
+                          + " could not be undone, so the file is not opened; its old bytes "
+                            "are kept in "
+                          + path.string() + ".\n\n" + unreadable.message()),
+            false,
+            {}};
+    };
+    if (seal == Seal::Unreadable)
+        return unreadableFailure();
     if (seal == Seal::Unsealed) {
         (void)rollback.Close();
         if (files.Remove(path) != 0)
-            return {SystemFailure("remove", "the rollback file " + path.string()), false};
+            return {SystemFailure("remove", "the rollback file " + path.string()), false, {}};
         return {};
     }
-    const std::optional<KeptContents> kept = ReadKept(rollback, rollback.Length());
-    if (kept && kept->mark != FileMarkOf(document)) {
-        // Made for a file that has since been replaced: its bytes belong to no file here.
+    if (seal == Seal::Damaged) {
         (void)rollback.Close();
-        if (files.Remove(path) != 0)
-            return {SystemFailure("remove", "the rollback file " + path.string()), false};
-        return {};
+        return SetAside(document, path, files, "it is damaged (its checksum does not hold)");
+    }
+    bool unreadable = false;
+    const std::optional<KeptContents> kept = ReadKept(rollback, rollback.Length(), unreadable);
+    if (unreadable)
+        return unreadableFailure();
+    if (kept && kept->mark != FileMarkOf(document)) {
+        (void)rollback.Close();
+        return SetAside(document, path, files, "it was made for another file of that name");
     }
     BinaryFile file(files);
-    Status status
-        = kept ? file.Open(document, BinaryFile::Mode::Update)
-               : Status::Error("The rollback file " + path.string() + " does not fit the file.");
+    Status status = kept ? file.Open(document, BinaryFile::Mode::Update) : Status::Ok();
     // A save only ever shortens a file it has kept whole: an old length beyond both the file
     // and the kept bytes is not this file's.
-    if (status.ok() && kept->oldLength > std::max(file.Length(), kept->farthest))
-        status = Status::Error("The rollback file " + path.string() + " does not fit the file.");
+    if (!kept || (status.ok() && kept->oldLength > std::max(file.Length(), kept->farthest))) {
+        (void)file.Close();
+        (void)rollback.Close();
+        return SetAside(document, path, files, "it does not fit the file");
+    }
     if (status.ok())
         status = PutBack(rollback, *kept, file);
     if (Status closed = file.Close(); status.ok())
@@ -470,8 +578,19 @@ RollbackOutcome RestoreFromRollback(const std::filesystem::path &document, FileS
                               + " could not be undone, so the file is not opened; its old bytes "
                                 "are kept in "
                               + path.string() + ".\n\n" + status.message()),
-                false};
-    return {Status::Ok(), true};
+                false,
+                {}};
+    return {Status::Ok(), true, {}};
+}
+
+Status PutBackEarlierSave(const std::filesystem::path &document, FileSystem &files)
+{
+    const RollbackOutcome outcome = RestoreFromRollback(document, files);
+    if (!outcome.status.ok())
+        return outcome.status;
+    if (!outcome.setAside.empty())
+        return Status::Error(outcome.setAside);
+    return Status::Ok();
 }
 
 std::string RestoredMessage(const std::filesystem::path &document)

@@ -56,27 +56,40 @@ private:
 };
 
 // Changes the file at document in place so that it is wholly old or wholly new whenever the
-// change stops: keep() stores in the rollback file the old bytes of everything write() will
+// change stops: a rollback file an earlier failed save left is applied first (or the change is
+// refused); keep() stores in the rollback file the old bytes of everything write() will
 // overwrite (the old length is kept by this function); then write() changes the file and puts
 // it on the disk; then the rollback file goes. When write() fails the old bytes go back at once.
+// written, when given, tells whether the file holds the new bytes for good (even where the
+// status reports that the system could not confirm it).
 Status WriteBehindRollback(FileSystem &files,
                            const std::filesystem::path &document,
                            std::int64_t oldLength,
                            const std::function<Status(RollbackFile &)> &keep,
-                           const std::function<Status()> &write);
+                           const std::function<Status()> &write,
+                           bool *written = nullptr);
 
 struct RollbackOutcome
 {
     Status status = Status::Ok();
     bool restored = false; // the file was put back as it was before an interrupted save
+    // What the user is told when a rollback file could not be used (damaged, or made for
+    // another file) and was renamed aside: the file is then to be opened only for reading.
+    std::string setAside;
 };
 
 // Opening a document: a sealed rollback file beside it means a save was interrupted, and the
 // old bytes and length go back into the file before it is read; an unsealed one is the remains
-// of a save that never touched the file, and is removed. On failure the rollback file stays,
-// so that nothing is lost, and the document must not be opened.
+// of a save that never touched the file, and is removed; a damaged one, or one made for another
+// file, is renamed aside and never applied. On failure the rollback file stays, so that nothing
+// is lost, and the document must not be opened.
 [[nodiscard]] RollbackOutcome RestoreFromRollback(const std::filesystem::path &document,
                                                   FileSystem &files);
+
+// Before a save or a Discard: a rollback file that an earlier, failed save left is applied, so
+// that the file is wholly old again; a failure, or one set aside, is the reason the work must
+// not go on.
+[[nodiscard]] Status PutBackEarlierSave(const std::filesystem::path &document, FileSystem &files);
 
 // Said when a document was put back as it was before an interrupted save.
 [[nodiscard]] std::string RestoredMessage(const std::filesystem::path &document);

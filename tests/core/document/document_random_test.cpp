@@ -128,7 +128,7 @@ TEST(DocumentRandom, PagedStoreMatchesAPlainArrayThroughEditsCommitsAndReloads)
                 break;
             }
             default:
-                document->DiscardPages();
+                ASSERT_TRUE(document->DiscardPages().ok());
                 model = ReadBytes(path);
                 break;
             }

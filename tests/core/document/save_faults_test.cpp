@@ -1,5 +1,6 @@
 #include "document/bank_split.h"
 #include "document/document.h"
+#include "document/rollback_file.h"
 #include "settings/settings_file.h"
 #include "support/documents.h"
 #include "support/faulty_file_system.h"
@@ -177,6 +178,91 @@ TEST(SaveFaults, EverySavePathFailingAtEachStepLosesNothing)
         }
         EXPECT_GT(steps, 3) << path.name;
     }
+}
+
+// After a save of a paged document fails at any of its steps, whatever the user does next loses
+// nothing: Discard, saving again on a disk that works, saving again with another failure, taking
+// the expansion back and saving, or opening the file again. Each time the file is wholly old or
+// wholly new, and the document shows what it holds.
+TEST(SaveFaults, AfterAFailedSaveEveryNextStepLosesNothing)
+{
+    TempFolder folder;
+    const auto original = PatternBytes(64);
+    auto edited = original;
+    edited[3] = 0xA3;
+    edited[50] = 0xA5;
+    auto expanded = edited;
+    expanded.insert(expanded.end(), 20, 0xEE);
+    enum class Next { Discard, SaveAgain, FailAgain, TakeBackExpansion, Reopen };
+    std::int64_t steps = 0;
+    for (std::int64_t failAt = -1; failAt < 0 || failAt < steps; ++failAt) {
+        for (const Next next :
+             {Next::Discard, Next::SaveAgain, Next::FailAgain, Next::TakeBackExpansion,
+              Next::Reopen}) {
+            std::filesystem::remove_all(folder.path());
+            std::filesystem::create_directories(folder.path());
+            WriteBytes(folder / "rom.bin", original);
+            FaultyFileSystem files;
+            Document document(16, files);
+            ASSERT_EQ(document.Load(folder / "rom.bin", true).status, LoadStatus::Loaded);
+            ASSERT_TRUE(document.WriteByte(3, 0xA3));
+            ASSERT_TRUE(document.WriteByte(50, 0xA5));
+            ASSERT_TRUE(document.Expand(20, 0xEE).ok());
+            files.calls = 0;
+            files.failAt = failAt;
+            const Status failed = document.Save();
+            if (failAt < 0) {
+                ASSERT_TRUE(failed.ok());
+                steps = files.calls;
+                break;
+            }
+            files.Heal();
+            SCOPED_TRACE("call " + std::to_string(failAt) + " (" + files.failedCall + "), next "
+                         + std::to_string(static_cast<int>(next)));
+            const bool written
+                = failed.ok() || failed.message().find("was written") != std::string::npos;
+            EXPECT_EQ(ContentsOf(document), expanded);
+            // Opening the file again (another program would) puts back what the save left.
+            if (next == Next::Reopen) {
+                EXPECT_EQ(OpenedAgain(folder / "rom.bin"), written ? expanded : original);
+                continue;
+            }
+            switch (next) {
+            case Next::Discard:
+                ASSERT_TRUE(document.DiscardPages().ok());
+                EXPECT_EQ(ContentsOf(document), written ? expanded : original);
+                break;
+            case Next::SaveAgain:
+                ASSERT_TRUE(document.Save().ok());
+                EXPECT_EQ(ReadBytes(folder / "rom.bin"), expanded);
+                break;
+            case Next::FailAgain: {
+                files.calls = 0;
+                files.failAt = failAt;
+                const Status again = document.Save();
+                files.Heal();
+                const bool wroteAgain
+                    = again.ok() || again.message().find("was written") != std::string::npos;
+                EXPECT_EQ(OpenedAgain(folder / "rom.bin"), wroteAgain ? expanded : original);
+                ASSERT_TRUE(document.Save().ok());
+                EXPECT_EQ(ReadBytes(folder / "rom.bin"), expanded);
+                break;
+            }
+            case Next::TakeBackExpansion:
+                // Once the file holds the expansion for good it is the document's to keep.
+                EXPECT_EQ(document.TakeBackExpansion(20).ok(), !written);
+                ASSERT_TRUE(document.Save().ok());
+                EXPECT_EQ(ReadBytes(folder / "rom.bin"), written ? expanded : edited);
+                break;
+            case Next::Reopen:
+                break;
+            }
+            EXPECT_EQ(ReadBytes(folder / "rom.bin"), ContentsOf(document));
+            EXPECT_EQ(OpenedAgain(folder / "rom.bin"), ReadBytes(folder / "rom.bin"));
+            EXPECT_FALSE(std::filesystem::exists(RollbackPathFor(folder / "rom.bin")));
+        }
+    }
+    EXPECT_GT(steps, 8);
 }
 
 // Bank files and dumps: each file written is whole or absent, an older file of the name stays,

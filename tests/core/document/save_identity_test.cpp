@@ -1,3 +1,4 @@
+#include "common/crc32.h"
 #include "document/document.h"
 #include "document/rollback_file.h"
 #include "support/faulty_file_system.h"
@@ -7,6 +8,8 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 namespace byteloom {
 namespace {
@@ -53,13 +56,25 @@ TEST(SaveIdentity, OpeningPutsBackAnInterruptedSaveAndIgnoresAnUnfinishedOne)
         ASSERT_TRUE(rollback.Keep(10, std::span(scribbled).subspan(10, 20)).ok());
         ASSERT_TRUE(rollback.Seal().ok());
     }
+    // One whose seal does not hold (a changed bit, a cut) may be all that is left of the old
+    // bytes: it is kept aside, never applied, and the file opens only for Save As.
     const auto sealed = ReadBytes(RollbackPathFor(path));
-    for (const std::size_t torn : {std::size_t{3}, std::size_t{60}, sealed.size() - 20}) {
+    for (const std::size_t torn : {std::size_t{3}, std::size_t{60}, sealed.size() - 20,
+                                   sealed.size()}) {
         auto damaged = sealed;
-        damaged[torn] ^= 0x10;
+        if (torn == sealed.size())
+            damaged.pop_back(); // cut by one byte
+        else
+            damaged[torn] ^= 0x10;
         WriteBytes(RollbackPathFor(path), damaged);
-        EXPECT_TRUE(document.Load(path, true).notice.empty()) << torn;
+        const LoadResult kept = document.Load(path, true);
+        EXPECT_NE(kept.notice.find("is damaged"), std::string::npos) << torn;
         EXPECT_EQ(ReadBytes(path), scribbled);
+        auto aside = RollbackPathFor(path);
+        aside += ".kept";
+        EXPECT_EQ(ReadBytes(aside), damaged);
+        EXPECT_NE(document.Save().message().find("only Save As saves it"), std::string::npos);
+        std::filesystem::remove(aside);
         EXPECT_EQ(EntriesIn(folder.path()), 1u);
     }
 }
@@ -110,6 +125,32 @@ TEST(SaveIdentity, ARollbackFileIsKeptUntilItHasBeenReadAndEarlierOnesAreApplied
     Document document;
     EXPECT_NE(document.Load(path, true).notice.find("was interrupted"), std::string::npos);
     EXPECT_EQ(ReadBytes(path), original);
+
+    // The second form: this one's records under "BYTELOOM-ROLLBACK-2", sealed by a 64-bit
+    // checksum or, in the version before, by a CRC-32 of the same bytes.
+    for (const bool crc : {false, true}) {
+        interrupted();
+        auto second = ReadBytes(RollbackPathFor(path));
+        second[18] = '2';
+        const std::size_t sealedPart = second.size() - 24;
+        std::uint64_t sum = 0x6A09E667F3BCC908u;
+        if (crc) {
+            sum = Crc32(std::span(second).first(sealedPart));
+        } else {
+            for (std::size_t at = 0; at < sealedPart; at += 8) {
+                std::uint64_t word = 0;
+                std::memcpy(&word, second.data() + at, std::min<std::size_t>(8, sealedPart - at));
+                sum = (sum ^ word) * 0x9E3779B97F4A7C15u;
+                sum ^= sum >> 29;
+            }
+        }
+        for (int i = 0; i < 8; ++i)
+            second[sealedPart + 8 + static_cast<std::size_t>(i)]
+                = static_cast<std::uint8_t>(sum >> (8 * i));
+        WriteBytes(RollbackPathFor(path), second);
+        EXPECT_NE(document.Load(path, true).notice.find("was interrupted"), std::string::npos);
+        EXPECT_EQ(ReadBytes(path), original) << crc;
+    }
 }
 
 // A rollback file is found whichever name opens the file, is never applied to a file put in
@@ -141,17 +182,20 @@ TEST(SaveIdentity, ARollbackFileBelongsToOneFileWhateverItsNames)
         EXPECT_EQ(EntriesIn(folder / "roms"), 1u);
     }
 
-    // The file was deleted and another took its name: the rollback file is not its own.
+    // The file was deleted and another took its name: the rollback file is not its own, and it
+    // is kept aside, never applied.
     interrupt(real);
     std::filesystem::remove(real);
     const auto fresh = PatternBytes(67, 3);
     WriteBytes(real, fresh);
     Document document;
-    EXPECT_TRUE(document.Load(real, true).notice.empty());
+    EXPECT_NE(document.Load(real, true).notice.find("made for another file"), std::string::npos);
     EXPECT_EQ(ReadBytes(real), fresh);
-    EXPECT_EQ(EntriesIn(folder / "roms"), 1u);
+    EXPECT_EQ(EntriesIn(folder / "roms"), 2u);
+    std::filesystem::remove_all(folder / "roms");
+    std::filesystem::create_directories(folder / "roms");
 
-    // A sealed rollback file whose old length no file could have had is refused whole.
+    // A sealed rollback file whose old length no file could have had is kept aside too.
     WriteBytes(real, original);
     {
         RollbackFile rollback(RealFileSystem());
@@ -159,7 +203,7 @@ TEST(SaveIdentity, ARollbackFileBelongsToOneFileWhateverItsNames)
         ASSERT_TRUE(rollback.Keep(0, std::span(original).first(8)).ok());
         ASSERT_TRUE(rollback.Seal().ok());
     }
-    EXPECT_EQ(document.Load(real, true).status, LoadStatus::CannotOpen);
+    EXPECT_NE(document.Load(real, true).notice.find("does not fit"), std::string::npos);
     EXPECT_EQ(ReadBytes(real), original);
     EXPECT_EQ(EntriesIn(folder / "roms"), 2u);
 }
