@@ -130,10 +130,23 @@ int RunDump(const DumpOptions &options)
             status = Status::Error(*error);
         if (status.ok()) {
             std::string text = WithNewlines(stored, options.newline);
-            if (options.utf8)
+            if (options.utf8) {
+                const std::string inCodePage = text;
                 text = session.decoder().ToUtf8(
                     table->GetCodePage(),
                     std::span(reinterpret_cast<const std::uint8_t *>(text.data()), text.size()));
+                // Some code pages have characters that UTF-8 gives back as others (or not at
+                // all): such a script would not insert back as it was dumped.
+                if (session.decoder().FromUtf8String(table->GetCodePage(), text) != inCodePage) {
+                    if (!clean)
+                        return Fail("This dump has characters that UTF-8 would not give back as "
+                                    "they are in code page "
+                                    + std::to_string(table->GetCodePage())
+                                    + ", so it would not insert back exactly; dump it without "
+                                      "--utf8. Nothing was written.");
+                    ++notExact;
+                }
+            }
             status = WriteOut(options.output, text);
         }
     }
@@ -143,11 +156,17 @@ int RunDump(const DumpOptions &options)
         return Fail(status.message());
     if (notExact == 0)
         return 0;
-    std::fprintf(stderr,
-                 "byteloom-cli: %lld keys of this Clean dump would not insert back as they were "
-                 "(texts other texts spell, texts of several keys, bytes no entry matches); "
-                 "dump with --no-clean for a script that inserts back exactly.\n",
-                 static_cast<long long>(notExact));
+    if (clean)
+        std::fprintf(stderr,
+                     "byteloom-cli: %lld keys of this Clean dump would not insert back as they "
+                     "were (texts other texts spell, texts of several keys, bytes no entry "
+                     "matches); dump with --no-clean for a script that inserts back exactly.\n",
+                     static_cast<long long>(notExact));
+    else
+        std::fprintf(stderr,
+                     "byteloom-cli: %lld keys of this dump cannot be written so that they insert "
+                     "back: a line-break or string-end text of the table reads as their codes.\n",
+                     static_cast<long long>(notExact));
     return kExitLoss;
 }
 

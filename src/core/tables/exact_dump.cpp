@@ -162,15 +162,12 @@ void ExactDump::Key(std::string_view stored,
     token.count = static_cast<std::uint8_t>(std::min<std::size_t>(bytes.size(), 4));
     std::copy_n(bytes.begin(), token.count, token.bytes.begin());
     token.offset = offset;
-    token.thenHeader = thenHeader && codes_;
+    token.thenHeader = thenHeader && codes_ && !unreadable;
     token.alone = alone && !unreadable;
-    if (codes_ && unreadable) {
-        token.stored = Codes(std::span(token.bytes).first(token.count));
-        token.kind = Kind::Code;
-        token.thenHeader = false;
-    }
     const bool header = token.thenHeader;
     Push(std::move(token));
+    if (codes_ && unreadable)
+        ToCodes(tokens_.size() - 1); // a code a byte
     if (!codes_)
         write_(stored); // a Clean dump is written as it is; its keys are only counted
     if (header)
@@ -264,7 +261,8 @@ void ExactDump::Check(bool final)
         scratch_.clear();
         const ScriptReader::Piece piece = reader_.Read(text_, pos, token.offset, scratch_);
         std::size_t covered = 0;
-        std::size_t bad = Mismatch(checked_, piece, covered);
+        // What the reading skips is not given back either.
+        std::size_t bad = reader_.Skipped().empty() ? Mismatch(checked_, piece, covered) : checked_;
         if (bad == std::string::npos && codes_ && token.kind == Kind::Key
             && !HoldsWhateverFollows(checked_, checked_ + covered, reach))
             bad = checked_;

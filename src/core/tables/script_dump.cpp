@@ -4,8 +4,10 @@
 #include "document/safe_file_writer.h"
 #include "tables/exact_dump.h"
 #include "tables/key_starts.h"
+#include "tables/script_insert.h"
 #include "tables/table_codec.h"
 #include "tables/table_file.h"
+#include "tables/text_file.h"
 
 #include <algorithm>
 #include <array>
@@ -187,9 +189,14 @@ public:
         return status_;
     }
 
+    // The first bytes written, which tell whether the script reads as one with headers.
+    [[nodiscard]] std::string_view Opening() const { return opening_; }
+
 private:
     void Flush()
     {
+        if (opening_.size() < kOpening)
+            opening_.append(buffer_.data(), std::min(used_, kOpening - opening_.size()));
         if (used_ > 0)
             last_ = buffer_[used_ - 1];
         if (status_.ok() && used_ > 0)
@@ -201,6 +208,8 @@ private:
     std::vector<char> buffer_;
     std::size_t used_ = 0;
     char last_ = 0;
+    static constexpr std::size_t kOpening = 40;
+    std::string opening_;
     Status status_ = Status::Ok();
 };
 
@@ -477,9 +486,12 @@ Status DumpScript(Document &document,
     if (auto error = document.TakeIoError())
         return Status::Error(*error);
     exact.Finish(end);
+    const Status finished = script.Finish();
+    // A Clean dump whose text begins as an offset header would be read as a dump with headers.
+    const bool readAsHeaded = clean && HasOffsetHeaders(TextFromStoredBytes(script.Opening()));
     if (notExact)
-        *notExact = exact.NotExact();
-    return script.Finish();
+        *notExact = exact.NotExact() + (readAsHeaded ? 1 : 0);
+    return finished;
 }
 
 Status DumpScriptToFile(Document &document,

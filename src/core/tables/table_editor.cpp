@@ -168,10 +168,13 @@ TableEditor::Outcome TableEditor::Commit(int row, Column column, std::string_vie
             return {};
         if (IsEmptyRow(row))
             return AddRow(0, std::string(typed));
-        std::string &text = Shown().rows[static_cast<std::size_t>(row)].text;
-        if (text == typed)
+        Row &edited = Shown().rows[static_cast<std::size_t>(row)];
+        if (edited.text == typed)
             return {};
-        text = typed;
+        edited.text = typed;
+        // A label belongs to a line-break or string-end key; another text has none.
+        if (edited.text != kNewlineMarker && edited.text != kEndStringMarker)
+            edited.label.clear();
         changed_ = true;
         return {Outcome::Changed, {}};
     }

@@ -389,6 +389,8 @@ ParsedTable ParseHeld(std::string_view held,
     ParsedTable parsed = ParseTable(TextFromStoredBytes(held), fileName, fixedCodePage);
     auto source = std::make_shared<TableSource>(SplitTableSource(held));
     source->encoding = encoding;
+    source->codePage = parsed.table.GetCodePage();
+    source->title = parsed.table.GetTitle();
     source->items = parsed.items;
     parsed.table.SetSource(std::move(source));
     return parsed;

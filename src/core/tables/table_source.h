@@ -30,6 +30,8 @@ struct TableSource
     };
 
     Encoding encoding = Encoding::Bytes;
+    int codePage = 0;  // the code page the file was read in
+    std::string title; // the title it was read with
     std::vector<Line> lines;
     std::string tail; // from a byte 1A on, which ends the table's text, kept as it is
     std::vector<Item> items;

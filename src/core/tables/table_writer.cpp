@@ -112,6 +112,17 @@ private:
         fate_[at] = Fate::Rewrite;
     }
 
+    // Rewrites the item's line with an entry no line holds that matches; false when none does.
+    bool RewriteWith(const Item &item, const std::function<bool(const TableEntry &)> &matches)
+    {
+        Current *other = Unused(item.subtable, matches);
+        if (!other)
+            return false;
+        other->used = true;
+        Rewrite(item.line, EntryLine(*other->entry));
+        return true;
+    }
+
     // Unchanged entries keep their lines; a changed one is rewritten in place with an entry of
     // its key that no line holds; the lines of removed ones go.
     void Entries()
@@ -130,16 +141,19 @@ private:
             else
                 changed.push_back(&item);
         }
+        // A changed entry keeps its line: one whose text changed is found by its key, one whose
+        // key changed by its text.
+        std::vector<const Item *> unmatched;
         for (const Item *item : changed) {
-            Current *other = Unused(item->subtable, [&](const TableEntry &entry) {
-                return entry.key == item->key;
+            if (!RewriteWith(*item, [&](const TableEntry &entry) { return entry.key == item->key; }))
+                unmatched.push_back(item);
+        }
+        for (const Item *item : unmatched) {
+            const bool rewritten = RewriteWith(*item, [&](const TableEntry &entry) {
+                return entry.text == item->text && entry.label == item->label;
             });
-            if (other) {
-                other->used = true;
-                Rewrite(item->line, EntryLine(*other->entry));
-            } else if (fate_[static_cast<std::size_t>(item->line)] == Fate::Keep) {
+            if (!rewritten && fate_[static_cast<std::size_t>(item->line)] == Fate::Keep)
                 fate_[static_cast<std::size_t>(item->line)] = Fate::Drop;
-            }
         }
     }
 
@@ -161,13 +175,17 @@ private:
         const std::string bare = BareTitle(table_.GetTitle(), codePage);
         if (title && TitleWithCodePage(title->text, codePage) != table_.GetTitle())
             Rewrite(title->line, ".title=" + bare);
+        // The code page the file says (or its encoding, which a UTF-16 or marked file is read
+        // in whatever it says) changes only when the table's did.
         const bool fixedEncoding = source_.encoding != TableSource::Encoding::Bytes;
         const std::string number = std::to_string(codePage);
-        if (codePageLine && !fixedEncoding && !codePageLine->text.starts_with(number))
-            Rewrite(codePageLine->line, ".codepage=" + number);
-        if (!codePageLine && !fixedEncoding && codePage != kDefaultTableCodePage)
-            top_.push_back(".codepage=" + number);
-        if (!title && table_.GetTitle() != TitleOfFile())
+        if (!fixedEncoding && codePage != source_.codePage) {
+            if (codePageLine)
+                Rewrite(codePageLine->line, ".codepage=" + number);
+            else
+                top_.push_back(".codepage=" + number);
+        }
+        if (!title && table_.GetTitle() != source_.title)
             top_.push_back(".title=" + bare);
     }
 
@@ -182,14 +200,6 @@ private:
             subtableLine_[item.subtable] = item.line;
         if (trigger != item.key)
             Rewrite(item.line, (start ? "subtable=" : "subtableend=") + LowerHex(trigger));
-    }
-
-    // The title a table without a title line has: its file's name.
-    [[nodiscard]] std::string TitleOfFile() const
-    {
-        TableFile named;
-        named.SetTitle(std::filesystem::path(table_.GetPath()).filename().string());
-        return named.GetTitle();
     }
 
     // Entries no line holds: after the last entry of their subtable (or its opening line, or
@@ -259,6 +269,9 @@ private:
             }
             out += end_;
         }
+        // A file whose last line had no end keeps it that way.
+        if (!source_.lines.empty() && source_.lines.back().ending.empty() && out.ends_with(ending_))
+            out.resize(out.size() - ending_.size());
         return out + source_.tail;
     }
 

@@ -77,8 +77,13 @@ RandomTable MakeTable(std::mt19937 &random, bool japanese)
     }
     for (std::size_t i = pick(3); i > 0 && !texts.empty(); --i)
         entry(byte(), 2, texts[pick(texts.size())]); // a second key for a text
-    for (std::size_t i = pick(3); i > 0; --i)
-        entry(byte(), 2, ""); // shown as ".", never what "." encodes to
+    for (std::size_t i = pick(3); i > 0; --i) {
+        // Shown as ".", never what "." encodes to; one or two bytes.
+        if (random() % 2 == 0)
+            entry(byte(), 2, "");
+        else
+            entry(byte() * 256 + pick(256), 4, "");
+    }
     const bool labels = random() % 3 == 0;
     for (const char *marker : {"*", "/"}) {
         for (std::size_t i = pick(3); i > 0; --i) {
@@ -86,7 +91,7 @@ RandomTable MakeTable(std::mt19937 &random, bool japanese)
             made.bytes.push_back(static_cast<std::uint8_t>(key));
             lines += marker + Hex(key, 2);
             if (labels && i == 1)
-                lines += *marker == '*' ? "=<br>" : "=[end]";
+                lines += *marker == '*' ? "=<br>" : random() % 2 ? "=[end]" : "=\r";
             lines += "\n";
         }
     }
@@ -216,6 +221,20 @@ TEST(ScriptRoundTrip, EveryBytePairThroughADictionaryTableComesBack)
 
     // A Clean dump of the same says how much would not come back.
     EXPECT_GT(Dump(*document, table, {0, size}, true).notExact, 1000);
+}
+
+// What no form of a dump can give back is said: a string-end text that reads as a byte code. A
+// Clean dump that begins as an offset header would be read as a dump with headers: it counts.
+TEST(ScriptRoundTrip, WhatCannotComeBackIsCounted)
+{
+    const std::vector<std::uint8_t> image{0x41, 0x1F, 0x41, 0xFF};
+    auto document = test::DocumentOf(image);
+    const TableFile coded = ParseTable("/FF=<1f>\n41=A\n", "t.tbl").table;
+    EXPECT_EQ(Dump(*document, coded, {0, 4}, false).notExact, 1);
+    const TableFile header = ParseTable("41=<00000010>\n*FE\n", "t.tbl").table;
+    const auto headed = test::DocumentOf({0x41, 0xFE, 0x41});
+    EXPECT_EQ(Dump(*headed, header, {0, 3}, true).notExact, 1);
+    EXPECT_EQ(Dump(*headed, header, {0, 3}, false).notExact, 0);
 }
 
 } // namespace

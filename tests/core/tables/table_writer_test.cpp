@@ -154,6 +154,21 @@ TEST(TableWriter, SavingChangesOnlyTheLinesOfWhatChanged)
     expected.insert(expected.begin() + 10, "44=D");
     EXPECT_EQ(LinesOf(savedText), expected);
 
+    // Unedited, a UTF-8 table without a code page line and one that writes its code page with
+    // a leading zero are written back as they are; a changed key keeps its line; a file without
+    // a last line end stays so; a string end given a plain text loses its label.
+    for (const std::string_view text : {"41=\xC3\xA9\n42=B\n", ".codepage=0932\n41=A\n"}) {
+        const ParsedTable plain = ParseStoredTable(text, "p.tbl");
+        EXPECT_EQ(TableFileBytes(plain.table), text);
+    }
+    const ParsedTable ends = ParseStoredTable("41=A\n42=B\n/FF=<end>", "e.tbl");
+    TableEditor keys(ends.table); // rows by key, descending: FF, 42, 41
+    ASSERT_EQ(keys.Commit(2, TableEditor::Column::Key, "44").kind, TableEditor::Outcome::Changed);
+    ASSERT_EQ(keys.Commit(0, TableEditor::Column::Text, "x").kind, TableEditor::Outcome::Changed);
+    ASSERT_EQ(keys.Commit(keys.RowCount() - 1, TableEditor::Column::Key, "43").kind,
+              TableEditor::Outcome::Changed);
+    EXPECT_EQ(TableFileBytes(keys.Result("e.tbl", 1252)), "44=A\n42=B\nFF=x\n43=");
+
     // The bookmarks of another table stay in their own file.
     LoadedTables again;
     ASSERT_TRUE(LoadTableFile(folder / "game.tbl", again).status.ok());
