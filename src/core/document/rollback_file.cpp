@@ -474,7 +474,7 @@ Status WriteBehindRollback(FileSystem &files,
     if (status.ok())
         status = rollback.Seal();
     if (!status.ok())
-        return status; // the file has not been touched
+        return Status::Error(status.message() + "\n\n" + document.string() + " was not changed.");
     status = write();
     if (status.ok()) {
         status = rollback.Finish(document);

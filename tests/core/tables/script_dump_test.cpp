@@ -75,6 +75,11 @@ TEST(ScriptDump, KeysAtTheRangeEndAreWholeAndTheDocumentEndStopsTheWalk)
     });
     EXPECT_FALSE(failed.ok());
     EXPECT_FALSE(failed.message().empty());
+    // Through a table of wider keys too.
+    const TableFile wide = ParseTable("414141=AAA\n41=A\n", "w").table;
+    EXPECT_FALSE(DumpScript(paged, &wide, {0, 256}, true, [](std::string_view) {
+                     return Status::Ok();
+                 }).ok());
 }
 
 TEST(ScriptDump, DumpFilesAreWrittenWholeOrNotAtAll)

@@ -242,6 +242,13 @@ TEST(TableParser, TheLoaderCountsWhatItDidNotTake)
     EXPECT_EQ(TableNotesSummary(ParseStoredTable("; notes\n41=A\n", "c.tbl").notes),
               "Table loaded: 1 line skipped (1 comment at line 1)");
     EXPECT_EQ(TableNotesSummary(ParseStoredTable("41=A\n", "c.tbl").notes), "");
+    // A long line of a UTF-8 table is cut between characters, never inside one.
+    std::string kana = "\xEF\xBB\xBF" "41=";
+    for (int i = 0; i < 100; ++i)
+        kana += "\xE3\x81\x82";
+    const ParsedTable cut = ParseStoredTable(kana + "\n", "u.tbl");
+    EXPECT_TRUE(LooksLikeUtf8(cut.table.GetSubtable(0).FindByKey(1, 0x41)->text));
+    EXPECT_EQ(cut.notes.Of(TableNote::CutLine), 1);
     // A code page beyond 16 bits names none (it once became a negative number, written back as a
     // line the loader could not read).
     const ParsedTable huge = ParseStoredTable(".codepage=180346417015\n41=A\n", "h.tbl");
