@@ -727,6 +727,10 @@ Status Document::SaveWhole()
         return Status::Error("Unable to write " + path_.string() + ": " + LastSystemErrorText());
     // A new file renamed over the old one would split hard links and take the saving user's
     // owner and group; such a file is rewritten in place, behind a rollback file.
+    // What an earlier failed save left half written goes back first, so that its rollback file
+    // is neither left to undo this save nor taken for this save's own.
+    if (Status earlier = PutBackEarlierSave(real, files_); !earlier.ok())
+        return earlier;
     if (status.st_nlink == 1 && status.st_uid == ::geteuid() && status.st_gid == ::getegid())
         return WriteFileSafely(real, bytes, files_);
     BinaryFile file(files_);

@@ -194,75 +194,88 @@ TEST(SaveFaults, AfterAFailedSaveEveryNextStepLosesNothing)
     auto expanded = edited;
     expanded.insert(expanded.end(), 20, 0xEE);
     enum class Next { Discard, SaveAgain, FailAgain, TakeBackExpansion, Reopen };
-    std::int64_t steps = 0;
-    for (std::int64_t failAt = -1; failAt < 0 || failAt < steps; ++failAt) {
-        for (const Next next :
-             {Next::Discard, Next::SaveAgain, Next::FailAgain, Next::TakeBackExpansion,
-              Next::Reopen}) {
-            std::filesystem::remove_all(folder.path());
-            std::filesystem::create_directories(folder.path());
-            WriteBytes(folder / "rom.bin", original);
-            FaultyFileSystem files;
-            Document document(16, files);
-            ASSERT_EQ(document.Load(folder / "rom.bin", true).status, LoadStatus::Loaded);
-            ASSERT_TRUE(document.WriteByte(3, 0xA3));
-            ASSERT_TRUE(document.WriteByte(50, 0xA5));
-            ASSERT_TRUE(document.Expand(20, 0xEE).ok());
-            files.calls = 0;
-            files.failAt = failAt;
-            const Status failed = document.Save();
-            if (failAt < 0) {
-                ASSERT_TRUE(failed.ok());
-                steps = files.calls;
-                break;
-            }
-            files.Heal();
-            SCOPED_TRACE("call " + std::to_string(failAt) + " (" + files.failedCall + "), next "
-                         + std::to_string(static_cast<int>(next)));
-            const bool written
-                = failed.ok() || failed.message().find("was written") != std::string::npos;
-            EXPECT_EQ(ContentsOf(document), expanded);
-            // Opening the file again (another program would) puts back what the save left.
-            if (next == Next::Reopen) {
-                EXPECT_EQ(OpenedAgain(folder / "rom.bin"), written ? expanded : original);
-                continue;
-            }
-            switch (next) {
-            case Next::Discard:
-                ASSERT_TRUE(document.DiscardPages().ok());
-                EXPECT_EQ(ContentsOf(document), written ? expanded : original);
-                break;
-            case Next::SaveAgain:
-                ASSERT_TRUE(document.Save().ok());
-                EXPECT_EQ(ReadBytes(folder / "rom.bin"), expanded);
-                break;
-            case Next::FailAgain: {
+    // A paged document, and a whole one written in place beside a hard link.
+    for (const std::int64_t pageSize : {16, 1024}) {
+        std::int64_t steps = 0;
+        for (std::int64_t failAt = -1; failAt < 0 || failAt < steps; ++failAt) {
+            for (const Next next : {Next::Discard,
+                                    Next::SaveAgain,
+                                    Next::FailAgain,
+                                    Next::TakeBackExpansion,
+                                    Next::Reopen}) {
+                std::filesystem::remove_all(folder.path());
+                std::filesystem::create_directories(folder.path());
+                WriteBytes(folder / "rom.bin", original);
+                if (pageSize > 16)
+                    std::filesystem::create_hard_link(folder / "rom.bin", folder / "twin.bin");
+                FaultyFileSystem files;
+                Document document(pageSize, files);
+                ASSERT_EQ(document.Load(folder / "rom.bin", true).status, LoadStatus::Loaded);
+                ASSERT_TRUE(document.WriteByte(3, 0xA3));
+                ASSERT_TRUE(document.WriteByte(50, 0xA5));
+                ASSERT_TRUE(document.Expand(20, 0xEE).ok());
                 files.calls = 0;
                 files.failAt = failAt;
-                const Status again = document.Save();
+                const Status failed = document.Save();
+                if (failAt < 0) {
+                    ASSERT_TRUE(failed.ok());
+                    steps = files.calls;
+                    break;
+                }
                 files.Heal();
-                const bool wroteAgain
-                    = again.ok() || again.message().find("was written") != std::string::npos;
-                EXPECT_EQ(OpenedAgain(folder / "rom.bin"), wroteAgain ? expanded : original);
-                ASSERT_TRUE(document.Save().ok());
-                EXPECT_EQ(ReadBytes(folder / "rom.bin"), expanded);
-                break;
+                SCOPED_TRACE("pages of " + std::to_string(pageSize) + ", call "
+                             + std::to_string(failAt) + " (" + files.failedCall + "), next "
+                             + std::to_string(static_cast<int>(next)));
+                const bool written
+                    = failed.ok() || failed.message().find("was written") != std::string::npos;
+                EXPECT_EQ(ContentsOf(document), expanded);
+                // Opening the file again (another program would) puts back what the save left.
+                if (next == Next::Reopen) {
+                    EXPECT_EQ(OpenedAgain(folder / "rom.bin"), written ? expanded : original);
+                    continue;
+                }
+                switch (next) {
+                case Next::Discard: // a whole document has no pages to discard: it saves again
+                    if (pageSize > 16) {
+                        ASSERT_TRUE(document.Save().ok());
+                        break;
+                    }
+                    ASSERT_TRUE(document.DiscardPages().ok());
+                    EXPECT_EQ(ContentsOf(document), written ? expanded : original);
+                    break;
+                case Next::SaveAgain:
+                    ASSERT_TRUE(document.Save().ok());
+                    EXPECT_EQ(ReadBytes(folder / "rom.bin"), expanded);
+                    break;
+                case Next::FailAgain: {
+                    files.calls = 0;
+                    files.failAt = failAt;
+                    const Status again = document.Save();
+                    files.Heal();
+                    const bool wroteAgain
+                        = again.ok() || again.message().find("was written") != std::string::npos;
+                    EXPECT_EQ(OpenedAgain(folder / "rom.bin"), wroteAgain ? expanded : original);
+                    ASSERT_TRUE(document.Save().ok());
+                    EXPECT_EQ(ReadBytes(folder / "rom.bin"), expanded);
+                    break;
+                }
+                case Next::TakeBackExpansion:
+                    // Once a paged file holds the expansion for good it is the document's to keep.
+                    EXPECT_EQ(document.TakeBackExpansion(20).ok(), !written || pageSize > 16);
+                    ASSERT_TRUE(document.Save().ok());
+                    EXPECT_EQ(ReadBytes(folder / "rom.bin"),
+                              written && pageSize == 16 ? expanded : edited);
+                    break;
+                case Next::Reopen:
+                    break;
+                }
+                EXPECT_EQ(ReadBytes(folder / "rom.bin"), ContentsOf(document));
+                EXPECT_EQ(OpenedAgain(folder / "rom.bin"), ReadBytes(folder / "rom.bin"));
+                EXPECT_FALSE(std::filesystem::exists(RollbackPathFor(folder / "rom.bin")));
             }
-            case Next::TakeBackExpansion:
-                // Once the file holds the expansion for good it is the document's to keep.
-                EXPECT_EQ(document.TakeBackExpansion(20).ok(), !written);
-                ASSERT_TRUE(document.Save().ok());
-                EXPECT_EQ(ReadBytes(folder / "rom.bin"), written ? expanded : edited);
-                break;
-            case Next::Reopen:
-                break;
-            }
-            EXPECT_EQ(ReadBytes(folder / "rom.bin"), ContentsOf(document));
-            EXPECT_EQ(OpenedAgain(folder / "rom.bin"), ReadBytes(folder / "rom.bin"));
-            EXPECT_FALSE(std::filesystem::exists(RollbackPathFor(folder / "rom.bin")));
         }
+        EXPECT_GT(steps, 8);
     }
-    EXPECT_GT(steps, 8);
 }
 
 // Bank files and dumps: each file written is whole or absent, an older file of the name stays,
