@@ -146,8 +146,9 @@ void BM_EncodeScript1MB(benchmark::State &state)
     std::string script;
     std::mt19937 random(5);
     while (script.size() < 1000000) {
-        script += random() % 3 == 0 ? "\xE4\xB8" + std::string(1, static_cast<char>(0x80 + random() % 64))
-                                    : std::string(1, static_cast<char>(0x20 + random() % 0x5F));
+        script += random() % 3 == 0
+                      ? "\xE4\xB8" + std::string(1, static_cast<char>(0x80 + random() % 64))
+                      : std::string(1, static_cast<char>(0x20 + random() % 0x5F));
         if (random() % 50 == 0)
             script += "\r\n";
     }

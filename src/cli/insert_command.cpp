@@ -108,9 +108,8 @@ CommandAction AddInsertCommand(CLI::App &app)
                         options->address,
                         "Where a script without offset headers goes (a dump with headers places "
                         "its strings itself)");
-    command->add_option("--end",
-                        options->end,
-                        "Write nothing at or past this offset (the end of the text's room)");
+    command->add_option(
+        "--end", options->end, "Write nothing at or past this offset (the end of the text's room)");
     AddDecimalFlag(*command, options->decimal);
     command->callback([table, raw] {
         if (table->count() == 0 && raw->count() == 0)

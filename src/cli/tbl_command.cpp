@@ -74,10 +74,10 @@ int RunTbl(const TblOptions &options)
                     bookmark.name.c_str());
     if (!options.normalizeTo.empty()) {
         const std::string canonical = FormatTableFile(table);
-        if (Status saved = WriteFileSafely(
-                options.normalizeTo,
-                std::span(reinterpret_cast<const std::uint8_t *>(canonical.data()),
-                          canonical.size()));
+        if (Status saved
+            = WriteFileSafely(options.normalizeTo,
+                              std::span(reinterpret_cast<const std::uint8_t *>(canonical.data()),
+                                        canonical.size()));
             !saved.ok())
             return Fail(saved.message());
     }

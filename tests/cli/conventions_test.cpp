@@ -168,8 +168,7 @@ TEST(CliConventions, StandardStreamsAndScriptFormsInsertBackTheSame)
         std::vector<std::string> insert{
             "insert", rom.string(), "-", "--table", Example(form.table), "--decimal"};
         // A dump with headers places itself.
-        if (std::find(form.options.begin(), form.options.end(), "--no-clean")
-            == form.options.end())
+        if (std::find(form.options.begin(), form.options.end(), "--no-clean") == form.options.end())
             insert.insert(insert.end(), {"--address", std::to_string(form.start)});
         if (form.options[0] == "--utf8")
             insert.push_back("--utf8");

@@ -38,10 +38,7 @@ TEST(CliPatch, PatchesOfATranslatedSampleApplyBackAndRefusalsChangeNothing)
     std::string edited(text.begin(), text.end());
     edited.replace(edited.find("treasure in"), 11, "treasure");
     test::WriteBytes(script, {edited.begin(), edited.end()});
-    ASSERT_EQ(
-        test::RunCli({"insert", translated.string(), script, "--table", table})
-            .exitCode,
-        0);
+    ASSERT_EQ(test::RunCli({"insert", translated.string(), script, "--table", table}).exitCode, 0);
     ASSERT_NE(test::ReadBytes(translated), test::ReadBytes(original));
 
     for (const char *kind : {"ips", "bps"}) {

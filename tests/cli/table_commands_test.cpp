@@ -137,16 +137,33 @@ TEST(CliTableCommands, ADumpInsertedBackGivesBackTheSample)
 TEST(CliTableCommands, LossesGiveTheStatusOne)
 {
     TempFolder folder;
-    test::WriteBytes(folder / "dte.tbl", {'2', '6', '=', '.', '\n', '0', '4', '2', '6', '=', '.',
-                                          '.', '.', '\n', '4', '1', '=', 'A', '\n'});
+    test::WriteBytes(folder / "dte.tbl",
+                     {'2',
+                      '6',
+                      '=',
+                      '.',
+                      '\n',
+                      '0',
+                      '4',
+                      '2',
+                      '6',
+                      '=',
+                      '.',
+                      '.',
+                      '.',
+                      '\n',
+                      '4',
+                      '1',
+                      '=',
+                      'A',
+                      '\n'});
     test::WriteBytes(folder / "game.bin", {0x26, 0x26, 0x26, 0x41, 0x41, 0x41});
     const std::vector<std::string> dump{
         "dump", (folder / "game.bin").string(), "--table", (folder / "dte.tbl").string()};
     const auto clean = RunCli(dump);
     EXPECT_EQ(clean.exitCode, 1);
     EXPECT_EQ(clean.out, "...AAA");
-    EXPECT_NE(clean.err.find("1 keys of this Clean dump would not insert back"),
-              std::string::npos)
+    EXPECT_NE(clean.err.find("1 keys of this Clean dump would not insert back"), std::string::npos)
         << clean.err;
     std::vector<std::string> exact = dump;
     exact.push_back("--no-clean");

@@ -73,8 +73,7 @@ TEST(MalformedInput, TablesLoadAsTheGrammarSaysAndWriteBackAsTheSameTable)
         ASSERT_TRUE(SaveTableFile(table, written).ok());
         LoadedTables again;
         ASSERT_TRUE(LoadTableFile(written, again).status.ok());
-        EXPECT_EQ(FormatTableFile(*again.Current()),
-                  FormatTableFile(table));
+        EXPECT_EQ(FormatTableFile(*again.Current()), FormatTableFile(table));
     }
 }
 

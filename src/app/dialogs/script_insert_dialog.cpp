@@ -114,12 +114,13 @@ void ScriptInsertDialog::FollowScript()
     if (headers == fromHeaders_)
         return;
     fromHeaders_ = headers;
-    address_->setText(headers ? QString::fromUtf8(kFromHeadersText.data(),
-                                                  static_cast<qsizetype>(kFromHeadersText.size()))
-                              : QString::fromStdString(
-                                    InsertAddressText(caretOffset_, decimal_->isChecked())));
+    address_->setText(
+        headers ? QString::fromUtf8(kFromHeadersText.data(),
+                                    static_cast<qsizetype>(kFromHeadersText.size()))
+                : QString::fromStdString(InsertAddressText(caretOffset_, decimal_->isChecked())));
     address_->setCursorPosition(0);
-    for (QWidget *field : {static_cast<QWidget *>(address_), static_cast<QWidget *>(hex_),
+    for (QWidget *field : {static_cast<QWidget *>(address_),
+                           static_cast<QWidget *>(hex_),
                            static_cast<QWidget *>(decimal_)})
         field->setEnabled(!headers);
 }

@@ -427,8 +427,10 @@ Status RollbackFile::Finish(const std::filesystem::path &document)
     errno = 0;
     if (files_.Remove(path_) != 0)
         return Status::Error(
-            "The save of " + document.string() + " could not be completed: the file holds the new "
-            "bytes, but " + shownAs_ + ", which holds the old ones, could not be removed ("
+            "The save of " + document.string()
+            + " could not be completed: the file holds the new "
+              "bytes, but "
+            + shownAs_ + ", which holds the old ones, could not be removed ("
             + LastSystemErrorText()
             + "). Opening the file again would put the old bytes back; save again to complete "
               "the save.");

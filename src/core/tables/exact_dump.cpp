@@ -316,9 +316,8 @@ bool ExactDump::HoldsWhateverFollows(std::size_t first, std::size_t end, std::si
     return true;
 }
 
-std::size_t ExactDump::Mismatch(std::size_t first,
-                                const ScriptReader::Piece &piece,
-                                std::size_t &covered) const
+std::size_t
+ExactDump::Mismatch(std::size_t first, const ScriptReader::Piece &piece, std::size_t &covered) const
 {
     using PieceKind = ScriptReader::Piece::Kind;
     const Token &token = tokens_[first];
@@ -334,8 +333,8 @@ std::size_t ExactDump::Mismatch(std::size_t first,
     std::size_t j = first;
     for (; j < tokens_.size() && tokens_[j].start < piece.next; ++j) {
         const Token &key = tokens_[j];
-        if (key.kind == Kind::Header || key.kind == Kind::End
-            || key.start + key.length > piece.next || read + key.count > scratch_.size()
+        if (key.kind == Kind::Header || key.kind == Kind::End || key.start + key.length > piece.next
+            || read + key.count > scratch_.size()
             || !std::equal(key.bytes.begin(),
                            key.bytes.begin() + key.count,
                            scratch_.begin() + static_cast<std::ptrdiff_t>(read)))
@@ -368,8 +367,7 @@ void ExactDump::ToCodes(std::size_t index)
     std::size_t replaced = 1;
     std::size_t removed = token.length;
     // A string end written as codes is no longer followed by its line breaks and header.
-    if (token.thenHeader && index + 1 < tokens_.size()
-        && tokens_[index + 1].kind == Kind::Header) {
+    if (token.thenHeader && index + 1 < tokens_.size() && tokens_[index + 1].kind == Kind::Header) {
         removed += tokens_[index + 1].length;
         ++replaced;
     }

@@ -34,8 +34,7 @@ public:
     using Writer = std::function<void(std::string_view stored)>;
     // write takes the dump's text as stored; lastWritten is the last character written so far
     // (or 0), which a key read at the start of a line needs to know.
-    ExactDump(const TableFile &table, bool codes, Writer write,
-              std::function<char()> lastWritten);
+    ExactDump(const TableFile &table, bool codes, Writer write, std::function<char()> lastWritten);
     ~ExactDump();
 
     // Whether the key can be written as its text without looking at what stands around it.
@@ -47,8 +46,11 @@ public:
     // A key at offset with its bytes and the text the dump writes for it; thenHeader when an
     // offset header follows it (an end-string key in a dump with codes). alone is WritesAlone's
     // answer for it.
-    void Key(std::string_view stored, std::span<const std::uint8_t> bytes, std::int64_t offset,
-             bool alone, bool thenHeader);
+    void Key(std::string_view stored,
+             std::span<const std::uint8_t> bytes,
+             std::int64_t offset,
+             bool alone,
+             bool thenHeader);
     // The offset header a dump with codes begins with.
     void Header(std::int64_t offset);
     // The end of the dump: with codes, the end mark of the offset after the last key; then every
@@ -80,8 +82,8 @@ private:
     const Alone &AloneOf(const Subtable &subtable);
     // The token where the piece read at tokens_[first] parts from the tokens, or npos when it
     // reads them exactly; covered gets the number of tokens it read.
-    std::size_t Mismatch(std::size_t first, const ScriptReader::Piece &piece,
-                         std::size_t &covered) const;
+    std::size_t
+    Mismatch(std::size_t first, const ScriptReader::Piece &piece, std::size_t &covered) const;
     void ToCodes(std::size_t index);
     void Emit(bool final);
     // The end of what reading the piece at pos (of tokens_[checked_]) may look at; npos while

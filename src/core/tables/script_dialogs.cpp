@@ -75,8 +75,8 @@ std::string DumpedMessage(const std::filesystem::path &path, std::int64_t notExa
 {
     std::string message = "Script dumped to " + path.string();
     if (notExact > 0)
-        message += "; " + std::to_string(notExact)
-                   + " keys would not insert back as they were (" + kCleanNotExactNote + ")";
+        message += "; " + std::to_string(notExact) + " keys would not insert back as they were ("
+                   + kCleanNotExactNote + ")";
     return message;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/user_prompts.h"
-#include "tables/script_insert.h"
 #include "tables/script_dump.h"
+#include "tables/script_insert.h"
 
 #include <cstdint>
 #include <filesystem>

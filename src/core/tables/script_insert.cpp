@@ -4,8 +4,8 @@
 #include "document/document.h"
 #include "document/undo_journal.h"
 #include "tables/loaded_tables.h"
-#include "tables/table_codec.h"
 #include "tables/script_reader.h"
+#include "tables/table_codec.h"
 #include "tables/text_file.h"
 
 #include <algorithm>
@@ -276,8 +276,7 @@ std::string InsertReport(const InsertResult &result)
         report += std::to_string(result.bytesBeyondEnd)
                   + " bytes did not fit before the end of the file and were not written.\n";
     for (const ScriptOverflow &overflow : result.overflows)
-        report += "The string at " + Hex(overflow.offset) + " is "
-                  + std::to_string(overflow.excess)
+        report += "The string at " + Hex(overflow.offset) + " is " + std::to_string(overflow.excess)
                   + " bytes longer than its room, which ends at " + Hex(overflow.limit)
                   + "; they were not written.\n";
     if (result.skippedCount > 0) {

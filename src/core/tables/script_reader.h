@@ -49,7 +49,9 @@ public:
     // Reads the piece at pos (pos < text.size()); its keys, each encoded through the subtable
     // for the offset it is written to, from offset on, are appended to bytes. What no entry
     // encodes is skipped and listed in Skipped(), as (position, length) pairs.
-    Piece Read(std::string_view text, std::size_t pos, std::int64_t offset,
+    Piece Read(std::string_view text,
+               std::size_t pos,
+               std::int64_t offset,
                std::vector<std::uint8_t> &bytes);
     [[nodiscard]] const std::vector<std::pair<std::size_t, std::size_t>> &Skipped() const
     {
@@ -65,9 +67,13 @@ public:
 
 private:
     const Subtable &SubtableFor(std::int64_t at) const { return table_.SubtableAt(at); }
-    std::size_t LabelledMarker(std::string_view text, std::size_t pos, std::int64_t at,
+    std::size_t LabelledMarker(std::string_view text,
+                               std::size_t pos,
+                               std::int64_t at,
                                std::vector<std::uint8_t> &bytes);
-    std::size_t Stars(std::string_view text, std::size_t pos, std::int64_t offset,
+    std::size_t Stars(std::string_view text,
+                      std::size_t pos,
+                      std::int64_t offset,
                       std::vector<std::uint8_t> &bytes);
 
     const TableFile &table_;

@@ -132,9 +132,9 @@ TableFile::SubtableRun TableFile::SubtableRunAt(std::int64_t offset) const
     for (std::size_t number = 1; number < subtables_.size(); ++number) {
         for (const SubtableRange &range : subtables_[number].ranges) {
             const std::int64_t low = range.low;
-            const std::int64_t pastHigh
-                = range.high == std::numeric_limits<std::int64_t>::max() ? range.high
-                                                                         : range.high + 1;
+            const std::int64_t pastHigh = range.high == std::numeric_limits<std::int64_t>::max()
+                                              ? range.high
+                                              : range.high + 1;
             if (low > offset)
                 until = std::min(until, low);
             else if (pastHigh > offset)

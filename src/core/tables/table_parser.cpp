@@ -133,7 +133,8 @@ void TableParser::Append(std::uint32_t key, std::string text, std::string label)
 {
     if (!keys_.insert({current_, key}).second)
         Note(TableNote::RepeatedKey);
-    result_.items.push_back({TableSource::Item::Kind::Entry, line_ - 1, current_, key, text, label});
+    result_.items.push_back(
+        {TableSource::Item::Kind::Entry, line_ - 1, current_, key, text, label});
     table().AppendWhileLoading(current_, key, std::move(text), std::move(label));
 }
 
@@ -403,8 +404,8 @@ ParsedTable ParseStoredTable(std::string_view stored, std::string_view fileName)
     using Encoding = TableSource::Encoding;
     constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
     if (stored.starts_with(kUtf8Mark)) {
-        ParsedTable parsed
-            = ParseHeld(stored.substr(kUtf8Mark.size()), fileName, kUtf8CodePage, Encoding::Utf8Mark);
+        ParsedTable parsed = ParseHeld(
+            stored.substr(kUtf8Mark.size()), fileName, kUtf8CodePage, Encoding::Utf8Mark);
         parsed.table.SetByteOrderMark(true);
         return parsed;
     }

@@ -22,11 +22,11 @@ struct TableSource
     struct Item
     {
         enum class Kind { Entry, CodePage, Title, SubtableStart, SubtableEnd } kind = Kind::Entry;
-        int line = 0;     // index into lines
-        int subtable = 0; // the subtable the line belongs to (or opens or closes)
+        int line = 0;          // index into lines
+        int subtable = 0;      // the subtable the line belongs to (or opens or closes)
         std::uint32_t key = 0; // the entry's key, or the trigger a subtable line gives
         std::string text;      // the entry's text, or a directive's value
-        std::string label; // a marker key's label
+        std::string label;     // a marker key's label
     };
 
     Encoding encoding = Encoding::Bytes;

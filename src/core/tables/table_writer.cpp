@@ -145,7 +145,8 @@ private:
         // key changed by its text.
         std::vector<const Item *> unmatched;
         for (const Item *item : changed) {
-            if (!RewriteWith(*item, [&](const TableEntry &entry) { return entry.key == item->key; }))
+            if (!RewriteWith(*item,
+                             [&](const TableEntry &entry) { return entry.key == item->key; }))
                 unmatched.push_back(item);
         }
         for (const Item *item : unmatched) {

@@ -133,9 +133,9 @@ TextFileResult ScriptTextFromStoredBytes(std::string_view stored, int codePage)
     }
     const auto text = Utf16ToCodePage(stored.substr(2), stored[0] == '\xFE', codePage);
     if (!text)
-        result.status = Status::Error("The script is UTF-16 and has characters that code page "
-                                      + std::to_string(codePage)
-                                      + " cannot hold; nothing was inserted.");
+        result.status
+            = Status::Error("The script is UTF-16 and has characters that code page "
+                            + std::to_string(codePage) + " cannot hold; nothing was inserted.");
     else
         result.text = TextFromStoredBytes(*text);
     return result;

@@ -59,8 +59,8 @@ TEST(SaveIdentity, OpeningPutsBackAnInterruptedSaveAndIgnoresAnUnfinishedOne)
     // One whose seal does not hold (a changed bit, a cut) may be all that is left of the old
     // bytes: it is kept aside, never applied, and the file opens only for Save As.
     const auto sealed = ReadBytes(RollbackPathFor(path));
-    for (const std::size_t torn : {std::size_t{3}, std::size_t{60}, sealed.size() - 20,
-                                   sealed.size()}) {
+    for (const std::size_t torn :
+         {std::size_t{3}, std::size_t{60}, sealed.size() - 20, sealed.size()}) {
         auto damaged = sealed;
         if (torn == sealed.size())
             damaged.pop_back(); // cut by one byte

@@ -86,8 +86,8 @@ TEST(ScriptDialogs, TheInsertDialogOffersTheTablesAndReadsTheAddressInItsBase)
     // A dump with headers places its strings itself, whatever its encoding.
     test::TempFolder folder;
     test::WriteBytes(folder / "dump.txt", {'<', '0', '0', '0', '0', '0', '1', '0', '0', '>'});
-    test::WriteBytes(folder / "utf16.txt", {0xFF, 0xFE, '<', 0, '0', 0, '0', 0, '0', 0, '0', 0,
-                                            '0', 0, '0', 0, '0', 0, '1', 0, '>', 0});
+    test::WriteBytes(folder / "utf16.txt", {0xFF, 0xFE, '<', 0,   '0', 0,   '0', 0,   '0', 0,   '0',
+                                            0,    '0',  0,   '0', 0,   '0', 0,   '1', 0,   '>', 0});
     test::WriteBytes(folder / "plain.txt", {'A', '\r', '\n'});
     EXPECT_TRUE(ScriptFileHasHeaders(folder / "dump.txt"));
     EXPECT_TRUE(ScriptFileHasHeaders(folder / "utf16.txt"));

@@ -203,13 +203,13 @@ TEST(ScriptInsertHeaders, NothingIsWrittenAtOrPastTheEndOfTheRoom)
     Document document;
     document.New();
     UndoJournal journal;
-    const InsertResult marked = InsertScriptText(
-        document, journal, &parsed, "<00000100>\nAB\n\n<end:00000103>\n", 0);
+    const InsertResult marked
+        = InsertScriptText(document, journal, &parsed, "<00000100>\nAB\n\n<end:00000103>\n", 0);
     EXPECT_EQ(marked.bytesWritten, 3);
     EXPECT_FALSE(marked.Lost());
     EXPECT_EQ(document.ReadByte(0x102), 0xFE);
-    const InsertResult cut = InsertScriptText(
-        document, journal, &parsed, "<00000100>\nABBA\n<end:00000103>\n", 0);
+    const InsertResult cut
+        = InsertScriptText(document, journal, &parsed, "<00000100>\nABBA\n<end:00000103>\n", 0);
     EXPECT_EQ(cut.bytesWritten, 3);
     ASSERT_EQ(cut.overflows.size(), 1u);
     EXPECT_EQ(cut.overflows[0].excess, 1);

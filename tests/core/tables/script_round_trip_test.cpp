@@ -47,7 +47,9 @@ RandomTable MakeTable(std::mt19937 &random, bool japanese)
         free[b] = b;
     std::shuffle(free.begin(), free.end(), random);
     std::size_t next = 0;
-    const auto byte = [&] { return free[next++ % 256]; };
+    const auto byte = [&] {
+        return free[next++ % 256];
+    };
     std::vector<std::string> texts;
     std::string lines = japanese ? ".codepage=932\n" : "";
     const auto entry = [&](unsigned key, int digits, const std::string &text) {
@@ -56,9 +58,11 @@ RandomTable MakeTable(std::mt19937 &random, bool japanese)
             made.bytes.push_back(static_cast<std::uint8_t>(key >> shift));
         texts.push_back(text);
     };
-    const std::vector<std::string> alphabet = japanese
-        ? std::vector<std::string>{"\x82\xA0", "\x82\xA2", "\x82\xA4", "\x88\x9F", "a", "."}
-        : std::vector<std::string>{"t", "h", "e", " ", ".", "<", ">", "*", "1", "f", "0", "a"};
+    const std::vector<std::string> alphabet
+        = japanese
+              ? std::vector<std::string>{"\x82\xA0", "\x82\xA2", "\x82\xA4", "\x88\x9F", "a", "."}
+              : std::vector<std::string>{
+                  "t", "h", "e", " ", ".", "<", ">", "*", "1", "f", "0", "a"};
     for (const std::string &letter : alphabet) {
         if (random() % 5 != 0)
             entry(byte(), 2, letter);
@@ -110,9 +114,8 @@ std::vector<std::uint8_t> MakeImage(std::mt19937 &random, const RandomTable &mad
 {
     std::vector<std::uint8_t> image(1 + random() % 600);
     for (std::uint8_t &b : image)
-        b = random() % 8 == 0 || made.bytes.empty()
-                ? static_cast<std::uint8_t>(random())
-                : made.bytes[random() % made.bytes.size()];
+        b = random() % 8 == 0 || made.bytes.empty() ? static_cast<std::uint8_t>(random())
+                                                    : made.bytes[random() % made.bytes.size()];
     return image;
 }
 
@@ -171,11 +174,8 @@ TEST(ScriptRoundTrip, DumpsWithCodesInsertBackExactlyThroughAnyTable)
             b = static_cast<std::uint8_t>(random());
         ASSERT_TRUE(document->ReplaceContents(noise).ok());
         UndoJournal journal;
-        const InsertResult result = InsertScriptText(*document,
-                                                     journal,
-                                                     &table,
-                                                     dumped.script,
-                                                     {clean ? range.start : size - 1, {}});
+        const InsertResult result = InsertScriptText(
+            *document, journal, &table, dumped.script, {clean ? range.start : size - 1, {}});
         ASSERT_TRUE(result.status.ok()) << result.status.message();
         std::vector<std::uint8_t> expected = noise;
         const std::int64_t end = std::min(size, start + result.bytesWritten);

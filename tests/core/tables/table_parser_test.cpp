@@ -208,12 +208,12 @@ TEST(TableParser, Utf8AndUtf16TablesAreReadAndWrittenAsTheyCame)
 // no table line at all (a ROM opened as a table) is told apart.
 TEST(TableParser, TheLoaderCountsWhatItDidNotTake)
 {
-    const ParsedTable parsed = ParseStoredTable("# for another tool\n; a comment\n!switch\n@other\n"
-                                                "41=A\n41=B\n8G=H\n123456789=x\nhello\n"
-                                                ".codepage=7777\n42="
-                                                    + std::string(300, 'x')
-                                                    + "\nFFF2**=<w>\n4142\n",
-                                                "n.tbl");
+    const ParsedTable parsed
+        = ParseStoredTable("# for another tool\n; a comment\n!switch\n@other\n"
+                           "41=A\n41=B\n8G=H\n123456789=x\nhello\n"
+                           ".codepage=7777\n42="
+                               + std::string(300, 'x') + "\nFFF2**=<w>\n4142\n",
+                           "n.tbl");
     const TableNotes &notes = parsed.notes;
     EXPECT_EQ(notes.Of(TableNote::Comment), 2);
     EXPECT_EQ(notes.FirstLineOf(TableNote::Comment), 1);
@@ -243,7 +243,8 @@ TEST(TableParser, TheLoaderCountsWhatItDidNotTake)
               "Table loaded: 1 line skipped (1 comment at line 1)");
     EXPECT_EQ(TableNotesSummary(ParseStoredTable("41=A\n", "c.tbl").notes), "");
     // A long line of a UTF-8 table is cut between characters, never inside one.
-    std::string kana = "\xEF\xBB\xBF" "41=";
+    std::string kana = "\xEF\xBB\xBF"
+                       "41=";
     for (int i = 0; i < 100; ++i)
         kana += "\xE3\x81\x82";
     const ParsedTable cut = ParseStoredTable(kana + "\n", "u.tbl");

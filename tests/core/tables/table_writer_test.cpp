@@ -1,11 +1,11 @@
 #include "support/faulty_file_system.h"
 #include "support/temp_folder.h"
+#include "tables/loaded_tables.h"
 #include "tables/table_codec.h"
 #include "tables/table_editor.h"
-#include "tables/text_file.h"
-#include "tables/loaded_tables.h"
 #include "tables/table_parser.h"
 #include "tables/table_writer.h"
+#include "tables/text_file.h"
 
 #include <gtest/gtest.h>
 
@@ -82,8 +82,8 @@ TEST(TableWriter, ASavedTableLoadsBackWhole)
 std::vector<std::string> LinesOf(const std::string &stored)
 {
     std::vector<std::string> lines;
-    const std::string text = stored.starts_with("\xFF\xFE") ? Utf16ToUtf8(stored.substr(2), false)
-                                                             : stored;
+    const std::string text
+        = stored.starts_with("\xFF\xFE") ? Utf16ToUtf8(stored.substr(2), false) : stored;
     std::size_t start = 0;
     for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
         lines.push_back(text.substr(start, end - start));
@@ -172,8 +172,10 @@ TEST(TableWriter, SavingChangesOnlyTheLinesOfWhatChanged)
     // The bookmarks of another table stay in their own file.
     LoadedTables again;
     ASSERT_TRUE(LoadTableFile(folder / "game.tbl", again).status.ok());
-    EXPECT_EQ(DecodeBytes(*again.Current(), again.Current()->GetSubtable(0),
-                          std::vector<std::uint8_t>{0x44}).entry->text,
+    EXPECT_EQ(DecodeBytes(*again.Current(),
+                          again.Current()->GetSubtable(0),
+                          std::vector<std::uint8_t>{0x44})
+                  .entry->text,
               "D");
     TableFile other = ParseTable(".title=Other\n41=A\n", "o.tbl").table;
     other.SetModified(true);

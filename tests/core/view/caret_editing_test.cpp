@@ -202,8 +202,7 @@ TEST_F(CaretEditingTest, TextAndTableEntryWriteInsideTheDocument)
     const TableFile table = ParseTable("41=A\n8140=ab\n2A=*\n", "t").table;
     PlaceCaret(caret, view, 0x1C, true);
     int unencoded = 0;
-    EXPECT_TRUE(
-        TypeTableText(caret, view, *document, journal, table, "ab\r\n?AA!AA", &unencoded));
+    EXPECT_TRUE(TypeTableText(caret, view, *document, journal, table, "ab\r\n?AA!AA", &unencoded));
     EXPECT_EQ(unencoded, 2); // said in the status bar
     EXPECT_EQ(UnencodedMessage(2),
               "2 typed characters match no entry of the table and were not written");
@@ -247,7 +246,10 @@ TEST_F(CaretEditingTest, PlainTextPastesAsHexPairsTableTextOrCharacters)
     PlaceCaret(caret, view, 0x20, true);
     EXPECT_EQ(paste("aa", &table), (Bytes{0x01, 0x01}));
     // A character the table's code page cannot hold is left out, and counted.
-    EXPECT_EQ(paste("a\xE2\x9C\x93" "a", &table), (Bytes{0x01, 0x01}));
+    EXPECT_EQ(paste("a\xE2\x9C\x93"
+                    "a",
+                    &table),
+              (Bytes{0x01, 0x01}));
     EXPECT_EQ(leftOut, 1);
     EXPECT_EQ(paste("00", nullptr), (Bytes{'0', '0'}));
     // In the Unicode modes the column is UTF-16, table or not.
