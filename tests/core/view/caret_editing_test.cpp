@@ -4,7 +4,6 @@
 #include "view/code_page_list.h"
 #include "view/display_settings.h"
 #include "view/editing.h"
-#include "view/text_mode.h"
 
 #include <gtest/gtest.h>
 
@@ -204,8 +203,6 @@ TEST_F(CaretEditingTest, TextAndTableEntryWriteInsideTheDocument)
     int unencoded = 0;
     EXPECT_TRUE(TypeTableText(caret, view, *document, journal, table, "ab\r\n?AA!AA", &unencoded));
     EXPECT_EQ(unencoded, 2); // said in the status bar
-    EXPECT_EQ(UnencodedMessage(2),
-              "2 typed characters match no entry of the table and were not written");
     EXPECT_EQ(document->ReadByte(0x1C), 0x81);
     EXPECT_EQ(document->ReadByte(0x1D), 0x40);
     EXPECT_EQ(document->ReadByte(0x1E), 0x2A);
