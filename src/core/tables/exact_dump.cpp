@@ -24,13 +24,6 @@ void AppendReadBack(std::string_view stored, std::string &text)
     }
 }
 
-std::string ReadBack(std::string_view stored)
-{
-    std::string text;
-    AppendReadBack(stored, text);
-    return text;
-}
-
 std::string Codes(std::span<const std::uint8_t> bytes)
 {
     std::string codes;
@@ -232,7 +225,7 @@ std::size_t ExactDump::Reach(std::size_t pos)
             return std::string::npos;
     }
     const std::int64_t offset = tokens_[checked_].offset;
-    std::size_t ahead = reader_.LookAhead(text_, pos, offset, false);
+    const std::size_t ahead = reader_.SyntaxLookAhead(text_, pos);
     // Entry texts: as far as what stands there begins one; an entry longer than that cannot
     // match, whatever follows.
     const Subtable &subtable = table_.SubtableAt(offset);
@@ -371,7 +364,10 @@ void ExactDump::ToCodes(std::size_t index)
         removed += tokens_[index + 1].length;
         ++replaced;
     }
-    text_.replace(token.start, removed, ReadBack(Codes(std::span(token.bytes).first(token.count))));
+    std::string text; // codes read back as they are written
+    for (const Token &code : codes)
+        text += code.stored;
+    text_.replace(token.start, removed, text);
     const auto at = tokens_.begin() + static_cast<std::ptrdiff_t>(index);
     tokens_.erase(at, at + static_cast<std::ptrdiff_t>(replaced));
     tokens_.insert(tokens_.begin() + static_cast<std::ptrdiff_t>(index),

@@ -86,16 +86,12 @@ ScriptReader::ScriptReader(const TableFile &table, bool headers)
     }
 }
 
-std::size_t ScriptReader::LookAhead(std::string_view text,
-                                    std::size_t pos,
-                                    std::int64_t offset,
-                                    bool texts) const
+std::size_t ScriptReader::SyntaxLookAhead(std::string_view text, std::size_t pos) const
 {
     // A header or an end mark of sixteen digits with its line breaks.
     constexpr std::size_t kLongestMark = 25;
     const char c = text[pos];
-    std::size_t ahead
-        = texts ? std::max<std::size_t>(1, SubtableFor(offset).LongestTextFrom(c)) : 1;
+    std::size_t ahead = 1;
     if (headers_ && (pos == 0 || text[pos - 1] == '*' || c == '*'))
         ahead = std::max(ahead, kLongestMark);
     if (headers_ && c == '<')

@@ -60,10 +60,8 @@ public:
 
     // How many characters from pos reading the piece there may look at for its syntax (headers,
     // the end mark, byte codes, labels; a run of "*" is read whole, and then this many past its
-    // end) and, with texts, for the entry texts that begin with its character: what stands
-    // further on cannot change how it reads.
-    [[nodiscard]] std::size_t
-    LookAhead(std::string_view text, std::size_t pos, std::int64_t offset, bool texts = true) const;
+    // end), entry texts aside: what stands further on cannot change how the syntax reads.
+    [[nodiscard]] std::size_t SyntaxLookAhead(std::string_view text, std::size_t pos) const;
 
 private:
     const Subtable &SubtableFor(std::int64_t at) const { return table_.SubtableAt(at); }

@@ -392,7 +392,7 @@ ParsedTable ParseHeld(std::string_view held,
     source->encoding = encoding;
     source->codePage = parsed.table.GetCodePage();
     source->title = parsed.table.GetTitle();
-    source->items = parsed.items;
+    source->items = std::move(parsed.items);
     parsed.table.SetSource(std::move(source));
     return parsed;
 }

@@ -33,7 +33,10 @@ std::string TextFromStoredBytes(std::string_view stored)
     return text;
 }
 
-std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian)
+namespace {
+
+// UTF-16 bytes as their units; an odd last byte is dropped.
+std::u16string UnitsOf(std::string_view bytes, bool bigEndian)
 {
     std::u16string units(bytes.size() / 2, u'\0');
     for (std::size_t i = 0; i < units.size(); ++i) {
@@ -41,6 +44,14 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian)
         const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
         units[i] = static_cast<char16_t>(bigEndian ? first << 8 | second : second << 8 | first);
     }
+    return units;
+}
+
+} // namespace
+
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian)
+{
+    const std::u16string units = UnitsOf(bytes, bigEndian);
     std::string utf8(units.size() * 3 + 1, '\0');
     std::int32_t length = 0;
     UErrorCode error = U_ZERO_ERROR;
@@ -87,9 +98,8 @@ constexpr int kUtf8 = 65001;
 // UTF-16 text in an 8-bit code page; nothing when a character has no form there.
 std::optional<std::string> Utf16ToCodePage(std::string_view bytes, bool bigEndian, int codePage)
 {
-    const std::string utf8 = Utf16ToUtf8(bytes, bigEndian);
     if (codePage == kUtf8)
-        return utf8;
+        return Utf16ToUtf8(bytes, bigEndian);
     UErrorCode error = U_ZERO_ERROR;
     const std::string name = "windows-" + std::to_string(codePage);
     const std::unique_ptr<UConverter, void (*)(UConverter *)> converter(
@@ -98,20 +108,13 @@ std::optional<std::string> Utf16ToCodePage(std::string_view bytes, bool bigEndia
         return std::nullopt;
     ucnv_setFromUCallBack(
         converter.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &error);
-    std::u16string units(utf8.size(), u'\0');
-    std::int32_t unitCount = 0;
-    u_strFromUTF8(units.data(),
-                  static_cast<std::int32_t>(units.size()),
-                  &unitCount,
-                  utf8.data(),
-                  static_cast<std::int32_t>(utf8.size()),
-                  &error);
-    std::string text(static_cast<std::size_t>(unitCount) * 4 + 1, '\0');
+    const std::u16string units = UnitsOf(bytes, bigEndian);
+    std::string text(units.size() * 4 + 1, '\0');
     const std::int32_t length = ucnv_fromUChars(converter.get(),
                                                 text.data(),
                                                 static_cast<std::int32_t>(text.size()),
                                                 units.data(),
-                                                unitCount,
+                                                static_cast<std::int32_t>(units.size()),
                                                 &error);
     if (U_FAILURE(error))
         return std::nullopt;
