@@ -39,7 +39,7 @@ void PaintFullHd(benchmark::State &state, const char *name, std::int64_t size)
 {
     Session session;
     if (session.OpenDocument(bench::BenchFile(name, size), true).status != LoadStatus::Loaded
-        || !LoadTableFile(TwoByteTable(), session.tables()).status.ok()) {
+        || !LoadTableFile(RealFileSystem(), TwoByteTable(), session.tables()).status.ok()) {
         state.SkipWithError("cannot load the file or the table");
         return;
     }

@@ -2,11 +2,11 @@
 #include "bench_files.h"
 #include "document/document.h"
 #include "search/search_engines.h"
-#include "search/search_state.h"
+#include "session/editing.h"
+#include "session/search_state.h"
 #include "view/caret_state.h"
 #include "view/code_page_list.h"
 #include "view/display_settings.h"
-#include "view/editing.h"
 
 #include <benchmark/benchmark.h>
 
@@ -28,7 +28,7 @@ std::filesystem::path LargeFile()
 
 void SearchWholeFile(benchmark::State &state, const SearchPattern &pattern, bool relative)
 {
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     if (document.Load(LargeFile(), true).status != LoadStatus::Loaded) {
         state.SkipWithError("cannot load the file");
         return;
@@ -64,7 +64,7 @@ BENCHMARK(BM_RelativeSearch1GiB)->Unit(benchmark::kMillisecond)->Iterations(3);
 // from the caret, and the hit shown; against BM_ValueSearch1GiB, the engine alone.
 void BM_FindThroughTheEditorsPath1GiB(benchmark::State &state)
 {
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     if (document.Load(LargeFile(), true).status != LoadStatus::Loaded) {
         state.SkipWithError("cannot load the file");
         return;

@@ -1,7 +1,7 @@
 // The paged byte store: reading inside a page, swapping pages, committing dirty pages.
 #include "bench_files.h"
-#include "document/binary_file.h"
 #include "document/document.h"
+#include "platform/binary_file.h"
 
 #include <benchmark/benchmark.h>
 
@@ -12,7 +12,7 @@ constexpr std::int64_t kMiB = 1024 * 1024;
 
 void ReadEveryByte(benchmark::State &state, const char *name, std::int64_t size)
 {
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     if (document.Load(bench::BenchFile(name, size), true).status != LoadStatus::Loaded) {
         state.SkipWithError("cannot load the file");
         return;
@@ -44,7 +44,7 @@ BENCHMARK(BM_ReadByteSequentialWhole4MiB)->Unit(benchmark::kMillisecond);
 // variant also parks the page it swaps out in its page file.
 void PageSwap(benchmark::State &state, bool dirty)
 {
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     if (document.Load(bench::BenchFile("paged-64MiB.bin", 64 * kMiB), true).status
         != LoadStatus::Loaded) {
         state.SkipWithError("cannot load the file");
@@ -79,7 +79,7 @@ BENCHMARK(BM_PageSwapDirty)->Unit(benchmark::kMillisecond);
 void BM_CommitTwoDirtyPagesOf1GiB(benchmark::State &state)
 {
     const auto changed = static_cast<std::int64_t>(state.range(0));
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     if (document.Load(bench::BenchFile("paged-1GiB.bin", 1024 * kMiB), true).status
         != LoadStatus::Loaded) {
         state.SkipWithError("cannot load the file");
@@ -136,7 +136,7 @@ BENCHMARK(BM_WriteTwoPagesInPlaceReference)->Unit(benchmark::kMillisecond);
 void OpenFile(benchmark::State &state, const std::filesystem::path &path)
 {
     for (auto _ : state) {
-        Document document;
+        Document document(kPageSize, RealFileSystem());
         if (document.Load(path, true).status != LoadStatus::Loaded)
             state.SkipWithError("cannot load the file");
         benchmark::DoNotOptimize(document.ReadByte(0));

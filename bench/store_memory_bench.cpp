@@ -12,7 +12,7 @@ void BM_ReadWhole1GiBPaged(benchmark::State &state)
     const std::int64_t size = 1024LL * 1024 * 1024;
     const auto path = bench::BenchFile("paged-1GiB.bin", size);
     for (auto _ : state) {
-        Document document;
+        Document document(kPageSize, RealFileSystem());
         if (document.Load(path, true).status != LoadStatus::Loaded) {
             state.SkipWithError("cannot load the file");
             return;

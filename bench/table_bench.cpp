@@ -92,7 +92,7 @@ void DumpThrough7000Entries(benchmark::State &state,
                             bool dictionary = false)
 {
     const TableFile table = ParseTable(LargeTableText(7000, dictionary), "bench.tbl").table;
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     if (document.Load(file, true).status != LoadStatus::Loaded) {
         state.SkipWithError("cannot load the file");
         return;
@@ -167,7 +167,7 @@ void BM_LoadTable10000Entries(benchmark::State &state)
     }
     for (auto _ : state) {
         LoadedTables tables;
-        if (!LoadTableFile(path, tables).status.ok())
+        if (!LoadTableFile(RealFileSystem(), path, tables).status.ok())
             state.SkipWithError("cannot load the table");
         benchmark::DoNotOptimize(tables.Current());
     }

@@ -57,7 +57,7 @@ ParseRange(const std::string &start, const std::string &length, bool decimal)
 std::optional<std::string> ReadInput(const std::string &path)
 {
     if (path != kStandardStream) {
-        const TextFileResult file = ReadBinaryFile(path);
+        const TextFileResult file = ReadBinaryFile(path, RealFileSystem());
         if (!file.status.ok()) {
             Fail(file.status.message());
             return std::nullopt;
@@ -138,11 +138,10 @@ bool RequireInside(Session &session, std::int64_t offset, std::string_view optio
 
 bool OpenTable(Session &session, const std::string &path)
 {
-    const TableLoadResult result = LoadTableFile(path, session.tables());
+    const TableLoadResult result = LoadTableFile(session.files(), path, session.tables());
     if (result.status.ok())
         return true;
-    std::error_code error;
-    if (std::filesystem::exists(path, error))
+    if (PathExists(session.files(), path) == 1)
         Fail(result.status.message());
     else
         Fail(std::string(kFileNotFoundMessage) + ": " + result.status.message());

@@ -60,7 +60,9 @@ Status WriteOut(const std::string &output, std::string_view bytes)
         return WriteToStdout(bytes) ? Status::Ok()
                                     : Status::Error("Unable to write to standard output");
     return WriteFileSafely(
-        output, std::span(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size()));
+        output,
+        std::span(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size()),
+        RealFileSystem());
 }
 
 int RunDump(const DumpOptions &options)
@@ -103,13 +105,13 @@ int RunDump(const DumpOptions &options)
                      },
                      progress.Callback(),
                      &notExact)
-                          : DumpScriptToFile(document,
+                          : DumpScriptToFile(RealFileSystem(),
+                                             document,
                                              table,
                                              range,
                                              clean,
                                              options.output,
                                              progress.Callback(),
-                                             RealFileSystem(),
                                              &notExact);
     } else {
         // Whole in memory, so that line breaks and characters are never cut between pieces.

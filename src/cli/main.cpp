@@ -1,5 +1,5 @@
 #include "commands.h"
-#include "platform/interrupt_cleanup.h"
+#include "platform/file_system.h"
 
 #include <cstdio>
 #include <string>

@@ -26,7 +26,7 @@ struct PatchOptions
 
 std::optional<std::vector<std::uint8_t>> ReadWhole(const std::string &path)
 {
-    const TextFileResult file = ReadBinaryFile(path);
+    const TextFileResult file = ReadBinaryFile(path, RealFileSystem());
     if (!file.status.ok()) {
         Fail(file.status.message());
         return std::nullopt;
@@ -34,35 +34,11 @@ std::optional<std::vector<std::uint8_t>> ReadWhole(const std::string &path)
     return std::vector<std::uint8_t>(file.text.begin(), file.text.end());
 }
 
-bool EndsWith(const std::string &text, std::string_view ending)
-{
-    if (text.size() < ending.size())
-        return false;
-    std::string tail = text.substr(text.size() - ending.size());
-    for (char &c : tail)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return tail == ending;
-}
-
-bool SameFile(const std::string &a, const std::string &b)
-{
-    std::error_code error;
-    return std::filesystem::equivalent(a, b, error);
-}
-
 int Write(const std::string &path, const std::vector<std::uint8_t> &bytes)
 {
-    if (Status written = WriteFileSafely(path, bytes); !written.ok())
+    if (Status written = WriteFileSafely(path, bytes, RealFileSystem()); !written.ok())
         return Fail(written.message());
     return 0;
-}
-
-// The size of a file, or -1 when it cannot be told (reading it then says why).
-std::int64_t SizeOf(const std::string &path)
-{
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
-    return error ? -1 : static_cast<std::int64_t>(size);
 }
 
 // The image opened as a document and patched there: whole when the patch may be made in memory,
@@ -93,25 +69,25 @@ int ApplyThroughDocument(const PatchOptions &options,
 
 int RunCreate(const PatchOptions &options)
 {
-    const bool ips = EndsWith(options.output, ".ips");
-    if (!ips && !EndsWith(options.output, ".bps"))
+    FileSystem &files = RealFileSystem();
+    const PatchKind kind = PatchKindOfName(options.output);
+    if (kind == PatchKind::Unknown)
         return Fail("-o " + options.output + ": name the patch .ips or .bps, which says its kind");
-    if (SameFile(options.output, options.original) || SameFile(options.output, options.modified))
+    if (SameFile(files, options.output, options.original)
+        || SameFile(files, options.output, options.modified))
         return Fail("-o " + options.output + " is one of the images; the patch goes elsewhere");
     // Images the patch cannot cover are refused before they are read.
-    const std::int64_t oldSize = SizeOf(options.original);
-    const std::int64_t newSize = SizeOf(options.modified);
-    for (const Status &fits : {ips ? IpsPatchReaches(oldSize, newSize) : PatchableInMemory(oldSize),
-                               ips ? Status::Ok() : PatchableInMemory(newSize)}) {
-        if (!fits.ok())
-            return Fail(fits.message());
-    }
+    if (Status covers = PatchCovers(
+            kind, FileLength(files, options.original), FileLength(files, options.modified));
+        !covers.ok())
+        return Fail(covers.message());
     const auto original = ReadWhole(options.original);
     const auto modified = original ? ReadWhole(options.modified) : std::nullopt;
     if (!modified)
         return kExitFailure;
     TerminalProgress progress("Making the patch");
-    const PatchResult patch = ips ? CreateIpsPatch(*original, *modified)
+    const PatchResult patch = kind == PatchKind::Ips
+                                  ? CreateIpsPatch(*original, *modified)
                                   : CreateBpsPatch(*original, *modified, {}, progress.Callback());
     progress.Clear();
     if (!patch.status.ok())
@@ -122,13 +98,13 @@ int RunCreate(const PatchOptions &options)
 int RunApply(const PatchOptions &options)
 {
     const std::string &output = options.output.empty() ? options.image : options.output;
-    if (SameFile(output, options.patch))
+    if (SameFile(RealFileSystem(), output, options.patch))
         return Fail("-o " + output + " is the patch itself");
     const auto patch = ReadWhole(options.patch);
     if (!patch)
         return kExitFailure;
-    const bool bps = patch->size() >= 4 && std::equal(patch->begin(), patch->begin() + 4, "BPS1");
-    if (Status fits = PatchableInMemory(SizeOf(options.image)); !fits.ok())
+    const bool bps = PatchKindOfContents(*patch) == PatchKind::Bps;
+    if (Status fits = PatchableInMemory(FileLength(RealFileSystem(), options.image)); !fits.ok())
         return bps ? Fail(fits.message()) : ApplyThroughDocument(options, *patch, false);
     if (options.output.empty())
         return ApplyThroughDocument(options, *patch, true);

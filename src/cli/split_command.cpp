@@ -28,8 +28,8 @@ int RunSplit(const SplitOptions &options)
     if (!header)
         return kExitFailure;
     TerminalProgress progress("Splitting");
-    const SplitResult result
-        = SplitIntoBanks(session.document(), *bankSize, *header, progress.Callback());
+    const SplitResult result = SplitIntoBanks(
+        session.files(), session.document(), *bankSize, *header, progress.Callback());
     progress.Clear();
     if (!result.status.ok())
         return Fail(result.status.message());

@@ -53,7 +53,7 @@ void PrintNotes(const TableNotes &notes)
 int RunTbl(const TblOptions &options)
 {
     Session session;
-    const TableLoadResult loaded = LoadTableFile(options.table, session.tables());
+    const TableLoadResult loaded = LoadTableFile(session.files(), options.table, session.tables());
     if (!loaded.status.ok()) {
         (void)OpenTable(session, options.table); // says why, as every command does
         return kExitFailure;
@@ -77,7 +77,8 @@ int RunTbl(const TblOptions &options)
         if (Status saved
             = WriteFileSafely(options.normalizeTo,
                               std::span(reinterpret_cast<const std::uint8_t *>(canonical.data()),
-                                        canonical.size()));
+                                        canonical.size()),
+                              session.files());
             !saved.ok())
             return Fail(saved.message());
     }

@@ -1,4 +1,4 @@
-#include "shell/command_ids.h"
+#include "common/command_ids.h"
 #include "shell/command_table.h"
 #include "view/data_window.h"
 #include "window_test.h"

@@ -1,5 +1,5 @@
-#include "shell/command_ids.h"
-#include "shell/command_line.h"
+#include "common/command_ids.h"
+#include "session/command_line.h"
 #include "shell/main_flat_window.h"
 #include "support/fake_prompts.h"
 #include "support/temp_folder.h"

@@ -1,4 +1,4 @@
-#include "shell/command_ids.h"
+#include "common/command_ids.h"
 #include "shell/main_flat_window.h"
 #include "support/fake_prompts.h"
 #include "support/temp_folder.h"

@@ -1,5 +1,5 @@
+#include "common/command_ids.h"
 #include "dialogs/table_editor_dialog.h"
-#include "shell/command_ids.h"
 #include "tables/loaded_tables.h"
 #include "tables/table_codec.h"
 #include "tables/table_writer.h"
@@ -137,7 +137,7 @@ TEST_F(TableEditorTest, AnEntryTypedInTheGridDecodesAtOnceAndIsSavedAtExit)
     ASSERT_EQ(prompts->asked.size(), 1u);
     EXPECT_EQ(prompts->asked[0], "Table e.tbl has been changed.\r\n\r\nWould you like to save?");
     LoadedTables reloaded;
-    ASSERT_TRUE(LoadTableFile(folder / "e.tbl", reloaded).status.ok());
+    ASSERT_TRUE(LoadTableFile(RealFileSystem(), folder / "e.tbl", reloaded).status.ok());
     EXPECT_EQ(FormatTableFile(*reloaded.Current()), expected);
 }
 

@@ -58,7 +58,7 @@ TEST(MalformedInput, TablesLoadAsTheGrammarSaysAndWriteBackAsTheSameTable)
     for (const auto &line : lines) {
         SCOPED_TRACE(line[1]);
         LoadedTables tables;
-        const TableLoadResult loaded = LoadTableFile(kCorpus / line[1], tables);
+        const TableLoadResult loaded = LoadTableFile(RealFileSystem(), kCorpus / line[1], tables);
         ASSERT_TRUE(loaded.status.ok()) << loaded.status.message();
         const TableFile &table = *tables.Current();
         if (const int main = Expected(line[2], "main"); main >= 0) {
@@ -70,9 +70,9 @@ TEST(MalformedInput, TablesLoadAsTheGrammarSaysAndWriteBackAsTheSameTable)
         // Saved and read again, it is the same table (its title, from the file's name where it
         // has no title line, too).
         const auto written = folder / std::filesystem::path(line[1]).filename();
-        ASSERT_TRUE(SaveTableFile(table, written).ok());
+        ASSERT_TRUE(SaveTableFile(table, written, RealFileSystem()).ok());
         LoadedTables again;
-        ASSERT_TRUE(LoadTableFile(written, again).status.ok());
+        ASSERT_TRUE(LoadTableFile(RealFileSystem(), written, again).status.ok());
         EXPECT_EQ(FormatTableFile(*again.Current()), FormatTableFile(table));
     }
 }
@@ -80,21 +80,22 @@ TEST(MalformedInput, TablesLoadAsTheGrammarSaysAndWriteBackAsTheSameTable)
 TEST(MalformedInput, ScriptsInsertInsideTheDocumentAndUndoWhole)
 {
     LoadedTables tables;
-    ASSERT_TRUE(LoadTableFile(kExamples / "sample.tbl", tables).status.ok());
+    ASSERT_TRUE(LoadTableFile(RealFileSystem(), kExamples / "sample.tbl", tables).status.ok());
     const auto lines = Manifest("script");
     EXPECT_GE(lines.size(), 28u);
     for (const auto &line : lines) {
         SCOPED_TRACE(line[1]);
         const TableFile *sample = tables.Current();
         for (const TableFile *table : {static_cast<const TableFile *>(nullptr), sample}) {
-            Document document;
+            Document document(kPageSize, RealFileSystem());
             document.New();
             std::vector<std::uint8_t> original(2048);
             for (std::size_t i = 0; i < original.size(); ++i)
                 original[i] = static_cast<std::uint8_t>(i * 31);
             ASSERT_TRUE(document.ReplaceContents(original).ok());
             UndoJournal journal;
-            const InsertResult result = InsertScript(document,
+            const InsertResult result = InsertScript(RealFileSystem(),
+                                                     document,
                                                      journal,
                                                      tables,
                                                      kCorpus / line[1],
@@ -155,11 +156,11 @@ std::string Outcome(const std::string &reader, const std::string &text)
             return message(answer.messages.front());
         // The split itself refuses what the field let through.
         test::TempFolder folder;
-        Document document;
+        Document document(kPageSize, RealFileSystem());
         document.New();
         document.SetPath(folder / "rom.bin");
-        const SplitResult split
-            = SplitIntoBanks(document, answer.request->bankSize, answer.request->headerSize);
+        const SplitResult split = SplitIntoBanks(
+            RealFileSystem(), document, answer.request->bankSize, answer.request->headerSize);
         return split.status.ok() ? value(split.banksWritten) : message(split.status.message());
     }
     if (reader == "expand-custom" || reader == "expand-fill") {
@@ -172,7 +173,7 @@ std::string Outcome(const std::string &reader, const std::string &text)
             return message(answer.messages.front());
         if (reader == "expand-fill")
             return value(answer.request->fill);
-        Document document;
+        Document document(kPageSize, RealFileSystem());
         document.New();
         const Status expanded = document.Expand(answer.request->size, answer.request->fill);
         return expanded.ok() ? value(document.Size()) : message(expanded.message());
@@ -226,10 +227,10 @@ TEST(MalformedInput, SettingsFilesStartTheEditorSoundAndSaveBackTheSame)
         const auto path = folder / "Byteloom.ini";
         std::filesystem::copy_file(
             kCorpus / line[1], path, std::filesystem::copy_options::overwrite_existing);
-        SettingsFile file(path);
+        SettingsFile file(path, RealFileSystem());
         ASSERT_TRUE(file.Load().ok());
         Session session;
-        LoadSettings(file, session);
+        LoadSettings(file, session.Settings());
         const DisplaySettings &display = session.display();
         if (const int grouping = Expected(line[2], "grouping"); grouping >= 0) {
             EXPECT_EQ(display.grouping, grouping);
@@ -240,11 +241,11 @@ TEST(MalformedInput, SettingsFilesStartTheEditorSoundAndSaveBackTheSame)
         EXPECT_TRUE(display.grouping == 1 || display.grouping == 2 || display.grouping == 4
                     || display.grouping == 8);
         EXPECT_LE(display.textColor, 0xFFFFFFu);
-        EXPECT_TRUE(SaveSettings(file, session).empty());
-        SettingsFile saved(path);
+        EXPECT_TRUE(SaveSettings(file, session.Settings()).empty());
+        SettingsFile saved(path, RealFileSystem());
         ASSERT_TRUE(saved.Load().ok());
         Session again;
-        LoadSettings(saved, again);
+        LoadSettings(saved, again.Settings());
         EXPECT_EQ(again.display().grouping, display.grouping);
         EXPECT_EQ(again.display().fontSize, display.fontSize);
         EXPECT_EQ(again.display().hexFontFace, display.hexFontFace);

@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     ParsedTable parsed = ParseTable(tableText, "fuzz.tbl");
     const TableFile *table = (mode & 3) == 3 ? &parsed.table : nullptr;
 
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     document.New();
     if (document.ReplaceContents(bytes).ok() == false)
         __builtin_trap();

@@ -1,10 +1,10 @@
 // Anything typed into Find's field, in every input and search type, with and without a table:
 // a pattern of at most 99 bytes, or a message, never both and never neither.
 #include "search/search_pattern.h"
-#include "search/search_state.h"
+#include "session/editing.h"
+#include "session/search_state.h"
 #include "session/session.h"
 #include "tables/table_parser.h"
-#include "view/editing.h"
 
 #include <cstddef>
 #include <cstdint>

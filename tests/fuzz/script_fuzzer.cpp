@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         = ParseTable("41=A\n42=B\n8140=AB\n/FF\n*FE\n2A=*\n123456=wide\n", "fuzz.tbl").table;
     const std::string text
         = TextFromStoredBytes(std::string_view(reinterpret_cast<const char *>(data), size));
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     document.New();
     UndoJournal journal;
     const std::int64_t address = size > 0 ? 2048 - data[0] : 0;

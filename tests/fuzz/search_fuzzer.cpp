@@ -95,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     const std::vector<std::uint8_t> bytes(data + 5 + length, data + size);
 
-    Document document(64);
+    Document document(64, RealFileSystem());
     if (paged && bytes.size() > 64) {
         if (!LoadPaged(document, bytes))
             return 0;

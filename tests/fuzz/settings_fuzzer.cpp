@@ -110,16 +110,16 @@ void CheckStartAndSave(Session &session, SettingsStore &store, Reread reread)
 {
     session.display() = DisplaySettings{};
     session.options() = ProgramOptions{};
-    LoadSettings(store, session);
+    LoadSettings(store, session.Settings());
     if (!Sound(session.display()) || session.options().recentFiles.size() > 4)
         __builtin_trap();
     const DisplaySettings loaded = session.display();
     const std::vector<std::string> recent = session.options().recentFiles;
-    if (!SaveSettings(store, session).empty())
+    if (!SaveSettings(store, session.Settings()).empty())
         __builtin_trap();
     session.display() = DisplaySettings{};
     session.options() = ProgramOptions{};
-    LoadSettings(reread(), session);
+    LoadSettings(reread(), session.Settings());
     const DisplaySettings &again = session.display();
     if (again.grouping != loaded.grouping || again.fontSize != loaded.fontSize
         || again.hexFontFace != loaded.hexFontFace || again.highlightColor != loaded.highlightColor

@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // The input dumped through its own table, with and without codes, must be what reading it
     // key by key gives; the dump with codes, inserted back over zeros, must give back its bytes.
     const std::vector<std::uint8_t> image(data, data + size);
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     document.New();
     (void)document.ReplaceContents(image);
     for (const bool clean : {false, true}) {
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             __builtin_trap();
         if (clean || size == 0)
             continue;
-        Document back;
+        Document back(kPageSize, RealFileSystem());
         back.New();
         (void)back.ReplaceContents(std::vector<std::uint8_t>(size, 0));
         UndoJournal journal;

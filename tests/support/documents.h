@@ -12,7 +12,7 @@ namespace byteloom::test {
 // A whole document holding exactly these bytes.
 inline std::unique_ptr<Document> DocumentOf(std::vector<std::uint8_t> bytes)
 {
-    auto document = std::make_unique<Document>();
+    auto document = std::make_unique<Document>(kPageSize, RealFileSystem());
     document->New();
     (void)document->ReplaceContents(std::move(bytes));
     return document;
@@ -22,7 +22,7 @@ inline std::unique_ptr<Document> DocumentOf(std::vector<std::uint8_t> bytes)
 inline std::unique_ptr<Document> DocumentWith(std::int64_t offset,
                                               const std::vector<std::uint8_t> &bytes)
 {
-    auto document = std::make_unique<Document>();
+    auto document = std::make_unique<Document>(kPageSize, RealFileSystem());
     document->New();
     (void)document->WriteBlock(offset, bytes);
     return document;
@@ -40,7 +40,7 @@ inline std::vector<std::uint8_t> ContentsOf(Document &document)
 // save put back first. Nothing when it cannot be opened.
 inline std::vector<std::uint8_t> OpenedAgain(const std::filesystem::path &path)
 {
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     if (document.Load(path, false).status != LoadStatus::Loaded)
         return {};
     return ContentsOf(document);

@@ -17,10 +17,13 @@ public:
     enum class Fault { Error, ShortWrite };
 
     std::int64_t failAt = -1;
+    // Or: the first call of this kind ("chmod", "read", ...) fails.
+    std::string failKind;
     // The disk works again: no call fails from now on, and the full disk has room.
     void Heal()
     {
         failAt = -1;
+        failKind.clear();
         fullFile_ = -1;
     }
     Fault fault = Fault::Error;
@@ -92,12 +95,48 @@ public:
         return Fails("folder sync") ? -1 : real_.SyncFolder(folder);
     }
     int Stat(int fd, struct stat &status) override { return real_.Stat(fd, status); }
+    int StatPath(const std::filesystem::path &path, struct stat &status) override
+    {
+        return Fails("stat") ? -1 : real_.StatPath(path, status);
+    }
+    int LinkTarget(const std::filesystem::path &path, std::filesystem::path &target) override
+    {
+        return Fails("readlink") ? -1 : real_.LinkTarget(path, target);
+    }
+    int Access(const std::filesystem::path &path, int mode) override
+    {
+        return Fails("access") ? -1 : real_.Access(path, mode);
+    }
+    int SetMode(const std::filesystem::path &path, mode_t mode) override
+    {
+        return Fails("chmod") ? -1 : real_.SetMode(path, mode);
+    }
+    int Mark(const std::filesystem::path &path, std::array<std::uint64_t, 3> &mark) override
+    {
+        return Fails("mark") ? -1 : real_.Mark(path, mark);
+    }
+    int MakeFolder(const std::filesystem::path &path, mode_t mode) override
+    {
+        return Fails("mkdir") ? -1 : real_.MakeFolder(path, mode);
+    }
+    int RemoveFolder(const std::filesystem::path &path) override
+    {
+        return Fails("remove folder") ? -1 : real_.RemoveFolder(path);
+    }
+    std::filesystem::path TemporaryFolder() override { return real_.TemporaryFolder(); }
+    int WatchTemporary(const std::filesystem::path &path) override
+    {
+        return real_.WatchTemporary(path);
+    }
+    void ForgetTemporary(int ticket) override { real_.ForgetTemporary(ticket); }
 
 private:
     bool Fails(const char *call)
     {
-        if (calls++ != failAt)
+        const bool chosen = !failKind.empty() && failKind == call;
+        if (calls++ != failAt && !chosen)
             return false;
+        failKind.clear();
         failedCall = call;
         errno = EIO;
         return true;

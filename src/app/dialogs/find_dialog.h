@@ -1,6 +1,6 @@
 #pragma once
 
-#include "search/search_state.h"
+#include "session/search_state.h"
 
 #include <QDialog>
 

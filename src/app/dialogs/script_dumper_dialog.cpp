@@ -86,7 +86,7 @@ void ScriptDumperDialog::accept()
         return;
     }
     const DumpRequest &request = std::get<DumpRequest>(read);
-    if (const auto question = ReplaceFileQuestion(request.path, chosen_);
+    if (const auto question = ReplaceFileQuestion(RealFileSystem(), request.path, chosen_);
         question && !askYesNo_(*question))
         return;
     request_ = request;

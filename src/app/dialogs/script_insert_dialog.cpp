@@ -109,8 +109,8 @@ ScriptInsertDialog::ScriptInsertDialog(const InsertDialogFields &fields,
 
 void ScriptInsertDialog::FollowScript()
 {
-    const bool headers
-        = !path_->text().isEmpty() && ScriptFileHasHeaders(path_->text().toStdString());
+    const bool headers = !path_->text().isEmpty()
+                         && ScriptFileHasHeaders(RealFileSystem(), path_->text().toStdString());
     if (headers == fromHeaders_)
         return;
     fromHeaders_ = headers;

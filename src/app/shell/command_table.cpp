@@ -1,6 +1,6 @@
 #include "shell/command_table.h"
 
-#include "shell/command_ids.h"
+#include "common/command_ids.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
-#include "platform/interrupt_cleanup.h"
+#include "platform/file_system.h"
+#include "session/command_line.h"
 #include "settings/settings_file.h"
 #include "shell/artwork.h"
-#include "shell/command_line.h"
 #include "shell/main_flat_window.h"
 
 #include <QApplication>
@@ -129,7 +129,8 @@ int main(int argc, char **argv)
     byteloom::SettingsFile store(
         std::filesystem::path(
             QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation).toStdString())
-        / "Byteloom" / "Byteloom.ini");
+            / "Byteloom" / "Byteloom.ini",
+        byteloom::RealFileSystem());
     const byteloom::Status settingsRead = store.Load();
     byteloom::MainFlatWindow window;
     window.UseSettingsStore(&store, settingsRead);

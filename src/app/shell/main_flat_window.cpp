@@ -1,18 +1,18 @@
 #include "shell/main_flat_window.h"
 
+#include "common/command_ids.h"
 #include "common/product.h"
 #include "dialogs/work_progress.h"
+#include "session/editing.h"
 #include "session/lifecycle_texts.h"
 #include "settings/preferences.h"
 #include "settings/preferences_sheet.h"
 #include "settings/settings_io.h"
 #include "shell/about_dialog.h"
 #include "shell/artwork.h"
-#include "shell/command_ids.h"
 #include "shell/command_table.h"
 #include "shell/qt_prompts.h"
 #include "view/data_window.h"
-#include "view/editing.h"
 #include "view/text_mode.h"
 
 #include <QAction>
@@ -302,6 +302,8 @@ void MainFlatWindow::ApplyMenuState(std::span<const MenuChange> state)
 void MainFlatWindow::DocumentChanged()
 {
     setWindowTitle(QString::fromStdString(lifecycle_.Title()));
+    if (const std::string notice = lifecycle_.TakeCompanionNotice(); !notice.empty())
+        ShowStatusMessage(QString::fromStdString(notice));
     Document &document = session_.document();
     if (session_.DocumentGeneration() != shownDocument_) {
         // Another document: the caret starts on its first byte, no selection carries over,
@@ -399,7 +401,7 @@ void MainFlatWindow::StoreSettings()
         return;
     // One message for all that could not be written, not one a value.
     std::string message;
-    for (const std::string &failure : SaveSettings(*settingsStore_, session_))
+    for (const std::string &failure : SaveSettings(*settingsStore_, session_.Settings()))
         message += (message.empty() ? "" : "\n") + failure;
     if (!message.empty())
         prompts_->ShowMessage(message);
@@ -460,7 +462,7 @@ void MainFlatWindow::UseSettingsStore(SettingsStore *store, const Status &read)
         prompts_->ShowMessage(read.message());
     settingsStore_ = store;
     if (settingsStore_)
-        LoadSettings(*settingsStore_, session_);
+        LoadSettings(*settingsStore_, session_.Settings());
     dataWindow_->SettingsChanged(); // faces, size and grouping from the settings
     DocumentChanged();
 }

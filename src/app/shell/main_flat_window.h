@@ -1,10 +1,10 @@
 #pragma once
 
 #include "platform/user_prompts.h"
+#include "session/command_line.h"
 #include "session/file_lifecycle.h"
+#include "session/menu_state.h"
 #include "session/session.h"
-#include "shell/command_line.h"
-#include "shell/menu_state.h"
 #include "tables/script_dialogs.h"
 
 #include <QMainWindow>

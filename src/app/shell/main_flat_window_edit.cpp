@@ -3,12 +3,12 @@
 #include "shell/main_flat_window.h"
 
 #include "clipboard/copy_hex_as.h"
+#include "common/command_ids.h"
 #include "common/number_text.h"
 #include "dialogs/go_to_dialog.h"
-#include "shell/command_ids.h"
+#include "session/editing.h"
 #include "tables/script_dump.h"
 #include "view/data_window.h"
-#include "view/editing.h"
 #include "view/text_mode.h"
 
 #include <QAction>

@@ -2,12 +2,12 @@
 // the pattern and what a hit does live in the core.
 #include "shell/main_flat_window.h"
 
+#include "common/command_ids.h"
 #include "dialogs/find_dialog.h"
 #include "dialogs/work_progress.h"
-#include "search/search_state.h"
-#include "shell/command_ids.h"
+#include "session/editing.h"
+#include "session/search_state.h"
 #include "view/data_window.h"
-#include "view/editing.h"
 
 #include <QAction>
 

@@ -3,6 +3,7 @@
 // expansion and the table's edits live in the core.
 #include "shell/main_flat_window.h"
 
+#include "common/command_ids.h"
 #include "dialogs/bank_file_dialogs.h"
 #include "dialogs/script_dumper_dialog.h"
 #include "dialogs/script_insert_dialog.h"
@@ -12,7 +13,6 @@
 #include "document/safe_file_writer.h"
 #include "patch/document_patch.h"
 #include "session/lifecycle_texts.h"
-#include "shell/command_ids.h"
 #include "tables/script_insert.h"
 #include "tables/text_file.h"
 #include "view/data_window.h"
@@ -35,13 +35,13 @@ void MainFlatWindow::DumpScriptWithDialog(const DumpDialogFields &fields)
     const DumpRequest &request = dialog.Request();
     WorkProgress progress(this, QStringLiteral("Dumping the script..."));
     std::int64_t notExact = 0;
-    const Status status = DumpScriptToFile(session_.document(),
+    const Status status = DumpScriptToFile(session_.files(),
+                                           session_.document(),
                                            session_.tables().Current(),
                                            request.range,
                                            request.clean,
                                            request.path,
                                            progress.Callback(),
-                                           session_.files(),
                                            &notExact);
     if (status.ok())
         ShowStatusMessage(QString::fromStdString(DumpedMessage(request.path, notExact)));
@@ -66,7 +66,8 @@ void MainFlatWindow::InsertScriptWithDialog()
         return;
     const InsertRequest &request = dialog.Request();
     WorkProgress progress(this, QStringLiteral("Inserting the script..."));
-    const InsertResult result = InsertScript(session_.document(),
+    const InsertResult result = InsertScript(session_.files(),
+                                             session_.document(),
                                              session_.journal(),
                                              tables,
                                              request.path,
@@ -91,18 +92,15 @@ void MainFlatWindow::CreatePatchWithDialogs()
     const auto original = prompts_->ChooseFileToOpen("Choose the original image", originals);
     if (!original)
         return;
-    const TextFileResult read = ReadBinaryFile(*original);
-    if (!read.status.ok()) {
-        prompts_->ShowMessage(read.status.message());
-        return;
-    }
     const auto out = prompts_->ChooseFileToSave("Save the patch as", patches, {});
     if (!out)
         return;
-    const std::vector<std::uint8_t> bytes(read.text.begin(), read.text.end());
     WorkProgress progress(this, QStringLiteral("Making the patch..."));
-    const PatchResult patch = CreatePatchFromDocument(
-        session_.document(), bytes, PatchKindOfName(*out), progress.Callback());
+    const PatchResult patch = CreatePatchFromFile(session_.files(),
+                                                  session_.document(),
+                                                  *original,
+                                                  PatchKindOfName(*out),
+                                                  progress.Callback());
     Status status = patch.status;
     if (status.ok())
         status = WriteFileSafely(*out, patch.bytes, session_.files());
@@ -122,7 +120,7 @@ void MainFlatWindow::ApplyPatchWithDialog()
     const auto path = prompts_->ChooseFileToOpen("Choose the patch", patches);
     if (!path)
         return;
-    const TextFileResult read = ReadBinaryFile(*path);
+    const TextFileResult read = ReadBinaryFile(*path, session_.files());
     Status status = read.status;
     if (status.ok()) {
         const std::vector<std::uint8_t> patch(read.text.begin(), read.text.end());
@@ -158,7 +156,8 @@ void MainFlatWindow::RegisterScriptHandlers()
             return;
         // Bank files already written stay whole when the split is cancelled.
         WorkProgress progress(this, QStringLiteral("Splitting..."));
-        const SplitResult result = SplitIntoBanks(session_.document(),
+        const SplitResult result = SplitIntoBanks(session_.files(),
+                                                  session_.document(),
                                                   dialog.Request().bankSize,
                                                   dialog.Request().headerSize,
                                                   progress.Callback());

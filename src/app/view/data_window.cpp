@@ -1,9 +1,9 @@
 #include "view/data_window.h"
 
+#include "common/command_ids.h"
 #include "session/session.h"
 #include "settings/stored_colour.h"
 #include "shell/artwork.h"
-#include "shell/command_ids.h"
 #include "view/code_page_list.h"
 #include "view/offset_label.h"
 #include "view/scroll_mapping.h"

@@ -3,9 +3,9 @@
 #include "view/data_window.h"
 
 #include "document/undo_journal.h"
+#include "session/editing.h"
 #include "session/session.h"
 #include "session/window_title.h"
-#include "view/editing.h"
 #include "view/offset_label.h"
 #include "view/text_mode.h"
 

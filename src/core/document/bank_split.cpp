@@ -42,11 +42,11 @@ Status WriteBank(Document &document,
 
 } // namespace
 
-SplitResult SplitIntoBanks(Document &document,
+SplitResult SplitIntoBanks(FileSystem &files,
+                           Document &document,
                            std::int64_t bankSize,
                            std::int64_t headerSize,
-                           const ProgressCallback &progress,
-                           FileSystem &files)
+                           const ProgressCallback &progress)
 {
     if (bankSize <= 0)
         return {Status::Error("The bank size must be greater than 0."), 0};

@@ -27,10 +27,10 @@ struct SplitResult
 // bank size of 0 or less or larger than the data after the header, or a header at or beyond the
 // end, is refused and writes nothing; each bank file is written whole or
 // not at all, and the first one that cannot be written stops the split and is reported.
-SplitResult SplitIntoBanks(Document &document,
+SplitResult SplitIntoBanks(FileSystem &files,
+                           Document &document,
                            std::int64_t bankSize,
                            std::int64_t headerSize,
-                           const ProgressCallback &progress = {},
-                           FileSystem &files = RealFileSystem());
+                           const ProgressCallback &progress = {});
 
 } // namespace byteloom

@@ -2,8 +2,7 @@
 
 #include "common/progress.h"
 #include "common/status.h"
-#include "document/binary_file.h"
-#include "document/page_file_directory.h"
+#include "document/page_cache.h"
 #include "document/rollback_file.h"
 
 #include <cstdint>
@@ -15,14 +14,7 @@
 
 namespace byteloom {
 
-// Files up to this size are held whole; larger ones are paged through pages of this size.
-inline constexpr std::int64_t kPageSize = 0x800000;
 inline constexpr std::int64_t kNewDocumentSize = 2048;
-// The most a document held whole in memory (paging turned off) may hold; a larger file is
-// refused, never cut short. A paged document may be as large as the file system allows.
-inline constexpr std::int64_t kMaxWholeDocumentSize = 0x7FFFFFFF;
-// Far beyond any disk, and far from overflowing an offset.
-inline constexpr std::int64_t kMaxPagedDocumentSize = std::int64_t{1} << 60;
 
 enum class LoadStatus : int {
     CannotOpen = 4626,
@@ -40,18 +32,9 @@ struct LoadResult
     std::string notice;    // something the user must hear of an opened file (a save put back)
 };
 
-// What the store has moved to and from the disk, for benchmarks and tests.
-struct StoreStats
-{
-    std::int64_t pageLoads = 0;
-    std::int64_t bytesWrittenToPageFiles = 0;
-    std::int64_t bytesWrittenToFile = 0;
-};
-
-// The bytes of one open file. A file up to the page size is held whole in memory; a larger one
-// (when paging is allowed) keeps one page in memory (and a copy of the one that left it last),
-// reads clean pages from the file and parks modified pages in page files of a private folder
-// until they are committed.
+// One open file: its bytes (a PageCache: whole up to the page size, paged above it when paging
+// is allowed) and their way back to the disk (the commit behind a rollback file, Save and Save
+// As, and the checks that the file is still the one that was loaded).
 //
 // Offsets outside 0 .. Size() - 1 are harmless: reads give 0 and writes store nothing. An I/O
 // failure inside an access (a page file that cannot be written, a file that ended early) leaves
@@ -62,7 +45,7 @@ class Document
 public:
     // pageSize must be even; tests use small pages to exercise paging cheaply, and a file
     // system that fails where they say.
-    explicit Document(std::int64_t pageSize = kPageSize, FileSystem &files = RealFileSystem());
+    Document(std::int64_t pageSize, FileSystem &files);
     ~Document();
     Document(const Document &) = delete;
     Document &operator=(const Document &) = delete;
@@ -76,15 +59,18 @@ public:
     void Release();
 
     [[nodiscard]] bool IsOpen() const { return open_; }
-    [[nodiscard]] std::int64_t Size() const { return size_; }
-    [[nodiscard]] bool IsPaged() const { return paged_; }
-    [[nodiscard]] std::int64_t PageSize() const { return pageSize_; }
-    [[nodiscard]] std::int64_t PageBase() const { return pageBase_; }
-    [[nodiscard]] std::int64_t PageCount() const;
-    [[nodiscard]] bool IsPageDirty(std::int64_t page) const;
+    [[nodiscard]] std::int64_t Size() const { return cache_.Size(); }
+    [[nodiscard]] bool IsPaged() const { return cache_.IsPaged(); }
+    [[nodiscard]] std::int64_t PageSize() const { return cache_.PageSize(); }
+    [[nodiscard]] std::int64_t PageBase() const { return cache_.PageBase(); }
+    [[nodiscard]] std::int64_t PageCount() const { return cache_.PageCount(); }
+    [[nodiscard]] bool IsPageDirty(std::int64_t page) const { return cache_.IsPageDirty(page); }
     // Where the page file of a page lives (it exists only while the page is dirty and out of
     // memory); empty before the first page file was needed.
-    [[nodiscard]] std::filesystem::path PageFilePath(std::int64_t page) const;
+    [[nodiscard]] std::filesystem::path PageFilePath(std::int64_t page) const
+    {
+        return cache_.PageFilePath(page);
+    }
     [[nodiscard]] const std::filesystem::path &Path() const { return path_; }
     [[nodiscard]] bool IsUnnamed() const { return unnamed_; }
     [[nodiscard]] bool IsClean() const { return clean_; }
@@ -93,36 +79,25 @@ public:
     bool MarkEdited();
     // Undo or Redo brought the bytes back to what was last saved.
     void MarkUnedited() { clean_ = true; }
-    [[nodiscard]] const StoreStats &Stats() const { return stats_; }
+    [[nodiscard]] const StoreStats &Stats() const { return cache_.Stats(); }
 
     // One comparison and one index inside the page in memory.
-    [[nodiscard]] std::uint8_t ReadByte(std::int64_t offset)
-    {
-        const std::uint64_t index
-            = static_cast<std::uint64_t>(offset) - static_cast<std::uint64_t>(pageBase_);
-        if (index < static_cast<std::uint64_t>(pageLength_))
-            return buffer_[index];
-        return ReadByteSlow(offset);
-    }
+    [[nodiscard]] std::uint8_t ReadByte(std::int64_t offset) { return cache_.ReadByte(offset); }
     // The 16-bit unit at byte offset 2 * index, low byte first.
     [[nodiscard]] std::uint16_t ReadUnit(std::int64_t index);
     // The bytes from offset to the end of the page in memory, bringing that page in; empty
     // outside the document or on failure. Valid until the next call that changes the store.
-    [[nodiscard]] std::span<const std::uint8_t> SpanAt(std::int64_t offset);
+    [[nodiscard]] std::span<const std::uint8_t> SpanAt(std::int64_t offset)
+    {
+        return cache_.SpanAt(offset);
+    }
     // Copies up to bytes.size() bytes from offset; returns how many were inside the document.
     std::int64_t ReadBlock(std::int64_t offset, std::span<std::uint8_t> bytes);
 
     // Each write returns false (or a short count) when nothing could be stored there.
     bool WriteByte(std::int64_t offset, std::uint8_t value)
     {
-        const std::uint64_t index
-            = static_cast<std::uint64_t>(offset) - static_cast<std::uint64_t>(pageBase_);
-        if (index < static_cast<std::uint64_t>(pageLength_)) {
-            buffer_[index] = value;
-            dirtyPages_[static_cast<std::size_t>(currentPage_)] = 1;
-            return true;
-        }
-        return WriteByteSlow(offset, value);
+        return cache_.WriteByte(offset, value);
     }
     // Adds delta modulo 256.
     bool AddToByte(std::int64_t offset, std::uint8_t delta);
@@ -167,77 +142,23 @@ public:
     void SetPath(const std::filesystem::path &path);
 
     // The first I/O failure of an access since the last call, if any.
-    [[nodiscard]] std::optional<std::string> TakeIoError();
+    [[nodiscard]] std::optional<std::string> TakeIoError() { return cache_.TakeIoError(); }
 
 private:
-    std::uint8_t ReadByteSlow(std::int64_t offset);
-    bool WriteByteSlow(std::int64_t offset, std::uint8_t value);
-    std::span<std::uint8_t> WritableSpanAt(std::int64_t offset);
-    bool BringInPageOf(std::int64_t offset);
-    Status SwapOut();
-    Status SwapIn(std::int64_t page);
-    [[nodiscard]] std::int64_t PageLength(std::int64_t page) const;
-    // A stretch of the file a commit writes: blocks of a dirty page that differ from the file,
-    // or the part of the page that lies past the file's old end.
-    struct Stretch
-    {
-        std::int64_t page;
-        std::int64_t offset;
-        std::int64_t length;
-    };
-    // A dirty page's bytes: the page in memory, or its page file read into scratch.
-    Status DirtyPageBytes(std::int64_t page,
-                          std::vector<std::uint8_t> &scratch,
-                          std::span<const std::uint8_t> &bytes);
-    Status FindChangedStretches(std::vector<Stretch> &stretches);
-    Status WriteStretchesInto(BinaryFile &file, const std::vector<Stretch> &stretches);
-    Status WriteExpansionInto(BinaryFile &file);
+    Status WholeEditOnly() const;
     Status SaveWhole();
     Status CheckStillTheLoadedFile();
-    void AllPagesCommitted();
-    // Fills bytes standing at file offsets from `offset` on that lie beyond the file's own
-    // length with the fill bytes of the expansions they belong to.
-    void FillExpansion(std::int64_t offset, std::span<std::uint8_t> bytes) const;
     void ResetState();
-    void NoteIoError(const Status &status);
 
-    std::int64_t pageSize_;
-    std::vector<std::uint8_t> buffer_;
-    std::int64_t size_ = 0;
-    bool paged_ = false;
-    // The bytes of buffer_ that are valid stand at file offsets [pageBase_, pageBase_ +
-    // pageLength_); a length of 0 means no page is in memory.
-    std::int64_t pageBase_ = 0;
-    std::int64_t pageLength_ = 0;
-    std::int64_t currentPage_ = 0;
-    // The page that last left memory, as it was then (a dirty one also stands in its page
-    // file), or -1: a view or a walk that crosses a page boundary goes back and forth between two
-    // pages without reading either again. Dropped whenever pages change other than by edits.
-    std::vector<std::uint8_t> spare_;
-    std::int64_t sparePage_ = -1;
-    void ForgetSparePage() { sparePage_ = -1; }
-    std::vector<std::uint8_t> dirtyPages_;
-    // Paged only: the bytes the file itself holds; beyond them, up to size_, stand the bytes of
-    // expansions not yet saved, each run [start, next start) filled with one value.
-    std::int64_t sourceLength_ = 0;
-    struct Expansion
-    {
-        std::int64_t start;
-        std::uint8_t fill;
-    };
-    std::vector<Expansion> expansions_;
     FileSystem &files_;
-    BinaryFile source_;
+    PageCache cache_;
     // The file as it was loaded or last committed; a paged commit refuses any other.
     FileIdentity sourceIdentity_;
     std::string readOnlyReason_; // why the file could not be opened for writing, if it could not
-    PageFileDirectory pageFiles_;
     std::filesystem::path path_;
     bool open_ = false;
     bool clean_ = true;
     bool unnamed_ = false;
-    std::optional<std::string> ioError_;
-    StoreStats stats_;
 };
 
 // Exchanges the two bytes of a unit, for big-endian Unicode.

@@ -1,8 +1,12 @@
 #include "document/page_file_directory.h"
 
+#include "common/system_error_text.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <random>
-#include <system_error>
 
 namespace byteloom {
 
@@ -15,28 +19,23 @@ Status PageFileDirectory::Ensure()
 {
     if (!folder_.empty())
         return Status::Ok();
-    std::error_code error;
-    const std::filesystem::path base = std::filesystem::temp_directory_path(error);
-    if (error)
-        return Status::Error("Unable to find the temporary folder for page files: "
-                             + error.message());
+    const std::filesystem::path base = files_.TemporaryFolder();
+    if (base.empty())
+        return Status::Error("Unable to find the temporary folder for page files.");
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
         char name[32];
         std::snprintf(name, sizeof name, "byteloom-%08x%08x", random(), random());
         const std::filesystem::path candidate = base / name;
-        if (std::filesystem::create_directory(candidate, error)) {
-            // Page files hold the user's data: only the user may read them.
-            std::filesystem::permissions(candidate,
-                                         std::filesystem::perms::owner_all,
-                                         std::filesystem::perm_options::replace,
-                                         error);
+        // Page files hold the user's data: only the user may read them.
+        errno = 0;
+        if (files_.MakeFolder(candidate, S_IRWXU) == 0) {
             folder_ = candidate;
             return Status::Ok();
         }
-        if (error)
+        if (errno != EEXIST)
             return Status::Error("Unable to create a folder for page files in " + base.string()
-                                 + ": " + error.message());
+                                 + ": " + LastSystemErrorText());
     }
     return Status::Error("Unable to create a folder for page files in " + base.string());
 }
@@ -52,8 +51,8 @@ void PageFileDirectory::Remove()
 {
     if (folder_.empty())
         return;
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
+    // A folder that cannot be removed holds only copies of changes that are being let go.
+    (void)files_.RemoveFolder(folder_);
     folder_.clear();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/status.h"
+#include "platform/file_system.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -14,7 +15,9 @@ namespace byteloom {
 class PageFileDirectory
 {
 public:
-    PageFileDirectory() = default;
+    explicit PageFileDirectory(FileSystem &files)
+        : files_(files)
+    {}
     ~PageFileDirectory();
     PageFileDirectory(const PageFileDirectory &) = delete;
     PageFileDirectory &operator=(const PageFileDirectory &) = delete;
@@ -28,6 +31,7 @@ public:
     void Remove();
 
 private:
+    FileSystem &files_;
     std::filesystem::path folder_;
 };
 

@@ -2,11 +2,10 @@
 
 #include "common/crc32.h"
 #include "common/system_error_text.h"
-#include "document/binary_file.h"
 #include "document/safe_file_writer.h"
+#include "platform/binary_file.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
@@ -40,25 +39,6 @@ void PutNumber(std::vector<std::uint8_t> &out, std::uint64_t value, int bytes)
 {
     for (int i = 0; i < bytes; ++i)
         out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
-// Which file a rollback file was made for: device, file number and, where the file system
-// keeps it, the time the file was made, so that a file put in its place (even one given the
-// same number) is never mistaken for it.
-std::array<std::uint64_t, 3> FileMarkOf(const std::filesystem::path &path)
-{
-    struct statx status
-    {};
-    if (::statx(AT_FDCWD, path.c_str(), 0, STATX_INO | STATX_BTIME, &status) != 0)
-        return {};
-    const std::uint64_t made
-        = (status.stx_mask & STATX_BTIME)
-              ? static_cast<std::uint64_t>(status.stx_btime.tv_sec) * 1000000000u
-                    + status.stx_btime.tv_nsec
-              : 0;
-    return {static_cast<std::uint64_t>(status.stx_dev_major) << 32 | status.stx_dev_minor,
-            status.stx_ino,
-            made};
 }
 
 std::uint64_t GetNumber(std::span<const std::uint8_t> bytes)
@@ -278,10 +258,8 @@ Status PutBack(BinaryFile &rollback, const KeptContents &kept, BinaryFile &docum
 
 } // namespace
 
-std::filesystem::path RollbackPathFor(const std::filesystem::path &given)
+std::filesystem::path RollbackPathFor(const std::filesystem::path &document)
 {
-    // Beside the real file, whichever name or link the document was opened by.
-    const std::filesystem::path document = RealFileOf(given);
     const std::string name = document.filename().string();
     std::string rollback = name + ".bl-rollback";
     if (rollback.size() > kNameLimit) {
@@ -304,20 +282,30 @@ RollbackFile::~RollbackFile()
         files_.Close(fd_);
 }
 
-Status RollbackFile::Begin(const std::filesystem::path &document, std::int64_t oldLength)
+Status RollbackFile::Begin(const std::filesystem::path &given, std::int64_t oldLength)
 {
+    // Beside the real file, whichever name or link the document was opened by.
+    std::filesystem::path document;
+    if (Status real = RealFileOf(files_, given, document); !real.ok())
+        return real;
     path_ = RollbackPathFor(document);
     shownAs_ = "the rollback file " + path_.string();
     // One that is still there was put back or left aside before this save began (see
     // PutBackEarlierSave): none is ever written over.
-    guard_.emplace(path_);
+    // Which file the rollback file is made for, so that a file put in its place (even one given
+    // the same number) is never mistaken for it.
+    std::array<std::uint64_t, 3> mark{};
+    errno = 0;
+    if (files_.Mark(document, mark) != 0)
+        return SystemFailure("read", document.string());
+    guard_.emplace(files_, path_);
     errno = 0;
     fd_ = files_.Open(path_, O_RDWR | O_CREAT | O_EXCL, 0600);
     if (fd_ < 0)
         return SystemFailure("write", shownAs_);
     std::vector<std::uint8_t> head(kMagic.begin(), kMagic.end());
     PutNumber(head, static_cast<std::uint64_t>(oldLength), 8);
-    for (const std::uint64_t part : FileMarkOf(document))
+    for (const std::uint64_t part : mark)
         PutNumber(head, part, 8);
     return Append(head);
 }
@@ -435,14 +423,12 @@ Status RollbackFile::Finish(const std::filesystem::path &document)
             + "). Opening the file again would put the old bytes back; save again to complete "
               "the save.");
     sealed_ = false;
+    finished_ = true;
     const std::filesystem::path folder = path_.parent_path();
     path_.clear();
     // The save is complete; only its lasting through a power loss is in doubt.
     if (files_.SyncFolder(folder) != 0)
-        return Status::Error(document.string()
-                             + " was written, but the system could not confirm that it is on the "
-                               "disk: "
-                             + LastSystemErrorText());
+        return WrittenButNotConfirmed(document);
     return Status::Ok();
 }
 
@@ -457,7 +443,7 @@ void RollbackFile::Abandon()
 }
 
 Status WriteBehindRollback(FileSystem &files,
-                           const std::filesystem::path &document,
+                           const std::filesystem::path &given,
                            std::int64_t oldLength,
                            const std::function<Status(RollbackFile &)> &keep,
                            const std::function<Status()> &write,
@@ -465,6 +451,10 @@ Status WriteBehindRollback(FileSystem &files,
 {
     if (written)
         *written = false;
+    // Beside the real file, whichever name or link the document was opened by.
+    std::filesystem::path document;
+    if (Status real = RealFileOf(files, given, document); !real.ok())
+        return real;
     // An earlier save that failed may have left the file half written: it is put back first, or
     // this save is refused, so that a rollback file is never replaced while it is still needed.
     if (Status earlier = PutBackEarlierSave(document, files); !earlier.ok())
@@ -482,7 +472,7 @@ Status WriteBehindRollback(FileSystem &files,
         status = rollback.Finish(document);
         // The new bytes are in the file and nothing can put the old ones back.
         if (written)
-            *written = !std::filesystem::exists(RollbackPathFor(document));
+            *written = rollback.Finished();
         return status;
     }
     if (Status undone = PutBackEarlierSave(document, files); !undone.ok())
@@ -502,12 +492,12 @@ RollbackOutcome SetAside(const std::filesystem::path &document,
 {
     std::filesystem::path kept = path;
     kept += ".kept";
-    std::error_code error;
-    for (int n = 2; std::filesystem::exists(kept, error); ++n) {
+    int there = 0;
+    for (int n = 2; (there = PathExists(files, kept)) == 1; ++n) {
         kept = path;
         kept += ".kept-" + std::to_string(n);
     }
-    if (files.Rename(path, kept) != 0)
+    if (there != 0 || files.Rename(path, kept) != 0)
         return {SystemFailure("rename", "the rollback file " + path.string()), false, {}};
     return {Status::Ok(),
             false,
@@ -519,13 +509,18 @@ RollbackOutcome SetAside(const std::filesystem::path &document,
 
 } // namespace
 
-RollbackOutcome RestoreFromRollback(const std::filesystem::path &document, FileSystem &files)
+RollbackOutcome RestoreFromRollback(const std::filesystem::path &given, FileSystem &files)
 {
+    std::filesystem::path document;
+    if (Status real = RealFileOf(files, given, document); !real.ok())
+        return {real, false, {}};
     const std::filesystem::path path = RollbackPathFor(document);
     BinaryFile rollback(files);
-    std::error_code error;
-    if (!std::filesystem::exists(path, error))
-        return {};
+    if (const int there = PathExists(files, path); there != 1) {
+        if (there == 0)
+            return {};
+        return {SystemFailure("look for", "the rollback file " + path.string()), false, {}};
+    }
     if (Status opened = rollback.Open(path, BinaryFile::Mode::Read); !opened.ok())
         return {opened, false, {}};
     const Seal seal = SealOf(rollback, rollback.Length());
@@ -555,7 +550,10 @@ RollbackOutcome RestoreFromRollback(const std::filesystem::path &document, FileS
     const std::optional<KeptContents> kept = ReadKept(rollback, rollback.Length(), unreadable);
     if (unreadable)
         return unreadableFailure();
-    if (kept && kept->mark != FileMarkOf(document)) {
+    std::array<std::uint64_t, 3> mark{};
+    if (kept && files.Mark(document, mark) != 0)
+        return unreadableFailure();
+    if (kept && kept->mark != mark) {
         (void)rollback.Close();
         return SetAside(document, path, files, "it was made for another file of that name");
     }

@@ -2,7 +2,7 @@
 
 #include "common/status.h"
 #include "platform/file_system.h"
-#include "platform/interrupt_cleanup.h"
+#include "platform/temporary_file_guard.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -13,8 +13,9 @@
 
 namespace byteloom {
 
-// Where the rollback file of a document lives: beside it, named after it ("NAME.bl-rollback"),
-// or, for a name too long to take the suffix, after a hash of the name.
+// Where the rollback file of a document lives: beside it (the real file, behind any link), named
+// after it ("NAME.bl-rollback"), or, for a name too long to take the suffix, after a hash of the
+// name.
 [[nodiscard]] std::filesystem::path RollbackPathFor(const std::filesystem::path &document);
 
 // The old bytes of every place a save is about to overwrite in a file, and the file's old
@@ -41,6 +42,8 @@ public:
     Status Seal();
     // The save of document is complete and on the disk: the rollback file goes.
     Status Finish(const std::filesystem::path &document);
+    // Finish removed the file: the save can no longer be undone.
+    [[nodiscard]] bool Finished() const { return finished_; }
 
 private:
     Status Append(std::span<const std::uint8_t> bytes);
@@ -52,6 +55,7 @@ private:
     int fd_ = -1;
     std::int64_t written_ = 0;
     bool sealed_ = false;
+    bool finished_ = false;
     std::optional<TemporaryFileGuard> guard_; // until sealed, a stop removes the file
 };
 

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <random>
 #include <string>
-#include <system_error>
+#include <sys/stat.h>
 
 namespace byteloom {
 
@@ -16,18 +16,29 @@ constexpr std::size_t kNameLimit = 255;
 
 } // namespace
 
-std::filesystem::path RealFileOf(const std::filesystem::path &path)
+Status RealFileOf(FileSystem &files, const std::filesystem::path &path, std::filesystem::path &real)
 {
-    std::error_code error;
-    std::filesystem::path real = path;
+    real = path;
     // A chain of links ends somewhere; a loop is left to the open to report.
-    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(real, error); ++hops) {
-        const std::filesystem::path target = std::filesystem::read_symlink(real, error);
-        if (error)
-            break;
+    for (int hops = 0; hops < 40; ++hops) {
+        std::filesystem::path target;
+        errno = 0;
+        if (files.LinkTarget(real, target) != 0) {
+            if (errno == EINVAL || errno == ENOENT || errno == ENOTDIR)
+                return Status::Ok(); // not a link, or nothing there yet: the file itself
+            return Status::Error("Unable to write " + path.string() + ": " + LastSystemErrorText());
+        }
         real = target.is_absolute() ? target : real.parent_path() / target;
     }
-    return real;
+    return Status::Ok();
+}
+
+Status WrittenButNotConfirmed(const std::filesystem::path &path)
+{
+    return Status::Error(path.string()
+                         + " was written, but the system could not confirm that it is on the "
+                           "disk: "
+                         + LastSystemErrorText());
 }
 
 std::filesystem::path TemporaryFileBeside(const std::filesystem::path &path)
@@ -47,11 +58,13 @@ SafeFileStream::~SafeFileStream()
 Status SafeFileStream::Open(const std::filesystem::path &path)
 {
     Abandon();
-    if (Status kind = RefuseIfNotARegularFile(path, path.string(), "write"); !kind.ok())
+    FileSystem &files = file_.Files();
+    if (Status kind = RefuseIfNotARegularFile(files, path, path.string(), "write"); !kind.ok())
         return kind;
-    target_ = RealFileOf(path);
+    if (Status real = RealFileOf(files, path, target_); !real.ok())
+        return real;
     temporary_ = TemporaryFileBeside(target_);
-    guard_.emplace(temporary_);
+    guard_.emplace(files, temporary_);
     written_ = 0;
     Status status = file_.Open(temporary_, BinaryFile::Mode::CreateNew, path.string());
     if (!status.ok()) {
@@ -82,15 +95,9 @@ Status SafeFileStream::Commit()
     Status status = file_.Sync();
     if (Status closed = file_.Close(); status.ok())
         status = closed;
-    std::error_code error;
+    if (status.ok())
+        status = GiveOldPermissions(files);
     if (status.ok()) {
-        const auto old = std::filesystem::status(target_, error);
-        const auto mode
-            = !error && std::filesystem::exists(old)
-                  ? old.permissions()
-                  : std::filesystem::perms::owner_read | std::filesystem::perms::owner_write
-                        | std::filesystem::perms::group_read | std::filesystem::perms::others_read;
-        std::filesystem::permissions(temporary_, mode, error);
         errno = 0;
         if (files.Rename(temporary_, target_) != 0)
             status = Status::Error("Unable to write " + target_.string() + ": "
@@ -105,10 +112,27 @@ Status SafeFileStream::Commit()
     // The new file is in place; only its lasting through a power loss is in doubt.
     errno = 0;
     if (files.SyncFolder(target_.parent_path()) != 0)
-        return Status::Error(target_.string()
-                             + " was written, but the system could not confirm that it is on the "
-                               "disk: "
-                             + LastSystemErrorText());
+        return WrittenButNotConfirmed(target_);
+    return Status::Ok();
+}
+
+Status SafeFileStream::GiveOldPermissions(FileSystem &files)
+{
+    // The new file is made readable by its owner alone; it takes the old file's mode, or the
+    // usual mode of a new file, before it takes the name, so that the saved file is never left
+    // unreadable to the others who could read it before.
+    struct stat old
+    {};
+    errno = 0;
+    mode_t mode = S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH;
+    if (files.StatPath(target_, old) == 0)
+        mode = old.st_mode & 07777;
+    else if (errno != ENOENT)
+        return Status::Error("Unable to write " + target_.string() + ": " + LastSystemErrorText());
+    errno = 0;
+    if (files.SetMode(temporary_, mode) != 0)
+        return Status::Error("Unable to give " + target_.string()
+                             + " its permissions: " + LastSystemErrorText());
     return Status::Ok();
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "common/status.h"
-#include "document/binary_file.h"
-#include "platform/interrupt_cleanup.h"
+#include "platform/binary_file.h"
+#include "platform/temporary_file_guard.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -20,7 +20,7 @@ namespace byteloom {
 class SafeFileStream
 {
 public:
-    explicit SafeFileStream(FileSystem &files = RealFileSystem())
+    explicit SafeFileStream(FileSystem &files)
         : file_(files)
     {}
     ~SafeFileStream();
@@ -36,6 +36,7 @@ public:
 
 private:
     void Abandon();
+    Status GiveOldPermissions(FileSystem &files);
 
     BinaryFile file_;
     std::filesystem::path target_;
@@ -47,10 +48,15 @@ private:
 // The whole of bytes as the new contents of path, written as SafeFileStream does.
 Status WriteFileSafely(const std::filesystem::path &path,
                        std::span<const std::uint8_t> bytes,
-                       FileSystem &files = RealFileSystem());
+                       FileSystem &files);
 
 // The file a write to path changes: the file behind a symbolic link (however many), else path.
-[[nodiscard]] std::filesystem::path RealFileOf(const std::filesystem::path &path);
+// Fails when a link cannot be read, so that a link is never replaced by a file.
+[[nodiscard]] Status
+RealFileOf(FileSystem &files, const std::filesystem::path &path, std::filesystem::path &real);
+
+// Said when the new bytes are in place but a sync of the file or its folder failed.
+[[nodiscard]] Status WrittenButNotConfirmed(const std::filesystem::path &path);
 
 // The name of the temporary file written beside path: hidden, marked as Byteloom's, unique, and
 // short enough for the file system whatever the length of path's own name.

@@ -3,6 +3,9 @@
 #include "document/document.h"
 #include "document/undo_journal.h"
 #include "patch/bps_patch.h"
+#include "platform/binary_file.h"
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
@@ -60,20 +63,40 @@ PatchKind PatchKindOfName(const std::filesystem::path &path)
                                  : PatchKind::Unknown;
 }
 
+PatchKind PatchKindOfContents(std::span<const std::uint8_t> patch)
+{
+    return patch.size() >= 4 && std::equal(patch.begin(), patch.begin() + 4, "BPS1")
+               ? PatchKind::Bps
+               : PatchKind::Ips;
+}
+
+Status PatchCovers(PatchKind kind, std::int64_t originalSize, std::int64_t modifiedSize)
+{
+    if (kind == PatchKind::Unknown)
+        return Status::Error("Name the patch .ips or .bps, which says its kind.");
+    if (kind == PatchKind::Ips)
+        return IpsPatchReaches(originalSize, modifiedSize);
+    if (Status fits = PatchableInMemory(originalSize); !fits.ok())
+        return fits;
+    return PatchableInMemory(modifiedSize);
+}
+
+std::int64_t FileLength(FileSystem &files, const std::filesystem::path &path)
+{
+    struct stat status
+    {};
+    return files.StatPath(path, status) == 0 ? static_cast<std::int64_t>(status.st_size) : -1;
+}
+
 PatchResult CreatePatchFromDocument(Document &document,
                                     std::span<const std::uint8_t> original,
                                     PatchKind kind,
                                     const ProgressCallback &progress)
 {
-    if (kind == PatchKind::Unknown)
-        return {Status::Error("Name the patch .ips or .bps, which says its kind."), {}};
-    if (kind == PatchKind::Ips) {
-        // Refused before an image too large for it is read.
-        const Status reaches
-            = IpsPatchReaches(static_cast<std::int64_t>(original.size()), document.Size());
-        if (!reaches.ok())
-            return {reaches, {}};
-    }
+    if (Status covers
+        = PatchCovers(kind, static_cast<std::int64_t>(original.size()), document.Size());
+        !covers.ok())
+        return {covers, {}};
     std::vector<std::uint8_t> modified;
     if (Status read = ReadDocumentStart(document, document.Size(), modified); !read.ok())
         return {read, {}};
@@ -81,12 +104,29 @@ PatchResult CreatePatchFromDocument(Document &document,
                                   : CreateBpsPatch(original, modified, {}, progress);
 }
 
+PatchResult CreatePatchFromFile(FileSystem &files,
+                                Document &document,
+                                const std::filesystem::path &original,
+                                PatchKind kind,
+                                const ProgressCallback &progress)
+{
+    // An image the patch cannot cover is refused before a byte of it is read.
+    if (Status covers = PatchCovers(kind, FileLength(files, original), document.Size());
+        !covers.ok())
+        return {covers, {}};
+    const TextFileResult read = ReadBinaryFile(original, files);
+    if (!read.status.ok())
+        return {read.status, {}};
+    const std::vector<std::uint8_t> bytes(read.text.begin(), read.text.end());
+    return CreatePatchFromDocument(document, bytes, kind, progress);
+}
+
 Status ApplyPatchToDocument(Document &document,
                             UndoJournal &journal,
                             std::span<const std::uint8_t> patch,
                             const ProgressCallback &progress)
 {
-    const bool bps = patch.size() >= 4 && std::equal(patch.begin(), patch.begin() + 4, "BPS1");
+    const bool bps = PatchKindOfContents(patch) == PatchKind::Bps;
     // A paged image keeps its length, and an IPS patch changes nothing past 16 MiB in it.
     const std::int64_t reach
         = !bps && document.IsPaged() ? std::min(document.Size(), kIpsLimit) : document.Size();

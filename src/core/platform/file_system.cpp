@@ -1,10 +1,14 @@
 #include "platform/file_system.h"
 
+#include "platform/signal_cleanup.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <system_error>
 
 namespace byteloom {
 
@@ -66,6 +70,69 @@ public:
         return synced;
     }
     int Stat(int fd, struct stat &status) override { return ::fstat(fd, &status); }
+    int StatPath(const std::filesystem::path &path, struct stat &status) override
+    {
+        return ::stat(path.c_str(), &status);
+    }
+    int LinkTarget(const std::filesystem::path &path, std::filesystem::path &target) override
+    {
+        char buffer[PATH_MAX];
+        const ssize_t length = ::readlink(path.c_str(), buffer, sizeof buffer);
+        if (length < 0)
+            return -1;
+        if (static_cast<std::size_t>(length) == sizeof buffer) {
+            errno = ENAMETOOLONG;
+            return -1;
+        }
+        target = std::string(buffer, static_cast<std::size_t>(length));
+        return 0;
+    }
+    int Access(const std::filesystem::path &path, int mode) override
+    {
+        return ::access(path.c_str(), mode);
+    }
+    int SetMode(const std::filesystem::path &path, mode_t mode) override
+    {
+        return ::chmod(path.c_str(), mode);
+    }
+    int Mark(const std::filesystem::path &path, std::array<std::uint64_t, 3> &mark) override
+    {
+        struct statx status
+        {};
+        if (::statx(AT_FDCWD, path.c_str(), 0, STATX_INO | STATX_BTIME, &status) != 0)
+            return -1;
+        const std::uint64_t made
+            = (status.stx_mask & STATX_BTIME)
+                  ? static_cast<std::uint64_t>(status.stx_btime.tv_sec) * 1000000000u
+                        + status.stx_btime.tv_nsec
+                  : 0;
+        mark = {static_cast<std::uint64_t>(status.stx_dev_major) << 32 | status.stx_dev_minor,
+                status.stx_ino,
+                made};
+        return 0;
+    }
+    int MakeFolder(const std::filesystem::path &path, mode_t mode) override
+    {
+        return ::mkdir(path.c_str(), mode);
+    }
+    int RemoveFolder(const std::filesystem::path &path) override
+    {
+        std::error_code error;
+        std::filesystem::remove_all(path, error);
+        if (error) {
+            errno = error.value();
+            return -1;
+        }
+        return 0;
+    }
+    std::filesystem::path TemporaryFolder() override
+    {
+        std::error_code error;
+        std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+        return error ? std::filesystem::path{} : folder;
+    }
+    int WatchTemporary(const std::filesystem::path &path) override { return WatchOnSignals(path); }
+    void ForgetTemporary(int ticket) override { ForgetOnSignals(ticket); }
 };
 
 } // namespace
@@ -74,6 +141,38 @@ FileSystem &RealFileSystem()
 {
     static PosixFileSystem files;
     return files;
+}
+
+int PathExists(FileSystem &files, const std::filesystem::path &path)
+{
+    struct stat status
+    {};
+    errno = 0;
+    if (files.StatPath(path, status) == 0)
+        return 1;
+    return errno == ENOENT || errno == ENOTDIR ? 0 : -1;
+}
+
+int MakeFolders(FileSystem &files, const std::filesystem::path &folder)
+{
+    if (folder.empty() || PathExists(files, folder) == 1)
+        return 0;
+    if (folder.has_parent_path() && folder.parent_path() != folder)
+        (void)MakeFolders(files, folder.parent_path());
+    errno = 0;
+    return files.MakeFolder(folder, 0755) == 0 || errno == EEXIST ? 0 : -1;
+}
+
+bool SameFile(FileSystem &files,
+              const std::filesystem::path &first,
+              const std::filesystem::path &second)
+{
+    struct stat one
+    {};
+    struct stat other
+    {};
+    return files.StatPath(first, one) == 0 && files.StatPath(second, other) == 0
+           && one.st_dev == other.st_dev && one.st_ino == other.st_ino;
 }
 
 } // namespace byteloom

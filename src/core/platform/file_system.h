@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 
 namespace byteloom {
@@ -32,9 +34,48 @@ public:
     // Makes a rename or removal in the folder last across a power loss.
     virtual int SyncFolder(const std::filesystem::path &folder) = 0;
     virtual int Stat(int fd, struct stat &status) = 0;
+
+    // What a path names, following symbolic links (stat).
+    virtual int StatPath(const std::filesystem::path &path, struct stat &status) = 0;
+    // Where a symbolic link points; -1 with EINVAL when the path is not a link.
+    virtual int LinkTarget(const std::filesystem::path &path, std::filesystem::path &target) = 0;
+    // Whether the user may read or write the file (access with R_OK, W_OK).
+    virtual int Access(const std::filesystem::path &path, int mode) = 0;
+    virtual int SetMode(const std::filesystem::path &path, mode_t mode) = 0;
+    // Which file the path names: device, file number and the time it was made (0 where the
+    // file system does not keep it), so that a file put in its place is never taken for it.
+    virtual int Mark(const std::filesystem::path &path, std::array<std::uint64_t, 3> &mark) = 0;
+    virtual int MakeFolder(const std::filesystem::path &path, mode_t mode) = 0;
+    // Removes the folder and every file in it.
+    virtual int RemoveFolder(const std::filesystem::path &path) = 0;
+    // The folder for the program's own temporary files (page files); empty when there is none.
+    virtual std::filesystem::path TemporaryFolder() = 0;
+
+    // A file beside the user's (a new file about to be renamed over the old one, a rollback file
+    // not yet sealed) that a stop by Ctrl+C, a kill or a closed terminal removes; returns a
+    // ticket for ForgetTemporary, or -1 when it cannot be watched.
+    virtual int WatchTemporary(const std::filesystem::path &path) = 0;
+    // The file is no longer temporary (renamed into place, or sealed): a stop leaves it.
+    virtual void ForgetTemporary(int ticket) = 0;
 };
 
-// The operating system's own file system; it holds no state.
+// The operating system's own file system. The editor and the command-line tool choose it; the
+// core below the session is always handed a file system.
 [[nodiscard]] FileSystem &RealFileSystem();
+
+// Whether the path names something: 1 when it does, 0 when it does not, -1 (errno set) when the
+// system could not tell.
+[[nodiscard]] int PathExists(FileSystem &files, const std::filesystem::path &path);
+// Makes the folder and any folder above it that is missing (mode 0755 less the umask); 0 when
+// it is there at the end.
+int MakeFolders(FileSystem &files, const std::filesystem::path &folder);
+// Whether the two paths name one file (links followed); false when either cannot be looked at.
+[[nodiscard]] bool SameFile(FileSystem &files,
+                            const std::filesystem::path &first,
+                            const std::filesystem::path &second);
+
+// Removes the files the watch list names when SIGINT, SIGTERM or SIGHUP stops the process; the
+// editor and the command-line tool call it once at start.
+void RemoveTemporaryFilesOnSignals();
 
 } // namespace byteloom

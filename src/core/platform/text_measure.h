@@ -1,10 +1,11 @@
 #pragma once
 
-#include "view/row_layout.h"
-
 #include <string_view>
 
 namespace byteloom {
+
+// Which font draws the text column.
+enum class TextFont { Default, Unicode, CodePage, Table };
 
 // How wide a text is drawn, in pixels: the hex font for the offset and hex columns, and the
 // font a row's text column uses. The editor measures with its fonts; tests with a fixed width.

@@ -103,12 +103,28 @@ LoadStatus FileLifecycle::Load(const std::filesystem::path &given)
     }
     if (!lastLoad_.notice.empty())
         prompts_.ShowMessage(lastLoad_.notice);
-    const std::filesystem::path table = CompanionTablePath(path);
-    if (!table.empty() && std::filesystem::is_regular_file(table, error))
-        (void)LoadTableFile(table, session_.tables());
+    LoadCompanionTable(path);
     title_ = DocumentTitle(fileTitle, TableOrTextModeName(session_));
     session_.options().NoteRecentFile(path.string());
     return LoadStatus::Loaded;
+}
+
+void FileLifecycle::LoadCompanionTable(const std::filesystem::path &document)
+{
+    const std::filesystem::path table = CompanionTablePath(document);
+    if (table.empty() || PathExists(session_.files(), table) == 0)
+        return;
+    // The table beside the file is the one its user made for it: one that cannot be read, or
+    // that lost lines, is said, never passed over.
+    const TableLoadResult loaded = LoadTableFile(session_.files(), table, session_.tables());
+    if (!loaded.status.ok()) {
+        prompts_.ShowMessage("The table " + table.string()
+                             + " beside the file was not loaded: " + loaded.status.message());
+        return;
+    }
+    tableSummary_ = loaded.summary;
+    if (!loaded.summary.empty())
+        companionNotice_ = table.filename().string() + ": " + loaded.summary;
 }
 
 LoadStatus FileLifecycle::Report(const std::filesystem::path &path, LoadStatus status)
@@ -116,8 +132,7 @@ LoadStatus FileLifecycle::Report(const std::filesystem::path &path, LoadStatus s
     if (status == LoadStatus::Loaded || status == LoadStatus::Cancelled)
         return status;
     // "File not found" would be wrong for a file that is there: say why it cannot be opened.
-    std::error_code error;
-    const bool there = std::filesystem::exists(path, error);
+    const bool there = PathExists(session_.files(), path) == 1;
     if (status == LoadStatus::CannotOpen && there && !lastLoad_.detail.empty())
         prompts_.ShowMessage(lastLoad_.detail);
     else
@@ -144,8 +159,7 @@ LoadStatus FileLifecycle::OpenWithDialog()
 LoadStatus FileLifecycle::OpenByPath(const std::filesystem::path &path)
 {
     const LoadStatus status = Load(path);
-    std::error_code error;
-    if (status != LoadStatus::Loaded && std::filesystem::exists(path, error))
+    if (status != LoadStatus::Loaded && PathExists(session_.files(), path) == 1)
         return Report(path, status);
     return status;
 }
@@ -256,7 +270,7 @@ bool FileLifecycle::OpenTableWithDialog()
     const auto path = prompts_.ChooseFileToOpen(std::string(kOpenTableDialogTitle), filters);
     if (!path)
         return false;
-    const TableLoadResult loaded = LoadTableFile(*path, session_.tables());
+    const TableLoadResult loaded = LoadTableFile(session_.files(), *path, session_.tables());
     if (!loaded.status.ok()) {
         prompts_.ShowMessage(std::string(kFileNotFoundMessage));
         return false;
@@ -268,7 +282,7 @@ bool FileLifecycle::OpenTableWithDialog()
 
 bool FileLifecycle::OpenTableByPath(const std::filesystem::path &path)
 {
-    const TableLoadResult loaded = LoadTableFile(path, session_.tables());
+    const TableLoadResult loaded = LoadTableFile(session_.files(), path, session_.tables());
     if (!loaded.status.ok()) {
         prompts_.ShowMessage(loaded.status.message());
         return false;

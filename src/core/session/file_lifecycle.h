@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 
 namespace byteloom {
 
@@ -52,6 +53,9 @@ public:
     // What the last table loaded passed over or took doubtfully, for the status bar; empty when
     // every line was taken.
     [[nodiscard]] const std::string &TableSummary() const { return tableSummary_; }
+    // What the table loaded beside the last opened file left out or took doubtfully, once; the
+    // editor shows it in the status bar.
+    [[nodiscard]] std::string TakeCompanionNotice() { return std::exchange(companionNotice_, {}); }
     // The text mode changed: the title names the new mode by modeName.
     void NoteTextModeChanged();
     // Undo or Redo changed the bytes: the title gains its marker, or loses it where the journal
@@ -59,6 +63,7 @@ public:
     void NoteUndoOrRedo();
 
 private:
+    void LoadCompanionTable(const std::filesystem::path &document);
     bool SettleUnsavedWork();
     bool SettleChangedTables();
     bool SaveUnderNewName(const ProgressCallback &progress = {});
@@ -71,6 +76,7 @@ private:
     std::string title_;
     LoadResult lastLoad_;
     std::string tableSummary_;
+    std::string companionNotice_;
 };
 
 } // namespace byteloom

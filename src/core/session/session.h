@@ -3,8 +3,9 @@
 #include "document/document.h"
 #include "document/undo_journal.h"
 #include "platform/file_system.h"
-#include "search/search_state.h"
+#include "session/search_state.h"
 #include "settings/program_options.h"
+#include "settings/settings_io.h"
 #include "tables/loaded_tables.h"
 #include "view/code_page_list.h"
 #include "view/display_settings.h"
@@ -39,6 +40,8 @@ public:
     [[nodiscard]] SearchState &search() { return search_; }
     [[nodiscard]] TextDecoder &decoder() { return *decoder_; }
     [[nodiscard]] CodePageList &codePages() { return codePages_; }
+    // The records the settings file keeps.
+    [[nodiscard]] SettingsRecords Settings() { return {display_, options_, codePages_}; }
 
     // Loads the file as the new document; loaded tables stay. On failure the current document
     // stays as it was.

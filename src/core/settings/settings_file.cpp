@@ -389,9 +389,8 @@ SettingsFile::SettingsFile(std::filesystem::path path, FileSystem &files)
 
 Status SettingsFile::Load()
 {
-    std::error_code error;
     changed_ = false;
-    if (!std::filesystem::exists(path_, error) && !error) {
+    if (PathExists(files_, path_) == 0) {
         values_.clear();
         unreadable_ = false;
         return Status::Ok();
@@ -471,8 +470,7 @@ Status SettingsFile::Save()
     if (!changed_)
         return Status::Ok();
     // The first save makes the folder; a failure shows in the write that follows.
-    std::error_code ignored;
-    std::filesystem::create_directories(path_.parent_path(), ignored);
+    (void)MakeFolders(files_, path_.parent_path());
     const std::string text = FormatSettingsText(values_);
     const Status written = WriteFileSafely(
         path_, std::span(reinterpret_cast<const std::uint8_t *>(text.data()), text.size()), files_);

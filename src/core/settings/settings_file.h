@@ -54,7 +54,7 @@ private:
 class SettingsFile : public SettingsValuesStore
 {
 public:
-    explicit SettingsFile(std::filesystem::path path, FileSystem &files = RealFileSystem());
+    explicit SettingsFile(std::filesystem::path path, FileSystem &files);
 
     // Reads the file; a file that does not exist yet is empty settings. A file that exists but
     // cannot be read is reported, and Save() then leaves it alone rather than write over it.

@@ -1,7 +1,7 @@
 #include "settings/settings_io.h"
 
-#include "session/session.h"
 #include "settings/preferences.h"
+#include "settings/program_options.h"
 #include "settings/settings_store.h"
 #include "view/code_page_list.h"
 
@@ -51,10 +51,10 @@ void ReadFace(const SettingsStore &store, const char *name, std::string &face)
 
 } // namespace
 
-void LoadSettings(const SettingsStore &store, Session &session)
+void LoadSettings(const SettingsStore &store, const SettingsRecords &records)
 {
-    DisplaySettings &display = session.display();
-    ProgramOptions &options = session.options();
+    DisplaySettings &display = records.display;
+    ProgramOptions &options = records.options;
     if (auto size = store.ReadNumber(kMainSettingsKey, "Size"))
         display.grouping = static_cast<std::int32_t>(*size);
     for (const NumberValue &value : kColours) {
@@ -74,7 +74,7 @@ void LoadSettings(const SettingsStore &store, Session &session)
         display.fontSize = *fontSize;
     ReadFace(store, "1252", display.defaultTextFontFace);
     ReadFace(store, "Unicode", display.unicodeFontFace);
-    for (CodePageEntry &entry : session.codePages().Entries())
+    for (CodePageEntry &entry : records.codePages.Entries())
         ReadFace(store, std::to_string(entry.number).c_str(), entry.configuredFace);
     MakeSettingsSound(display);
 
@@ -88,10 +88,10 @@ void LoadSettings(const SettingsStore &store, Session &session)
         options.recentFiles = recent;
 }
 
-std::vector<std::string> SaveSettings(SettingsStore &store, Session &session)
+std::vector<std::string> SaveSettings(SettingsStore &store, const SettingsRecords &records)
 {
-    const DisplaySettings &display = session.display();
-    const ProgramOptions &options = session.options();
+    const DisplaySettings &display = records.display;
+    const ProgramOptions &options = records.options;
     // The grouping and the colours are written without a word when they fail, as they always were.
     store.WriteNumber(kMainSettingsKey, "Size", static_cast<std::uint32_t>(display.grouping));
     for (const NumberValue &value : kColours)
@@ -116,7 +116,7 @@ std::vector<std::string> SaveSettings(SettingsStore &store, Session &session)
     write("1252", display.defaultTextFontFace, "1252 was not able to be written");
     write("FontSize", std::to_string(display.fontSize), "FontSize was not able to be written");
     write("Unicode", display.unicodeFontFace, "UnicodeFontKey was not able to be written");
-    for (const CodePageEntry &entry : session.codePages().Entries()) {
+    for (const CodePageEntry &entry : records.codePages.Entries()) {
         const std::string number = std::to_string(entry.number);
         if (!store.WriteText(kCodePagesSettingsKey, number, entry.configuredFace))
             failures.push_back("Could not write " + entry.configuredFace + " to key " + number);

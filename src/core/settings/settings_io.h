@@ -5,8 +5,18 @@
 
 namespace byteloom {
 
-class Session;
+class CodePageList;
 class SettingsStore;
+struct DisplaySettings;
+struct ProgramOptions;
+
+// The records the settings file keeps; the session owns them.
+struct SettingsRecords
+{
+    DisplaySettings &display;
+    ProgramOptions &options;
+    CodePageList &codePages;
+};
 
 inline constexpr const char *kMainSettingsKey = "SOFTWARE\\Byteloom";
 inline constexpr const char *kCodePagesSettingsKey = "SOFTWARE\\Byteloom\\CodePages";
@@ -14,9 +24,10 @@ inline constexpr const char *kRecentFilesSettingsKey = "SOFTWARE\\Byteloom\\Rece
 
 // Reads the display settings and the program's options; a missing value, or one of the wrong
 // type, leaves its field as it was.
-void LoadSettings(const SettingsStore &store, Session &session);
+void LoadSettings(const SettingsStore &store, const SettingsRecords &records);
 
 // Writes them back; returns the message of each value that could not be written, in order.
-[[nodiscard]] std::vector<std::string> SaveSettings(SettingsStore &store, Session &session);
+[[nodiscard]] std::vector<std::string> SaveSettings(SettingsStore &store,
+                                                    const SettingsRecords &records);
 
 } // namespace byteloom

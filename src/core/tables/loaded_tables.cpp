@@ -54,18 +54,18 @@ void LoadedTables::DropAll()
     current_ = -1;
 }
 
-TableLoadResult LoadTableFile(const std::filesystem::path &path, LoadedTables &tables)
+TableLoadResult
+LoadTableFile(FileSystem &files, const std::filesystem::path &path, LoadedTables &tables)
 {
     // A table already loaded from this file becomes current again; loading it twice would
     // repeat its bookmarks.
     for (int slot = 0; slot < tables.Count(); ++slot) {
-        std::error_code error;
-        if (std::filesystem::equivalent(tables.At(slot).GetPath(), path, error)) {
+        if (SameFile(files, tables.At(slot).GetPath(), path)) {
             tables.SetCurrentTableIndex(slot);
             return {Status::Ok(), slot, {}, {}};
         }
     }
-    const TextFileResult file = ReadBinaryFile(path);
+    const TextFileResult file = ReadBinaryFile(path, files);
     if (!file.status.ok())
         return {file.status, -1, {}, {}};
     ParsedTable parsed = ParseStoredTable(file.text, path.filename().string());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/status.h"
+#include "platform/file_system.h"
 #include "tables/table_file.h"
 #include "tables/table_notes.h"
 
@@ -59,8 +60,8 @@ struct TableLoadResult
 // Reads the table file, adds it to tables as the current table, and appends its bookmarks; a
 // file that is loaded already only becomes current. When the file cannot be read, nothing
 // changes and the status says why.
-[[nodiscard]] TableLoadResult LoadTableFile(const std::filesystem::path &path,
-                                            LoadedTables &tables);
+[[nodiscard]] TableLoadResult
+LoadTableFile(FileSystem &files, const std::filesystem::path &path, LoadedTables &tables);
 
 // A bookmark's text in the Edit menu: its name, cut to 64 characters.
 inline constexpr std::size_t kBookmarkMenuTextLength = 64;

@@ -1,7 +1,7 @@
 #include "tables/script_dialogs.h"
 
 #include "common/number_text.h"
-#include "document/binary_file.h"
+#include "platform/binary_file.h"
 #include "tables/loaded_tables.h"
 #include "tables/script_insert.h"
 #include "tables/table_parser.h"
@@ -62,11 +62,11 @@ std::variant<DumpRequest, std::string> ReadDumpDialog(const DumpDialogFields &fi
     return DumpRequest{fields.path, {ReadLeadingOffset(fields.start, 16), length}, fields.clean};
 }
 
-std::optional<std::string> ReplaceFileQuestion(const std::filesystem::path &path,
+std::optional<std::string> ReplaceFileQuestion(FileSystem &files,
+                                               const std::filesystem::path &path,
                                                const std::filesystem::path &chosen)
 {
-    std::error_code error;
-    if (path == chosen || !std::filesystem::exists(path, error))
+    if (path == chosen || PathExists(files, path) == 0)
         return std::nullopt;
     return path.string() + " already exists. Do you want to replace it with the dump?";
 }
@@ -121,10 +121,10 @@ std::variant<InsertRequest, std::string> ReadInsertDialog(const InsertDialogFiel
     return InsertRequest{fields.path, place, fields.table};
 }
 
-bool ScriptFileHasHeaders(const std::filesystem::path &path)
+bool ScriptFileHasHeaders(FileSystem &files, const std::filesystem::path &path)
 {
     // Its first line tells: a header, in UTF-16 too, is well within 80 bytes.
-    BinaryFile file;
+    BinaryFile file(files);
     std::array<std::uint8_t, 80> first{};
     if (!file.Open(path, BinaryFile::Mode::Read).ok())
         return false;

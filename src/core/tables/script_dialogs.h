@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/file_system.h"
 #include "platform/user_prompts.h"
 #include "tables/script_dump.h"
 #include "tables/script_insert.h"
@@ -57,7 +58,8 @@ inline constexpr const char *kCleanNotExactNote = "a Clean dump does not insert 
 // The question OK asks before a dump replaces a file that exists and whose name was typed rather
 // than chosen (and so already confirmed) in the Save dialog, or nothing when there is none to ask:
 // a dump of length 0 or a wrong name must not wipe a file unasked.
-[[nodiscard]] std::optional<std::string> ReplaceFileQuestion(const std::filesystem::path &path,
+[[nodiscard]] std::optional<std::string> ReplaceFileQuestion(FileSystem &files,
+                                                             const std::filesystem::path &path,
                                                              const std::filesystem::path &chosen);
 
 // The status bar's word after a dump, with how many keys of a Clean dump would not insert back.
@@ -78,7 +80,7 @@ struct InsertDialogFields
 inline constexpr std::string_view kFromHeadersText = "from the script's headers";
 // Whether the script file begins with an offset header (a dump with headers): then the typed
 // address is not used. False when it cannot be read.
-[[nodiscard]] bool ScriptFileHasHeaders(const std::filesystem::path &path);
+[[nodiscard]] bool ScriptFileHasHeaders(FileSystem &files, const std::filesystem::path &path);
 
 // The address field for the caret's offset: "%x", or "%d" when Decimal is chosen.
 [[nodiscard]] std::string InsertAddressText(std::int64_t caretOffset, bool decimal);

@@ -494,13 +494,13 @@ Status DumpScript(Document &document,
     return finished;
 }
 
-Status DumpScriptToFile(Document &document,
+Status DumpScriptToFile(FileSystem &files,
+                        Document &document,
                         const TableFile *table,
                         DumpRange range,
                         bool clean,
                         const std::filesystem::path &path,
                         const ProgressCallback &progress,
-                        FileSystem &files,
                         std::int64_t *notExact)
 {
     SafeFileStream file(files);

@@ -44,13 +44,13 @@ Status DumpScript(Document &document,
 
 // DumpScript into a file, replacing it safely: a failure, a cancel or a read error of the
 // document leaves no file behind and an older file of that name untouched.
-Status DumpScriptToFile(Document &document,
+Status DumpScriptToFile(FileSystem &files,
+                        Document &document,
                         const TableFile *table,
                         DumpRange range,
                         bool clean,
                         const std::filesystem::path &path,
                         const ProgressCallback &progress = {},
-                        FileSystem &files = RealFileSystem(),
                         std::int64_t *notExact = nullptr);
 
 // The Copy String text of count bytes from start: each offset through the table's subtable for

@@ -246,7 +246,8 @@ InsertResult InsertScriptText(Document &document,
     return result;
 }
 
-InsertResult InsertScript(Document &document,
+InsertResult InsertScript(FileSystem &files,
+                          Document &document,
                           UndoJournal &journal,
                           const LoadedTables &tables,
                           const std::filesystem::path &script,
@@ -261,7 +262,7 @@ InsertResult InsertScript(Document &document,
         refused.status = Status::Error(UnknownTableMessage(tableTitle));
         return refused;
     }
-    const TextFileResult file = ReadScriptFile(script, table ? table->GetCodePage() : 0);
+    const TextFileResult file = ReadScriptFile(files, script, table ? table->GetCodePage() : 0);
     if (!file.status.ok()) {
         refused.status = file.status;
         return refused;

@@ -2,6 +2,7 @@
 
 #include "common/progress.h"
 #include "common/status.h"
+#include "platform/file_system.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -125,7 +126,8 @@ InsertResult InsertScriptText(Document &document,
 // InsertScriptText with a script file (see ScriptTextOfFile) and the loaded table titled
 // tableTitle, or a raw copy for "none". A script that cannot be read or a title that names no
 // loaded table is reported and writes nothing.
-InsertResult InsertScript(Document &document,
+InsertResult InsertScript(FileSystem &files,
+                          Document &document,
                           UndoJournal &journal,
                           const LoadedTables &tables,
                           const std::filesystem::path &script,

@@ -23,8 +23,6 @@ namespace byteloom {
 
 // Writes TableFileBytes to path, replacing the file safely; a file that already holds exactly
 // those bytes is not written.
-Status SaveTableFile(const TableFile &table,
-                     const std::filesystem::path &path,
-                     FileSystem &files = RealFileSystem());
+Status SaveTableFile(const TableFile &table, const std::filesystem::path &path, FileSystem &files);
 
 } // namespace byteloom

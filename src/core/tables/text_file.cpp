@@ -1,6 +1,6 @@
 #include "tables/text_file.h"
 
-#include "document/binary_file.h"
+#include "platform/binary_file.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/ustring.h>
@@ -144,47 +144,20 @@ TextFileResult ScriptTextFromStoredBytes(std::string_view stored, int codePage)
     return result;
 }
 
-TextFileResult ReadScriptFile(const std::filesystem::path &path, int codePage)
+TextFileResult ReadScriptFile(FileSystem &files, const std::filesystem::path &path, int codePage)
 {
-    TextFileResult file = ReadBinaryFile(path);
+    TextFileResult file = ReadBinaryFile(path, files);
     if (!file.status.ok())
         return file;
     return ScriptTextFromStoredBytes(file.text, codePage);
 }
 
-TextFileResult ReadTextFile(const std::filesystem::path &path)
+TextFileResult ReadTextFile(FileSystem &files, const std::filesystem::path &path)
 {
-    TextFileResult file = ReadBinaryFile(path);
+    TextFileResult file = ReadBinaryFile(path, files);
     if (file.status.ok())
         file.text = TextFromStoredBytes(file.text);
     return file;
-}
-
-TextFileResult ReadBinaryFile(const std::filesystem::path &path, FileSystem &files)
-{
-    BinaryFile file(files);
-    TextFileResult result;
-    result.status = file.Open(path, BinaryFile::Mode::Read);
-    if (!result.status.ok())
-        return result;
-    const std::int64_t length = file.Length();
-    if (length < 0) {
-        result.status = Status::Error("Unable to read " + path.string());
-        return result;
-    }
-    std::string raw;
-    try {
-        raw.assign(static_cast<std::size_t>(length), '\0');
-    } catch (const std::bad_alloc &) {
-        result.status = Status::Error("Unable to allocate " + std::to_string(length)
-                                      + " bytes RAM to read " + path.string());
-        return result;
-    }
-    result.status
-        = file.ReadAt(0, std::span(reinterpret_cast<std::uint8_t *>(raw.data()), raw.size()));
-    if (result.status.ok())
-        result.text = std::move(raw);
-    return result;
 }
 
 } // namespace byteloom

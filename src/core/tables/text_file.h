@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/status.h"
-#include "platform/file_system.h"
+#include "platform/binary_file.h"
 
 #include <filesystem>
 #include <string>
@@ -21,23 +21,14 @@ namespace byteloom {
 // UTF-8 text as UTF-16 bytes (without a byte-order mark); a malformed sequence becomes U+FFFD.
 [[nodiscard]] std::string Utf8ToUtf16(std::string_view utf8, bool bigEndian);
 
-struct TextFileResult
-{
-    Status status = Status::Ok();
-    std::string text;
-};
-
 // Reads the whole file as text; the status tells why it could not be read.
-[[nodiscard]] TextFileResult ReadTextFile(const std::filesystem::path &path);
+[[nodiscard]] TextFileResult ReadTextFile(FileSystem &files, const std::filesystem::path &path);
 // A script file's text, to be encoded through a table of codePage: read as text, a UTF-8
 // byte-order mark dropped for a UTF-8 table; a UTF-16 file (told by its byte-order mark) is
 // converted to the code page, and refused when it holds a character the code page has not.
 // codePage 0 (a raw copy) takes the file as it is read as text.
 [[nodiscard]] TextFileResult ScriptTextFromStoredBytes(std::string_view stored, int codePage);
-[[nodiscard]] TextFileResult ReadScriptFile(const std::filesystem::path &path, int codePage);
-
-// Reads the whole file's bytes as they are stored.
-[[nodiscard]] TextFileResult ReadBinaryFile(const std::filesystem::path &path,
-                                            FileSystem &files = RealFileSystem());
+[[nodiscard]] TextFileResult
+ReadScriptFile(FileSystem &files, const std::filesystem::path &path, int codePage);
 
 } // namespace byteloom

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/text_measure.h"
+
 #include "view/display_settings.h"
 
 #include <cstdint>
@@ -50,9 +52,6 @@ struct TextCell
 
     [[nodiscard]] bool ZeroWidth() const { return text.empty() && marker == Marker::None; }
 };
-
-// Which font draws the text column.
-enum class TextFont { Default, Unicode, CodePage, Table };
 
 struct RowLayout
 {

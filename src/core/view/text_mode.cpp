@@ -1,6 +1,6 @@
 #include "view/text_mode.h"
 
-#include "shell/command_ids.h"
+#include "common/command_ids.h"
 #include "view/code_page_list.h"
 #include "view/display_settings.h"
 

@@ -21,9 +21,9 @@ TEST(BankSplit, WritesWholeBanksAfterTheHeader)
     TempFolder folder;
     const auto bytes = PatternBytes(0x10010);
     WriteBytes(folder / "game.smc", bytes);
-    Document document(0x4000); // paged, so banks cross pages
+    Document document(0x4000, RealFileSystem()); // paged, so banks cross pages
     ASSERT_EQ(document.Load(folder / "game.smc", true).status, LoadStatus::Loaded);
-    const SplitResult result = SplitIntoBanks(document, 4096, 0x10);
+    const SplitResult result = SplitIntoBanks(RealFileSystem(), document, 4096, 0x10);
     ASSERT_TRUE(result.status.ok()) << result.status.message();
     EXPECT_EQ(result.banksWritten, 16);
     EXPECT_EQ(BankFilePath(folder / "game.smc", 0).filename(), "game.smc.00000000.bank");
@@ -32,33 +32,33 @@ TEST(BankSplit, WritesWholeBanksAfterTheHeader)
     EXPECT_FALSE(std::filesystem::exists(folder / "game.smc.00000010.bank"));
 
     WriteBytes(folder / "short.bin", PatternBytes(10000));
-    Document shorter;
+    Document shorter(kPageSize, RealFileSystem());
     ASSERT_EQ(shorter.Load(folder / "short.bin", true).status, LoadStatus::Loaded);
-    EXPECT_EQ(SplitIntoBanks(shorter, 4096, 0).banksWritten, 2);
+    EXPECT_EQ(SplitIntoBanks(RealFileSystem(), shorter, 4096, 0).banksWritten, 2);
 }
 
 TEST(BankSplit, NonsenseIsRefusedAndFailuresReported)
 {
     TempFolder folder;
     WriteBytes(folder / "a.bin", PatternBytes(100));
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     ASSERT_EQ(document.Load(folder / "a.bin", true).status, LoadStatus::Loaded);
-    EXPECT_FALSE(SplitIntoBanks(document, 0, 0).status.ok());
-    EXPECT_FALSE(SplitIntoBanks(document, -4, 0).status.ok());
-    EXPECT_FALSE(SplitIntoBanks(document, 16, 100).status.ok());
-    EXPECT_FALSE(SplitIntoBanks(document, 16, -1).status.ok());
+    EXPECT_FALSE(SplitIntoBanks(RealFileSystem(), document, 0, 0).status.ok());
+    EXPECT_FALSE(SplitIntoBanks(RealFileSystem(), document, -4, 0).status.ok());
+    EXPECT_FALSE(SplitIntoBanks(RealFileSystem(), document, 16, 100).status.ok());
+    EXPECT_FALSE(SplitIntoBanks(RealFileSystem(), document, 16, -1).status.ok());
     EXPECT_EQ(test::EntriesIn(folder.path()), 1u);
 
     // A folder where the second bank file should go.
     std::filesystem::create_directory(BankFilePath(folder / "a.bin", 1));
-    const SplitResult result = SplitIntoBanks(document, 16, 0);
+    const SplitResult result = SplitIntoBanks(RealFileSystem(), document, 16, 0);
     EXPECT_FALSE(result.status.ok());
     EXPECT_NE(result.status.message().find(".00000001.bank"), std::string::npos);
     EXPECT_EQ(result.banksWritten, 1);
 
-    Document unnamed;
+    Document unnamed(kPageSize, RealFileSystem());
     unnamed.New();
-    EXPECT_FALSE(SplitIntoBanks(unnamed, 16, 0).status.ok());
+    EXPECT_FALSE(SplitIntoBanks(RealFileSystem(), unnamed, 16, 0).status.ok());
 }
 
 TEST(Expand, WholeDocumentsGrowInMemoryUntilSaved)
@@ -66,7 +66,7 @@ TEST(Expand, WholeDocumentsGrowInMemoryUntilSaved)
     TempFolder folder;
     const auto bytes = PatternBytes(0x8000);
     WriteBytes(folder / "w.bin", bytes);
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     ASSERT_EQ(document.Load(folder / "w.bin", true).status, LoadStatus::Loaded);
     ASSERT_TRUE(document.Expand(0x8000, 0xFF).ok());
     EXPECT_EQ(document.Size(), 0x10000);

@@ -9,7 +9,7 @@ int main(int argc, char **argv)
     using namespace byteloom;
     if (argc != 2)
         return 2;
-    Document document(4096);
+    Document document(4096, RealFileSystem());
     if (document.Load(argv[1], true).status != LoadStatus::Loaded || !document.IsPaged())
         return 2;
     for (const std::int64_t page : {1, 5, 9, 15})

@@ -13,7 +13,7 @@ using namespace test;
 
 TEST(DocumentEdits, NewDocumentIsTwoKilobytesOfZerosUnnamedAndClean)
 {
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     document.New();
     EXPECT_TRUE(document.IsOpen());
     EXPECT_TRUE(document.IsUnnamed());
@@ -28,7 +28,7 @@ TEST(DocumentEdits, NewDocumentIsTwoKilobytesOfZerosUnnamedAndClean)
 
 TEST(DocumentEdits, ByteAndUnitArithmetic)
 {
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     document.New();
     ASSERT_TRUE(document.WriteByte(3, 0xF0));
     ASSERT_TRUE(document.AddToByte(3, 0x20));
@@ -43,11 +43,11 @@ TEST(DocumentEdits, ByteAndUnitArithmetic)
 
 TEST(DocumentEdits, AccessesOutsideTheDocumentReadZeroAndStoreNothing)
 {
-    Document empty;
+    Document empty(kPageSize, RealFileSystem());
     EXPECT_EQ(empty.ReadByte(0), 0);
     EXPECT_FALSE(empty.WriteByte(0, 1));
 
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     document.New();
     ASSERT_TRUE(document.WriteByte(2047, 0x77));
     for (const std::int64_t offset : {std::int64_t{-1},
@@ -65,7 +65,7 @@ TEST(DocumentEdits, AccessesOutsideTheDocumentReadZeroAndStoreNothing)
 
 TEST(DocumentEdits, LengthChangesAreForWholeDocumentsOnly)
 {
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     document.New();
     ASSERT_TRUE(document.ReplaceContents({1, 2, 3, 4, 5, 6}).ok());
     EXPECT_EQ(document.Size(), 6);
@@ -82,7 +82,7 @@ TEST(DocumentEdits, LengthChangesAreForWholeDocumentsOnly)
 
     TempFolder folder;
     WriteBytes(folder / "p.bin", PatternBytes(40));
-    Document paged(16);
+    Document paged(16, RealFileSystem());
     ASSERT_EQ(paged.Load(folder / "p.bin", true).status, LoadStatus::Loaded);
     ASSERT_TRUE(paged.IsPaged());
     EXPECT_FALSE(paged.ReplaceContents({1}).ok());
@@ -93,7 +93,7 @@ TEST(DocumentEdits, LengthChangesAreForWholeDocumentsOnly)
 TEST(DocumentEdits, SavingWritesTheFileAndMakesTheDocumentClean)
 {
     TempFolder folder;
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     document.New();
     ASSERT_TRUE(document.WriteByte(0, 0x42));
     document.MarkEdited();

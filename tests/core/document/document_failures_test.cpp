@@ -1,9 +1,10 @@
 #include "document/document.h"
 #include "document/load_messages.h"
+#include "session/editing.h"
 #include "session/session.h"
+#include "support/faulty_file_system.h"
 #include "support/temp_folder.h"
 #include "view/caret_state.h"
-#include "view/editing.h"
 #include "view/row_layout.h"
 
 #include <gtest/gtest.h>
@@ -23,7 +24,7 @@ using namespace test;
 TEST(DocumentFailures, FilesThatCannotBeLoadedAreRefusedWithAReason)
 {
     TempFolder folder;
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     const LoadResult missing = document.Load(folder / "missing.bin", true);
     EXPECT_EQ(missing.status, LoadStatus::CannotOpen);
     EXPECT_NE(missing.detail.find("missing.bin"), std::string::npos);
@@ -59,7 +60,7 @@ TEST(DocumentFailuresDeathTest, ABufferThatCannotBeAllocatedIsReported)
     const auto loadUnderLimit = [&folder] {
         const rlimit limit{512u << 20, 512u << 20};
         setrlimit(RLIMIT_AS, &limit);
-        Document document;
+        Document document(kPageSize, RealFileSystem());
         const LoadResult result = document.Load(folder / "large.bin", false);
         const bool reported = result.status == LoadStatus::CannotAllocate
                               && result.size == (1 << 30) && !document.IsOpen();
@@ -69,46 +70,62 @@ TEST(DocumentFailuresDeathTest, ABufferThatCannotBeAllocatedIsReported)
 }
 #endif
 
-TEST(DocumentFailures, APageThatCannotBeParkedStaysInMemory)
+// Edits that move pages to and from their page files, failing at each file-system call in turn
+// (an error, and a disk that fills up): an access that fails stores nothing and reads 0, says
+// why, and every edit that was taken is still there after the disk works again and the
+// document is saved.
+TEST(DocumentFailures, PageFilesFailingAtEachCallLoseNoEdit)
 {
     TempFolder folder;
-    auto expected = PatternBytes(64);
-    WriteBytes(folder / "p.bin", expected);
-    Document document(16);
-    ASSERT_EQ(document.Load(folder / "p.bin", true).status, LoadStatus::Loaded);
-    ASSERT_TRUE(document.WriteByte(0, 0xA0));
-    ASSERT_EQ(document.ReadByte(16), expected[16]); // page 0 parked
-    const auto pageFolder = document.PageFilePath(0).parent_path();
-    ASSERT_TRUE(document.WriteByte(17, 0xA1));
-
-    // The page folder turns into a plain file: page 1 cannot be parked.
-    std::filesystem::remove_all(pageFolder);
-    WriteBytes(pageFolder, {1});
-    EXPECT_EQ(document.ReadByte(40), 0);
-    const auto error = document.TakeIoError();
-    ASSERT_TRUE(error.has_value());
-    EXPECT_NE(error->find("bylm0001.tmp"), std::string::npos);
-    EXPECT_EQ(document.PageBase(), 16);
-    EXPECT_EQ(document.ReadByte(17), 0xA1);
-    EXPECT_FALSE(document.TakeIoError().has_value());
-
-    // Page 0's own file went with the folder: once no copy of it is left in memory (pages 1 and
-    // 2 were in it since), that page fails to load and says so.
-    std::filesystem::remove(pageFolder);
-    std::filesystem::create_directory(pageFolder);
-    EXPECT_EQ(document.ReadByte(40), expected[40]);
-    EXPECT_EQ(document.ReadByte(0), 0);
-    EXPECT_TRUE(document.TakeIoError().has_value());
-    // Page 1 was parked successfully before that failure, so it is still whole.
-    EXPECT_EQ(document.ReadByte(17), 0xA1);
-    EXPECT_EQ(document.ReadByte(40), expected[40]);
+    const auto original = PatternBytes(96);
+    std::int64_t steps = -1;
+    bool pageFileFailed = false;
+    for (std::int64_t failAt = -1; failAt < 0 || failAt < steps; ++failAt) {
+        for (const auto fault :
+             {FaultyFileSystem::Fault::Error, FaultyFileSystem::Fault::ShortWrite}) {
+            WriteBytes(folder / "p.bin", original);
+            FaultyFileSystem files;
+            Document document(16, files);
+            ASSERT_EQ(document.Load(folder / "p.bin", true).status, LoadStatus::Loaded);
+            files.calls = 0;
+            files.failAt = failAt;
+            files.fault = fault;
+            auto model = original;
+            bool failed = false;
+            // Back and forth over six pages, so that dirty pages leave memory and come back.
+            for (const std::int64_t offset : {3, 20, 37, 54, 71, 88, 5, 60, 22, 90, 40, 7}) {
+                const auto value = static_cast<std::uint8_t>(0xA0 + offset);
+                if (document.WriteByte(offset, value))
+                    model[static_cast<std::size_t>(offset)] = value;
+                if (auto error = document.TakeIoError()) {
+                    failed = true;
+                    pageFileFailed = pageFileFailed || error->find("bylm") != std::string::npos;
+                }
+            }
+            if (failAt < 0) {
+                steps = files.calls;
+                ASSERT_FALSE(failed);
+            }
+            SCOPED_TRACE("call " + std::to_string(failAt) + " (" + files.failedCall + ")");
+            files.Heal();
+            for (std::int64_t offset = 0; offset < 96; ++offset)
+                ASSERT_EQ(document.ReadByte(offset), model[static_cast<std::size_t>(offset)]);
+            const Status saved = document.Save();
+            ASSERT_TRUE(saved.ok()) << saved.message();
+            EXPECT_EQ(ReadBytes(folder / "p.bin"), model);
+            if (failAt < 0)
+                break;
+        }
+    }
+    // The failures reached the page files themselves, not only the document's own file.
+    EXPECT_TRUE(pageFileFailed);
 }
 
 TEST(DocumentFailures, AFileThatShrankUnderAPagedDocumentIsReported)
 {
     TempFolder folder;
     WriteBytes(folder / "s.bin", PatternBytes(64));
-    Document document(16);
+    Document document(16, RealFileSystem());
     ASSERT_EQ(document.Load(folder / "s.bin", true).status, LoadStatus::Loaded);
     std::filesystem::resize_file(folder / "s.bin", 20);
     EXPECT_EQ(document.ReadByte(50), 0);
@@ -149,7 +166,7 @@ TEST(DocumentFailures, AFailedCommitKeepsEveryChange)
     TempFolder folder;
     const auto original = PatternBytes(64);
     WriteBytes(folder / "c.bin", original);
-    Document document(16);
+    Document document(16, RealFileSystem());
     ASSERT_EQ(document.Load(folder / "c.bin", true).status, LoadStatus::Loaded);
     ASSERT_TRUE(document.WriteByte(3, 0xC3));
     ASSERT_TRUE(document.WriteByte(50, 0xC5));

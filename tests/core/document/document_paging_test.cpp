@@ -18,11 +18,11 @@ TEST(DocumentPaging, FilesUpToOnePageAreHeldWholeAndLargerOnesArePaged)
     WriteBytes(folder / "exact.bin", PatternBytes(kPageSize));
     WriteBytes(folder / "over.bin", PatternBytes(kPageSize + 1, 7));
 
-    Document exact;
+    Document exact(kPageSize, RealFileSystem());
     ASSERT_EQ(exact.Load(folder / "exact.bin", true).status, LoadStatus::Loaded);
     EXPECT_FALSE(exact.IsPaged());
 
-    Document over;
+    Document over(kPageSize, RealFileSystem());
     const LoadResult result = over.Load(folder / "over.bin", true);
     ASSERT_EQ(result.status, LoadStatus::Loaded);
     EXPECT_EQ(result.size, kPageSize + 1);
@@ -36,7 +36,7 @@ TEST(DocumentPaging, FilesUpToOnePageAreHeldWholeAndLargerOnesArePaged)
     EXPECT_EQ(over.PageBase(), kPageSize);
     EXPECT_EQ(over.SpanAt(kPageSize).size(), 1u);
 
-    Document unpaged;
+    Document unpaged(kPageSize, RealFileSystem());
     ASSERT_EQ(unpaged.Load(folder / "over.bin", false).status, LoadStatus::Loaded);
     EXPECT_FALSE(unpaged.IsPaged());
     EXPECT_EQ(unpaged.Size(), kPageSize + 1);
@@ -47,7 +47,7 @@ TEST(DocumentPaging, OnlyDirtyPagesReachPageFilesAndCommitWritesOnlyThem)
     TempFolder folder;
     const auto original = PatternBytes(20 * kMiB);
     WriteBytes(folder / "big.bin", original);
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     ASSERT_EQ(document.Load(folder / "big.bin", true).status, LoadStatus::Loaded);
     ASSERT_EQ(document.PageCount(), 3);
 
@@ -93,7 +93,7 @@ TEST(DocumentPaging, CommittingTheLastPageOfAnExactMultipleWritesItsLastBlock)
 {
     TempFolder folder;
     WriteBytes(folder / "two.bin", PatternBytes(2 * kPageSize));
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     ASSERT_EQ(document.Load(folder / "two.bin", true).status, LoadStatus::Loaded);
     ASSERT_TRUE(document.WriteByte(2 * kPageSize - 1, 1));
     ASSERT_TRUE(document.CommitPages().ok());
@@ -108,7 +108,7 @@ TEST(DocumentPaging, UnitsAndBlocksAcrossThePageBoundary)
     TempFolder folder;
     const auto original = PatternBytes(kPageSize + 64);
     WriteBytes(folder / "units.bin", original);
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     ASSERT_EQ(document.Load(folder / "units.bin", true).status, LoadStatus::Loaded);
 
     const std::int64_t lastUnitOfPage0 = kPageSize / 2 - 1;
@@ -145,8 +145,8 @@ TEST(DocumentPaging, PageFilesArePrivateToTheDocumentAndGoWithIt)
     TempFolder folder;
     WriteBytes(folder / "a.bin", PatternBytes(64, 1));
     WriteBytes(folder / "b.bin", PatternBytes(64, 2));
-    Document first(16);
-    Document second(16);
+    Document first(16, RealFileSystem());
+    Document second(16, RealFileSystem());
     ASSERT_EQ(first.Load(folder / "a.bin", true).status, LoadStatus::Loaded);
     ASSERT_EQ(second.Load(folder / "b.bin", true).status, LoadStatus::Loaded);
     ASSERT_TRUE(first.WriteByte(0, 0xEE));
@@ -173,7 +173,7 @@ TEST(DocumentPaging, DiscardPagesForgetsChangesAndKeepsTheFile)
     TempFolder folder;
     const auto original = PatternBytes(100);
     WriteBytes(folder / "d.bin", original);
-    Document document(32);
+    Document document(32, RealFileSystem());
     ASSERT_EQ(document.Load(folder / "d.bin", true).status, LoadStatus::Loaded);
     ASSERT_TRUE(document.WriteByte(1, 9));
     ASSERT_TRUE(document.WriteByte(70, 9));

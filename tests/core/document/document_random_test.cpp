@@ -87,7 +87,7 @@ TEST(DocumentRandom, PagedStoreMatchesAPlainArrayThroughEditsCommitsAndReloads)
         const auto path = folder / ("random-" + std::to_string(pageSize) + ".bin");
         auto model = PatternBytes(pageSize * 11 + 17, static_cast<std::uint32_t>(pageSize));
         WriteBytes(path, model);
-        auto document = std::make_unique<Document>(pageSize);
+        auto document = std::make_unique<Document>(pageSize, RealFileSystem());
         ASSERT_EQ(document->Load(path, true).status, LoadStatus::Loaded);
         ASSERT_TRUE(document->IsPaged());
         for (int step = 0; step < 25000; ++step) {
@@ -101,7 +101,7 @@ TEST(DocumentRandom, PagedStoreMatchesAPlainArrayThroughEditsCommitsAndReloads)
             case 0:
                 ASSERT_TRUE(document->Save().ok());
                 ASSERT_EQ(ReadBytes(path), model) << "after save at step " << step;
-                document = std::make_unique<Document>(pageSize);
+                document = std::make_unique<Document>(pageSize, RealFileSystem());
                 ASSERT_EQ(document->Load(path, true).status, LoadStatus::Loaded);
                 break;
             case 1:
@@ -144,7 +144,7 @@ TEST(DocumentRandom, WholeStoreMatchesAPlainArrayThroughLengthChangesAndSaves)
     const auto path = folder / "whole.bin";
     auto model = PatternBytes(3000);
     WriteBytes(path, model);
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     ASSERT_EQ(document.Load(path, true).status, LoadStatus::Loaded);
     for (int step = 0; step < 20000; ++step) {
         if (step % 500 == 0) {

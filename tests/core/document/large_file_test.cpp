@@ -70,7 +70,7 @@ TEST(LargeFile, ImagesPastFourGibibytesAreWholeFromStoreToLabels)
                                          8)});
         MakeSparse(path, length, texts);
 
-        Document document;
+        Document document(kPageSize, RealFileSystem());
         const LoadResult loaded = document.Load(path, true);
         ASSERT_EQ(loaded.status, LoadStatus::Loaded) << loaded.detail;
         EXPECT_EQ(document.Size(), length);
@@ -138,10 +138,12 @@ TEST(LargeFile, ImagesPastFourGibibytesAreWholeFromStoreToLabels)
                              {'4', '8', '=',  'H', '\n', '4', '5', '=',  'E', '\n', '4', 'C',
                               '=', 'L', '\n', '4', 'F',  '=', 'O', '\n', '/', 'F',  'F', '\n'});
             LoadedTables tables;
-            ASSERT_TRUE(LoadTableFile(folder / "t.tbl", tables).status.ok());
+            ASSERT_TRUE(LoadTableFile(RealFileSystem(), folder / "t.tbl", tables).status.ok());
             const TableFile &table = *tables.Current();
             const auto script = folder / "script.txt";
-            ASSERT_TRUE(DumpScriptToFile(document, &table, {kFar, 8}, false, script).ok());
+            ASSERT_TRUE(
+                DumpScriptToFile(RealFileSystem(), document, &table, {kFar, 8}, false, script)
+                    .ok());
             const auto dumped = test::ReadBytes(script);
             std::string text(dumped.begin(), dumped.end());
             EXPECT_EQ(text.substr(0, 14), "<123456780>\r\r\n") << text;
@@ -152,8 +154,13 @@ TEST(LargeFile, ImagesPastFourGibibytesAreWholeFromStoreToLabels)
             text.replace(text.rfind("EH"), 2, "HE");
             test::WriteBytes(script, {text.begin(), text.end()});
             UndoJournal journal;
-            const InsertResult inserted
-                = InsertScript(document, journal, tables, script, kFar - 0x100, table.GetTitle());
+            const InsertResult inserted = InsertScript(RealFileSystem(),
+                                                       document,
+                                                       journal,
+                                                       tables,
+                                                       script,
+                                                       kFar - 0x100,
+                                                       table.GetTitle());
             ASSERT_TRUE(inserted.status.ok()) << inserted.status.message();
             EXPECT_EQ(inserted.bytesWritten, 8);
             std::vector<std::uint8_t> moved(8);

@@ -1,5 +1,5 @@
 #include "document/safe_file_writer.h"
-#include "platform/interrupt_cleanup.h"
+#include "support/faulty_file_system.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -21,8 +21,16 @@ TEST(SafeFileWriter, ReplacesTheFileAndKeepsItsPermissions)
     using std::filesystem::perms;
     std::filesystem::permissions(path, perms::owner_read | perms::owner_write | perms::group_read);
 
+    // The new file could not take the old one's permissions: it is not put in its place.
+    FaultyFileSystem files;
+    files.failKind = "chmod";
     const std::vector<std::uint8_t> bytes{9, 8, 7, 6};
-    ASSERT_TRUE(WriteFileSafely(path, bytes).ok());
+    const Status refused = WriteFileSafely(path, bytes, files);
+    EXPECT_NE(refused.message().find("permissions"), std::string::npos) << refused.message();
+    EXPECT_EQ(ReadBytes(path), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(EntriesIn(folder.path()), 1u);
+
+    ASSERT_TRUE(WriteFileSafely(path, bytes, files).ok());
     EXPECT_EQ(ReadBytes(path), bytes);
     EXPECT_EQ(std::filesystem::status(path).permissions(),
               perms::owner_read | perms::owner_write | perms::group_read);
@@ -36,7 +44,7 @@ TEST(SafeFileWriter, AFailureLeavesTheOldFileAndNoLeftovers)
     const auto taken = folder / "taken";
     std::filesystem::create_directory(taken);
     WriteBytes(taken / "inside.bin", {5});
-    const Status status = WriteFileSafely(taken, std::vector<std::uint8_t>{1});
+    const Status status = WriteFileSafely(taken, std::vector<std::uint8_t>{1}, RealFileSystem());
     EXPECT_FALSE(status.ok());
     EXPECT_NE(status.message().find("taken"), std::string::npos);
     EXPECT_EQ(ReadBytes(taken / "inside.bin"), std::vector<std::uint8_t>{5});
@@ -61,7 +69,7 @@ TEST(SafeFileWriterDeathTest, AStopBySignalLeavesNoTemporaryFile)
         EXPECT_EXIT(
             {
                 RemoveTemporaryFilesOnSignals();
-                SafeFileStream stream;
+                SafeFileStream stream(RealFileSystem());
                 if (stream.Open(path).ok() && stream.Write(std::string_view("new")).ok())
                     std::raise(signal);
                 std::_Exit(0);

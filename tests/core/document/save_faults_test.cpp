@@ -243,10 +243,12 @@ TEST(SaveFaults, AfterAFailedSaveEveryNextStepLosesNothing)
                     ASSERT_TRUE(document.DiscardPages().ok());
                     EXPECT_EQ(ContentsOf(document), written ? expanded : original);
                     break;
-                case Next::SaveAgain:
-                    ASSERT_TRUE(document.Save().ok());
+                case Next::SaveAgain: {
+                    const Status again = document.Save();
+                    ASSERT_TRUE(again.ok()) << again.message();
                     EXPECT_EQ(ReadBytes(folder / "rom.bin"), expanded);
                     break;
+                }
                 case Next::FailAgain: {
                     files.calls = 0;
                     files.failAt = failAt;
@@ -255,7 +257,8 @@ TEST(SaveFaults, AfterAFailedSaveEveryNextStepLosesNothing)
                     const bool wroteAgain
                         = again.ok() || again.message().find("was written") != std::string::npos;
                     EXPECT_EQ(OpenedAgain(folder / "rom.bin"), wroteAgain ? expanded : original);
-                    ASSERT_TRUE(document.Save().ok());
+                    const Status third = document.Save();
+                    ASSERT_TRUE(third.ok()) << again.message() << "\n" << third.message();
                     EXPECT_EQ(ReadBytes(folder / "rom.bin"), expanded);
                     break;
                 }
@@ -290,11 +293,11 @@ TEST(SaveFaults, BankFilesAndDumpsAreWholeOrAbsent)
         std::filesystem::create_directories(folder.path());
         WriteBytes(folder / "rom.bin", image);
         WriteBytes(folder / "dump.txt", {'o', 'l', 'd'});
-        Document document;
+        Document document(kPageSize, RealFileSystem());
         ASSERT_EQ(document.Load(folder / "rom.bin", true).status, LoadStatus::Loaded);
         FaultyFileSystem files;
         files.failAt = failAt;
-        const SplitResult split = SplitIntoBanks(document, 1024, 0, {}, files);
+        const SplitResult split = SplitIntoBanks(files, document, 1024, 0);
         for (std::int64_t bank = 0; bank < 4; ++bank) {
             const auto path = BankFilePath(folder / "rom.bin", bank);
             const auto begin = image.begin() + bank * 1024;
@@ -310,7 +313,7 @@ TEST(SaveFaults, BankFilesAndDumpsAreWholeOrAbsent)
         }
         files.calls = 0;
         const Status dumped
-            = DumpScriptToFile(document, &table, {0, 64}, false, folder / "dump.txt", {}, files);
+            = DumpScriptToFile(files, document, &table, {0, 64}, false, folder / "dump.txt");
         const auto dump = ReadBytes(folder / "dump.txt");
         if (!dumped.ok() && dumped.message().find("was written") == std::string::npos) {
             EXPECT_EQ(dump, (std::vector<std::uint8_t>{'o', 'l', 'd'})) << failAt;
@@ -363,7 +366,7 @@ TEST(SaveFaults, SettingsThatCannotBeSavedStayAsTheyWere)
             files.failAt = -1;
             ASSERT_TRUE(settings.Save().ok()) << failAt;
         }
-        SettingsFile again(folder / "Byteloom.ini");
+        SettingsFile again(folder / "Byteloom.ini", RealFileSystem());
         ASSERT_TRUE(again.Load().ok());
         EXPECT_EQ(again.ReadNumber("SOFTWARE\\Byteloom", "Size"), 4u) << failAt;
     }

@@ -35,7 +35,7 @@ TEST(SaveIdentity, OpeningPutsBackAnInterruptedSaveAndIgnoresAnUnfinishedOne)
     std::fill(scribbled.begin() + 10, scribbled.begin() + 30, 0xEE);
     scribbled.resize(150, 0xEE);
     WriteBytes(path, scribbled);
-    Document document(32);
+    Document document(32, RealFileSystem());
     const LoadResult loaded = document.Load(path, true);
     ASSERT_EQ(loaded.status, LoadStatus::Loaded);
     EXPECT_NE(loaded.notice.find("was interrupted"), std::string::npos);
@@ -122,7 +122,7 @@ TEST(SaveIdentity, ARollbackFileIsKeptUntilItHasBeenReadAndEarlierOnesAreApplied
     for (const char c : std::string_view("SEALED!\n"))
         first.push_back(static_cast<std::uint8_t>(c));
     WriteBytes(RollbackPathFor(path), first);
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     EXPECT_NE(document.Load(path, true).notice.find("was interrupted"), std::string::npos);
     EXPECT_EQ(ReadBytes(path), original);
 
@@ -176,7 +176,7 @@ TEST(SaveIdentity, ARollbackFileBelongsToOneFileWhateverItsNames)
     std::filesystem::create_symlink(real, link);
     for (const auto &[savedAs, opened] : {std::pair{link, real}, std::pair{real, link}}) {
         interrupt(savedAs);
-        Document document;
+        Document document(kPageSize, RealFileSystem());
         EXPECT_FALSE(document.Load(opened, true).notice.empty());
         EXPECT_EQ(ReadBytes(real), original);
         EXPECT_EQ(EntriesIn(folder / "roms"), 1u);
@@ -188,7 +188,7 @@ TEST(SaveIdentity, ARollbackFileBelongsToOneFileWhateverItsNames)
     std::filesystem::remove(real);
     const auto fresh = PatternBytes(67, 3);
     WriteBytes(real, fresh);
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     EXPECT_NE(document.Load(real, true).notice.find("made for another file"), std::string::npos);
     EXPECT_EQ(ReadBytes(real), fresh);
     EXPECT_EQ(EntriesIn(folder / "roms"), 2u);
@@ -213,7 +213,7 @@ TEST(SaveIdentity, ACommitWritesOnlyIntoTheFileThatWasLoaded)
     TempFolder folder;
     const auto path = folder / "rom.bin";
     WriteBytes(path, PatternBytes(64));
-    Document document(16);
+    Document document(16, RealFileSystem());
     ASSERT_EQ(document.Load(path, true).status, LoadStatus::Loaded);
     ASSERT_TRUE(document.WriteByte(40, 0x99));
     document.MarkEdited();
@@ -247,7 +247,7 @@ TEST(SaveIdentity, ASaveKeepsLinksAndLongNames)
     WriteBytes(real, PatternBytes(64));
     std::filesystem::create_symlink("real.bin", folder / "link.bin");
     std::filesystem::create_hard_link(real, folder / "twin.bin");
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     ASSERT_EQ(document.Load(folder / "link.bin", true).status, LoadStatus::Loaded);
     ASSERT_TRUE(document.WriteByte(0, 0x42));
     ASSERT_TRUE(document.Save().ok());
@@ -260,7 +260,7 @@ TEST(SaveIdentity, ASaveKeepsLinksAndLongNames)
     const auto longName = folder / std::string(255, 'n');
     WriteBytes(longName, PatternBytes(64));
     for (const std::int64_t pageSize : {1024, 16}) {
-        Document named(pageSize);
+        Document named(pageSize, RealFileSystem());
         ASSERT_EQ(named.Load(longName, true).status, LoadStatus::Loaded);
         const auto mark = static_cast<std::uint8_t>(pageSize == 16 ? 0x16 : 0x24);
         ASSERT_TRUE(named.WriteByte(20, mark));
@@ -283,7 +283,7 @@ TEST(SaveIdentity, AFileTheUserMayNotWriteIsRefusedWhateverTheDocument)
                                      | std::filesystem::perms::group_read
                                      | std::filesystem::perms::others_read);
     for (const std::int64_t pageSize : {1024, 16}) {
-        Document document(pageSize);
+        Document document(pageSize, RealFileSystem());
         ASSERT_EQ(document.Load(path, true).status, LoadStatus::Loaded);
         ASSERT_TRUE(document.WriteByte(0, 1));
         const Status refused = document.Save();
@@ -293,7 +293,7 @@ TEST(SaveIdentity, AFileTheUserMayNotWriteIsRefusedWhateverTheDocument)
     // Made read-only after it was opened for writing.
     std::filesystem::permissions(
         path, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
-    Document document(16);
+    Document document(16, RealFileSystem());
     ASSERT_EQ(document.Load(path, true).status, LoadStatus::Loaded);
     std::filesystem::permissions(
         path, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);

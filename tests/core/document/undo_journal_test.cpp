@@ -22,7 +22,7 @@ void Edit(UndoJournal &journal,
 
 TEST(UndoJournal, UndoAndRedoWalkThroughTheEditsAndANewEditDropsTheRedos)
 {
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     document.New();
     UndoJournal journal;
     Edit(journal, document, 0, {0x11});
@@ -42,7 +42,7 @@ TEST(UndoJournal, UndoAndRedoWalkThroughTheEditsAndANewEditDropsTheRedos)
 
 TEST(UndoJournal, TheOldestRecordIsDroppedWhenTheJournalIsFull)
 {
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     document.New();
     UndoJournal journal;
     for (std::size_t i = 0; i <= UndoJournal::kCapacity; ++i)
@@ -63,7 +63,7 @@ TEST(UndoJournal, UndoWorksAcrossPagesAndAfterTheDocumentShrank)
     TempFolder folder;
     const auto original = PatternBytes(100);
     WriteBytes(folder / "u.bin", original);
-    Document paged(32);
+    Document paged(32, RealFileSystem());
     ASSERT_EQ(paged.Load(folder / "u.bin", true).status, LoadStatus::Loaded);
     UndoJournal journal;
     Edit(journal, paged, 30, {1, 2, 3, 4}); // spans pages 0 and 1
@@ -73,7 +73,7 @@ TEST(UndoJournal, UndoWorksAcrossPagesAndAfterTheDocumentShrank)
     for (std::int64_t offset = 0; offset < 100; ++offset)
         ASSERT_EQ(paged.ReadByte(offset), original[static_cast<std::size_t>(offset)]) << offset;
 
-    Document whole;
+    Document whole(kPageSize, RealFileSystem());
     whole.New();
     UndoJournal shrinking;
     Edit(shrinking, whole, 2046, {7, 7});
@@ -94,7 +94,7 @@ TEST(UndoJournal, EveryEditIsUndoneAndRedoneInOrderAgainstAModel)
         std::mt19937 random(paged ? 7u : 3u);
         std::vector<std::uint8_t> start = PatternBytes(300);
         WriteBytes(folder / "m.bin", start);
-        Document document(256);
+        Document document(256, RealFileSystem());
         ASSERT_EQ(document.Load(folder / "m.bin", paged).status, LoadStatus::Loaded);
         ASSERT_EQ(document.IsPaged(), paged);
         UndoJournal journal;

@@ -20,14 +20,14 @@ TEST(DocumentPatch, PatchesCountUnsavedChangesAndApplyAsOneStepOfUndo)
     test::WriteBytes(folder / "rom.bin", original);
     for (const std::int64_t pageSize : {4096, 64}) {
         SCOPED_TRACE(pageSize);
-        Document document(pageSize);
+        Document document(pageSize, RealFileSystem());
         ASSERT_EQ(document.Load(folder / "rom.bin", true).status, LoadStatus::Loaded);
         ASSERT_TRUE(document.WriteByte(100, 0xEE)); // not saved
         const auto edited = ContentsOf(document);
         for (const PatchKind kind : {PatchKind::Ips, PatchKind::Bps}) {
             const PatchResult patch = CreatePatchFromDocument(document, original, kind);
             ASSERT_TRUE(patch.status.ok());
-            Document fresh(pageSize);
+            Document fresh(pageSize, RealFileSystem());
             ASSERT_EQ(fresh.Load(folder / "rom.bin", true).status, LoadStatus::Loaded);
             UndoJournal journal;
             ASSERT_TRUE(ApplyPatchToDocument(fresh, journal, patch.bytes).ok());
@@ -45,12 +45,12 @@ TEST(DocumentPatch, PatchesCountUnsavedChangesAndApplyAsOneStepOfUndo)
     auto longer = original;
     longer.resize(300, 7);
     const PatchResult growth = CreateIpsPatch(original, longer);
-    Document whole;
+    Document whole(kPageSize, RealFileSystem());
     ASSERT_EQ(whole.Load(folder / "rom.bin", true).status, LoadStatus::Loaded);
     UndoJournal journal;
     ASSERT_TRUE(ApplyPatchToDocument(whole, journal, growth.bytes).ok());
     EXPECT_EQ(ContentsOf(whole), longer);
-    Document paged(64);
+    Document paged(64, RealFileSystem());
     ASSERT_EQ(paged.Load(folder / "rom.bin", true).status, LoadStatus::Loaded);
     EXPECT_NE(ApplyPatchToDocument(paged, journal, growth.bytes).message().find("paged"),
               std::string::npos);

@@ -111,7 +111,7 @@ TEST(SearchEngines, PagedSearchesFindWhatANaiveScanFinds)
         for (auto &byte : data)
             byte = alphabet[random() % alphabet.size()];
         test::WriteBytes(folder / "s.bin", data);
-        Document document(pageSize);
+        Document document(pageSize, RealFileSystem());
         ASSERT_EQ(document.Load(folder / "s.bin", true).status, LoadStatus::Loaded);
         ASSERT_TRUE(document.IsPaged());
 
@@ -146,7 +146,7 @@ TEST(SearchEngines, ProgressHearsOfEachPageAndCanStopTheSearch)
 {
     test::TempFolder folder;
     test::WriteBytes(folder / "p.bin", std::vector<std::uint8_t>(256, 0));
-    Document document(64);
+    Document document(64, RealFileSystem());
     ASSERT_EQ(document.Load(folder / "p.bin", true).status, LoadStatus::Loaded);
     int calls = 0;
     EXPECT_FALSE(ValueSearch(document, Hex("01"), 0, [&](std::int64_t, std::int64_t total) {

@@ -232,7 +232,7 @@ TEST_F(FileLifecycleTest, CancellingTheOpenDialogKeepsACleanDocument)
 TEST_F(FileLifecycleTest, ExitAndCloseAskAboutEachChangedTable)
 {
     WriteBytes(folder / "t.tbl", {'4', '1', '=', 'A', '\n'});
-    ASSERT_TRUE(LoadTableFile(folder / "t.tbl", session.tables()).status.ok());
+    ASSERT_TRUE(LoadTableFile(RealFileSystem(), folder / "t.tbl", session.tables()).status.ok());
     session.tables().At(0).SetModified(true);
     session.tables().At(0).AddEntry(0, 0x42, "B");
     // Cancel keeps everything; Yes writes.

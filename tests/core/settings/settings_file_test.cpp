@@ -40,7 +40,7 @@ TEST(SettingsFile, ReadsTheFilesEarlierVersionsWroteAndKeepsOtherKeys)
                             "Byteloom\\Code%20Pages\\x%20y=sz: lead\\ttab\\x1\\x39 \xc3\xa9\n"
                             "Other\\K%E9y%U6F22%UD83D%UDE00=sz:kept\n";
     WriteText(path, old);
-    SettingsFile settings(path);
+    SettingsFile settings(path, RealFileSystem());
     ASSERT_TRUE(settings.Load().ok());
     const std::string key = "SOFTWARE\\Byteloom";
     EXPECT_EQ(settings.ReadNumber(key, "AddressColor"), 0xFF0000u);
@@ -71,7 +71,7 @@ TEST(SettingsFile, ReadsTheFilesEarlierVersionsWroteAndKeepsOtherKeys)
     EXPECT_NE(text.find("[General]\nOther=kept\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Byteloom\\Size=dword:00000002\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Other\\K%E9y%U6F22%UD83D%UDE00=sz:kept\n"), std::string::npos) << text;
-    SettingsFile again(path);
+    SettingsFile again(path, RealFileSystem());
     ASSERT_TRUE(again.Load().ok());
     EXPECT_EQ(again.ReadText(key + "\\RecentFiles", "2"), "C:\\ROMs\\\"x\" ");
 }
@@ -134,23 +134,23 @@ TEST(SettingsFile, AnUnreadableFileIsLeftAloneAndAMissingFolderIsMade)
     const std::string old = "[SOFTWARE]\nByteloom\\Size=dword:00000004\n";
     WriteText(path, old);
     test::FaultyFileSystem files;
-    files.failAt = 1; // the read
+    files.failKind = "read";
     SettingsFile settings(path, files);
     const Status loaded = settings.Load();
     ASSERT_FALSE(loaded.ok());
     EXPECT_NE(loaded.message().find("could not be read"), std::string::npos) << loaded.message();
 
     Session session;
-    LoadSettings(settings, session);
-    const auto failures = SaveSettings(settings, session);
+    LoadSettings(settings, session.Settings());
+    const auto failures = SaveSettings(settings, session.Settings());
     ASSERT_FALSE(failures.empty());
     EXPECT_NE(failures.back().find("left as it is"), std::string::npos) << failures.back();
     EXPECT_EQ(ReadBytes(path), std::vector<std::uint8_t>(old.begin(), old.end()));
 
-    SettingsFile fresh(folder / "new" / "folder" / "Byteloom.ini");
+    SettingsFile fresh(folder / "new" / "folder" / "Byteloom.ini", RealFileSystem());
     ASSERT_TRUE(fresh.Load().ok());
-    EXPECT_TRUE(SaveSettings(fresh, session).empty());
-    SettingsFile again(folder / "new" / "folder" / "Byteloom.ini");
+    EXPECT_TRUE(SaveSettings(fresh, session.Settings()).empty());
+    SettingsFile again(folder / "new" / "folder" / "Byteloom.ini", RealFileSystem());
     ASSERT_TRUE(again.Load().ok());
     EXPECT_EQ(again.ReadText(kCodePagesSettingsKey, "FontSize"),
               std::to_string(session.display().fontSize));

@@ -55,7 +55,7 @@ TEST(SettingsIo, DefaultsWithoutValuesAndEveryValueWrittenAtExit)
 {
     MemoryStore store;
     Session session;
-    LoadSettings(store, session);
+    LoadSettings(store, session.Settings());
     EXPECT_EQ(session.display().grouping, 2);
     EXPECT_EQ(session.display().addressBackground, 0xCCCCCCu);
     EXPECT_TRUE(session.options().allowPaging);
@@ -65,7 +65,7 @@ TEST(SettingsIo, DefaultsWithoutValuesAndEveryValueWrittenAtExit)
     session.options().NoteRecentFile("/a.bin");
     session.options().NoteRecentFile("/b.bin");
     session.options().NoteRecentFile("/a.bin");
-    EXPECT_TRUE(SaveSettings(store, session).empty());
+    EXPECT_TRUE(SaveSettings(store, session.Settings()).empty());
     EXPECT_EQ(store.ReadNumber(kMainSettingsKey, "Size"), 2u);
     EXPECT_EQ(store.ReadNumber(kMainSettingsKey, "OddColumnColor"), 0x7F0000u);
     EXPECT_EQ(store.ReadText(kCodePagesSettingsKey, "CurrentCodePage"), "-1");
@@ -75,7 +75,7 @@ TEST(SettingsIo, DefaultsWithoutValuesAndEveryValueWrittenAtExit)
     EXPECT_EQ(store.ReadText(kRecentFilesSettingsKey, "1"), "/b.bin");
 
     Session again;
-    LoadSettings(store, again);
+    LoadSettings(store, again.Settings());
     EXPECT_EQ(again.options().recentFiles, (std::vector<std::string>{"/a.bin", "/b.bin"}));
 }
 
@@ -88,7 +88,7 @@ TEST(SettingsIo, StoredValuesAreTakenOnlyWithTheirType)
     store.values[MemoryStore::Path(kCodePagesSettingsKey, "AllowPaging")] = std::string("0");
     store.values[MemoryStore::Path(kCodePagesSettingsKey, "ShowSplash")] = std::uint32_t{0};
     Session session;
-    LoadSettings(store, session);
+    LoadSettings(store, session.Settings());
     EXPECT_EQ(session.display().grouping, 2);
     EXPECT_EQ(session.display().textColor, 0x123456u);
     EXPECT_FALSE(session.display().defaultCodePage);
@@ -97,7 +97,7 @@ TEST(SettingsIo, StoredValuesAreTakenOnlyWithTheirType)
     EXPECT_TRUE(session.options().showSplash);
 
     store.failTexts = true;
-    const auto failures = SaveSettings(store, session);
+    const auto failures = SaveSettings(store, session.Settings());
     // Seven values, the five code pages' faces, the recent files.
     ASSERT_EQ(failures.size(), 13u);
     EXPECT_EQ(failures[0], "AllowPaging was not able to be written");
@@ -114,14 +114,14 @@ TEST(SettingsIo, CodePageFacesRoundTripAndNonsenseIsMadeSound)
     MemoryStore store;
     Session session;
     session.codePages().Entries()[1].configuredFace = "Noto Sans CJK JP";
-    ASSERT_TRUE(SaveSettings(store, session).empty());
+    ASSERT_TRUE(SaveSettings(store, session.Settings()).empty());
     EXPECT_EQ(store.ReadText(kCodePagesSettingsKey, "932"), "Noto Sans CJK JP");
     store.values[MemoryStore::Path(kMainSettingsKey, "Size")] = std::uint32_t{3};
     store.values[MemoryStore::Path(kMainSettingsKey, "TextColor")] = std::uint32_t{0xFF123456};
     store.values[MemoryStore::Path(kCodePagesSettingsKey, "FontSize")] = std::string("-5000");
     store.values[MemoryStore::Path(kCodePagesSettingsKey, "HexFont")] = std::string("No Such Face");
     Session again;
-    LoadSettings(store, again);
+    LoadSettings(store, again.Settings());
     EXPECT_EQ(again.codePages().Entries()[1].configuredFace, "Noto Sans CJK JP");
     EXPECT_EQ(again.display().grouping, 2);
     EXPECT_EQ(again.display().textColor, 0x123456u);

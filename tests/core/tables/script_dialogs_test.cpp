@@ -36,10 +36,11 @@ TEST(ScriptDialogs, TheDumperOpensAtTheCaretOrTheSelectionAndNeedsAFileName)
     // A file that exists is replaced only after a question, unless the Save dialog chose it.
     test::TempFolder folder;
     test::WriteBytes(folder / "old.txt", {'o'});
-    EXPECT_NE(ReplaceFileQuestion(folder / "old.txt", {})->find("old.txt already exists"),
+    EXPECT_NE(ReplaceFileQuestion(RealFileSystem(), folder / "old.txt", {})
+                  ->find("old.txt already exists"),
               std::string::npos);
-    EXPECT_FALSE(ReplaceFileQuestion(folder / "old.txt", folder / "old.txt"));
-    EXPECT_FALSE(ReplaceFileQuestion(folder / "new.txt", {}));
+    EXPECT_FALSE(ReplaceFileQuestion(RealFileSystem(), folder / "old.txt", folder / "old.txt"));
+    EXPECT_FALSE(ReplaceFileQuestion(RealFileSystem(), folder / "new.txt", {}));
 }
 
 TEST(ScriptDialogs, TheInsertDialogOffersTheTablesAndReadsTheAddressInItsBase)
@@ -85,9 +86,9 @@ TEST(ScriptDialogs, TheInsertDialogOffersTheTablesAndReadsTheAddressInItsBase)
 
     // A dump with headers places its strings itself, in UTF-16 too.
     test::TempFolder folder;
-    test::WriteBytes(folder / "utf16.txt", {0xFF, 0xFE, '<', 0, '0', 0, '0', 0, '0', 0, '0', 0,
-                                            '0', 0, '0', 0, '0', 0, '1', 0, '>', 0});
-    EXPECT_TRUE(ScriptFileHasHeaders(folder / "utf16.txt"));
+    test::WriteBytes(folder / "utf16.txt", {0xFF, 0xFE, '<', 0,   '0', 0,   '0', 0,   '0', 0,   '0',
+                                            0,    '0',  0,   '0', 0,   '0', 0,   '1', 0,   '>', 0});
+    EXPECT_TRUE(ScriptFileHasHeaders(RealFileSystem(), folder / "utf16.txt"));
 }
 
 } // namespace

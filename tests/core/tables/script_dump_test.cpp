@@ -65,7 +65,7 @@ TEST(ScriptDump, KeysAtTheRangeEndAreWholeAndTheDocumentEndStopsTheWalk)
     // Bytes that cannot be read stop the dump with the reason, never as zeros.
     test::TempFolder folder;
     test::WriteBytes(folder / "shrinks.bin", std::vector<std::uint8_t>(256, 0x41));
-    Document paged(64);
+    Document paged(64, RealFileSystem());
     ASSERT_EQ(paged.Load(folder / "shrinks.bin", true).status, LoadStatus::Loaded);
     std::filesystem::resize_file(folder / "shrinks.bin", 100);
     std::string out;
@@ -88,14 +88,16 @@ TEST(ScriptDump, DumpFilesAreWrittenWholeOrNotAtAll)
     const TableFile table = ParseTable("41=A\n", "t").table;
     auto documentOwned = DocumentWith(0, {0x41});
     Document &document = *documentOwned;
-    ASSERT_TRUE(DumpScriptToFile(document, &table, {0, 1}, true, folder / "out.txt").ok());
+    ASSERT_TRUE(
+        DumpScriptToFile(RealFileSystem(), document, &table, {0, 1}, true, folder / "out.txt")
+            .ok());
     EXPECT_EQ(test::ReadBytes(folder / "out.txt"), std::vector<std::uint8_t>{'A'});
 
-    const Status failed
-        = DumpScriptToFile(document, &table, {0, 1}, true, folder / "none" / "x.txt");
+    const Status failed = DumpScriptToFile(
+        RealFileSystem(), document, &table, {0, 1}, true, folder / "none" / "x.txt");
     EXPECT_FALSE(failed.ok());
     EXPECT_NE(failed.message().find("x.txt"), std::string::npos);
-    EXPECT_NE(DumpScriptToFile(document, &table, {0, 1}, true, folder.path())
+    EXPECT_NE(DumpScriptToFile(RealFileSystem(), document, &table, {0, 1}, true, folder.path())
                   .message()
                   .find("it is a directory, not a file"),
               std::string::npos);
@@ -103,7 +105,7 @@ TEST(ScriptDump, DumpFilesAreWrittenWholeOrNotAtAll)
     // A sink that fails stops the dump and the file keeps its old contents.
     test::WriteBytes(folder / "keep.txt", {'k'});
     std::vector<std::uint8_t> big(1 << 21, 0x41);
-    Document large;
+    Document large(kPageSize, RealFileSystem());
     large.New();
     ASSERT_TRUE(large.ReplaceContents(big).ok());
     const Status stopped = DumpScript(large, &table, {0, large.Size()}, true, [](std::string_view) {
@@ -115,7 +117,8 @@ TEST(ScriptDump, DumpFilesAreWrittenWholeOrNotAtAll)
     // A cancelled dump leaves the old file as it was and nothing beside it.
     std::int64_t reports = 0;
     const Status cancelled
-        = DumpScriptToFile(large,
+        = DumpScriptToFile(RealFileSystem(),
+                           large,
                            &table,
                            {0, large.Size()},
                            true,
@@ -200,7 +203,8 @@ TEST(ScriptDump, DumpsAreWhatReadingKeyByKeyGives)
             byte = random() % 3 ? likely[random() % likely.size()]
                                 : static_cast<std::uint8_t>(random());
         test::WriteBytes(folder / "image.bin", image);
-        Document document(std::int64_t{64} << (random() % 3 * 3)); // pages of 64, 512, 4096 bytes
+        Document document(std::int64_t{64} << (random() % 3 * 3),
+                          RealFileSystem()); // pages of 64, 512, 4096 bytes
         ASSERT_EQ(document.Load(folder / "image.bin", true).status, LoadStatus::Loaded);
         const std::size_t start = random() % size;
         const DumpRange range{static_cast<std::int64_t>(start),
@@ -226,7 +230,7 @@ TEST(CopyStringText, DecodesWithoutHeadersOrCodes)
     Document &plain = *plainOwned;
     EXPECT_EQ(CopyStringText(plain, nullptr, 0, 4), "HI");
     // No fixed limit on the length.
-    Document large;
+    Document large(kPageSize, RealFileSystem());
     large.New();
     ASSERT_TRUE(large.ReplaceContents(std::vector<std::uint8_t>(100000, 0x41)).ok());
     EXPECT_EQ(CopyStringText(large, &table, 0, 100000).size(), 100000u);

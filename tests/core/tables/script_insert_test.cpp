@@ -43,7 +43,7 @@ protected:
     }
 
     test::TempFolder folder;
-    Document document;
+    Document document{kPageSize, RealFileSystem()};
     UndoJournal journal;
     LoadedTables tables;
 };
@@ -59,8 +59,8 @@ TEST(RewriteLineBreaks, EveryKindOfLineBreakBecomesOneStarAndNothingIsLost)
 
 TEST_F(ScriptInsert, EncodesThroughTheNamedTableAsOneUndoRecord)
 {
-    const InsertResult result
-        = InsertScript(document, journal, tables, Script("ab\r\nb?a"), 0x10, "Game (1252)");
+    const InsertResult result = InsertScript(
+        RealFileSystem(), document, journal, tables, Script("ab\r\nb?a"), 0x10, "Game (1252)");
     ASSERT_TRUE(result.status.ok()) << result.status.message();
     EXPECT_EQ(result.bytesWritten, 5);
     EXPECT_EQ(Bytes(0x10, 6), (std::vector<std::uint8_t>{0x81, 0x40, 0x2A, 0x42, 0x41, 0x00}));
@@ -71,7 +71,8 @@ TEST_F(ScriptInsert, EncodesThroughTheNamedTableAsOneUndoRecord)
 
 TEST_F(ScriptInsert, RawCopyReadsTheFileAsText)
 {
-    const InsertResult result = InsertScript(document,
+    const InsertResult result = InsertScript(RealFileSystem(),
+                                             document,
                                              journal,
                                              tables,
                                              Script("\r\nxyz\x1A"
@@ -85,8 +86,8 @@ TEST_F(ScriptInsert, RawCopyReadsTheFileAsText)
 
 TEST_F(ScriptInsert, NothingIsWrittenBeyondTheDocumentOrOnBadInput)
 {
-    const InsertResult clipped
-        = InsertScript(document, journal, tables, Script("aaaa"), 2046, "Game (1252)");
+    const InsertResult clipped = InsertScript(
+        RealFileSystem(), document, journal, tables, Script("aaaa"), 2046, "Game (1252)");
     ASSERT_TRUE(clipped.status.ok());
     EXPECT_EQ(clipped.bytesWritten, 2);
     EXPECT_EQ(clipped.bytesBeyondEnd, 2);
@@ -96,21 +97,22 @@ TEST_F(ScriptInsert, NothingIsWrittenBeyondTheDocumentOrOnBadInput)
 
     // An address at or past the end is refused before anything is read or written.
     for (const std::int64_t address : {std::int64_t{2048}, std::int64_t{0x7FFFFFFF}}) {
-        const InsertResult outside
-            = InsertScript(document, journal, tables, Script("a"), address, "Game (1252)");
+        const InsertResult outside = InsertScript(
+            RealFileSystem(), document, journal, tables, Script("a"), address, "Game (1252)");
         EXPECT_FALSE(outside.status.ok());
         EXPECT_NE(outside.status.message().find("not inside the file"), std::string::npos);
     }
 
-    const InsertResult unknown = InsertScript(document, journal, tables, Script("a"), 0, "Nope");
+    const InsertResult unknown
+        = InsertScript(RealFileSystem(), document, journal, tables, Script("a"), 0, "Nope");
     EXPECT_FALSE(unknown.status.ok());
     EXPECT_NE(unknown.status.message().find("Nope"), std::string::npos);
     const InsertResult missing
-        = InsertScript(document, journal, tables, folder / "gone.txt", 0, "none");
+        = InsertScript(RealFileSystem(), document, journal, tables, folder / "gone.txt", 0, "none");
     EXPECT_FALSE(missing.status.ok());
     // A folder is no script: refused with its name, not read as an endless file.
     const InsertResult folderScript
-        = InsertScript(document, journal, tables, folder.path(), 0, "none");
+        = InsertScript(RealFileSystem(), document, journal, tables, folder.path(), 0, "none");
     EXPECT_NE(folderScript.status.message().find("it is a directory, not a file"),
               std::string::npos);
     EXPECT_EQ(document.ReadByte(0), 0);
@@ -130,7 +132,7 @@ TEST_F(ScriptInsert, NothingIsWrittenBeyondTheDocumentOrOnBadInput)
 std::vector<std::uint8_t> Inserted(const std::string &table, const std::string &text)
 {
     const TableFile parsed = ParseTable(table, "t").table;
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     document.New();
     UndoJournal journal;
     const InsertResult result = InsertScriptText(document, journal, &parsed, text, 0x100);
@@ -160,7 +162,7 @@ TEST(ScriptInsertHeaders, HeadersPlaceStringsCodesAreBytesAndOverflowsAreReporte
 {
     const std::string table = "41=A\n42=B\n/FF\n*FE\n";
     const TableFile parsed = ParseTable(table, "t").table;
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     document.New();
     UndoJournal journal;
     const InsertResult placed = InsertScriptText(
@@ -193,7 +195,7 @@ TEST(ScriptInsertHeaders, HeadersPlaceStringsCodesAreBytesAndOverflowsAreReporte
 TEST(ScriptInsertHeaders, NothingIsWrittenAtOrPastTheEndOfTheRoom)
 {
     const TableFile parsed = ParseTable("41=A\n42=B\n*FE\n", "t").table;
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     document.New();
     UndoJournal journal;
     const InsertResult marked
@@ -220,7 +222,7 @@ TEST(ScriptInsertHeaders, NothingIsWrittenAtOrPastTheEndOfTheRoom)
 TEST(ScriptInsertSkipped, CharactersWithoutAnEntryAreCountedWithTheirLines)
 {
     const TableFile parsed = ParseTable("41=A\n", "t").table;
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     document.New();
     UndoJournal journal;
     const InsertResult result
@@ -257,17 +259,19 @@ TEST(ScriptInsertTables, TheCurrentTableWinsOverAnotherOfTheSameTitle)
     LoadedTables tables;
     tables.Add(ParseTable(".title=T\n01=A\n", "a").table);
     tables.Add(ParseTable(".title=T\n02=A\n", "b").table);
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     document.New();
     UndoJournal journal;
     test::TempFolder folder;
     test::WriteBytes(folder / "s.txt", {'A'});
     ASSERT_TRUE(
-        InsertScript(document, journal, tables, folder / "s.txt", 0, "T (1252)").status.ok());
+        InsertScript(RealFileSystem(), document, journal, tables, folder / "s.txt", 0, "T (1252)")
+            .status.ok());
     EXPECT_EQ(document.ReadByte(0), 0x02);
     tables.SetCurrentTableIndex(0);
     ASSERT_TRUE(
-        InsertScript(document, journal, tables, folder / "s.txt", 0, "T (1252)").status.ok());
+        InsertScript(RealFileSystem(), document, journal, tables, folder / "s.txt", 0, "T (1252)")
+            .status.ok());
     EXPECT_EQ(document.ReadByte(0), 0x01);
 }
 
@@ -285,7 +289,7 @@ TEST(ScriptInsertRooms, ALongerStringNeverWritesPastTheDumpedRange)
     const std::vector<std::uint8_t> image{0x41, 0x42, 0xFF, 0x42, 0x41, 0xFF, 0x41, 0x41};
     for (const char *lines : {"41=A\n42=B\n/FF\n", "41=A\n42=B\nFF=!\n"}) {
         const TableFile table = ParseTable(lines, "t").table;
-        Document document;
+        Document document(kPageSize, RealFileSystem());
         document.New();
         ASSERT_TRUE(document.ReplaceContents(std::vector<std::uint8_t>(0x20, 0xEE)).ok());
         ASSERT_EQ(document.WriteBlock(0x10, image), 8);
@@ -307,7 +311,7 @@ TEST(ScriptInsertRooms, ALongerStringNeverWritesPastTheDumpedRange)
     }
     // A UTF-16 script is read in the table's code page; one with a character the code page has
     // not is refused.
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     document.New();
     UndoJournal journal;
     test::TempFolder folder;
@@ -315,13 +319,13 @@ TEST(ScriptInsertRooms, ALongerStringNeverWritesPastTheDumpedRange)
     test::WriteBytes(folder / "kana.txt", {0xFF, 0xFE, 0x42, 0x30});
     LoadedTables tables;
     tables.Add(ParseTable(".title=T\n41=A\n", "t").table);
-    const InsertResult wide
-        = InsertScript(document, journal, tables, folder / "utf16.txt", 0x18, "T (1252)");
+    const InsertResult wide = InsertScript(
+        RealFileSystem(), document, journal, tables, folder / "utf16.txt", 0x18, "T (1252)");
     EXPECT_EQ(wide.bytesWritten, 2);
     EXPECT_FALSE(wide.Lost());
     EXPECT_EQ(document.ReadByte(0x19), 0x41);
-    const InsertResult kana
-        = InsertScript(document, journal, tables, folder / "kana.txt", 0x18, "T (1252)");
+    const InsertResult kana = InsertScript(
+        RealFileSystem(), document, journal, tables, folder / "kana.txt", 0x18, "T (1252)");
     EXPECT_NE(kana.status.message().find("cannot hold"), std::string::npos);
 }
 

@@ -135,7 +135,7 @@ TEST(TableParser, TextIsReadLineByLineAsTheFileStoresIt)
     test::WriteBytes(folder / "game.tbl", std::vector<std::uint8_t>(stored.begin(), stored.end()));
 
     LoadedTables tables;
-    const TableLoadResult loaded = LoadTableFile(folder / "game.tbl", tables);
+    const TableLoadResult loaded = LoadTableFile(RealFileSystem(), folder / "game.tbl", tables);
     ASSERT_TRUE(loaded.status.ok());
     EXPECT_EQ(loaded.slot, 0);
     const TableFile &table = *tables.Current();
@@ -143,7 +143,7 @@ TEST(TableParser, TextIsReadLineByLineAsTheFileStoresIt)
     EXPECT_EQ(table.GetPath(), (folder / "game.tbl").string());
     EXPECT_EQ(table.GetTitle(), "game.tbl");
 
-    EXPECT_FALSE(LoadTableFile(folder / "missing.tbl", tables).status.ok());
+    EXPECT_FALSE(LoadTableFile(RealFileSystem(), folder / "missing.tbl", tables).status.ok());
     EXPECT_EQ(tables.Count(), 1);
 }
 

@@ -29,10 +29,10 @@ TEST(TableWriter, ASavedTableLoadsBackWhole)
               ".codepage=932\r\n.title=Round\r\n89ABCDEF=four\r\n123456=three\r\n/FF\r\n*FE\r\n"
               "42=\r\n41=A\r\nsubtable=0\r\nstart=0\r\nend=ffffffff\r\n8140=sub\r\n"
               "subtableend=81\r\n(00000005)Mark\r\n(123456780)Disc two\r\n");
-    ASSERT_TRUE(SaveTableFile(table, folder / "r.tbl").ok());
+    ASSERT_TRUE(SaveTableFile(table, folder / "r.tbl", RealFileSystem()).ok());
 
     LoadedTables tables;
-    ASSERT_TRUE(LoadTableFile(folder / "r.tbl", tables).status.ok());
+    ASSERT_TRUE(LoadTableFile(RealFileSystem(), folder / "r.tbl", tables).status.ok());
     const TableFile &back = *tables.Current();
     EXPECT_EQ(back.GetTitle(), "Round (932)");
     EXPECT_EQ(back.GetCodePage(), 932);
@@ -49,7 +49,7 @@ TEST(TableWriter, ASavedTableLoadsBackWhole)
     ASSERT_EQ(tables.Bookmarks().size(), 2u);
     EXPECT_EQ(tables.Bookmarks()[1].offset, 0x123456780);
 
-    EXPECT_FALSE(SaveTableFile(table, folder / "no-folder" / "x.tbl").ok());
+    EXPECT_FALSE(SaveTableFile(table, folder / "no-folder" / "x.tbl", RealFileSystem()).ok());
 }
 
 // The lines of text a table file holds, from its stored bytes.
@@ -91,7 +91,7 @@ TEST(TableWriter, SavingChangesOnlyTheLinesOfWhatChanged)
     test::TempFolder folder;
     test::WriteBytes(folder / "game.tbl", {stored.begin(), stored.end()});
     LoadedTables tables;
-    ASSERT_TRUE(LoadTableFile(folder / "game.tbl", tables).status.ok());
+    ASSERT_TRUE(LoadTableFile(RealFileSystem(), folder / "game.tbl", tables).status.ok());
     const TableFile &loaded = *tables.Current();
     EXPECT_EQ(TableFileBytes(loaded), stored);
 
@@ -118,7 +118,7 @@ TEST(TableWriter, SavingChangesOnlyTheLinesOfWhatChanged)
     ASSERT_EQ(editor.Commit(rowOf(0x44), TableEditor::Column::Text, "D").kind,
               TableEditor::Outcome::Changed);
     const TableFile edited = editor.Result("Game", loaded.GetCodePage());
-    ASSERT_TRUE(SaveTableFile(edited, folder / "game.tbl").ok());
+    ASSERT_TRUE(SaveTableFile(edited, folder / "game.tbl", RealFileSystem()).ok());
     const auto saved = test::ReadBytes(folder / "game.tbl");
     const std::string savedText(saved.begin(), saved.end());
     ASSERT_TRUE(savedText.starts_with("\xFF\xFE"));

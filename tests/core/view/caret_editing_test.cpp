@@ -1,9 +1,9 @@
 #include "document/undo_journal.h"
+#include "session/editing.h"
 #include "support/documents.h"
 #include "tables/table_parser.h"
 #include "view/code_page_list.h"
 #include "view/display_settings.h"
-#include "view/editing.h"
 
 #include <gtest/gtest.h>
 

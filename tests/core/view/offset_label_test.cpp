@@ -1,4 +1,4 @@
-#include "shell/command_ids.h"
+#include "common/command_ids.h"
 #include "view/code_page_list.h"
 #include "view/offset_label.h"
 #include "view/text_mode.h"

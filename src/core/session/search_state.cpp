@@ -1,10 +1,10 @@
-#include "search/search_state.h"
+#include "session/search_state.h"
 
 #include "search/search_engines.h"
+#include "session/editing.h"
 #include "tables/table_codec.h"
 #include "view/caret_state.h"
 #include "view/code_page_list.h"
-#include "view/editing.h"
 #include "view/text_mode.h"
 
 #include <algorithm>

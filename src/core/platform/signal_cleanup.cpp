@@ -1,4 +1,5 @@
-#include "platform/interrupt_cleanup.h"
+#include "platform/signal_cleanup.h"
+#include "platform/file_system.h"
 
 #include <climits>
 #include <csignal>
@@ -14,7 +15,8 @@ namespace {
 
 // A signal handler can reach nothing but process-wide state, and may only read it: the paths
 // are fixed buffers, and a slot is published only once its path is complete. This is the one
-// piece of mutable global state in the core.
+// piece of mutable global state in the core, and only the
+// operating system's file system reaches it.
 struct Slot
 {
     std::atomic<bool> used{false};
@@ -35,35 +37,29 @@ extern "C" void RemoveAndStop(int signal)
 
 } // namespace
 
-TemporaryFileGuard::TemporaryFileGuard(const std::filesystem::path &path)
+int WatchOnSignals(const std::filesystem::path &path)
 {
     const std::string text = path.string();
     if (text.size() >= PATH_MAX)
-        return;
+        return -1;
     for (std::size_t i = 0; i < slots.size(); ++i) {
         bool expected = false;
         if (slots[i].used.compare_exchange_strong(expected, true)) {
             std::memcpy(slots[i].path, text.c_str(), text.size() + 1);
             slots[i].ready.store(true);
-            slot_ = static_cast<int>(i);
-            return;
+            return static_cast<int>(i);
         }
     }
+    return -1;
 }
 
-TemporaryFileGuard::~TemporaryFileGuard()
+void ForgetOnSignals(int ticket)
 {
-    Release();
-}
-
-void TemporaryFileGuard::Release()
-{
-    if (slot_ < 0)
+    if (ticket < 0 || ticket >= static_cast<int>(slots.size()))
         return;
-    Slot &slot = slots[static_cast<std::size_t>(slot_)];
+    Slot &slot = slots[static_cast<std::size_t>(ticket)];
     slot.ready.store(false);
     slot.used.store(false);
-    slot_ = -1;
 }
 
 void RemoveTemporaryFilesOnSignals()

@@ -1,5 +1,6 @@
-#include "document/binary_file.h"
+#include "platform/binary_file.h"
 
+#include "common/growable.h"
 #include "common/system_error_text.h"
 
 #include <fcntl.h>
@@ -37,26 +38,28 @@ FileIdentity IdentityFrom(const struct stat &status)
 
 } // namespace
 
-Status RefuseIfNotARegularFile(const std::filesystem::path &path,
+Status RefuseIfNotARegularFile(FileSystem &files,
+                               const std::filesystem::path &path,
                                const std::string &shownAs,
                                const char *what)
 {
     // A folder opens for reading, and a device or a pipe would block or never end: only a
-    // regular file holds bytes to edit, a table or a script, or can be replaced by one.
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(path, error);
-    if (error || !std::filesystem::exists(status) || std::filesystem::is_regular_file(status))
+    // regular file holds bytes to edit, a table or a script, or can be replaced by one. What
+    // cannot be looked at is left to the open to report.
+    struct stat status
+    {};
+    if (files.StatPath(path, status) != 0 || S_ISREG(status.st_mode))
         return Status::Ok();
-    return Status::Error("Unable to " + std::string(what) + " " + shownAs + ": "
-                         + (std::filesystem::is_directory(status) ? "it is a directory, not a file"
-                                                                  : "it is not a regular file"));
+    return Status::Error(
+        "Unable to " + std::string(what) + " " + shownAs + ": "
+        + (S_ISDIR(status.st_mode) ? "it is a directory, not a file" : "it is not a regular file"));
 }
 
-std::optional<FileIdentity> IdentityOf(const std::filesystem::path &path)
+std::optional<FileIdentity> IdentityOf(FileSystem &files, const std::filesystem::path &path)
 {
     struct stat status
     {};
-    if (::stat(path.c_str(), &status) != 0)
+    if (files.StatPath(path, status) != 0)
         return std::nullopt;
     return IdentityFrom(status);
 }
@@ -93,7 +96,7 @@ Status BinaryFile::Open(const std::filesystem::path &path, Mode mode, std::strin
         files_->Close(std::exchange(fd_, -1));
     path_ = path;
     shownAs_ = shownAs.empty() ? path.string() : std::move(shownAs);
-    if (Status kind = RefuseIfNotARegularFile(path, shownAs_, "open"); !kind.ok())
+    if (Status kind = RefuseIfNotARegularFile(*files_, path, shownAs_, "open"); !kind.ok())
         return kind;
     // Opening a pipe for reading would wait for a writer: never wait, and check the kind again
     // on the open file, which cannot change under us.
@@ -107,7 +110,7 @@ Status BinaryFile::Open(const std::filesystem::path &path, Mode mode, std::strin
         return Failure("open");
     if (!S_ISREG(status.st_mode)) {
         files_->Close(std::exchange(fd_, -1));
-        return RefuseIfNotARegularFile(path, shownAs_, "open");
+        return RefuseIfNotARegularFile(*files_, path, shownAs_, "open");
     }
     return Status::Ok();
 }
@@ -214,6 +217,31 @@ Status BinaryFile::Failure(const char *what) const
 {
     return Status::Error("Unable to " + std::string(what) + " " + shownAs_ + ": "
                          + LastSystemErrorText());
+}
+
+TextFileResult ReadBinaryFile(const std::filesystem::path &path, FileSystem &files)
+{
+    BinaryFile file(files);
+    TextFileResult result;
+    result.status = file.Open(path, BinaryFile::Mode::Read);
+    if (!result.status.ok())
+        return result;
+    const std::int64_t length = file.Length();
+    if (length < 0) {
+        result.status = Status::Error("Unable to read " + path.string());
+        return result;
+    }
+    std::string raw;
+    if (!TryResize(raw, static_cast<std::size_t>(length))) {
+        result.status = Status::Error("Unable to allocate " + std::to_string(length)
+                                      + " bytes RAM to read " + path.string());
+        return result;
+    }
+    result.status
+        = file.ReadAt(0, std::span(reinterpret_cast<std::uint8_t *>(raw.data()), raw.size()));
+    if (result.status.ok())
+        result.text = std::move(raw);
+    return result;
 }
 
 } // namespace byteloom

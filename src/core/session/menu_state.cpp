@@ -1,6 +1,6 @@
-#include "shell/menu_state.h"
+#include "session/menu_state.h"
 
-#include "shell/command_ids.h"
+#include "common/command_ids.h"
 
 #include <array>
 #include <vector>

@@ -13,7 +13,8 @@ namespace byteloom {
 
 // Refuses, with a message naming the file, a path that names a folder, a device or a pipe;
 // what does not exist yet passes. what is the action the message names ("open", "write").
-[[nodiscard]] Status RefuseIfNotARegularFile(const std::filesystem::path &path,
+[[nodiscard]] Status RefuseIfNotARegularFile(FileSystem &files,
+                                             const std::filesystem::path &path,
                                              const std::string &shownAs,
                                              const char *what);
 
@@ -39,7 +40,7 @@ public:
     // readable and writable by its owner alone (a temporary file).
     enum class Mode { Read, Update, Create, CreateNew };
 
-    explicit BinaryFile(FileSystem &files = RealFileSystem())
+    explicit BinaryFile(FileSystem &files)
         : files_(&files)
     {}
     ~BinaryFile();
@@ -83,6 +84,16 @@ private:
 
 // The identity of the file at path now (following a symbolic link); nothing when it cannot be
 // read.
-[[nodiscard]] std::optional<FileIdentity> IdentityOf(const std::filesystem::path &path);
+[[nodiscard]] std::optional<FileIdentity> IdentityOf(FileSystem &files,
+                                                     const std::filesystem::path &path);
+
+struct TextFileResult
+{
+    Status status = Status::Ok();
+    std::string text;
+};
+
+// Reads the whole file's bytes as they are stored; the status tells why it could not be read.
+[[nodiscard]] TextFileResult ReadBinaryFile(const std::filesystem::path &path, FileSystem &files);
 
 } // namespace byteloom

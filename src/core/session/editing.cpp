@@ -1,4 +1,4 @@
-#include "view/editing.h"
+#include "session/editing.h"
 
 #include "common/number_text.h"
 #include "document/document.h"

@@ -1,12 +1,12 @@
 #include "document/document.h"
-#include "search/search_state.h"
+#include "session/editing.h"
+#include "session/search_state.h"
 #include "support/documents.h"
 #include "tables/loaded_tables.h"
 #include "tables/table_parser.h"
 #include "view/caret_state.h"
 #include "view/code_page_list.h"
 #include "view/display_settings.h"
-#include "view/editing.h"
 
 #include <gtest/gtest.h>
 
@@ -112,14 +112,15 @@ TEST_F(SearchStateTest, TextIsFoundThroughAUtf8Table)
 {
     LoadedTables tables;
     ASSERT_TRUE(
-        LoadTableFile(std::filesystem::path(BYTELOOM_EXAMPLES_DIR) / "sample-japanese-utf8.tbl",
+        LoadTableFile(RealFileSystem(),
+                      std::filesystem::path(BYTELOOM_EXAMPLES_DIR) / "sample-japanese-utf8.tbl",
                       tables)
             .status.ok());
     const PreparedFind found
         = Confirm("\xE5\x9F\x8E\xE3\x81\xA7\xE5\xAE\x9D", tables.Current()); // 城で宝
     ASSERT_TRUE(found.pattern) << found.message;
     EXPECT_EQ(found.pattern->bytes, (Bytes{0x80, 0x01, 0x49, 0x80, 0x00}));
-    Document document;
+    Document document(kPageSize, RealFileSystem());
     ASSERT_EQ(
         document.Load(std::filesystem::path(BYTELOOM_EXAMPLES_DIR) / "sample.sfc", true).status,
         LoadStatus::Loaded);

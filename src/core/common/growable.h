@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <new>
+
+namespace byteloom {
+
+// Sizes a byte buffer whose length comes from a file or the user; false, with the buffer as it
+// was, when there is no memory for it, so that a large file is refused rather than ended.
+template<class Bytes>
+[[nodiscard]] bool TryResize(Bytes &bytes, std::size_t size, typename Bytes::value_type fill = {})
+{
+    try {
+        bytes.resize(size, fill);
+        return true;
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+}
+
+} // namespace byteloom
