@@ -22,7 +22,8 @@ foreach(size 16 22 24 32 48 64 128 256)
 endforeach()
 
 file(GLOB screenshots CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/screenshots/*.png)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/byteloom)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${resources}/copyright
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/byteloom)
 install(FILES ${screenshots} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/byteloom/docs/screenshots)
 
 # The manual pages are made from the programs' own --help and --version, so they always list
@@ -64,6 +65,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION editors)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_RPM_PACKAGE_LICENSE MIT)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Byteloom shows a file in rows of 16 bytes with an offset, a hex and a text column that\ndecodes the bytes through a code page, UTF-16 or a table file. Translators dump a game's\ntext through a table into a script and insert it back; byteloom-cli does the same from\nbuild scripts.")
 include(CPack)

@@ -219,10 +219,14 @@ TEST_F(MainFlatWindowTest, ViewTogglesPasteAndExit)
     window->RunCommand(kCmdToolbar);
     EXPECT_FALSE(window->Toolbar()->isVisible());
 
+    // Paste follows the clipboard as it changes.
+    QApplication::clipboard()->clear();
     window->RunCommand(kCmdNew);
     EXPECT_FALSE(Enabled(kCmdPaste));
     QApplication::clipboard()->setText(QStringLiteral("41 42"));
-    QTRY_VERIFY_WITH_TIMEOUT(Enabled(kCmdPaste), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(Enabled(kCmdPaste), 1000);
+    QApplication::clipboard()->clear();
+    QTRY_VERIFY_WITH_TIMEOUT(!Enabled(kCmdPaste), 1000);
 
     // A clean document and no changed tables: Exit asks nothing.
     window->RunCommand(kCmdExit);

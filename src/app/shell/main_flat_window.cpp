@@ -92,10 +92,11 @@ MainFlatWindow::MainFlatWindow(std::unique_ptr<UserPrompts> prompts, QWidget *pa
     resize(900, 640);
     DocumentChanged();
 
-    // Paste follows the clipboard, checked once a second.
-    pasteTimer_.setInterval(1000);
-    connect(&pasteTimer_, &QTimer::timeout, this, &MainFlatWindow::UpdatePasteAvailability);
-    pasteTimer_.start();
+    // Paste follows the clipboard as it changes, in this program or another.
+    connect(QApplication::clipboard(),
+            &QClipboard::dataChanged,
+            this,
+            &MainFlatWindow::UpdatePasteAvailability);
 }
 
 MainFlatWindow::~MainFlatWindow() = default;
@@ -313,8 +314,10 @@ void MainFlatWindow::DocumentChanged()
         ApplyMenuState(SelectionDroppedMenuState());
     }
     if (document.IsOpen()) {
-        if (!Action(kCmdClose)->isEnabled())
+        if (!Action(kCmdClose)->isEnabled()) {
             ApplyMenuState(DocumentOpenMenuState());
+            UpdatePasteAvailability();
+        }
         const bool hasTable = session_.tables().Current() != nullptr;
         Action(kCmdDumpScript)->setEnabled(hasTable);
         Action(kCmdInsertScript)->setEnabled(hasTable);
@@ -461,8 +464,10 @@ void MainFlatWindow::UseSettingsStore(SettingsStore *store, const Status &read)
     if (!read.ok())
         prompts_->ShowMessage(read.message());
     settingsStore_ = store;
-    if (settingsStore_)
+    if (settingsStore_) {
         LoadSettings(*settingsStore_, session_.Settings());
+        lifecycle_.NoteSettingsLoaded();
+    }
     dataWindow_->SettingsChanged(); // faces, size and grouping from the settings
     DocumentChanged();
 }

@@ -118,7 +118,6 @@ private:
     QToolBar *toolbar_ = nullptr;
     std::array<QLabel *, 7> statusParts_{};
     DataWindow *dataWindow_ = nullptr;
-    QTimer pasteTimer_;
     QPointer<QTextBrowser> helpWindow_;
     std::vector<QAction *> bookmarkActions_;
     QMenu *editMenu_ = nullptr;

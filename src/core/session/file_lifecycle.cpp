@@ -6,6 +6,7 @@
 #include "session/session.h"
 #include "session/window_title.h"
 #include "tables/table_writer.h"
+#include "view/text_mode.h"
 
 #include <system_error>
 
@@ -290,6 +291,15 @@ bool FileLifecycle::OpenTableByPath(const std::filesystem::path &path)
     tableSummary_ = loaded.summary;
     NoteTableChanged();
     return true;
+}
+
+void FileLifecycle::NoteSettingsLoaded()
+{
+    // A text mode kept from the last run is named in the title from the start, as a mode the
+    // user chose now would be.
+    const DisplaySettings &display = session_.display();
+    if (display.unicodeText || CurrentCodePage(display, session_.codePages()) != nullptr)
+        NoteTextModeChanged();
 }
 
 void FileLifecycle::NoteTextModeChanged()

@@ -58,6 +58,8 @@ public:
     [[nodiscard]] std::string TakeCompanionNotice() { return std::exchange(companionNotice_, {}); }
     // The text mode changed: the title names the new mode by modeName.
     void NoteTextModeChanged();
+    // The settings file was read: the title names a stored text mode.
+    void NoteSettingsLoaded();
     // Undo or Redo changed the bytes: the title gains its marker, or loses it where the journal
     // is back at the point the file was saved.
     void NoteUndoOrRedo();

@@ -21,7 +21,7 @@ const TableFile *TableForTextColumn(const DisplaySettings &display, const TableF
 std::string TextModeNameOf(const DisplaySettings &display, const CodePageList &codePages)
 {
     if (display.unicodeText)
-        return "Unicode";
+        return display.bigEndian ? "Unicode (Big Endian)" : "Unicode";
     // A stored index beyond the list (a code page no longer there) reads as the default.
     const CodePageEntry *entry = CurrentCodePage(display, codePages);
     return entry ? entry->name : "ASCII";

@@ -23,7 +23,8 @@ struct DisplaySettings;
 [[nodiscard]] const TableFile *TableForTextColumn(const DisplaySettings &display,
                                                   const TableFile *current);
 
-// The name of the text mode: "Unicode", "ASCII" or the current code page's name.
+// The name of the text mode: "Unicode", "Unicode (Big Endian)", "ASCII" or the current code
+// page's name.
 [[nodiscard]] std::string TextModeNameOf(const DisplaySettings &display,
                                          const CodePageList &codePages);
 

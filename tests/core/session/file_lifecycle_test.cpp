@@ -44,6 +44,10 @@ TEST_F(FileLifecycleTest, TitlesFollowTheDocument)
     EXPECT_EQ(ReadBytes(folder / "a.bin")[1], 0x5A);
 
     session.display().unicodeText = true;
+    session.display().bigEndian = true;
+    lifecycle.NoteTextModeChanged();
+    EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ a.bin ] - Unicode (Big Endian)");
+    session.display().bigEndian = false;
     lifecycle.NoteTextModeChanged();
     EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ a.bin ] - Unicode");
     lifecycle.CloseDocument();
@@ -55,6 +59,16 @@ TEST_F(FileLifecycleTest, TitlesFollowTheDocument)
     lifecycle.NewDocument();
     EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ (Unnamed) ] - ASCII");
     EXPECT_EQ(session.document().Size(), 2048);
+
+    // A code page kept in the settings is named from the start; the default one is not.
+    Session started;
+    FileLifecycle starting{started, prompts};
+    starting.NoteSettingsLoaded();
+    EXPECT_EQ(starting.Title(), "Byteloom RC7 3.0.0");
+    started.display().defaultCodePage = false;
+    started.display().codePageIndex = 0;
+    starting.NoteSettingsLoaded();
+    EXPECT_EQ(starting.Title(), "Byteloom RC7 3.0 - " + started.codePages().At(0)->name);
 }
 
 TEST_F(FileLifecycleTest, ACompanionTableAndAByteOrderMarkSetTheTextMode)
@@ -68,10 +82,23 @@ TEST_F(FileLifecycleTest, ACompanionTableAndAByteOrderMarkSetTheTextMode)
     // The text column shows the UTF-16 text, and the title says so, table or not.
     EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ game.bin ] - Unicode");
     ASSERT_EQ(session.tables().Count(), 1);
+    EXPECT_TRUE(lifecycle.TakeCompanionNotice().empty());
+
+    // A table beside the file that loses lines says so; one that cannot be read is reported.
+    WriteBytes(folder / "other.bin", {0});
+    WriteBytes(folder / "other.tbl", {'4', '1', '=', 'A', '\n', 'n', 'o', 'n', 'e'});
+    ASSERT_EQ(lifecycle.OpenByPath(folder / "other.bin"), LoadStatus::Loaded);
+    EXPECT_NE(lifecycle.TakeCompanionNotice().find("other.tbl: Table loaded: 1 line skipped"),
+              std::string::npos);
+    WriteBytes(folder / "third.bin", {0});
+    std::filesystem::create_directory(folder / "third.tbl");
+    ASSERT_EQ(lifecycle.OpenByPath(folder / "third.bin"), LoadStatus::Loaded);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_NE(prompts.messages[0].find("beside the file was not loaded"), std::string::npos);
 
     // A file that is itself a table looks for no companion.
     ASSERT_EQ(lifecycle.OpenByPath(folder / "game.tbl"), LoadStatus::Loaded);
-    EXPECT_EQ(session.tables().Count(), 1);
+    EXPECT_EQ(session.tables().Count(), 2);
     EXPECT_EQ(session.options().recentFiles.front(), (folder / "game.tbl").string());
 }
 
