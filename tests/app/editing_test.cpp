@@ -143,11 +143,11 @@ TEST_F(EditingTest, CopyPasteAndCutGoThroughTheClipboard)
     // overwrite never passes the end.
     view()->caret().overwrite = true;
     QApplication::clipboard()->setText(QStringLiteral("4142 43\r\n44"));
-    window->JumpToForTest(0);
+    window->JumpTo(0);
     window->RunCommand(kCmdPaste);
     EXPECT_EQ(document().ReadByte(3), 0x44);
     QApplication::clipboard()->setText(QStringLiteral("Hi"));
-    window->JumpToForTest(8);
+    window->JumpTo(8);
     window->RunCommand(kCmdPaste);
     EXPECT_EQ(document().Size(), 9);
     EXPECT_EQ(document().ReadByte(8), 'H');

@@ -58,7 +58,7 @@ protected:
 
 TEST_F(ScriptCommandsTest, CtrlDDumpsFromTheCaretAndDumpSelectedFromTheSelection)
 {
-    window->JumpToForTest(0x1000);
+    window->JumpTo(0x1000);
     const auto out = folder / "dump.txt";
     WithDialog(Qt::Key_D, Qt::ControlModifier, [&](QDialog &dialog) {
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Script Dumper"));
@@ -98,7 +98,7 @@ TEST_F(ScriptCommandsTest, CtrlDDumpsFromTheCaretAndDumpSelectedFromTheSelection
     EXPECT_EQ(prompts->messages.back(), "Please input a length");
 
     // Select Line selects the caret's row: Dump Selected opens on its 16 bytes.
-    window->JumpToForTest(0x1020);
+    window->JumpTo(0x1020);
     QTest::keyClick(window.get(), Qt::Key_L, Qt::ControlModifier);
     ASSERT_TRUE(window->Action(kCmdDumpSelected)->isEnabled());
     EXPECT_TRUE(test::WindowTest::WithDialog(
@@ -121,7 +121,7 @@ TEST_F(ScriptCommandsTest, CtrlIInsertsThroughTheTableAndCtrlZTakesItBack)
     test::WriteBytes(folder / "translated.txt",
                      std::vector<std::uint8_t>(text.begin(), text.end()));
 
-    window->JumpToForTest(0x1000);
+    window->JumpTo(0x1000);
     ASSERT_TRUE(window->Action(kCmdInsertScript)->isEnabled());
     // Cancel changes nothing, not even the title.
     WithDialog(Qt::Key_I, Qt::ControlModifier, [](QDialog &dialog) {

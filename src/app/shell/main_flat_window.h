@@ -64,8 +64,8 @@ public:
     // What the command line names: the document, then its tables (a new document holds them
     // when no document was named or it could not be opened), then the caret's offset.
     void OpenStartupFiles(const StartupFiles &files, std::optional<std::int64_t> offset);
-    // Go To without its dialog: the view jumps to offset.
-    void JumpToForTest(std::int64_t offset) { JumpTo(offset); }
+    // Go To without its dialog (the offset given at start): the view jumps to offset.
+    void JumpTo(std::int64_t offset);
     // Where the settings are read from at start and written to at exit; none in tests. read
     // says whether they could be read; its message is shown when not.
     void UseSettingsStore(SettingsStore *store, const Status &read = Status::Ok());
@@ -90,7 +90,6 @@ private:
     void CreatePatchWithDialogs();
     void ApplyPatchWithDialog();
     void RefreshBookmarks();
-    void JumpTo(std::int64_t offset);
     void PutOnClipboard(const QString &text);
     bool ReadFailed();
     void SelectionCommandsFollow(bool made);

@@ -171,16 +171,13 @@ void MainFlatWindow::RegisterScriptHandlers()
         ExpandFileDialog dialog(showMessage, this);
         if (dialog.exec() != QDialog::Accepted)
             return;
-        // The file stays as it was until the document is saved; Undo takes the growth back.
-        Document &document = session_.document();
-        const ExpandRequest request = dialog.Request();
-        const std::int64_t before = document.Size();
-        const Status expanded = document.Expand(request.size, request.fill);
+        const ExpandRequest &request = dialog.Request();
+        const Status expanded
+            = ExpandWithUndo(session_.document(), session_.journal(), request.size, request.fill);
         if (!expanded.ok()) {
             prompts_->ShowMessage(expanded.message());
             return;
         }
-        session_.journal().RecordExpansion(before, request.size, request.fill);
         NoteEdited();
     });
     Handle(kCmdCreatePatch, [this] { CreatePatchWithDialogs(); });

@@ -2,6 +2,7 @@
 
 #include "document/document.h"
 #include "document/safe_file_writer.h"
+#include "document/undo_journal.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -75,6 +76,16 @@ SplitResult SplitIntoBanks(FileSystem &files,
             break;
     }
     return result;
+}
+
+Status
+ExpandWithUndo(Document &document, UndoJournal &journal, std::int64_t count, std::uint8_t fill)
+{
+    const std::int64_t before = document.Size();
+    Status expanded = document.Expand(count, fill);
+    if (expanded.ok())
+        journal.RecordExpansion(before, count, fill);
+    return expanded;
 }
 
 } // namespace byteloom

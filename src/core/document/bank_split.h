@@ -10,6 +10,7 @@
 namespace byteloom {
 
 class Document;
+class UndoJournal;
 
 // The file of bank number `bank`: the document's path followed by ".%08X.bank".
 [[nodiscard]] std::filesystem::path BankFilePath(const std::filesystem::path &document,
@@ -32,5 +33,10 @@ SplitResult SplitIntoBanks(FileSystem &files,
                            std::int64_t bankSize,
                            std::int64_t headerSize,
                            const ProgressCallback &progress = {});
+
+// Expand File: the document grows by count bytes of fill as one step of Undo, which takes the
+// growth back; the file stays as it was until the document is saved.
+Status
+ExpandWithUndo(Document &document, UndoJournal &journal, std::int64_t count, std::uint8_t fill);
 
 } // namespace byteloom

@@ -1,5 +1,6 @@
 #include "document/bank_split.h"
 #include "document/document.h"
+#include "document/undo_journal.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -61,13 +62,21 @@ TEST(BankSplit, NonsenseIsRefusedAndFailuresReported)
     EXPECT_FALSE(SplitIntoBanks(RealFileSystem(), unnamed, 16, 0).status.ok());
 }
 
-TEST(Expand, WholeDocumentsGrowInMemoryUntilSaved)
+TEST(Expand, WholeDocumentsGrowInMemoryUntilSavedAsOneStepOfUndo)
 {
     TempFolder folder;
     const auto bytes = PatternBytes(0x8000);
     WriteBytes(folder / "w.bin", bytes);
     Document document(kPageSize, RealFileSystem());
     ASSERT_EQ(document.Load(folder / "w.bin", true).status, LoadStatus::Loaded);
+    UndoJournal journal;
+    ASSERT_TRUE(ExpandWithUndo(document, journal, 0x100, 0xEE).ok());
+    EXPECT_EQ(document.Size(), 0x8100);
+    ASSERT_TRUE(journal.Undo(document).has_value());
+    EXPECT_EQ(document.Size(), 0x8000);
+    EXPECT_FALSE(ExpandWithUndo(document, journal, 0, 0).ok());
+    EXPECT_FALSE(journal.CanUndo());
+
     ASSERT_TRUE(document.Expand(0x8000, 0xFF).ok());
     EXPECT_EQ(document.Size(), 0x10000);
     EXPECT_EQ(document.ReadByte(0x7FFF), bytes.back());
