@@ -85,7 +85,7 @@ int RunDump(const DumpOptions &options)
     }
     Document &document = session.document();
     const TableFile *table = session.tables().Current();
-    const DumpRange range{*start, length};
+    const ByteRange range{*start, length};
     const bool clean = !options.noClean;
     const bool toStdout = options.output.empty() || options.output == kStandardStream;
     // Progress shares the screen with the dump only when the dump goes elsewhere.

@@ -133,7 +133,7 @@ std::string Outcome(const std::string &reader, const std::string &text)
         if (const auto *said = std::get_if<std::string>(&read))
             return message(*said);
         const DumpRequest &request = std::get<DumpRequest>(read);
-        return value(reader == "dump-start" ? request.range.start : request.range.length);
+        return value(reader == "dump-start" ? request.range.offset : request.range.length);
     }
     if (reader == "insert-address" || reader == "insert-address-decimal") {
         LoadedTables tables;

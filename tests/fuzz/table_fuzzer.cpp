@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     document.New();
     (void)document.ReplaceContents(image);
     for (const bool clean : {false, true}) {
-        const DumpRange range{size > 0 ? data[0] % 8 : 0, static_cast<std::int64_t>(size)};
+        const ByteRange range{size > 0 ? data[0] % 8 : 0, static_cast<std::int64_t>(size)};
         std::string dumped;
         std::int64_t notExact = 0;
         (void)DumpScript(
@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             = InsertScriptText(back, journal, &table, TextFromStoredBytes(dumped), {});
         std::vector<std::uint8_t> read(size);
         (void)back.ReadBlock(0, read);
-        const std::ptrdiff_t start = std::min<std::ptrdiff_t>(range.start, std::ssize(read));
+        const std::ptrdiff_t start = std::min<std::ptrdiff_t>(range.offset, std::ssize(read));
         if (notExact == 0
             && (inserted.Lost()
                 || !std::equal(read.begin() + start, read.end(), image.begin() + start)))

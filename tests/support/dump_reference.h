@@ -15,7 +15,7 @@ namespace byteloom::test {
 // The dump as reading the document one key after another gives it, each key offered alone to the
 // exact dump, each line break in its stored form: what the dump's faster walk must write exactly.
 inline std::string
-DumpKeyByKey(Document &document, const TableFile &table, DumpRange range, bool clean)
+DumpKeyByKey(Document &document, const TableFile &table, ByteRange range, bool clean)
 {
     std::string stored;
     ExactDump exact(
@@ -24,9 +24,9 @@ DumpKeyByKey(Document &document, const TableFile &table, DumpRange range, bool c
         [&stored](std::string_view text) { stored += text; },
         [&stored] { return stored.empty() ? '\0' : stored.back(); });
     if (!clean)
-        exact.Header(range.start);
-    const std::int64_t end = std::min(range.start + range.length, document.Size());
-    std::int64_t at = std::max<std::int64_t>(range.start, 0);
+        exact.Header(range.offset);
+    const std::int64_t end = std::min(range.offset + range.length, document.Size());
+    std::int64_t at = std::max<std::int64_t>(range.offset, 0);
     while (at < end) {
         const DecodedEntry decoded = DecodeAt(table, document, at);
         const TableEntry &entry = *decoded.entry;
@@ -53,7 +53,7 @@ DumpKeyByKey(Document &document, const TableFile &table, DumpRange range, bool c
                   !clean && entry.text == kEndStringMarker && !decoded.IsFallback());
         at += decoded.byteCount;
     }
-    exact.Finish(std::max(at, range.start));
+    exact.Finish(std::max(at, range.offset));
     return stored;
 }
 

@@ -133,11 +133,11 @@ void MainFlatWindow::RegisterEditHandlers()
     });
 
     Handle(kCmdCopy, [this] {
-        const ByteSpan span = SelectedSpan(dataWindow_->selection());
-        if (span.hi <= span.lo)
+        const ByteRange span = SelectedSpan(dataWindow_->selection());
+        if (span.length <= 0)
             return;
-        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(span.hi - span.lo));
-        bytes.resize(static_cast<std::size_t>(session_.document().ReadBlock(span.lo, bytes)));
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(span.length));
+        bytes.resize(static_cast<std::size_t>(session_.document().ReadBlock(span.offset, bytes)));
         if (ReadFailed())
             return;
         PutBytesOnClipboard(bytes);
@@ -181,12 +181,12 @@ void MainFlatWindow::RegisterEditHandlers()
         }
     });
     Handle(kCmdCopyString, [this] {
-        const ByteSpan span = SelectedSpan(dataWindow_->selection());
-        if (span.hi <= span.lo)
+        const ByteRange span = SelectedSpan(dataWindow_->selection());
+        if (span.length <= 0)
             return;
         const TableFile *table = session_.tables().Current();
         const std::string text
-            = CopyStringText(session_.document(), table, span.lo, span.hi - span.lo);
+            = CopyStringText(session_.document(), table, span.offset, span.length);
         if (ReadFailed())
             return;
         const int codePage = table ? table->GetCodePage() : kDefaultCodePage;
@@ -195,18 +195,18 @@ void MainFlatWindow::RegisterEditHandlers()
             std::span(reinterpret_cast<const std::uint8_t *>(text.data()), text.size()))));
     });
     const auto copyAs = [this](int command) {
-        const ByteSpan span = SelectedSpan(dataWindow_->selection());
+        const ByteRange span = SelectedSpan(dataWindow_->selection());
         Document &document = session_.document();
         const bool bigEndian = session_.display().bigEndian;
         std::string text;
         if (command == kCmdCopyHexAsText)
-            text = CopyHexAsText(document, span.lo, span.hi);
+            text = CopyHexAsText(document, span.offset, span.End());
         else if (command == kCmdCopyHexAsChar)
-            text = CopyHexAsCharArray(document, span.lo, span.hi);
+            text = CopyHexAsCharArray(document, span.offset, span.End());
         else if (command == kCmdCopyHexAsShort)
-            text = CopyHexAsShortArray(document, span.lo, span.hi, bigEndian);
+            text = CopyHexAsShortArray(document, span.offset, span.End(), bigEndian);
         else
-            text = CopyHexAsIntArray(document, span.lo, span.hi, bigEndian);
+            text = CopyHexAsIntArray(document, span.offset, span.End(), bigEndian);
         if (ReadFailed())
             return;
         PutOnClipboard(QString::fromStdString(text));

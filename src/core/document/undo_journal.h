@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/byte_range.h"
 #include "document/document.h"
 
 #include <cstddef>
@@ -27,12 +28,6 @@ struct UndoRecord
 
     [[nodiscard]] std::int64_t length() const { return static_cast<std::int64_t>(oldBytes.size()); }
     [[nodiscard]] std::int64_t NewLength() const { return newLength < 0 ? length() : newLength; }
-};
-
-struct ByteRange
-{
-    std::int64_t offset = 0;
-    std::int64_t length = 0;
 };
 
 // The edits that can be undone, newest last, and those undone that can be redone. It belongs

@@ -106,11 +106,12 @@ bool TypeTableText(CaretState &caret,
     return written > 0;
 }
 
-ByteSpan SelectedSpan(const Selection &selection)
+ByteRange SelectedSpan(const Selection &selection)
 {
     if (!selection.active)
         return {};
-    return {std::min(selection.anchor, selection.end), std::max(selection.anchor, selection.end)};
+    const std::int64_t lo = std::min(selection.anchor, selection.end);
+    return {lo, std::max(selection.anchor, selection.end) - lo};
 }
 
 bool PasteBytes(CaretState &caret,
@@ -120,15 +121,15 @@ bool PasteBytes(CaretState &caret,
 {
     if (!document.IsOpen() || data.empty())
         return false;
-    const ByteSpan selected = SelectedSpan(caret.selection);
-    const bool replacing = caret.selection.active && selected.hi > selected.lo;
+    const ByteRange selected = SelectedSpan(caret.selection);
+    const bool replacing = caret.selection.active && selected.length > 0;
     const std::int64_t at = PasteOffset(caret);
     if (caret.overwrite || document.IsPaged())
         return WriteRecorded(document, journal, at, data) > 0;
 
     const std::int64_t size = document.Size();
     const std::int64_t from = std::clamp<std::int64_t>(at, 0, size);
-    const std::int64_t to = std::min(replacing ? selected.hi : from, size);
+    const std::int64_t to = std::min(replacing ? selected.End() : from, size);
     journal.RecordBeforeReplace(document, from, to - from, static_cast<std::int64_t>(data.size()));
     if (!document.Splice(from, to - from, data).ok())
         return false;
@@ -138,13 +139,13 @@ bool PasteBytes(CaretState &caret,
 
 std::vector<std::uint8_t> CutSelection(CaretState &caret, Document &document, UndoJournal &journal)
 {
-    const ByteSpan selected = SelectedSpan(caret.selection);
-    if (document.IsPaged() || selected.hi <= selected.lo)
+    const ByteRange selected = SelectedSpan(caret.selection);
+    if (document.IsPaged() || selected.length <= 0)
         return {};
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(selected.hi - selected.lo));
-    bytes.resize(static_cast<std::size_t>(document.ReadBlock(selected.lo, bytes)));
-    journal.RecordBeforeReplace(document, selected.lo, selected.hi - selected.lo, 0);
-    if (!document.RemoveRange(selected.lo, selected.hi).ok())
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(selected.length));
+    bytes.resize(static_cast<std::size_t>(document.ReadBlock(selected.offset, bytes)));
+    journal.RecordBeforeReplace(document, selected.offset, selected.length, 0);
+    if (!document.RemoveRange(selected.offset, selected.End()).ok())
         return {};
     caret.selection = {caret.Offset(), caret.Offset(), false};
     return bytes;
@@ -179,8 +180,8 @@ void ResetCaret(CaretState &caret)
 
 std::int64_t PasteOffset(const CaretState &caret)
 {
-    const ByteSpan selected = SelectedSpan(caret.selection);
-    return caret.selection.active && selected.hi > selected.lo ? selected.lo : caret.Offset();
+    const ByteRange selected = SelectedSpan(caret.selection);
+    return caret.selection.active && selected.length > 0 ? selected.offset : caret.Offset();
 }
 
 std::optional<std::vector<std::uint8_t>> HexPairBytes(std::string_view text)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/byte_range.h"
 #include "view/caret_state.h"
 #include "view/cell_edges.h"
 
@@ -51,13 +52,8 @@ bool TypeTableText(CaretState &caret,
                    std::string text,
                    int *unencoded = nullptr);
 
-// The range that Copy, Cut and the Copy commands take: [lo, hi) of an active selection.
-struct ByteSpan
-{
-    std::int64_t lo = 0;
-    std::int64_t hi = 0;
-};
-[[nodiscard]] ByteSpan SelectedSpan(const Selection &selection);
+// The range that Copy, Cut and the Copy commands take: the bytes of an active selection.
+[[nodiscard]] ByteRange SelectedSpan(const Selection &selection);
 
 // Paste: in insert mode on a whole document the data is inserted at the caret or replaces the
 // selection (the size changes); otherwise it overwrites from the selection's start or the

@@ -218,7 +218,7 @@ std::optional<std::int64_t> FindFromCaret(Document &document,
     // a unit's first byte): the next search still starts after the match's first byte.
     std::int64_t from = caret.Offset();
     if (caret.selection.active)
-        from = std::max(from, SelectedSpan(caret.selection).lo);
+        from = std::max(from, SelectedSpan(caret.selection).offset);
     const std::int64_t first = FirstCandidate(from, caret.selection.active);
     return state.lastSearchType == SearchType::Value
                ? ValueSearch(document, state.lastPattern, first, progress)

@@ -41,7 +41,7 @@ struct DumpDialogFields
 struct DumpRequest
 {
     std::filesystem::path path;
-    DumpRange range;
+    ByteRange range;
     bool clean = true;
 };
 

@@ -379,15 +379,15 @@ std::int64_t DumpBlock(const DumpCells &cells,
 // byte is read alone, through the same cells. Bytes that cannot be read stop it with the reason.
 Status DumpThroughCells(Document &document,
                         const TableFile &table,
-                        DumpRange range,
+                        ByteRange range,
                         bool codes,
                         StoredScript &script,
                         ExactDump &exact,
                         std::int64_t &position,
                         const ProgressCallback &progress)
 {
-    const std::int64_t end = RangeEnd(range.start, range.length, document.Size());
-    const std::int64_t first = std::max<std::int64_t>(range.start, 0);
+    const std::int64_t end = RangeEnd(range.offset, range.length, document.Size());
+    const std::int64_t first = std::max<std::int64_t>(range.offset, 0);
     std::vector<std::unique_ptr<DumpCells>> cellsOf(static_cast<std::size_t>(table.SubtableCount())
                                                     + 1);
     TableFile::SubtableRun run{0, 0};
@@ -431,7 +431,7 @@ Status DumpThroughCells(Document &document,
 
 Status DumpScript(Document &document,
                   const TableFile *table,
-                  DumpRange range,
+                  ByteRange range,
                   bool clean,
                   const DumpSink &sink,
                   const ProgressCallback &progress,
@@ -440,7 +440,7 @@ Status DumpScript(Document &document,
     StoredScript script(sink);
     if (!table) {
         if (!clean)
-            script.Append(StoredOffsetHeader(range.start));
+            script.Append(StoredOffsetHeader(range.offset));
         return script.Finish();
     }
     const bool codes = !clean;
@@ -450,8 +450,8 @@ Status DumpScript(Document &document,
         [&script](std::string_view stored) { script.Append(stored); },
         [&script] { return script.LastChar(); });
     if (codes)
-        exact.Header(range.start);
-    std::int64_t end = std::max<std::int64_t>(range.start, 0);
+        exact.Header(range.offset);
+    std::int64_t end = std::max<std::int64_t>(range.offset, 0);
     if (table->GetMaxKeyBytes() <= 2) {
         const Status walked
             = DumpThroughCells(document, *table, range, codes, script, exact, end, progress);
@@ -461,7 +461,7 @@ Status DumpScript(Document &document,
         const bool finished = WalkEntries(
             document,
             *table,
-            range.start,
+            range.offset,
             range.length,
             progress,
             [&](const DecodedEntry &decoded, std::int64_t position, std::uint8_t first) {
@@ -497,7 +497,7 @@ Status DumpScript(Document &document,
 Status DumpScriptToFile(FileSystem &files,
                         Document &document,
                         const TableFile *table,
-                        DumpRange range,
+                        ByteRange range,
                         bool clean,
                         const std::filesystem::path &path,
                         const ProgressCallback &progress,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/byte_range.h"
 #include "common/progress.h"
 #include "common/status.h"
 #include "platform/file_system.h"
@@ -14,12 +15,6 @@ namespace byteloom {
 
 class Document;
 class TableFile;
-
-struct DumpRange
-{
-    std::int64_t start = 0;
-    std::int64_t length = 0;
-};
 
 // Receives the dump's bytes in order, a piece at a time; a failure stops the dump.
 using DumpSink = std::function<Status(std::string_view)>;
@@ -36,7 +31,7 @@ using DumpSink = std::function<Status(std::string_view)>;
 // stops with Status::Cancelled().
 Status DumpScript(Document &document,
                   const TableFile *table,
-                  DumpRange range,
+                  ByteRange range,
                   bool clean,
                   const DumpSink &sink,
                   const ProgressCallback &progress = {},
@@ -47,7 +42,7 @@ Status DumpScript(Document &document,
 Status DumpScriptToFile(FileSystem &files,
                         Document &document,
                         const TableFile *table,
-                        DumpRange range,
+                        ByteRange range,
                         bool clean,
                         const std::filesystem::path &path,
                         const ProgressCallback &progress = {},

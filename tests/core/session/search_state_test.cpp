@@ -148,8 +148,7 @@ TEST_F(SearchStateTest, FindAndFindNextSelectTheHitFromTheCaret)
     EXPECT_EQ(caret.topRow, 0x12);
     EXPECT_EQ(caret.row, 0);
     EXPECT_EQ(caret.column, 16 + 3);
-    EXPECT_EQ(SelectedSpan(caret.selection).lo, 0x123);
-    EXPECT_EQ(SelectedSpan(caret.selection).hi, 0x125);
+    EXPECT_EQ(SelectedSpan(caret.selection), (ByteRange{0x123, 2}));
     // Hex input or a table puts the caret in the hex column; Find Next follows the table only.
     state.inputType = InputType::Hex;
     EXPECT_FALSE(HitInTextColumn(state, false, true));

@@ -29,7 +29,7 @@ TEST(ScriptDialogs, TheDumperOpensAtTheCaretOrTheSelectionAndNeedsAFileName)
     fields.length = "10";
     const auto request = std::get<DumpRequest>(ReadDumpDialog(fields));
     EXPECT_EQ(request.path, "out.txt");
-    EXPECT_EQ(request.range.start, 0x1F2A0);
+    EXPECT_EQ(request.range.offset, 0x1F2A0);
     EXPECT_EQ(request.range.length, 0x10);
     EXPECT_FALSE(request.clean);
 

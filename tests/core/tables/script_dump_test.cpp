@@ -17,7 +17,7 @@ namespace {
 
 using test::DocumentWith;
 
-std::string Dump(Document &document, const TableFile *table, DumpRange range, bool clean)
+std::string Dump(Document &document, const TableFile *table, ByteRange range, bool clean)
 {
     std::string out;
     EXPECT_TRUE(DumpScript(document, table, range, clean, [&out](std::string_view piece) {
@@ -207,7 +207,7 @@ TEST(ScriptDump, DumpsAreWhatReadingKeyByKeyGives)
                           RealFileSystem()); // pages of 64, 512, 4096 bytes
         ASSERT_EQ(document.Load(folder / "image.bin", true).status, LoadStatus::Loaded);
         const std::size_t start = random() % size;
-        const DumpRange range{static_cast<std::int64_t>(start),
+        const ByteRange range{static_cast<std::int64_t>(start),
                               static_cast<std::int64_t>(random() % (size - start + 8))};
         const bool clean = round % 2 == 0;
         ASSERT_EQ(Dump(document, &table, range, clean),

@@ -125,7 +125,7 @@ struct Dumped
     std::int64_t notExact = 0;
 };
 
-Dumped Dump(Document &document, const TableFile &table, DumpRange range, bool clean)
+Dumped Dump(Document &document, const TableFile &table, ByteRange range, bool clean)
 {
     std::string stored;
     Dumped dumped;
@@ -158,7 +158,7 @@ TEST(ScriptRoundTrip, DumpsWithCodesInsertBackExactlyThroughAnyTable)
         const auto size = static_cast<std::int64_t>(image.size());
         const auto start = static_cast<std::int64_t>(random() % image.size());
         const auto room = static_cast<std::uint32_t>(size - start + 1);
-        const DumpRange range{start, static_cast<std::int64_t>(random() % room)};
+        const ByteRange range{start, static_cast<std::int64_t>(random() % room)};
         const Dumped dumped = Dump(*document, table, range, clean);
         if (!clean) {
             ASSERT_EQ(dumped.notExact, 0) << made.text << "\nscript: " << dumped.script;
@@ -175,7 +175,7 @@ TEST(ScriptRoundTrip, DumpsWithCodesInsertBackExactlyThroughAnyTable)
         ASSERT_TRUE(document->ReplaceContents(noise).ok());
         UndoJournal journal;
         const InsertResult result = InsertScriptText(
-            *document, journal, &table, dumped.script, {clean ? range.start : size - 1, {}});
+            *document, journal, &table, dumped.script, {clean ? range.offset : size - 1, {}});
         ASSERT_TRUE(result.status.ok()) << result.status.message();
         std::vector<std::uint8_t> expected = noise;
         const std::int64_t end = std::min(size, start + result.bytesWritten);

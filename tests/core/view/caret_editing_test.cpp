@@ -69,8 +69,7 @@ TEST_F(CaretEditingTest, SelectionsStartAtTheCaretAndFollowEveryShiftMove)
     GoTo(caret, view, 0x200);
     EXPECT_FALSE(caret.selection.active);
     MoveCaret(caret, view, CaretKey::Right, true, false);
-    EXPECT_EQ(SelectedSpan(caret.selection).lo, 0x200);
-    EXPECT_EQ(SelectedSpan(caret.selection).hi, 0x201);
+    EXPECT_EQ(SelectedSpan(caret.selection), (ByteRange{0x200, 1}));
 
     PlaceCaret(caret, view, 0x300, false); // a jump that leaves no selection behind
     caret.selection.active = false;
@@ -83,7 +82,7 @@ TEST_F(CaretEditingTest, SelectionsStartAtTheCaretAndFollowEveryShiftMove)
 
     ClickCaret(caret, 0, 2);
     EXPECT_EQ(ClickCaret(caret, 2, 5, true), SelectionEffect::Made);
-    EXPECT_EQ(SelectedSpan(caret.selection).hi - SelectedSpan(caret.selection).lo, 0x23);
+    EXPECT_EQ(SelectedSpan(caret.selection).length, 0x23);
 
     // A drag held below the window scrolls a row a tick and selects on.
     const std::int64_t top = caret.topRow;
@@ -309,7 +308,7 @@ TEST_F(CaretEditingTest, SelectLineGoToAndHitTesting)
     EXPECT_EQ(caret.selection.anchor, 0x1A0);
     EXPECT_EQ(caret.selection.end, 0x1B0);
     SelectAll(caret, 0x300);
-    EXPECT_EQ(SelectedSpan(caret.selection).hi, 0x300);
+    EXPECT_EQ(SelectedSpan(caret.selection).End(), 0x300);
 
     CellEdges cells;
     for (int i = 0; i <= 32; ++i)
