@@ -13,8 +13,30 @@
 
 namespace byteloom::cli {
 
-// What a subcommand does once its options are parsed; returns the exit status.
-using CommandAction = std::function<int()>;
+// A subcommand of the tool: where its options are parsed, and what runs it once they are
+// (returning the exit status).
+struct Subcommand
+{
+    CLI::App *command;
+    std::function<int()> run;
+};
+
+// Adds the subcommand name with an Options record that lives as long as the tool: declare adds
+// the options to the subcommand, run carries it out with them.
+template<class Options, class Declare>
+Subcommand AddSubcommand(CLI::App &app,
+                         const char *name,
+                         const char *description,
+                         Declare declare,
+                         int (*run)(const Options &))
+{
+    auto options = std::make_shared<Options>();
+    CLI::App *command = app.add_subcommand(name, description);
+    declare(*command, *options);
+    return {command, [options, run] {
+                return run(*options);
+            }};
+}
 
 // The exit statuses: 0 success, 1 nothing found (find) or something lost (insert: bytes that
 // did not fit or characters skipped; dump: a Clean dump's keys that would not insert back),

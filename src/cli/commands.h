@@ -4,16 +4,16 @@
 
 namespace byteloom::cli {
 
-// Each adds its subcommand to the tool and returns what runs it.
-CommandAction AddTblCommand(CLI::App &app);
-CommandAction AddDumpCommand(CLI::App &app);
-CommandAction AddStringCommand(CLI::App &app);
-CommandAction AddInsertCommand(CLI::App &app);
-CommandAction AddFindCommand(CLI::App &app);
-CommandAction AddCopyAsCommand(CLI::App &app);
-CommandAction AddSplitCommand(CLI::App &app);
-CommandAction AddExpandCommand(CLI::App &app);
-CommandAction AddRowsCommand(CLI::App &app);
-CommandAction AddPatchCommand(CLI::App &app);
+// Each adds its subcommand to the tool.
+Subcommand AddTblCommand(CLI::App &app);
+Subcommand AddDumpCommand(CLI::App &app);
+Subcommand AddStringCommand(CLI::App &app);
+Subcommand AddInsertCommand(CLI::App &app);
+Subcommand AddFindCommand(CLI::App &app);
+Subcommand AddCopyAsCommand(CLI::App &app);
+Subcommand AddSplitCommand(CLI::App &app);
+Subcommand AddExpandCommand(CLI::App &app);
+Subcommand AddRowsCommand(CLI::App &app);
+Subcommand AddPatchCommand(CLI::App &app);
 
 } // namespace byteloom::cli

@@ -45,23 +45,24 @@ int RunCopyAs(const CopyAsOptions &options)
 
 } // namespace
 
-CommandAction AddCopyAsCommand(CLI::App &app)
+Subcommand AddCopyAsCommand(CLI::App &app)
 {
-    auto options = std::make_shared<CopyAsOptions>();
-    CLI::App *command
-        = app.add_subcommand("copy-as", "Print the text that Copy Hex As puts on the clipboard");
-    command->add_option("FORMAT", options->format, "text, char, short or int")
-        ->required()
-        ->check(CLI::IsMember({"text", "char", "short", "int"}));
-    command->add_option("FILE", options->file, "The file (- for standard input)")->required();
-    command->add_option("--start", options->start, "First offset")->required();
-    command->add_option("--length", options->length, "Number of bytes")->required();
-    command->add_flag(
-        "--big-endian", options->bigEndian, "Write short and int elements big-endian");
-    AddDecimalFlag(*command, options->decimal);
-    return [options] {
-        return RunCopyAs(*options);
-    };
+    return AddSubcommand(
+        app,
+        "copy-as",
+        "Print the text that Copy Hex As puts on the clipboard",
+        [](CLI::App &command, CopyAsOptions &options) {
+            command.add_option("FORMAT", options.format, "text, char, short or int")
+                ->required()
+                ->check(CLI::IsMember({"text", "char", "short", "int"}));
+            command.add_option("FILE", options.file, "The file (- for standard input)")->required();
+            command.add_option("--start", options.start, "First offset")->required();
+            command.add_option("--length", options.length, "Number of bytes")->required();
+            command.add_flag(
+                "--big-endian", options.bigEndian, "Write short and int elements big-endian");
+            AddDecimalFlag(command, options.decimal);
+        },
+        RunCopyAs);
 }
 
 } // namespace byteloom::cli

@@ -174,34 +174,40 @@ int RunDump(const DumpOptions &options)
 
 } // namespace
 
-CommandAction AddDumpCommand(CLI::App &app)
+Subcommand AddDumpCommand(CLI::App &app)
 {
-    auto options = std::make_shared<DumpOptions>();
-    CLI::App *command
-        = app.add_subcommand("dump", "Dump a range of a file through a table, as Dump Script does");
-    command->add_option("FILE", options->file, "The file to dump from (- for standard input)")
-        ->required();
-    command->add_option("--table", options->table, "The table file")->required();
-    command->add_option("--start", options->start, "First offset (default 0)");
-    command->add_option(
-        "--length", options->length, "Number of bytes (default: to the end of the file)");
-    command->add_flag("--no-clean",
-                      options->noClean,
-                      "Write offset headers and codes, so that the dump inserts back exactly (a "
-                      "Clean dump, the default, is plain text and does not insert back exactly)");
-    command->add_flag(
-        "--utf8", options->utf8, "Write the script in UTF-8 instead of the table's code page");
-    command
-        ->add_option("--newline",
-                     options->newline,
-                     "Line breaks: crcrlf (the editor's, default), crlf or lf; insert reads each")
-        ->check(CLI::IsMember({"crcrlf", "crlf", "lf"}));
-    AddDecimalFlag(*command, options->decimal);
-    command->add_option(
-        "-o,--output", options->output, "Write to OUT instead of standard output (- for it)");
-    return [options] {
-        return RunDump(*options);
-    };
+    return AddSubcommand(
+        app,
+        "dump",
+        "Dump a range of a file through a table, as Dump Script does",
+        [](CLI::App &command, DumpOptions &options) {
+            command
+                .add_option("FILE", options.file, "The file to dump from (- for standard input)")
+                ->required();
+            command.add_option("--table", options.table, "The table file")->required();
+            command.add_option("--start", options.start, "First offset (default 0)");
+            command.add_option(
+                "--length", options.length, "Number of bytes (default: to the end of the file)");
+            command.add_flag(
+                "--no-clean",
+                options.noClean,
+                "Write offset headers and codes, so that the dump inserts back exactly (a "
+                "Clean dump, the default, is plain text and does not insert back exactly)");
+            command.add_flag("--utf8",
+                             options.utf8,
+                             "Write the script in UTF-8 instead of the table's code page");
+            command
+                .add_option(
+                    "--newline",
+                    options.newline,
+                    "Line breaks: crcrlf (the editor's, default), crlf or lf; insert reads each")
+                ->check(CLI::IsMember({"crcrlf", "crlf", "lf"}));
+            AddDecimalFlag(command, options.decimal);
+            command.add_option("-o,--output",
+                               options.output,
+                               "Write to OUT instead of standard output (- for it)");
+        },
+        RunDump);
 }
 
 } // namespace byteloom::cli

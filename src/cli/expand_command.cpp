@@ -39,18 +39,19 @@ int RunExpand(const ExpandOptions &options)
 
 } // namespace
 
-CommandAction AddExpandCommand(CLI::App &app)
+Subcommand AddExpandCommand(CLI::App &app)
 {
-    auto options = std::make_shared<ExpandOptions>();
-    CLI::App *command = app.add_subcommand(
-        "expand", "Grow a file by filler bytes and save it; prints the new size");
-    command->add_option("FILE", options->file, "The file to grow")->required();
-    command->add_option("--by", options->by, "Number of bytes to add")->required();
-    command->add_option("--fill", options->fill, "The filler byte (default 0)");
-    AddDecimalFlag(*command, options->decimal);
-    return [options] {
-        return RunExpand(*options);
-    };
+    return AddSubcommand(
+        app,
+        "expand",
+        "Grow a file by filler bytes and save it; prints the new size",
+        [](CLI::App &command, ExpandOptions &options) {
+            command.add_option("FILE", options.file, "The file to grow")->required();
+            command.add_option("--by", options.by, "Number of bytes to add")->required();
+            command.add_option("--fill", options.fill, "The filler byte (default 0)");
+            AddDecimalFlag(command, options.decimal);
+        },
+        RunExpand);
 }
 
 } // namespace byteloom::cli

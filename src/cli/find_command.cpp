@@ -66,30 +66,32 @@ int RunFind(const FindOptions &options)
 
 } // namespace
 
-CommandAction AddFindCommand(CLI::App &app)
+Subcommand AddFindCommand(CLI::App &app)
 {
-    auto options = std::make_shared<FindOptions>();
-    CLI::App *command = app.add_subcommand(
-        "find", "Search a file as the Find dialog does; exit status 1 when nothing is found");
-    command->add_option("FILE", options->file, "The file to search (- for standard input)")
-        ->required();
-    command
-        ->add_option("PATTERN",
-                     options->pattern,
-                     "Text (\\* is a literal asterisk, * a wildcard), or hex with --hex")
-        ->required();
-    command->add_flag("--hex", options->hex, "Read PATTERN as hex digits and * wildcards");
-    command->add_flag("--relative",
-                      options->relative,
-                      "Match the spacing between the bytes instead of the bytes");
-    command->add_option("--from",
-                        options->from,
-                        "Search after this offset (default: from the start, offset 0 included)");
-    AddDecimalFlag(*command, options->decimal);
-    command->add_flag("--all", options->all, "Print every hit, going on as Find Next does");
-    return [options] {
-        return RunFind(*options);
-    };
+    return AddSubcommand(
+        app,
+        "find",
+        "Search a file as the Find dialog does; exit status 1 when nothing is found",
+        [](CLI::App &command, FindOptions &options) {
+            command.add_option("FILE", options.file, "The file to search (- for standard input)")
+                ->required();
+            command
+                .add_option("PATTERN",
+                            options.pattern,
+                            "Text (\\* is a literal asterisk, * a wildcard), or hex with --hex")
+                ->required();
+            command.add_flag("--hex", options.hex, "Read PATTERN as hex digits and * wildcards");
+            command.add_flag("--relative",
+                             options.relative,
+                             "Match the spacing between the bytes instead of the bytes");
+            command.add_option(
+                "--from",
+                options.from,
+                "Search after this offset (default: from the start, offset 0 included)");
+            AddDecimalFlag(command, options.decimal);
+            command.add_flag("--all", options.all, "Print every hit, going on as Find Next does");
+        },
+        RunFind);
 }
 
 } // namespace byteloom::cli

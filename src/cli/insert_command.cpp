@@ -89,35 +89,38 @@ int RunInsert(const InsertOptions &options)
 
 } // namespace
 
-CommandAction AddInsertCommand(CLI::App &app)
+Subcommand AddInsertCommand(CLI::App &app)
 {
-    auto options = std::make_shared<InsertOptions>();
-    CLI::App *command = app.add_subcommand(
-        "insert", "Insert a script into a file and save it, as Insert Script does");
-    command->add_option("FILE", options->file, "The file to write into")->required();
-    command->add_option("SCRIPT", options->script, "The script file (- for standard input)")
-        ->required();
-    auto *table = command->add_option(
-        "--table", options->table, "Encode the script through this table file");
-    auto *raw = command->add_flag("--raw", options->raw, "Copy the script's bytes unchanged");
-    auto *utf8 = command->add_flag(
-        "--utf8", options->utf8, "The script is UTF-8: convert it to the table's code page");
-    table->excludes(raw);
-    utf8->excludes(raw);
-    command->add_option("--address",
-                        options->address,
-                        "Where a script without offset headers goes (a dump with headers places "
-                        "its strings itself)");
-    command->add_option(
-        "--end", options->end, "Write nothing at or past this offset (the end of the text's room)");
-    AddDecimalFlag(*command, options->decimal);
-    command->callback([table, raw] {
-        if (table->count() == 0 && raw->count() == 0)
-            throw CLI::ValidationError("insert", "give --table TABLE or --raw");
-    });
-    return [options] {
-        return RunInsert(*options);
-    };
+    return AddSubcommand(
+        app,
+        "insert",
+        "Insert a script into a file and save it, as Insert Script does",
+        [](CLI::App &command, InsertOptions &options) {
+            command.add_option("FILE", options.file, "The file to write into")->required();
+            command.add_option("SCRIPT", options.script, "The script file (- for standard input)")
+                ->required();
+            auto *table = command.add_option(
+                "--table", options.table, "Encode the script through this table file");
+            auto *raw = command.add_flag("--raw", options.raw, "Copy the script's bytes unchanged");
+            auto *utf8 = command.add_flag(
+                "--utf8", options.utf8, "The script is UTF-8: convert it to the table's code page");
+            table->excludes(raw);
+            utf8->excludes(raw);
+            command.add_option(
+                "--address",
+                options.address,
+                "Where a script without offset headers goes (a dump with headers places "
+                "its strings itself)");
+            command.add_option("--end",
+                               options.end,
+                               "Write nothing at or past this offset (the end of the text's room)");
+            AddDecimalFlag(command, options.decimal);
+            command.callback([table, raw] {
+                if (table->count() == 0 && raw->count() == 0)
+                    throw CLI::ValidationError("insert", "give --table TABLE or --raw");
+            });
+        },
+        RunInsert);
 }
 
 } // namespace byteloom::cli

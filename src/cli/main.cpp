@@ -46,17 +46,17 @@ int main(int argc, char **argv)
     app.set_version_flag("--version", std::string("byteloom-cli ") + BYTELOOM_VERSION);
     app.require_subcommand(0, 1);
     app.footer(kFooter);
-    const std::vector<std::pair<std::string, CommandAction>> commands{
-        {"tbl", AddTblCommand(app)},
-        {"dump", AddDumpCommand(app)},
-        {"string", AddStringCommand(app)},
-        {"insert", AddInsertCommand(app)},
-        {"find", AddFindCommand(app)},
-        {"copy-as", AddCopyAsCommand(app)},
-        {"split", AddSplitCommand(app)},
-        {"expand", AddExpandCommand(app)},
-        {"rows", AddRowsCommand(app)},
-        {"patch", AddPatchCommand(app)},
+    const std::vector<Subcommand> commands{
+        AddTblCommand(app),
+        AddDumpCommand(app),
+        AddStringCommand(app),
+        AddInsertCommand(app),
+        AddFindCommand(app),
+        AddCopyAsCommand(app),
+        AddSplitCommand(app),
+        AddExpandCommand(app),
+        AddRowsCommand(app),
+        AddPatchCommand(app),
     };
     try {
         app.parse(argc, argv);
@@ -71,9 +71,9 @@ int main(int argc, char **argv)
         std::fputs("Run byteloom-cli --help for the usage.\n", stderr);
         return kExitFailure;
     }
-    for (const auto &[name, action] : commands) {
-        if (app.got_subcommand(name))
-            return Finish(action());
+    for (const Subcommand &command : commands) {
+        if (command.command->parsed())
+            return Finish(command.run());
     }
     // No subcommand: the usage, as for any other mistake in the arguments.
     std::fputs(app.help().c_str(), stderr);

@@ -22,6 +22,7 @@ struct PatchOptions
     std::string image;
     std::string patch;
     std::string output;
+    CLI::App *create = nullptr; // parsed when the patch is to be made
 };
 
 std::optional<std::vector<std::uint8_t>> ReadWhole(const std::string &path)
@@ -120,32 +121,43 @@ int RunApply(const PatchOptions &options)
     return Write(output, applied.bytes);
 }
 
+int RunPatch(const PatchOptions &options)
+{
+    return options.create->parsed() ? RunCreate(options) : RunApply(options);
+}
+
 } // namespace
 
-CommandAction AddPatchCommand(CLI::App &app)
+Subcommand AddPatchCommand(CLI::App &app)
 {
-    auto options = std::make_shared<PatchOptions>();
-    CLI::App *command = app.add_subcommand("patch", "Create or apply an IPS or BPS patch");
-    command->require_subcommand(1);
-    CLI::App *create = command->add_subcommand(
-        "create", "Make the patch that turns ORIGINAL into MODIFIED (its kind from OUT's name)");
-    create->add_option("ORIGINAL", options->original, "The original image")->required();
-    create->add_option("MODIFIED", options->modified, "The modified image")->required();
-    create->add_option("-o,--output", options->output, "The patch to write: OUT.ips or OUT.bps")
-        ->required();
-    CLI::App *apply = command->add_subcommand(
-        "apply", "Apply PATCH (IPS or BPS, told by its first bytes) to IMAGE");
-    apply->add_option("IMAGE", options->image, "The image to patch")->required();
-    apply->add_option("PATCH", options->patch, "The patch")->required();
-    apply->add_option("-o,--output",
-                      options->output,
-                      "Write the patched image here instead of "
-                      "over IMAGE");
-    command->footer("A patch is checked whole before anything is written, and every file is "
-                    "written safely: a refused patch changes no file.");
-    return [options, create] {
-        return create->parsed() ? RunCreate(*options) : RunApply(*options);
-    };
+    return AddSubcommand(
+        app,
+        "patch",
+        "Create or apply an IPS or BPS patch",
+        [](CLI::App &command, PatchOptions &options) {
+            command.require_subcommand(1);
+            options.create = command.add_subcommand(
+                "create",
+                "Make the patch that turns ORIGINAL into MODIFIED (its kind from OUT's name)");
+            options.create->add_option("ORIGINAL", options.original, "The original image")
+                ->required();
+            options.create->add_option("MODIFIED", options.modified, "The modified image")
+                ->required();
+            options.create
+                ->add_option(
+                    "-o,--output", options.output, "The patch to write: OUT.ips or OUT.bps")
+                ->required();
+            CLI::App *apply = command.add_subcommand(
+                "apply", "Apply PATCH (IPS or BPS, told by its first bytes) to IMAGE");
+            apply->add_option("IMAGE", options.image, "The image to patch")->required();
+            apply->add_option("PATCH", options.patch, "The patch")->required();
+            apply->add_option("-o,--output",
+                              options.output,
+                              "Write the patched image here instead of over IMAGE");
+            command.footer("A patch is checked whole before anything is written, and every file "
+                           "is written safely: a refused patch changes no file.");
+        },
+        RunPatch);
 }
 
 } // namespace byteloom::cli

@@ -103,38 +103,41 @@ int RunRows(const RowsOptions &options)
 
 } // namespace
 
-CommandAction AddRowsCommand(CLI::App &app)
+Subcommand AddRowsCommand(CLI::App &app)
 {
-    auto options = std::make_shared<RowsOptions>();
-    CLI::App *command
-        = app.add_subcommand("rows", "Print the rows the editor's view shows, one line each");
-    command->add_option("FILE", options->file, "The file (- for standard input)")->required();
-    command->add_option(
-        "--start", options->start, "First offset, rounded down to its row (default 0)");
-    command->add_option("--rows", options->rows, "How many rows (default: to the end of the file)")
-        ->check(CLI::Range(std::int64_t{1}, std::numeric_limits<std::int64_t>::max()));
-    command->add_option("--group", options->group, "Bytes per hex group (default 2)")
-        ->check(CLI::IsMember({1, 2, 4, 8}));
-    command->add_option("--offsets", options->offsets, "Offset labels (default hex)")
-        ->check(CLI::IsMember({"hex", "dec", "hirom", "lorom", "bank"}));
-    auto *table = command->add_option(
-        "--table", options->table, "Decode the text column through this table file");
-    auto *codePage
-        = command->add_option("--codepage",
-                              options->codePage,
-                              "Show the text column in this code page (1252, 874, 932, 936, 949 "
-                              "or 950)");
-    auto *unicode = command->add_flag(
-        "--unicode", options->unicode, "Show the text column as UTF-16, low byte first");
-    auto *bigEndian = command->add_flag("--unicode-be",
-                                        options->unicodeBigEndian,
-                                        "Show the text column as UTF-16, high byte first");
-    table->excludes(codePage)->excludes(unicode)->excludes(bigEndian);
-    codePage->excludes(unicode)->excludes(bigEndian);
-    unicode->excludes(bigEndian);
-    return [options] {
-        return RunRows(*options);
-    };
+    return AddSubcommand(
+        app,
+        "rows",
+        "Print the rows the editor's view shows, one line each",
+        [](CLI::App &command, RowsOptions &options) {
+            command.add_option("FILE", options.file, "The file (- for standard input)")->required();
+            command.add_option(
+                "--start", options.start, "First offset, rounded down to its row (default 0)");
+            command
+                .add_option(
+                    "--rows", options.rows, "How many rows (default: to the end of the file)")
+                ->check(CLI::Range(std::int64_t{1}, std::numeric_limits<std::int64_t>::max()));
+            command.add_option("--group", options.group, "Bytes per hex group (default 2)")
+                ->check(CLI::IsMember({1, 2, 4, 8}));
+            command.add_option("--offsets", options.offsets, "Offset labels (default hex)")
+                ->check(CLI::IsMember({"hex", "dec", "hirom", "lorom", "bank"}));
+            auto *table = command.add_option(
+                "--table", options.table, "Decode the text column through this table file");
+            auto *codePage = command.add_option(
+                "--codepage",
+                options.codePage,
+                "Show the text column in this code page (1252, 874, 932, 936, 949 "
+                "or 950)");
+            auto *unicode = command.add_flag(
+                "--unicode", options.unicode, "Show the text column as UTF-16, low byte first");
+            auto *bigEndian = command.add_flag("--unicode-be",
+                                               options.unicodeBigEndian,
+                                               "Show the text column as UTF-16, high byte first");
+            table->excludes(codePage)->excludes(unicode)->excludes(bigEndian);
+            codePage->excludes(unicode)->excludes(bigEndian);
+            unicode->excludes(bigEndian);
+        },
+        RunRows);
 }
 
 } // namespace byteloom::cli

@@ -43,19 +43,20 @@ int RunSplit(const SplitOptions &options)
 
 } // namespace
 
-CommandAction AddSplitCommand(CLI::App &app)
+Subcommand AddSplitCommand(CLI::App &app)
 {
-    auto options = std::make_shared<SplitOptions>();
-    CLI::App *command
-        = app.add_subcommand("split", "Write a file as bank files FILE.%08X.bank beside it");
-    command->add_option("FILE", options->file, "The file to split")->required();
-    command->add_option("--bank-size", options->bankSize, "Bytes per bank")->required();
-    command->add_option(
-        "--header", options->header, "Bytes skipped before the first bank (default 0)");
-    AddDecimalFlag(*command, options->decimal);
-    return [options] {
-        return RunSplit(*options);
-    };
+    return AddSubcommand(
+        app,
+        "split",
+        "Write a file as bank files FILE.%08X.bank beside it",
+        [](CLI::App &command, SplitOptions &options) {
+            command.add_option("FILE", options.file, "The file to split")->required();
+            command.add_option("--bank-size", options.bankSize, "Bytes per bank")->required();
+            command.add_option(
+                "--header", options.header, "Bytes skipped before the first bank (default 0)");
+            AddDecimalFlag(command, options.decimal);
+        },
+        RunSplit);
 }
 
 } // namespace byteloom::cli

@@ -42,21 +42,23 @@ int RunString(const StringOptions &options)
 
 } // namespace
 
-CommandAction AddStringCommand(CLI::App &app)
+Subcommand AddStringCommand(CLI::App &app)
 {
-    auto options = std::make_shared<StringOptions>();
-    CLI::App *command = app.add_subcommand("string", "Print the text that Copy String copies");
-    command->add_option("FILE", options->file, "The file (- for standard input)")->required();
-    command->add_option(
-        "--table", options->table, "The table file (without one, the bytes up to a 00)");
-    command->add_option("--start", options->start, "First offset")->required();
-    command->add_option("--length", options->length, "Number of bytes")->required();
-    command->add_flag(
-        "--utf8", options->utf8, "Write the text in UTF-8 instead of the table's code page");
-    AddDecimalFlag(*command, options->decimal);
-    return [options] {
-        return RunString(*options);
-    };
+    return AddSubcommand(
+        app,
+        "string",
+        "Print the text that Copy String copies",
+        [](CLI::App &command, StringOptions &options) {
+            command.add_option("FILE", options.file, "The file (- for standard input)")->required();
+            command.add_option(
+                "--table", options.table, "The table file (without one, the bytes up to a 00)");
+            command.add_option("--start", options.start, "First offset")->required();
+            command.add_option("--length", options.length, "Number of bytes")->required();
+            command.add_flag(
+                "--utf8", options.utf8, "Write the text in UTF-8 instead of the table's code page");
+            AddDecimalFlag(command, options.decimal);
+        },
+        RunString);
 }
 
 } // namespace byteloom::cli

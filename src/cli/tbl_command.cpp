@@ -87,17 +87,18 @@ int RunTbl(const TblOptions &options)
 
 } // namespace
 
-CommandAction AddTblCommand(CLI::App &app)
+Subcommand AddTblCommand(CLI::App &app)
 {
-    auto options = std::make_shared<TblOptions>();
-    CLI::App *command
-        = app.add_subcommand("tbl", "Show what a table file holds, as the editor reads it");
-    command->add_option("TABLE", options->table, "The table file")->required();
-    command->add_option(
-        "--normalize", options->normalizeTo, "Write the table in its canonical form to OUT");
-    return [options] {
-        return RunTbl(*options);
-    };
+    return AddSubcommand(
+        app,
+        "tbl",
+        "Show what a table file holds, as the editor reads it",
+        [](CLI::App &command, TblOptions &options) {
+            command.add_option("TABLE", options.table, "The table file")->required();
+            command.add_option(
+                "--normalize", options.normalizeTo, "Write the table in its canonical form to OUT");
+        },
+        RunTbl);
 }
 
 } // namespace byteloom::cli
