@@ -1,6 +1,8 @@
 #include "dialogs/table_editor_dialog.h"
 
+#include "dialogs/entry_cell_delegate.h"
 #include "dialogs/tab_order.h"
+#include "dialogs/table_entry_model.h"
 #include "view/code_page_list.h"
 #include "view/display_settings.h"
 #include "view/view_fonts.h"
@@ -29,151 +31,9 @@ namespace byteloom {
 
 namespace {
 
-constexpr int kKeyColumn = 0;
 constexpr int kFontHeight = 16;
 
-QString FromUtf8(const std::string &text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-TableEditor::Column ColumnOf(const QModelIndex &index)
-{
-    return index.column() == kKeyColumn ? TableEditor::Column::Key : TableEditor::Column::Text;
-}
-
 } // namespace
-
-TableEntryModel::TableEntryModel(TableEditor &editor,
-                                 TextDecoder &decoder,
-                                 int codePage,
-                                 QObject *parent)
-    : QAbstractTableModel(parent)
-    , editor_(editor)
-    , decoder_(decoder)
-    , codePage_(codePage)
-{}
-
-int TableEntryModel::rowCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : editor_.RowCount();
-}
-
-int TableEntryModel::columnCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : 2;
-}
-
-QVariant TableEntryModel::data(const QModelIndex &index, int role) const
-{
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
-        return {};
-    const int row = index.row();
-    if (editor_.IsEmptyRow(row))
-        return QString();
-    if (index.column() == kKeyColumn)
-        return FromUtf8(KeyCellText(editor_.KeyAt(row)));
-    const std::string &text = editor_.TextAt(row);
-    return FromUtf8(decoder_.ToUtf8(
-        codePage_, {reinterpret_cast<const std::uint8_t *>(text.data()), text.size()}));
-}
-
-Qt::ItemFlags TableEntryModel::flags(const QModelIndex &index) const
-{
-    return QAbstractTableModel::flags(index) | Qt::ItemIsEditable;
-}
-
-bool TableEntryModel::setData(const QModelIndex &index, const QVariant &value, int role)
-{
-    if (!index.isValid() || role != Qt::EditRole)
-        return false;
-    const std::string typed = value.toString().toStdString();
-    std::string text = typed;
-    if (index.column() != kKeyColumn && !typed.empty()) {
-        text = decoder_.FromUtf8String(codePage_, typed);
-        if (text.empty()) {
-            emit Refused(QStringLiteral("Code page %1 has no place for a character of this text")
-                             .arg(codePage_));
-            return false;
-        }
-    }
-    const int rows = editor_.RowCount();
-    const TableEditor::Outcome outcome = editor_.Commit(index.row(), ColumnOf(index), text);
-    // The reason of this commit, or none: an older reason never stays under the grid.
-    emit Refused(FromUtf8(outcome.message));
-    if (outcome.kind != TableEditor::Outcome::Changed)
-        return false;
-    if (editor_.RowCount() > rows) {
-        // The empty row became the new entry, and a new empty row follows it.
-        beginInsertRows({}, rows, rows);
-        endInsertRows();
-    }
-    emit dataChanged(this->index(index.row(), 0), this->index(index.row(), 1));
-    return true;
-}
-
-bool TableEntryModel::RemoveEntry(int row)
-{
-    if (row < 0 || editor_.IsEmptyRow(row))
-        return false;
-    beginRemoveRows({}, row, row);
-    editor_.RemoveRow(row);
-    endRemoveRows();
-    return true;
-}
-
-void TableEntryModel::ShowSubtable(int number)
-{
-    beginResetModel();
-    editor_.ShowSubtable(number);
-    endResetModel();
-}
-
-EntryCellDelegate::EntryCellDelegate(QFont font, QObject *parent)
-    : QStyledItemDelegate(parent)
-    , font_(std::move(font))
-{}
-
-void EntryCellDelegate::initStyleOption(QStyleOptionViewItem *option,
-                                        const QModelIndex &index) const
-{
-    QStyledItemDelegate::initStyleOption(option, index);
-    option->font = font_;
-}
-
-QWidget *EntryCellDelegate::createEditor(QWidget *parent,
-                                         const QStyleOptionViewItem &,
-                                         const QModelIndex &index) const
-{
-    auto *field = new QLineEdit(parent);
-    field->setFrame(false);
-    field->setFont(font_);
-    field->setMaxLength(index.column() == kKeyColumn ? kKeyCellLength : kTextCellLength);
-    return field;
-}
-
-bool EntryCellDelegate::eventFilter(QObject *object, QEvent *event)
-{
-    // Focus taken by another control closes the field without a change, except by OK, which
-    // takes what was typed with everything else; the window merely losing the focus to another
-    // program leaves it open.
-    if (event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        auto *editor = qobject_cast<QWidget *>(object);
-        if (editor && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            const auto *next = qobject_cast<QAbstractButton *>(QApplication::focusWidget());
-            const auto *box
-                = next ? qobject_cast<QDialogButtonBox *>(next->parentWidget()) : nullptr;
-            if (box
-                && box->buttonRole(const_cast<QAbstractButton *>(next))
-                       == QDialogButtonBox::AcceptRole)
-                emit commitData(editor);
-            emit closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
-            return false;
-        }
-    }
-    return QStyledItemDelegate::eventFilter(object, event);
-}
 
 TableEditorDialog::TableEditorDialog(const TableFile &table,
                                      TextDecoder &decoder,
@@ -195,7 +55,7 @@ TableEditorDialog::TableEditorDialog(const TableFile &table,
 {
     setWindowTitle(QStringLiteral("Table File Editor"));
     const std::string titleText = BareTitle(table.GetTitle(), table.GetCodePage());
-    title_->setText(FromUtf8(decoder_.ToUtf8(
+    title_->setText(QString::fromStdString(decoder_.ToUtf8(
         tableCodePage_,
         {reinterpret_cast<const std::uint8_t *>(titleText.data()), titleText.size()})));
     title_->setMaxLength(static_cast<int>(kMaxTableTitleLength));
@@ -208,7 +68,7 @@ TableEditorDialog::TableEditorDialog(const TableFile &table,
         codePage_->addItem(QString::number(number));
     codePage_->setCurrentText(QString::number(tableCodePage_));
     for (const std::string &name : editor_.SubtableNames())
-        subtables_->addItem(FromUtf8(name));
+        subtables_->addItem(QString::fromStdString(name));
     auto *newSubtable = new QPushButton(QStringLiteral("New Subtable"), this);
     newSubtable->setAutoDefault(false);
 
@@ -224,14 +84,16 @@ TableEditorDialog::TableEditorDialog(const TableFile &table,
                                    textMetrics.height() + textMetrics.leading())
                           + 2;
     grid_->setModel(model_);
-    grid_->setItemDelegateForColumn(kKeyColumn, new EntryCellDelegate(keyFont, grid_));
+    grid_->setItemDelegateForColumn(TableEntryModel::kKeyColumn,
+                                    new EntryCellDelegate(keyFont, grid_));
     grid_->setItemDelegateForColumn(1, new EntryCellDelegate(textFont, grid_));
     grid_->horizontalHeader()->hide();
     grid_->verticalHeader()->hide();
     grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grid_->verticalHeader()->setDefaultSectionSize(rowHeight);
     grid_->horizontalHeader()->setStretchLastSection(true);
-    grid_->setColumnWidth(kKeyColumn, keyMetrics.horizontalAdvance(QStringLiteral(" 00000000")));
+    grid_->setColumnWidth(TableEntryModel::kKeyColumn,
+                          keyMetrics.horizontalAdvance(QStringLiteral(" 00000000")));
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_->setSelectionBehavior(QAbstractItemView::SelectItems);
     grid_->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::DoubleClicked
@@ -249,7 +111,7 @@ TableEditorDialog::TableEditorDialog(const TableFile &table,
     }
     grid_->setPalette(palette);
     grid_->setMinimumSize(360, rowHeight * 16);
-    grid_->setCurrentIndex(model_->index(0, kKeyColumn));
+    grid_->setCurrentIndex(model_->index(0, TableEntryModel::kKeyColumn));
     auto *removeEntry = new QAction(grid_);
     removeEntry->setShortcut(QKeySequence::Delete);
     removeEntry->setShortcutContext(Qt::WidgetShortcut);
@@ -262,7 +124,7 @@ TableEditorDialog::TableEditorDialog(const TableFile &table,
     connect(model_, &TableEntryModel::Refused, this, &TableEditorDialog::SetHint);
     connect(subtables_, &QComboBox::activated, this, [this](int number) {
         model_->ShowSubtable(number);
-        grid_->setCurrentIndex(model_->index(0, kKeyColumn));
+        grid_->setCurrentIndex(model_->index(0, TableEntryModel::kKeyColumn));
     });
     connect(newSubtable, &QPushButton::clicked, this, &TableEditorDialog::NewSubtable);
     hint_->setWordWrap(true);
@@ -333,10 +195,10 @@ void TableEditorDialog::NewSubtable()
         showMessage_(*refused);
         return;
     }
-    subtables_->addItem(FromUtf8(editor_.SubtableNames().back()));
+    subtables_->addItem(QString::fromStdString(editor_.SubtableNames().back()));
     subtables_->setCurrentIndex(editor_.ShownSubtable());
     model_->ShowSubtable(editor_.ShownSubtable());
-    grid_->setCurrentIndex(model_->index(0, kKeyColumn));
+    grid_->setCurrentIndex(model_->index(0, TableEntryModel::kKeyColumn));
 }
 
 void TableEditorDialog::accept()
@@ -367,99 +229,6 @@ void TableEditorDialog::accept()
 TableFile TableEditorDialog::Result() const
 {
     return editor_.Result(acceptedTitle_, acceptedCodePage_);
-}
-
-NewSubtableDialog::NewSubtableDialog(ShowEditorMessage showMessage,
-                                     CheckNewSubtable check,
-                                     QWidget *parent)
-    : QDialog(parent)
-    , showMessage_(std::move(showMessage))
-    , check_(std::move(check))
-    , startTrigger_(new QLineEdit(this))
-    , endTrigger_(new QLineEdit(this))
-    , rangeStart_(new QLineEdit(this))
-    , rangeEnd_(new QLineEdit(this))
-    , ranges_(new QTreeWidget(this))
-{
-    setWindowTitle(QStringLiteral("New Subtable"));
-    for (QLineEdit *field : {startTrigger_, endTrigger_})
-        field->setMaxLength(8);
-    // Ranges are offsets, which reach past 4 GiB.
-    for (QLineEdit *field : {rangeStart_, rangeEnd_})
-        field->setMaxLength(16);
-
-    auto *triggers = new QGroupBox(QStringLiteral("Triggers"), this);
-    auto *triggerFields = new QGridLayout(triggers);
-    triggerFields->addWidget(new QLabel(QStringLiteral("Start:"), triggers), 0, 0);
-    triggerFields->addWidget(startTrigger_, 0, 1);
-    triggerFields->addWidget(new QLabel(QStringLiteral("End:"), triggers), 1, 0);
-    triggerFields->addWidget(endTrigger_, 1, 1);
-
-    auto *rangeGroup = new QGroupBox(QStringLiteral("Ranges"), this);
-    auto *rangeFields = new QGridLayout(rangeGroup);
-    auto *addRange = new QPushButton(QStringLiteral("Add Range"), rangeGroup);
-    addRange->setAutoDefault(false);
-    ranges_->setColumnCount(2);
-    ranges_->setHeaderLabels({QStringLiteral("Start"), QStringLiteral("End")});
-    ranges_->setRootIsDecorated(false);
-    rangeFields->addWidget(new QLabel(QStringLiteral("Start:"), rangeGroup), 0, 0);
-    rangeFields->addWidget(rangeStart_, 0, 1);
-    rangeFields->addWidget(new QLabel(QStringLiteral("End:"), rangeGroup), 1, 0);
-    rangeFields->addWidget(rangeEnd_, 1, 1);
-    rangeFields->addWidget(addRange, 2, 1);
-    rangeFields->addWidget(ranges_, 3, 0, 1, 2);
-    connect(addRange, &QPushButton::clicked, this, &NewSubtableDialog::AddRange);
-
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &NewSubtableDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(triggers);
-    layout->addWidget(rangeGroup);
-    layout->addWidget(buttons);
-    SetTabOrder({startTrigger_, endTrigger_, rangeStart_, rangeEnd_, addRange, ranges_});
-}
-
-QLineEdit *NewSubtableDialog::Field(int index) const
-{
-    const std::array<QLineEdit *, 4> fields{startTrigger_, endTrigger_, rangeStart_, rangeEnd_};
-    return fields.at(static_cast<std::size_t>(index));
-}
-
-void NewSubtableDialog::ReadFields()
-{
-    fields_.startTrigger = startTrigger_->text().trimmed().toStdString();
-    fields_.endTrigger = endTrigger_->text().trimmed().toStdString();
-    fields_.rangeStart = rangeStart_->text().trimmed().toStdString();
-    fields_.rangeEnd = rangeEnd_->text().trimmed().toStdString();
-}
-
-void NewSubtableDialog::AddRange()
-{
-    ReadFields();
-    if (auto message = AddRangeFromFields(fields_)) {
-        showMessage_(*message);
-        return;
-    }
-    const SubtableRange &added = fields_.ranges.back();
-    new QTreeWidgetItem(
-        ranges_, {FromUtf8(RangeBoundText(added.low)), FromUtf8(RangeBoundText(added.high))});
-    rangeStart_->clear();
-    rangeEnd_->clear();
-    rangeStart_->setFocus();
-}
-
-void NewSubtableDialog::accept()
-{
-    ReadFields();
-    auto message = ReadNewSubtable(fields_, triggers_);
-    if (!message && check_)
-        message = check_(triggers_);
-    if (message) {
-        showMessage_(*message);
-        return;
-    }
-    QDialog::accept();
 }
 
 } // namespace byteloom

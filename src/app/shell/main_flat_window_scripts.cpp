@@ -4,7 +4,8 @@
 #include "shell/main_flat_window.h"
 
 #include "common/command_ids.h"
-#include "dialogs/bank_file_dialogs.h"
+#include "dialogs/expand_file_dialog.h"
+#include "dialogs/split_file_dialog.h"
 #include "dialogs/script_dumper_dialog.h"
 #include "dialogs/script_insert_dialog.h"
 #include "dialogs/table_editor_dialog.h"
