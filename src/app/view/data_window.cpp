@@ -5,8 +5,10 @@
 #include "settings/stored_colour.h"
 #include "shell/artwork.h"
 #include "view/code_page_list.h"
+#include "view/mouse_controller.h"
 #include "view/offset_label.h"
 #include "view/scroll_mapping.h"
+#include "view/table_entry_box.h"
 #include "view/text_mode.h"
 #include "view/view_fonts.h"
 
@@ -72,6 +74,8 @@ const DataWindow::LaidOutText &DataWindow::LaidOut(int fontSlot, std::string_vie
 DataWindow::DataWindow(Session &session, QWidget *parent)
     : QAbstractScrollArea(parent)
     , session_(session)
+    , mouse_(new MouseController(*this))
+    , entryBox_(new TableEntryBox(*this))
 {
     setFrameShape(QFrame::StyledPanel);
     setFrameShadow(QFrame::Sunken);
@@ -81,8 +85,6 @@ DataWindow::DataWindow(Session &session, QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
     SetOffsetMode(session_.display(), OffsetMode::Hex);
-    dragScroll_.setInterval(50);
-    connect(&dragScroll_, &QTimer::timeout, this, &DataWindow::DragPastEdgeTick);
     connect(
         verticalScrollBar(), &QAbstractSlider::actionTriggered, this, &DataWindow::ScrollBarAction);
     SettingsChanged();

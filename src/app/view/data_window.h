@@ -4,27 +4,27 @@
 #include "view/cell_edges.h"
 #include "view/row_layout.h"
 
+#include "view/key_controller.h"
+
 #include <QAbstractScrollArea>
 #include <QFont>
-#include <QPointer>
 #include <QStaticText>
-#include <QTimer>
 
 #include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
-class QLineEdit;
-
 namespace byteloom {
 
+class MouseController;
 class Session;
-class TableFile;
+class TableEntryBox;
 
 // The view of the document between the toolbar and the status bar: rows of 16 bytes as an
 // offset column, a hex column and a text column. What a row shows is the core's row layout;
-// this widget only measures, draws and scrolls.
+// this widget only measures, draws and scrolls, and hands its input to small controllers (keys,
+// mouse, the table entry box) that turn it into core calls.
 class DataWindow : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -89,24 +89,19 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     bool focusNextPrevChild(bool next) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     [[nodiscard]] QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 private:
+    friend class KeyController;
+    friend class MouseController;
+    friend class TableEntryBox;
+
     void Report(SelectionEffect effect);
-    bool HitTest(QPoint point, int &row, int &column);
-    void TypeText(const QString &text);
-    // Typed text in the table's code page; characters it cannot hold are left out and said.
-    [[nodiscard]] std::string TableText(const TableFile &table, const QString &text);
-    void EnterTableText(const QString &first);
-    void CloseEntryBox();
-    void DragPastEdgeTick();
     // Moves the view by rows, exactly: past 2^31 - 1 rows a step of the scroll bar's own spans
     // several rows, so its arrows, its trough and the wheel move the view here instead.
     void ScrollRows(std::int64_t rows);
     void ScrollBarAction(int action);
     void KeepCaretColumnVisible();
-    void StoreInputMethodText(const QString &text);
     class FontMeasure;
     // A cell's text laid out once in its font: a view shows a few hundred distinct texts, and
     // laying one out costs far more than drawing it.
@@ -135,13 +130,11 @@ private:
     int rowHeight_ = 1;
     int widestRow_ = 0;
     CaretState caret_;
-    QPointer<QLineEdit> entryBox_;
     std::function<bool(int)> commandEnabled_;
-    // While a drag is held above or below the window, the view scrolls a row a tick.
-    QTimer dragScroll_;
-    bool dragDown_ = false;
     int wheelRemainder_ = 0; // eighths of a degree not yet turned into rows
-    int dragColumn_ = 0;
+    KeyController keys_{*this};
+    MouseController *mouse_;
+    TableEntryBox *entryBox_;
     std::vector<CellEdges> paintedEdges_;
     std::vector<RowLayout> paintedRows_;
     // Keyed by the font slot's character and the text; emptied when the fonts change.
