@@ -11,7 +11,9 @@
 #include "shell/about_dialog.h"
 #include "shell/artwork.h"
 #include "shell/command_table.h"
+#include "shell/find_commands.h"
 #include "shell/qt_prompts.h"
+#include "shell/script_commands.h"
 #include "view/data_window.h"
 #include "view/text_mode.h"
 
@@ -86,8 +88,8 @@ MainFlatWindow::MainFlatWindow(std::unique_ptr<UserPrompts> prompts, QWidget *pa
     });
     RegisterHandlers();
     RegisterEditHandlers();
-    RegisterScriptHandlers();
-    RegisterFindHandlers();
+    findCommands_ = std::make_unique<FindCommands>(*this);
+    scriptCommands_ = std::make_unique<ScriptCommands>(*this);
     ApplyMenuState(NoDocumentMenuState());
     resize(900, 640);
     DocumentChanged();
@@ -282,6 +284,13 @@ void MainFlatWindow::RunCommand(int command)
     // A command with no handler does nothing.
     if (const auto handler = handlers_.find(command); handler != handlers_.end())
         handler->second();
+    DocumentChanged();
+}
+
+void MainFlatWindow::TableEdited()
+{
+    lifecycle_.NoteTableChanged();
+    shownFonts_ = {}; // the same table, perhaps in another code page and font
     DocumentChanged();
 }
 

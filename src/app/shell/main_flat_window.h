@@ -5,6 +5,7 @@
 #include "session/file_lifecycle.h"
 #include "session/menu_state.h"
 #include "session/session.h"
+#include "shell/command_host.h"
 #include "tables/script_dialogs.h"
 
 #include <QMainWindow>
@@ -25,6 +26,8 @@ class QToolBar;
 namespace byteloom {
 
 class DataWindow;
+class FindCommands;
+class ScriptCommands;
 class SettingsStore;
 
 // The private clipboard format: the raw bytes of Copy and Cut.
@@ -33,7 +36,7 @@ inline constexpr const char *kByteloomMimeType = "application/x-byteloom-bytes";
 // The editor's one main window: menus, toolbar, status bar and the data window. Every menu
 // entry, accelerator and toolbar button is a command number; one table maps the number to its
 // action and its handler, and every rule behind a handler lives in the core.
-class MainFlatWindow : public QMainWindow
+class MainFlatWindow : public QMainWindow, public CommandHost
 {
     Q_OBJECT
 
@@ -43,9 +46,12 @@ public:
                             QWidget *parent = nullptr);
     ~MainFlatWindow() override;
 
-    [[nodiscard]] Session &session() { return session_; }
-    [[nodiscard]] FileLifecycle &lifecycle() { return lifecycle_; }
-    [[nodiscard]] QAction *Action(int command) const;
+    [[nodiscard]] Session &session() override { return session_; }
+    [[nodiscard]] FileLifecycle &lifecycle() override { return lifecycle_; }
+    [[nodiscard]] UserPrompts &Prompts() override { return *prompts_; }
+    [[nodiscard]] DataWindow &DataView() override { return *dataWindow_; }
+    [[nodiscard]] QWidget *DialogParent() override { return this; }
+    [[nodiscard]] QAction *Action(int command) const override;
     [[nodiscard]] QLabel *StatusPart(int part) const
     {
         return statusParts_[static_cast<std::size_t>(part)];
@@ -58,7 +64,12 @@ public:
     // Whether the command does something: an enabled command without a handler would not.
     [[nodiscard]] bool HasHandler(int command) const { return handlers_.contains(command); }
     // The document's bytes changed: the edited-document rule, then title, menus and view.
-    void NoteEdited();
+    void NoteEdited() override;
+    void DocumentChanged() override;
+    void TableEdited() override;
+    void SelectionCommandsFollow(bool made) override;
+    void ShowStatusMessage(const QString &text) override;
+    void Handle(int command, std::function<void()> handler) override;
     // The file named on the command line, opened without a word.
     void OpenStartupFile(const std::string &path);
     // What the command line names: the document, then its tables (a new document holds them
@@ -82,26 +93,15 @@ private:
     void BuildStatusBar();
     void RegisterHandlers();
     void RegisterEditHandlers();
-    void RegisterScriptHandlers();
-    void RegisterFindHandlers();
-    void SearchAndShow(bool fromDialog);
-    void DumpScriptWithDialog(const DumpDialogFields &fields);
-    void InsertScriptWithDialog();
-    void CreatePatchWithDialogs();
-    void ApplyPatchWithDialog();
     void RefreshBookmarks();
     void PutOnClipboard(const QString &text);
     bool ReadFailed();
-    void SelectionCommandsFollow(bool made);
-    void Handle(int command, std::function<void()> handler);
     void ApplyMenuState(std::span<const MenuChange> state);
-    void DocumentChanged();
     void RefreshRecentFiles();
     void LayoutStatusParts();
     void UpdatePasteAvailability();
     void SetTextMode(int command);
     [[nodiscard]] std::vector<int> TextModeCommands();
-    void ShowStatusMessage(const QString &text);
     void ShowPreferences();
     void StoreSettings();
     void ShowAbout();
@@ -132,6 +132,8 @@ private:
         bool operator==(const FontChoice &) const = default;
     };
     FontChoice shownFonts_;
+    std::unique_ptr<FindCommands> findCommands_;
+    std::unique_ptr<ScriptCommands> scriptCommands_;
 };
 
 } // namespace byteloom

@@ -1,0 +1,209 @@
+#include "shell/script_commands.h"
+
+#include "session/file_lifecycle.h"
+#include "session/session.h"
+#include "shell/command_host.h"
+
+#include "common/command_ids.h"
+#include "dialogs/expand_file_dialog.h"
+#include "dialogs/script_dumper_dialog.h"
+#include "dialogs/script_insert_dialog.h"
+#include "dialogs/split_file_dialog.h"
+#include "dialogs/table_editor_dialog.h"
+#include "dialogs/work_progress.h"
+#include "document/bank_split.h"
+#include "document/safe_file_writer.h"
+#include "patch/document_patch.h"
+#include "session/lifecycle_texts.h"
+#include "tables/script_insert.h"
+#include "tables/text_file.h"
+#include "view/data_window.h"
+
+namespace byteloom {
+
+void ScriptCommands::DumpScriptWithDialog(const DumpDialogFields &fields)
+{
+    ScriptDumperDialog dialog(
+        fields,
+        [this] {
+            return host_.Prompts().ChooseFileToSave(
+                std::string(kSaveDialogTitle), DocumentFilters(), std::filesystem::path());
+        },
+        [this](const std::string &message) { host_.Prompts().ShowMessage(message); },
+        [this](const std::string &question) { return host_.Prompts().AskYesNo(question); },
+        host_.DialogParent());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const DumpRequest &request = dialog.Request();
+    WorkProgress progress(host_.DialogParent(), QStringLiteral("Dumping the script..."));
+    std::int64_t notExact = 0;
+    const Status status = DumpScriptToFile(host_.session().files(),
+                                           host_.session().document(),
+                                           host_.session().tables().Current(),
+                                           request.range,
+                                           request.clean,
+                                           request.path,
+                                           progress.Callback(),
+                                           &notExact);
+    if (status.ok())
+        host_.ShowStatusMessage(QString::fromStdString(DumpedMessage(request.path, notExact)));
+    else if (!status.cancelled())
+        host_.Prompts().ShowMessage(status.message());
+}
+
+void ScriptCommands::InsertScriptWithDialog()
+{
+    const std::int64_t caret = host_.DataView().caret().Offset();
+    const LoadedTables &tables = host_.session().tables();
+    ScriptInsertDialog dialog(
+        InsertScriptFields(caret, tables),
+        tables,
+        caret,
+        [this] {
+            return host_.Prompts().ChooseFileToOpen(std::string(kOpenScriptDialogTitle),
+                                                    ScriptFilters());
+        },
+        [this](const std::string &message) { host_.Prompts().ShowMessage(message); },
+        host_.DialogParent());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const InsertRequest &request = dialog.Request();
+    WorkProgress progress(host_.DialogParent(), QStringLiteral("Inserting the script..."));
+    const InsertResult result = InsertScript(host_.session().files(),
+                                             host_.session().document(),
+                                             host_.session().journal(),
+                                             tables,
+                                             request.path,
+                                             request.place,
+                                             request.tableTitle,
+                                             progress.Callback());
+    if (result.bytesWritten > 0)
+        host_.NoteEdited();
+    if (!result.status.ok() && !result.status.cancelled())
+        host_.Prompts().ShowMessage(result.status.message());
+    if (const std::string report = InsertReport(result); !report.empty())
+        host_.Prompts().ShowMessage(report);
+}
+
+// Create Patch: the original chosen, then where the patch goes; the document as it is now, its
+// unsaved changes too, is the modified image.
+void ScriptCommands::CreatePatchWithDialogs()
+{
+    static const FileFilter originals[] = {{"All Files (*.*)", "*.*"}};
+    static const FileFilter patches[]
+        = {{"BPS Patches (*.bps)", "*.bps"}, {"IPS Patches (*.ips)", "*.ips"}};
+    const auto original = host_.Prompts().ChooseFileToOpen("Choose the original image", originals);
+    if (!original)
+        return;
+    const auto out = host_.Prompts().ChooseFileToSave("Save the patch as", patches, {});
+    if (!out)
+        return;
+    WorkProgress progress(host_.DialogParent(), QStringLiteral("Making the patch..."));
+    const PatchResult patch = CreatePatchFromFile(host_.session().files(),
+                                                  host_.session().document(),
+                                                  *original,
+                                                  PatchKindOfName(*out),
+                                                  progress.Callback());
+    Status status = patch.status;
+    if (status.ok())
+        status = WriteFileSafely(*out, patch.bytes, host_.session().files());
+    if (!status.ok()) {
+        if (!status.cancelled())
+            host_.Prompts().ShowMessage(status.message());
+        return;
+    }
+    host_.ShowStatusMessage(QStringLiteral("Patch written: %1 bytes").arg(patch.bytes.size()));
+}
+
+// Apply Patch: to the document in memory, as one step of Undo.
+void ScriptCommands::ApplyPatchWithDialog()
+{
+    static const FileFilter patches[]
+        = {{"Patches (*.ips;*.bps)", "*.ips;*.bps"}, {"All Files (*.*)", "*.*"}};
+    const auto path = host_.Prompts().ChooseFileToOpen("Choose the patch", patches);
+    if (!path)
+        return;
+    const TextFileResult read = ReadBinaryFile(*path, host_.session().files());
+    Status status = read.status;
+    if (status.ok()) {
+        const std::vector<std::uint8_t> patch(read.text.begin(), read.text.end());
+        WorkProgress progress(host_.DialogParent(), QStringLiteral("Applying the patch..."));
+        status = ApplyPatchToDocument(
+            host_.session().document(), host_.session().journal(), patch, progress.Callback());
+    }
+    if (!status.ok()) {
+        if (!status.cancelled())
+            host_.Prompts().ShowMessage(status.message());
+        return;
+    }
+    host_.NoteEdited();
+}
+
+ScriptCommands::ScriptCommands(CommandHost &host)
+    : host_(host)
+{
+    host_.Handle(kCmdDumpScript, [this] {
+        DumpScriptWithDialog(DumpScriptFields(host_.DataView().caret().Offset()));
+    });
+    host_.Handle(kCmdDumpSelected, [this] {
+        const Selection &selection = host_.DataView().selection();
+        if (selection.active)
+            DumpScriptWithDialog(DumpSelectedFields(selection.anchor, selection.end));
+    });
+    host_.Handle(kCmdInsertScript, [this] { InsertScriptWithDialog(); });
+
+    const auto showMessage = [this](const std::string &message) {
+        host_.Prompts().ShowMessage(message);
+    };
+    host_.Handle(kCmdSplitFile, [this, showMessage] {
+        SplitFileDialog dialog(showMessage, host_.DialogParent());
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        // Bank files already written stay whole when the split is cancelled.
+        WorkProgress progress(host_.DialogParent(), QStringLiteral("Splitting..."));
+        const SplitResult result = SplitIntoBanks(host_.session().files(),
+                                                  host_.session().document(),
+                                                  dialog.Request().bankSize,
+                                                  dialog.Request().headerSize,
+                                                  progress.Callback());
+        if (!result.status.ok())
+            host_.Prompts().ShowMessage(result.status.message());
+        else
+            host_.ShowStatusMessage(
+                QString::fromStdString(SplitSummary(result.banksWritten, result.bytesLeftOver)));
+    });
+    host_.Handle(kCmdExpandFile, [this, showMessage] {
+        ExpandFileDialog dialog(showMessage, host_.DialogParent());
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        const ExpandRequest &request = dialog.Request();
+        const Status expanded = ExpandWithUndo(
+            host_.session().document(), host_.session().journal(), request.size, request.fill);
+        if (!expanded.ok()) {
+            host_.Prompts().ShowMessage(expanded.message());
+            return;
+        }
+        host_.NoteEdited();
+    });
+    host_.Handle(kCmdCreatePatch, [this] { CreatePatchWithDialogs(); });
+    host_.Handle(kCmdApplyPatch, [this] { ApplyPatchWithDialog(); });
+    host_.Handle(kCmdEditTable, [this, showMessage] {
+        TableFile *table = host_.session().tables().Current();
+        if (!table)
+            return;
+        TableEditorDialog dialog(*table,
+                                 host_.session().decoder(),
+                                 host_.session().codePages(),
+                                 host_.session().display(),
+                                 showMessage,
+                                 host_.DialogParent());
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        // The edited table takes the current one's place: its lookups, its title in the window
+        // title, and its code page's font in the text column, all at once.
+        *table = dialog.Result();
+        host_.TableEdited();
+    });
+}
+
+} // namespace byteloom
