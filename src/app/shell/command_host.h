@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 
 class QAction;
@@ -37,6 +38,8 @@ public:
     // The current table was edited in place: its title, code page and font follow.
     virtual void TableEdited() = 0;
     virtual void SelectionCommandsFollow(bool made) = 0;
+    // The caret goes to offset, and the view with it.
+    virtual void JumpTo(std::int64_t offset) = 0;
     virtual void ShowStatusMessage(const QString &text) = 0;
 };
 

@@ -11,6 +11,7 @@
 #include "shell/about_dialog.h"
 #include "shell/artwork.h"
 #include "shell/command_table.h"
+#include "shell/edit_commands.h"
 #include "shell/find_commands.h"
 #include "shell/qt_prompts.h"
 #include "shell/script_commands.h"
@@ -88,6 +89,7 @@ MainFlatWindow::MainFlatWindow(std::unique_ptr<UserPrompts> prompts, QWidget *pa
     });
     RegisterHandlers();
     RegisterEditHandlers();
+    editCommands_ = std::make_unique<EditCommands>(*this);
     findCommands_ = std::make_unique<FindCommands>(*this);
     scriptCommands_ = std::make_unique<ScriptCommands>(*this);
     ApplyMenuState(NoDocumentMenuState());

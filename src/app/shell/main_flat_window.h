@@ -26,6 +26,7 @@ class QToolBar;
 namespace byteloom {
 
 class DataWindow;
+class EditCommands;
 class FindCommands;
 class ScriptCommands;
 class SettingsStore;
@@ -76,7 +77,7 @@ public:
     // when no document was named or it could not be opened), then the caret's offset.
     void OpenStartupFiles(const StartupFiles &files, std::optional<std::int64_t> offset);
     // Go To without its dialog (the offset given at start): the view jumps to offset.
-    void JumpTo(std::int64_t offset);
+    void JumpTo(std::int64_t offset) override;
     // Where the settings are read from at start and written to at exit; none in tests. read
     // says whether they could be read; its message is shown when not.
     void UseSettingsStore(SettingsStore *store, const Status &read = Status::Ok());
@@ -94,8 +95,6 @@ private:
     void RegisterHandlers();
     void RegisterEditHandlers();
     void RefreshBookmarks();
-    void PutOnClipboard(const QString &text);
-    bool ReadFailed();
     void ApplyMenuState(std::span<const MenuChange> state);
     void RefreshRecentFiles();
     void LayoutStatusParts();
@@ -120,7 +119,6 @@ private:
     QPointer<QTextBrowser> helpWindow_;
     std::vector<QAction *> bookmarkActions_;
     QMenu *editMenu_ = nullptr;
-    std::int64_t goToTarget_ = 0; // kept between uses, as the dialog's last answer
     std::uint64_t shownDocument_ = ~std::uint64_t{0}; // the document the view's caret is in
     QTimer statusMessageTimer_;
     // What the view's fonts were made for.
@@ -132,6 +130,7 @@ private:
         bool operator==(const FontChoice &) const = default;
     };
     FontChoice shownFonts_;
+    std::unique_ptr<EditCommands> editCommands_;
     std::unique_ptr<FindCommands> findCommands_;
     std::unique_ptr<ScriptCommands> scriptCommands_;
 };
