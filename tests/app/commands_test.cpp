@@ -50,7 +50,7 @@ protected:
 TEST_F(CommandsTest, EveryEnabledCommandHasAHandlerInEveryState)
 {
     ExpectEveryEnabledCommandWorks("without a document");
-    test::WriteBytes(folder / "game.tbl", {'4', '1', '=', 'A', '\n'});
+    test::WriteText(folder / "game.tbl", "41=A\n");
     test::WriteBytes(folder / "game.bin", std::vector<std::uint8_t>(0x40, 0x41));
     window->OpenStartupFile((folder / "game.bin").string());
     ExpectEveryEnabledCommandWorks("with a document and a table");

@@ -177,8 +177,7 @@ TEST_F(EditingTest, CutThenUndoRestoresTheBytesAndEarlierTypingStaysUndoable)
 
 TEST_F(EditingTest, ShiftTabStepsThroughTheTables)
 {
-    WriteBytes(folder / "game.tbl",
-               {'.', 't', 'i', 't', 'l', 'e', '=', 'G', '\n', '4', '1', '=', 'A', '\n'});
+    WriteText(folder / "game.tbl", ".title=G\n41=A\n");
     Open({0x41, 0x41}, "game.bin");
     EXPECT_EQ(window->windowTitle(),
               QStringLiteral("Byteloom RC7 3.0.0 - [ game.bin ] - G (1252)"));

@@ -78,7 +78,7 @@ TEST_F(MainFlatWindowTest, NewOpenAndCloseSetTitlesMenusAndTheStatusBar)
     EXPECT_EQ(window->StatusPart(4)->text(), QStringLiteral("OVR")); // typing overwrites
 
     WriteBytes(folder / "game.bin", PatternBytes(300));
-    WriteBytes(folder / "game.tbl", {'.', 't', 'i', 't', 'l', 'e', '=', 'G', 'a', 'm', 'e', '\n'});
+    WriteText(folder / "game.tbl", ".title=Game\n");
     prompts->openPaths = {folder / "game.bin"};
     window->Action(kCmdOpen)->trigger();
     EXPECT_EQ(Title(), QStringLiteral("Byteloom RC7 3.0.0 - [ game.bin ] - Game (1252)"));
@@ -140,7 +140,7 @@ TEST_F(MainFlatWindowTest, DroppedFilesOpenAndRecentFilesRemember)
     EXPECT_EQ(Title(), QStringLiteral("Byteloom RC7 3.0.0 - [ dropped.sfc ] - ASCII"));
 
     // A table dropped on an open document becomes its table.
-    WriteBytes(folder / "font.TBL", {'.', 't', 'i', 't', 'l', 'e', '=', 'F', 'o', 'n', 't', '\n'});
+    WriteText(folder / "font.TBL", ".title=Font\n");
     QMimeData table;
     table.setUrls({QUrl::fromLocalFile(QString::fromStdString((folder / "font.TBL").string()))});
     QDragEnterEvent enterTable(
@@ -155,7 +155,7 @@ TEST_F(MainFlatWindowTest, DroppedFilesOpenAndRecentFilesRemember)
 TEST_F(MainFlatWindowTest, TheCommandLineOpensTheFileWithItsTablesAtTheOffset)
 {
     WriteBytes(folder / "game.sfc", PatternBytes(0x400));
-    WriteBytes(folder / "one.tbl", {'4', '1', '=', 'A', '\n'});
+    WriteText(folder / "one.tbl", "41=A\n");
     WriteBytes(folder / "my game.sfc", PatternBytes(16));
     const auto exists = [](const std::string &path) {
         return std::filesystem::exists(path);

@@ -26,7 +26,7 @@ protected:
     {
         // 41 has no entry yet: the view shows it as the one-character fallback.
         test::WriteBytes(folder / "e.bin", {0x41, 0x42, 0x41, 0x42});
-        test::WriteBytes(folder / "e.tbl", {'4', '2', '=', 'b', '\n', '6', '1', '=', 'a', '\n'});
+        test::WriteText(folder / "e.tbl", "42=b\n61=a\n");
         window->OpenStartupFile((folder / "e.bin").string());
     }
 

@@ -47,6 +47,20 @@ CliRun RunCli(const std::vector<std::string> &arguments, const CliStreams &strea
     return run;
 }
 
+CliRun
+Cli(std::string_view line, std::initializer_list<std::string> words, const CliStreams &streams)
+{
+    std::vector<std::string> arguments;
+    auto word = words.begin();
+    while (!line.empty()) {
+        const std::size_t space = line.find(' ');
+        const std::string_view token = line.substr(0, space);
+        arguments.push_back(token == "{}" && word != words.end() ? *word++ : std::string(token));
+        line.remove_prefix(space == std::string_view::npos ? line.size() : space + 1);
+    }
+    return RunCli(arguments, streams);
+}
+
 std::filesystem::path ExamplesFolder()
 {
     return BYTELOOM_EXAMPLES_DIR;

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace byteloom::test {
@@ -24,6 +26,12 @@ struct CliStreams
 // Runs byteloom-cli with the arguments (each passed as one word) and collects what it printed.
 [[nodiscard]] CliRun RunCli(const std::vector<std::string> &arguments,
                             const CliStreams &streams = {});
+
+// The same with the arguments written as one line of words separated by spaces, each "{}" taking
+// the next of words whole (a path, which may hold spaces).
+[[nodiscard]] CliRun Cli(std::string_view line,
+                         std::initializer_list<std::string> words = {},
+                         const CliStreams &streams = {});
 
 [[nodiscard]] std::filesystem::path ExamplesFolder();
 // A file of the bundled examples, as a command-line word.

@@ -28,60 +28,50 @@ TEST(CliConventions, ExitStatusesAreZeroOneOrTwoAndRefusalsChangeNothing)
 
     EXPECT_TRUE(Refused(RunCli({}), "")) << "no arguments: the usage and status 2";
     EXPECT_NE(RunCli({}).err.find("Usage:"), std::string::npos);
-    EXPECT_TRUE(Refused(RunCli({"tbl", Example("sample.tbl"), "--bogus"}), "--bogus"));
-    EXPECT_EQ(RunCli({"--help"}).exitCode, 0);
-    EXPECT_NE(RunCli({"--help"}).out.find("Exit status: 0 success; 1 nothing found"),
-              std::string::npos);
+    EXPECT_TRUE(Refused(Cli("tbl {} --bogus", {Example("sample.tbl")}), "--bogus"));
+    EXPECT_EQ(Cli("--help").exitCode, 0);
+    EXPECT_NE(Cli("--help").out.find("Exit status: 0 success; 1 nothing found"), std::string::npos);
     EXPECT_EQ(RunCli({"find", path, "NOT THERE"}).exitCode, 1);
 
     // A start or address at or beyond the end of the file.
     const std::string end = "10000";
-    EXPECT_TRUE(Refused(RunCli({"dump", path, "--table", Example("sample.tbl"), "--start", end}),
+    EXPECT_TRUE(Refused(Cli("dump {} --table {} --start {}", {path, Example("sample.tbl"), end}),
                         "--start 10000 is at or beyond the end"));
-    EXPECT_TRUE(Refused(RunCli({"string", path, "--start", end, "--length", "1"}), "--start"));
+    EXPECT_TRUE(Refused(Cli("string {} --start {} --length 1", {path, end}), "--start"));
+    EXPECT_TRUE(Refused(Cli("copy-as text {} --start {} --length 1", {path, end}), "--start"));
+    EXPECT_TRUE(Refused(Cli("rows {} --start {}", {path, end}), "--start"));
     EXPECT_TRUE(
-        Refused(RunCli({"copy-as", "text", path, "--start", end, "--length", "1"}), "--start"));
-    EXPECT_TRUE(Refused(RunCli({"rows", path, "--start", end}), "--start"));
-    EXPECT_TRUE(
-        Refused(RunCli({"insert", path, Example("sample-script.txt"), "--raw", "--address", end}),
+        Refused(Cli("insert {} {} --raw --address {}", {path, Example("sample-script.txt"), end}),
                 "--address"));
     // Values that would be cut or mean nothing.
-    EXPECT_TRUE(Refused(RunCli({"expand", path, "--by", "10", "--fill", "100"}), "not a byte"));
-    EXPECT_TRUE(Refused(RunCli({"rows", path, "--rows", "0"}), "--rows"));
+    EXPECT_TRUE(Refused(Cli("expand {} --by 10 --fill 100", {path}), "not a byte"));
+    EXPECT_TRUE(Refused(Cli("rows {} --rows 0", {path}), "--rows"));
     EXPECT_TRUE(Refused(RunCli({"find", path, ""}), "pattern"));
     EXPECT_TRUE(Refused(RunCli({"find", path, " ", "--hex"}), "pattern"));
-    EXPECT_TRUE(Refused(RunCli({"find", path, std::string(100, 'A')}), "longer than the 99"));
-    EXPECT_TRUE(
-        Refused(RunCli({"insert", "-", Example("sample-script.txt"), "--raw", "--address", "0"}),
-                "not - (standard input)"));
-    EXPECT_TRUE(Refused(RunCli({"string", path, "--start", "123456789", "--length", "1"}),
+    EXPECT_TRUE(Refused(Cli("find {} {}", {path, std::string(100, 'A')}), "longer than the 99"));
+    EXPECT_TRUE(Refused(Cli("insert - {} --raw --address 0", {Example("sample-script.txt")}),
+                        "not - (standard input)"));
+    EXPECT_TRUE(Refused(Cli("string {} --start 123456789 --length 1", {path}),
                         "beyond the end of the file"));
-    EXPECT_TRUE(Refused(RunCli({"string", path, "--start", "80000000000000000", "--length", "1"}),
+    EXPECT_TRUE(Refused(Cli("string {} --start 80000000000000000 --length 1", {path}),
                         "is too large (at most 7FFFFFFFFFFFFFFF)"));
-    EXPECT_TRUE(Refused(RunCli({"split", path, "--bank-size", "20000"}), "bank size is larger"));
+    EXPECT_TRUE(Refused(Cli("split {} --bank-size 20000", {path}), "bank size is larger"));
     // A dump written over the file it reads, through another path to it.
-    EXPECT_TRUE(Refused(RunCli({"dump",
-                                path,
-                                "--table",
-                                Example("sample.tbl"),
-                                "-o",
-                                (folder.path() / "." / "game.sfc").string()}),
-                        "is the file being dumped"));
+    EXPECT_TRUE(
+        Refused(Cli("dump {} --table {} -o {}",
+                    {path, Example("sample.tbl"), (folder.path() / "." / "game.sfc").string()}),
+                "is the file being dumped"));
     EXPECT_EQ(ReadBytes(rom), original);
     // ... or over its table.
     std::filesystem::copy_file(ExamplesFolder() / "sample.tbl", folder / "t.tbl");
     const auto table = ReadBytes(folder / "t.tbl");
-    EXPECT_TRUE(Refused(RunCli({"dump",
-                                path,
-                                "--table",
-                                (folder / "t.tbl").string(),
-                                "-o",
-                                (folder / "t.tbl").string()}),
+    EXPECT_TRUE(Refused(Cli("dump {} --table {} -o {}",
+                            {path, (folder / "t.tbl").string(), (folder / "t.tbl").string()}),
                         "or its table"));
     EXPECT_EQ(ReadBytes(folder / "t.tbl"), table);
     // A directory is called one, and a split says what it left out.
-    EXPECT_TRUE(Refused(RunCli({"rows", folder.path().string()}), "is a directory"));
-    const auto split = RunCli({"split", path, "--bank-size", "6000"});
+    EXPECT_TRUE(Refused(Cli("rows {}", {folder.path().string()}), "is a directory"));
+    const auto split = Cli("split {} --bank-size 6000", {path});
     EXPECT_EQ(split.exitCode, 0);
     EXPECT_EQ(split.out, "2 bank files written\n");
     EXPECT_NE(split.err.find("the last 4000 bytes"), std::string::npos);
@@ -105,23 +95,13 @@ TEST(CliConventions, StandardStreamsAndScriptFormsInsertBackTheSame)
     TempFolder folder;
     const std::string sample = Example("sample.sfc");
     const test::CliStreams fromSample{sample, ""};
-    EXPECT_EQ(RunCli({"find", "-", "BYTELOOM"}, fromSample).out, "00007FC0\n");
-    EXPECT_EQ(RunCli({"string", "-", "--start", "7FC0", "--length", "8"}, fromSample).out,
-              "BYTELOOM");
-    EXPECT_EQ(RunCli({"rows", "-", "--start", "7FC0", "--rows", "1"}, fromSample).out,
-              RunCli({"rows", sample, "--start", "7FC0", "--rows", "1"}).out);
-    const auto stdoutDump = RunCli({"dump",
-                                    "-",
-                                    "--table",
-                                    Example("sample.tbl"),
-                                    "--start",
-                                    "1000",
-                                    "--length",
-                                    "86",
-                                    "--no-clean",
-                                    "-o",
-                                    "-"},
-                                   fromSample);
+    EXPECT_EQ(Cli("find - BYTELOOM", {}, fromSample).out, "00007FC0\n");
+    EXPECT_EQ(Cli("string - --start 7FC0 --length 8", {}, fromSample).out, "BYTELOOM");
+    EXPECT_EQ(Cli("rows - --start 7FC0 --rows 1", {}, fromSample).out,
+              Cli("rows {} --start 7FC0 --rows 1", {sample}).out);
+    const auto stdoutDump = Cli("dump - --table {} --start 1000 --length 86 --no-clean -o -",
+                                {Example("sample.tbl")},
+                                fromSample);
     const auto script = ReadBytes(ExamplesFolder() / "sample-script.txt");
     EXPECT_EQ(stdoutDump.out, std::string(script.begin(), script.end()));
 

@@ -19,18 +19,18 @@ std::string Sample()
 
 TEST(CliEngineCommands, FindPrintsHitsAndSaysWhenThereAreNone)
 {
-    const auto plain = RunCli({"find", Sample(), "BYTELOOM"});
+    const auto plain = Cli("find {} BYTELOOM", {Sample()});
     EXPECT_EQ(plain.exitCode, 0);
     EXPECT_EQ(plain.out, "00007FC0\n");
     // The dialogue is in the sample's own encoding: only a relative search finds it.
-    EXPECT_EQ(RunCli({"find", Sample(), "ables"}).exitCode, 1);
-    EXPECT_EQ(RunCli({"find", Sample(), "ables", "--relative"}).out, "00001050\n");
+    EXPECT_EQ(Cli("find {} ables", {Sample()}).exitCode, 1);
+    EXPECT_EQ(Cli("find {} ables --relative", {Sample()}).out, "00001050\n");
 
-    const auto all = RunCli({"find", Sample(), "FF", "--hex", "--all", "--from", "1000"});
+    const auto all = Cli("find {} FF --hex --all --from 1000", {Sample()});
     EXPECT_EQ(all.out.substr(0, 27), "00001026\n0000104E\n00001085\n");
-    const auto wild = RunCli({"find", Sample(), "B*TELOOM"});
+    const auto wild = Cli("find {} B*TELOOM", {Sample()});
     EXPECT_EQ(wild.out, "00007FC0\n");
-    const auto none = RunCli({"find", Sample(), "4259", "--hex", "--from", "7FC0"});
+    const auto none = Cli("find {} 4259 --hex --from 7FC0", {Sample()});
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_EQ(none.out, "");
 
@@ -41,14 +41,14 @@ TEST(CliEngineCommands, FindPrintsHitsAndSaysWhenThereAreNone)
 
 TEST(CliEngineCommands, CopyAsPrintsTheClipboardText)
 {
-    const auto text = RunCli({"copy-as", "text", Sample(), "--start", "7FC0", "--length", "5"});
+    const auto text = Cli("copy-as text {} --start 7FC0 --length 5", {Sample()});
     EXPECT_EQ(text.out, "4259 5445 4C");
     const auto shorts = RunCli(
         {"copy-as", "short", Sample(), "--start", "7FC0", "--length", "3", "--big-endian"});
     EXPECT_EQ(
         shorts.out,
         "/*Copied from Byteloom*/\r\nunsigned short HexData[0x00000002] {\r\n0x4259, 0x5400\r\n};");
-    EXPECT_NE(RunCli({"copy-as", "long", Sample(), "--start", "0", "--length", "1"}).exitCode, 0);
+    EXPECT_NE(Cli("copy-as long {} --start 0 --length 1", {Sample()}).exitCode, 0);
 }
 
 TEST(CliEngineCommands, SplitAndExpandWriteTheirFilesOrNothing)
@@ -58,26 +58,26 @@ TEST(CliEngineCommands, SplitAndExpandWriteTheirFilesOrNothing)
     std::filesystem::copy_file(ExamplesFolder() / "sample.sfc", rom);
     const auto original = ReadBytes(rom);
 
-    const auto split = RunCli({"split", rom.string(), "--bank-size", "4000", "--header", "10"});
+    const auto split = Cli("split {} --bank-size 4000 --header 10", {rom.string()});
     ASSERT_EQ(split.exitCode, 0) << split.err;
     EXPECT_EQ(split.out, "3 bank files written\n");
     const auto bank = ReadBytes(folder / "game.sfc.00000002.bank");
     EXPECT_EQ(bank,
               std::vector<std::uint8_t>(original.begin() + 0x8010, original.begin() + 0xC010));
 
-    const auto refused = RunCli({"split", rom.string(), "--bank-size", "10", "--header", "10000"});
+    const auto refused = Cli("split {} --bank-size 10 --header 10000", {rom.string()});
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_NE(refused.err.find("header"), std::string::npos);
 
-    const auto expanded = RunCli({"expand", rom.string(), "--by", "8000", "--fill", "FF"});
+    const auto expanded = Cli("expand {} --by 8000 --fill FF", {rom.string()});
     ASSERT_EQ(expanded.exitCode, 0) << expanded.err;
     EXPECT_EQ(expanded.out, "18000\n");
     auto expected = original;
     expected.resize(0x18000, 0xFF);
     EXPECT_EQ(ReadBytes(rom), expected);
 
-    EXPECT_EQ(RunCli({"expand", rom.string(), "--by", "0"}).exitCode, 2);
-    EXPECT_EQ(RunCli({"expand", rom.string(), "--by", "zz"}).exitCode, 2);
+    EXPECT_EQ(Cli("expand {} --by 0", {rom.string()}).exitCode, 2);
+    EXPECT_EQ(Cli("expand {} --by zz", {rom.string()}).exitCode, 2);
     EXPECT_EQ(ReadBytes(rom), expected);
 }
 
@@ -102,13 +102,10 @@ TEST(CliEngineCommands, OffsetsPastFourGibibytes)
         std::ofstream write(table);
         write << "00=A\n01=B\n02=C\n03=D\n";
     }
-    EXPECT_EQ(RunCli({"find", path, "00010203", "--hex", "--from", "123456000"}).out,
-              "123456780\n");
-    EXPECT_EQ(
-        RunCli({"string", path, "--table", table.string(), "--start", "123456780", "--length", "4"})
-            .out,
-        "ABCD");
-    const auto rows = RunCli({"rows", path, "--start", "13FFFFFF0"});
+    EXPECT_EQ(Cli("find {} 00010203 --hex --from 123456000", {path}).out, "123456780\n");
+    EXPECT_EQ(Cli("string {} --table {} --start 123456780 --length 4", {path, table.string()}).out,
+              "ABCD");
+    const auto rows = Cli("rows {} --start 13FFFFFF0", {path});
     EXPECT_EQ(rows.exitCode, 0) << rows.err;
     EXPECT_EQ(rows.out.substr(0, 10), "13FFFFFF0 ");
 
@@ -120,8 +117,7 @@ TEST(CliEngineCommands, OffsetsPastFourGibibytes)
     const auto inserted = RunCli(
         {"insert", path, script.string(), "--table", table.string(), "--address", "123456780"});
     EXPECT_EQ(inserted.exitCode, 0) << inserted.err;
-    EXPECT_EQ(RunCli({"find", path, "03020100", "--hex", "--from", "123456000"}).out,
-              "123456780\n");
+    EXPECT_EQ(Cli("find {} 03020100 --hex --from 123456000", {path}).out, "123456780\n");
     EXPECT_EQ(std::filesystem::file_size(image), std::uintmax_t{5} << 30);
 
     // Patches: an IPS patch, which reaches the first 16 MiB only, applies in place through the
@@ -132,9 +128,9 @@ TEST(CliEngineCommands, OffsetsPastFourGibibytes)
         std::ofstream write(ips, std::ios::binary);
         write << std::string("PATCH\x00\x00\x10\x00\x02hiEOF", 15);
     }
-    const auto applied = RunCli({"patch", "apply", path, ips.string()});
+    const auto applied = Cli("patch apply {} {}", {path, ips.string()});
     EXPECT_EQ(applied.exitCode, 0) << applied.err;
-    EXPECT_EQ(RunCli({"find", path, "6869", "--hex"}).out, "00000010\n");
+    EXPECT_EQ(Cli("find {} 6869 --hex", {path}).out, "00000010\n");
     EXPECT_EQ(std::filesystem::file_size(image), std::uintmax_t{5} << 30);
     struct stat status
     {};
@@ -145,13 +141,13 @@ TEST(CliEngineCommands, OffsetsPastFourGibibytes)
         std::ofstream write(bps, std::ios::binary);
         write << "BPS1";
     }
-    const auto refused = RunCli({"patch", "apply", path, bps.string()});
+    const auto refused = Cli("patch apply {} {}", {path, bps.string()});
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_NE(refused.err.find("below 4 GiB"), std::string::npos);
-    EXPECT_NE(RunCli({"patch", "create", ips.string(), path, "-o", (folder / "x.bps").string()})
+    EXPECT_NE(Cli("patch create {} {} -o {}", {ips.string(), path, (folder / "x.bps").string()})
                   .err.find("below 4 GiB"),
               std::string::npos);
-    EXPECT_NE(RunCli({"patch", "create", ips.string(), path, "-o", (folder / "x.ips").string()})
+    EXPECT_NE(Cli("patch create {} {} -o {}", {ips.string(), path, (folder / "x.ips").string()})
                   .err.find("reaches 16 MiB"),
               std::string::npos);
 }

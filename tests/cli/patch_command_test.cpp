@@ -21,31 +21,23 @@ TEST(CliPatch, PatchesOfATranslatedSampleApplyBackAndRefusalsChangeNothing)
     // The translation: the dialogue dumped, one word changed, inserted back.
     const std::string table = test::Example("sample.tbl");
     const auto script = (folder / "script.txt").string();
-    ASSERT_EQ(test::RunCli({"dump",
-                            translated.string(),
-                            "--table",
-                            table,
-                            "--start",
-                            "1000",
-                            "--length",
-                            "86",
-                            "--no-clean",
-                            "-o",
-                            script})
+    ASSERT_EQ(test::Cli("dump {} --table {} --start 1000 --length 86 --no-clean -o {}",
+                        {translated.string(), table, script})
                   .exitCode,
               0);
     auto text = test::ReadBytes(script);
     std::string edited(text.begin(), text.end());
     edited.replace(edited.find("treasure in"), 11, "treasure");
     test::WriteBytes(script, {edited.begin(), edited.end()});
-    ASSERT_EQ(test::RunCli({"insert", translated.string(), script, "--table", table}).exitCode, 0);
+    ASSERT_EQ(test::Cli("insert {} {} --table {}", {translated.string(), script, table}).exitCode,
+              0);
     ASSERT_NE(test::ReadBytes(translated), test::ReadBytes(original));
 
     for (const char *kind : {"ips", "bps"}) {
         SCOPED_TRACE(kind);
         const auto patch = (folder / (std::string("game.") + kind)).string();
         ASSERT_EQ(
-            test::RunCli({"patch", "create", original.string(), translated.string(), "-o", patch})
+            test::Cli("patch create {} {} -o {}", {original.string(), translated.string(), patch})
                 .exitCode,
             0);
         // Applied in place, the image stays the same file: its hard link and its owner too.
@@ -56,7 +48,7 @@ TEST(CliPatch, PatchesOfATranslatedSampleApplyBackAndRefusalsChangeNothing)
         std::filesystem::copy_file(original, copy);
         std::filesystem::create_hard_link(copy, twin);
         const bool chowned = ::chown(copy.c_str(), 4321, 4321) == 0;
-        ASSERT_EQ(test::RunCli({"patch", "apply", copy.string(), patch}).exitCode, 0);
+        ASSERT_EQ(test::Cli("patch apply {} {}", {copy.string(), patch}).exitCode, 0);
         EXPECT_EQ(test::ReadBytes(copy), test::ReadBytes(translated));
         EXPECT_EQ(test::ReadBytes(twin), test::ReadBytes(translated));
         struct stat status
@@ -70,7 +62,7 @@ TEST(CliPatch, PatchesOfATranslatedSampleApplyBackAndRefusalsChangeNothing)
         // its checksum) or gives a defined image (IPS cannot tell), and a damaged one is refused.
         const auto before = test::ReadBytes(copy);
         if (std::string(kind) == "bps") {
-            const auto refused = test::RunCli({"patch", "apply", copy.string(), patch});
+            const auto refused = test::Cli("patch apply {} {}", {copy.string(), patch});
             EXPECT_EQ(refused.exitCode, 2);
             EXPECT_NE(refused.err.find("different image"), std::string::npos);
             EXPECT_EQ(test::ReadBytes(copy), before);
@@ -78,17 +70,14 @@ TEST(CliPatch, PatchesOfATranslatedSampleApplyBackAndRefusalsChangeNothing)
         auto cut = test::ReadBytes(patch);
         cut.resize(cut.size() - 5);
         test::WriteBytes(folder / "cut.patch", cut);
-        EXPECT_EQ(test::RunCli({"patch", "apply", copy.string(), (folder / "cut.patch").string()})
+        EXPECT_EQ(test::Cli("patch apply {} {}", {copy.string(), (folder / "cut.patch").string()})
                       .exitCode,
                   2);
         EXPECT_EQ(test::ReadBytes(copy), before);
     }
-    const auto wrongName = test::RunCli({"patch",
-                                         "create",
-                                         original.string(),
-                                         translated.string(),
-                                         "-o",
-                                         (folder / "game.zip").string()});
+    const auto wrongName
+        = test::Cli("patch create {} {} -o {}",
+                    {original.string(), translated.string(), (folder / "game.zip").string()});
     EXPECT_EQ(wrongName.exitCode, 2);
     EXPECT_FALSE(std::filesystem::exists(folder / "game.zip"));
 }

@@ -10,31 +10,16 @@ using namespace test;
 
 TEST(CliTableCommands, DumpAndStringReproduceTheSample)
 {
-    const auto dumped = RunCli({"dump",
-                                Example("sample.sfc"),
-                                "--table",
-                                Example("sample.tbl"),
-                                "--start",
-                                "1000",
-                                "--length",
-                                "86",
-                                "--no-clean"});
+    const auto dumped = Cli("dump {} --table {} --start 1000 --length 86 --no-clean",
+                            {Example("sample.sfc"), Example("sample.tbl")});
     ASSERT_EQ(dumped.exitCode, 0) << dumped.err;
     const auto script = ReadBytes(ExamplesFolder() / "sample-script.txt");
     EXPECT_EQ(dumped.out, std::string(script.begin(), script.end()));
 
-    const auto decimal = RunCli({"string",
-                                 Example("sample.sfc"),
-                                 "--table",
-                                 Example("sample.tbl"),
-                                 "--start",
-                                 "4096",
-                                 "--length",
-                                 "14",
-                                 "--decimal"});
+    const auto decimal = Cli("string {} --table {} --start 4096 --length 14 --decimal",
+                             {Example("sample.sfc"), Example("sample.tbl")});
     EXPECT_EQ(decimal.out, "Welcome to Byteloom!");
-    const auto plain
-        = RunCli({"string", Example("sample.sfc"), "--start", "7FC0", "--length", "8"});
+    const auto plain = Cli("string {} --start 7FC0 --length 8", {Example("sample.sfc")});
     EXPECT_EQ(plain.out, "BYTELOOM");
 }
 
@@ -43,25 +28,15 @@ TEST(CliTableCommands, InsertWritesTheScriptAndSavesTheFile)
     TempFolder folder;
     const auto rom = folder / "game.sfc";
     std::filesystem::copy_file(ExamplesFolder() / "sample.sfc", rom);
-    test::WriteBytes(folder / "script.txt", {'H', 'e', 'l', 'l', 'o', '!'});
+    test::WriteText(folder / "script.txt", "Hello!");
 
-    const auto inserted = RunCli({"insert",
-                                  rom.string(),
-                                  (folder / "script.txt").string(),
-                                  "--table",
-                                  Example("sample.tbl"),
-                                  "--address",
-                                  "1000"});
+    const auto inserted
+        = Cli("insert {} {} --table {} --address 1000",
+              {rom.string(), (folder / "script.txt").string(), Example("sample.tbl")});
     ASSERT_EQ(inserted.exitCode, 0) << inserted.err;
     EXPECT_EQ(inserted.out, "6\n");
-    const auto after = RunCli({"string",
-                               rom.string(),
-                               "--table",
-                               Example("sample.tbl"),
-                               "--start",
-                               "1000",
-                               "--length",
-                               "8"});
+    const auto after = Cli("string {} --table {} --start 1000 --length 8",
+                           {rom.string(), Example("sample.tbl")});
     EXPECT_EQ(after.out, "Hello!e ");
 
     const auto raw = RunCli(
@@ -112,26 +87,7 @@ TEST(CliTableCommands, ADumpInsertedBackGivesBackTheSample)
 TEST(CliTableCommands, LossesGiveTheStatusOne)
 {
     TempFolder folder;
-    test::WriteBytes(folder / "dte.tbl",
-                     {'2',
-                      '6',
-                      '=',
-                      '.',
-                      '\n',
-                      '0',
-                      '4',
-                      '2',
-                      '6',
-                      '=',
-                      '.',
-                      '.',
-                      '.',
-                      '\n',
-                      '4',
-                      '1',
-                      '=',
-                      'A',
-                      '\n'});
+    test::WriteText(folder / "dte.tbl", "26=.\n0426=...\n41=A\n");
     test::WriteBytes(folder / "game.bin", {0x26, 0x26, 0x26, 0x41, 0x41, 0x41});
     const std::vector<std::string> dump{
         "dump", (folder / "game.bin").string(), "--table", (folder / "dte.tbl").string()};
@@ -146,16 +102,11 @@ TEST(CliTableCommands, LossesGiveTheStatusOne)
     EXPECT_EQ(withCodes.exitCode, 0) << withCodes.err;
     EXPECT_EQ(withCodes.out, "<00000000>\r\r\n<26>..AAA\r\r\n<end:00000006>\r\r\n");
 
-    test::WriteBytes(folder / "script.txt", {'A', 'A', 'A', '?'});
-    const auto cut = RunCli({"insert",
-                             (folder / "game.bin").string(),
-                             (folder / "script.txt").string(),
-                             "--table",
-                             (folder / "dte.tbl").string(),
-                             "--address",
-                             "1",
-                             "--end",
-                             "3"});
+    test::WriteText(folder / "script.txt", "AAA?");
+    const auto cut = Cli("insert {} {} --table {} --address 1 --end 3",
+                         {(folder / "game.bin").string(),
+                          (folder / "script.txt").string(),
+                          (folder / "dte.tbl").string()});
     EXPECT_EQ(cut.exitCode, 1);
     EXPECT_EQ(cut.out, "2\n");
     EXPECT_NE(cut.err.find("1 bytes longer than its room, which ends at 00000003"),
@@ -174,7 +125,7 @@ TEST(CliTableCommands, MistakesAreReportedAndChangeNothing)
     const auto before = ReadBytes(rom);
 
     const auto missing
-        = RunCli({"dump", (folder / "nope.bin").string(), "--table", Example("sample.tbl")});
+        = Cli("dump {} --table {}", {(folder / "nope.bin").string(), Example("sample.tbl")});
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_NE(missing.err.find("File not found"), std::string::npos);
 
@@ -185,7 +136,7 @@ TEST(CliTableCommands, MistakesAreReportedAndChangeNothing)
               std::string::npos);
 
     const auto neither
-        = RunCli({"insert", rom.string(), Example("sample-script.txt"), "--address", "0"});
+        = Cli("insert {} {} --address 0", {rom.string(), Example("sample-script.txt")});
     EXPECT_NE(neither.exitCode, 0);
 
     const auto noScript = RunCli(
@@ -193,12 +144,9 @@ TEST(CliTableCommands, MistakesAreReportedAndChangeNothing)
     EXPECT_EQ(noScript.exitCode, 2);
     EXPECT_EQ(ReadBytes(rom), before);
 
-    const auto noFolder = RunCli({"dump",
-                                  rom.string(),
-                                  "--table",
-                                  Example("sample.tbl"),
-                                  "-o",
-                                  (folder / "no" / "out.txt").string()});
+    const auto noFolder
+        = Cli("dump {} --table {} -o {}",
+              {rom.string(), Example("sample.tbl"), (folder / "no" / "out.txt").string()});
     EXPECT_EQ(noFolder.exitCode, 2);
     EXPECT_NE(noFolder.err.find("out.txt"), std::string::npos);
 }
@@ -212,7 +160,7 @@ TEST(CliTableCommands, TblDescribesAndNormalizesATable)
     EXPECT_NE(shown.out.find("title: Japanese (932)\ncodepage: 932\nmaxKeyBytes: 2\n"),
               std::string::npos);
     EXPECT_NE(shown.out.find("00003000 Japanese dialogue"), std::string::npos);
-    const auto again = RunCli({"tbl", (folder / "n.tbl").string()});
+    const auto again = Cli("tbl {}", {(folder / "n.tbl").string()});
     // The normalized table reads back the same, bookmark and all.
     EXPECT_EQ(again.out, shown.out);
 }
@@ -229,16 +177,8 @@ namespace {
 TEST(CliTableCommands, AUtf8TableDumpsShowsAndInsertsBackTheJapaneseDialogue)
 {
     const std::string table = test::Example("sample-japanese-utf8.tbl");
-    const auto dumped = test::RunCli({"dump",
-                                      test::Example("sample.sfc"),
-                                      "--table",
-                                      table,
-                                      "--start",
-                                      "3000",
-                                      "--length",
-                                      "19",
-                                      "--newline",
-                                      "crlf"});
+    const auto dumped = test::Cli("dump {} --table {} --start 3000 --length 19 --newline crlf",
+                                  {test::Example("sample.sfc"), table});
     ASSERT_EQ(dumped.exitCode, 0) << dumped.err;
     EXPECT_EQ(dumped.out,
               "\xE3\x82\x88\xE3\x81\x86\xE3\x81\x93\xE3\x81\x9D\xEF\xBC\x81<end>\r\n\r\n"
@@ -249,7 +189,7 @@ TEST(CliTableCommands, AUtf8TableDumpsShowsAndInsertsBackTheJapaneseDialogue)
         {"rows", test::Example("sample.sfc"), "--table", table, "--start", "3000", "--rows", "1"});
     EXPECT_NE(rows.out.find("\xE3\x82\x88\xE3\x81\x86\xE3\x81\x93\xE3\x81\x9D"), std::string::npos)
         << rows.out;
-    const auto described = test::RunCli({"tbl", table});
+    const auto described = test::Cli("tbl {}", {table});
     EXPECT_NE(described.out.find("codepage: 65001"), std::string::npos);
     EXPECT_NE(described.out.find("1 comment (first at line 1)"), std::string::npos);
 
@@ -257,17 +197,8 @@ TEST(CliTableCommands, AUtf8TableDumpsShowsAndInsertsBackTheJapaneseDialogue)
     const auto rom = folder / "game.sfc";
     std::filesystem::copy_file(test::ExamplesFolder() / "sample.sfc", rom);
     const auto script = (folder / "script.txt").string();
-    ASSERT_EQ(test::RunCli({"dump",
-                            rom.string(),
-                            "--table",
-                            table,
-                            "--start",
-                            "3000",
-                            "--length",
-                            "40",
-                            "--no-clean",
-                            "-o",
-                            script})
+    ASSERT_EQ(test::Cli("dump {} --table {} --start 3000 --length 40 --no-clean -o {}",
+                        {rom.string(), table, script})
                   .exitCode,
               0);
     // Every string emptied in the image, then the dump inserted back.
@@ -275,7 +206,7 @@ TEST(CliTableCommands, AUtf8TableDumpsShowsAndInsertsBackTheJapaneseDialogue)
     auto bytes = test::ReadBytes(rom);
     std::copy(blank.begin(), blank.end(), bytes.begin() + 0x3000);
     test::WriteBytes(rom, bytes);
-    ASSERT_EQ(test::RunCli({"insert", rom.string(), script, "--table", table}).exitCode, 0);
+    ASSERT_EQ(test::Cli("insert {} {} --table {}", {rom.string(), script, table}).exitCode, 0);
     EXPECT_EQ(test::ReadBytes(rom), test::ReadBytes(test::ExamplesFolder() / "sample.sfc"));
 }
 

@@ -44,6 +44,11 @@ void WriteBytes(const std::filesystem::path &path, const std::vector<std::uint8_
         throw std::runtime_error("cannot write " + path.string());
 }
 
+void WriteText(const std::filesystem::path &path, std::string_view text)
+{
+    WriteBytes(path, {text.begin(), text.end()});
+}
+
 std::vector<std::uint8_t> ReadBytes(const std::filesystem::path &path)
 {
     std::ifstream in(path, std::ios::binary);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace byteloom::test {
@@ -32,5 +33,6 @@ private:
 [[nodiscard]] std::size_t EntriesIn(const std::filesystem::path &folder);
 void WriteBytes(const std::filesystem::path &path, const std::vector<std::uint8_t> &bytes);
 [[nodiscard]] std::vector<std::uint8_t> ReadBytes(const std::filesystem::path &path);
+void WriteText(const std::filesystem::path &path, std::string_view text);
 
 } // namespace byteloom::test

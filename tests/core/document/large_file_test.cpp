@@ -134,9 +134,7 @@ TEST(LargeFile, ImagesPastFourGibibytesAreWholeFromStoreToLabels)
         if (far) {
             // A dump with offset headers, changed and inserted back: its header of nine digits
             // takes the text back to 0x1_2345_6780 (the typed address is elsewhere).
-            test::WriteBytes(folder / "t.tbl",
-                             {'4', '8', '=',  'H', '\n', '4', '5', '=',  'E', '\n', '4', 'C',
-                              '=', 'L', '\n', '4', 'F',  '=', 'O', '\n', '/', 'F',  'F', '\n'});
+            test::WriteText(folder / "t.tbl", "48=H\n45=E\n4C=L\n4F=O\n/FF\n");
             LoadedTables tables;
             ASSERT_TRUE(LoadTableFile(RealFileSystem(), folder / "t.tbl", tables).status.ok());
             const TableFile &table = *tables.Current();

@@ -45,7 +45,7 @@ TEST(SaveIdentity, OpeningPutsBackAnInterruptedSaveAndIgnoresAnUnfinishedOne)
 
     // A rollback file that was never sealed belongs to a save that never touched the file; so
     // does one torn by a power loss before its one sync (any byte of it wrong).
-    WriteBytes(RollbackPathFor(path), {'B', 'Y', 'T', 'E'});
+    WriteText(RollbackPathFor(path), "BYTE");
     WriteBytes(path, scribbled);
     EXPECT_TRUE(document.Load(path, true).notice.empty());
     EXPECT_EQ(ReadBytes(path), scribbled);

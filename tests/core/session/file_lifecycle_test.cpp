@@ -74,8 +74,7 @@ TEST_F(FileLifecycleTest, TitlesFollowTheDocument)
 TEST_F(FileLifecycleTest, ACompanionTableAndAByteOrderMarkSetTheTextMode)
 {
     WriteBytes(folder / "game.bin", {0xFF, 0xFE, 0x41, 0x00});
-    WriteBytes(folder / "game.tbl",
-               {'.', 't', 'i', 't', 'l', 'e', '=', 'G', '\n', '4', '1', '=', 'A'});
+    WriteText(folder / "game.tbl", ".title=G\n41=A");
     ASSERT_EQ(lifecycle.OpenByPath(folder / "game.bin"), LoadStatus::Loaded);
     EXPECT_TRUE(session.display().unicodeText);
     EXPECT_FALSE(session.display().bigEndian);
@@ -86,7 +85,7 @@ TEST_F(FileLifecycleTest, ACompanionTableAndAByteOrderMarkSetTheTextMode)
 
     // A table beside the file that loses lines says so; one that cannot be read is reported.
     WriteBytes(folder / "other.bin", {0});
-    WriteBytes(folder / "other.tbl", {'4', '1', '=', 'A', '\n', 'n', 'o', 'n', 'e'});
+    WriteText(folder / "other.tbl", "41=A\nnone");
     ASSERT_EQ(lifecycle.OpenByPath(folder / "other.bin"), LoadStatus::Loaded);
     EXPECT_NE(lifecycle.TakeCompanionNotice().find("other.tbl: Table loaded: 1 line skipped"),
               std::string::npos);
@@ -258,7 +257,7 @@ TEST_F(FileLifecycleTest, CancellingTheOpenDialogKeepsACleanDocument)
 // be written stops the way out, so no edit of a table is lost.
 TEST_F(FileLifecycleTest, ExitAndCloseAskAboutEachChangedTable)
 {
-    WriteBytes(folder / "t.tbl", {'4', '1', '=', 'A', '\n'});
+    WriteText(folder / "t.tbl", "41=A\n");
     ASSERT_TRUE(LoadTableFile(RealFileSystem(), folder / "t.tbl", session.tables()).status.ok());
     session.tables().At(0).SetModified(true);
     session.tables().At(0).AddEntry(0, 0x42, "B");

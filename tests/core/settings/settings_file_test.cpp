@@ -14,11 +14,6 @@ namespace {
 
 using namespace test;
 
-void WriteText(const std::filesystem::path &path, const std::string &text)
-{
-    WriteBytes(path, {text.begin(), text.end()});
-}
-
 // A settings file as earlier versions wrote it, with a quoted path, an empty text and a key of
 // another program, is read value by value; saving it again keeps that other key.
 TEST(SettingsFile, ReadsTheFilesEarlierVersionsWroteAndKeepsOtherKeys)
