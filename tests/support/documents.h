@@ -1,9 +1,14 @@
 #pragma once
 
+#include "common/byte_range.h"
 #include "document/document.h"
+#include "document/rollback_file.h"
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -44,6 +49,24 @@ inline std::vector<std::uint8_t> OpenedAgain(const std::filesystem::path &path)
     if (document.Load(path, false).status != LoadStatus::Loaded)
         return {};
     return ContentsOf(document);
+}
+
+// What a save stopped once its rollback file was sealed leaves beside path: the file's old
+// length and the bytes old holds in each kept range (the caller then scribbles on the file).
+inline void SealRollback(const std::filesystem::path &path,
+                         std::int64_t oldLength,
+                         const std::vector<std::uint8_t> &old,
+                         std::initializer_list<ByteRange> kept)
+{
+    RollbackFile rollback(RealFileSystem());
+    ASSERT_TRUE(rollback.Begin(path, oldLength).ok());
+    for (const ByteRange &range : kept)
+        ASSERT_TRUE(rollback
+                        .Keep(range.offset,
+                              std::span(old).subspan(static_cast<std::size_t>(range.offset),
+                                                     static_cast<std::size_t>(range.length)))
+                        .ok());
+    ASSERT_TRUE(rollback.Seal().ok());
 }
 
 } // namespace byteloom::test

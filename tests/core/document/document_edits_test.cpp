@@ -41,28 +41,6 @@ TEST(DocumentEdits, ByteAndUnitArithmetic)
     EXPECT_EQ(SwapUnitBytes(0x1234), 0x3412);
 }
 
-TEST(DocumentEdits, AccessesOutsideTheDocumentReadZeroAndStoreNothing)
-{
-    Document empty(kPageSize, RealFileSystem());
-    EXPECT_EQ(empty.ReadByte(0), 0);
-    EXPECT_FALSE(empty.WriteByte(0, 1));
-
-    Document document(kPageSize, RealFileSystem());
-    document.New();
-    ASSERT_TRUE(document.WriteByte(2047, 0x77));
-    for (const std::int64_t offset : {std::int64_t{-1},
-                                      std::int64_t{2048},
-                                      std::numeric_limits<std::int64_t>::min(),
-                                      std::numeric_limits<std::int64_t>::max()}) {
-        EXPECT_EQ(document.ReadByte(offset), 0) << offset;
-        EXPECT_FALSE(document.WriteByte(offset, 1)) << offset;
-        EXPECT_FALSE(document.AddToByte(offset, 1)) << offset;
-        EXPECT_TRUE(document.SpanAt(offset).empty()) << offset;
-    }
-    EXPECT_FALSE(document.WriteUnit(1024, 0xFFFF));
-    EXPECT_FALSE(document.TakeIoError().has_value());
-}
-
 TEST(DocumentEdits, LengthChangesAreForWholeDocumentsOnly)
 {
     Document document(kPageSize, RealFileSystem());

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <random>
 
 namespace byteloom {
@@ -22,7 +23,12 @@ void ApplyRandomOperation(Document &document,
     const auto size = static_cast<std::int64_t>(model.size());
     std::uniform_int_distribution<std::int64_t> anywhere(-4, size + 4);
     std::uniform_int_distribution<std::int64_t> nearby(-40, 40);
-    const std::int64_t offset = random() % 4 == 0 ? anywhere(random) : previous + nearby(random);
+    // Now and then an offset at the ends of the number line, which must not wrap into the page.
+    const std::int64_t extreme = random() % 2 ? std::numeric_limits<std::int64_t>::min()
+                                              : std::numeric_limits<std::int64_t>::max();
+    const std::int64_t offset = random() % 97 == 0  ? extreme
+                                : random() % 4 == 0 ? anywhere(random)
+                                                    : previous + nearby(random);
     previous = std::clamp<std::int64_t>(offset, 0, size);
     const bool inside = offset >= 0 && offset < size;
     const auto value = static_cast<std::uint8_t>(random());

@@ -1,6 +1,7 @@
 #include "common/crc32.h"
 #include "document/document.h"
 #include "document/rollback_file.h"
+#include "support/documents.h"
 #include "support/faulty_file_system.h"
 #include "support/temp_folder.h"
 
@@ -22,15 +23,9 @@ TEST(SaveIdentity, OpeningPutsBackAnInterruptedSaveAndIgnoresAnUnfinishedOne)
     const auto path = folder / "rom.bin";
     const auto original = PatternBytes(100);
     WriteBytes(path, original);
-    {
-        // A save that sealed its rollback file and was stopped half way: the file is longer and
-        // half rewritten.
-        RollbackFile rollback(RealFileSystem());
-        ASSERT_TRUE(rollback.Begin(path, 100).ok());
-        ASSERT_TRUE(rollback.Keep(10, std::span(original).subspan(10, 20)).ok());
-        ASSERT_TRUE(rollback.Keep(90, std::span(original).subspan(90, 10)).ok());
-        ASSERT_TRUE(rollback.Seal().ok());
-    }
+    // A save that sealed its rollback file and was stopped half way: the file is longer and half
+    // rewritten.
+    SealRollback(path, 100, original, {{10, 20}, {90, 10}});
     auto scribbled = original;
     std::fill(scribbled.begin() + 10, scribbled.begin() + 30, 0xEE);
     scribbled.resize(150, 0xEE);
@@ -50,12 +45,7 @@ TEST(SaveIdentity, OpeningPutsBackAnInterruptedSaveAndIgnoresAnUnfinishedOne)
     EXPECT_TRUE(document.Load(path, true).notice.empty());
     EXPECT_EQ(ReadBytes(path), scribbled);
     EXPECT_EQ(EntriesIn(folder.path()), 1u);
-    {
-        RollbackFile rollback(RealFileSystem());
-        ASSERT_TRUE(rollback.Begin(path, 150).ok());
-        ASSERT_TRUE(rollback.Keep(10, std::span(scribbled).subspan(10, 20)).ok());
-        ASSERT_TRUE(rollback.Seal().ok());
-    }
+    SealRollback(path, 150, scribbled, {{10, 20}});
     // One whose seal does not hold (a changed bit, a cut) may be all that is left of the old
     // bytes: it is kept aside, never applied, and the file opens only for Save As.
     const auto sealed = ReadBytes(RollbackPathFor(path));
@@ -90,10 +80,7 @@ TEST(SaveIdentity, ARollbackFileIsKeptUntilItHasBeenReadAndEarlierOnesAreApplied
     std::fill(scribbled.begin() + 10, scribbled.begin() + 30, 0xEE);
     const auto interrupted = [&] {
         WriteBytes(path, original);
-        RollbackFile rollback(RealFileSystem());
-        ASSERT_TRUE(rollback.Begin(path, 100).ok());
-        ASSERT_TRUE(rollback.Keep(10, std::span(original).subspan(10, 20)).ok());
-        ASSERT_TRUE(rollback.Seal().ok());
+        SealRollback(path, 100, original, {{10, 20}});
         WriteBytes(path, scribbled);
     };
     for (std::int64_t failAt = 0; failAt < 12; ++failAt) {
@@ -167,10 +154,7 @@ TEST(SaveIdentity, ARollbackFileBelongsToOneFileWhateverItsNames)
     std::fill(scribbled.begin(), scribbled.begin() + 32, 0xEE);
     const auto interrupt = [&](const std::filesystem::path &savedAs) {
         WriteBytes(real, original);
-        RollbackFile rollback(RealFileSystem());
-        ASSERT_TRUE(rollback.Begin(savedAs, 64).ok());
-        ASSERT_TRUE(rollback.Keep(0, original).ok());
-        ASSERT_TRUE(rollback.Seal().ok());
+        SealRollback(savedAs, 64, original, {{0, 64}});
         WriteBytes(real, scribbled);
     };
     std::filesystem::create_symlink(real, link);
@@ -197,12 +181,7 @@ TEST(SaveIdentity, ARollbackFileBelongsToOneFileWhateverItsNames)
 
     // A sealed rollback file whose old length no file could have had is kept aside too.
     WriteBytes(real, original);
-    {
-        RollbackFile rollback(RealFileSystem());
-        ASSERT_TRUE(rollback.Begin(real, std::int64_t{1} << 40).ok());
-        ASSERT_TRUE(rollback.Keep(0, std::span(original).first(8)).ok());
-        ASSERT_TRUE(rollback.Seal().ok());
-    }
+    SealRollback(real, std::int64_t{1} << 40, original, {{0, 8}});
     EXPECT_NE(document.Load(real, true).notice.find("does not fit"), std::string::npos);
     EXPECT_EQ(ReadBytes(real), original);
     EXPECT_EQ(EntriesIn(folder / "roms"), 2u);

@@ -3,6 +3,7 @@
 #include "session/lifecycle_texts.h"
 #include "session/session.h"
 #include "session/window_title.h"
+#include "support/documents.h"
 #include "support/fake_prompts.h"
 #include "support/temp_folder.h"
 #include "tables/loaded_tables.h"
@@ -154,12 +155,7 @@ TEST_F(FileLifecycleTest, SaveAsCopiesAnyDocumentAndAnInterruptedSaveIsUndoneOnO
     EXPECT_EQ(ReadBytes(folder / "b.bin"), PatternBytes(64));
     EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ b.bin ] - ASCII");
 
-    {
-        RollbackFile rollback(RealFileSystem());
-        ASSERT_TRUE(rollback.Begin(folder / "a.bin", 64).ok());
-        ASSERT_TRUE(rollback.Keep(0, PatternBytes(64)).ok());
-        ASSERT_TRUE(rollback.Seal().ok());
-    }
+    SealRollback(folder / "a.bin", 64, PatternBytes(64), {{0, 64}});
     WriteBytes(folder / "a.bin", PatternBytes(80, 9));
     ASSERT_EQ(lifecycle.OpenByPath(folder / "a.bin"), LoadStatus::Loaded);
     EXPECT_EQ(ReadBytes(folder / "a.bin"), PatternBytes(64));
