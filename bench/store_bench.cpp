@@ -111,7 +111,7 @@ BENCHMARK(BM_CommitTwoDirtyPagesOf1GiB)->Arg(1)->Arg(kPageSize)->Unit(benchmark:
 // the rollback file first, and writes only the blocks that changed.
 void BM_WriteTwoPagesInPlaceReference(benchmark::State &state)
 {
-    BinaryFile file;
+    BinaryFile file(RealFileSystem());
     if (!file.Open(bench::BenchFile("paged-1GiB.bin", 1024 * kMiB), BinaryFile::Mode::Update)
              .ok()) {
         state.SkipWithError("cannot open the file");
