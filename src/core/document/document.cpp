@@ -148,7 +148,9 @@ bool Document::WriteUnit(std::int64_t index, std::uint16_t value)
 
 std::int64_t Document::WriteBlock(std::int64_t offset, std::span<const std::uint8_t> bytes)
 {
-    // Bytes before the start of the document are skipped, not shifted.
+    // Nothing lands past the end; bytes before the start are skipped, not shifted.
+    if (offset >= Size())
+        return 0;
     std::int64_t position = std::max<std::int64_t>(offset, 0);
     const std::int64_t end = offset + static_cast<std::int64_t>(bytes.size());
     std::int64_t stored = 0;

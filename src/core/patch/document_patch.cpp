@@ -1,5 +1,6 @@
 #include "patch/document_patch.h"
 
+#include "common/growable.h"
 #include "document/document.h"
 #include "document/undo_journal.h"
 #include "patch/bps_patch.h"
@@ -9,7 +10,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <new>
 #include <optional>
 #include <string>
 
@@ -27,12 +27,10 @@ Status ReadDocumentStart(Document &document, std::int64_t length, std::vector<st
 {
     if (length > kLargestPatchedImage)
         return PatchableInMemory(document.Size());
-    try {
-        bytes.assign(static_cast<std::size_t>(length), 0);
-    } catch (const std::bad_alloc &) {
+    bytes.clear();
+    if (!TryResize(bytes, static_cast<std::size_t>(length)))
         return Status::Error("Unable to allocate " + std::to_string(length)
                              + " bytes RAM to patch the image.");
-    }
     const bool whole = document.ReadBlock(0, bytes) == length;
     // A page that could not be read reads as zeros: a patch made or applied on them is wrong.
     if (auto error = document.TakeIoError())
