@@ -13,12 +13,14 @@
 
 namespace byteloom {
 
-ScriptDumperDialog::ScriptDumperDialog(const DumpDialogFields &fields,
+ScriptDumperDialog::ScriptDumperDialog(FileSystem &files,
+                                       const DumpDialogFields &fields,
                                        Browse browse,
                                        ShowMessage showMessage,
                                        AskYesNo askYesNo,
                                        QWidget *parent)
     : QDialog(parent)
+    , files_(files)
     , path_(new QLineEdit(QString::fromStdString(fields.path), this))
     , start_(new QLineEdit(QString::fromStdString(fields.start), this))
     , length_(new QLineEdit(QString::fromStdString(fields.length), this))
@@ -86,7 +88,7 @@ void ScriptDumperDialog::accept()
         return;
     }
     const DumpRequest &request = std::get<DumpRequest>(read);
-    if (const auto question = ReplaceFileQuestion(RealFileSystem(), request.path, chosen_);
+    if (const auto question = ReplaceFileQuestion(files_, request.path, chosen_);
         question && !askYesNo_(*question))
         return;
     request_ = request;

@@ -26,7 +26,8 @@ public:
     using ShowMessage = std::function<void(const std::string &)>;
     using AskYesNo = std::function<bool(const std::string &)>;
 
-    ScriptDumperDialog(const DumpDialogFields &fields,
+    ScriptDumperDialog(FileSystem &files,
+                       const DumpDialogFields &fields,
                        Browse browse,
                        ShowMessage showMessage,
                        AskYesNo askYesNo,
@@ -36,6 +37,7 @@ public:
     void accept() override;
 
 private:
+    FileSystem &files_;
     QLineEdit *path_;
     QLineEdit *start_;
     QLineEdit *length_;

@@ -14,13 +14,15 @@
 
 namespace byteloom {
 
-ScriptInsertDialog::ScriptInsertDialog(const InsertDialogFields &fields,
+ScriptInsertDialog::ScriptInsertDialog(FileSystem &files,
+                                       const InsertDialogFields &fields,
                                        const LoadedTables &tables,
                                        std::int64_t caretOffset,
                                        Browse browse,
                                        ShowMessage showMessage,
                                        QWidget *parent)
     : QDialog(parent)
+    , files_(files)
     , tables_(tables)
     , path_(new QLineEdit(QString::fromStdString(fields.path), this))
     , address_(new QLineEdit(QString::fromStdString(fields.address), this))
@@ -109,8 +111,8 @@ ScriptInsertDialog::ScriptInsertDialog(const InsertDialogFields &fields,
 
 void ScriptInsertDialog::FollowScript()
 {
-    const bool headers = !path_->text().isEmpty()
-                         && ScriptFileHasHeaders(RealFileSystem(), path_->text().toStdString());
+    const bool headers
+        = !path_->text().isEmpty() && ScriptFileHasHeaders(files_, path_->text().toStdString());
     if (headers == fromHeaders_)
         return;
     fromHeaders_ = headers;

@@ -29,7 +29,8 @@ public:
     using Browse = std::function<std::optional<std::filesystem::path>()>;
     using ShowMessage = std::function<void(const std::string &)>;
 
-    ScriptInsertDialog(const InsertDialogFields &fields,
+    ScriptInsertDialog(FileSystem &files,
+                       const InsertDialogFields &fields,
                        const LoadedTables &tables,
                        std::int64_t caretOffset,
                        Browse browse,
@@ -44,6 +45,7 @@ private:
     // Greys the address for a script whose headers place it, and gives it back otherwise.
     void FollowScript();
 
+    FileSystem &files_;
     const LoadedTables &tables_;
     QLineEdit *path_;
     QLineEdit *address_;

@@ -24,6 +24,7 @@ namespace byteloom {
 void ScriptCommands::DumpScriptWithDialog(const DumpDialogFields &fields)
 {
     ScriptDumperDialog dialog(
+        host_.session().files(),
         fields,
         [this] {
             return host_.Prompts().ChooseFileToSave(
@@ -56,6 +57,7 @@ void ScriptCommands::InsertScriptWithDialog()
     const std::int64_t caret = host_.DataView().caret().Offset();
     const LoadedTables &tables = host_.session().tables();
     ScriptInsertDialog dialog(
+        host_.session().files(),
         InsertScriptFields(caret, tables),
         tables,
         caret,

@@ -6,8 +6,6 @@
 #include "patch/bps_patch.h"
 #include "platform/binary_file.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cctype>
 #include <optional>
@@ -77,13 +75,6 @@ Status PatchCovers(PatchKind kind, std::int64_t originalSize, std::int64_t modif
     if (Status fits = PatchableInMemory(originalSize); !fits.ok())
         return fits;
     return PatchableInMemory(modifiedSize);
-}
-
-std::int64_t FileLength(FileSystem &files, const std::filesystem::path &path)
-{
-    struct stat status
-    {};
-    return files.StatPath(path, status) == 0 ? static_cast<std::int64_t>(status.st_size) : -1;
 }
 
 PatchResult CreatePatchFromDocument(Document &document,

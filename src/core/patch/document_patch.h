@@ -31,9 +31,6 @@ enum class PatchKind { Ips, Bps, Unknown };
 [[nodiscard]] Status
 PatchCovers(PatchKind kind, std::int64_t originalSize, std::int64_t modifiedSize);
 
-// The length of the file at path, or -1 when it cannot be told.
-[[nodiscard]] std::int64_t FileLength(FileSystem &files, const std::filesystem::path &path);
-
 // Create Patch: the patch that turns original into the document as it is now (its unsaved
 // changes count), of the kind the name asks for.
 [[nodiscard]] PatchResult CreatePatchFromDocument(Document &document,

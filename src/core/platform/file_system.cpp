@@ -153,6 +153,13 @@ int PathExists(FileSystem &files, const std::filesystem::path &path)
     return errno == ENOENT || errno == ENOTDIR ? 0 : -1;
 }
 
+std::int64_t FileLength(FileSystem &files, const std::filesystem::path &path)
+{
+    struct stat status
+    {};
+    return files.StatPath(path, status) == 0 ? static_cast<std::int64_t>(status.st_size) : -1;
+}
+
 int MakeFolders(FileSystem &files, const std::filesystem::path &folder)
 {
     if (folder.empty() || PathExists(files, folder) == 1)

@@ -66,6 +66,8 @@ public:
 // Whether the path names something: 1 when it does, 0 when it does not, -1 (errno set) when the
 // system could not tell.
 [[nodiscard]] int PathExists(FileSystem &files, const std::filesystem::path &path);
+// The length of the file at path, or -1 when it cannot be told.
+[[nodiscard]] std::int64_t FileLength(FileSystem &files, const std::filesystem::path &path);
 // Makes the folder and any folder above it that is missing (mode 0755 less the umask); 0 when
 // it is there at the end.
 int MakeFolders(FileSystem &files, const std::filesystem::path &folder);
