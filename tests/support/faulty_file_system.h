@@ -94,7 +94,10 @@ public:
     {
         return Fails("folder sync") ? -1 : real_.SyncFolder(folder);
     }
-    int Stat(int fd, struct stat &status) override { return real_.Stat(fd, status); }
+    int Stat(int fd, struct stat &status) override
+    {
+        return Fails("fstat") ? -1 : real_.Stat(fd, status);
+    }
     int StatPath(const std::filesystem::path &path, struct stat &status) override
     {
         return Fails("stat") ? -1 : real_.StatPath(path, status);

@@ -100,8 +100,12 @@ Status Document::DiscardPages()
     if (!IsPaged())
         return Status::Ok();
     // The file is read again: what a failed save left half written goes back first.
+    // Only a file the document still knows as its own has its put-back taken as the document's;
+    // a change another program made stays a reason to refuse the next save.
+    const bool own = cache_.Source().Identity() == std::optional(sourceIdentity_);
     const Status earlier = PutBackEarlierSave(path_, files_);
-    sourceIdentity_ = cache_.Source().Identity().value_or(FileIdentity{});
+    if (own)
+        sourceIdentity_ = cache_.Source().Identity().value_or(FileIdentity{});
     if (!earlier.ok())
         return earlier;
     cache_.DiscardChanges();

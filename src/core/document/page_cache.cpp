@@ -110,7 +110,7 @@ std::optional<std::string> PageCache::TakeIoError()
 
 Status PageCache::NoMemory() const
 {
-    return Status::Error("Unable to allocate memory to save " + source_.Path().string());
+    return Status::Error("Unable to allocate memory to save the document.");
 }
 
 Status PageCache::SwapOut()

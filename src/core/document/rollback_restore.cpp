@@ -210,9 +210,9 @@ RollbackOutcome RestoreFromRollback(const std::filesystem::path &given, FileSyst
     }
     if (Status opened = rollback.Open(path, BinaryFile::Mode::Read); !opened.ok())
         return {opened, false, {}};
-    const Seal seal = SealOf(rollback, rollback.Length());
-    const auto unreadableFailure = [&] {
-        Status unreadable = SystemFailure("read", "the rollback file " + path.string());
+    // Read what failed at once, before another call changes the system's reason.
+    const auto unreadableFailure = [&](const std::string &shownAs) {
+        Status unreadable = SystemFailure("read", shownAs);
         return RollbackOutcome{
             Status::Error("An interrupted save of " + document.string()
                           + " could not be undone, so the file is not opened; its old bytes "
@@ -221,8 +221,12 @@ RollbackOutcome RestoreFromRollback(const std::filesystem::path &given, FileSyst
             false,
             {}};
     };
+    // A length that cannot be told says nothing of the seal: the file must not be taken for one
+    // that was never sealed and removed.
+    const std::int64_t length = rollback.Length();
+    const Seal seal = length < 0 ? Seal::Unreadable : SealOf(rollback, length);
     if (seal == Seal::Unreadable)
-        return unreadableFailure();
+        return unreadableFailure("the rollback file " + path.string());
     if (seal == Seal::Unsealed) {
         (void)rollback.Close();
         if (files.Remove(path) != 0)
@@ -234,21 +238,24 @@ RollbackOutcome RestoreFromRollback(const std::filesystem::path &given, FileSyst
         return SetAside(document, path, files, "it is damaged (its checksum does not hold)");
     }
     bool unreadable = false;
-    const std::optional<KeptContents> kept = ReadKept(rollback, rollback.Length(), unreadable);
+    const std::optional<KeptContents> kept = ReadKept(rollback, length, unreadable);
     if (unreadable)
-        return unreadableFailure();
+        return unreadableFailure("the rollback file " + path.string());
     std::array<std::uint64_t, 3> mark{};
     if (kept && files.Mark(document, mark) != 0)
-        return unreadableFailure();
+        return unreadableFailure(document.string());
     if (kept && kept->mark != mark) {
         (void)rollback.Close();
         return SetAside(document, path, files, "it was made for another file of that name");
     }
     BinaryFile file(files);
     Status status = kept ? file.Open(document, BinaryFile::Mode::Update) : Status::Ok();
+    const std::int64_t fileLength = status.ok() ? file.Length() : 0;
+    if (status.ok() && fileLength < 0)
+        return unreadableFailure(document.string());
     // A save only ever shortens a file it has kept whole: an old length beyond both the file
     // and the kept bytes is not this file's.
-    if (!kept || (status.ok() && kept->oldLength > std::max(file.Length(), kept->farthest))) {
+    if (!kept || (status.ok() && kept->oldLength > std::max(fileLength, kept->farthest))) {
         (void)file.Close();
         (void)rollback.Close();
         return SetAside(document, path, files, "it does not fit the file");
@@ -258,7 +265,7 @@ RollbackOutcome RestoreFromRollback(const std::filesystem::path &given, FileSyst
     if (Status closed = file.Close(); status.ok())
         status = closed;
     (void)rollback.Close();
-    if (status.ok() && (files.Remove(path) != 0 || files.SyncFolder(path.parent_path()) != 0))
+    if (status.ok() && files.Remove(path) != 0)
         status = SystemFailure("remove", "the rollback file " + path.string());
     if (!status.ok())
         return {Status::Error("An interrupted save of " + document.string()
@@ -267,6 +274,10 @@ RollbackOutcome RestoreFromRollback(const std::filesystem::path &given, FileSyst
                               + path.string() + ".\n\n" + status.message()),
                 false,
                 {}};
+    // The file is wholly old and on the disk, and the rollback file is gone: the file opens. Only
+    // the removal's lasting through a power loss is in doubt, as the new name of any saved file
+    // is when the folder cannot be synced.
+    (void)files.SyncFolder(path.parent_path());
     return {Status::Ok(), true, {}};
 }
 

@@ -118,19 +118,18 @@ Status SafeFileStream::Commit()
 
 Status SafeFileStream::GiveOldPermissions(FileSystem &files)
 {
-    // The new file is made readable by its owner alone; it takes the old file's mode, or the
-    // usual mode of a new file, before it takes the name, so that the saved file is never left
-    // unreadable to the others who could read it before.
+    // The new file is made readable by its owner alone; it takes the old file's mode before it
+    // takes the name, so that the saved file is never left unreadable to those who could read
+    // it before. A file made anew gets the usual mode where the file system keeps modes.
     struct stat old
     {};
     errno = 0;
-    mode_t mode = S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH;
-    if (files.StatPath(target_, old) == 0)
-        mode = old.st_mode & 07777;
-    else if (errno != ENOENT)
+    const bool replacing = files.StatPath(target_, old) == 0;
+    if (!replacing && errno != ENOENT)
         return Status::Error("Unable to write " + target_.string() + ": " + LastSystemErrorText());
+    const mode_t mode = replacing ? old.st_mode & 07777 : S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH;
     errno = 0;
-    if (files.SetMode(temporary_, mode) != 0)
+    if (files.SetMode(temporary_, mode) != 0 && replacing)
         return Status::Error("Unable to give " + target_.string()
                              + " its permissions: " + LastSystemErrorText());
     return Status::Ok();

@@ -106,8 +106,13 @@ Status BinaryFile::Open(const std::filesystem::path &path, Mode mode, std::strin
         return Failure("open");
     struct stat status
     {};
-    if (files_->Stat(fd_, status) != 0)
-        return Failure("open");
+    if (files_->Stat(fd_, status) != 0) {
+        const Status failed = Failure("open");
+        files_->Close(std::exchange(fd_, -1));
+        if (mode == Mode::CreateNew)
+            (void)files_->Remove(path); // made by this open, and holding nothing yet
+        return failed;
+    }
     if (!S_ISREG(status.st_mode)) {
         files_->Close(std::exchange(fd_, -1));
         return RefuseIfNotARegularFile(*files_, path, shownAs_, "open");

@@ -30,6 +30,12 @@ TEST(SafeFileWriter, ReplacesTheFileAndKeepsItsPermissions)
     EXPECT_EQ(ReadBytes(path), (std::vector<std::uint8_t>{1, 2, 3}));
     EXPECT_EQ(EntriesIn(folder.path()), 1u);
 
+    // A file made anew has no old permissions to lose: a file system that keeps no modes
+    // still takes it.
+    files.failKind = "chmod";
+    ASSERT_TRUE(WriteFileSafely(folder / "new.bin", bytes, files).ok());
+    std::filesystem::remove(folder / "new.bin");
+
     ASSERT_TRUE(WriteFileSafely(path, bytes, files).ok());
     EXPECT_EQ(ReadBytes(path), bytes);
     EXPECT_EQ(std::filesystem::status(path).permissions(),

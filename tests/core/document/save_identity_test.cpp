@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <cstring>
 
 namespace byteloom {
@@ -83,7 +85,14 @@ TEST(SaveIdentity, ARollbackFileIsKeptUntilItHasBeenReadAndEarlierOnesAreApplied
         SealRollback(path, 100, original, {{10, 20}});
         WriteBytes(path, scribbled);
     };
-    for (std::int64_t failAt = 0; failAt < 12; ++failAt) {
+    std::int64_t steps = 0;
+    {
+        interrupted();
+        test::FaultyFileSystem counting;
+        ASSERT_TRUE(RestoreFromRollback(path, counting).restored);
+        steps = counting.calls;
+    }
+    for (std::int64_t failAt = 0; failAt < steps; ++failAt) {
         interrupted();
         test::FaultyFileSystem files;
         files.failAt = failAt;
@@ -217,6 +226,21 @@ TEST(SaveIdentity, ACommitWritesOnlyIntoTheFileThatWasLoaded)
     EXPECT_EQ(mine[40], 0x99);
     EXPECT_EQ(mine[1], 0x11);
     EXPECT_EQ(ReadBytes(path), other);
+
+    // Another program changes the file in place: Discard does not make that change the
+    // document's own, so a later save is still refused and the change stays.
+    WriteBytes(path, PatternBytes(64));
+    Document again(16, RealFileSystem());
+    ASSERT_EQ(again.Load(path, true).status, LoadStatus::Loaded);
+    {
+        std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+        file.seekp(10);
+        file.put(0x77);
+    }
+    ASSERT_TRUE(again.DiscardPages().ok());
+    ASSERT_TRUE(again.WriteByte(20, 0x55));
+    EXPECT_NE(again.Save().message().find("another program"), std::string::npos);
+    EXPECT_EQ(ReadBytes(path)[10], 0x77);
 }
 
 TEST(SaveIdentity, ASaveKeepsLinksAndLongNames)
