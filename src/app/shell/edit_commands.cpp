@@ -66,7 +66,7 @@ EditCommands::EditCommands(CommandHost &host)
         // The restored bytes come into view under the caret.
         PlaceCaret(host_.DataView().caret(),
                    host_.DataView().View(),
-                   range->offset,
+                   CaretAfterRestore(*range, document.Size()),
                    host_.DataView().caret().InText());
         host_.DataView().CaretChanged();
         host_.lifecycle().NoteUndoOrRedo();

@@ -114,6 +114,11 @@ ByteRange SelectedSpan(const Selection &selection)
     return {lo, std::max(selection.anchor, selection.end) - lo};
 }
 
+std::int64_t CaretAfterRestore(const ByteRange &range, std::int64_t size)
+{
+    return std::clamp<std::int64_t>(range.offset, 0, std::max<std::int64_t>(size - 1, 0));
+}
+
 bool PasteBytes(CaretState &caret,
                 Document &document,
                 UndoJournal &journal,

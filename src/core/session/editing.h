@@ -55,6 +55,10 @@ bool TypeTableText(CaretState &caret,
 // The range that Copy, Cut and the Copy commands take: the bytes of an active selection.
 [[nodiscard]] ByteRange SelectedSpan(const Selection &selection);
 
+// Where the caret goes after Undo or Redo restored range: its first byte, or the document's
+// last byte when the restore took the bytes there away (Undo of Expand File).
+[[nodiscard]] std::int64_t CaretAfterRestore(const ByteRange &range, std::int64_t size);
+
 // Paste: in insert mode on a whole document the data is inserted at the caret or replaces the
 // selection (the size changes); otherwise it overwrites from the selection's start or the
 // caret, never past the end. Returns whether the document changed. Either is one undo record.

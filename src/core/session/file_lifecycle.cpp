@@ -262,6 +262,9 @@ void FileLifecycle::NoteTableChanged()
     const std::string name
         = document.IsUnnamed() ? std::string(kUnnamedTitle) : FileTitleOf(document.Path());
     title_ = DocumentTitle(name, TableOrTextModeName(session_));
+    // Another table changes what the title names, not whether the document has unsaved work.
+    if (!document.IsClean())
+        title_ = ModifiedTitle(title_, TableOrTextModeName(session_));
 }
 
 bool FileLifecycle::OpenTableWithDialog()

@@ -130,6 +130,11 @@ TEST_F(FileLifecycleTest, TablesStayAcrossOpensAndTheTitleNamesWhatTheColumnShow
     session.tables().SetCurrentTableIndex(-1);
     lifecycle.NoteTableChanged();
     EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ other.bin ] - 932 ( Japanese )");
+    // Unsaved work keeps its marker whichever table the title names.
+    Edit();
+    session.tables().SetCurrentTableIndex(0);
+    lifecycle.NoteTableChanged();
+    EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ other.bin  *] - G (1252)");
 
     EXPECT_EQ(BookmarkMenuText(std::string(100, 'x')).size(), 64u);
 }

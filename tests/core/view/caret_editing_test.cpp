@@ -295,6 +295,10 @@ TEST_F(CaretEditingTest, PasteInsertsOrOverwritesAndCutShrinksEachAsOneUndoStep)
 
 TEST_F(CaretEditingTest, SelectLineGoToAndHitTesting)
 {
+    // After Undo the caret stands on the restored bytes, or on the last byte when they went.
+    EXPECT_EQ(CaretAfterRestore({0x20, 4}, 0x100), 0x20);
+    EXPECT_EQ(CaretAfterRestore({0x100, 0x80}, 0x100), 0xFF);
+
     Open(0x300);
     ClickCaret(caret, 1, 3);
     EXPECT_EQ(DragCaret(caret, 2, 20), SelectionEffect::Made);
