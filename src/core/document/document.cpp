@@ -13,15 +13,6 @@
 
 namespace byteloom {
 
-namespace {
-
-std::size_t ToSize(std::int64_t value)
-{
-    return static_cast<std::size_t>(value);
-}
-
-} // namespace
-
 Document::Document(std::int64_t pageSize, FileSystem &files)
     : files_(files)
     , cache_(pageSize, files)

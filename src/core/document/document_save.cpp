@@ -12,15 +12,6 @@
 
 namespace byteloom {
 
-namespace {
-
-std::size_t ToSize(std::int64_t value)
-{
-    return static_cast<std::size_t>(value);
-}
-
-} // namespace
-
 Status Document::CheckStillTheLoadedFile()
 {
     if (!readOnlyReason_.empty())

@@ -16,11 +16,6 @@ constexpr const char *kWholeDocumentLimit
       "paging in Options > Preferences and open it again.";
 constexpr const char *kPagedOnly = "This change is not available for a paged document.";
 
-std::size_t ToSize(std::int64_t value)
-{
-    return static_cast<std::size_t>(value);
-}
-
 } // namespace
 
 PageCache::PageCache(std::int64_t pageSize, FileSystem &files)
