@@ -190,6 +190,13 @@ public:
     // The bookmarks the table's own file carries.
     [[nodiscard]] const std::vector<Bookmark> &Bookmarks() const { return bookmarks_; }
     void SetBookmarks(std::vector<Bookmark> bookmarks) { bookmarks_ = std::move(bookmarks); }
+    // End tokens that end a string without writing a byte ("/<END>"), by their text; a command
+    // script's strings end at them.
+    [[nodiscard]] const std::vector<std::string> &EndTokensWithoutBytes() const
+    {
+        return byteLessEndTokens_;
+    }
+    void AddEndTokenWithoutBytes(std::string text) { byteLessEndTokens_.push_back(std::move(text)); }
 
     // Subtables besides Main.
     [[nodiscard]] int SubtableCount() const { return static_cast<int>(subtables_.size()) - 1; }
@@ -250,6 +257,7 @@ private:
     std::string title_;
     std::shared_ptr<const TableSource> source_;
     std::vector<Bookmark> bookmarks_;
+    std::vector<std::string> byteLessEndTokens_;
 };
 
 } // namespace byteloom

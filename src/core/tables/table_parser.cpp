@@ -181,6 +181,10 @@ void TableParser::MarkerEntry(std::string_view line, std::string_view marker)
     if (rest.starts_with('='))
         rest.remove_prefix(1);
     const std::string_view run = LetterAndDigitRun(rest);
+    if (run.empty() && marker == kEndStringMarker && rest.size() > 1 && rest.front() == '<') {
+        table().AddEndTokenWithoutBytes(std::string(rest)); // "/<END>": ends, writes nothing
+        return;
+    }
     const auto key = KeyOf(run);
     if (!key)
         return Note(TableNote::Unknown);

@@ -314,6 +314,8 @@ std::string FormatTableFile(const TableFile &table)
     AddLine(out, ".title=" + BareTitle(table.GetTitle(), table.GetCodePage()));
     for (const TableEntry &entry : table.GetSubtable(0).Entries())
         AddLine(out, EntryLine(entry));
+    for (const std::string &token : table.EndTokensWithoutBytes())
+        AddLine(out, "/" + token);
     for (int number = 1; number <= table.SubtableCount(); ++number)
         AddSubtableBlock(out, table.GetSubtable(number));
     for (const Bookmark &bookmark : table.Bookmarks())

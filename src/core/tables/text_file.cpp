@@ -124,6 +124,13 @@ std::optional<std::string> Utf16ToCodePage(std::string_view bytes, bool bigEndia
 
 } // namespace
 
+std::optional<std::string> Utf8ToCodePage(std::string_view utf8, int codePage)
+{
+    if (codePage == kUtf8)
+        return std::string(utf8);
+    return Utf16ToCodePage(Utf8ToUtf16(utf8, false), false, codePage);
+}
+
 TextFileResult ScriptTextFromStoredBytes(std::string_view stored, int codePage)
 {
     TextFileResult result;

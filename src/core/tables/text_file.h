@@ -4,6 +4,7 @@
 #include "platform/binary_file.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,10 @@ namespace byteloom {
 
 // UTF-8 text as UTF-16 bytes (without a byte-order mark); a malformed sequence becomes U+FFFD.
 [[nodiscard]] std::string Utf8ToUtf16(std::string_view utf8, bool bigEndian);
+
+// UTF-8 text in an 8-bit code page (65001 keeps it as it is); nothing when a character has no
+// form there or the code page has no converter.
+[[nodiscard]] std::optional<std::string> Utf8ToCodePage(std::string_view utf8, int codePage);
 
 // Reads the whole file as text; the status tells why it could not be read.
 [[nodiscard]] TextFileResult ReadTextFile(FileSystem &files, const std::filesystem::path &path);

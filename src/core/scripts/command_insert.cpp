@@ -1,0 +1,126 @@
+#include "scripts/command_insert.h"
+
+#include "document/document.h"
+#include "document/safe_file_writer.h"
+#include "document/undo_journal.h"
+#include "platform/binary_file.h"
+#include "scripts/script_run.h"
+
+#include <algorithm>
+
+namespace byteloom {
+
+CommandScriptPlan PlanCommandScripts(FileSystem &files,
+                                     const std::vector<CommandScriptSource> &scripts,
+                                     const OpenFile &file,
+                                     const ProgressCallback &progress)
+{
+    CommandScriptPlan plan;
+    ScriptRun run(files, file, plan);
+    for (const CommandScriptSource &script : scripts)
+        if (!run.Run(script, progress))
+            break;
+    return plan;
+}
+
+CommandScriptPlan PlanCommandScriptFiles(FileSystem &files,
+                                         const std::vector<std::filesystem::path> &paths,
+                                         const OpenFile &file,
+                                         const ProgressCallback &progress)
+{
+    std::vector<CommandScriptSource> scripts;
+    CommandScriptPlan unread;
+    for (const std::filesystem::path &path : paths) {
+        TextFileResult read = ReadBinaryFile(path, files);
+        if (!read.status.ok())
+            unread.report.errors.push_back(
+                {0, path.filename().string() + ": " + read.status.message()});
+        scripts.push_back({path, std::move(read.text)});
+    }
+    if (unread.report.Failed())
+        return unread;
+    return PlanCommandScripts(files, scripts, file, progress);
+}
+
+namespace {
+
+// The other files' new contents: each as it is on disk (or empty when it does not exist yet),
+// with the plan's writes over it.
+Status WriteOtherFiles(FileSystem &files, CommandScriptPlan &plan)
+{
+    for (std::size_t target = 1; target < plan.targets.size(); ++target) {
+        const std::filesystem::path &path = plan.targets[target];
+        std::string contents;
+        if (PathExists(files, path) > 0) {
+            TextFileResult read = ReadBinaryFile(path, files);
+            if (!read.status.ok())
+                return read.status;
+            contents = std::move(read.text);
+        }
+        for (const PlannedWrite &write : plan.writes) {
+            if (write.target != static_cast<int>(target))
+                continue;
+            const auto end = static_cast<std::size_t>(write.offset) + write.length;
+            if (contents.size() < end)
+                contents.resize(end, '\0');
+            std::copy_n(plan.bytes.begin() + static_cast<std::ptrdiff_t>(write.start),
+                        write.length,
+                        contents.begin() + write.offset);
+        }
+        const auto *data = reinterpret_cast<const std::uint8_t *>(contents.data());
+        const Status written = WriteFileSafely(path, std::span(data, contents.size()), files);
+        if (!written.ok()) {
+            std::string done;
+            for (const std::string &file : plan.report.files)
+                done += " " + file;
+            return Status::Error(written.message()
+                                 + (done.empty() ? "" : " These files were written already:" + done)
+                                 + " The open file was not changed.");
+        }
+        plan.report.files.push_back(path.string());
+    }
+    return Status::Ok();
+}
+
+} // namespace
+
+Status ApplyCommandScriptPlan(FileSystem &files,
+                              Document &document,
+                              UndoJournal &journal,
+                              CommandScriptPlan &plan)
+{
+    if (plan.report.Failed())
+        return Status::Error("The script has errors; nothing was written.");
+    if (const Status others = WriteOtherFiles(files, plan); !others.ok())
+        return others;
+    std::int64_t low = document.Size();
+    std::int64_t high = 0;
+    for (const PlannedWrite &write : plan.writes) {
+        if (write.target != 0)
+            continue;
+        low = std::min(low, write.offset);
+        high = std::max(high, write.offset + static_cast<std::int64_t>(write.length));
+    }
+    if (high <= low)
+        return Status::Ok();
+    journal.RecordBeforeWrite(document, low, high - low);
+    for (const PlannedWrite &write : plan.writes)
+        if (write.target == 0)
+            (void) document.WriteBlock(write.offset,
+                                       std::span(plan.bytes).subspan(write.start, write.length));
+    if (auto error = document.TakeIoError())
+        return Status::Error(*error);
+    return Status::Ok();
+}
+
+std::string DescribeCommandScript(const CommandScriptPlan &plan)
+{
+    if (plan.report.Failed())
+        return plan.report.errors.front().message;
+    return "Command script: " + std::to_string(plan.blockCount)
+           + (plan.blockCount == 1 ? " block, " : " blocks, ")
+           + std::to_string(plan.report.PointerCount())
+           + (plan.report.PointerCount() == 1 ? " pointer" : " pointers");
+}
+
+} // namespace byteloom

@@ -1,0 +1,86 @@
+#include "scripts/pointer_forms.h"
+
+#include <array>
+#include <utility>
+
+namespace byteloom {
+
+namespace {
+
+constexpr std::array<std::pair<std::string_view, AddressType>, 5> kTypeNames{{
+    {"LINEAR", AddressType::Linear},
+    {"LOROM00", AddressType::LoRom00},
+    {"LOROM80", AddressType::LoRom80},
+    {"HIROM", AddressType::HiRom},
+    {"GB", AddressType::Gb},
+}};
+
+// LoROM maps each 32 KiB of the file to the upper half of a bank: two banks of addresses for
+// every 64 KiB of offsets.
+std::int64_t LoRomAddress(std::int64_t v)
+{
+    const std::int64_t bank = (v >> 16) & 0xFF;
+    const std::int64_t word = v & 0xFFFF;
+    return bank * 0x20000 + (word < 0x8000 ? word + 0x8000 : 0x10000 + word);
+}
+
+// Game Boy bank 0 stands at 0000-3FFF; every other bank is switched in at 4000-7FFF.
+std::int64_t GbAddress(std::int64_t v)
+{
+    const std::int64_t bank = v / 0x4000;
+    return bank == 0 ? v : bank * 0x10000 + v % 0x4000 + 0x4000;
+}
+
+} // namespace
+
+std::optional<AddressType> AddressTypeOfName(std::string_view name)
+{
+    for (const auto &[text, type] : kTypeNames)
+        if (text == name)
+            return type;
+    return std::nullopt;
+}
+
+std::string_view NameOf(AddressType type)
+{
+    for (const auto &[text, known] : kTypeNames)
+        if (known == type)
+            return text;
+    return {};
+}
+
+std::int64_t GameAddress(AddressType type, std::int64_t v)
+{
+    switch (type) {
+    case AddressType::Linear:
+        return v;
+    case AddressType::LoRom00:
+        return LoRomAddress(v);
+    case AddressType::LoRom80:
+        return LoRomAddress(v) + 0x800000;
+    case AddressType::HiRom:
+        return v + 0xC00000;
+    case AddressType::Gb:
+        return GbAddress(v);
+    }
+    return v;
+}
+
+std::uint32_t PointerValue(const PointerForm &form, std::int64_t position, std::int64_t header)
+{
+    const std::int64_t address = GameAddress(form.type, position - header) - form.offsetting;
+    const std::uint64_t mask = form.bits >= 32 ? 0xFFFFFFFFu : (std::uint64_t{1} << form.bits) - 1;
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(address) & mask);
+}
+
+std::vector<std::uint8_t> ValueBytes(std::uint32_t value, int count, bool bigEndian)
+{
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const auto byte = static_cast<std::uint8_t>(value >> (8 * i));
+        bytes[static_cast<std::size_t>(bigEndian ? count - 1 - i : i)] = byte;
+    }
+    return bytes;
+}
+
+} // namespace byteloom

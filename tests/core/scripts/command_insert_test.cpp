@@ -1,0 +1,227 @@
+#include "scripts/command_insert.h"
+
+#include "command_script_support.h"
+#include "document/document.h"
+#include "document/undo_journal.h"
+#include "support/documents.h"
+#include "support/faulty_file_system.h"
+
+#include <gtest/gtest.h>
+
+namespace byteloom {
+namespace {
+
+using test::Bytes;
+
+constexpr const char *kTable = ".codepage=1252\n41=A\n42=B\n43=C\n4142=AB\n20= \n2F=/\nE9=\xE9\n"
+                               "/00=<END>\n/<STOP>\n*0A=<LINE>\n";
+constexpr const char *kHead = "#VAR(T, TABLE)\n#ADDTBL(\"t.tbl\", T)\n#ACTIVETBL(T)\n";
+
+std::string Script(const std::string &body)
+{
+    return kHead + body;
+}
+
+std::string Errors(const CommandScriptPlan &plan)
+{
+    std::string text;
+    for (const ScriptProblem &error : plan.report.errors)
+        text += error.message + "\n";
+    return text;
+}
+
+TEST(CommandScriptInsert, LinesCommentsAndTextRuns)
+{
+    test::ScriptBench bench(kTable);
+    // A BOM, every line break, notes after a command, "//" inside text, blanks kept, raw
+    // bytes, the longest match, tokens with and without bytes, and a UTF-8 character of 1252.
+    const auto plan = bench.Plan(
+        {"\xEF\xBB\xBF" + Script("// a comment\r\n  #JMP($10, \"one\")   // a note\r\n AB\rC//A\n"
+                                 "<$7F>($80)<LINE>\xC3\xA9<STOP>C<END>\n")});
+    ASSERT_FALSE(plan.report.Failed()) << Errors(plan);
+    EXPECT_EQ(bench.At(plan, 0x10, 13),
+              (Bytes{0x20, 0x41, 0x42, 0x43, 0x2F, 0x2F, 0x41, 0x7F, 0x80, 0x0A, 0xE9, 0x43, 0x00}));
+    EXPECT_TRUE(IsCommandScript("\n// x\n  #JMP(0)\n"));
+    EXPECT_FALSE(IsCommandScript("<00000010>\n#JMP(0)\n"));
+}
+
+TEST(CommandScriptInsert, EveryErrorIsListedWithItsLineAndNothingIsPlanned)
+{
+    test::ScriptBench bench(kTable);
+    const auto plan = bench.Plan({"A\n"                                  // 1: before #JMP
+                                  "#VAR(T, TABLE)\n#ADDTBL(\"t.tbl\", T)\n#ACTIVETBL(T)\n"
+                                  "#JMP($10)\n"                           // 5
+                                  "#FOO(1)\n"                             // 6: unknown
+                                  "#JMP(\"x\")\n"                         // 7: wrong form
+                                  "#WRITE(Q)\n"                           // 8: undeclared
+                                  "A\xFF" "B\n"                           // 9: no entry
+                                  "#VAR(E, EXTENSION)\n"                  // 10: extension
+                                  "#VAR(U, TABLE)\n#ADDTBL(\"none.tbl\", U)\n" // 12: missing
+                                  "#JMP($10, \"unclosed)\n"               // 13
+                                  "#SMA(\"FAR\")\n"});                    // 14
+    const std::string errors = Errors(plan);
+    for (const char *expected :
+         {"s0.txt line 1: Text comes before the first #JMP", "line 6: Unknown command #FOO",
+          "line 7: #JMP takes (number) or", "line 8: Q is not declared",
+          "line 9: No entry of the table", "line 10: Extensions are not supported",
+          "line 12: The table none.tbl cannot be read", "line 13: A string argument has no closing",
+          "line 14: Unknown address type \"FAR\""})
+        EXPECT_NE(errors.find(expected), std::string::npos) << expected << "\n" << errors;
+    EXPECT_EQ(plan.report.errors.size(), 9u) << errors;
+    EXPECT_EQ(ReportText(plan.report).rfind("9 errors; nothing was written:", 0), 0u);
+}
+
+TEST(CommandScriptInsert, LowLevelWritesTakeTheTypeTheByteOrderAndAPart)
+{
+    test::ScriptBench bench(kTable);
+    const auto plan = bench.Plan({Script(
+        "#VAR(P, CUSTOMPOINTER)\n#CREATEPTR(P, \"LINEAR\", $100, 16)\n#HDR($10)\n#JMP($122)\n"
+        "#SMA(\"HIROM\")\n#W16($200)\n#W24($210)\n#W32($220)\n"
+        "#WLB($230)\n#WHB($231)\n#WBB($232)\n#WUB($233)\n#WHW($234)\n"
+        "#ENDIANSWAP(\"TRUE\")\n#W24($240)\n#WHW($244)\n#W16(P, $248)\n#ENDIANSWAP(\"FALSE\")\n"
+        "#W16(P, $24C)\n")});
+    ASSERT_FALSE(plan.report.Failed()) << Errors(plan);
+    // The position $122 less the header is $112; HIROM makes it $C00112.
+    EXPECT_EQ(bench.At(plan, 0x200, 2), (Bytes{0x12, 0x01}));
+    EXPECT_EQ(bench.At(plan, 0x210, 3), (Bytes{0x12, 0x01, 0xC0}));
+    EXPECT_EQ(bench.At(plan, 0x220, 4), (Bytes{0x12, 0x01, 0xC0, 0x00}));
+    EXPECT_EQ(bench.At(plan, 0x230, 6), (Bytes{0x12, 0x01, 0xC0, 0x00, 0xC0, 0x00}));
+    EXPECT_EQ(bench.At(plan, 0x240, 3), (Bytes{0xC0, 0x01, 0x12}));
+    EXPECT_EQ(bench.At(plan, 0x244, 2), (Bytes{0x00, 0xC0}));
+    // Through P: its type and offsetting, the command's size.
+    EXPECT_EQ(bench.At(plan, 0x248, 2), (Bytes{0x00, 0x12}));
+    EXPECT_EQ(bench.At(plan, 0x24C, 2), (Bytes{0x12, 0x00}));
+    EXPECT_EQ(plan.report.pointers[static_cast<std::size_t>(PointerKind::LowLevel)], 12);
+}
+
+TEST(CommandScriptInsert, ABlockNeverWritesPastItsMaxAndIsFilledWhenItCloses)
+{
+    test::ScriptBench bench(kTable);
+    const auto plan = bench.Plan({Script("#FILL($FF)\n#JMP($20, $23, \"Menu\")\nAB<END>\n"
+                                         "#JMP($30, $35)\nABC<END>\nABC<END>\n#JMP($40, $41)\nC\n")});
+    ASSERT_FALSE(plan.report.Failed()) << Errors(plan);
+    EXPECT_EQ(bench.At(plan, 0x20, 5), (Bytes{0x41, 0x42, 0x00, 0xFF, 0xEE}));
+    EXPECT_EQ(bench.At(plan, 0x30, 7), (Bytes{0x41, 0x42, 0x43, 0x00, 0x41, 0x42, 0xEE}));
+    EXPECT_EQ(bench.At(plan, 0x40, 3), (Bytes{0x43, 0xFF, 0xEE}));
+    ASSERT_EQ(plan.report.cut.size(), 1u);
+    EXPECT_EQ(plan.report.cut[0].line, 9);
+    EXPECT_EQ(plan.report.cut[0].block, "$30");
+    EXPECT_EQ(plan.report.cut[0].offset, 0x34);
+    EXPECT_EQ(plan.report.cut[0].lost, 2);
+    EXPECT_TRUE(plan.report.Lost());
+    EXPECT_EQ(plan.report.blocks[0].Left(), 1);
+    EXPECT_EQ(BlockLine(plan.report.blocks[1]), "rom.bin $30-$35: 6 bytes written, 2 lost");
+    const std::string report = ReportText(plan.report);
+    EXPECT_NE(report.find("1 string was cut:\n  s0.txt line 9 in $30: the string at $34 lost 2 bytes"),
+              std::string::npos)
+        << report;
+}
+
+TEST(CommandScriptInsert, PascalFixedLengthAndAlignedStrings)
+{
+    test::ScriptBench bench(kTable);
+    const auto plan = bench.Plan({Script(
+        "#JMP($10)\n#STRTYPE(\"PASCAL\")\n#PASCALLEN(2)\nAB<END>C<STOP>\n"
+        "#JMP($20)\n#STRTYPE(\"ENDTERM\")\n#FIXEDLENGTH(4, $2E)\nA<END>ABCBA<END>\n"
+        "#JMP($30)\n#FIXEDLENGTH(0, 0)\n#STRINGALIGN(4)\nA<END>BC<END>C\n#STRINGALIGN(0)\n"
+        "#VAR(L, POINTERTABLE)\n#VAR(P, CUSTOMPOINTER)\n#CREATEPTR(P, \"LINEAR\", 0, 8)\n"
+        "#PTRTBL(L, $50, 1, P)\n#JMP($41)\n#STRINGALIGN(2)\n#WRITE(L)\nA<END>\n")});
+    ASSERT_FALSE(plan.report.Failed()) << Errors(plan);
+    // A length before each string instead of the end token's bytes.
+    EXPECT_EQ(bench.At(plan, 0x10, 7), (Bytes{0x02, 0x00, 0x41, 0x42, 0x01, 0x00, 0x43}));
+    // Padded to 4 bytes, or cut (and counted) at 4, end token included.
+    EXPECT_EQ(bench.At(plan, 0x20, 9), (Bytes{0x41, 0x00, 0x2E, 0x2E, 0x41, 0x42, 0x43, 0x42, 0xEE}));
+    ASSERT_EQ(plan.report.cut.size(), 1u);
+    EXPECT_EQ(plan.report.cut[0].lost, 2);
+    // Each string starts at a multiple of 4; the gap keeps its bytes.
+    EXPECT_EQ(bench.At(plan, 0x30, 9), (Bytes{0x41, 0x00, 0xEE, 0xEE, 0x42, 0x43, 0x00, 0xEE, 0x43}));
+    // A pointer written before a string points where the aligned string starts.
+    EXPECT_EQ(bench.At(plan, 0x50, 1), (Bytes{0x42}));
+    EXPECT_EQ(bench.At(plan, 0x42, 2), (Bytes{0x41, 0x00}));
+}
+
+TEST(CommandScriptInsert, EmbeddedPointersInEitherOrderAndThoseLeftUnresolved)
+{
+    test::ScriptBench bench(kTable);
+    const auto plan = bench.Plan({Script(
+        "#EMBTYPE(\"LINEAR\", 16, $-100)\n#JMP($10)\n#EMBSET(1)\nA\n#EMBWRITE(2)\nB<END>\n"
+        "#EMBWRITE(1)\nC<END>\n#EMBSET(2)\n#EMBSET(3)\n#EMBWRITE(4)\n"
+        "#VAR(E, EMBPOINTERTABLE)\n#VAR(P, CUSTOMPOINTER)\n#CREATEPTR(P, \"LINEAR\", 0, 8)\n"
+        "#JMP($40)\n#EMBPTRTBL(E, 3, P)\n#WRITE(E, 1)\nA<END>\n#WRITE(E)\nB<END>\n")});
+    ASSERT_FALSE(plan.report.Failed()) << Errors(plan);
+    // Pointer 1 at $10 points at "C" ($15); pointer 2 at $17 points at "B" ($13).
+    EXPECT_EQ(bench.At(plan, 0x10, 9), (Bytes{0x15, 0x01, 0x41, 0x42, 0x00, 0x43, 0x00, 0x13, 0x01}));
+    EXPECT_EQ(bench.At(plan, 0x40, 7), (Bytes{0x00, 0x43, 0x45, 0x41, 0x00, 0x42, 0x00}));
+    ASSERT_EQ(plan.report.unresolved.size(), 3u);
+    const std::string report = ReportText(plan.report);
+    for (const char *expected : {"line 13: #EMBSET(3) has no #EMBWRITE",
+                                 "line 14: #EMBWRITE(4) has no #EMBSET",
+                                 "Slot 0 of E was never written"})
+        EXPECT_NE(report.find(expected), std::string::npos) << report;
+    EXPECT_TRUE(plan.report.Lost());
+}
+
+TEST(CommandScriptInsert, PointerListsAutowriteAndOtherFiles)
+{
+    test::ScriptBench bench(kTable);
+    test::WriteText(bench.folder / "list.txt", "$100\n\n  $108\r\n272\n");
+    test::WriteText(bench.folder / "art.bin", "0123456789");
+    const auto plan = bench.Plan({Script(
+        "#VAR(L, POINTERLIST)\n#VAR(P, CUSTOMPOINTER)\n#CREATEPTR(P, \"LINEAR\", 0, 16)\n"
+        "#PTRLIST(L, \"list.txt\", P)\n#JMP($20)\n#AUTOWRITE(L, \"<END>\")\nA<END>B<STOP>C<END>\n"
+        "#DISABLE(L, \"<END>\")\nA<END>\n#INSERTBINARY(\"art.bin\", 2, 3)\n#INSERTBINARY(\"art.bin\", 8, 0)\n"
+        "#SETPTRFILE(\"ptrs.bin\")\n#WRITE(L)\n#SETTARGETFILE(\"more.bin\")\n#JMP(4)\nABC\n"
+        "#WRITE(L)\n")});
+    ASSERT_TRUE(plan.report.Failed());
+    EXPECT_NE(Errors(plan).find("line 20: The pointer list has 3 offsets; slot 3 is past its end"),
+              std::string::npos)
+        << Errors(plan);
+
+    const auto good = bench.Plan({Script(
+        "#VAR(L, POINTERLIST)\n#VAR(P, CUSTOMPOINTER)\n#CREATEPTR(P, \"LINEAR\", 0, 16)\n"
+        "#PTRLIST(L, \"list.txt\", P)\n#JMP($20)\n#AUTOWRITE(L, \"<END>\")\nA<END>B<STOP>C<END>\n"
+        "#DISABLE(L, \"<END>\")\nA<END>\n#INSERTBINARY(\"art.bin\", 2, 3)\n#INSERTBINARY(\"art.bin\", 8, 0)\n"
+        "#SETPTRFILE(\"ptrs.bin\")\n#WRITE(L)\n#SETTARGETFILE(\"more.bin\")\n#JMP(4)\nABC\n")});
+    ASSERT_FALSE(good.report.Failed()) << Errors(good);
+    EXPECT_EQ(bench.At(good, 0x20, 11),
+              (Bytes{0x41, 0x00, 0x42, 0x43, 0x00, 0x41, 0x00, '2', '3', '4', '8'}));
+    EXPECT_EQ(bench.At(good, 0x100, 2), (Bytes{0x20, 0x00}));
+    EXPECT_EQ(bench.At(good, 0x108, 2), (Bytes{0x23, 0x00})); // <STOP> ended "B"
+    EXPECT_EQ(bench.At(good, 272, 2), (Bytes{0xEE, 0xEE}));   // its pointer went to ptrs.bin
+
+    // Applying: the other files first, then the open file as one undo step.
+    auto document = test::DocumentOf(bench.image);
+    UndoJournal journal;
+    auto plan2 = good;
+    ASSERT_TRUE(ApplyCommandScriptPlan(RealFileSystem(), *document, journal, plan2).ok());
+    EXPECT_EQ(test::ContentsOf(*document), bench.Applied(good));
+    Bytes pointers(272, 0);
+    pointers.insert(pointers.end(), {0x2C, 0x00});
+    EXPECT_EQ(test::ReadBytes(bench.folder / "ptrs.bin"), pointers);
+    EXPECT_EQ(test::ReadBytes(bench.folder / "more.bin"), (Bytes{0, 0, 0, 0, 0x41, 0x42, 0x43}));
+    EXPECT_EQ(plan2.report.files.size(), 2u);
+    ASSERT_EQ(journal.UndoCount(), 1u);
+    ASSERT_TRUE(journal.Undo(*document));
+    EXPECT_EQ(test::ContentsOf(*document), bench.image);
+}
+
+TEST(CommandScriptInsert, AnOtherFileThatCannotBeWrittenLeavesTheDocumentAsItWas)
+{
+    test::ScriptBench bench(kTable);
+    auto plan = bench.Plan({Script("#JMP(0)\nA\n#SETPTRFILE(\"ptrs.bin\")\n#W16(0)\n")});
+    ASSERT_FALSE(plan.report.Failed()) << Errors(plan);
+    auto document = test::DocumentOf(bench.image);
+    UndoJournal journal;
+    test::FaultyFileSystem files;
+    files.failKind = "rename";
+    const Status status = ApplyCommandScriptPlan(files, *document, journal, plan);
+    ASSERT_FALSE(status.ok());
+    EXPECT_NE(status.message().find("The open file was not changed."), std::string::npos)
+        << status.message();
+    EXPECT_EQ(test::ContentsOf(*document), bench.image);
+    EXPECT_EQ(journal.UndoCount(), 0u);
+    EXPECT_FALSE(std::filesystem::exists(bench.folder / "ptrs.bin"));
+}
+
+} // namespace
+} // namespace byteloom
