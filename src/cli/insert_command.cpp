@@ -1,7 +1,10 @@
 // byteloom-cli insert FILE SCRIPT (--table TABLE | --raw) [--address N] [--end N]: Insert
-// Script, then save. The first line of the output is the count of bytes written; what did not fit
-// or was skipped goes to stderr with the exit status 1.
+// Script, then save. byteloom-cli insert FILE SCRIPT... [--check]: command scripts, which name
+// their own tables and places. The first line of the output is the count of bytes written; what
+// did not fit or was skipped goes to stderr with the exit status 1.
 #include "commands.h"
+#include "scripts/command_insert.h"
+#include "scripts/command_script.h"
 #include "tables/script_insert.h"
 #include "tables/table_parser.h"
 #include "tables/text_file.h"
@@ -17,7 +20,8 @@ namespace {
 struct InsertOptions
 {
     std::string file;
-    std::string script;
+    std::vector<std::string> scripts;
+    bool check = false;
     std::string table;
     bool raw = false;
     bool utf8 = false;
@@ -26,20 +30,81 @@ struct InsertOptions
     bool decimal = false;
 };
 
+// Command scripts: every script planned and checked before anything is written; the report on
+// stderr.
+int RunCommandScripts(const InsertOptions &options, const std::vector<std::string> &stored)
+{
+    for (const auto &[given, option] : {std::pair{!options.table.empty(), "--table"},
+                                        {options.raw, "--raw"},
+                                        {options.utf8, "--utf8"},
+                                        {!options.address.empty(), "--address"},
+                                        {!options.end.empty(), "--end"}})
+        if (given)
+            return Fail(std::string(option)
+                        + " is not for command scripts: they name their own tables and places. "
+                          "Nothing was inserted.");
+    Session session;
+    if (!OpenDocument(session, options.file, false))
+        return kExitFailure;
+    std::vector<CommandScriptSource> sources;
+    for (std::size_t i = 0; i < stored.size(); ++i)
+        sources.push_back({std::filesystem::absolute(options.scripts[i]), stored[i]});
+    TerminalProgress progress("Inserting");
+    CommandScriptPlan plan = PlanCommandScripts(
+        session.files(),
+        sources,
+        {std::filesystem::absolute(options.file), session.document().Size()},
+        progress.Callback());
+    progress.Clear();
+    if (plan.report.Failed()) {
+        std::fputs(ReportText(plan.report).c_str(), stderr);
+        return kExitFailure;
+    }
+    if (!options.check) {
+        const Status applied = ApplyCommandScriptPlan(
+            session.files(), session.document(), session.journal(), plan);
+        if (!applied.ok())
+            return Fail(applied.message());
+        if (session.journal().CanUndo() && !SaveDocument(session))
+            return kExitFailure;
+    }
+    std::printf("%lld\n", static_cast<long long>(plan.report.BytesWritten()));
+    std::fputs(ReportText(plan.report).c_str(), stderr);
+    return plan.report.Lost() ? kExitLoss : 0;
+}
+
 int RunInsert(const InsertOptions &options)
 {
+    std::vector<std::string> stored;
+    for (const std::string &script : options.scripts) {
+        auto read = ReadInput(script);
+        if (!read)
+            return kExitFailure;
+        stored.push_back(std::move(*read));
+    }
+    const bool commands = IsCommandScript(stored.front());
+    for (std::size_t i = 1; i < stored.size(); ++i)
+        if (!commands || !IsCommandScript(stored[i]))
+            return Fail(options.scripts[i] + ": only command scripts (which begin with a "
+                                              "command such as #JMP) can follow one another. "
+                                              "Nothing was inserted.");
+    if (commands)
+        return RunCommandScripts(options, stored);
+    if (options.check)
+        return Fail("--check is for command scripts; nothing was inserted.");
+    if (options.table.empty() && !options.raw)
+        return Fail("Give --table TABLE or --raw: the script is not a command script, which "
+                    "would name its tables.");
     Session session;
     if (!OpenDocument(session, options.file, false))
         return kExitFailure;
     if (!options.raw && !OpenTable(session, options.table))
         return kExitFailure;
     const TableFile *table = options.raw ? nullptr : session.tables().Current();
-    const auto stored = ReadInput(options.script);
-    if (!stored)
-        return kExitFailure;
+    const std::string *storedText = &stored.front();
     // A UTF-16 script is read in the code page it is inserted through (UTF-8 for --utf8).
     const int codePage = !table ? 0 : options.utf8 ? kUtf8CodePage : table->GetCodePage();
-    const TextFileResult read = ScriptTextFromStoredBytes(*stored, codePage);
+    const TextFileResult read = ScriptTextFromStoredBytes(*storedText, codePage);
     if (!read.status.ok())
         return Fail(read.status.message());
     std::string text = read.text;
@@ -94,11 +159,19 @@ Subcommand AddInsertCommand(CLI::App &app)
     return AddSubcommand(
         app,
         "insert",
-        "Insert a script into a file and save it, as Insert Script does",
+        "Insert a script into a file and save it, as Insert Script does; command scripts "
+        "(several may follow one another) place their own text and rewrite pointers",
         [](CLI::App &command, InsertOptions &options) {
             command.add_option("FILE", options.file, "The file to write into")->required();
-            command.add_option("SCRIPT", options.script, "The script file (- for standard input)")
+            command
+                .add_option("SCRIPT",
+                            options.scripts,
+                            "The script file (- for standard input), or command scripts, "
+                            "inserted in order")
                 ->required();
+            command.add_flag("--check",
+                             options.check,
+                             "Command scripts: check, encode and report, but write nothing");
             auto *table = command.add_option(
                 "--table", options.table, "Encode the script through this table file");
             auto *raw = command.add_flag("--raw", options.raw, "Copy the script's bytes unchanged");
@@ -115,10 +188,6 @@ Subcommand AddInsertCommand(CLI::App &app)
                                options.end,
                                "Write nothing at or past this offset (the end of the text's room)");
             AddDecimalFlag(command, options.decimal);
-            command.callback([table, raw] {
-                if (table->count() == 0 && raw->count() == 0)
-                    throw CLI::ValidationError("insert", "give --table TABLE or --raw");
-            });
         },
         RunInsert);
 }

@@ -9,8 +9,9 @@
 namespace {
 
 constexpr const char *kFooter
-    = R"(Exit status: 0 success; 1 nothing found (find only); 2 any error, with a message
-on stderr that begins "byteloom-cli:". "-" as FILE (dump, string, find, copy-as,
+    = R"(Exit status: 0 success; 1 something lost (insert, dump: the report on stderr says
+what) or nothing found (find); 2 any error, with a message on stderr that begins
+"byteloom-cli:", and nothing written. "-" as FILE (dump, string, find, copy-as,
 rows) or SCRIPT (insert) reads standard input; "-o -" writes standard output.
 
 Examples:
@@ -18,6 +19,7 @@ Examples:
   byteloom-cli dump game.sfc --table game.tbl --start 1000 --length 86 --no-clean -o script.txt
   byteloom-cli string game.sfc --table game.tbl --start 1000 --length 14
   byteloom-cli insert game.sfc script.txt --table game.tbl --address 1000
+  byteloom-cli insert game.sfc block1.txt block2.txt --check
   byteloom-cli find game.sfc ables --relative
   byteloom-cli copy-as char game.sfc --start 7FC0 --length 10
   byteloom-cli split game.sfc --bank-size 8000 --header 200

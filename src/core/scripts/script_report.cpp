@@ -42,8 +42,10 @@ std::int64_t CommandScriptReport::BytesWritten() const
 
 std::string BlockLine(const BlockReport &block)
 {
-    std::string line = block.file + " " + HexOffset(block.start) + "-"
-                       + (block.max ? HexOffset(*block.max) : HexOffset(block.end)) + ": "
+    // Both ends inclusive: up to max, or to the last byte of text.
+    const std::int64_t last = block.max ? *block.max : block.end - 1;
+    std::string line = block.file + " " + HexOffset(block.start)
+                       + (last > block.start ? "-" + HexOffset(last) : "") + ": "
                        + Count(block.written, "byte", "bytes") + " written";
     if (block.lost > 0)
         line += ", " + std::to_string(block.lost) + " lost";
@@ -103,7 +105,7 @@ std::string ReportText(const CommandScriptReport &report)
     for (const std::string &file : report.files)
         text += "Written: " + file + "\n";
     for (const std::string &note : report.notes)
-        text += "Table " + note + "\n";
+        text += "Table " + note + "\n"; // "Table game.tbl: 2 lines skipped (…)"
     return text;
 }
 

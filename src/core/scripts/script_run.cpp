@@ -15,6 +15,7 @@ namespace {
 
 constexpr std::array<std::string_view, 5> kTypeWords{
     "TABLE", "CUSTOMPOINTER", "POINTERTABLE", "POINTERLIST", "EMBPOINTERTABLE"};
+constexpr std::string_view kLoadedPrefix = "Table loaded: ";
 constexpr int kErrorsShown = 100; // per script; the rest are counted
 
 } // namespace
@@ -57,6 +58,7 @@ bool ScriptRun::Run(const CommandScriptSource &source, const ProgressCallback &p
     Reset();
     folder_ = source.path.parent_path();
     scriptName_ = source.path.filename().string();
+    const std::size_t firstError = plan_.report.errors.size();
     ParsedCommandScript parsed = ParseCommandScript(source.stored);
     utf8_ = parsed.utf8;
     for (const ScriptProblem &problem : parsed.errors) {
@@ -87,6 +89,12 @@ bool ScriptRun::Run(const CommandScriptSource &source, const ProgressCallback &p
                                                    variable->line,
                                                    "Slot " + std::to_string(slot) + " of " + name
                                                        + " was never written"});
+    // The malformed lines were found first; every error is listed in line order.
+    std::stable_sort(plan_.report.errors.begin() + static_cast<std::ptrdiff_t>(firstError),
+                     plan_.report.errors.end(),
+                     [](const ScriptProblem &a, const ScriptProblem &b) {
+                         return a.line < b.line;
+                     });
     if (errorsInScript_ > kErrorsShown)
         plan_.report.errors.push_back(
             {0,
@@ -261,9 +269,12 @@ void ScriptRun::AddTable(const ScriptStep &step)
             return Error("The table " + step.arguments[0].text
                          + " cannot be read: " + file.status.message());
         ParsedTable parsed = ParseStoredTable(file.text, path.filename().string());
-        const std::string notes = TableNotesSummary(parsed.notes);
+        const std::string summary = TableNotesSummary(parsed.notes);
+        std::string_view notes = summary;
+        if (notes.starts_with(kLoadedPrefix))
+            notes.remove_prefix(kLoadedPrefix.size());
         if (!notes.empty())
-            plan_.report.notes.push_back(path.filename().string() + ": " + notes);
+            plan_.report.notes.push_back(path.filename().string() + ": " + std::string(notes));
         LoadedTable table;
         table.table = std::make_unique<TableFile>(std::move(parsed.table));
         table.encoder = std::make_unique<ScriptEncoder>(*table.table);
