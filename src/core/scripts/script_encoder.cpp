@@ -36,14 +36,18 @@ void SetKey(TextPiece &piece, std::uint32_t key)
 ScriptEncoder::ScriptEncoder(const TableFile &table)
     : table_(&table)
 {
-    for (const TableEntry &entry : table.GetSubtable(0).Entries()) {
-        const bool end = entry.text == kEndStringMarker;
-        if ((end || entry.text == kNewlineMarker) && !entry.label.empty())
-            tokens_.push_back({entry.label, entry.key, true, end});
-    }
+    std::vector<const TableEntry *> labelled;
+    for (const TableEntry &entry : table.GetSubtable(0).Entries())
+        if ((entry.text == kEndStringMarker || entry.text == kNewlineMarker) && !entry.label.empty())
+            labelled.push_back(&entry);
+    // Of equal texts, the one the table lists first is found.
+    std::sort(labelled.begin(), labelled.end(), [](const TableEntry *a, const TableEntry *b) {
+        return a->order < b->order;
+    });
+    for (const TableEntry *entry : labelled)
+        tokens_.push_back({entry->label, entry->key, true, entry->text == kEndStringMarker});
     for (const std::string &text : table.EndTokensWithoutBytes())
         tokens_.push_back({text, 0, false, true});
-    // The first of equal texts is the one the table lists first.
     std::stable_sort(tokens_.begin(), tokens_.end(), [](const Token &a, const Token &b) {
         return a.text.size() > b.text.size();
     });
