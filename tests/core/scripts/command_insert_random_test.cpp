@@ -125,6 +125,10 @@ private:
         add("<L>", false, true);
         table += "/<X>\n";
         entries_.push_back({"<X>", {}, true, true});
+        // A plain text equal to a token (the token wins) and one that a token begins (the
+        // longer text wins, and ends no string).
+        add("<L>", false, false);
+        add("<E>ab", false, false);
     }
 
     // The longest entry text at at, the first listed of equal texts; a token wins a tie.
