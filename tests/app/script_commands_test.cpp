@@ -7,6 +7,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -192,6 +197,56 @@ TEST_F(ScriptCommandsTest, APatchIsMadeFromTheDocumentAndAppliedAsOneStepOfUndo)
     ASSERT_FALSE(prompts->messages.empty());
     EXPECT_NE(prompts->messages.back().find("different image"), std::string::npos);
     EXPECT_EQ(document.ReadByte(0x1000), 0x42);
+}
+
+TEST_F(ScriptCommandsTest, ACommandScriptInsertsAsOneUndoStepAndShowsItsReport)
+{
+    const auto original = ReadBytes(folder / "game.sfc");
+    test::WriteText(folder / "labels.tbl", "80=A\n81=B\n/FF=<end>\n");
+    test::WriteText(folder / "block.txt",
+                    "// translated\n#VAR(T, TABLE)\n#ADDTBL(\"labels.tbl\", T)\n#ACTIVETBL(T)\n"
+                    "#VAR(P, CUSTOMPOINTER)\n#CREATEPTR(P, \"LINEAR\", 0, 16)\n"
+                    "#VAR(PT, POINTERTABLE)\n#PTRTBL(PT, $2000, 2, P)\n"
+                    "#JMP($1000, $1003, \"Intro\")\n#AUTOWRITE(PT, \"<end>\")\nAB<end>BA<end>\n");
+    QString summary;
+    int rows = -1;
+    WithDialog(Qt::Key_I, Qt::ControlModifier, [&](QDialog &dialog) {
+        QLineEdit *path = Field(dialog, "path");
+        QTest::keyClicks(path, QString::fromStdString((folder / "block.txt").string()));
+        EXPECT_EQ(dialog.findChild<QLabel *>(QStringLiteral("found"))->text(),
+                  QStringLiteral("Command script: 1 block, 2 pointers"));
+        EXPECT_FALSE(Field(dialog, "address")->isEnabled());
+        EXPECT_EQ(Field(dialog, "address")->text(), QStringLiteral("from the script's commands"));
+        EXPECT_FALSE(dialog.findChild<QComboBox *>()->isEnabled());
+        QTimer::singleShot(0, [&] {
+            auto *report = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(report, nullptr);
+            EXPECT_EQ(report->windowTitle(), QStringLiteral("Insert Report"));
+            rows = report->findChild<QTableWidget *>()->rowCount();
+            summary = report->findChild<QPlainTextEdit *>()->toPlainText();
+            for (QPushButton *button : report->findChildren<QPushButton *>())
+                if (button->text() == QStringLiteral("&Copy"))
+                    button->click();
+            report->reject();
+        });
+        QTest::keyClick(path, Qt::Key_Return);
+    });
+    EXPECT_EQ(rows, 1);
+    EXPECT_TRUE(summary.startsWith(QStringLiteral("1 block, 4 bytes of text, 2 pointers"))) << summary.toStdString();
+    EXPECT_TRUE(QApplication::clipboard()->text().contains(QStringLiteral("\"Intro\"")));
+    // The second string was cut at the block's end, and said so.
+    EXPECT_TRUE(summary.contains(QStringLiteral("the string at $1003 lost 2 bytes")));
+    Document &document = window->session().document();
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(document.Size()));
+    ASSERT_EQ(document.ReadBlock(0, bytes), document.Size());
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 0x1000, bytes.begin() + 0x1004),
+              (std::vector<std::uint8_t>{0x80, 0x81, 0xFF, 0x81}));
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 0x2000, bytes.begin() + 0x2004),
+              (std::vector<std::uint8_t>{0x00, 0x10, 0x03, 0x10}));
+    EXPECT_NE(window->windowTitle().indexOf(QStringLiteral("*")), -1);
+    QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(document.ReadBlock(0, bytes), document.Size());
+    EXPECT_EQ(bytes, original);
 }
 
 } // namespace

@@ -14,12 +14,20 @@
 
 namespace byteloom {
 
+namespace {
+
+// What the address field shows, greyed, for a command script, which names its own places.
+constexpr std::string_view kFromCommandsText = "from the script's commands";
+
+} // namespace
+
 ScriptInsertDialog::ScriptInsertDialog(FileSystem &files,
                                        const InsertDialogFields &fields,
                                        const LoadedTables &tables,
                                        std::int64_t caretOffset,
                                        Browse browse,
                                        ShowMessage showMessage,
+                                       Describe describe,
                                        QWidget *parent)
     : QDialog(parent)
     , files_(files)
@@ -30,8 +38,10 @@ ScriptInsertDialog::ScriptInsertDialog(FileSystem &files,
     , caretOffset_(caretOffset)
     , hex_(new QRadioButton(QStringLiteral("Hex"), this))
     , decimal_(new QRadioButton(QStringLiteral("Decimal"), this))
+    , found_(new QLabel(this))
     , table_(new QComboBox(this))
     , showMessage_(std::move(showMessage))
+    , describe_(std::move(describe))
 {
     setWindowTitle(QStringLiteral("Script Insert"));
     path_->setObjectName(QStringLiteral("path"));
@@ -56,9 +66,16 @@ ScriptInsertDialog::ScriptInsertDialog(FileSystem &files,
             path_->setText(QString::fromStdString(chosen->string()));
     });
     connect(path_, &QLineEdit::textChanged, this, &ScriptInsertDialog::FollowScript);
-    auto *scriptRow = new QHBoxLayout(scriptGroup);
+    auto *scriptColumn = new QVBoxLayout(scriptGroup);
+    auto *scriptRow = new QHBoxLayout;
+    scriptColumn->addLayout(scriptRow);
     scriptRow->addWidget(path_);
     scriptRow->addWidget(browseButton);
+    found_->setObjectName(QStringLiteral("found"));
+    found_->setWordWrap(true);
+    found_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    found_->hide();
+    scriptColumn->addWidget(found_);
 
     auto *addressGroup = new QGroupBox(QStringLiteral("Starting Address"), this);
     auto *addressRow = new QHBoxLayout(addressGroup);
@@ -111,20 +128,30 @@ ScriptInsertDialog::ScriptInsertDialog(FileSystem &files,
 
 void ScriptInsertDialog::FollowScript()
 {
-    const bool headers
-        = !path_->text().isEmpty() && ScriptFileHasHeaders(files_, path_->text().toStdString());
-    if (headers == fromHeaders_)
+    const std::filesystem::path path = path_->text().toStdString();
+    const std::optional<std::string> found = path.empty() ? std::nullopt : describe_(path);
+    found_->setText(QString::fromStdString(found.value_or(std::string())));
+    found_->setVisible(found.has_value());
+    const PlacedBy placedBy = found                                         ? PlacedBy::Commands
+                              : !path.empty() && ScriptFileHasHeaders(files_, path) ? PlacedBy::Headers
+                                                                            : PlacedBy::Address;
+    if (placedBy == placedBy_)
         return;
-    fromHeaders_ = headers;
-    address_->setText(
-        headers ? QString::fromUtf8(kFromHeadersText.data(),
-                                    static_cast<qsizetype>(kFromHeadersText.size()))
-                : QString::fromStdString(InsertAddressText(caretOffset_, decimal_->isChecked())));
+    placedBy_ = placedBy;
+    const std::string_view placedText = placedBy == PlacedBy::Headers ? kFromHeadersText
+                                                                      : kFromCommandsText;
+    address_->setText(placedBy == PlacedBy::Address
+                          ? QString::fromStdString(
+                                InsertAddressText(caretOffset_, decimal_->isChecked()))
+                          : QString::fromUtf8(placedText.data(),
+                                              static_cast<qsizetype>(placedText.size())));
     address_->setCursorPosition(0);
     for (QWidget *field : {static_cast<QWidget *>(address_),
                            static_cast<QWidget *>(hex_),
                            static_cast<QWidget *>(decimal_)})
-        field->setEnabled(!headers);
+        field->setEnabled(placedBy == PlacedBy::Address);
+    end_->setEnabled(placedBy != PlacedBy::Commands);
+    table_->setEnabled(placedBy != PlacedBy::Commands);
 }
 
 std::string ScriptInsertDialog::TableTitle() const
@@ -140,8 +167,15 @@ std::string ScriptInsertDialog::TableTitle() const
 void ScriptInsertDialog::accept()
 {
     FollowScript();
+    if (placedBy_ == PlacedBy::Commands) {
+        request_ = {};
+        request_.path = path_->text().toStdString();
+        QDialog::accept();
+        return;
+    }
     const auto read = ReadInsertDialog({path_->text().toStdString(),
-                                        fromHeaders_ ? "0" : address_->text().toStdString(),
+                                        placedBy_ == PlacedBy::Headers ? "0"
+                                                                       : address_->text().toStdString(),
                                         decimal_->isChecked(),
                                         TableTitle(),
                                         end_->text().trimmed().toStdString()},

@@ -6,6 +6,7 @@
 
 #include "common/command_ids.h"
 #include "dialogs/expand_file_dialog.h"
+#include "dialogs/insert_report_dialog.h"
 #include "dialogs/script_dumper_dialog.h"
 #include "dialogs/script_insert_dialog.h"
 #include "dialogs/split_file_dialog.h"
@@ -14,6 +15,7 @@
 #include "document/bank_split.h"
 #include "document/safe_file_writer.h"
 #include "patch/document_patch.h"
+#include "scripts/command_insert.h"
 #include "session/lifecycle_texts.h"
 #include "tables/script_insert.h"
 #include "tables/text_file.h"
@@ -66,10 +68,19 @@ void ScriptCommands::InsertScriptWithDialog()
                                                     ScriptFilters());
         },
         [this](const std::string &message) { host_.Prompts().ShowMessage(message); },
+        [this](const std::filesystem::path &path) -> std::optional<std::string> {
+            Session &session = host_.session();
+            if (!IsCommandScriptFile(session.files(), path))
+                return std::nullopt;
+            return DescribeCommandScript(PlanCommandScriptFiles(
+                session.files(), {path}, {session.document().Path(), session.document().Size()}));
+        },
         host_.DialogParent());
     if (dialog.exec() != QDialog::Accepted)
         return;
     const InsertRequest &request = dialog.Request();
+    if (dialog.CommandScriptChosen())
+        return InsertCommandScript(request.path);
     WorkProgress progress(host_.DialogParent(), QStringLiteral("Inserting the script..."));
     const InsertResult result = InsertScript(host_.session().files(),
                                              host_.session().document(),
@@ -85,6 +96,34 @@ void ScriptCommands::InsertScriptWithDialog()
         host_.Prompts().ShowMessage(result.status.message());
     if (const std::string report = InsertReport(result); !report.empty())
         host_.Prompts().ShowMessage(report);
+}
+
+// Every write of the script computed first; then the other files it names, then the document as
+// one undo step; then the report, or the errors with nothing changed.
+void ScriptCommands::InsertCommandScript(const std::filesystem::path &path)
+{
+    Session &session = host_.session();
+    CommandScriptPlan plan;
+    {
+        WorkProgress progress(host_.DialogParent(), QStringLiteral("Inserting the script..."));
+        plan = PlanCommandScriptFiles(session.files(),
+                                      {path},
+                                      {session.document().Path(), session.document().Size()},
+                                      progress.Callback());
+        if (progress.Cancelled())
+            return;
+    }
+    if (!plan.report.Failed()) {
+        const Status applied = ApplyCommandScriptPlan(
+            session.files(), session.document(), session.journal(), plan);
+        if (std::any_of(plan.writes.begin(), plan.writes.end(), [](const PlannedWrite &write) {
+                return write.target == 0;
+            }))
+            host_.NoteEdited();
+        if (!applied.ok())
+            return host_.Prompts().ShowMessage(applied.message());
+    }
+    InsertReportDialog(plan.report, host_.DialogParent()).exec();
 }
 
 // Create Patch: the original chosen, then where the patch goes; the document as it is now, its

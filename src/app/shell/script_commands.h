@@ -2,6 +2,8 @@
 
 #include "tables/script_dialogs.h"
 
+#include <filesystem>
+
 namespace byteloom {
 
 class CommandHost;
@@ -17,6 +19,7 @@ public:
 private:
     void DumpScriptWithDialog(const DumpDialogFields &fields);
     void InsertScriptWithDialog();
+    void InsertCommandScript(const std::filesystem::path &path);
     void CreatePatchWithDialogs();
     void ApplyPatchWithDialog();
 

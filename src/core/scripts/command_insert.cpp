@@ -4,6 +4,7 @@
 #include "document/safe_file_writer.h"
 #include "document/undo_journal.h"
 #include "platform/binary_file.h"
+#include "scripts/command_script.h"
 #include "scripts/script_run.h"
 
 #include <algorithm>
@@ -111,6 +112,21 @@ Status ApplyCommandScriptPlan(FileSystem &files,
     if (auto error = document.TakeIoError())
         return Status::Error(*error);
     return Status::Ok();
+}
+
+bool IsCommandScriptFile(FileSystem &files, const std::filesystem::path &path)
+{
+    // Projects open their scripts with a few lines of notes; the first command is well within
+    // the first 64 KiB.
+    BinaryFile file(files);
+    if (!file.Open(path, BinaryFile::Mode::Read).ok())
+        return false;
+    std::vector<std::uint8_t> start(static_cast<std::size_t>(
+        std::clamp<std::int64_t>(file.Length(), 0, std::int64_t{64} * 1024)));
+    if (!file.ReadAt(0, start).ok())
+        return false;
+    return IsCommandScript(
+        std::string_view(reinterpret_cast<const char *>(start.data()), start.size()));
 }
 
 std::string DescribeCommandScript(const CommandScriptPlan &plan)

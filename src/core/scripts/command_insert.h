@@ -75,6 +75,9 @@ struct CommandScriptSource
                                             UndoJournal &journal,
                                             CommandScriptPlan &plan);
 
+// Whether the file is a command script (see IsCommandScript); false when it cannot be read.
+[[nodiscard]] bool IsCommandScriptFile(FileSystem &files, const std::filesystem::path &path);
+
 // What a check of the script finds, for the insert dialog: "Command script: 3 blocks, 681
 // pointers", or its first error.
 [[nodiscard]] std::string DescribeCommandScript(const CommandScriptPlan &plan);

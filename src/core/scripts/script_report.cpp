@@ -65,7 +65,7 @@ std::string PointerSummary(const CommandScriptReport &report)
            + (kinds.empty() ? "" : " (" + kinds + ")");
 }
 
-std::string ReportText(const CommandScriptReport &report)
+std::string ReportSummaryText(const CommandScriptReport &report)
 {
     std::string text;
     if (report.Failed()) {
@@ -75,10 +75,6 @@ std::string ReportText(const CommandScriptReport &report)
             text += "  " + error.message + "\n";
         return text;
     }
-    for (const BlockReport &block : report.blocks)
-        text += block.script + " line " + std::to_string(block.line)
-                + (block.name.empty() ? "" : " \"" + block.name + "\"") + ": " + BlockLine(block)
-                + "\n";
     text += Count(static_cast<std::int64_t>(report.blocks.size()), "block", "blocks") + ", "
             + Count(report.BytesWritten(), "byte", "bytes") + " of text, "
             + PointerSummary(report) + ".\n";
@@ -107,6 +103,17 @@ std::string ReportText(const CommandScriptReport &report)
     for (const std::string &note : report.notes)
         text += "Table " + note + "\n"; // "Table game.tbl: 2 lines skipped (…)"
     return text;
+}
+
+std::string ReportText(const CommandScriptReport &report)
+{
+    std::string text;
+    if (!report.Failed())
+        for (const BlockReport &block : report.blocks)
+            text += block.script + " line " + std::to_string(block.line)
+                    + (block.name.empty() ? "" : " \"" + block.name + "\"") + ": "
+                    + BlockLine(block) + "\n";
+    return text + ReportSummaryText(report);
 }
 
 } // namespace byteloom

@@ -79,6 +79,9 @@ struct CommandScriptReport
 // The report as text, one block per line, then the totals, the losses and the notes; the
 // errors alone when there are any.
 [[nodiscard]] std::string ReportText(const CommandScriptReport &report);
+// The report without its block lines: the totals, the losses, the files and the notes; or the
+// errors.
+[[nodiscard]] std::string ReportSummaryText(const CommandScriptReport &report);
 // One line for a block ("$40200-$4FFFF (Chapter 1): 1,234 bytes written, 12 left").
 [[nodiscard]] std::string BlockLine(const BlockReport &block);
 // "681 pointers (pointer tables 600, embedded 81)".
