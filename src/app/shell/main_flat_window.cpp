@@ -331,7 +331,6 @@ void MainFlatWindow::DocumentChanged()
         }
         const bool hasTable = session_.tables().Current() != nullptr;
         Action(kCmdDumpScript)->setEnabled(hasTable);
-        Action(kCmdInsertScript)->setEnabled(hasTable);
         Action(kCmdEditTable)->setEnabled(hasTable);
         Action(kCmdDumpSelected)->setEnabled(hasTable && dataWindow_->selection().active);
         statusParts_[kSizePart]->setText(QString::fromStdString(SizeStatusText(document.Size())));

@@ -38,7 +38,6 @@ constexpr int kAlwaysGreyed[] = {kCmdDelete,
                                  kCmdCut,
                                  kCmdPaste,
                                  kCmdDumpScript,
-                                 kCmdInsertScript,
                                  kCmdEditTable};
 constexpr int kNeedADocument[] = {kCmdClose,
                                   kCmdSave,
@@ -51,7 +50,9 @@ constexpr int kNeedADocument[] = {kCmdClose,
                                   kCmdGoTo,
                                   kCmdOpenTable,
                                   kCmdSplitFile,
-                                  kCmdExpandFile};
+                                  kCmdExpandFile,
+                                  // A command script names its own tables.
+                                  kCmdInsertScript};
 // Greyed by the no-document state only (the others leave them to the selection).
 constexpr int kGreyedWithoutDocument[]
     = {kCmdFindNext, kCmdCopyHexAsText, kCmdCopyHexAsChar, kCmdCopyHexAsInt, kCmdCopyHexAsShort};
