@@ -218,6 +218,7 @@ TEST_F(ScriptCommandsTest, ACommandScriptInsertsAsOneUndoStepAndShowsItsReport)
         EXPECT_FALSE(Field(dialog, "address")->isEnabled());
         EXPECT_EQ(Field(dialog, "address")->text(), QStringLiteral("from the script's commands"));
         EXPECT_FALSE(dialog.findChild<QComboBox *>()->isEnabled());
+        EXPECT_FALSE(Field(dialog, "end")->isEnabled());
         QTimer::singleShot(0, [&] {
             auto *report = qobject_cast<QDialog *>(QApplication::activeModalWidget());
             ASSERT_NE(report, nullptr);

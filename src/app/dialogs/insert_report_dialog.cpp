@@ -54,7 +54,7 @@ QTableWidget *BlockTable(const CommandScriptReport &report, QWidget *parent)
         ++row;
     }
     table->resizeColumnsToContents();
-    table->horizontalHeader()->setStretchLastSection(true);
+    table->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch); // the block's name
     return table;
 }
 

@@ -47,11 +47,13 @@ ScriptInsertDialog::ScriptInsertDialog(FileSystem &files,
     path_->setObjectName(QStringLiteral("path"));
     address_->setObjectName(QStringLiteral("address"));
     end_->setObjectName(QStringLiteral("end"));
-    // Wide enough to show the address a dump with headers gives it.
-    address_->setMinimumWidth(
-        address_->fontMetrics().horizontalAdvance(QString::fromUtf8(
-            kFromHeadersText.data(), static_cast<qsizetype>(kFromHeadersText.size())))
-        + 16);
+    // Wide enough to say what places a dump with headers or a command script.
+    for (const std::string_view text : {kFromHeadersText, kFromCommandsText})
+        address_->setMinimumWidth(std::max(
+            address_->minimumWidth(),
+            address_->fontMetrics().horizontalAdvance(
+                QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())))
+                + 16));
     end_->setMaxLength(16);
     end_->setPlaceholderText(QStringLiteral("none"));
     table_->setObjectName(QStringLiteral("table"));
@@ -130,8 +132,12 @@ void ScriptInsertDialog::FollowScript()
 {
     const std::filesystem::path path = path_->text().toStdString();
     const std::optional<std::string> found = path.empty() ? std::nullopt : describe_(path);
-    found_->setText(QString::fromStdString(found.value_or(std::string())));
-    found_->setVisible(found.has_value());
+    const QString foundText = QString::fromStdString(found.value_or(std::string()));
+    if (foundText != found_->text() || found_->isVisible() != found.has_value()) {
+        found_->setText(foundText);
+        found_->setVisible(found.has_value());
+        adjustSize(); // room for an error that takes two lines
+    }
     const PlacedBy placedBy = found                                         ? PlacedBy::Commands
                               : !path.empty() && ScriptFileHasHeaders(files_, path) ? PlacedBy::Headers
                                                                             : PlacedBy::Address;

@@ -131,8 +131,11 @@ bool IsCommandScriptFile(FileSystem &files, const std::filesystem::path &path)
 
 std::string DescribeCommandScript(const CommandScriptPlan &plan)
 {
-    if (plan.report.Failed())
+    const std::size_t errors = plan.report.errors.size();
+    if (errors == 1)
         return plan.report.errors.front().message;
+    if (errors > 1)
+        return std::to_string(errors) + " errors; the first: " + plan.report.errors.front().message;
     return "Command script: " + std::to_string(plan.blockCount)
            + (plan.blockCount == 1 ? " block, " : " blocks, ")
            + std::to_string(plan.report.PointerCount())
