@@ -1,5 +1,6 @@
 #include "scripts/command_insert.h"
 
+#include "common/growable.h"
 #include "document/document.h"
 #include "document/safe_file_writer.h"
 #include "document/undo_journal.h"
@@ -62,11 +63,16 @@ Status WriteOtherFiles(FileSystem &files, CommandScriptPlan &plan)
             if (write.target != static_cast<int>(target))
                 continue;
             const auto end = static_cast<std::size_t>(write.offset) + write.length;
-            if (contents.size() < end)
-                contents.resize(end, '\0');
-            std::copy_n(plan.bytes.begin() + static_cast<std::ptrdiff_t>(write.start),
-                        write.length,
-                        contents.begin() + write.offset);
+            if (contents.size() < end && !TryResize(contents, end))
+                return Status::Error("There is not enough memory to write " + path.string()
+                                     + "; nothing was written.");
+            const auto at = contents.begin() + write.offset;
+            if (write.fill >= 0)
+                std::fill_n(at, write.length, static_cast<char>(write.fill));
+            else
+                std::copy_n(plan.bytes.begin() + static_cast<std::ptrdiff_t>(write.start),
+                            write.length,
+                            at);
         }
         const auto *data = reinterpret_cast<const std::uint8_t *>(contents.data());
         const Status written = WriteFileSafely(path, std::span(data, contents.size()), files);
@@ -105,10 +111,22 @@ Status ApplyCommandScriptPlan(FileSystem &files,
     if (high <= low)
         return Status::Ok();
     journal.RecordBeforeWrite(document, low, high - low);
-    for (const PlannedWrite &write : plan.writes)
-        if (write.target == 0)
-            (void) document.WriteBlock(write.offset,
-                                       std::span(plan.bytes).subspan(write.start, write.length));
+    for (const PlannedWrite &write : plan.writes) {
+        if (write.target != 0)
+            continue;
+        if (write.fill < 0) {
+            (void)document.WriteBlock(write.offset,
+                                      std::span(plan.bytes).subspan(write.start, write.length));
+            continue;
+        }
+        const std::vector<std::uint8_t> fill(std::min<std::size_t>(write.length, 1 << 16),
+                                             static_cast<std::uint8_t>(write.fill));
+        for (std::size_t done = 0; done < write.length; done += fill.size()) {
+            const std::size_t count = std::min(fill.size(), write.length - done);
+            (void)document.WriteBlock(write.offset + static_cast<std::int64_t>(done),
+                                      std::span(fill).first(count));
+        }
+    }
     if (auto error = document.TakeIoError())
         return Status::Error(*error);
     return Status::Ok();

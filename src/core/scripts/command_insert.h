@@ -16,15 +16,19 @@ namespace byteloom {
 class Document;
 class UndoJournal;
 
-// One write of an insert: length bytes of the plan's byte store from start, to offset of a
-// target (0 is the open file).
+// One write of an insert, to offset of a target (0 is the open file): length bytes of the plan's
+// byte store from start, or, for a fill, length bytes of fill.
 struct PlannedWrite
 {
     int target = 0;
     std::int64_t offset = 0;
     std::size_t start = 0;
     std::size_t length = 0;
+    int fill = -1; // 0-255 for a fill
 };
+
+// How large an insert may make a file other than the open one.
+inline constexpr std::int64_t kLargestWrittenFile = std::int64_t{1} << 31;
 
 // Everything a run of command scripts writes, computed in memory, and its report. Later writes
 // stand over earlier ones.

@@ -90,7 +90,9 @@ private:
     std::int64_t TextOut(std::span<const std::uint8_t> bytes);
 
     // Writing.
+    std::int64_t Room(const Place &place, std::int64_t count);
     std::int64_t Put(const Place &place, std::span<const std::uint8_t> bytes);
+    void PutFill(const Place &place, std::int64_t count, std::uint8_t fill);
     void WritePointer(PointerKind kind,
                       const Place &place,
                       const PointerForm &form,

@@ -129,8 +129,9 @@ void ScriptRun::StringCommand(const ScriptStep &step)
             return Error("A length prefix is 1 to 4 bytes");
         pascalLength_ = static_cast<int>(args[0].number);
     } else if (name == "FIXEDLENGTH") {
-        if (args[0].number < 0 || args[1].number < 0 || args[1].number > 0xFF)
-            return Error("#FIXEDLENGTH takes a length of 0 or more and a fill byte ($00-$FF)");
+        if (args[0].number < 0 || args[0].number > 0xFFFF || args[1].number < 0
+            || args[1].number > 0xFF)
+            return Error("#FIXEDLENGTH takes a length of 0 to 65535 and a fill byte ($00-$FF)");
         fixedLength_ = args[0].number;
         fixedFill_ = static_cast<std::uint8_t>(args[1].number);
     } else if (name == "STRINGALIGN") {
@@ -277,27 +278,44 @@ void ScriptRun::CloseBlock()
     CloseString({});
     BlockReport &block = plan_.report.blocks[*block_];
     block.end = position_;
-    if (fill_ && block.max && position_ <= *block.max) {
-        const std::vector<std::uint8_t> fill(static_cast<std::size_t>(*block.max + 1 - position_),
-                                             *fill_);
-        Put({textTarget_, position_, block.max}, fill);
-    }
+    if (fill_ && block.max && position_ <= *block.max)
+        PutFill({textTarget_, position_, block.max}, *block.max + 1 - position_, *fill_);
     block_.reset();
+}
+
+// How many of count bytes at place are written: none past its limit, none past the open file's
+// end (it keeps its size); a file the script writes may grow, but not past the largest size.
+std::int64_t ScriptRun::Room(const Place &place, std::int64_t count)
+{
+    if (place.limit)
+        count = std::clamp<std::int64_t>(*place.limit + 1 - place.offset, 0, count);
+    if (place.target == 0)
+        return std::clamp<std::int64_t>(file_.size - place.offset, 0, count);
+    if (count > 0 && place.offset > kLargestWrittenFile - count) {
+        Error("This would make " + plan_.targets[static_cast<std::size_t>(place.target)].filename().string()
+              + " larger than 2 GiB");
+        return 0;
+    }
+    return count;
 }
 
 std::int64_t ScriptRun::Put(const Place &place, std::span<const std::uint8_t> bytes)
 {
-    auto count = static_cast<std::int64_t>(bytes.size());
-    if (place.limit)
-        count = std::clamp<std::int64_t>(*place.limit + 1 - place.offset, 0, count);
-    if (place.target == 0) // the open file keeps its size
-        count = std::clamp<std::int64_t>(file_.size - place.offset, 0, count);
+    const std::int64_t count = Room(place, static_cast<std::int64_t>(bytes.size()));
     if (count <= 0)
         return 0;
-    plan_.writes.push_back({place.target, place.offset, plan_.bytes.size(),
-                            static_cast<std::size_t>(count)});
+    plan_.writes.push_back(
+        {place.target, place.offset, plan_.bytes.size(), static_cast<std::size_t>(count)});
     plan_.bytes.insert(plan_.bytes.end(), bytes.begin(), bytes.begin() + count);
     return count;
+}
+
+void ScriptRun::PutFill(const Place &place, std::int64_t count, std::uint8_t fill)
+{
+    count = Room(place, count);
+    if (count > 0)
+        plan_.writes.push_back(
+            {place.target, place.offset, 0, static_cast<std::size_t>(count), fill});
 }
 
 int ScriptRun::TargetOf(const std::string &name)

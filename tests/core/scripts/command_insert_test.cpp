@@ -71,6 +71,23 @@ TEST(CommandScriptInsert, EveryErrorIsListedWithItsLineAndNothingIsPlanned)
     EXPECT_EQ(ReportText(plan.report).rfind("9 errors; nothing was written:", 0), 0u);
 }
 
+TEST(CommandScriptInsert, HugeNumbersAreClippedOrRefusedWithoutExhaustingMemory)
+{
+    test::ScriptBench bench(kTable);
+    // A fill to the end of the addressable range stops at the open file's end.
+    auto plan = bench.Plan({Script("#FILL($AA)\n#JMP($FF0, $7FFFFFFFFFFF)\nA\n")});
+    ASSERT_FALSE(plan.report.Failed()) << Errors(plan);
+    EXPECT_EQ(bench.At(plan, 0xFF0, 3), (Bytes{0x41, 0xAA, 0xAA}));
+    EXPECT_EQ(plan.bytes.size(), 1u);
+    plan = bench.Plan({Script("#SETTARGETFILE(\"big.bin\")\n#JMP($7FFFFFFF)\nAB\n"
+                              "#FIXEDLENGTH($7FFFFFFF, 0)\n")});
+    EXPECT_NE(Errors(plan).find("line 6: This would make big.bin larger than 2 GiB"),
+              std::string::npos)
+        << Errors(plan);
+    EXPECT_NE(Errors(plan).find("line 7: #FIXEDLENGTH takes a length of 0 to 65535"),
+              std::string::npos);
+}
+
 TEST(CommandScriptInsert, LowLevelWritesTakeTheTypeTheByteOrderAndAPart)
 {
     test::ScriptBench bench(kTable);

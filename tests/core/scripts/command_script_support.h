@@ -35,7 +35,9 @@ public:
         for (const PlannedWrite &write : plan.writes)
             if (write.target == 0)
                 for (std::size_t i = 0; i < write.length; ++i)
-                    bytes[static_cast<std::size_t>(write.offset) + i] = plan.bytes[write.start + i];
+                    bytes[static_cast<std::size_t>(write.offset) + i]
+                        = write.fill >= 0 ? static_cast<std::uint8_t>(write.fill)
+                                          : plan.bytes[write.start + i];
         return bytes;
     }
     std::vector<std::uint8_t> At(const CommandScriptPlan &plan, std::int64_t offset, std::size_t count) const
