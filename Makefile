@@ -46,7 +46,7 @@ FUZZ_SECONDS ?= 60
 fuzz: deps
 	@cmake --preset fuzz >/dev/null
 	@cmake --build --preset fuzz
-	@for f in table script pattern settings layout search patch; do \
+	@for f in table script command_script pattern settings layout search patch; do \
 	    mkdir -p build/fuzz/corpus/$$f; \
 	    echo "== $${f}_fuzzer for $(FUZZ_SECONDS) s"; \
 	    (cd build/fuzz && ./tests/fuzz/$${f}_fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
