@@ -50,19 +50,19 @@ int RunCommandScripts(const InsertOptions &options, const std::vector<std::strin
     for (std::size_t i = 0; i < stored.size(); ++i)
         sources.push_back({std::filesystem::absolute(options.scripts[i]), stored[i]});
     TerminalProgress progress("Inserting");
-    CommandScriptPlan plan = PlanCommandScripts(
-        session.files(),
-        sources,
-        {std::filesystem::absolute(options.file), session.document().Size()},
-        progress.Callback());
+    CommandScriptPlan plan
+        = PlanCommandScripts(session.files(),
+                             sources,
+                             {std::filesystem::absolute(options.file), session.document().Size()},
+                             progress.Callback());
     progress.Clear();
     if (plan.report.Failed()) {
         std::fputs(ReportText(plan.report).c_str(), stderr);
         return kExitFailure;
     }
     if (!options.check) {
-        const Status applied = ApplyCommandScriptPlan(
-            session.files(), session.document(), session.journal(), plan);
+        const Status applied
+            = ApplyCommandScriptPlan(session.files(), session.document(), session.journal(), plan);
         if (!applied.ok())
             return Fail(applied.message());
         if (session.journal().CanUndo() && !SaveDocument(session))
@@ -85,9 +85,10 @@ int RunInsert(const InsertOptions &options)
     const bool commands = IsCommandScript(stored.front());
     for (std::size_t i = 1; i < stored.size(); ++i)
         if (!commands || !IsCommandScript(stored[i]))
-            return Fail(options.scripts[i] + ": only command scripts (which begin with a "
-                                              "command such as #JMP) can follow one another. "
-                                              "Nothing was inserted.");
+            return Fail(options.scripts[i]
+                        + ": only command scripts (which begin with a "
+                          "command such as #JMP) can follow one another. "
+                          "Nothing was inserted.");
     if (commands)
         return RunCommandScripts(options, stored);
     if (options.check)

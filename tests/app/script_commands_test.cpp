@@ -7,15 +7,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
+#include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDialog>
-#include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 
@@ -233,7 +233,8 @@ TEST_F(ScriptCommandsTest, ACommandScriptInsertsAsOneUndoStepAndShowsItsReport)
         QTest::keyClick(path, Qt::Key_Return);
     });
     EXPECT_EQ(rows, 1);
-    EXPECT_TRUE(summary.startsWith(QStringLiteral("1 block, 4 bytes of text, 2 pointers"))) << summary.toStdString();
+    EXPECT_TRUE(summary.startsWith(QStringLiteral("1 block, 4 bytes of text, 2 pointers")))
+        << summary.toStdString();
     EXPECT_TRUE(QApplication::clipboard()->text().contains(QStringLiteral("\"Intro\"")));
     // The second string was cut at the block's end, and said so.
     EXPECT_TRUE(summary.contains(QStringLiteral("the string at $1003 lost 2 bytes")));

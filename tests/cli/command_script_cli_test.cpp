@@ -40,7 +40,8 @@ TEST_F(CliCommandScripts, ScriptsFollowOneAnotherAndTheStatusSaysWhatWasLost)
     const auto checked = Cli("insert {} {} {} --check", {rom.string(), one, two});
     EXPECT_EQ(checked.exitCode, 1) << checked.err;
     EXPECT_EQ(ReadBytes(rom), before);
-    EXPECT_NE(checked.err.find("two.txt line 10 in Menu: the string at $23 lost 2 bytes"), std::string::npos)
+    EXPECT_NE(checked.err.find("two.txt line 10 in Menu: the string at $23 lost 2 bytes"),
+              std::string::npos)
         << checked.err;
 
     const auto inserted = Cli("insert {} {} {}", {rom.string(), one, two});
@@ -48,9 +49,17 @@ TEST_F(CliCommandScripts, ScriptsFollowOneAnotherAndTheStatusSaysWhatWasLost)
     EXPECT_EQ(inserted.out, "6\n");
     EXPECT_EQ(inserted.err, checked.err);
     std::vector<std::uint8_t> expected = before;
-    for (const auto &[offset, byte] : std::initializer_list<std::pair<int, int>>{
-             {0x10, 0x41}, {0x11, 0x42}, {0x12, 0x00}, {0x20, 0x42}, {0x21, 0x41}, {0x22, 0x00},
-             {0x100, 0x10}, {0x101, 0x00}, {0x100, 0x20}, {0x102, 0x23}, {0x103, 0x00}})
+    for (const auto &[offset, byte] : std::initializer_list<std::pair<int, int>>{{0x10, 0x41},
+                                                                                 {0x11, 0x42},
+                                                                                 {0x12, 0x00},
+                                                                                 {0x20, 0x42},
+                                                                                 {0x21, 0x41},
+                                                                                 {0x22, 0x00},
+                                                                                 {0x100, 0x10},
+                                                                                 {0x101, 0x00},
+                                                                                 {0x100, 0x20},
+                                                                                 {0x102, 0x23},
+                                                                                 {0x103, 0x00}})
         expected[static_cast<std::size_t>(offset)] = static_cast<std::uint8_t>(byte);
     EXPECT_EQ(ReadBytes(rom), expected);
 
@@ -82,7 +91,8 @@ TEST_F(CliCommandScripts, ErrorsWriteNothingAndOptionsForPlainScriptsAreRefused)
         EXPECT_NE(refused.err.find("is not for command scripts"), std::string::npos) << refused.err;
     }
     WriteText(folder / "plain.txt", "AB");
-    const auto mixed = Cli("insert {} {} {}", {rom.string(), good, (folder / "plain.txt").string()});
+    const auto mixed
+        = Cli("insert {} {} {}", {rom.string(), good, (folder / "plain.txt").string()});
     EXPECT_EQ(mixed.exitCode, 2);
     const auto noTable = Cli("insert {} {}", {rom.string(), (folder / "plain.txt").string()});
     EXPECT_EQ(noTable.exitCode, 2);

@@ -31,8 +31,8 @@ struct Folder
     }
     std::filesystem::path operator/(const char *name) const { return path / name; }
 
-    std::filesystem::path path = std::filesystem::temp_directory_path()
-                                 / ("byteloom-fuzz-" + std::to_string(getpid()));
+    std::filesystem::path path
+        = std::filesystem::temp_directory_path() / ("byteloom-fuzz-" + std::to_string(getpid()));
 };
 
 } // namespace
@@ -48,10 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         {{folder / "s.txt", std::string(reinterpret_cast<const char *>(data), size)}},
         {folder / "rom.bin", document.Size()});
     for (const PlannedWrite &write : plan.writes) {
-        const bool inside = write.target != 0
-                            || (write.offset >= 0
-                                && write.offset + static_cast<std::int64_t>(write.length)
-                                       <= document.Size());
+        const bool inside
+            = write.target != 0
+              || (write.offset >= 0
+                  && write.offset + static_cast<std::int64_t>(write.length) <= document.Size());
         if (!inside || (write.fill < 0 && write.start + write.length > plan.bytes.size()))
             __builtin_trap();
     }

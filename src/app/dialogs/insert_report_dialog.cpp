@@ -24,9 +24,8 @@ QTableWidget *BlockTable(const CommandScriptReport &report, QWidget *parent)
                               QStringLiteral("Written"),
                               QStringLiteral("Left"),
                               QStringLiteral("Lost")};
-    auto *table = new QTableWidget(static_cast<int>(report.blocks.size()),
-                                   static_cast<int>(columns.size()),
-                                   parent);
+    auto *table = new QTableWidget(
+        static_cast<int>(report.blocks.size()), static_cast<int>(columns.size()), parent);
     table->setObjectName(QStringLiteral("blocks"));
     table->setHorizontalHeaderLabels(columns);
     table->verticalHeader()->hide();
@@ -35,8 +34,8 @@ QTableWidget *BlockTable(const CommandScriptReport &report, QWidget *parent)
     int row = 0;
     for (const BlockReport &block : report.blocks) {
         const std::int64_t last = block.max ? *block.max : block.end - 1;
-        const std::string range = HexOffset(block.start)
-                                  + (last > block.start ? "-" + HexOffset(last) : "");
+        const std::string range
+            = HexOffset(block.start) + (last > block.start ? "-" + HexOffset(last) : "");
         const QString cells[] = {QString::fromStdString(block.script),
                                  QString::number(block.line),
                                  QString::fromStdString(block.name),
@@ -77,9 +76,8 @@ InsertReportDialog::InsertReportDialog(const CommandScriptReport &report, QWidge
     QPushButton *copy = buttons->addButton(QStringLiteral("&Copy"), QDialogButtonBox::ActionRole);
     copy->setAutoDefault(false);
     const QString text = QString::fromStdString(ReportText(report));
-    connect(copy, &QPushButton::clicked, this, [text] {
-        QGuiApplication::clipboard()->setText(text);
-    });
+    connect(
+        copy, &QPushButton::clicked, this, [text] { QGuiApplication::clipboard()->setText(text); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     buttons->button(QDialogButtonBox::Close)->setDefault(true);
     layout->addWidget(buttons);

@@ -49,11 +49,11 @@ ScriptInsertDialog::ScriptInsertDialog(FileSystem &files,
     end_->setObjectName(QStringLiteral("end"));
     // Wide enough to say what places a dump with headers or a command script.
     for (const std::string_view text : {kFromHeadersText, kFromCommandsText})
-        address_->setMinimumWidth(std::max(
-            address_->minimumWidth(),
-            address_->fontMetrics().horizontalAdvance(
-                QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())))
-                + 16));
+        address_->setMinimumWidth(
+            std::max(address_->minimumWidth(),
+                     address_->fontMetrics().horizontalAdvance(
+                         QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())))
+                         + 16));
     end_->setMaxLength(16);
     end_->setPlaceholderText(QStringLiteral("none"));
     table_->setObjectName(QStringLiteral("table"));
@@ -138,19 +138,19 @@ void ScriptInsertDialog::FollowScript()
         found_->setVisible(found.has_value());
         adjustSize(); // room for an error that takes two lines
     }
-    const PlacedBy placedBy = found                                         ? PlacedBy::Commands
-                              : !path.empty() && ScriptFileHasHeaders(files_, path) ? PlacedBy::Headers
-                                                                            : PlacedBy::Address;
+    const PlacedBy placedBy = found ? PlacedBy::Commands
+                              : !path.empty() && ScriptFileHasHeaders(files_, path)
+                                  ? PlacedBy::Headers
+                                  : PlacedBy::Address;
     if (placedBy == placedBy_)
         return;
     placedBy_ = placedBy;
-    const std::string_view placedText = placedBy == PlacedBy::Headers ? kFromHeadersText
-                                                                      : kFromCommandsText;
-    address_->setText(placedBy == PlacedBy::Address
-                          ? QString::fromStdString(
-                                InsertAddressText(caretOffset_, decimal_->isChecked()))
-                          : QString::fromUtf8(placedText.data(),
-                                              static_cast<qsizetype>(placedText.size())));
+    const std::string_view placedText
+        = placedBy == PlacedBy::Headers ? kFromHeadersText : kFromCommandsText;
+    address_->setText(
+        placedBy == PlacedBy::Address
+            ? QString::fromStdString(InsertAddressText(caretOffset_, decimal_->isChecked()))
+            : QString::fromUtf8(placedText.data(), static_cast<qsizetype>(placedText.size())));
     address_->setCursorPosition(0);
     for (QWidget *field : {static_cast<QWidget *>(address_),
                            static_cast<QWidget *>(hex_),
@@ -179,13 +179,13 @@ void ScriptInsertDialog::accept()
         QDialog::accept();
         return;
     }
-    const auto read = ReadInsertDialog({path_->text().toStdString(),
-                                        placedBy_ == PlacedBy::Headers ? "0"
-                                                                       : address_->text().toStdString(),
-                                        decimal_->isChecked(),
-                                        TableTitle(),
-                                        end_->text().trimmed().toStdString()},
-                                       tables_);
+    const auto read
+        = ReadInsertDialog({path_->text().toStdString(),
+                            placedBy_ == PlacedBy::Headers ? "0" : address_->text().toStdString(),
+                            decimal_->isChecked(),
+                            TableTitle(),
+                            end_->text().trimmed().toStdString()},
+                           tables_);
     if (const auto *message = std::get_if<std::string>(&read)) {
         showMessage_(*message);
         return;

@@ -114,8 +114,8 @@ void ScriptCommands::InsertCommandScript(const std::filesystem::path &path)
             return;
     }
     if (!plan.report.Failed()) {
-        const Status applied = ApplyCommandScriptPlan(
-            session.files(), session.document(), session.journal(), plan);
+        const Status applied
+            = ApplyCommandScriptPlan(session.files(), session.document(), session.journal(), plan);
         if (std::any_of(plan.writes.begin(), plan.writes.end(), [](const PlannedWrite &write) {
                 return write.target == 0;
             }))

@@ -66,10 +66,11 @@ struct CommandScriptSource
                                                    const ProgressCallback &progress = {});
 
 // Reads the script files and plans them; a script that cannot be read is an error.
-[[nodiscard]] CommandScriptPlan PlanCommandScriptFiles(FileSystem &files,
-                                                       const std::vector<std::filesystem::path> &paths,
-                                                       const OpenFile &file,
-                                                       const ProgressCallback &progress = {});
+[[nodiscard]] CommandScriptPlan
+PlanCommandScriptFiles(FileSystem &files,
+                       const std::vector<std::filesystem::path> &paths,
+                       const OpenFile &file,
+                       const ProgressCallback &progress = {});
 
 // Applies a plan without errors: the other files first, each written safely (and listed in
 // report.files), then the open document's writes as one undo record. When another file cannot

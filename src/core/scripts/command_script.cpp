@@ -54,12 +54,18 @@ constexpr std::array kCommands{
     CommandForms{"ENDIANSWAP", {"S"}},
 };
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 bool IsNameStart(char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
 }
-bool IsNameChar(char c) { return IsNameStart(c) || (c >= '0' && c <= '9'); }
+bool IsNameChar(char c)
+{
+    return IsNameStart(c) || (c >= '0' && c <= '9');
+}
 
 std::string_view TrimmedStart(std::string_view line)
 {
@@ -211,7 +217,8 @@ void ForEachLine(std::string_view text, Visit visit)
         if (end == std::string_view::npos)
             end = text.size();
         visit(text.substr(start, end - start), number++);
-        if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n')
+        if (end < text.size() && text[end] == '\r' && end + 1 < text.size()
+            && text[end + 1] == '\n')
             ++end;
         start = end + 1;
     }
@@ -226,12 +233,10 @@ std::string_view WithoutByteOrderMark(std::string_view stored)
 
 int ScriptStep::LineAt(std::size_t position) const
 {
-    const auto after = std::upper_bound(lineStarts.begin(),
-                                        lineStarts.end(),
-                                        position,
-                                        [](std::size_t at, const auto &start) {
-                                            return at < start.first;
-                                        });
+    const auto after = std::upper_bound(
+        lineStarts.begin(), lineStarts.end(), position, [](std::size_t at, const auto &start) {
+            return at < start.first;
+        });
     return after == lineStarts.begin() ? line : std::prev(after)->second;
 }
 

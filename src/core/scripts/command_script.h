@@ -43,7 +43,7 @@ struct ParsedCommandScript
 {
     std::vector<ScriptStep> steps;
     std::vector<ScriptProblem> errors; // every line that is not a well-formed, known command
-    bool utf8 = false; // the text is UTF-8 (else bytes in the tables' code page)
+    bool utf8 = false;                 // the text is UTF-8 (else bytes in the tables' code page)
 };
 
 // Reads a whole command script: commands with their arguments checked against the forms each

@@ -38,7 +38,6 @@ struct PointerForm
 PointerValue(const PointerForm &form, std::int64_t position, std::int64_t header);
 
 // The lowest bytes of value, count of them, least significant first unless bigEndian.
-[[nodiscard]] std::vector<std::uint8_t>
-ValueBytes(std::uint32_t value, int count, bool bigEndian);
+[[nodiscard]] std::vector<std::uint8_t> ValueBytes(std::uint32_t value, int count, bool bigEndian);
 
 } // namespace byteloom

@@ -38,7 +38,8 @@ ScriptEncoder::ScriptEncoder(const TableFile &table)
 {
     std::vector<const TableEntry *> labelled;
     for (const TableEntry &entry : table.GetSubtable(0).Entries())
-        if ((entry.text == kEndStringMarker || entry.text == kNewlineMarker) && !entry.label.empty())
+        if ((entry.text == kEndStringMarker || entry.text == kNewlineMarker)
+            && !entry.label.empty())
             labelled.push_back(&entry);
     // Of equal texts, the one the table lists first is found.
     std::sort(labelled.begin(), labelled.end(), [](const TableEntry *a, const TableEntry *b) {

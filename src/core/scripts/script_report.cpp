@@ -76,8 +76,8 @@ std::string ReportSummaryText(const CommandScriptReport &report)
         return text;
     }
     text += Count(static_cast<std::int64_t>(report.blocks.size()), "block", "blocks") + ", "
-            + Count(report.BytesWritten(), "byte", "bytes") + " of text, "
-            + PointerSummary(report) + ".\n";
+            + Count(report.BytesWritten(), "byte", "bytes") + " of text, " + PointerSummary(report)
+            + ".\n";
     if (!report.cut.empty()) {
         text += Count(static_cast<std::int64_t>(report.cut.size()), "string was", "strings were")
                 + " cut:\n";

@@ -24,10 +24,7 @@ struct BlockReport
     std::int64_t lost = 0;           // bytes of text not written: past max, or past the file's end
 
     // Bytes between its end and max that were left as they were (or filled); 0 without max.
-    [[nodiscard]] std::int64_t Left() const
-    {
-        return max && end <= *max ? *max + 1 - end : 0;
-    }
+    [[nodiscard]] std::int64_t Left() const { return max && end <= *max ? *max + 1 - end : 0; }
 };
 
 // A string cut at its block's max (or at the end of the file, or at a fixed length).
@@ -59,8 +56,8 @@ struct CommandScriptReport
     std::vector<CutString> cut;
     std::vector<UnresolvedPointer> unresolved;
     std::int64_t pointerBytesLost = 0; // past the open file's end, or past an embedded block's max
-    std::vector<std::string> notes;  // what the table loader passed over, one line per table
-    std::vector<std::string> files;  // other files written
+    std::vector<std::string> notes;    // what the table loader passed over, one line per table
+    std::vector<std::string> files;    // other files written
 
     [[nodiscard]] bool Failed() const { return !errors.empty(); }
     // Whether anything of the scripts was not written: cut strings, bytes past the end,

@@ -1,13 +1,10 @@
 #include "scripts/script_run.h"
 
-#include "common/number_text.h"
 #include "platform/binary_file.h"
 #include "tables/table_notes.h"
 #include "tables/table_parser.h"
-#include "tables/text_file.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace byteloom {
 
@@ -85,21 +82,19 @@ bool ScriptRun::Run(const CommandScriptSource &source, const ProgressCallback &p
     for (const auto &[name, variable] : variables_)
         for (std::size_t slot = 0; slot < variable->filled.size(); ++slot)
             if (!variable->filled[slot])
-                plan_.report.unresolved.push_back({scriptName_,
-                                                   variable->line,
-                                                   "Slot " + std::to_string(slot) + " of " + name
-                                                       + " was never written"});
+                plan_.report.unresolved.push_back(
+                    {scriptName_,
+                     variable->line,
+                     "Slot " + std::to_string(slot) + " of " + name + " was never written"});
     // The malformed lines were found first; every error is listed in line order.
-    std::stable_sort(plan_.report.errors.begin() + static_cast<std::ptrdiff_t>(firstError),
-                     plan_.report.errors.end(),
-                     [](const ScriptProblem &a, const ScriptProblem &b) {
-                         return a.line < b.line;
-                     });
+    std::stable_sort(
+        plan_.report.errors.begin() + static_cast<std::ptrdiff_t>(firstError),
+        plan_.report.errors.end(),
+        [](const ScriptProblem &a, const ScriptProblem &b) { return a.line < b.line; });
     if (errorsInScript_ > kErrorsShown)
         plan_.report.errors.push_back(
             {0,
-             scriptName_ + ": " + std::to_string(errorsInScript_ - kErrorsShown)
-                 + " more errors"});
+             scriptName_ + ": " + std::to_string(errorsInScript_ - kErrorsShown) + " more errors"});
     return true;
 }
 
@@ -189,10 +184,9 @@ void ScriptRun::Jump(const ScriptStep &step)
     block.script = scriptName_;
     block.line = line_;
     block.name = name;
-    block.file = textTarget_ == 0 ? file_.path.filename().string()
-                                  : plan_.targets[static_cast<std::size_t>(textTarget_)]
-                                        .filename()
-                                        .string();
+    block.file = textTarget_ == 0
+                     ? file_.path.filename().string()
+                     : plan_.targets[static_cast<std::size_t>(textTarget_)].filename().string();
     block.start = block.end = start;
     block.max = max;
     plan_.report.blocks.push_back(std::move(block));
@@ -236,8 +230,8 @@ ScriptRun::Variable *ScriptRun::Find(const ScriptArgument &name, int type, std::
     }
     if (type >= 0 && found->second->type != type) {
         Error(std::string(use) + " needs a variable of type "
-              + std::string(kTypeWords[static_cast<std::size_t>(type)]) + "; " + name.text
-              + " is " + std::string(kTypeWords[static_cast<std::size_t>(found->second->type)]));
+              + std::string(kTypeWords[static_cast<std::size_t>(type)]) + "; " + name.text + " is "
+              + std::string(kTypeWords[static_cast<std::size_t>(found->second->type)]));
         return nullptr;
     }
     return found->second.get();
@@ -281,11 +275,6 @@ void ScriptRun::AddTable(const ScriptStep &step)
         loaded = tables_.emplace(path, std::move(table)).first;
     }
     variable->table = &loaded->second;
-}
-
-std::string ScriptRun::Where() const
-{
-    return scriptName_ + " line " + std::to_string(line_);
 }
 
 } // namespace byteloom

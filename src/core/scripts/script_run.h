@@ -42,8 +42,8 @@ private:
         std::vector<std::int64_t> offsets; // a pointer list's slots
         std::vector<Place> slots;          // an embedded pointer table's slots
         std::vector<bool> filled;
-        std::int64_t next = 0;     // the slot the next #WRITE fills
-        bool defined = false;      // a table or list that has its slots
+        std::int64_t next = 0; // the slot the next #WRITE fills
+        bool defined = false;  // a table or list that has its slots
     };
     struct Embedded
     {
@@ -106,7 +106,6 @@ private:
     [[nodiscard]] int TargetOf(const std::string &name);
     [[nodiscard]] std::filesystem::path Beside(const std::string &name) const;
     const std::string *FileBytes(const std::string &name);
-    [[nodiscard]] std::string Where() const;
 
     FileSystem &files_;
     OpenFile file_;

@@ -51,8 +51,8 @@ void ScriptRun::LowLevelWrite(const ScriptStep &step)
     const Place place{pointerTarget_, args.back().number, std::nullopt};
     if (const auto part = PartOf(step.name)) {
         const std::uint32_t value = PointerValue(form, position_, header_) >> part->shift;
-        plan_.report.pointerBytesLost += part->count
-                                         - Put(place, ValueBytes(value, part->count, bigEndian_));
+        plan_.report.pointerBytesLost
+            += part->count - Put(place, ValueBytes(value, part->count, bigEndian_));
         ++plan_.report.pointers[static_cast<std::size_t>(PointerKind::LowLevel)];
         return;
     }
@@ -99,7 +99,9 @@ void ScriptRun::Write(const ScriptStep &step)
     }
 }
 
-void ScriptRun::WriteSlot(Variable &variable, std::optional<std::int64_t> number, std::int64_t target)
+void ScriptRun::WriteSlot(Variable &variable,
+                          std::optional<std::int64_t> number,
+                          std::int64_t target)
 {
     if (!variable.defined)
         return Error("The pointers of this variable have no slots yet (#PTRTBL, #PTRLIST or "
@@ -118,12 +120,11 @@ void ScriptRun::WriteSlot(Variable &variable, std::optional<std::int64_t> number
         if (slot >= static_cast<std::int64_t>(variable.offsets.size()))
             return Error("The pointer list has " + std::to_string(variable.offsets.size())
                          + " offsets; slot " + std::to_string(slot) + " is past its end");
-        return WritePointer(PointerKind::List,
-                            {pointerTarget_,
-                             variable.offsets[static_cast<std::size_t>(slot)],
-                             std::nullopt},
-                            *variable.form,
-                            target);
+        return WritePointer(
+            PointerKind::List,
+            {pointerTarget_, variable.offsets[static_cast<std::size_t>(slot)], std::nullopt},
+            *variable.form,
+            target);
     default:
         if (slot >= static_cast<std::int64_t>(variable.slots.size()))
             return Error("The embedded pointer table has " + std::to_string(variable.slots.size())

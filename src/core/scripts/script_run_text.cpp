@@ -13,9 +13,8 @@ namespace {
 
 bool IsAscii(std::string_view text)
 {
-    return std::all_of(text.begin(), text.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x80;
-    });
+    return std::all_of(
+        text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 // A run's text in the table's code page, with the start of each line in it; nothing, with the
@@ -32,8 +31,8 @@ Converted InCodePage(const ScriptStep &step, int codePage)
     Converted converted;
     for (std::size_t i = 0; i < step.lineStarts.size(); ++i) {
         const auto [start, number] = step.lineStarts[i];
-        const std::size_t end = i + 1 < step.lineStarts.size() ? step.lineStarts[i + 1].first
-                                                               : step.text.size();
+        const std::size_t end
+            = i + 1 < step.lineStarts.size() ? step.lineStarts[i + 1].first : step.text.size();
         const std::string_view line = std::string_view(step.text).substr(start, end - start);
         converted.lineStarts.emplace_back(converted.text.size(), number);
         if (IsAscii(line)) {
@@ -221,28 +220,26 @@ void ScriptRun::CloseString(std::string_view endToken)
     if (!inString_)
         return;
     if (fixedLength_ > 0 && stringBytes_ < fixedLength_) {
-        const std::vector<std::uint8_t> padding(static_cast<std::size_t>(fixedLength_ - stringBytes_),
-                                                fixedFill_);
+        const std::vector<std::uint8_t> padding(
+            static_cast<std::size_t>(fixedLength_ - stringBytes_), fixedFill_);
         WriteText(padding);
     }
     if (pascal_) {
         if (pascalLength_ < 4 && stringBytes_ >= (std::int64_t{1} << (8 * pascalLength_)))
             Error("The string is " + std::to_string(stringBytes_) + " bytes long, more than a "
                   + std::to_string(pascalLength_) + "-byte length can hold");
-        const auto length = ValueBytes(static_cast<std::uint32_t>(stringBytes_),
-                                       pascalLength_,
-                                       bigEndian_);
+        const auto length
+            = ValueBytes(static_cast<std::uint32_t>(stringBytes_), pascalLength_, bigEndian_);
         Put({textTarget_, stringStart_, plan_.report.blocks[*block_].max}, length);
     }
     inString_ = false;
     if (stringLost_ > 0) {
         const BlockReport &block = plan_.report.blocks[*block_];
-        plan_.report.cut.push_back(
-            {scriptName_,
-             stringLine_,
-             block.name.empty() ? HexOffset(block.start) : block.name,
-             stringStart_,
-             stringLost_});
+        plan_.report.cut.push_back({scriptName_,
+                                    stringLine_,
+                                    block.name.empty() ? HexOffset(block.start) : block.name,
+                                    stringStart_,
+                                    stringLost_});
     }
     if (!endToken.empty()) {
         const auto automatic = autoWrites_.find(endToken);
@@ -292,7 +289,8 @@ std::int64_t ScriptRun::Room(const Place &place, std::int64_t count)
     if (place.target == 0)
         return std::clamp<std::int64_t>(file_.size - place.offset, 0, count);
     if (count > 0 && place.offset > kLargestWrittenFile - count) {
-        Error("This would make " + plan_.targets[static_cast<std::size_t>(place.target)].filename().string()
+        Error("This would make "
+              + plan_.targets[static_cast<std::size_t>(place.target)].filename().string()
               + " larger than 2 GiB");
         return 0;
     }

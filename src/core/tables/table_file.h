@@ -196,7 +196,10 @@ public:
     {
         return byteLessEndTokens_;
     }
-    void AddEndTokenWithoutBytes(std::string text) { byteLessEndTokens_.push_back(std::move(text)); }
+    void AddEndTokenWithoutBytes(std::string text)
+    {
+        byteLessEndTokens_.push_back(std::move(text));
+    }
 
     // Subtables besides Main.
     [[nodiscard]] int SubtableCount() const { return static_cast<int>(subtables_.size()) - 1; }

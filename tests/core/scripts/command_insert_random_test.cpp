@@ -24,7 +24,9 @@ constexpr const char *kTypes[] = {"LINEAR", "LOROM00", "LOROM80", "HIROM", "GB"}
 std::string Hex(std::int64_t value)
 {
     char text[24];
-    std::snprintf(text, sizeof text, value < 0 ? "$-%llX" : "$%llX",
+    std::snprintf(text,
+                  sizeof text,
+                  value < 0 ? "$-%llX" : "$%llX",
                   static_cast<unsigned long long>(value < 0 ? -value : value));
     return text;
 }
@@ -42,8 +44,8 @@ public:
         MakeTable();
     }
 
-    std::string table;  // the table file
-    std::string list;   // the pointer list file
+    std::string table; // the table file
+    std::string list;  // the pointer list file
     std::string script;
     Bytes image;
     std::int64_t pointers = 0;
@@ -105,8 +107,9 @@ private:
         };
         auto add = [&](const std::string &text, bool end, bool token) {
             const std::uint32_t k = key();
-            Bytes bytes = k > 0xFF ? Bytes{static_cast<std::uint8_t>(k >> 8), static_cast<std::uint8_t>(k)}
-                                   : Bytes{static_cast<std::uint8_t>(k)};
+            Bytes bytes
+                = k > 0xFF ? Bytes{static_cast<std::uint8_t>(k >> 8), static_cast<std::uint8_t>(k)}
+                           : Bytes{static_cast<std::uint8_t>(k)};
             char hex[8];
             std::snprintf(hex, sizeof hex, k > 0xFF ? "%04X" : "%02X", k);
             table += (end ? "/" : token ? "*" : "") + std::string(hex) + "=" + text + "\n";
@@ -151,7 +154,8 @@ private:
         for (std::size_t at = 0; at < text.size();) {
             if (text.compare(at, 2, "<$") == 0 || text.compare(at, 2, "($") == 0) {
                 Open();
-                WriteText({static_cast<std::uint8_t>(std::stoi(text.substr(at + 2, 2), nullptr, 16))});
+                WriteText(
+                    {static_cast<std::uint8_t>(std::stoi(text.substr(at + 2, 2), nullptr, 16))});
                 at += 5;
                 continue;
             }
@@ -343,7 +347,8 @@ private:
     void WriteText(Bytes bytes)
     {
         if (fixed_ > 0) {
-            const std::size_t room = static_cast<std::size_t>(std::max<std::int64_t>(fixed_ - stringBytes_, 0));
+            const std::size_t room
+                = static_cast<std::size_t>(std::max<std::int64_t>(fixed_ - stringBytes_, 0));
             if (bytes.size() > room) {
                 stringLost_ += static_cast<std::int64_t>(bytes.size() - room);
                 bytes.resize(room);
@@ -416,7 +421,10 @@ private:
             return v < 0x4000 ? v : (v / 0x4000) * 0x10000 + v % 0x4000 + 0x4000;
         return v;
     }
-    void Pointer(std::int64_t at, const Form &form, std::int64_t target, std::optional<std::int64_t> limit)
+    void Pointer(std::int64_t at,
+                 const Form &form,
+                 std::int64_t target,
+                 std::optional<std::int64_t> limit)
     {
         const auto value
             = static_cast<std::uint64_t>(Address(form.type, target - header_) - form.offsetting);

@@ -35,12 +35,14 @@ TEST(CommandScriptInsert, LinesCommentsAndTextRuns)
     test::ScriptBench bench(kTable);
     // A BOM, every line break, notes after a command, "//" inside text, blanks kept, raw
     // bytes, the longest match, tokens with and without bytes, and a UTF-8 character of 1252.
-    const auto plan = bench.Plan(
-        {"\xEF\xBB\xBF" + Script("// a comment\r\n  #JMP($10, \"one\")   // a note\r\n AB\rC//A\n"
-                                 "<$7F>($80)<LINE>\xC3\xA9<STOP>C<END>\n")});
+    const auto plan
+        = bench.Plan({"\xEF\xBB\xBF"
+                      + Script("// a comment\r\n  #JMP($10, \"one\")   // a note\r\n AB\rC//A\n"
+                               "<$7F>($80)<LINE>\xC3\xA9<STOP>C<END>\n")});
     ASSERT_FALSE(plan.report.Failed()) << Errors(plan);
-    EXPECT_EQ(bench.At(plan, 0x10, 13),
-              (Bytes{0x20, 0x41, 0x42, 0x43, 0x2F, 0x2F, 0x41, 0x7F, 0x80, 0x0A, 0xE9, 0x43, 0x00}));
+    EXPECT_EQ(
+        bench.At(plan, 0x10, 13),
+        (Bytes{0x20, 0x41, 0x42, 0x43, 0x2F, 0x2F, 0x41, 0x7F, 0x80, 0x0A, 0xE9, 0x43, 0x00}));
     EXPECT_TRUE(IsCommandScript("\n// x\n  #JMP(0)\n"));
     EXPECT_FALSE(IsCommandScript("<00000010>\n#JMP(0)\n"));
 }
@@ -48,24 +50,28 @@ TEST(CommandScriptInsert, LinesCommentsAndTextRuns)
 TEST(CommandScriptInsert, EveryErrorIsListedWithItsLineAndNothingIsPlanned)
 {
     test::ScriptBench bench(kTable);
-    const auto plan = bench.Plan({"A\n"                                  // 1: before #JMP
+    const auto plan = bench.Plan({"A\n" // 1: before #JMP
                                   "#VAR(T, TABLE)\n#ADDTBL(\"t.tbl\", T)\n#ACTIVETBL(T)\n"
-                                  "#JMP($10)\n"                           // 5
-                                  "#FOO(1)\n"                             // 6: unknown
-                                  "#JMP(\"x\")\n"                         // 7: wrong form
-                                  "#WRITE(Q)\n"                           // 8: undeclared
-                                  "A\xFF" "B\n"                           // 9: no entry
-                                  "#VAR(E, EXTENSION)\n"                  // 10: extension
+                                  "#JMP($10)\n"   // 5
+                                  "#FOO(1)\n"     // 6: unknown
+                                  "#JMP(\"x\")\n" // 7: wrong form
+                                  "#WRITE(Q)\n"   // 8: undeclared
+                                  "A\xFF"
+                                  "B\n"                                        // 9: no entry
+                                  "#VAR(E, EXTENSION)\n"                       // 10: extension
                                   "#VAR(U, TABLE)\n#ADDTBL(\"none.tbl\", U)\n" // 12: missing
-                                  "#JMP($10, \"unclosed)\n"               // 13
-                                  "#SMA(\"FAR\")\n"});                    // 14
+                                  "#JMP($10, \"unclosed)\n"                    // 13
+                                  "#SMA(\"FAR\")\n"});                         // 14
     const std::string errors = Errors(plan);
-    for (const char *expected :
-         {"s0.txt line 1: Text comes before the first #JMP", "line 6: Unknown command #FOO",
-          "line 7: #JMP takes (number) or", "line 8: Q is not declared",
-          "line 9: No entry of the table", "line 10: Extensions are not supported",
-          "line 12: The table none.tbl cannot be read", "line 13: A string argument has no closing",
-          "line 14: Unknown address type \"FAR\""})
+    for (const char *expected : {"s0.txt line 1: Text comes before the first #JMP",
+                                 "line 6: Unknown command #FOO",
+                                 "line 7: #JMP takes (number) or",
+                                 "line 8: Q is not declared",
+                                 "line 9: No entry of the table",
+                                 "line 10: Extensions are not supported",
+                                 "line 12: The table none.tbl cannot be read",
+                                 "line 13: A string argument has no closing",
+                                 "line 14: Unknown address type \"FAR\""})
         EXPECT_NE(errors.find(expected), std::string::npos) << expected << "\n" << errors;
     EXPECT_EQ(plan.report.errors.size(), 9u) << errors;
     EXPECT_EQ(ReportText(plan.report).rfind("9 errors; nothing was written:", 0), 0u);
@@ -114,8 +120,9 @@ TEST(CommandScriptInsert, LowLevelWritesTakeTheTypeTheByteOrderAndAPart)
 TEST(CommandScriptInsert, ABlockNeverWritesPastItsMaxAndIsFilledWhenItCloses)
 {
     test::ScriptBench bench(kTable);
-    const auto plan = bench.Plan({Script("#FILL($FF)\n#JMP($20, $23, \"Menu\")\nAB<END>\n"
-                                         "#JMP($30, $35)\nABC<END>\nABC<END>\n#JMP($40, $41)\nC\n")});
+    const auto plan
+        = bench.Plan({Script("#FILL($FF)\n#JMP($20, $23, \"Menu\")\nAB<END>\n"
+                             "#JMP($30, $35)\nABC<END>\nABC<END>\n#JMP($40, $41)\nC\n")});
     ASSERT_FALSE(plan.report.Failed()) << Errors(plan);
     EXPECT_EQ(bench.At(plan, 0x20, 5), (Bytes{0x41, 0x42, 0x00, 0xFF, 0xEE}));
     EXPECT_EQ(bench.At(plan, 0x30, 7), (Bytes{0x41, 0x42, 0x43, 0x00, 0x41, 0x42, 0xEE}));
@@ -129,29 +136,32 @@ TEST(CommandScriptInsert, ABlockNeverWritesPastItsMaxAndIsFilledWhenItCloses)
     EXPECT_EQ(plan.report.blocks[0].Left(), 1);
     EXPECT_EQ(BlockLine(plan.report.blocks[1]), "rom.bin $30-$35: 6 bytes written, 2 lost");
     const std::string report = ReportText(plan.report);
-    EXPECT_NE(report.find("1 string was cut:\n  s0.txt line 9 in $30: the string at $34 lost 2 bytes"),
-              std::string::npos)
+    EXPECT_NE(
+        report.find("1 string was cut:\n  s0.txt line 9 in $30: the string at $34 lost 2 bytes"),
+        std::string::npos)
         << report;
 }
 
 TEST(CommandScriptInsert, PascalFixedLengthAndAlignedStrings)
 {
     test::ScriptBench bench(kTable);
-    const auto plan = bench.Plan({Script(
-        "#JMP($10)\n#STRTYPE(\"PASCAL\")\n#PASCALLEN(2)\nAB<END>C<STOP>\n"
-        "#JMP($20)\n#STRTYPE(\"ENDTERM\")\n#FIXEDLENGTH(4, $2E)\nA<END>ABCBA<END>\n"
-        "#JMP($30)\n#FIXEDLENGTH(0, 0)\n#STRINGALIGN(4)\nA<END>BC<END>C\n#STRINGALIGN(0)\n"
-        "#VAR(L, POINTERTABLE)\n#VAR(P, CUSTOMPOINTER)\n#CREATEPTR(P, \"LINEAR\", 0, 8)\n"
-        "#PTRTBL(L, $50, 1, P)\n#JMP($41)\n#STRINGALIGN(2)\n#WRITE(L)\nA<END>\n")});
+    const auto plan = bench.Plan(
+        {Script("#JMP($10)\n#STRTYPE(\"PASCAL\")\n#PASCALLEN(2)\nAB<END>C<STOP>\n"
+                "#JMP($20)\n#STRTYPE(\"ENDTERM\")\n#FIXEDLENGTH(4, $2E)\nA<END>ABCBA<END>\n"
+                "#JMP($30)\n#FIXEDLENGTH(0, 0)\n#STRINGALIGN(4)\nA<END>BC<END>C\n#STRINGALIGN(0)\n"
+                "#VAR(L, POINTERTABLE)\n#VAR(P, CUSTOMPOINTER)\n#CREATEPTR(P, \"LINEAR\", 0, 8)\n"
+                "#PTRTBL(L, $50, 1, P)\n#JMP($41)\n#STRINGALIGN(2)\n#WRITE(L)\nA<END>\n")});
     ASSERT_FALSE(plan.report.Failed()) << Errors(plan);
     // A length before each string instead of the end token's bytes.
     EXPECT_EQ(bench.At(plan, 0x10, 7), (Bytes{0x02, 0x00, 0x41, 0x42, 0x01, 0x00, 0x43}));
     // Padded to 4 bytes, or cut (and counted) at 4, end token included.
-    EXPECT_EQ(bench.At(plan, 0x20, 9), (Bytes{0x41, 0x00, 0x2E, 0x2E, 0x41, 0x42, 0x43, 0x42, 0xEE}));
+    EXPECT_EQ(bench.At(plan, 0x20, 9),
+              (Bytes{0x41, 0x00, 0x2E, 0x2E, 0x41, 0x42, 0x43, 0x42, 0xEE}));
     ASSERT_EQ(plan.report.cut.size(), 1u);
     EXPECT_EQ(plan.report.cut[0].lost, 2);
     // Each string starts at a multiple of 4; the gap keeps its bytes.
-    EXPECT_EQ(bench.At(plan, 0x30, 9), (Bytes{0x41, 0x00, 0xEE, 0xEE, 0x42, 0x43, 0x00, 0xEE, 0x43}));
+    EXPECT_EQ(bench.At(plan, 0x30, 9),
+              (Bytes{0x41, 0x00, 0xEE, 0xEE, 0x42, 0x43, 0x00, 0xEE, 0x43}));
     // A pointer written before a string points where the aligned string starts.
     EXPECT_EQ(bench.At(plan, 0x50, 1), (Bytes{0x42}));
     EXPECT_EQ(bench.At(plan, 0x42, 2), (Bytes{0x41, 0x00}));
@@ -167,7 +177,8 @@ TEST(CommandScriptInsert, EmbeddedPointersInEitherOrderAndThoseLeftUnresolved)
         "#JMP($40)\n#EMBPTRTBL(E, 3, P)\n#WRITE(E, 1)\nA<END>\n#WRITE(E)\nB<END>\n")});
     ASSERT_FALSE(plan.report.Failed()) << Errors(plan);
     // Pointer 1 at $10 points at "C" ($15); pointer 2 at $17 points at "B" ($13).
-    EXPECT_EQ(bench.At(plan, 0x10, 9), (Bytes{0x15, 0x01, 0x41, 0x42, 0x00, 0x43, 0x00, 0x13, 0x01}));
+    EXPECT_EQ(bench.At(plan, 0x10, 9),
+              (Bytes{0x15, 0x01, 0x41, 0x42, 0x00, 0x43, 0x00, 0x13, 0x01}));
     EXPECT_EQ(bench.At(plan, 0x40, 7), (Bytes{0x00, 0x43, 0x45, 0x41, 0x00, 0x42, 0x00}));
     ASSERT_EQ(plan.report.unresolved.size(), 3u);
     const std::string report = ReportText(plan.report);
@@ -186,7 +197,8 @@ TEST(CommandScriptInsert, PointerListsAutowriteAndOtherFiles)
     const auto plan = bench.Plan({Script(
         "#VAR(L, POINTERLIST)\n#VAR(P, CUSTOMPOINTER)\n#CREATEPTR(P, \"LINEAR\", 0, 16)\n"
         "#PTRLIST(L, \"list.txt\", P)\n#JMP($20)\n#AUTOWRITE(L, \"<END>\")\nA<END>B<STOP>C<END>\n"
-        "#DISABLE(L, \"<END>\")\nA<END>\n#INSERTBINARY(\"art.bin\", 2, 3)\n#INSERTBINARY(\"art.bin\", 8, 0)\n"
+        "#DISABLE(L, \"<END>\")\nA<END>\n#INSERTBINARY(\"art.bin\", 2, "
+        "3)\n#INSERTBINARY(\"art.bin\", 8, 0)\n"
         "#SETPTRFILE(\"ptrs.bin\")\n#WRITE(L)\n#SETTARGETFILE(\"more.bin\")\n#JMP(4)\nABC\n"
         "#WRITE(L)\n")});
     ASSERT_TRUE(plan.report.Failed());
@@ -197,7 +209,8 @@ TEST(CommandScriptInsert, PointerListsAutowriteAndOtherFiles)
     const auto good = bench.Plan({Script(
         "#VAR(L, POINTERLIST)\n#VAR(P, CUSTOMPOINTER)\n#CREATEPTR(P, \"LINEAR\", 0, 16)\n"
         "#PTRLIST(L, \"list.txt\", P)\n#JMP($20)\n#AUTOWRITE(L, \"<END>\")\nA<END>B<STOP>C<END>\n"
-        "#DISABLE(L, \"<END>\")\nA<END>\n#INSERTBINARY(\"art.bin\", 2, 3)\n#INSERTBINARY(\"art.bin\", 8, 0)\n"
+        "#DISABLE(L, \"<END>\")\nA<END>\n#INSERTBINARY(\"art.bin\", 2, "
+        "3)\n#INSERTBINARY(\"art.bin\", 8, 0)\n"
         "#SETPTRFILE(\"ptrs.bin\")\n#WRITE(L)\n#SETTARGETFILE(\"more.bin\")\n#JMP(4)\nABC\n")});
     ASSERT_FALSE(good.report.Failed()) << Errors(good);
     EXPECT_EQ(bench.At(good, 0x20, 11),

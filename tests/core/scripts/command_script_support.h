@@ -25,8 +25,9 @@ public:
         std::vector<CommandScriptSource> sources;
         for (std::size_t i = 0; i < scripts.size(); ++i)
             sources.push_back({folder / ("s" + std::to_string(i) + ".txt"), scripts[i]});
-        return PlanCommandScripts(
-            RealFileSystem(), sources, {folder / "rom.bin", static_cast<std::int64_t>(image.size())});
+        return PlanCommandScripts(RealFileSystem(),
+                                  sources,
+                                  {folder / "rom.bin", static_cast<std::int64_t>(image.size())});
     }
     // The image after the plan's writes to the open file.
     std::vector<std::uint8_t> Applied(const CommandScriptPlan &plan) const
@@ -40,10 +41,12 @@ public:
                                           : plan.bytes[write.start + i];
         return bytes;
     }
-    std::vector<std::uint8_t> At(const CommandScriptPlan &plan, std::int64_t offset, std::size_t count) const
+    std::vector<std::uint8_t>
+    At(const CommandScriptPlan &plan, std::int64_t offset, std::size_t count) const
     {
         const std::vector<std::uint8_t> bytes = Applied(plan);
-        return {bytes.begin() + offset, bytes.begin() + offset + static_cast<std::ptrdiff_t>(count)};
+        return {bytes.begin() + offset,
+                bytes.begin() + offset + static_cast<std::ptrdiff_t>(count)};
     }
 
     TempFolder folder;
