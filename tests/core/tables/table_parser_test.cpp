@@ -62,6 +62,13 @@ TEST(TableParser, MarkerEntriesAcceptAnyWidthWithOrWithoutEquals)
     EXPECT_EQ(labelled.FindEntryByKey(0, 1, 0xFE)->text, kNewlineMarker);
     EXPECT_NE(FormatTableFile(labelled).find("/FF=<end>\r\n*FE=[BR]\r\n/FD\r\n"),
               std::string::npos);
+
+    // An end token that writes no byte is known by its text alone, and kept.
+    const ParsedTable byteless = ParseTable("/<END>\n/=<X>\n41=A\n", "b.tbl");
+    EXPECT_EQ(byteless.table.EndTokensWithoutBytes(), (std::vector<std::string>{"<END>", "<X>"}));
+    EXPECT_EQ(byteless.notes.Of(TableNote::Unknown), 0);
+    EXPECT_NE(FormatTableFile(byteless.table).find("41=A\r\n/<END>\r\n/<X>\r\n"),
+              std::string::npos);
 }
 
 TEST(TableParser, TitlesCarryTheirCodePageWhicheverComesFirst)
