@@ -46,17 +46,45 @@ CommandScriptPlan PlanCommandScriptFiles(FileSystem &files,
 
 namespace {
 
+// What a failure among the other files says of those written before it.
+std::string WrittenAlready(const CommandScriptPlan &plan)
+{
+    std::string done;
+    for (const std::string &file : plan.report.files)
+        done += " " + file;
+    return (done.empty() ? "" : " These files were written already:" + done)
+           + " The open file was not changed.";
+}
+
+// Whether every other file can be written: a file where there is none yet or a regular file,
+// in a folder that exists. Checked before any is written.
+Status CheckOtherFiles(FileSystem &files, const CommandScriptPlan &plan)
+{
+    for (std::size_t target = 1; target < plan.targets.size(); ++target) {
+        const std::filesystem::path &path = plan.targets[target];
+        const Status regular = RefuseIfNotARegularFile(files, path, path.string(), "write");
+        if (!regular.ok())
+            return Status::Error(regular.message() + " Nothing was written.");
+        if (PathExists(files, path.parent_path()) <= 0)
+            return Status::Error("The folder of " + path.string()
+                                 + " does not exist; nothing was written.");
+    }
+    return Status::Ok();
+}
+
 // The other files' new contents: each as it is on disk (or empty when it does not exist yet),
 // with the plan's writes over it.
 Status WriteOtherFiles(FileSystem &files, CommandScriptPlan &plan)
 {
+    if (const Status checked = CheckOtherFiles(files, plan); !checked.ok())
+        return checked;
     for (std::size_t target = 1; target < plan.targets.size(); ++target) {
         const std::filesystem::path &path = plan.targets[target];
         std::string contents;
         if (PathExists(files, path) > 0) {
             TextFileResult read = ReadBinaryFile(path, files);
             if (!read.status.ok())
-                return read.status;
+                return Status::Error(read.status.message() + WrittenAlready(plan));
             contents = std::move(read.text);
         }
         for (const PlannedWrite &write : plan.writes) {
@@ -64,8 +92,8 @@ Status WriteOtherFiles(FileSystem &files, CommandScriptPlan &plan)
                 continue;
             const auto end = static_cast<std::size_t>(write.offset) + write.length;
             if (contents.size() < end && !TryResize(contents, end))
-                return Status::Error("There is not enough memory to write " + path.string()
-                                     + "; nothing was written.");
+                return Status::Error("There is not enough memory to write " + path.string() + "."
+                                     + WrittenAlready(plan));
             const auto at = contents.begin() + write.offset;
             if (write.fill >= 0)
                 std::fill_n(at, write.length, static_cast<char>(write.fill));
@@ -76,14 +104,8 @@ Status WriteOtherFiles(FileSystem &files, CommandScriptPlan &plan)
         }
         const auto *data = reinterpret_cast<const std::uint8_t *>(contents.data());
         const Status written = WriteFileSafely(path, std::span(data, contents.size()), files);
-        if (!written.ok()) {
-            std::string done;
-            for (const std::string &file : plan.report.files)
-                done += " " + file;
-            return Status::Error(written.message()
-                                 + (done.empty() ? "" : " These files were written already:" + done)
-                                 + " The open file was not changed.");
-        }
+        if (!written.ok())
+            return Status::Error(written.message() + WrittenAlready(plan));
         plan.report.files.push_back(path.string());
     }
     return Status::Ok();

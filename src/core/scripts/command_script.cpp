@@ -152,11 +152,16 @@ private:
         while (at_ < text_.size() && DigitValue(text_[at_], base) >= 0)
             ++at_;
         const std::string_view digits = text_.substr(start, at_ - start);
-        const auto value = ParseWholeOffset(digits, base);
-        if (digits.empty() || digits.size() > 16 || !value)
+        const std::size_t first = start - (hex ? 1 : 0) - (negative ? 1 : 0);
+        const std::string_view written = text_.substr(first, at_ - first);
+        if (digits.empty())
             return "Expected a number ($hex or decimal), a \"string\" or a name, not \""
-                   + std::string(text_.substr(start - (hex ? 1 : 0) - (negative ? 1 : 0), 20))
-                   + "\"";
+                   + std::string(text_.substr(first, 20)) + "\"";
+        // Offsets, sizes and counts of a script stay far from the limits of the arithmetic.
+        const auto value = ParseWholeOffset(digits, base);
+        if (digits.size() > 16 || !value || *value > kLargestScriptNumber)
+            return "The number " + std::string(written.substr(0, 24))
+                   + " is too large: a script's numbers are at most $10000000000";
         argument.kind = ScriptArgument::Kind::Number;
         argument.number = negative ? -*value : *value;
         return std::nullopt;
@@ -206,30 +211,25 @@ std::optional<std::string> CheckForm(const ScriptStep &step)
     return "#" + step.name + " takes " + allowed + ", not " + Spelled(form);
 }
 
-// The lines of the script without their breaks (LF, CR LF or a lone CR).
-template<typename Visit>
-void ForEachLine(std::string_view text, Visit visit)
+
+} // namespace
+
+std::vector<std::string_view> ScriptLines(std::string_view stored)
 {
-    int number = 1;
+    const std::string_view text = stored.starts_with("\xEF\xBB\xBF") ? stored.substr(3) : stored;
+    std::vector<std::string_view> lines;
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find_first_of("\r\n", start);
         if (end == std::string_view::npos)
             end = text.size();
-        visit(text.substr(start, end - start), number++);
-        if (end < text.size() && text[end] == '\r' && end + 1 < text.size()
-            && text[end + 1] == '\n')
+        lines.push_back(text.substr(start, end - start));
+        if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n')
             ++end;
         start = end + 1;
     }
+    return lines;
 }
-
-std::string_view WithoutByteOrderMark(std::string_view stored)
-{
-    return stored.starts_with("\xEF\xBB\xBF") ? stored.substr(3) : stored;
-}
-
-} // namespace
 
 int ScriptStep::LineAt(std::size_t position) const
 {
@@ -243,16 +243,17 @@ int ScriptStep::LineAt(std::size_t position) const
 ParsedCommandScript ParseCommandScript(std::string_view stored)
 {
     ParsedCommandScript parsed;
-    const std::string_view text = WithoutByteOrderMark(stored);
-    parsed.utf8 = stored.size() != text.size() || LooksLikeUtf8(text);
+    parsed.utf8 = stored.starts_with("\xEF\xBB\xBF") || LooksLikeUtf8(stored);
     ScriptStep *run = nullptr;
-    ForEachLine(text, [&](std::string_view line, int number) {
+    int number = 0;
+    for (const std::string_view line : ScriptLines(stored)) {
+        ++number;
         const std::string_view trimmed = TrimmedStart(line);
         if (trimmed.starts_with("//"))
-            return;
+            continue;
         if (!trimmed.starts_with('#')) {
             if (line.empty())
-                return;
+                continue;
             if (!run) {
                 run = &parsed.steps.emplace_back();
                 run->line = number;
@@ -260,7 +261,7 @@ ParsedCommandScript ParseCommandScript(std::string_view stored)
             }
             run->lineStarts.emplace_back(run->text.size(), number);
             run->text += line;
-            return;
+            continue;
         }
         run = nullptr;
         ScriptStep step;
@@ -272,22 +273,18 @@ ParsedCommandScript ParseCommandScript(std::string_view stored)
             parsed.errors.push_back({number, *error});
         else
             parsed.steps.push_back(std::move(step));
-    });
+    }
     return parsed;
 }
 
 bool IsCommandScript(std::string_view stored)
 {
-    bool command = false;
-    bool decided = false;
-    ForEachLine(WithoutByteOrderMark(stored), [&](std::string_view line, int) {
+    for (const std::string_view line : ScriptLines(stored)) {
         const std::string_view trimmed = TrimmedStart(line);
-        if (decided || trimmed.empty() || trimmed.starts_with("//"))
-            return;
-        decided = true;
-        command = trimmed.starts_with('#');
-    });
-    return command;
+        if (!trimmed.empty() && !trimmed.starts_with("//"))
+            return trimmed.starts_with('#');
+    }
+    return false;
 }
 
 } // namespace byteloom

@@ -46,6 +46,14 @@ struct ParsedCommandScript
     bool utf8 = false;                 // the text is UTF-8 (else bytes in the tables' code page)
 };
 
+// The largest number a script may give, so that offsets, sizes and counts stay far from the
+// limits of 64-bit arithmetic: 1 TiB.
+inline constexpr std::int64_t kLargestScriptNumber = std::int64_t{1} << 40;
+
+// The lines of a script or list file (a UTF-8 byte-order mark skipped), without their breaks:
+// LF, CR LF or a lone CR.
+[[nodiscard]] std::vector<std::string_view> ScriptLines(std::string_view stored);
+
 // Reads a whole command script: commands with their arguments checked against the forms each
 // command takes, and the text runs between them. Every malformed line is an error with its line.
 [[nodiscard]] ParsedCommandScript ParseCommandScript(std::string_view stored);

@@ -32,6 +32,14 @@ std::int64_t CommandScriptReport::PointerCount() const
     return std::accumulate(pointers.begin(), pointers.end(), std::int64_t{0});
 }
 
+std::int64_t CommandScriptReport::UnresolvedCount() const
+{
+    std::int64_t count = 0;
+    for (const UnresolvedPointer &pointer : unresolved)
+        count += pointer.count;
+    return count;
+}
+
 std::int64_t CommandScriptReport::BytesWritten() const
 {
     std::int64_t written = 0;
@@ -87,9 +95,7 @@ std::string ReportSummaryText(const CommandScriptReport &report)
                     + Count(cut.lost, "byte", "bytes") + "\n";
     }
     if (!report.unresolved.empty()) {
-        text += Count(static_cast<std::int64_t>(report.unresolved.size()),
-                      "embedded pointer was",
-                      "embedded pointers were")
+        text += Count(report.UnresolvedCount(), "embedded pointer was", "embedded pointers were")
                 + " left unresolved:\n";
         for (const UnresolvedPointer &pointer : report.unresolved)
             text += "  " + pointer.script + " line " + std::to_string(pointer.line) + ": "

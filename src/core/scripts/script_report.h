@@ -43,7 +43,8 @@ struct UnresolvedPointer
 {
     std::string script;
     int line = 0;
-    std::string what; // "#EMBSET(3) has no #EMBWRITE(3)", …
+    std::string what; // "#EMBSET(3) has no #EMBWRITE", "Slots 0, 2 of E were never written"
+    std::int64_t count = 1;
 };
 
 enum class PointerKind { LowLevel, Custom, Table, List, Embedded, EmbeddedTable, Count };
@@ -67,6 +68,7 @@ struct CommandScriptReport
         return !cut.empty() || !unresolved.empty() || pointerBytesLost > 0;
     }
     [[nodiscard]] std::int64_t PointerCount() const;
+    [[nodiscard]] std::int64_t UnresolvedCount() const;
     [[nodiscard]] std::int64_t BytesWritten() const;
 };
 

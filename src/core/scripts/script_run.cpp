@@ -80,12 +80,7 @@ bool ScriptRun::Run(const CommandScriptSource &source, const ProgressCallback &p
              pointer.place ? "#EMBSET(" + std::to_string(number) + ") has no #EMBWRITE"
                            : "#EMBWRITE(" + std::to_string(number) + ") has no #EMBSET"});
     for (const auto &[name, variable] : variables_)
-        for (std::size_t slot = 0; slot < variable->filled.size(); ++slot)
-            if (!variable->filled[slot])
-                plan_.report.unresolved.push_back(
-                    {scriptName_,
-                     variable->line,
-                     "Slot " + std::to_string(slot) + " of " + name + " was never written"});
+        ReportUnwrittenSlots(name, *variable);
     // The malformed lines were found first; every error is listed in line order.
     std::stable_sort(
         plan_.report.errors.begin() + static_cast<std::ptrdiff_t>(firstError),
@@ -98,12 +93,35 @@ bool ScriptRun::Run(const CommandScriptSource &source, const ProgressCallback &p
     return true;
 }
 
-void ScriptRun::Error(std::string message)
+// The slots of an embedded pointer table that were never written, in one line: "Slots 0, 3
+// of E were never written".
+void ScriptRun::ReportUnwrittenSlots(const std::string &name, const Variable &variable)
+{
+    std::string slots;
+    std::int64_t count = 0;
+    for (std::size_t slot = 0; slot < variable.filled.size(); ++slot) {
+        if (variable.filled[slot])
+            continue;
+        if (++count <= 10)
+            slots += (slots.empty() ? "" : ", ") + std::to_string(slot);
+    }
+    if (count == 0)
+        return;
+    if (count > 10)
+        slots += " and " + std::to_string(count - 10) + " more";
+    plan_.report.unresolved.push_back({scriptName_,
+                                       variable.line,
+                                       (count == 1 ? "Slot " : "Slots ") + slots + " of " + name
+                                           + (count == 1 ? " was" : " were") + " never written",
+                                       count});
+}
+
+void ScriptRun::ErrorAt(int line, std::string message)
 {
     if (++errorsInScript_ > kErrorsShown)
         return;
-    const std::string where = line_ > 0 ? " line " + std::to_string(line_) : "";
-    plan_.report.errors.push_back({line_, scriptName_ + where + ": " + message});
+    const std::string where = line > 0 ? " line " + std::to_string(line) : "";
+    plan_.report.errors.push_back({line, scriptName_ + where + ": " + message});
 }
 
 void ScriptRun::Step(const ScriptStep &step)
@@ -192,7 +210,7 @@ void ScriptRun::Jump(const ScriptStep &step)
     plan_.report.blocks.push_back(std::move(block));
     block_ = plan_.report.blocks.size() - 1;
     ++plan_.blockCount;
-    position_ = start;
+    position_ = textEnd_ = start;
     Align();
 }
 

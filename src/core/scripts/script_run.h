@@ -40,8 +40,8 @@ private:
         std::int64_t start = 0;          // a pointer table's first slot, and its step
         std::int64_t step = 0;
         std::vector<std::int64_t> offsets; // a pointer list's slots
-        std::vector<Place> slots;          // an embedded pointer table's slots
-        std::vector<bool> filled;
+        Place slots;                       // an embedded pointer table's first slot
+        std::vector<bool> filled;          // and which of its slots were written
         std::int64_t next = 0; // the slot the next #WRITE fills
         bool defined = false;  // a table or list that has its slots
     };
@@ -49,6 +49,7 @@ private:
     {
         int line = 0;
         std::optional<Place> place;
+        PointerForm form; // as #EMBTYPE gave it when its place was reserved
         std::optional<std::int64_t> target;
     };
     struct LoadedTable
@@ -58,7 +59,9 @@ private:
     };
 
     void Reset();
-    void Error(std::string message);
+    void ReportUnwrittenSlots(const std::string &name, const Variable &variable);
+    void Error(std::string message) { ErrorAt(line_, std::move(message)); }
+    void ErrorAt(int line, std::string message);
     void Step(const ScriptStep &step);
     void Command(const ScriptStep &step);
     void Text(const ScriptStep &step);
@@ -79,26 +82,34 @@ private:
     void FileCommand(const ScriptStep &step);
     void InsertBinary(const ScriptStep &step);
 
-    // Text flow.
+    // Text flow. Each writes at the position and moves it on; those of the open string cut it
+    // to its fixed length and return how many bytes took their place.
     [[nodiscard]] bool HasPosition(std::string_view what);
     void OpenString();
-    void WriteText(std::span<const std::uint8_t> bytes);
+    std::int64_t FixedRoom(std::int64_t count);
+    std::int64_t WriteText(std::span<const std::uint8_t> bytes);
+    std::int64_t WriteFill(std::int64_t count, std::uint8_t fill);
+    std::int64_t StringOut(std::int64_t count, std::int64_t kept);
     void CloseString(std::string_view endToken);
     void CloseBlock();
     void Align();
-    void Reserve(std::int64_t count);
+    std::int64_t Reserve(std::int64_t count);
+    // Text outside strings as much as inside: counted in the block; returns the bytes written.
     std::int64_t TextOut(std::span<const std::uint8_t> bytes);
+    std::int64_t TextFill(std::int64_t count, std::uint8_t fill);
+    std::int64_t Advance(std::int64_t count, std::int64_t kept);
 
     // Writing.
     std::int64_t Room(const Place &place, std::int64_t count);
     std::int64_t Put(const Place &place, std::span<const std::uint8_t> bytes);
-    void PutFill(const Place &place, std::int64_t count, std::uint8_t fill);
+    std::int64_t PutFill(const Place &place, std::int64_t count, std::uint8_t fill);
     void WritePointer(PointerKind kind,
                       const Place &place,
                       const PointerForm &form,
                       std::int64_t target);
     void WriteSlot(Variable &variable, std::optional<std::int64_t> slot, std::int64_t target);
     void ResolveEmbedded(std::int64_t number);
+    Place ReservedPlace(std::int64_t count);
 
     // Lookups.
     Variable *Find(const ScriptArgument &name, int type, std::string_view use);
@@ -141,8 +152,11 @@ private:
     bool inString_ = false;
     int stringLine_ = 0;
     std::int64_t stringStart_ = 0;
-    std::int64_t stringBytes_ = 0;
+    std::int64_t stringBytes_ = 0; // its bytes, after its fixed length
+    std::int64_t stringKept_ = 0;  // of those, the bytes written
     std::int64_t stringLost_ = 0;
+    int stringPascalLength_ = 0;
+    std::int64_t textEnd_ = 0; // where the block's text ends
     int errorsInScript_ = 0;
 };
 

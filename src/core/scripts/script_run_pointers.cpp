@@ -3,6 +3,7 @@
 #include "scripts/script_run.h"
 
 #include "common/number_text.h"
+#include "scripts/command_script.h"
 
 #include <algorithm>
 #include <string>
@@ -110,12 +111,16 @@ void ScriptRun::WriteSlot(Variable &variable,
     if (slot < 0)
         return Error("A slot number cannot be negative");
     variable.next = slot + 1;
+    std::int64_t offset = 0;
     switch (variable.type) {
     case Variable::PtrTable:
-        return WritePointer(PointerKind::Table,
-                            {pointerTarget_, variable.start + slot * variable.step, std::nullopt},
-                            *variable.form,
-                            target);
+        if (__builtin_mul_overflow(slot, variable.step, &offset)
+            || __builtin_add_overflow(offset, variable.start, &offset)
+            || offset > 2 * kLargestScriptNumber)
+            return Error("Slot " + std::to_string(slot) + " of the pointer table lies past "
+                         + HexOffset(2 * kLargestScriptNumber));
+        return WritePointer(
+            PointerKind::Table, {pointerTarget_, offset, std::nullopt}, *variable.form, target);
     case Variable::PtrList:
         if (slot >= static_cast<std::int64_t>(variable.offsets.size()))
             return Error("The pointer list has " + std::to_string(variable.offsets.size())
@@ -126,14 +131,13 @@ void ScriptRun::WriteSlot(Variable &variable,
             *variable.form,
             target);
     default:
-        if (slot >= static_cast<std::int64_t>(variable.slots.size()))
-            return Error("The embedded pointer table has " + std::to_string(variable.slots.size())
+        if (slot >= static_cast<std::int64_t>(variable.filled.size()))
+            return Error("The embedded pointer table has " + std::to_string(variable.filled.size())
                          + " slots; slot " + std::to_string(slot) + " is past its end");
         variable.filled[static_cast<std::size_t>(slot)] = true;
-        return WritePointer(PointerKind::EmbeddedTable,
-                            variable.slots[static_cast<std::size_t>(slot)],
-                            *variable.form,
-                            target);
+        Place place = variable.slots;
+        place.offset += slot * (variable.form->bits / 8);
+        return WritePointer(PointerKind::EmbeddedTable, place, *variable.form, target);
     }
 }
 
@@ -163,15 +167,9 @@ void ScriptRun::PointerList(const ScriptStep &step)
         return;
     list->offsets.clear();
     int number = 0;
-    std::size_t start = 0;
-    while (start < text->size()) {
-        std::size_t end = text->find('\n', start);
-        if (end == std::string::npos)
-            end = text->size();
+    for (std::string_view line : ScriptLines(*text)) {
         ++number;
-        std::string_view line = std::string_view(*text).substr(start, end - start);
-        start = end + 1;
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+        while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
             line.remove_suffix(1);
         while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
             line.remove_prefix(1);
@@ -231,8 +229,8 @@ void ScriptRun::EmbeddedCommand(const ScriptStep &step)
         if (pointer.place)
             return Error("Embedded pointer " + std::to_string(number)
                          + " has its place already (#EMBSET)");
-        pointer.place = Place{textTarget_, position_, plan_.report.blocks[*block_].max};
-        Reserve(embeddedForm_.bits / 8);
+        pointer.place = ReservedPlace(embeddedForm_.bits / 8);
+        pointer.form = embeddedForm_;
     } else {
         if (pointer.target)
             return Error("Embedded pointer " + std::to_string(number)
@@ -247,7 +245,7 @@ void ScriptRun::ResolveEmbedded(std::int64_t number)
 {
     const Embedded pointer = embedded_[number];
     embedded_.erase(number);
-    WritePointer(PointerKind::Embedded, *pointer.place, embeddedForm_, *pointer.target);
+    WritePointer(PointerKind::Embedded, *pointer.place, pointer.form, *pointer.target);
 }
 
 void ScriptRun::EmbeddedTable(const ScriptStep &step)
@@ -260,15 +258,21 @@ void ScriptRun::EmbeddedTable(const ScriptStep &step)
     if (args[1].number < 0 || args[1].number > 1'000'000)
         return Error("An embedded pointer table holds 0 to 1,000,000 pointers");
     table->form = form;
-    table->slots.clear();
     table->filled.assign(static_cast<std::size_t>(args[1].number), false);
     table->next = 0;
     table->defined = true;
     table->line = line_;
-    for (std::int64_t i = 0; i < args[1].number; ++i) {
-        table->slots.push_back({textTarget_, position_, plan_.report.blocks[*block_].max});
-        Reserve(form->bits / 8);
-    }
+    table->slots = ReservedPlace(args[1].number * (form->bits / 8));
+}
+
+// Reserves count zero bytes at the position for pointers written later: their place, which ends
+// where the reserved bytes do (a string's fixed length or a block's end may cut them).
+ScriptRun::Place ScriptRun::ReservedPlace(std::int64_t count)
+{
+    Place place{textTarget_, position_, plan_.report.blocks[*block_].max};
+    const std::int64_t end = position_ + Reserve(count) - 1;
+    place.limit = place.limit ? std::min(*place.limit, end) : end;
+    return place;
 }
 
 void ScriptRun::WritePointer(PointerKind kind,
@@ -276,8 +280,6 @@ void ScriptRun::WritePointer(PointerKind kind,
                              const PointerForm &form,
                              std::int64_t target)
 {
-    if (place.offset < 0)
-        return Error("A pointer cannot be written at a negative offset");
     const auto bytes = ValueBytes(PointerValue(form, target, header_), form.bits / 8, bigEndian_);
     plan_.report.pointerBytesLost += static_cast<std::int64_t>(bytes.size()) - Put(place, bytes);
     ++plan_.report.pointers[static_cast<std::size_t>(kind)];

@@ -105,7 +105,7 @@ void ScriptRun::Text(const ScriptStep &step)
                   + Shown(text.substr(at, piece.length)) + "\"");
         } else {
             OpenString();
-            if (!end || !pascal_) // a length prefix stands in for the end token's bytes
+            if (!end || stringPascalLength_ == 0) // a length stands in for the end token
                 WriteText(piece.Bytes());
             if (end)
                 CloseString(piece.endToken);
@@ -196,51 +196,70 @@ void ScriptRun::OpenString()
     inString_ = true;
     stringLine_ = line_;
     stringStart_ = position_;
-    stringBytes_ = 0;
-    stringLost_ = 0;
-    if (pascal_)
-        position_ += pascalLength_; // the length goes here when the string ends
+    stringBytes_ = stringKept_ = stringLost_ = 0;
+    // The length goes before the string when it ends, in the form in force now.
+    stringPascalLength_ = pascal_ ? pascalLength_ : 0;
+    position_ += stringPascalLength_;
+    textEnd_ = position_;
 }
 
-void ScriptRun::WriteText(std::span<const std::uint8_t> bytes)
+std::int64_t ScriptRun::FixedRoom(std::int64_t count)
 {
-    if (fixedLength_ > 0) {
-        const std::int64_t room = std::max<std::int64_t>(fixedLength_ - stringBytes_, 0);
-        const auto kept = static_cast<std::size_t>(
-            std::min<std::int64_t>(room, static_cast<std::int64_t>(bytes.size())));
-        stringLost_ += static_cast<std::int64_t>(bytes.size() - kept);
-        bytes = bytes.first(kept);
-    }
-    stringBytes_ += static_cast<std::int64_t>(bytes.size());
-    stringLost_ += static_cast<std::int64_t>(bytes.size()) - TextOut(bytes);
+    if (fixedLength_ <= 0)
+        return count;
+    const std::int64_t kept = std::clamp<std::int64_t>(fixedLength_ - stringBytes_, 0, count);
+    stringLost_ += count - kept;
+    return kept;
+}
+
+std::int64_t ScriptRun::WriteText(std::span<const std::uint8_t> bytes)
+{
+    const auto count = FixedRoom(static_cast<std::int64_t>(bytes.size()));
+    return StringOut(count, TextOut(bytes.first(static_cast<std::size_t>(count))));
+}
+
+std::int64_t ScriptRun::WriteFill(std::int64_t count, std::uint8_t fill)
+{
+    count = FixedRoom(count);
+    return StringOut(count, TextFill(count, fill));
+}
+
+std::int64_t ScriptRun::StringOut(std::int64_t count, std::int64_t kept)
+{
+    stringBytes_ += count;
+    stringKept_ += kept;
+    stringLost_ += count - kept;
+    return count;
 }
 
 void ScriptRun::CloseString(std::string_view endToken)
 {
     if (!inString_)
         return;
-    if (fixedLength_ > 0 && stringBytes_ < fixedLength_) {
-        const std::vector<std::uint8_t> padding(
-            static_cast<std::size_t>(fixedLength_ - stringBytes_), fixedFill_);
-        WriteText(padding);
-    }
-    if (pascal_) {
-        if (pascalLength_ < 4 && stringBytes_ >= (std::int64_t{1} << (8 * pascalLength_)))
-            Error("The string is " + std::to_string(stringBytes_) + " bytes long, more than a "
-                  + std::to_string(pascalLength_) + "-byte length can hold");
-        const auto length
-            = ValueBytes(static_cast<std::uint32_t>(stringBytes_), pascalLength_, bigEndian_);
-        Put({textTarget_, stringStart_, plan_.report.blocks[*block_].max}, length);
+    if (fixedLength_ > stringBytes_)
+        WriteFill(fixedLength_ - stringBytes_, fixedFill_);
+    BlockReport &block = plan_.report.blocks[*block_];
+    if (stringPascalLength_ > 0) {
+        // The length of what was written, so that the game reads no byte that is not there.
+        if (stringPascalLength_ < 4 && stringKept_ >= (std::int64_t{1} << (8 * stringPascalLength_)))
+            ErrorAt(stringLine_,
+                    "The string is " + std::to_string(stringKept_) + " bytes long, more than a "
+                        + std::to_string(stringPascalLength_) + "-byte length can hold");
+        const auto length = ValueBytes(static_cast<std::uint32_t>(stringKept_),
+                                       stringPascalLength_,
+                                       bigEndian_);
+        const std::int64_t kept = Put({textTarget_, stringStart_, block.max}, length);
+        block.written += kept;
+        block.lost += stringPascalLength_ - kept;
+        stringLost_ += stringPascalLength_ - kept;
     }
     inString_ = false;
-    if (stringLost_ > 0) {
-        const BlockReport &block = plan_.report.blocks[*block_];
+    if (stringLost_ > 0)
         plan_.report.cut.push_back({scriptName_,
                                     stringLine_,
                                     block.name.empty() ? HexOffset(block.start) : block.name,
                                     stringStart_,
                                     stringLost_});
-    }
     if (!endToken.empty()) {
         const auto automatic = autoWrites_.find(endToken);
         if (automatic != autoWrites_.end())
@@ -249,22 +268,33 @@ void ScriptRun::CloseString(std::string_view endToken)
     Align();
 }
 
-void ScriptRun::Reserve(std::int64_t count)
+std::int64_t ScriptRun::Reserve(std::int64_t count)
 {
-    const std::vector<std::uint8_t> zeros(static_cast<std::size_t>(count), 0);
     if (inString_)
-        WriteText(zeros);
-    else
-        TextOut(zeros);
+        return WriteFill(count, 0);
+    TextFill(count, 0);
+    return count;
 }
 
 std::int64_t ScriptRun::TextOut(std::span<const std::uint8_t> bytes)
 {
+    const auto count = static_cast<std::int64_t>(bytes.size());
+    return Advance(count, Put({textTarget_, position_, plan_.report.blocks[*block_].max}, bytes));
+}
+
+std::int64_t ScriptRun::TextFill(std::int64_t count, std::uint8_t fill)
+{
+    return Advance(count,
+                   PutFill({textTarget_, position_, plan_.report.blocks[*block_].max}, count, fill));
+}
+
+std::int64_t ScriptRun::Advance(std::int64_t count, std::int64_t kept)
+{
     BlockReport &block = plan_.report.blocks[*block_];
-    const std::int64_t kept = Put({textTarget_, position_, block.max}, bytes);
     block.written += kept;
-    block.lost += static_cast<std::int64_t>(bytes.size()) - kept;
-    position_ += static_cast<std::int64_t>(bytes.size());
+    block.lost += count - kept;
+    position_ += count;
+    textEnd_ = position_;
     return kept;
 }
 
@@ -274,9 +304,10 @@ void ScriptRun::CloseBlock()
         return;
     CloseString({});
     BlockReport &block = plan_.report.blocks[*block_];
-    block.end = position_;
-    if (fill_ && block.max && position_ <= *block.max)
-        PutFill({textTarget_, position_, block.max}, *block.max + 1 - position_, *fill_);
+    // The rest after the text, the gap an alignment left after the last string included.
+    block.end = textEnd_;
+    if (fill_ && block.max && textEnd_ <= *block.max)
+        PutFill({textTarget_, textEnd_, block.max}, *block.max - textEnd_ + 1, *fill_);
     block_.reset();
 }
 
@@ -284,8 +315,12 @@ void ScriptRun::CloseBlock()
 // end (it keeps its size); a file the script writes may grow, but not past the largest size.
 std::int64_t ScriptRun::Room(const Place &place, std::int64_t count)
 {
-    if (place.limit)
-        count = std::clamp<std::int64_t>(*place.limit + 1 - place.offset, 0, count);
+    if (place.offset < 0) {
+        Error("A write at the negative offset " + HexOffset(place.offset));
+        return 0;
+    }
+    if (place.limit && *place.limit - place.offset < count)
+        count = std::max<std::int64_t>(*place.limit - place.offset + 1, 0);
     if (place.target == 0)
         return std::clamp<std::int64_t>(file_.size - place.offset, 0, count);
     if (count > 0 && place.offset > kLargestWrittenFile - count) {
@@ -308,12 +343,13 @@ std::int64_t ScriptRun::Put(const Place &place, std::span<const std::uint8_t> by
     return count;
 }
 
-void ScriptRun::PutFill(const Place &place, std::int64_t count, std::uint8_t fill)
+std::int64_t ScriptRun::PutFill(const Place &place, std::int64_t count, std::uint8_t fill)
 {
     count = Room(place, count);
-    if (count > 0)
-        plan_.writes.push_back(
-            {place.target, place.offset, 0, static_cast<std::size_t>(count), fill});
+    if (count <= 0)
+        return 0;
+    plan_.writes.push_back({place.target, place.offset, 0, static_cast<std::size_t>(count), fill});
+    return count;
 }
 
 int ScriptRun::TargetOf(const std::string &name)

@@ -161,7 +161,7 @@ private:
             }
             const Entry *entry = Longest(text, at);
             Open();
-            if (!entry->end || !pascal_)
+            if (!entry->end || stringPascal_ == 0)
                 WriteText(entry->bytes);
             if (entry->end)
                 Close(entry->text);
@@ -215,7 +215,7 @@ private:
         CloseBlock();
         max_ = max;
         block_ = true;
-        position_ = start;
+        position_ = textEnd_ = start;
         Align();
         for (int s = 1 + Pick(8); s > 0; --s)
             String();
@@ -308,9 +308,12 @@ private:
         auto &pointer = pendingEmbedded_[number];
         Command((place ? "#EMBSET(" : "#EMBWRITE(") + std::to_string(number) + ")");
         if (place) {
-            pointer.place = std::pair{position_, max_};
+            const std::int64_t at = position_;
             const Bytes zeros(static_cast<std::size_t>(embedded_.bits / 8), 0);
-            inString_ ? WriteText(zeros) : (void)Out(zeros);
+            const std::int64_t reserved
+                = inString_ ? WriteText(zeros) : (Out(zeros), static_cast<std::int64_t>(zeros.size()));
+            // The pointer goes only where its zeros went.
+            pointer.place = std::pair{at, std::min(max_.value_or(at + reserved - 1), at + reserved - 1)};
         } else {
             pointer.target = position_;
         }
@@ -340,11 +343,13 @@ private:
         Align();
         inString_ = true;
         stringStart_ = position_;
-        stringBytes_ = stringLost_ = 0;
-        if (pascal_)
-            position_ += pascalLength_;
+        stringBytes_ = stringKept_ = stringLost_ = 0;
+        stringPascal_ = pascal_ ? pascalLength_ : 0;
+        position_ += stringPascal_;
+        textEnd_ = position_;
     }
-    void WriteText(Bytes bytes)
+    // Returns how many bytes took their place after the fixed length.
+    std::int64_t WriteText(Bytes bytes)
     {
         if (fixed_ > 0) {
             const std::size_t room
@@ -354,13 +359,17 @@ private:
                 bytes.resize(room);
             }
         }
+        const std::int64_t kept = Out(bytes);
         stringBytes_ += static_cast<std::int64_t>(bytes.size());
-        stringLost_ += static_cast<std::int64_t>(bytes.size()) - Out(bytes);
+        stringKept_ += kept;
+        stringLost_ += static_cast<std::int64_t>(bytes.size()) - kept;
+        return static_cast<std::int64_t>(bytes.size());
     }
     std::int64_t Out(const Bytes &bytes)
     {
         const std::int64_t kept = Put(position_, bytes, max_);
         position_ += static_cast<std::int64_t>(bytes.size());
+        textEnd_ = position_;
         return kept;
     }
     void Close(const std::string &token)
@@ -369,13 +378,13 @@ private:
             return;
         if (fixed_ > stringBytes_)
             WriteText(Bytes(static_cast<std::size_t>(fixed_ - stringBytes_), fixedFill_));
-        if (pascal_) {
+        if (stringPascal_ > 0) { // the length of the bytes written
             Bytes length;
-            for (int i = 0; i < pascalLength_; ++i)
-                length.push_back(static_cast<std::uint8_t>(stringBytes_ >> (8 * i)));
+            for (int i = 0; i < stringPascal_; ++i)
+                length.push_back(static_cast<std::uint8_t>(stringKept_ >> (8 * i)));
             if (big_)
                 std::reverse(length.begin(), length.end());
-            Put(stringStart_, length, max_);
+            stringLost_ += stringPascal_ - Put(stringStart_, length, max_);
         }
         inString_ = false;
         cut += stringLost_ > 0 ? 1 : 0;
@@ -388,8 +397,8 @@ private:
         if (!block_)
             return;
         Close("");
-        if (fill_ && max_ && position_ <= *max_)
-            Put(position_, Bytes(static_cast<std::size_t>(*max_ + 1 - position_), *fill_), max_);
+        if (fill_ && max_ && textEnd_ <= *max_)
+            Put(textEnd_, Bytes(static_cast<std::size_t>(*max_ + 1 - textEnd_), *fill_), max_);
         block_ = false;
     }
 
@@ -463,7 +472,10 @@ private:
     bool inString_ = false;
     std::int64_t stringStart_ = 0;
     std::int64_t stringBytes_ = 0;
+    std::int64_t stringKept_ = 0;
     std::int64_t stringLost_ = 0;
+    int stringPascal_ = 0;
+    std::int64_t textEnd_ = 0;
     std::int64_t tableNext_ = 0;
     std::int64_t listNext_ = 0;
     int lowCount_ = 0;

@@ -13,7 +13,7 @@ namespace {
 
 using test::Bytes;
 
-constexpr const char *kTable = ".codepage=1252\n41=A\n42=B\n43=C\n4142=AB\n20= \n2F=/\nE9=\xE9\n"
+constexpr const char *kTable = ".codepage=1252\n41=A\n42=B\n43=C\n44=D\n4142=AB\n20= \n2F=/\nE9=\xE9\n"
                                "/00=<END>\n/<STOP>\n*0A=<LINE>\n";
 constexpr const char *kHead = "#VAR(T, TABLE)\n#ADDTBL(\"t.tbl\", T)\n#ACTIVETBL(T)\n";
 
@@ -77,21 +77,92 @@ TEST(CommandScriptInsert, EveryErrorIsListedWithItsLineAndNothingIsPlanned)
     EXPECT_EQ(ReportText(plan.report).rfind("9 errors; nothing was written:", 0), 0u);
 }
 
-TEST(CommandScriptInsert, HugeNumbersAreClippedOrRefusedWithoutExhaustingMemory)
+TEST(CommandScriptInsert, NumbersFilesAndPlacesAreCheckedBeforeAnythingIsWritten)
 {
     test::ScriptBench bench(kTable);
-    // A fill to the end of the addressable range stops at the open file's end.
-    auto plan = bench.Plan({Script("#FILL($AA)\n#JMP($FF0, $7FFFFFFFFFFF)\nA\n")});
+    // A fill to the largest end a script may give stops at the open file's end.
+    auto plan = bench.Plan({Script("#FILL($AA)\n#JMP($FF0, $10000000000)\nA\n")});
     ASSERT_FALSE(plan.report.Failed()) << Errors(plan);
     EXPECT_EQ(bench.At(plan, 0xFF0, 3), (Bytes{0x41, 0xAA, 0xAA}));
     EXPECT_EQ(plan.bytes.size(), 1u);
-    plan = bench.Plan({Script("#SETTARGETFILE(\"big.bin\")\n#JMP($7FFFFFFF)\nAB\n"
-                              "#FIXEDLENGTH($7FFFFFFF, 0)\n")});
-    EXPECT_NE(Errors(plan).find("line 6: This would make big.bin larger than 2 GiB"),
-              std::string::npos)
-        << Errors(plan);
-    EXPECT_NE(Errors(plan).find("line 7: #FIXEDLENGTH takes a length of 0 to 65535"),
+    // An embedded table of a million pointers is one fill, not a million writes.
+    plan = bench.Plan({Script("#VAR(P, CUSTOMPOINTER)\n#CREATEPTR(P, \"LINEAR\", 0, 32)\n"
+                              "#VAR(E, EMBPOINTERTABLE)\n#SETTARGETFILE(\"e.bin\")\n#JMP(0)\n"
+                              "#EMBPTRTBL(E, 1000000, P)\n#WRITE(E, 7)\n")});
+    EXPECT_EQ(plan.writes.size(), 2u);
+    EXPECT_NE(ReportText(plan.report).find("Slots 0, 1, 2, 3, 4, 5, 6, 8, 9, 10 and 999989 more "
+                                           "of E were never written"),
               std::string::npos);
+    EXPECT_EQ(plan.report.UnresolvedCount(), 999999);
+
+    plan = bench.Plan({Script("#SETTARGETFILE(\"big.bin\")\n#JMP($7FFFFFFF)\nAB\n"
+                              "#FIXEDLENGTH($7FFFFFFF, 0)\n#WLB($-1)\n#JMP($7FFFFFFFFFFFFFFF)\n"
+                              "#VAR(P, CUSTOMPOINTER)\n#CREATEPTR(P, \"LINEAR\", 0, 16)\n"
+                              "#VAR(PT, POINTERTABLE)\n#PTRTBL(PT, 0, $10000, P)\n"
+                              "#WRITE(PT, $10000000000)\n")});
+    const std::string errors = Errors(plan);
+    for (const char *expected :
+         {"line 6: This would make big.bin larger than 2 GiB",
+          "line 7: #FIXEDLENGTH takes a length of 0 to 65535",
+          "line 8: A write at the negative offset $-1",
+          "line 9: The number $7FFFFFFFFFFFFFFF is too large",
+          "line 14: Slot 1099511627776 of the pointer table lies past $20000000000"})
+        EXPECT_NE(errors.find(expected), std::string::npos) << expected << "\n" << errors;
+
+    // A target that cannot be written is found before any file is.
+    std::filesystem::create_directory(bench.folder / "sub");
+    plan = bench.Plan({Script("#SETTARGETFILE(\"a.bin\")\n#JMP(0)\nA\n#SETTARGETFILE(\"sub\")\n"
+                              "#JMP(0)\nB\n")});
+    ASSERT_FALSE(plan.report.Failed()) << Errors(plan);
+    auto document = test::DocumentOf(bench.image);
+    UndoJournal journal;
+    const Status status = ApplyCommandScriptPlan(RealFileSystem(), *document, journal, plan);
+    EXPECT_FALSE(status.ok());
+    EXPECT_FALSE(std::filesystem::exists(bench.folder / "a.bin")) << status.message();
+
+    // Pointer lists take every kind of line break and a byte-order mark.
+    test::WriteText(bench.folder / "list.txt", "\xEF\xBB\xBF$10\r$12\r\n\n20\n");
+    plan = bench.Plan({Script("#VAR(P, CUSTOMPOINTER)\n#CREATEPTR(P, \"LINEAR\", 0, 8)\n"
+                              "#VAR(L, POINTERLIST)\n#PTRLIST(L, \"list.txt\", P)\n#JMP($40)\n"
+                              "#WRITE(L)\n#WRITE(L)\n#WRITE(L)\n")});
+    ASSERT_FALSE(plan.report.Failed()) << Errors(plan);
+    EXPECT_EQ(bench.At(plan, 0x10, 5), (Bytes{0x40, 0xEE, 0x40, 0xEE, 0x40}));
+}
+
+TEST(CommandScriptInsert, AStringKeepsTheFormItBeganWithAndEveryCutIsCounted)
+{
+    test::ScriptBench bench(kTable);
+    // The length prefix, the end token and an embedded pointer take the form of their start.
+    auto plan = bench.Plan({Script(
+        "#STRTYPE(\"PASCAL\")\n#PASCALLEN(1)\n#JMP($10)\nAB\n#PASCALLEN(4)\nC<END>\n"
+        "#STRTYPE(\"ENDTERM\")\n#JMP($20)\nABC\n#STRTYPE(\"PASCAL\")\nC<END>\n"
+        "#STRTYPE(\"ENDTERM\")\n#EMBTYPE(\"LINEAR\", 16, 0)\n#JMP($30)\n#EMBSET(0)\nABCD<END>\n"
+        "#EMBTYPE(\"LINEAR\", 32, 0)\n#EMBWRITE(0)\n")});
+    ASSERT_FALSE(plan.report.Failed()) << Errors(plan);
+    EXPECT_EQ(bench.At(plan, 0x10, 5), (Bytes{0x03, 0x41, 0x42, 0x43, 0xEE}));
+    EXPECT_EQ(bench.At(plan, 0x20, 5), (Bytes{0x41, 0x42, 0x43, 0x43, 0x00}));
+    EXPECT_EQ(bench.At(plan, 0x30, 8), (Bytes{0x37, 0x00, 0x41, 0x42, 0x43, 0x44, 0x00, 0xEE}));
+
+    // A pointer whose zeros a fixed length cut is lost, not written over the next string; a
+    // length cut at a block's end is a cut; a fill covers the gap an alignment left.
+    plan = bench.Plan({Script(
+        "#FIXEDLENGTH(3, $00)\n#JMP($10)\nABC\n#EMBSET(0)\n<END>CD<END>\n#EMBWRITE(0)\n"
+        "#FIXEDLENGTH(0, 0)\n#STRTYPE(\"PASCAL\")\n#PASCALLEN(2)\n#JMP($20, $20)\n<END>\n"
+        "#STRTYPE(\"ENDTERM\")\n#FILL($00)\n#STRINGALIGN(4)\n#JMP($30, $37)\nAB<END>\n")});
+    ASSERT_FALSE(plan.report.Failed()) << Errors(plan);
+    EXPECT_EQ(bench.At(plan, 0x10, 7), (Bytes{0x41, 0x42, 0x43, 0x43, 0x44, 0x00, 0xEE}));
+    EXPECT_EQ(plan.report.pointerBytesLost, 2);
+    EXPECT_EQ(bench.At(plan, 0x20, 2), (Bytes{0x00, 0xEE}));
+    EXPECT_EQ(bench.At(plan, 0x30, 9), (Bytes{0x41, 0x42, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xEE}));
+    ASSERT_EQ(plan.report.cut.size(), 2u);
+    EXPECT_EQ(plan.report.cut[1].offset, 0x20);
+    EXPECT_EQ(plan.report.blocks[2].Left(), 5);
+
+    // A length too long for its prefix names the string's own line.
+    plan = bench.Plan({Script("#STRTYPE(\"PASCAL\")\n#JMP($100)\n" + std::string(300, 'A')
+                              + "\n#JMP(0)\n")});
+    EXPECT_NE(Errors(plan).find("line 6: The string is 300 bytes long"), std::string::npos)
+        << Errors(plan);
 }
 
 TEST(CommandScriptInsert, LowLevelWritesTakeTheTypeTheByteOrderAndAPart)
