@@ -65,12 +65,15 @@ std::string BlockLine(const BlockReport &block)
 std::string PointerSummary(const CommandScriptReport &report)
 {
     std::string kinds;
-    for (std::size_t kind = 0; kind < report.pointers.size(); ++kind)
-        if (report.pointers[kind] > 0)
-            kinds += (kinds.empty() ? "" : ", ") + std::string(kKindNames[kind]) + " "
-                     + std::to_string(report.pointers[kind]);
-    return Count(report.PointerCount(), "pointer", "pointers")
-           + (kinds.empty() ? "" : " (" + kinds + ")");
+    for (std::size_t kind = 0; kind < report.pointers.size(); ++kind) {
+        if (report.pointers[kind] == 0)
+            continue;
+        kinds.append(kinds.empty() ? " (" : ", ").append(kKindNames[kind]).append(" ");
+        kinds.append(std::to_string(report.pointers[kind]));
+    }
+    if (!kinds.empty())
+        kinds.push_back(')');
+    return Count(report.PointerCount(), "pointer", "pointers") + kinds;
 }
 
 std::string ReportSummaryText(const CommandScriptReport &report)
