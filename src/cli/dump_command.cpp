@@ -1,6 +1,9 @@
-// byteloom-cli dump FILE --table TABLE: a script file of a range, as Dump Script writes it.
+// byteloom-cli dump FILE --table TABLE: a script file of a range, as Dump Script writes it; with
+// --pointers, a command script of the strings a pointer table points to.
 #include "commands.h"
+#include "common/number_text.h"
 #include "document/safe_file_writer.h"
+#include "scripts/pointer_dump.h"
 #include "tables/script_dump.h"
 #include "view/code_page_list.h"
 
@@ -22,6 +25,17 @@ struct DumpOptions
     bool utf8 = false;
     std::string newline = "crcrlf";
     std::string output;
+    // A pointer table.
+    std::string pointers;
+    std::string count;
+    int pointerSize = 16;
+    std::string addressType = "LINEAR";
+    std::string header = "0";
+    std::string offsetting = "0";
+    std::string step;
+    bool bigEndian = false;
+    std::string base;
+    std::string endToken;
 };
 
 // The dump's line breaks, stored as CR CR LF, in the form asked for.
@@ -65,6 +79,71 @@ Status WriteOut(const std::string &output, std::string_view bytes)
         RealFileSystem());
 }
 
+// A number that may be negative ("-A000"), read as --decimal says.
+std::optional<std::int64_t> SignedOption(const std::string &text, bool decimal, const char *name)
+{
+    const bool negative = text.starts_with('-');
+    const auto value = ParseOffset(negative ? text.substr(1) : text, decimal, name);
+    if (!value)
+        return std::nullopt;
+    return negative ? -*value : *value;
+}
+
+// The strings of a pointer table, as a command script.
+int RunPointerDump(Session &session, const DumpOptions &options)
+{
+    PointerTable spec;
+    const auto start = ParseOffset(options.pointers, options.decimal, "--pointers");
+    const auto count = ParseOffset(options.count, options.decimal, "--count");
+    const auto header = ParseOffset(options.header, options.decimal, "--header");
+    const auto offsetting = SignedOption(options.offsetting, options.decimal, "--offsetting");
+    if (!start || !count || !header || !offsetting)
+        return kExitFailure;
+    spec.start = *start;
+    spec.count = *count;
+    spec.header = *header;
+    spec.form = {*AddressTypeOfName(options.addressType), *offsetting, options.pointerSize};
+    spec.bigEndian = options.bigEndian;
+    if (!options.step.empty()) {
+        const auto step = ParseOffset(options.step, options.decimal, "--step");
+        if (!step)
+            return kExitFailure;
+        spec.step = *step;
+    }
+    if (!options.base.empty()) {
+        const auto base = ParseOffset(options.base, options.decimal, "--base");
+        if (!base)
+            return kExitFailure;
+        spec.base = *base;
+    }
+    if (!options.endToken.empty()) {
+        const auto key = ParseWholeNumber(options.endToken, 16);
+        if (!key)
+            return Fail("--end-token takes a key in hexadecimal, such as A0");
+        spec.endToken = *key;
+    }
+    const PointerDump dump
+        = DumpPointerTable(session.document(),
+                           *session.tables().Current(),
+                           std::filesystem::path(options.table).filename().string(),
+                           spec);
+    if (!dump.status.ok())
+        return Fail(dump.status.message());
+    if (const Status written = WriteOut(options.output, dump.script); !written.ok())
+        return Fail(written.message());
+    std::fprintf(
+        stderr, "byteloom-cli: %d strings, %d pointers dumped", dump.strings, dump.pointers);
+    if (dump.setAside == 0) {
+        std::fputs(".\n", stderr);
+        return 0;
+    }
+    // Pointers whose strings cannot be dumped would not be rewritten by an insert.
+    std::fprintf(stderr,
+                 "; %d pointers were kept out of the blocks (the script's comments say why).\n",
+                 dump.setAside);
+    return kExitLoss;
+}
+
 int RunDump(const DumpOptions &options)
 {
     if (WritesOverItsInput(options))
@@ -73,6 +152,8 @@ int RunDump(const DumpOptions &options)
     Session session;
     if (!OpenDocument(session, options.file) || !OpenTable(session, options.table))
         return kExitFailure;
+    if (!options.pointers.empty())
+        return RunPointerDump(session, options);
     const auto start = ParseOffset(options.start, options.decimal, "--start");
     if (!start || !RequireInside(session, *start, "--start"))
         return kExitFailure;
@@ -206,6 +287,43 @@ Subcommand AddDumpCommand(CLI::App &app)
             command.add_option("-o,--output",
                                options.output,
                                "Write to OUT instead of standard output (- for it)");
+            auto *pointers = command.add_option(
+                "--pointers",
+                options.pointers,
+                "Dump the strings of the pointer table at this offset, as a command script");
+            auto *count = command.add_option("--count", options.count, "Pointers in the table");
+            pointers->needs(count);
+            count->needs(pointers);
+            for (const char *name : {"--start", "--length", "--no-clean", "--utf8", "--newline"})
+                pointers->excludes(name);
+            const auto needsPointers = [&](CLI::Option *option) {
+                option->needs(pointers);
+            };
+            needsPointers(
+                command.add_option("--pointer-size", options.pointerSize, "8, 16, 24 or 32")
+                    ->check(CLI::IsMember({8, 16, 24, 32})));
+            needsPointers(
+                command
+                    .add_option("--address-type",
+                                options.addressType,
+                                "LINEAR (default), LOROM00, LOROM80, HIROM or GB")
+                    ->check(CLI::IsMember({"LINEAR", "LOROM00", "LOROM80", "HIROM", "GB"})));
+            needsPointers(
+                command.add_option("--header", options.header, "Header bytes before the image"));
+            needsPointers(command.add_option(
+                "--offsetting", options.offsetting, "Subtracted from each address (- to add)"));
+            needsPointers(command.add_option(
+                "--step", options.step, "Bytes from one pointer to the next (default: its size)"));
+            needsPointers(
+                command.add_flag("--big-endian", options.bigEndian, "Pointers are big-endian"));
+            needsPointers(command.add_option(
+                "--base",
+                options.base,
+                "The game address whose upper bits narrow pointers lack (default: the table's)"));
+            needsPointers(
+                command.add_option("--end-token",
+                                   options.endToken,
+                                   "The key that ends a string, for a table without one"));
         },
         RunDump);
 }

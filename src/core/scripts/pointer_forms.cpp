@@ -31,6 +31,28 @@ std::int64_t GbAddress(std::int64_t v)
     return bank == 0 ? v : bank * 0x10000 + v % 0x4000 + 0x4000;
 }
 
+// Each bank of LoROM addresses shows 32 KiB of the file in its upper half: an even bank the
+// lower half of a 64 KiB run of offsets, the odd bank after it the upper half.
+std::optional<std::int64_t> LoRomOffset(std::int64_t address)
+{
+    const std::int64_t bank = address >> 16;
+    const std::int64_t word = address & 0xFFFF;
+    if (address < 0 || bank > 0x1FF || word < 0x8000)
+        return std::nullopt;
+    return (bank >> 1) << 16 | (bank & 1 ? word : word - 0x8000);
+}
+
+std::optional<std::int64_t> GbOffset(std::int64_t address)
+{
+    if (address >= 0 && address < 0x4000)
+        return address;
+    const std::int64_t bank = address >> 16;
+    const std::int64_t word = address & 0xFFFF;
+    if (bank < 1 || word < 0x4000 || word > 0x7FFF)
+        return std::nullopt;
+    return bank * 0x4000 + word - 0x4000;
+}
+
 } // namespace
 
 std::optional<AddressType> AddressTypeOfName(std::string_view name)
@@ -66,11 +88,48 @@ std::int64_t GameAddress(AddressType type, std::int64_t v)
     return v;
 }
 
+std::optional<std::int64_t> OffsetOfAddress(AddressType type, std::int64_t address)
+{
+    switch (type) {
+    case AddressType::Linear:
+        return address >= 0 ? std::optional(address) : std::nullopt;
+    case AddressType::LoRom00:
+        return LoRomOffset(address);
+    case AddressType::LoRom80:
+        return LoRomOffset(address - 0x800000);
+    case AddressType::HiRom:
+        return address >= 0xC00000 ? std::optional(address - 0xC00000) : std::nullopt;
+    case AddressType::Gb:
+        return GbOffset(address);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::int64_t>
+PointerTarget(const PointerForm &form, std::uint32_t value, std::int64_t header, std::int64_t base)
+{
+    const std::uint32_t mask = PointerMask(form.bits);
+    const auto low
+        = static_cast<std::uint32_t>(static_cast<std::int64_t>(value) + form.offsetting) & mask;
+    const std::int64_t address = (base & ~static_cast<std::int64_t>(mask)) | low;
+    const auto v = OffsetOfAddress(form.type, address);
+    if (!v)
+        return std::nullopt;
+    return *v + header;
+}
+
+std::uint32_t ValueOfBytes(std::span<const std::uint8_t> bytes, bool bigEndian)
+{
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        value |= std::uint32_t{bytes[bigEndian ? bytes.size() - 1 - i : i]} << (8 * i);
+    return value;
+}
+
 std::uint32_t PointerValue(const PointerForm &form, std::int64_t position, std::int64_t header)
 {
     const std::int64_t address = GameAddress(form.type, position - header) - form.offsetting;
-    const std::uint64_t mask = form.bits >= 32 ? 0xFFFFFFFFu : (std::uint64_t{1} << form.bits) - 1;
-    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(address) & mask);
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(address) & PointerMask(form.bits));
 }
 
 std::vector<std::uint8_t> ValueBytes(std::uint32_t value, int count, bool bigEndian)

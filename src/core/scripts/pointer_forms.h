@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -16,6 +17,11 @@ enum class AddressType { Linear, LoRom00, LoRom80, HiRom, Gb };
 
 // The address the game uses for v, a file offset less the header.
 [[nodiscard]] std::int64_t GameAddress(AddressType type, std::int64_t v);
+
+// The inverse of GameAddress: the v (file offset less the header) that the address stands for, or
+// nothing when no offset maps to it (the lower half of a LoROM bank, an address below HiROM's
+// C00000, a Game Boy address outside its bank's window).
+[[nodiscard]] std::optional<std::int64_t> OffsetOfAddress(AddressType type, std::int64_t address);
 
 // A pointer's form: its address type, the offsetting subtracted from the address, and its size
 // in bits (8, 16, 24 or 32).
@@ -36,6 +42,21 @@ struct PointerForm
 // header: the game address less the offsetting, cut to the pointer's size.
 [[nodiscard]] std::uint32_t
 PointerValue(const PointerForm &form, std::int64_t position, std::int64_t header);
+
+// The mask of a pointer's bits.
+[[nodiscard]] constexpr std::uint32_t PointerMask(int bits)
+{
+    return bits >= 32 ? 0xFFFFFFFFu : (std::uint32_t{1} << bits) - 1;
+}
+
+// The file offset a pointer of the form holding value points to, under header bytes of header:
+// the bits the pointer lacks (above its size) come from base, a game address in the same window
+// (by default the pointer table's own). Nothing when the address stands for no offset.
+[[nodiscard]] std::optional<std::int64_t>
+PointerTarget(const PointerForm &form, std::uint32_t value, std::int64_t header, std::int64_t base);
+
+// The value of count bytes, least significant first unless bigEndian.
+[[nodiscard]] std::uint32_t ValueOfBytes(std::span<const std::uint8_t> bytes, bool bigEndian);
 
 // The lowest bytes of value, count of them, least significant first unless bigEndian.
 [[nodiscard]] std::vector<std::uint8_t> ValueBytes(std::uint32_t value, int count, bool bigEndian);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace byteloom {
 namespace {
 
@@ -45,6 +47,39 @@ TEST(PointerForms, ValuesAreOffsetMaskedAndOrdered)
     EXPECT_EQ(ValueBytes(0x00112233, 4, false), (Bytes{0x33, 0x22, 0x11, 0x00}));
     EXPECT_EQ(ValueBytes(0x00112233, 3, true), (Bytes{0x11, 0x22, 0x33}));
     EXPECT_EQ(ValueBytes(0x00112233, 1, true), (Bytes{0x33}));
+}
+
+TEST(PointerForms, EveryAddressLeadsBackToItsOffsetAndOthersToNone)
+{
+    std::mt19937 random(5);
+    for (const AddressType type : {AddressType::Linear,
+                                   AddressType::LoRom00,
+                                   AddressType::LoRom80,
+                                   AddressType::HiRom,
+                                   AddressType::Gb}) {
+        // Every bank, its first and last offsets and random ones between.
+        for (std::int64_t v : {0x0, 0x3FFF, 0x4000, 0x7FFF, 0x8000, 0xFFFF, 0x10000, 0xFFFFFF}) {
+            v = (v + static_cast<std::int64_t>(random() % 0x100) * 0x10000) % 0x1000000;
+            EXPECT_EQ(OffsetOfAddress(type, GameAddress(type, v)), v) << NameOf(type) << " " << v;
+        }
+    }
+    EXPECT_FALSE(OffsetOfAddress(AddressType::LoRom00, 0x087FFF)); // the lower half of a bank
+    EXPECT_FALSE(OffsetOfAddress(AddressType::LoRom00, 0x2008000));
+    EXPECT_FALSE(OffsetOfAddress(AddressType::LoRom80, 0x088000));
+    EXPECT_FALSE(OffsetOfAddress(AddressType::HiRom, 0xBFFFFF));
+    EXPECT_FALSE(OffsetOfAddress(AddressType::Gb, 0x4000));  // bank 0 has no switched window
+    EXPECT_FALSE(OffsetOfAddress(AddressType::Gb, 0x18000)); // past a bank's window
+    EXPECT_FALSE(OffsetOfAddress(AddressType::Linear, -1));
+
+    // A narrow pointer takes its upper bits from the base: a 16-bit LoROM pointer in the bank
+    // of a table at $50200 (header $200), and the worked LINEAR example read back.
+    const std::int64_t base = GameAddress(AddressType::LoRom00, 0x50000);
+    EXPECT_EQ(PointerTarget({AddressType::LoRom00, 0, 16}, 0x8010, 0x200, base), 0x50210);
+    EXPECT_EQ(PointerTarget({AddressType::LoRom00, 0, 16}, 0x0010, 0x200, base), std::nullopt);
+    EXPECT_EQ(PointerTarget({AddressType::Linear, -0xA000, 16}, 0xC000, 0x10, 0), 0x2010);
+    EXPECT_EQ(PointerTarget({AddressType::LoRom00, 0, 24}, 0x088000, 0x200, 0), 0x40200);
+    EXPECT_EQ(ValueOfBytes(Bytes{0x00, 0x80, 0x08}, false), 0x088000u);
+    EXPECT_EQ(ValueOfBytes(Bytes{0x08, 0x80, 0x00}, true), 0x088000u);
 }
 
 TEST(CommandScriptInsert, TheWorkedExamplesOfTheLanguage)

@@ -1,0 +1,248 @@
+#include "scripts/pointer_dump.h"
+
+#include "command_script_support.h"
+#include "document/document.h"
+#include "document/undo_journal.h"
+#include "support/documents.h"
+#include "tables/table_parser.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+
+namespace byteloom {
+namespace {
+
+using test::Bytes;
+
+// Dumps the pointer table of image through the table text, then inserts the dump, changed by
+// edit, back into the image; returns the image after the insert, and the plan's report.
+struct RoundTrip
+{
+    std::string dump;
+    Bytes inserted;
+    CommandScriptReport report;
+};
+
+PointerTable Linear16(std::int64_t start, std::int64_t count)
+{
+    PointerTable spec;
+    spec.start = start;
+    spec.count = count;
+    spec.form = {AddressType::Linear, 0, 16};
+    return spec;
+}
+
+RoundTrip DumpAndInsert(const std::string &tableText,
+                        const Bytes &image,
+                        const PointerTable &spec,
+                        const std::function<void(std::string &)> &edit = {})
+{
+    test::ScriptBench bench(tableText, static_cast<std::int64_t>(image.size()));
+    bench.image = image;
+    auto document = test::DocumentOf(image);
+    const TableFile table = ParseTable(tableText, "t.tbl").table;
+    RoundTrip trip;
+    trip.dump = DumpPointerTable(*document, table, "t.tbl", spec).script;
+    std::string script = trip.dump;
+    if (edit)
+        edit(script);
+    const CommandScriptPlan plan = bench.Plan({script});
+    trip.report = plan.report;
+    trip.inserted = bench.Applied(plan);
+    return trip;
+}
+
+TEST(PointerDump, TheStringsOfATableComeBackByteForByteAndMoveWithTheirPointers)
+{
+    Bytes image(0x40, 0xEE);
+    const Bytes pointers{0x20, 0x00, 0x23, 0x00};
+    const Bytes strings{0x41, 0x42, 0xFF, 0x43, 0xFF};
+    std::copy(pointers.begin(), pointers.end(), image.begin() + 0x10);
+    std::copy(strings.begin(), strings.end(), image.begin() + 0x20);
+    const std::string table = "41=A\n42=B\n43=C\n/FF=<END>\n";
+    const PointerTable spec = Linear16(0x10, 2);
+
+    RoundTrip trip = DumpAndInsert(table, image, spec);
+    EXPECT_NE(trip.dump.find("#JMP($20, $24)\n// Pointer 1 at $10 points to $20\n"
+                             "#WRITE(Ptr, $10)\nAB<END>\n// Pointer 2 at $12 points to $23\n"
+                             "#WRITE(Ptr, $12)\nC<END>\n"),
+              std::string::npos)
+        << trip.dump;
+    ASSERT_FALSE(trip.report.Failed()) << ReportText(trip.report);
+    EXPECT_EQ(trip.inserted, image);
+
+    // A shorter first string moves the second, and its pointer follows it.
+    trip = DumpAndInsert(table, image, spec, [](std::string &script) {
+        script.replace(script.find("AB<END>"), 7, "A<END>");
+    });
+    EXPECT_EQ(test::Bytes(trip.inserted.begin() + 0x10, trip.inserted.begin() + 0x14),
+              (Bytes{0x20, 0x00, 0x22, 0x00}));
+    EXPECT_EQ(test::Bytes(trip.inserted.begin() + 0x20, trip.inserted.begin() + 0x24),
+              (Bytes{0x41, 0xFF, 0x43, 0xFF}));
+    // A longer one does not fit the block: what is cut is reported.
+    trip = DumpAndInsert(table, image, spec, [](std::string &script) {
+        script.replace(script.find("AB<END>"), 7, "ABC<END>");
+    });
+    EXPECT_TRUE(trip.report.Lost());
+    EXPECT_EQ(trip.inserted[0x25], 0xEE);
+}
+
+TEST(PointerDump, PointersThatCannotBeDumpedAreSetAsideAsComments)
+{
+    Bytes image(0x40, 0xEE);
+    // Pointers: a string, the middle of it, outside the file, a string that never ends, and
+    // the first string again.
+    const Bytes pointers{0x20, 0x00, 0x21, 0x00, 0x00, 0x10, 0x3E, 0x00, 0x20, 0x00};
+    std::copy(pointers.begin(), pointers.end(), image.begin());
+    image[0x20] = 0x41;
+    image[0x21] = 0x42;
+    image[0x22] = 0xFF;
+    auto document = test::DocumentOf(image);
+    const TableFile table = ParseTable("41=A\n42=B\n/FF=<END>\n", "t.tbl").table;
+    const PointerDump dump = DumpPointerTable(*document, table, "t.tbl", Linear16(0, 5));
+    ASSERT_TRUE(dump.status.ok());
+    EXPECT_EQ(dump.strings, 1);
+    EXPECT_EQ(dump.pointers, 2);
+    EXPECT_EQ(dump.setAside, 3);
+    for (const char *expected :
+         {"// Pointer 3 at $4 points outside the file\n",
+          "// Pointer 2 at $2 point into the middle of the string at $20\n",
+          "// Pointer 4 at $6 point to $3E, whose string runs to the end of the file",
+          "// Pointers 1 at $0, 5 at $8 point to $20\n#WRITE(Ptr, $0)\n#WRITE(Ptr, $8)\nAB<END>\n"})
+        EXPECT_NE(dump.script.find(expected), std::string::npos) << expected << "\n" << dump.script;
+    EXPECT_FALSE(DumpPointerTable(*document, table, "t.tbl", Linear16(0x3F, 2)).status.ok());
+}
+
+// Random images: strings of random keys (line tokens, bytes no entry matches, texts that spell
+// each other) in runs, and a pointer table of a random form pointing at them, some strings by
+// several pointers. The dump inserted unchanged gives back the image; with strings lengthened
+// and shortened within each run, every pointer points at its string's new bytes.
+TEST(PointerDump, RandomTablesOfEveryFormRoundTrip)
+{
+    for (std::uint32_t seed = 1; seed <= 200; ++seed) {
+        std::mt19937 random(seed);
+        auto pick = [&](int count) {
+            return static_cast<int>(random() % static_cast<unsigned>(count));
+        };
+        std::string table = "/FF=<END>\n*FE=<BR>\n20=\n";
+        std::vector<std::uint8_t> keys{0xFE, 0x20};
+        for (int key = 0x30; key < 0x60; ++key) {
+            std::string text;
+            for (int n = 1 + pick(3); n > 0; --n)
+                text.push_back(static_cast<char>('a' + pick(4)));
+            char line[16];
+            std::snprintf(line, sizeof line, "%02X=", key);
+            table += line + text + "\n";
+            keys.push_back(static_cast<std::uint8_t>(key));
+        }
+        keys.push_back(0xF0); // no entry: written as its code
+        const std::int64_t header = pick(2) ? 0x200 : 0;
+        PointerTable spec;
+        spec.form = {static_cast<AddressType>(pick(5)),
+                     std::array{0, 0x100, -0x40}[static_cast<std::size_t>(pick(3))],
+                     std::array{16, 24, 32}[static_cast<std::size_t>(pick(3))]};
+        spec.bigEndian = pick(2);
+        spec.header = header;
+        spec.start = header + 0x100;
+        Bytes image(static_cast<std::size_t>(header + 0x3000));
+        for (auto &byte : image)
+            byte = static_cast<std::uint8_t>(random());
+
+        // Runs of adjoining strings, with gaps between them.
+        struct Placed
+        {
+            std::int64_t start;
+            Bytes bytes;
+            int run;
+        };
+        std::vector<Placed> strings;
+        std::int64_t at = header + 0x800;
+        for (int run = 0; run < 1 + pick(4); ++run) {
+            for (int n = 1 + pick(5); n > 0; --n) {
+                Bytes bytes;
+                for (int k = pick(6); k > 0; --k)
+                    bytes.push_back(
+                        keys[static_cast<std::size_t>(pick(static_cast<int>(keys.size())))]);
+                bytes.push_back(0xFF);
+                std::copy(bytes.begin(), bytes.end(), image.begin() + at);
+                strings.push_back({at, bytes, run});
+                at += static_cast<std::int64_t>(bytes.size());
+            }
+            at += 1 + pick(16);
+        }
+        std::vector<std::size_t> targets;
+        for (std::size_t i = 0; i < strings.size(); ++i)
+            targets.push_back(i);
+        for (int n = pick(4); n > 0; --n)
+            targets.push_back(static_cast<std::size_t>(pick(static_cast<int>(strings.size()))));
+        std::shuffle(targets.begin(), targets.end(), random);
+        spec.count = static_cast<std::int64_t>(targets.size());
+        const int width = spec.form.bits / 8;
+        for (std::size_t i = 0; i < targets.size(); ++i) {
+            const Bytes value = ValueBytes(
+                PointerValue(spec.form, strings[targets[i]].start, header), width, spec.bigEndian);
+            std::copy(value.begin(),
+                      value.end(),
+                      image.begin() + spec.start + static_cast<std::int64_t>(i) * width);
+        }
+
+        RoundTrip trip = DumpAndInsert(table, image, spec);
+        ASSERT_FALSE(trip.report.Failed()) << "seed " << seed << "\n"
+                                           << ReportText(trip.report) << trip.dump;
+        ASSERT_EQ(trip.inserted, image) << "seed " << seed << "\n" << trip.dump;
+
+        // Each second string of a run gives bytes to the one before it, or takes them.
+        std::vector<Bytes> changed;
+        for (const Placed &string : strings)
+            changed.push_back(string.bytes);
+        for (std::size_t i = 1; i < strings.size(); ++i) {
+            if (strings[i].run != strings[i - 1].run || pick(2) == 0)
+                continue;
+            const auto total = static_cast<int>(changed[i - 1].size() + changed[i].size());
+            const int first = 1 + pick(total - 1);
+            changed[i - 1].assign(static_cast<std::size_t>(first - 1), 0x41);
+            changed[i - 1].push_back(0xFF);
+            changed[i].assign(static_cast<std::size_t>(total - first - 1), 0x42);
+            changed[i].push_back(0xFF);
+        }
+        trip = DumpAndInsert(table, image, spec, [&](std::string &script) {
+            for (std::size_t i = 0; i < strings.size(); ++i) {
+                const std::size_t comment
+                    = script.find(" to " + HexOffset(strings[i].start) + "\n");
+                std::size_t text = script.find('\n', comment) + 1;
+                while (script.compare(text, 7, "#WRITE(") == 0)
+                    text = script.find('\n', text) + 1;
+                const std::size_t end = script.find("<END>\n", text) + 6;
+                std::string codes;
+                char code[8];
+                for (std::size_t k = 0; k + 1 < changed[i].size(); ++k) {
+                    std::snprintf(code, sizeof code, "<$%02X>", changed[i][k]);
+                    codes += code;
+                }
+                script.replace(text, end - text, codes + "<END>\n");
+            }
+        });
+        ASSERT_FALSE(trip.report.Failed() || trip.report.Lost()) << "seed " << seed << "\n"
+                                                                 << ReportText(trip.report);
+        for (std::size_t i = 0; i < targets.size(); ++i) {
+            const auto offset
+                = static_cast<std::size_t>(spec.start) + i * static_cast<std::size_t>(width);
+            const std::uint32_t value = ValueOfBytes(
+                std::span(trip.inserted).subspan(offset, static_cast<std::size_t>(width)),
+                spec.bigEndian);
+            const auto target = PointerTarget(spec.form, value, header, spec.Base());
+            ASSERT_TRUE(target) << "seed " << seed;
+            const Bytes &expected = changed[targets[i]];
+            EXPECT_EQ(
+                Bytes(trip.inserted.begin() + *target,
+                      trip.inserted.begin() + *target + static_cast<std::int64_t>(expected.size())),
+                expected)
+                << "seed " << seed << " pointer " << i + 1;
+        }
+    }
+}
+
+} // namespace
+} // namespace byteloom
