@@ -139,8 +139,9 @@ int RunPointerDump(Session &session, const DumpOptions &options)
     }
     // Pointers whose strings cannot be dumped would not be rewritten by an insert.
     std::fprintf(stderr,
-                 "; %d pointers were kept out of the blocks (the script's comments say why).\n",
-                 dump.setAside);
+                 "; %d %s kept out of the blocks (the script's comments say why).\n",
+                 dump.setAside,
+                 dump.setAside == 1 ? "pointer was" : "pointers were");
     return kExitLoss;
 }
 

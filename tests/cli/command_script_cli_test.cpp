@@ -100,5 +100,34 @@ TEST_F(CliCommandScripts, ErrorsWriteNothingAndOptionsForPlainScriptsAreRefused)
     EXPECT_EQ(ReadBytes(rom), before);
 }
 
+TEST_F(CliCommandScripts, APointerTableDumpInsertsBackByteForByte)
+{
+    std::vector<std::uint8_t> image(0x40, 0xEE);
+    const std::vector<std::uint8_t> pointers{0x20, 0x00, 0x23, 0x00, 0xFF, 0x7F};
+    const std::vector<std::uint8_t> strings{0x41, 0x42, 0x00, 0x42, 0x00};
+    std::copy(pointers.begin(), pointers.end(), image.begin() + 0x10);
+    std::copy(strings.begin(), strings.end(), image.begin() + 0x20);
+    WriteBytes(rom, image);
+    const std::string script = (folder / "dump.txt").string();
+    const auto dumped = Cli("dump {} --table {} --pointers 10 --count 2 --pointer-size 16 -o {}",
+                            {rom.string(), (folder / "game.tbl").string(), script});
+    ASSERT_EQ(dumped.exitCode, 0) << dumped.err;
+    EXPECT_EQ(dumped.err, "byteloom-cli: 2 strings, 2 pointers dumped.\n");
+    const auto inserted = Cli("insert {} {}", {rom.string(), script});
+    EXPECT_EQ(inserted.exitCode, 0) << inserted.err;
+    EXPECT_EQ(ReadBytes(rom), image);
+
+    // A pointer outside the file is set aside, and the status says something would be lost.
+    const auto third = Cli("dump {} --table {} --pointers 10 --count 3 -o {}",
+                           {rom.string(), (folder / "game.tbl").string(), script});
+    EXPECT_EQ(third.exitCode, 1);
+    EXPECT_NE(third.err.find("1 pointer was kept out of the blocks"), std::string::npos)
+        << third.err;
+    EXPECT_EQ(Cli("dump {} --table {} --pointers 10 --count 2 --start 4",
+                  {rom.string(), (folder / "game.tbl").string()})
+                  .exitCode,
+              2);
+}
+
 } // namespace
 } // namespace byteloom
