@@ -1,6 +1,7 @@
 // Searching a 1 GiB paged file in the page cache: both engines side by side with grep -c -F.
 #include "bench_files.h"
 #include "document/document.h"
+#include "scripts/pointer_search.h"
 #include "search/search_engines.h"
 #include "session/editing.h"
 #include "session/search_state.h"
@@ -59,6 +60,45 @@ void BM_RelativeSearch1GiB(benchmark::State &state)
     SearchWholeFile(state, PrepareTextPattern("translation"), true);
 }
 BENCHMARK(BM_RelativeSearch1GiB)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Find Pointers of one form over the whole file, beside memmem for the bytes that form gives:
+// 24 bits (a few hits) and 16 bits (thousands, each checked against its window).
+void FindPointersOfSize(benchmark::State &state, int bits)
+{
+    Document document(kPageSize, RealFileSystem());
+    if (document.Load(LargeFile(), true).status != LoadStatus::Loaded) {
+        state.SkipWithError("cannot load the file");
+        return;
+    }
+    const PointerShape shape{{AddressType::LoRom00, 0, bits}, false};
+    std::size_t hits = 0;
+    for (auto _ : state)
+        hits = FindPointers(document, 0x40010, 0, {shape}).hits.size();
+    state.counters["hits"] = static_cast<double>(hits);
+    state.SetBytesProcessed(state.iterations() * kSize);
+}
+
+void BM_FindPointers24Bit1GiB(benchmark::State &state)
+{
+    FindPointersOfSize(state, 24);
+}
+BENCHMARK(BM_FindPointers24Bit1GiB)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_FindPointers16Bit1GiB(benchmark::State &state)
+{
+    FindPointersOfSize(state, 16);
+}
+BENCHMARK(BM_FindPointers16Bit1GiB)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The bytes a 24-bit LoROM pointer to 0x40010 holds, found by memmem over the same reads.
+void BM_MemmemPointerReference1GiB(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            bench::MemmemOverFile(LargeFile(), std::string_view("\x10\x80\x08", 3)));
+    state.SetBytesProcessed(state.iterations() * kSize);
+}
+BENCHMARK(BM_MemmemPointerReference1GiB)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Find as the editor runs it: the typed text prepared as the text column encodes it, the search
 // from the caret, and the hit shown; against BM_ValueSearch1GiB, the engine alone.

@@ -15,5 +15,6 @@ Subcommand AddSplitCommand(CLI::App &app);
 Subcommand AddExpandCommand(CLI::App &app);
 Subcommand AddRowsCommand(CLI::App &app);
 Subcommand AddPatchCommand(CLI::App &app);
+Subcommand AddPointersCommand(CLI::App &app);
 
 } // namespace byteloom::cli

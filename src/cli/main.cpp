@@ -10,7 +10,7 @@ namespace {
 
 constexpr const char *kFooter
     = R"(Exit status: 0 success; 1 something lost (insert, dump: the report on stderr says
-what) or nothing found (find); 2 any error, with a message on stderr that begins
+what) or nothing found (find, pointers); 2 any error, with a message on stderr that begins
 "byteloom-cli:", and nothing written. "-" as FILE (dump, string, find, copy-as,
 rows) or SCRIPT (insert) reads standard input; "-o -" writes standard output.
 
@@ -59,6 +59,7 @@ int main(int argc, char **argv)
         AddExpandCommand(app),
         AddRowsCommand(app),
         AddPatchCommand(app),
+        AddPointersCommand(app),
     };
     try {
         app.parse(argc, argv);

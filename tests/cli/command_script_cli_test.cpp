@@ -127,6 +127,13 @@ TEST_F(CliCommandScripts, APointerTableDumpInsertsBackByteForByte)
                   {rom.string(), (folder / "game.tbl").string()})
                   .exitCode,
               2);
+
+    // The pointers to the second string, in their form; none to a byte of padding.
+    const auto found = Cli("pointers {} --to 23", {rom.string()});
+    EXPECT_EQ(found.exitCode, 0) << found.err;
+    EXPECT_EQ(found.out, "00000012 16-bit LINEAR little-endian\n");
+    EXPECT_EQ(Cli("pointers {} --to 30 --address-type HIROM", {rom.string()}).exitCode, 1);
+    EXPECT_EQ(Cli("pointers {} --to 40", {rom.string()}).exitCode, 2);
 }
 
 } // namespace

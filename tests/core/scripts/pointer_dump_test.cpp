@@ -1,4 +1,5 @@
 #include "scripts/pointer_dump.h"
+#include "scripts/pointer_search.h"
 
 #include "command_script_support.h"
 #include "document/document.h"
@@ -242,6 +243,49 @@ TEST(PointerDump, RandomTablesOfEveryFormRoundTrip)
                 << "seed " << seed << " pointer " << i + 1;
         }
     }
+}
+
+TEST(PointerSearch, FindsEveryPointerToAPlaceInItsFormOrInAny)
+{
+    // A headerless LoROM image: 0x40010 is address $088010.
+    Bytes image(0x60000, 0x00);
+    for (const std::size_t at : {0x100u, 0x2345u, 0x50001u}) {
+        image[at] = 0x10;
+        image[at + 1] = 0x80;
+        image[at + 2] = 0x08;
+        image[at + 3] = 0xFF;
+    }
+    image[0x40020] = 0x10; // 16 bits in the target's own bank
+    image[0x40021] = 0x80;
+    image[0x50] = 0x10; // the same 16 bits in bank 0 point elsewhere
+    image[0x51] = 0x80;
+    auto document = test::DocumentOf(image);
+    const PointerShape lorom24{{AddressType::LoRom00, 0, 24}, false};
+    PointerSearch search = FindPointers(*document, 0x40010, 0, {lorom24});
+    ASSERT_TRUE(search.status.ok());
+    std::vector<std::int64_t> offsets;
+    for (const PointerHit &hit : search.hits)
+        offsets.push_back(hit.offset);
+    EXPECT_EQ(offsets, (std::vector<std::int64_t>{0x100, 0x2345, 0x50001}));
+
+    search = FindPointers(*document, 0x40010, 0, EveryPointerShape());
+    std::vector<std::string> found;
+    for (const PointerHit &hit : search.hits)
+        found.push_back(HexOffset(hit.offset) + " " + ShapeName(hit.shape));
+    for (const char *expected : {"$100 24-bit LOROM00 little-endian",
+                                 "$40020 16-bit LOROM00 little-endian",
+                                 "$50001 24-bit LOROM00 little-endian"})
+        EXPECT_NE(std::find(found.begin(), found.end(), expected), found.end()) << expected;
+    EXPECT_EQ(std::count_if(found.begin(), found.end(), [](const std::string &hit) {
+                  return hit.starts_with("$50 ");
+              }),
+              0);
+
+    // Stopping it says so.
+    search = FindPointers(*document, 0x40010, 0, {lorom24}, [](std::int64_t, std::int64_t) {
+        return false;
+    });
+    EXPECT_TRUE(search.status.cancelled());
 }
 
 } // namespace

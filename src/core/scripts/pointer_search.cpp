@@ -1,0 +1,76 @@
+#include "scripts/pointer_search.h"
+
+#include "document/document.h"
+#include "scripts/script_report.h"
+#include "search/search_engines.h"
+
+#include <algorithm>
+
+namespace byteloom {
+
+std::vector<PointerShape> EveryPointerShape()
+{
+    std::vector<PointerShape> shapes;
+    for (const int bits : {16, 24, 32})
+        for (const AddressType type : {AddressType::Linear,
+                                       AddressType::LoRom00,
+                                       AddressType::LoRom80,
+                                       AddressType::HiRom,
+                                       AddressType::Gb})
+            for (const bool bigEndian : {false, true})
+                shapes.push_back({{type, 0, bits}, bigEndian});
+    return shapes;
+}
+
+std::string ShapeName(const PointerShape &shape)
+{
+    return std::to_string(shape.form.bits) + "-bit " + std::string(NameOf(shape.form.type))
+           + (shape.bigEndian ? " big-endian" : " little-endian")
+           + (shape.form.offsetting != 0 ? " offsetting " + HexOffset(shape.form.offsetting) : "");
+}
+
+PointerSearch FindPointers(Document &document,
+                           std::int64_t target,
+                           std::int64_t header,
+                           const std::vector<PointerShape> &shapes,
+                           const ProgressCallback &progress)
+{
+    PointerSearch search;
+    const std::int64_t size = document.Size();
+    const auto total = static_cast<std::int64_t>(shapes.size()) * size;
+    bool cancelled = false;
+    for (std::size_t i = 0; i < shapes.size() && !cancelled; ++i) {
+        const PointerShape &shape = shapes[i];
+        const std::uint32_t value = PointerValue(shape.form, target, header);
+        SearchPattern pattern;
+        for (const std::uint8_t byte : ValueBytes(value, shape.form.bits / 8, shape.bigEndian))
+            pattern.Append(byte);
+        const auto done = static_cast<std::int64_t>(i) * size;
+        const ProgressCallback pages = [&](std::int64_t page, std::int64_t) {
+            cancelled = progress && !progress(done + page, total);
+            return !cancelled;
+        };
+        for (std::int64_t from = 0;;) {
+            const auto hit = ValueSearch(document, pattern, from, pages);
+            if (!hit)
+                break;
+            from = *hit + 1;
+            // A narrow pointer's upper bits are those of its own address: it points to the
+            // target only from the same window.
+            const std::int64_t own
+                = GameAddress(shape.form.type, std::max<std::int64_t>(*hit - header, 0));
+            if (PointerTarget(shape.form, value, header, own) == target)
+                search.hits.push_back({*hit, shape});
+        }
+    }
+    if (cancelled)
+        search.status = Status::Cancelled();
+    else if (auto error = document.TakeIoError())
+        search.status = Status::Error(*error);
+    std::stable_sort(search.hits.begin(),
+                     search.hits.end(),
+                     [](const PointerHit &a, const PointerHit &b) { return a.offset < b.offset; });
+    return search;
+}
+
+} // namespace byteloom
