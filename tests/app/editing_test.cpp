@@ -195,24 +195,38 @@ TEST_F(EditingTest, ShiftTabStepsThroughTheTables)
 
 #include "dialogs/go_to_dialog.h"
 
+#include <QLabel>
 #include <QLineEdit>
+#include <QTest>
 
 namespace byteloom {
 namespace {
 
-TEST(GoToDialog, AnEmptyFieldIsRefusedWithAMessage)
+TEST(GoToDialog, SaysWhichOffsetATypedAddressIsAndRefusesWhatNamesNone)
 {
     std::vector<std::string> messages;
-    GoToDialog dialog([&messages](const std::string &message) { messages.push_back(message); });
+    DisplaySettings display;
+    SetOffsetMode(display, OffsetMode::SnesLoRom);
+    GoToDialog dialog(
+        [&messages](const std::string &message) { messages.push_back(message); },
+        [&display](const std::string &text) { return ReadGoToText(text, display, 0x60000); });
     dialog.show();
     dialog.accept();
     EXPECT_TRUE(dialog.isVisible());
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], "Please input an offset");
-    dialog.findChild<QLineEdit *>()->setText(QStringLiteral("1a2"));
+    auto *field = dialog.findChild<QLineEdit *>();
+    QTest::keyClicks(field, QStringLiteral("zz"));
+    dialog.accept();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(messages.back(), "Not a hexadecimal offset");
+    field->clear();
+    QTest::keyClicks(field, QStringLiteral("$08:8010"));
+    EXPECT_EQ(dialog.findChild<QLabel *>(QStringLiteral("meaning"))->text(),
+              QStringLiteral("Address $08:8010 is file offset 00040010"));
     dialog.accept();
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.Text(), QStringLiteral("1a2"));
+    EXPECT_EQ(dialog.Offset(), 0x40010);
 }
 
 } // namespace

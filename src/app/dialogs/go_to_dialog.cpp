@@ -7,10 +7,14 @@
 
 namespace byteloom {
 
-GoToDialog::GoToDialog(std::function<void(const std::string &)> showMessage, QWidget *parent)
+GoToDialog::GoToDialog(std::function<void(const std::string &)> showMessage,
+                       Read read,
+                       QWidget *parent)
     : QDialog(parent)
     , field_(new QLineEdit(this))
+    , meaning_(new QLabel(this))
     , showMessage_(std::move(showMessage))
+    , read_(std::move(read))
 {
     setWindowTitle(QStringLiteral("Jump to Offset"));
     field_->setMaxLength(16); // every digit of a 64-bit offset
@@ -20,7 +24,12 @@ GoToDialog::GoToDialog(std::function<void(const std::string &)> showMessage, QWi
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Offset (Hex):"), this));
     layout->addWidget(field_);
+    meaning_->setObjectName(QStringLiteral("meaning"));
+    layout->addWidget(meaning_);
     layout->addWidget(buttons);
+    connect(field_, &QLineEdit::textChanged, this, [this](const QString &text) {
+        meaning_->setText(QString::fromStdString(read_(text.trimmed().toStdString()).description));
+    });
 }
 
 QString GoToDialog::Text() const
@@ -30,10 +39,16 @@ QString GoToDialog::Text() const
 
 void GoToDialog::accept()
 {
-    if (field_->text().isEmpty()) {
+    if (field_->text().trimmed().isEmpty()) {
         showMessage_("Please input an offset");
         return;
     }
+    const GoToReading reading = read_(field_->text().trimmed().toStdString());
+    if (!reading.offset) {
+        showMessage_(reading.description);
+        return;
+    }
+    offset_ = reading.offset;
     QDialog::accept();
 }
 

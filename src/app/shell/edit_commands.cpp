@@ -85,9 +85,13 @@ EditCommands::EditCommands(CommandHost &host)
     host_.Handle(kCmdGoTo, [this] {
         GoToDialog dialog(
             [this](const std::string &message) { host_.Prompts().ShowMessage(message); },
+            [this](const std::string &text) {
+                return ReadGoToText(
+                    text, host_.session().display(), host_.session().document().Size());
+            },
             host_.DialogParent());
         if (dialog.exec() == QDialog::Accepted)
-            goToTarget_ = ReadLeadingOffset(dialog.Text().toStdString(), 16);
+            goToTarget_ = *dialog.Offset();
         // Whatever the answer, the view jumps to the target.
         host_.JumpTo(goToTarget_);
     });

@@ -1,5 +1,7 @@
 #include "view/offset_label.h"
 
+#include "common/number_text.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -66,7 +68,86 @@ Label(std::int64_t offset, const DisplaySettings &display, std::int64_t size, bo
     return PrintedWide(static_cast<std::uint64_t>(offset), OffsetDigits(size, hex), hex);
 }
 
+// The address typed: "$BB:WWWW", "BB:WWWW" or hex digits; nothing for any other text.
+std::optional<std::uint32_t> TypedAddress(std::string_view text)
+{
+    if (text.starts_with('$'))
+        text.remove_prefix(1);
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos) {
+        const auto value = ParseWholeNumber(text, 16);
+        return value && text.size() <= 8 ? value : std::nullopt;
+    }
+    const auto bank = ParseWholeNumber(text.substr(0, colon), 16);
+    const auto word = ParseWholeNumber(text.substr(colon + 1), 16);
+    if (!bank || !word || *bank > 0xFF || *word > 0xFFFF)
+        return std::nullopt;
+    return *bank << 16 | *word;
+}
+
+// The file offset (less the header) an address of the SNES mode stands for, banks 80-FF being
+// the mirrors of 00-7F; nothing for the lower half of a LoROM bank or an address below HiROM's.
+std::optional<std::int64_t> SnesOffset(std::uint32_t address, bool loRom)
+{
+    if (loRom) {
+        if ((address & 0x8000u) == 0)
+            return std::nullopt;
+        return std::int64_t{((address >> 16) & 0x7Fu) << 15 | (address & 0x7FFFu)};
+    }
+    if (address >= 0xC00000u && address <= 0xFFFFFFu)
+        return std::int64_t{address - 0xC00000u};
+    if (address >= 0x400000u && address < 0x7E0000u)
+        return std::int64_t{address - 0x400000u};
+    return std::nullopt;
+}
+
 } // namespace
+
+GoToReading
+ReadGoToText(std::string_view text, const DisplaySettings &display, std::int64_t documentSize)
+{
+    GoToReading reading;
+    if (text.empty())
+        return reading;
+    std::string said;
+    if (display.snesLoRom || display.snesHiRom) {
+        const auto address = TypedAddress(text);
+        const auto v = address ? SnesOffset(*address, display.snesLoRom) : std::nullopt;
+        if (v) {
+            const std::int64_t header
+                = HasCopierHeader(documentSize) ? display.copierHeaderSize : 0;
+            reading.offset = *v + header;
+            said = Printed("Address $%02X:", *address >> 16)
+                   + Printed("%04X is ", *address & 0xFFFFu);
+        } else if (text.find(':') != std::string_view::npos || text.starts_with('$')) {
+            reading.description
+                = std::string("Not an address of ") + (display.snesLoRom ? "LoROM" : "HiROM");
+            return reading;
+        }
+    }
+    if (!reading.offset) {
+        const auto offset = ParseWholeOffset(text, 16);
+        if (!offset || text.size() > 16) {
+            reading.description = "Not a hexadecimal offset";
+            return reading;
+        }
+        reading.offset = *offset;
+    }
+    if (*reading.offset >= documentSize) {
+        reading.description = (said.empty() ? "Past" : said + "past")
+                              + " the end of the file, which ends at "
+                              + PrintedWide(static_cast<std::uint64_t>(documentSize), 8, true);
+        reading.description.pop_back();
+        reading.offset.reset();
+        return reading;
+    }
+    reading.description = (said.empty() ? "File offset " : said + "file offset ")
+                          + PrintedWide(static_cast<std::uint64_t>(*reading.offset),
+                                        OffsetDigits(documentSize, true),
+                                        true);
+    reading.description.pop_back(); // the label's trailing blank
+    return reading;
+}
 
 bool HasCopierHeader(std::int64_t documentSize)
 {

@@ -3,7 +3,9 @@
 #include "view/display_settings.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace byteloom {
 
@@ -29,6 +31,19 @@ StatusOffsetText(std::int64_t offset, const DisplaySettings &display, std::int64
 // How many digits the hexadecimal or decimal labels of a document of documentSize bytes have
 // at least: eight below 4 GiB, as many as its last offset needs beyond.
 [[nodiscard]] int OffsetDigits(std::int64_t documentSize, bool hex);
+
+// What Go To makes of the text typed: a hexadecimal file offset, or in the SNES modes an address
+// as the offset column shows it ("$08:8010", "08:8010" or "088010" in LoROM, "C0:1234" in
+// HiROM; the copier header the view detects is added back). A text that no address of the mode
+// stands for is read as a file offset. description says which file offset it is, or why there
+// is none ("File offset 00040010", "Address $08:8010 is file offset 00040010").
+struct GoToReading
+{
+    std::optional<std::int64_t> offset;
+    std::string description;
+};
+[[nodiscard]] GoToReading
+ReadGoToText(std::string_view text, const DisplaySettings &display, std::int64_t documentSize);
 
 // The five offset modes of the address popup.
 enum class OffsetMode { Hex, Decimal, SnesHiRom, SnesLoRom, BankOffset };

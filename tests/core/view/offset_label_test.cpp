@@ -77,6 +77,41 @@ TEST(OffsetLabel, EveryModeFormatsAsTheViewShowsIt)
     EXPECT_EQ(display.offsetRadix, 1);
 }
 
+TEST(OffsetLabel, GoToReadsAnAddressOfTheColumnsModeOrAHexOffset)
+{
+    DisplaySettings display;
+    const auto read = [&display](std::string_view text, std::int64_t size) {
+        const GoToReading reading = ReadGoToText(text, display, size);
+        return reading.offset ? std::to_string(*reading.offset) + " " + reading.description
+                              : reading.description;
+    };
+    EXPECT_EQ(read("40010", 0x60000), std::to_string(0x40010) + " File offset 00040010");
+    EXPECT_EQ(read("zz", 0x60000), "Not a hexadecimal offset");
+    EXPECT_EQ(read("60000", 0x60000), "Past the end of the file, which ends at 00060000");
+    EXPECT_EQ(read("", 0x60000), "");
+
+    SetOffsetMode(display, OffsetMode::SnesLoRom);
+    const std::string loRom = std::to_string(0x40010) + " Address $08:8010 is file offset 00040010";
+    EXPECT_EQ(read("$08:8010", 0x60000), loRom);
+    EXPECT_EQ(read("088010", 0x60000), loRom);
+    EXPECT_EQ(read("88:8010", 0x60000).substr(0, 6), loRom.substr(0, 6)); // the FastROM mirror
+    // With a copier header the view leaves out of its addresses, and back in.
+    EXPECT_EQ(read("08:8010", 0x60200),
+              std::to_string(0x40210) + " Address $08:8010 is file offset 00040210");
+    // The lower half of a bank is no LoROM address: a file offset then.
+    EXPECT_EQ(read("1234", 0x60000), std::to_string(0x1234) + " File offset 00001234");
+    EXPECT_EQ(read("$08:1234", 0x60000), "Not an address of LoROM");
+    EXPECT_EQ(read("$0C:8000", 0x60000),
+              "Address $0C:8000 is past the end of the file, which ends at 00060000");
+
+    SetOffsetMode(display, OffsetMode::SnesHiRom);
+    EXPECT_EQ(read("C0:1234", 0x60000),
+              std::to_string(0x1234) + " Address $C0:1234 is file offset 00001234");
+    EXPECT_EQ(read("$41:0000", 0x60000),
+              std::to_string(0x10000) + " Address $41:0000 is file offset 00010000");
+    EXPECT_EQ(read("$80:0000", 0x60000), "Not an address of HiROM");
+}
+
 TEST(CodePages, TheListHoldsWhatTheSystemConvertsAndTheModesSwitch)
 {
     TextDecoder decoder;
