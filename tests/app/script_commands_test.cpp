@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
+#include <QListWidget>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -249,6 +250,46 @@ TEST_F(ScriptCommandsTest, ACommandScriptInsertsAsOneUndoStepAndShowsItsReport)
     QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
     ASSERT_EQ(document.ReadBlock(0, bytes), document.Size());
     EXPECT_EQ(bytes, original);
+}
+
+TEST_F(ScriptCommandsTest, FindPointersListsThemAndFollowPointerAndBackGoBetween)
+{
+    std::vector<std::uint8_t> image(0x100, 0x00);
+    image[0x10] = 0x20; // a 16-bit pointer to 0x20
+    image[0x30] = 0xFF; // one that points past the end
+    image[0x31] = 0x7F;
+    test::WriteBytes(folder / "pointers.bin", image);
+    window->OpenStartupFile((folder / "pointers.bin").string());
+    window->JumpTo(0x20);
+    ASSERT_TRUE(test::WindowTest::WithDialog(
+        [&] { window->Action(kCmdFindPointers)->trigger(); },
+        [&](QDialog &dialog) {
+            EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Find Pointers"));
+            QTest::keyClick(&dialog, Qt::Key_Return);
+        }));
+    auto *hits = window->findChild<QListWidget *>(QStringLiteral("pointerHits"));
+    ASSERT_NE(hits, nullptr);
+    ASSERT_EQ(hits->count(), 1);
+    EXPECT_EQ(hits->item(0)->text(), QStringLiteral("$10  16-bit LINEAR little-endian"));
+    emit hits->itemActivated(hits->item(0));
+    DataWindow &view = *window->View();
+    EXPECT_EQ(view.caret().Offset(), 0x10);
+
+    window->Action(kCmdFollowPointer)->trigger();
+    EXPECT_EQ(view.caret().Offset(), 0x20);
+    ASSERT_TRUE(window->Action(kCmdBack)->isEnabled());
+    QTest::keyClick(window.get(), Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(view.caret().Offset(), 0x10);
+    window->Action(kCmdBack)->trigger();
+    EXPECT_EQ(view.caret().Offset(), 0x20);
+    EXPECT_FALSE(window->Action(kCmdBack)->isEnabled());
+
+    window->JumpTo(0x30);
+    window->Action(kCmdFollowPointer)->trigger();
+    EXPECT_EQ(view.caret().Offset(), 0x30);
+    ASSERT_FALSE(prompts->messages.empty());
+    EXPECT_EQ(prompts->messages.back(),
+              "The pointer at $30 (16-bit LINEAR little-endian) points outside the file.");
 }
 
 } // namespace

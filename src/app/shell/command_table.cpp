@@ -67,6 +67,12 @@ constexpr std::array kEdit{
     Item(kCmdGoTo, "&Go To...\tCtrl+G", "Ctrl+G"),
 };
 
+constexpr std::array kSearch{
+    Item(kCmdFindPointers, "Find &Pointers..."),
+    Item(kCmdFollowPointer, "&Follow Pointer"),
+    Item(kCmdBack, "&Back\tAlt+Left", "Alt+Left"),
+};
+
 constexpr std::array kSpecial{
     Item(kCmdOpenTable, "O&pen Table...\tCtrl+P", "Ctrl+P"),
     Item(kCmdEditTable, "Edit Table..."),
@@ -107,9 +113,10 @@ constexpr std::array kHelp{
     Item(kCmdAboutAuthor, "About the Author..."),
 };
 
-constexpr std::array<MenuDefinition, 5> kMenus{{
+constexpr std::array<MenuDefinition, 6> kMenus{{
     {"&File", kFile},
     {"&Edit", kEdit},
+    {"Sea&rch", kSearch},
     {"&Special", kSpecial},
     {"&Options", kOptions},
     {"&Help", kHelp},

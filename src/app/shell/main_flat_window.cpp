@@ -14,6 +14,7 @@
 #include "shell/edit_commands.h"
 #include "shell/find_commands.h"
 #include "shell/qt_prompts.h"
+#include "shell/pointer_commands.h"
 #include "shell/script_commands.h"
 #include "view/data_window.h"
 #include "view/text_mode.h"
@@ -92,6 +93,7 @@ MainFlatWindow::MainFlatWindow(std::unique_ptr<UserPrompts> prompts, QWidget *pa
     editCommands_ = std::make_unique<EditCommands>(*this);
     findCommands_ = std::make_unique<FindCommands>(*this);
     scriptCommands_ = std::make_unique<ScriptCommands>(*this);
+    pointerCommands_ = std::make_unique<PointerCommands>(*this);
     ApplyMenuState(NoDocumentMenuState());
     resize(900, 640);
     DocumentChanged();
@@ -332,6 +334,7 @@ void MainFlatWindow::DocumentChanged()
         const bool hasTable = session_.tables().Current() != nullptr;
         Action(kCmdDumpScript)->setEnabled(hasTable);
         Action(kCmdEditTable)->setEnabled(hasTable);
+        Action(kCmdBack)->setEnabled(!session_.pointers().back.empty());
         Action(kCmdDumpSelected)->setEnabled(hasTable && dataWindow_->selection().active);
         statusParts_[kSizePart]->setText(QString::fromStdString(SizeStatusText(document.Size())));
         // A paged document can only be overwritten.

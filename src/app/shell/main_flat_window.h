@@ -29,6 +29,7 @@ class DataWindow;
 class EditCommands;
 class FindCommands;
 class ScriptCommands;
+class PointerCommands;
 class SettingsStore;
 
 // The private clipboard format: the raw bytes of Copy and Cut.
@@ -133,6 +134,7 @@ private:
     std::unique_ptr<EditCommands> editCommands_;
     std::unique_ptr<FindCommands> findCommands_;
     std::unique_ptr<ScriptCommands> scriptCommands_;
+    std::unique_ptr<PointerCommands> pointerCommands_;
 };
 
 } // namespace byteloom

@@ -527,7 +527,8 @@ void DataWindow::contextMenuEvent(QContextMenuEvent *event)
         const std::pair<const char *, int> commands[] = {{"Select Line", kCmdSelectLine},
                                                          {"Copy", kCmdCopy},
                                                          {"Cut", kCmdCut},
-                                                         {"Paste", kCmdPaste}};
+                                                         {"Paste", kCmdPaste},
+                                                         {"Follow Pointer", kCmdFollowPointer}};
         for (const auto &[text, command] : commands) {
             const int chosen = command;
             QAction *item = menu.addAction(QString::fromLatin1(text));

@@ -50,6 +50,9 @@ enum CommandId : int {
     kCmdCtrlH = 57641,
     kCmdCreatePatch = 40080,
     kCmdApplyPatch = 40081,
+    kCmdFindPointers = 40090,
+    kCmdFollowPointer = 40091,
+    kCmdBack = 40092,
     kCmdFirstCodePage = 32790,   // code page entries 0 .. 5
     kCmdFirstRecentFile = 32786, // recent files 0 .. 3
     kCmdFirstBookmark = 32797,   // bookmarks 1 .. 8

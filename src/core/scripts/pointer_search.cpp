@@ -1,5 +1,6 @@
 #include "scripts/pointer_search.h"
 
+#include "common/number_text.h"
 #include "document/document.h"
 #include "scripts/script_report.h"
 #include "search/search_engines.h"
@@ -71,6 +72,54 @@ PointerSearch FindPointers(Document &document,
                      search.hits.end(),
                      [](const PointerHit &a, const PointerHit &b) { return a.offset < b.offset; });
     return search;
+}
+
+FollowedPointer FollowPointerAt(Document &document,
+                                std::int64_t offset,
+                                const PointerShape &shape,
+                                std::int64_t header)
+{
+    FollowedPointer followed;
+    const std::string named = "The pointer at " + HexOffset(offset) + " (" + ShapeName(shape) + ")";
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(shape.form.bits / 8));
+    if (offset < 0
+        || document.ReadBlock(offset, bytes) != static_cast<std::int64_t>(bytes.size())) {
+        followed.message = named + " runs past the end of the file.";
+        return followed;
+    }
+    const std::int64_t own
+        = GameAddress(shape.form.type, std::max<std::int64_t>(offset - header, 0));
+    followed.target = PointerTarget(shape.form, ValueOfBytes(bytes, shape.bigEndian), header, own);
+    if (!followed.target || *followed.target >= document.Size()) {
+        followed.target.reset();
+        followed.message = named + " points outside the file.";
+    }
+    return followed;
+}
+
+std::variant<PointerRequest, std::string> ReadPointerForm(const PointerFormFields &fields)
+{
+    PointerRequest request;
+    const auto header = ParseWholeOffset(fields.header.empty() ? "0" : fields.header, 16);
+    if (!header)
+        return std::string("The header is a hexadecimal number of bytes");
+    request.header = *header;
+    if (fields.type == "any") {
+        request.shapes = EveryPointerShape();
+        return request;
+    }
+    const bool negative = fields.offsetting.starts_with('-');
+    const std::string digits = fields.offsetting.substr(negative ? 1 : 0);
+    const auto offsetting = ParseWholeOffset(digits.empty() ? "0" : digits, 16);
+    const auto type = AddressTypeOfName(fields.type);
+    if (!offsetting)
+        return std::string(
+            "The offsetting is a hexadecimal number, with \"-\" before it when it adds");
+    if (!type || !IsPointerSize(fields.bits))
+        return std::string("Choose the pointers' size and address type");
+    request.shapes.push_back(
+        {{*type, negative ? -*offsetting : *offsetting, fields.bits}, fields.bigEndian});
+    return request;
 }
 
 } // namespace byteloom

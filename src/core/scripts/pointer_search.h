@@ -5,7 +5,9 @@
 #include "scripts/pointer_forms.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace byteloom {
@@ -47,5 +49,45 @@ struct PointerSearch
                                          std::int64_t header,
                                          const std::vector<PointerShape> &shapes,
                                          const ProgressCallback &progress = {});
+
+// Where the pointer at offset, read in shape, points: the file offset, or the message that says
+// why there is none ("The pointer at $10 (16-bit LINEAR little-endian) points outside the
+// file.").
+struct FollowedPointer
+{
+    std::optional<std::int64_t> target;
+    std::string message;
+};
+[[nodiscard]] FollowedPointer FollowPointerAt(Document &document,
+                                              std::int64_t offset,
+                                              const PointerShape &shape,
+                                              std::int64_t header);
+
+// The editor's memory of pointers: the form last used (Find Pointers sets it, Follow Pointer
+// reads in it), and the offsets Back returns to, newest last.
+struct PointerState
+{
+    PointerShape shape{{AddressType::Linear, 0, 16}, false};
+    std::int64_t header = 0;
+    std::vector<std::int64_t> back;
+};
+
+// The Find Pointers dialog's fields, as typed.
+struct PointerFormFields
+{
+    int bits = 16;
+    std::string type = "LINEAR"; // or "any"
+    bool bigEndian = false;
+    std::string header;     // hexadecimal
+    std::string offsetting; // hexadecimal, "-" for a negative one
+};
+struct PointerRequest
+{
+    std::vector<PointerShape> shapes;
+    std::int64_t header = 0;
+};
+// The shapes to search and the header, or the message that keeps the dialog open.
+[[nodiscard]] std::variant<PointerRequest, std::string>
+ReadPointerForm(const PointerFormFields &fields);
 
 } // namespace byteloom

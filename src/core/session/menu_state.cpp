@@ -38,7 +38,8 @@ constexpr int kAlwaysGreyed[] = {kCmdDelete,
                                  kCmdCut,
                                  kCmdPaste,
                                  kCmdDumpScript,
-                                 kCmdEditTable};
+                                 kCmdEditTable,
+                                 kCmdBack};
 constexpr int kNeedADocument[] = {kCmdClose,
                                   kCmdSave,
                                   kCmdSaveAs,
@@ -52,7 +53,9 @@ constexpr int kNeedADocument[] = {kCmdClose,
                                   kCmdSplitFile,
                                   kCmdExpandFile,
                                   // A command script names its own tables.
-                                  kCmdInsertScript};
+                                  kCmdInsertScript,
+                                  kCmdFindPointers,
+                                  kCmdFollowPointer};
 // Greyed by the no-document state only (the others leave them to the selection).
 constexpr int kGreyedWithoutDocument[]
     = {kCmdFindNext, kCmdCopyHexAsText, kCmdCopyHexAsChar, kCmdCopyHexAsInt, kCmdCopyHexAsShort};

@@ -15,6 +15,7 @@ void Session::Replace(std::unique_ptr<Document> document)
 {
     // Records of one document must never be applied to another.
     journal_.Clear();
+    pointers_.back.clear();
     document_ = std::move(document);
     ++generation_;
 }

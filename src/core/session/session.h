@@ -3,6 +3,7 @@
 #include "document/document.h"
 #include "document/undo_journal.h"
 #include "platform/file_system.h"
+#include "scripts/pointer_search.h"
 #include "session/search_state.h"
 #include "settings/program_options.h"
 #include "settings/settings_io.h"
@@ -38,6 +39,8 @@ public:
     [[nodiscard]] ProgramOptions &options() { return options_; }
     // Find's memory: kept across documents for the whole run.
     [[nodiscard]] SearchState &search() { return search_; }
+    // The pointers' form last used and the places Back returns to.
+    [[nodiscard]] PointerState &pointers() { return pointers_; }
     [[nodiscard]] TextDecoder &decoder() { return *decoder_; }
     [[nodiscard]] CodePageList &codePages() { return codePages_; }
     // The records the settings file keeps.
@@ -63,6 +66,7 @@ private:
     DisplaySettings display_;
     ProgramOptions options_;
     SearchState search_;
+    PointerState pointers_;
     std::unique_ptr<TextDecoder> decoder_;
     CodePageList codePages_;
 };
