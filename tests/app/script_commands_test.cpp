@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QLineEdit>
@@ -290,6 +291,39 @@ TEST_F(ScriptCommandsTest, FindPointersListsThemAndFollowPointerAndBackGoBetween
     ASSERT_FALSE(prompts->messages.empty());
     EXPECT_EQ(prompts->messages.back(),
               "The pointer at $30 (16-bit LINEAR little-endian) points outside the file.");
+}
+
+TEST_F(ScriptCommandsTest, DumpSelectedTakesTheSelectionAsAPointerTable)
+{
+    std::vector<std::uint8_t> image(0x40, 0xEE);
+    const std::vector<std::uint8_t> bytes{0x20, 0x00, 0x23, 0x00};
+    std::copy(bytes.begin(), bytes.end(), image.begin() + 0x10);
+    const std::vector<std::uint8_t> strings{0x41, 0x42, 0xFF, 0x43, 0xFF};
+    std::copy(strings.begin(), strings.end(), image.begin() + 0x20);
+    test::WriteBytes(folder / "ptr.bin", image);
+    test::WriteText(folder / "ptr.tbl", "41=A\n42=B\n43=C\n/FF=<END>\n");
+    window->OpenStartupFile((folder / "ptr.bin").string());
+    window->JumpTo(0x10);
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(window->View(), Qt::Key_Right, Qt::ShiftModifier);
+    const auto out = folder / "pointers.txt";
+    ASSERT_TRUE(test::WindowTest::WithDialog(
+        [&] { window->Action(kCmdDumpSelected)->trigger(); },
+        [&](QDialog &dialog) {
+            auto *pointers = dialog.findChild<QGroupBox *>(QStringLiteral("pointers"));
+            EXPECT_EQ(Field(dialog, "pointerStart")->text(), QStringLiteral("10"));
+            EXPECT_EQ(Field(dialog, "count")->text(), QStringLiteral("2"));
+            pointers->setChecked(true);
+            EXPECT_FALSE(Field(dialog, "length")->isEnabled());
+            QTest::keyClicks(Field(dialog, "path"), QString::fromStdString(out.string()));
+            QTest::keyClick(Field(dialog, "path"), Qt::Key_Return);
+        }));
+    EXPECT_TRUE(prompts->messages.empty()) << prompts->messages.front();
+    const auto written = ReadBytes(out);
+    const std::string script(written.begin(), written.end());
+    EXPECT_NE(script.find("#ADDTBL(\"ptr.tbl\", Table)"), std::string::npos) << script;
+    EXPECT_NE(script.find("#WRITE(Ptr, $10)\nAB<END>\n"), std::string::npos) << script;
+    EXPECT_NE(script.find("#WRITE(Ptr, $12)\nC<END>\n"), std::string::npos) << script;
 }
 
 } // namespace

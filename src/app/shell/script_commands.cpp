@@ -16,6 +16,7 @@
 #include "document/safe_file_writer.h"
 #include "patch/document_patch.h"
 #include "scripts/command_insert.h"
+#include "scripts/pointer_dump.h"
 #include "session/lifecycle_texts.h"
 #include "tables/script_insert.h"
 #include "tables/text_file.h"
@@ -25,6 +26,13 @@ namespace byteloom {
 
 void ScriptCommands::DumpScriptWithDialog(const DumpDialogFields &fields)
 {
+    // The selection, when there is one, is the pointer table's first guess.
+    const Selection &selection = host_.DataView().selection();
+    PointerTableFields pointers;
+    if (selection.active)
+        pointers = PointerTableFieldsOf(selection.anchor, selection.end);
+    else
+        pointers.start = fields.start;
     ScriptDumperDialog dialog(
         host_.session().files(),
         fields,
@@ -34,10 +42,13 @@ void ScriptCommands::DumpScriptWithDialog(const DumpDialogFields &fields)
         },
         [this](const std::string &message) { host_.Prompts().ShowMessage(message); },
         [this](const std::string &question) { return host_.Prompts().AskYesNo(question); },
+        pointers,
         host_.DialogParent());
     if (dialog.exec() != QDialog::Accepted)
         return;
     const DumpRequest &request = dialog.Request();
+    if (const auto &table = dialog.PointerTableChosen())
+        return DumpPointerTableTo(request.path, *table);
     WorkProgress progress(host_.DialogParent(), QStringLiteral("Dumping the script..."));
     std::int64_t notExact = 0;
     const Status status = DumpScriptToFile(host_.session().files(),
@@ -96,6 +107,39 @@ void ScriptCommands::InsertScriptWithDialog()
         host_.Prompts().ShowMessage(result.status.message());
     if (const std::string report = InsertReport(result); !report.empty())
         host_.Prompts().ShowMessage(report);
+}
+
+// The strings of a pointer table as a command script, which names the current table's file.
+void ScriptCommands::DumpPointerTableTo(const std::filesystem::path &path,
+                                        const PointerTable &table)
+{
+    Session &session = host_.session();
+    const TableFile *current = session.tables().Current();
+    if (!current || current->GetPath().empty())
+        return host_.Prompts().ShowMessage(
+            "The dump names its table file; save the table to a file first.");
+    const PointerDump dump
+        = DumpPointerTable(session.document(),
+                           *current,
+                           std::filesystem::path(current->GetPath()).filename().string(),
+                           table);
+    Status status = dump.status;
+    if (status.ok())
+        status
+            = WriteFileSafely(path,
+                              std::span(reinterpret_cast<const std::uint8_t *>(dump.script.data()),
+                                        dump.script.size()),
+                              session.files());
+    if (!status.ok())
+        return host_.Prompts().ShowMessage(status.message());
+    host_.ShowStatusMessage(QStringLiteral("%1 strings and %2 pointers dumped to %3")
+                                .arg(dump.strings)
+                                .arg(dump.pointers)
+                                .arg(QString::fromStdString(path.string())));
+    if (dump.setAside > 0)
+        host_.Prompts().ShowMessage(std::to_string(dump.setAside)
+                                    + (dump.setAside == 1 ? " pointer was" : " pointers were")
+                                    + " kept out of the blocks: the script's comments say why.");
 }
 
 // Every write of the script computed first; then the other files it names, then the document as

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "scripts/pointer_dump.h"
 #include "tables/script_dialogs.h"
 
 #include <filesystem>
@@ -20,6 +21,7 @@ private:
     void DumpScriptWithDialog(const DumpDialogFields &fields);
     void InsertScriptWithDialog();
     void InsertCommandScript(const std::filesystem::path &path);
+    void DumpPointerTableTo(const std::filesystem::path &path, const PointerTable &table);
     void CreatePatchWithDialogs();
     void ApplyPatchWithDialog();
 

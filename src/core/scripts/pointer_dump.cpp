@@ -1,5 +1,6 @@
 #include "scripts/pointer_dump.h"
 
+#include "common/number_text.h"
 #include "document/document.h"
 #include "scripts/script_encoder.h"
 #include "scripts/script_report.h"
@@ -158,7 +159,70 @@ std::string PointerNames(const std::vector<const Pointer *> &pointers)
     return (pointers.size() == 1 ? "Pointer " : "Pointers ") + names;
 }
 
+// A hexadecimal field, "-" before it for a negative number; an empty field is fallback.
+std::optional<std::int64_t> SignedField(const std::string &text, std::int64_t fallback)
+{
+    if (text.empty())
+        return fallback;
+    const bool negative = text.starts_with('-');
+    const auto value = ParseWholeOffset(std::string_view(text).substr(negative ? 1 : 0), 16);
+    if (!value)
+        return std::nullopt;
+    return negative ? -*value : *value;
+}
+
 } // namespace
+
+PointerTableFields PointerTableFieldsOf(std::int64_t lo, std::int64_t hi)
+{
+    PointerTableFields fields;
+    const std::int64_t first = std::min(lo, hi);
+    const std::int64_t length = std::max(lo, hi) - first + 1;
+    char text[24];
+    std::snprintf(text, sizeof text, "%llX", static_cast<unsigned long long>(first));
+    fields.start = text;
+    std::snprintf(text,
+                  sizeof text,
+                  "%llX",
+                  static_cast<unsigned long long>(std::max<std::int64_t>(length / 2, 1)));
+    fields.count = text;
+    return fields;
+}
+
+std::variant<PointerTable, std::string> ReadPointerTableFields(const PointerTableFields &fields)
+{
+    PointerTable table;
+    const auto start = ParseWholeOffset(fields.start, 16);
+    const auto count = ParseWholeOffset(fields.count, 16);
+    if (!start || !count || *count == 0)
+        return std::string(
+            "Give the pointer table's start and its count of pointers (hexadecimal)");
+    const auto header = SignedField(fields.header, 0);
+    const auto offsetting = SignedField(fields.offsetting, 0);
+    if (!header || *header < 0 || !offsetting)
+        return std::string("The header and the offsetting are hexadecimal numbers");
+    const auto type = AddressTypeOfName(fields.type);
+    if (!type || !IsPointerSize(fields.bits))
+        return std::string("Choose the pointers' size and address type");
+    table.start = *start;
+    table.count = *count;
+    table.header = *header;
+    table.form = {*type, *offsetting, fields.bits};
+    table.bigEndian = fields.bigEndian;
+    if (!fields.base.empty()) {
+        const auto base = ParseWholeOffset(fields.base, 16);
+        if (!base)
+            return std::string("The base is a game address in hexadecimal");
+        table.base = *base;
+    }
+    if (!fields.endToken.empty()) {
+        const auto key = ParseWholeNumber(fields.endToken, 16);
+        if (!key)
+            return std::string("The end token is a key in hexadecimal, such as A0");
+        table.endToken = *key;
+    }
+    return table;
+}
 
 PointerDump DumpPointerTable(Document &document,
                              const TableFile &table,

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 
 namespace byteloom {
 
@@ -33,6 +34,26 @@ struct PointerTable
         return base ? *base : GameAddress(form.type, start - header);
     }
 };
+
+// The Script Dumper's "Pointer table" fields, as typed (hexadecimal; the offsetting may start
+// with "-"; an empty base or end token means the default).
+struct PointerTableFields
+{
+    std::string start;
+    std::string count;
+    int bits = 16;
+    std::string type = "LINEAR";
+    bool bigEndian = false;
+    std::string header;
+    std::string offsetting;
+    std::string base;
+    std::string endToken;
+};
+// The fields for a selection from lo to hi (either order) read as a table of 16-bit pointers.
+[[nodiscard]] PointerTableFields PointerTableFieldsOf(std::int64_t lo, std::int64_t hi);
+// The pointer table, or the message that keeps the dialog open.
+[[nodiscard]] std::variant<PointerTable, std::string>
+ReadPointerTableFields(const PointerTableFields &fields);
 
 struct PointerDump
 {

@@ -114,6 +114,31 @@ TEST(PointerDump, PointersThatCannotBeDumpedAreSetAsideAsComments)
           "// Pointers 1 at $0, 5 at $8 point to $20\n#WRITE(Ptr, $0)\n#WRITE(Ptr, $8)\nAB<END>\n"})
         EXPECT_NE(dump.script.find(expected), std::string::npos) << expected << "\n" << dump.script;
     EXPECT_FALSE(DumpPointerTable(*document, table, "t.tbl", Linear16(0x3F, 2)).status.ok());
+
+    // The dialog's fields: each read whole, the defaults where they are left empty.
+    const auto read
+        = ReadPointerTableFields({"10", "4", 24, "LOROM00", true, "200", "-A000", "", "A0"});
+    ASSERT_TRUE(std::holds_alternative<PointerTable>(read));
+    const PointerTable &spec = std::get<PointerTable>(read);
+    EXPECT_EQ(spec.start, 0x10);
+    EXPECT_EQ(spec.count, 4);
+    EXPECT_EQ(spec.form.offsetting, -0xA000);
+    EXPECT_EQ(spec.endToken, 0xA0u);
+    EXPECT_FALSE(spec.base);
+    EXPECT_EQ(spec.Step(), 3);
+    const auto wrong = [](auto change) {
+        PointerTableFields fields{"10", "2", 16, "LINEAR", false, "", "", "", ""};
+        change(fields);
+        return std::holds_alternative<std::string>(ReadPointerTableFields(fields));
+    };
+    EXPECT_TRUE(wrong([](PointerTableFields &fields) { fields.count.clear(); }));
+    EXPECT_TRUE(wrong([](PointerTableFields &fields) { fields.header = "zz"; }));
+    EXPECT_TRUE(wrong([](PointerTableFields &fields) { fields.bits = 12; }));
+    EXPECT_TRUE(wrong([](PointerTableFields &fields) { fields.endToken = "G"; }));
+    EXPECT_FALSE(wrong([](PointerTableFields &) {}));
+    const PointerTableFields selected = PointerTableFieldsOf(0x13, 0x10);
+    EXPECT_EQ(selected.start, "10");
+    EXPECT_EQ(selected.count, "2");
 }
 
 // Random images: strings of random keys (line tokens, bytes no entry matches, texts that spell
@@ -276,15 +301,14 @@ TEST(PointerSearch, FindsEveryPointerToAPlaceInItsFormOrInAny)
                                  "$40020 16-bit LOROM00 little-endian",
                                  "$50001 24-bit LOROM00 little-endian"})
         EXPECT_NE(std::find(found.begin(), found.end(), expected), found.end()) << expected;
-    EXPECT_EQ(std::count_if(found.begin(), found.end(), [](const std::string &hit) {
-                  return hit.starts_with("$50 ");
-              }),
+    EXPECT_EQ(std::count_if(found.begin(),
+                            found.end(),
+                            [](const std::string &hit) { return hit.starts_with("$50 "); }),
               0);
 
     // Stopping it says so.
-    search = FindPointers(*document, 0x40010, 0, {lorom24}, [](std::int64_t, std::int64_t) {
-        return false;
-    });
+    search = FindPointers(
+        *document, 0x40010, 0, {lorom24}, [](std::int64_t, std::int64_t) { return false; });
     EXPECT_TRUE(search.status.cancelled());
 }
 
