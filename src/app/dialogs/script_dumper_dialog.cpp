@@ -77,6 +77,8 @@ ScriptDumperDialog::ScriptDumperDialog(FileSystem &files,
         type_->addItem(QString::fromLatin1(type));
     type_->setCurrentText(QString::fromStdString(pointers.type));
     bigEndian_->setChecked(pointers.bigEndian);
+    header_->setPlaceholderText(QStringLiteral("0"));
+    offsetting_->setPlaceholderText(QStringLiteral("0"));
     base_->setPlaceholderText(QStringLiteral("the table's own"));
     endToken_->setPlaceholderText(QStringLiteral("the table's"));
     auto *pointerForm = new QFormLayout(pointers_);
