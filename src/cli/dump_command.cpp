@@ -133,9 +133,13 @@ int RunPointerDump(Session &session, const DumpOptions &options)
         return Fail(written.message());
     std::fprintf(
         stderr, "byteloom-cli: %d strings, %d pointers dumped", dump.strings, dump.pointers);
+    if (dump.notExact > 0)
+        std::fprintf(stderr,
+                     "; %d strings have no text that reads back as their bytes",
+                     dump.notExact);
     if (dump.setAside == 0) {
         std::fputs(".\n", stderr);
-        return 0;
+        return dump.notExact > 0 ? kExitLoss : 0;
     }
     // Pointers whose strings cannot be dumped would not be rewritten by an insert.
     std::fprintf(stderr,

@@ -136,6 +136,9 @@ void ScriptCommands::DumpPointerTableTo(const std::filesystem::path &path,
                                 .arg(dump.strings)
                                 .arg(dump.pointers)
                                 .arg(QString::fromStdString(path.string())));
+    if (dump.notExact > 0)
+        host_.Prompts().ShowMessage(std::to_string(dump.notExact)
+                                    + " strings have no text that reads back as their bytes.");
     if (dump.setAside > 0)
         host_.Prompts().ShowMessage(std::to_string(dump.setAside)
                                     + (dump.setAside == 1 ? " pointer was" : " pointers were")

@@ -2,12 +2,15 @@
 
 #include "common/number_text.h"
 #include "document/document.h"
+#include "scripts/command_script.h"
 #include "scripts/script_encoder.h"
 #include "scripts/script_report.h"
 #include "tables/table_codec.h"
+#include "tables/table_parser.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 
 namespace byteloom {
@@ -78,76 +81,147 @@ std::optional<DumpedString> ReadString(Document &document,
     return std::nullopt;
 }
 
-// The bytes the inserter makes of text written at offset, up to a character no entry encodes.
-std::vector<std::uint8_t>
-Encoded(const ScriptEncoder &encoder, std::string_view text, std::int64_t offset)
+// The bytes the inserter makes of text written at offset, up to a character no entry encodes,
+// and for each of its steps where the step's bytes and its text begin.
+struct Encoding
 {
     std::vector<std::uint8_t> bytes;
+    std::vector<std::pair<std::size_t, std::size_t>> steps; // (first byte, first character)
+    std::size_t stoppedAt = 0;                              // the character it ended at
+};
+
+Encoding Encoded(const ScriptEncoder &encoder, std::string_view text, std::int64_t offset)
+{
+    Encoding encoding;
     for (std::size_t at = 0; at < text.size();) {
         const TextPiece piece
-            = encoder.Next(text, at, offset + static_cast<std::int64_t>(bytes.size()));
+            = encoder.Next(text, at, offset + static_cast<std::int64_t>(encoding.bytes.size()));
         if (piece.kind == TextPiece::Kind::Unknown)
             break; // what comes before it is compared
-        bytes.insert(bytes.end(), piece.Bytes().begin(), piece.Bytes().end());
+        encoding.steps.emplace_back(encoding.bytes.size(), at);
+        encoding.bytes.insert(encoding.bytes.end(), piece.Bytes().begin(), piece.Bytes().end());
         at += piece.length;
+        encoding.stoppedAt = at;
     }
-    return bytes;
+    return encoding;
 }
 
-bool StartsALine(std::string_view text)
+// Whether a script would read a line that begins so as a command or a comment.
+bool ReadsAsCommand(std::string_view line)
 {
-    const std::size_t first = text.find_first_not_of(" \t");
+    const std::size_t first = line.find_first_not_of(" \t");
     return first != std::string_view::npos
-           && (text[first] == '#' || text.substr(first).starts_with("//"));
+           && (line[first] == '#' || line.substr(first).starts_with("//"));
+}
+
+bool NeedsCodes(const Piece &piece, bool asciiOnly)
+{
+    return std::any_of(piece.text.begin(), piece.text.end(), [asciiOnly](char c) {
+        return c == '\r' || c == '\n' || (asciiOnly && static_cast<unsigned char>(c) >= 0x80);
+    });
 }
 
 // The string's lines as the dump writes them: its pieces' texts, a line break after each line
-// token and its end. A piece whose text would read back as other bytes (its text and the next
-// spell a longer entry, or it starts a line as a command or comment would) is written as the
-// codes of its bytes, until the whole reads back exactly.
-std::string StringText(const ScriptEncoder &encoder, DumpedString &string)
+// token and its end. A piece whose text would read back as other bytes is written as the codes
+// of its bytes, until the whole reads back exactly: a text with a line break in it, one that
+// starts a line as a command or comment would, one that the encoder reads with what follows it
+// as a longer or another entry. With asciiOnly, every text with a byte above 7F is written as
+// codes too. exact tells whether the string reads back exactly.
+std::string
+StringText(const ScriptEncoder &encoder, DumpedString &string, bool asciiOnly, bool &exact)
 {
     std::vector<std::uint8_t> original;
-    for (const Piece &piece : string.pieces)
+    for (Piece &piece : string.pieces) {
         original.insert(original.end(), piece.bytes.begin(), piece.bytes.end());
-    for (;;) {
+        if (NeedsCodes(piece, asciiOnly))
+            piece.text = RawText(piece.bytes);
+    }
+    for (std::size_t tries = 0; tries <= string.pieces.size(); ++tries) {
         std::string text;
         std::string joined;
-        std::size_t lineStart = 0;
+        std::vector<std::size_t> pieceAt; // where each piece's text begins in joined
         std::optional<std::size_t> wrong;
-        std::vector<std::size_t> pieceAt; // where each piece's bytes begin
-        std::size_t byteCount = 0;
+        std::size_t lineStart = 0;
+        std::size_t linePiece = 0;
         for (std::size_t i = 0; i < string.pieces.size(); ++i) {
             const Piece &piece = string.pieces[i];
-            pieceAt.push_back(byteCount);
-            byteCount += piece.bytes.size();
-            if (text.size() == lineStart && StartsALine(piece.text) && !wrong)
-                wrong = i;
+            pieceAt.push_back(joined.size());
             text += piece.text;
             joined += piece.text;
-            if (piece.lineBreak || i + 1 == string.pieces.size()) {
-                text += '\n';
-                lineStart = text.size();
+            if (!piece.lineBreak && i + 1 != string.pieces.size())
+                continue;
+            const std::string_view line = std::string_view(text).substr(lineStart);
+            if (!wrong && ReadsAsCommand(line)) {
+                // The piece that holds the line's first character that is not a blank.
+                std::size_t at = line.find_first_not_of(" \t");
+                wrong = linePiece;
+                while (at >= string.pieces[*wrong].text.size()) {
+                    at -= string.pieces[*wrong].text.size();
+                    ++*wrong;
+                }
             }
+            text += '\n';
+            lineStart = text.size();
+            linePiece = i + 1;
         }
         if (!wrong) {
-            const std::vector<std::uint8_t> encoded = Encoded(encoder, joined, string.start);
-            if (encoded == original)
+            const Encoding encoding = Encoded(encoder, joined, string.start);
+            if (encoding.bytes == original) {
+                exact = true;
                 return text;
+            }
+            // The step that made the first wrong byte began in the piece to blame.
             std::size_t differs = 0;
-            while (differs < encoded.size() && differs < original.size()
-                   && encoded[differs] == original[differs])
+            while (differs < encoding.bytes.size() && differs < original.size()
+                   && encoding.bytes[differs] == original[differs])
                 ++differs;
+            std::size_t textAt = encoding.stoppedAt; // a character nothing encodes
+            if (differs < encoding.bytes.size())
+                for (const auto &[byte, character] : encoding.steps)
+                    if (byte <= differs)
+                        textAt = character;
             wrong = static_cast<std::size_t>(
-                        std::upper_bound(pieceAt.begin(), pieceAt.end(), differs) - pieceAt.begin())
+                        std::upper_bound(pieceAt.begin(), pieceAt.end(), textAt) - pieceAt.begin())
                     - 1;
         }
-        Piece &piece = string.pieces[*wrong];
+        Piece &piece = string.pieces[std::min(*wrong, string.pieces.size() - 1)];
         const std::string raw = RawText(piece.bytes);
-        if (piece.text == raw) // the codes themselves do not read back: nothing more to try
-            return text;
+        if (piece.text == raw)
+            break;
         piece.text = raw;
     }
+    // Every piece as codes reads back as its bytes.
+    std::string text;
+    for (std::size_t i = 0; i < string.pieces.size(); ++i) {
+        text += RawText(string.pieces[i].bytes);
+        if (string.pieces[i].lineBreak || i + 1 == string.pieces.size())
+            text += '\n';
+    }
+    exact = Encoded(
+                encoder,
+                [&] {
+                    std::string joined;
+                    for (const Piece &piece : string.pieces)
+                        joined += RawText(piece.bytes);
+                    return joined;
+                }(),
+                string.start)
+                .bytes
+            == original;
+    return text;
+}
+
+std::string Heading(const PointerTable &spec, std::string_view tableName)
+{
+    const std::string type(NameOf(spec.form.type));
+    return "// Strings of the pointer table at " + HexOffset(spec.start) + ": "
+           + std::to_string(spec.count) + (spec.count == 1 ? " pointer of " : " pointers of ")
+           + std::to_string(spec.form.bits) + " bits, " + type + ", step "
+           + std::to_string(spec.Step()) + "\n#VAR(Table, TABLE)\n#ADDTBL(\""
+           + std::string(tableName) + "\", Table)\n#ACTIVETBL(Table)\n#HDR("
+           + HexOffset(spec.header) + ")\n" + "#VAR(Ptr, CUSTOMPOINTER)\n#CREATEPTR(Ptr, \"" + type
+           + "\", " + HexOffset(spec.form.offsetting) + ", " + std::to_string(spec.form.bits)
+           + ")\n" + (spec.bigEndian ? "#ENDIANSWAP(\"TRUE\")\n" : "");
 }
 
 std::string PointerNames(const std::vector<const Pointer *> &pointers)
@@ -231,9 +305,21 @@ PointerDump DumpPointerTable(Document &document,
 {
     PointerDump dump;
     const int width = spec.form.bits / 8;
-    if (spec.start < 0 || spec.count < 0
-        || spec.start + (spec.count - 1) * spec.Step() + width > document.Size()) {
+    std::int64_t last = 0;
+    if (spec.start < 0 || spec.count < 1 || spec.Step() < 1
+        || __builtin_mul_overflow(spec.count - 1, spec.Step(), &last)
+        || __builtin_add_overflow(last, spec.start + width, &last) || last > document.Size()) {
         dump.status = Status::Error("The pointer table runs past the end of the file.");
+        return dump;
+    }
+    if (std::abs(spec.form.offsetting) > kLargestScriptNumber || spec.header < 0
+        || spec.header > kLargestScriptNumber) {
+        dump.status = Status::Error("The header and the offsetting are at most $10000000000.");
+        return dump;
+    }
+    if (tableName.find('"') != std::string_view::npos) {
+        dump.status = Status::Error("The table's file name has a quote in it, which a script "
+                                    "cannot name; rename the table.");
         return dump;
     }
     std::vector<Pointer> pointers;
@@ -253,50 +339,55 @@ PointerDump DumpPointerTable(Document &document,
         else
             setAside += "// " + PointerNames({&pointer}) + " points outside the file\n";
     }
-    const ScriptEncoder encoder(table);
     std::vector<std::pair<DumpedString, std::vector<const Pointer *>>> strings;
     for (auto &[target, its] : byTarget) {
+        const char *verb = its.size() == 1 ? " points" : " point";
         if (!strings.empty() && target < strings.back().first.end) {
-            setAside += "// " + PointerNames(its) + " point into the middle of the string at "
+            setAside += "// " + PointerNames(its) + verb + " into the middle of the string at "
                         + HexOffset(strings.back().first.start) + "\n";
             continue;
         }
         auto string = ReadString(document, table, target, spec.endToken);
         if (!string) {
-            setAside += "// " + PointerNames(its) + " point to " + HexOffset(target)
+            setAside += "// " + PointerNames(its) + verb + " to " + HexOffset(target)
                         + ", whose string runs to the end of the file without an end token\n";
             continue;
         }
         strings.emplace_back(std::move(*string), its);
     }
-    std::string &out = dump.script;
-    out = "// Strings of the pointer table at " + HexOffset(spec.start) + ": "
-          + std::to_string(spec.count) + " pointers of " + std::to_string(spec.form.bits)
-          + " bits, " + std::string(NameOf(spec.form.type)) + ", step "
-          + std::to_string(spec.Step()) + "\n#VAR(Table, TABLE)\n#ADDTBL(\""
-          + std::string(tableName) + "\", Table)\n" + "#ACTIVETBL(Table)\n#HDR("
-          + HexOffset(spec.header) + ")\n" + "#VAR(Ptr, CUSTOMPOINTER)\n#CREATEPTR(Ptr, \""
-          + std::string(NameOf(spec.form.type)) + "\", " + HexOffset(spec.form.offsetting) + ", "
-          + std::to_string(spec.form.bits) + ")\n"
-          + (spec.bigEndian ? "#ENDIANSWAP(\"TRUE\")\n" : "") + setAside;
-    for (std::size_t i = 0; i < strings.size(); ++i) {
-        auto &[string, its] = strings[i];
-        if (i == 0 || strings[i - 1].first.end != string.start) {
-            std::size_t last = i;
-            while (last + 1 < strings.size()
-                   && strings[last + 1].first.start == strings[last].first.end)
-                ++last;
-            out += "\n#JMP(" + HexOffset(string.start) + ", "
-                   + HexOffset(strings[last].first.end - 1) + ")\n";
+
+    // A script that is valid UTF-8 is read as UTF-8: text in another code page that happens to
+    // look so is written with its bytes above 7F as codes.
+    const ScriptEncoder encoder(table);
+    const bool utf8 = table.GetCodePage() == kUtf8CodePage;
+    for (const bool asciiOnly : {false, true}) {
+        dump.script = Heading(spec, tableName) + setAside;
+        dump.strings = dump.pointers = dump.notExact = 0;
+        for (std::size_t i = 0; i < strings.size(); ++i) {
+            auto &[string, its] = strings[i];
+            if (i == 0 || strings[i - 1].first.end != string.start) {
+                std::size_t run = i;
+                while (run + 1 < strings.size()
+                       && strings[run + 1].first.start == strings[run].first.end)
+                    ++run;
+                dump.script += "\n#JMP(" + HexOffset(string.start) + ", "
+                               + HexOffset(strings[run].first.end - 1) + ")\n";
+            }
+            dump.script += "// " + PointerNames(its) + (its.size() == 1 ? " points" : " point")
+                           + " to " + HexOffset(string.start) + "\n";
+            for (const Pointer *pointer : its)
+                dump.script += "#WRITE(Ptr, " + HexOffset(pointer->offset) + ")\n";
+            bool exact = false;
+            dump.script += StringText(encoder, string, asciiOnly, exact);
+            dump.notExact += exact ? 0 : 1;
+            ++dump.strings;
+            dump.pointers += static_cast<int>(its.size());
         }
-        out += "// " + PointerNames(its) + (its.size() == 1 ? " points" : " point") + " to "
-               + HexOffset(string.start) + "\n";
-        for (const Pointer *pointer : its)
-            out += "#WRITE(Ptr, " + HexOffset(pointer->offset) + ")\n";
-        out += StringText(encoder, string);
-        ++dump.strings;
-        dump.pointers += static_cast<int>(its.size());
+        if (utf8 || !LooksLikeUtf8(dump.script))
+            break;
     }
+    if (utf8)
+        dump.script.insert(0, "\xEF\xBB\xBF");
     dump.setAside = static_cast<int>(spec.count) - dump.pointers;
     return dump;
 }

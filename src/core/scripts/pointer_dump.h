@@ -62,6 +62,7 @@ struct PointerDump
     int strings = 0;    // dumped in blocks
     int pointers = 0;   // written with #WRITE
     int setAside = 0;   // pointers kept out of the blocks, as comments
+    int notExact = 0;   // strings no text of the dump reads back as their bytes
 };
 
 // Dumps the strings a pointer table points to as a command script that inserts them back, byte for

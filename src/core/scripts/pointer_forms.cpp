@@ -111,7 +111,9 @@ PointerTarget(const PointerForm &form, std::uint32_t value, std::int64_t header,
     const std::uint32_t mask = PointerMask(form.bits);
     const auto low
         = static_cast<std::uint32_t>(static_cast<std::int64_t>(value) + form.offsetting) & mask;
-    const std::int64_t address = (base & ~static_cast<std::int64_t>(mask)) | low;
+    // Game Boy bank 0 stands at 0000-3FFF whichever bank is switched in.
+    const bool bankZero = form.type == AddressType::Gb && low < 0x4000 && mask <= 0xFFFF;
+    const std::int64_t address = bankZero ? low : (base & ~static_cast<std::int64_t>(mask)) | low;
     const auto v = OffsetOfAddress(form.type, address);
     if (!v)
         return std::nullopt;

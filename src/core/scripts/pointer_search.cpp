@@ -2,10 +2,12 @@
 
 #include "common/number_text.h"
 #include "document/document.h"
+#include "scripts/command_script.h"
 #include "scripts/script_report.h"
 #include "search/search_engines.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace byteloom {
 
@@ -37,6 +39,13 @@ PointerSearch FindPointers(Document &document,
                            const ProgressCallback &progress)
 {
     PointerSearch search;
+    if (header < 0 || header > kLargestScriptNumber
+        || std::any_of(shapes.begin(), shapes.end(), [](const PointerShape &shape) {
+               return std::abs(shape.form.offsetting) > kLargestScriptNumber;
+           })) {
+        search.status = Status::Error("The header and the offsetting are at most $10000000000.");
+        return search;
+    }
     const std::int64_t size = document.Size();
     const auto total = static_cast<std::int64_t>(shapes.size()) * size;
     bool cancelled = false;
@@ -80,6 +89,11 @@ FollowedPointer FollowPointerAt(Document &document,
                                 std::int64_t header)
 {
     FollowedPointer followed;
+    if (header < 0 || header > kLargestScriptNumber
+        || std::abs(shape.form.offsetting) > kLargestScriptNumber) {
+        followed.message = "The header and the offsetting are at most $10000000000.";
+        return followed;
+    }
     const std::string named = "The pointer at " + HexOffset(offset) + " (" + ShapeName(shape) + ")";
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(shape.form.bits / 8));
     if (offset < 0

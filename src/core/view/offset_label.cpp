@@ -85,19 +85,18 @@ std::optional<std::uint32_t> TypedAddress(std::string_view text)
     return *bank << 16 | *word;
 }
 
-// The file offset (less the header) an address of the SNES mode stands for, banks 80-FF being
-// the mirrors of 00-7F; nothing for the lower half of a LoROM bank or an address below HiROM's.
+// The file offset (less the header) an address of the SNES mode stands for, the inverse of the
+// column's labels (whose LoROM banks run on past 7F, and HiROM addresses past FFFFFF, in images
+// larger than 4 MiB); nothing for the lower half of a LoROM bank or an address below HiROM's.
 std::optional<std::int64_t> SnesOffset(std::uint32_t address, bool loRom)
 {
     if (loRom) {
-        if ((address & 0x8000u) == 0)
+        if ((address & 0x8000u) == 0 || address > 0xFFFFFFu)
             return std::nullopt;
-        return std::int64_t{((address >> 16) & 0x7Fu) << 15 | (address & 0x7FFFu)};
+        return std::int64_t{(address >> 16) << 15 | (address & 0x7FFFu)};
     }
-    if (address >= 0xC00000u && address <= 0xFFFFFFu)
+    if (address >= 0xC00000u)
         return std::int64_t{address - 0xC00000u};
-    if (address >= 0x400000u && address < 0x7E0000u)
-        return std::int64_t{address - 0x400000u};
     return std::nullopt;
 }
 

@@ -34,7 +34,7 @@ StatusOffsetText(std::int64_t offset, const DisplaySettings &display, std::int64
 
 // What Go To makes of the text typed: a hexadecimal file offset, or in the SNES modes an address
 // as the offset column shows it ("$08:8010", "08:8010" or "088010" in LoROM, "C0:1234" in
-// HiROM; the copier header the view detects is added back). A text that no address of the mode
+// HiROM; the copier header the view detects is added back), the inverse of its labels. A text that no address of the mode
 // stands for is read as a file offset. description says which file offset it is, or why there
 // is none ("File offset 00040010", "Address $08:8010 is file offset 00040010").
 struct GoToReading

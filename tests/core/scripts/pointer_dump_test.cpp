@@ -109,8 +109,8 @@ TEST(PointerDump, PointersThatCannotBeDumpedAreSetAsideAsComments)
     EXPECT_EQ(dump.setAside, 3);
     for (const char *expected :
          {"// Pointer 3 at $4 points outside the file\n",
-          "// Pointer 2 at $2 point into the middle of the string at $20\n",
-          "// Pointer 4 at $6 point to $3E, whose string runs to the end of the file",
+          "// Pointer 2 at $2 points into the middle of the string at $20\n",
+          "// Pointer 4 at $6 points to $3E, whose string runs to the end of the file",
           "// Pointers 1 at $0, 5 at $8 point to $20\n#WRITE(Ptr, $0)\n#WRITE(Ptr, $8)\nAB<END>\n"})
         EXPECT_NE(dump.script.find(expected), std::string::npos) << expected << "\n" << dump.script;
     EXPECT_FALSE(DumpPointerTable(*document, table, "t.tbl", Linear16(0x3F, 2)).status.ok());
@@ -139,6 +139,67 @@ TEST(PointerDump, PointersThatCannotBeDumpedAreSetAsideAsComments)
     const PointerTableFields selected = PointerTableFieldsOf(0x13, 0x10);
     EXPECT_EQ(selected.start, "10");
     EXPECT_EQ(selected.count, "2");
+}
+
+// Tables whose texts would not read back as they stand: each string must still come back, from
+// a copy whose strings were wiped.
+TEST(PointerDump, TextsThatWouldReadOtherwiseAreWrittenAsCodes)
+{
+    struct Case
+    {
+        const char *why;
+        std::string table;
+        Bytes string;
+    };
+    const Case cases[] = {
+        {"a line that starts as a comment", "2F=/\n41=A\n/FF=<END>\n", {0x2F, 0x2F, 0x41, 0xFF}},
+        {"blanks, then a command", "20= \n23=#\n41=A\n/FF=<END>\n", {0x20, 0x23, 0x41, 0xFF}},
+        {"a text a longer key has first", "4142=A\n41=A\n43=C\n/FF=<END>\n", {0x41, 0x43, 0xFF}},
+        {"a line break in a text", "41=X\rY\n58=X\n59=Y\n/FF=<END>\n", {0x41, 0xFF}},
+        {"code-page bytes that read as UTF-8", "41=\xC3\n42=\xA9\n/FF=<END>\n", {0x41, 0x42, 0xFF}},
+        {"an empty text and a byte no entry has",
+         "41=\n42=B\n/FF=<END>\n",
+         {0x41, 0x99, 0x42, 0xFF}},
+    };
+    for (const Case &test : cases) {
+        Bytes image(0x20, 0xEE);
+        image[0] = 0x10;
+        image[1] = 0x00;
+        std::copy(test.string.begin(), test.string.end(), image.begin() + 0x10);
+        Bytes wiped = image;
+        std::fill(wiped.begin() + 0x10,
+                  wiped.begin() + 0x10 + static_cast<std::ptrdiff_t>(test.string.size()),
+                  0xEE);
+        test::ScriptBench bench(test.table, 0x20);
+        bench.image = wiped;
+        auto document = test::DocumentOf(image);
+        const PointerDump dump = DumpPointerTable(
+            *document, ParseTable(test.table, "t.tbl").table, "t.tbl", Linear16(0, 1));
+        EXPECT_EQ(dump.notExact, 0) << test.why;
+        const CommandScriptPlan plan = bench.Plan({dump.script});
+        ASSERT_FALSE(plan.report.Failed()) << test.why << "\n"
+                                           << ReportText(plan.report) << dump.script;
+        EXPECT_EQ(bench.Applied(plan), image) << test.why << "\n" << dump.script;
+    }
+
+    // A Game Boy pointer to bank 0 from another bank, and a table that overflows.
+    Bytes image(0x10000, 0x00);
+    image[0x100] = 0x41;
+    image[0x101] = 0xFF;
+    image[0x8000] = 0x00;
+    image[0x8001] = 0x01;
+    auto document = test::DocumentOf(image);
+    const TableFile table = ParseTable("41=A\n/FF=<END>\n", "t.tbl").table;
+    PointerTable gb = Linear16(0x8000, 1);
+    gb.form.type = AddressType::Gb;
+    EXPECT_EQ(DumpPointerTable(*document, table, "t.tbl", gb).strings, 1);
+    EXPECT_EQ(FindPointers(*document, 0x100, 0, {{gb.form, false}}).hits.size(), 1u);
+    PointerTable huge = Linear16(0, 0x7FFFFFFFFFFFFFFF);
+    EXPECT_FALSE(DumpPointerTable(*document, table, "t.tbl", huge).status.ok());
+    huge = Linear16(0, 2);
+    huge.step = 0x7FFFFFFFFFFFFFFF;
+    EXPECT_FALSE(DumpPointerTable(*document, table, "t.tbl", huge).status.ok());
+    EXPECT_FALSE(DumpPointerTable(*document, table, "a\"b.tbl", Linear16(0, 1)).status.ok());
 }
 
 // Random images: strings of random keys (line tokens, bytes no entry matches, texts that spell
