@@ -15,6 +15,7 @@ Subcommand AddSplitCommand(CLI::App &app);
 Subcommand AddExpandCommand(CLI::App &app);
 Subcommand AddRowsCommand(CLI::App &app);
 Subcommand AddPatchCommand(CLI::App &app);
+Subcommand AddCompareCommand(CLI::App &app);
 Subcommand AddPointersCommand(CLI::App &app);
 
 } // namespace byteloom::cli

@@ -60,6 +60,7 @@ int main(int argc, char **argv)
         AddRowsCommand(app),
         AddPatchCommand(app),
         AddPointersCommand(app),
+        AddCompareCommand(app),
     };
     try {
         app.parse(argc, argv);

@@ -152,5 +152,23 @@ TEST(CliEngineCommands, OffsetsPastFourGibibytes)
               std::string::npos);
 }
 
+TEST(CliEngineCommands, CompareListsTheRunsAndExitsAsCmpDoes)
+{
+    TempFolder folder;
+    WriteBytes(folder / "a.bin", {0x00, 0x11, 0x22, 0x33, 0x44});
+    WriteBytes(folder / "b.bin", {0x00, 0x99, 0x22, 0x33, 0x55, 0x66});
+    const auto differ
+        = Cli("compare {} {}", {(folder / "a.bin").string(), (folder / "b.bin").string()});
+    EXPECT_EQ(differ.exitCode, 1) << differ.err;
+    EXPECT_EQ(differ.out, "00000001 1\n00000004 1\n00000005 1 only in B\n");
+    const auto same
+        = Cli("compare {} {}", {(folder / "a.bin").string(), (folder / "a.bin").string()});
+    EXPECT_EQ(same.exitCode, 0);
+    EXPECT_EQ(same.out, "");
+    EXPECT_EQ(Cli("compare {} {}", {(folder / "a.bin").string(), (folder / "none").string()})
+                  .exitCode,
+              2);
+}
+
 } // namespace
 } // namespace byteloom

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "common/progress.h"
+#include "common/status.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace byteloom {
+
+class Document;
+
+// A run of bytes that differ: offset n of one file against offset n of the other. A length
+// difference is one run at the end, held by the longer file only.
+struct DifferenceRun
+{
+    std::int64_t offset = 0;
+    std::int64_t length = 0;
+    int onlyIn = 0; // 0: in both files; 1 or 2: past the end of the other
+
+    bool operator==(const DifferenceRun &) const = default;
+};
+
+struct Comparison
+{
+    Status status = Status::Ok(); // Cancelled when progress stopped it
+    std::vector<DifferenceRun> runs;
+    std::int64_t differingBytes = 0; // over the runs in both files
+
+    [[nodiscard]] bool Equal() const { return status.ok() && runs.empty(); }
+};
+
+// Compares two documents byte by byte, page by page through their caches (both must have the
+// same page size), comparing whole blocks at memcmp speed and only differing ones byte by byte.
+// progress hears of every page and may stop it; a store failure is in the status.
+[[nodiscard]] Comparison
+CompareDocuments(Document &first, Document &second, const ProgressCallback &progress = {});
+
+} // namespace byteloom
