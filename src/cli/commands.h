@@ -16,6 +16,7 @@ Subcommand AddExpandCommand(CLI::App &app);
 Subcommand AddRowsCommand(CLI::App &app);
 Subcommand AddPatchCommand(CLI::App &app);
 Subcommand AddCompareCommand(CLI::App &app);
+Subcommand AddChecksumCommand(CLI::App &app);
 Subcommand AddPointersCommand(CLI::App &app);
 
 } // namespace byteloom::cli

@@ -61,6 +61,7 @@ int main(int argc, char **argv)
         AddPatchCommand(app),
         AddPointersCommand(app),
         AddCompareCommand(app),
+        AddChecksumCommand(app),
     };
     try {
         app.parse(argc, argv);

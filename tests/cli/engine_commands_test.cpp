@@ -168,6 +168,15 @@ TEST(CliEngineCommands, CompareListsTheRunsAndExitsAsCmpDoes)
     EXPECT_EQ(Cli("compare {} {}", {(folder / "a.bin").string(), (folder / "none").string()})
                   .exitCode,
               2);
+
+    // Checksums of the file or a range, in hexadecimal.
+    WriteText(folder / "digits.txt", "x123456789");
+    const std::string digits = (folder / "digits.txt").string();
+    EXPECT_EQ(Cli("checksum {} --start 1", {digits}).out, "CBF43926\n");
+    EXPECT_EQ(Cli("checksum {} --start 1 --length 9 --algorithm md5", {digits}).out,
+              "25F9E794323B453885F5181F1B624D0B\n");
+    EXPECT_EQ(Cli("checksum {} --length 20", {digits}).exitCode, 2);
+    EXPECT_EQ(Cli("checksum {} --algorithm md4", {digits}).exitCode, 2);
 }
 
 } // namespace
