@@ -17,6 +17,7 @@ Subcommand AddRowsCommand(CLI::App &app);
 Subcommand AddPatchCommand(CLI::App &app);
 Subcommand AddCompareCommand(CLI::App &app);
 Subcommand AddChecksumCommand(CLI::App &app);
+Subcommand AddHeaderCommand(CLI::App &app);
 Subcommand AddPointersCommand(CLI::App &app);
 
 } // namespace byteloom::cli

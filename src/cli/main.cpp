@@ -62,6 +62,7 @@ int main(int argc, char **argv)
         AddPointersCommand(app),
         AddCompareCommand(app),
         AddChecksumCommand(app),
+        AddHeaderCommand(app),
     };
     try {
         app.parse(argc, argv);

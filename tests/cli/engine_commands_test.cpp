@@ -152,7 +152,7 @@ TEST(CliEngineCommands, OffsetsPastFourGibibytes)
               std::string::npos);
 }
 
-TEST(CliEngineCommands, CompareListsTheRunsAndExitsAsCmpDoes)
+TEST(CliEngineCommands, CompareChecksumAndHeaderSayWhatTheyFind)
 {
     TempFolder folder;
     WriteBytes(folder / "a.bin", {0x00, 0x11, 0x22, 0x33, 0x44});
@@ -177,6 +177,26 @@ TEST(CliEngineCommands, CompareListsTheRunsAndExitsAsCmpDoes)
               "25F9E794323B453885F5181F1B624D0B\n");
     EXPECT_EQ(Cli("checksum {} --length 20", {digits}).exitCode, 2);
     EXPECT_EQ(Cli("checksum {} --algorithm md4", {digits}).exitCode, 2);
+
+    // A LoROM header with a wrong checksum: said, fixed and saved, then right.
+    std::vector<std::uint8_t> image(0x8000, 0x11);
+    const std::string title = "CLI TEST             ";
+    std::copy(title.begin(), title.end(), image.begin() + 0x7FC0);
+    image[0x7FD5] = 0x20;
+    image[0x7FDC] = 0xFF; // a complement and checksum that agree with each other only
+    image[0x7FDD] = 0xFF;
+    image[0x7FDE] = 0x00;
+    image[0x7FDF] = 0x00;
+    WriteBytes(folder / "game.sfc", image);
+    const std::string game = (folder / "game.sfc").string();
+    const auto wrong = Cli("header {}", {game});
+    EXPECT_EQ(wrong.exitCode, 1);
+    EXPECT_NE(wrong.out.find("SNES LoROM: \"CLI TEST\"\nchecksum: stored 0000, computed"),
+              std::string::npos)
+        << wrong.out;
+    EXPECT_EQ(Cli("header {} --fix", {game}).exitCode, 0);
+    EXPECT_EQ(Cli("header {}", {game}).exitCode, 0);
+    EXPECT_EQ(Cli("header {}", {digits}).exitCode, 1);
 }
 
 } // namespace
