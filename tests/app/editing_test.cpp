@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -188,6 +190,63 @@ TEST_F(EditingTest, ShiftTabStepsThroughTheTables)
     EXPECT_EQ(window->windowTitle(),
               QStringLiteral("Byteloom RC7 3.0.0 - [ game.bin ] - G (1252)"));
     EXPECT_TRUE(window->Action(kCmdDumpScript)->isEnabled());
+}
+
+TEST_F(EditingTest, TheDataInspectorFollowsTheCaretAndWritesATypedValueAsOneStep)
+{
+    Open({0xFE,
+          0xFF,
+          0x00,
+          0x00,
+          0x80,
+          0x3F,
+          0x00,
+          0x00,
+          0x00,
+          0x00,
+          0x00,
+          0x00,
+          0x00,
+          0x00,
+          0x00,
+          0x00});
+    window->Action(kCmdDataBox)->trigger();
+    auto *values = window->findChild<QTableWidget *>(QStringLiteral("inspectorValues"));
+    ASSERT_NE(values, nullptr);
+    ASSERT_TRUE(values->isVisible());
+    const auto cell = [&](const char *kind, int column) {
+        for (int row = 0; row < values->rowCount(); ++row)
+            if (values->verticalHeaderItem(row)->text() == QLatin1String(kind))
+                return values->item(row, column)->text();
+        return QStringLiteral("?");
+    };
+    EXPECT_EQ(cell("int16", 0), QStringLiteral("-2"));
+    EXPECT_EQ(cell("uint16", 1), QStringLiteral("65279"));
+    // Every move of the caret, in the hex column and in the text column.
+    Key(Qt::Key_Right);
+    Key(Qt::Key_Right);
+    EXPECT_EQ(cell("float32", 0), QStringLiteral("1"));
+    Key(Qt::Key_Tab);
+    Key(Qt::Key_Left);
+    EXPECT_EQ(cell("uint8", 0), QStringLiteral("255"));
+    Key(Qt::Key_Left);
+
+    int row = 0;
+    while (values->verticalHeaderItem(row)->text() != QLatin1String("uint16"))
+        ++row;
+    ASSERT_TRUE(WithDialog([&] { emit values->cellDoubleClicked(row, 0); },
+                           [&](QDialog &dialog) {
+                               auto *field = dialog.findChild<QLineEdit *>();
+                               field->selectAll();
+                               QTest::keyClicks(field, QStringLiteral("4660"));
+                               QTest::keyClick(field, Qt::Key_Return);
+                           }));
+    EXPECT_EQ(document().ReadByte(0), 0x34);
+    EXPECT_EQ(document().ReadByte(1), 0x12);
+    EXPECT_EQ(cell("uint16", 0), QStringLiteral("4660"));
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(document().ReadByte(0), 0xFE);
+    EXPECT_EQ(cell("int16", 0), QStringLiteral("-2"));
 }
 
 } // namespace

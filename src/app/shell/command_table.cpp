@@ -86,7 +86,7 @@ constexpr std::array kSpecial{
 };
 
 constexpr std::array kOptions{
-    Item(kCmdDataBox, "&Data Box"),
+    Item(kCmdDataBox, "&Data Box", nullptr, true),
     Separator(),
     Item(kCmdStatusBar, "&Status Bar", nullptr, true),
     Item(kCmdToolbar, "&Toolbar", nullptr, true),

@@ -13,9 +13,10 @@
 #include "shell/command_table.h"
 #include "shell/edit_commands.h"
 #include "shell/find_commands.h"
-#include "shell/qt_prompts.h"
 #include "shell/pointer_commands.h"
+#include "shell/qt_prompts.h"
 #include "shell/script_commands.h"
+#include "view/data_inspector_panel.h"
 #include "view/data_window.h"
 #include "view/text_mode.h"
 
@@ -74,6 +75,24 @@ MainFlatWindow::MainFlatWindow(std::unique_ptr<UserPrompts> prompts, QWidget *pa
     connect(dataWindow_, &DataWindow::EditFailed, this, [this](const QString &reason) {
         prompts_->ShowMessage(reason.toStdString());
     });
+    inspector_ = new DataInspectorPanel(
+        session_,
+        *dataWindow_,
+        [this](const std::string &message) { prompts_->ShowMessage(message); },
+        this);
+    addDockWidget(Qt::RightDockWidgetArea, inspector_);
+    inspector_->hide();
+    // The inspector follows the caret and every change to the bytes.
+    connect(dataWindow_, &DataWindow::CaretOffsetChanged, inspector_, [this] {
+        if (inspector_->isVisible())
+            inspector_->Refresh();
+    });
+    connect(inspector_, &DataInspectorPanel::Edited, this, &MainFlatWindow::NoteEdited);
+    connect(inspector_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        Action(kCmdDataBox)->setChecked(visible);
+        if (visible)
+            inspector_->Refresh();
+    });
     // The edit popup's items are enabled as their menu entries are.
     dataWindow_->SetCommandEnabled([this](int command) {
         const QAction *action = Action(command);
@@ -105,7 +124,11 @@ MainFlatWindow::MainFlatWindow(std::unique_ptr<UserPrompts> prompts, QWidget *pa
             &MainFlatWindow::UpdatePasteAvailability);
 }
 
-MainFlatWindow::~MainFlatWindow() = default;
+MainFlatWindow::~MainFlatWindow()
+{
+    // The panel hides as the window goes, after this window's own members are gone.
+    disconnect(inspector_, nullptr, this, nullptr);
+}
 
 QAction *MainFlatWindow::Action(int command) const
 {
@@ -254,6 +277,7 @@ void MainFlatWindow::RegisterHandlers()
         lifecycle_.SaveDocumentAs(progress.Callback());
     });
     Handle(kCmdExit, [this] { close(); });
+    Handle(kCmdDataBox, [this] { inspector_->setVisible(!inspector_->isVisible()); });
     Handle(kCmdStatusBar, [this] {
         statusBar()->setVisible(!statusBar()->isVisible());
         Action(kCmdStatusBar)->setChecked(statusBar()->isVisible());
@@ -302,6 +326,8 @@ void MainFlatWindow::NoteEdited()
 {
     lifecycle_.NoteEdited();
     DocumentChanged();
+    if (inspector_->isVisible())
+        inspector_->Refresh();
 }
 
 void MainFlatWindow::ApplyMenuState(std::span<const MenuChange> state)

@@ -29,6 +29,7 @@ class DataWindow;
 class EditCommands;
 class FindCommands;
 class ScriptCommands;
+class DataInspectorPanel;
 class PointerCommands;
 class SettingsStore;
 
@@ -117,6 +118,7 @@ private:
     QToolBar *toolbar_ = nullptr;
     std::array<QLabel *, 7> statusParts_{};
     DataWindow *dataWindow_ = nullptr;
+    DataInspectorPanel *inspector_ = nullptr;
     QPointer<QTextBrowser> helpWindow_;
     std::vector<QAction *> bookmarkActions_;
     QMenu *editMenu_ = nullptr;

@@ -1,5 +1,8 @@
 #include "inspect/data_inspector.h"
 
+#include "document/document.h"
+#include "document/undo_journal.h"
+
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -224,6 +227,27 @@ EncodeValue(ValueKind kind, std::string_view typed, bool bigEndian)
         return tooLarge;
     const std::uint64_t value = negative ? ~magnitude + 1 : magnitude;
     return BytesOf(value, count, bigEndian);
+}
+
+std::optional<std::string> WriteTypedValue(Document &document,
+                                           UndoJournal &journal,
+                                           std::int64_t offset,
+                                           ValueKind kind,
+                                           std::string_view typed,
+                                           bool bigEndian)
+{
+    if (offset < 0 || document.Size() - offset < ByteCount(kind))
+        return "There are not " + std::to_string(ByteCount(kind))
+               + " bytes before the end of the file.";
+    const auto encoded = EncodeValue(kind, typed, bigEndian);
+    if (const auto *message = std::get_if<std::string>(&encoded))
+        return *message;
+    const auto &bytes = std::get<std::vector<std::uint8_t>>(encoded);
+    journal.RecordBeforeWrite(document, offset, static_cast<std::int64_t>(bytes.size()));
+    (void)document.WriteBlock(offset, bytes);
+    if (auto error = document.TakeIoError())
+        return *error;
+    return std::nullopt;
 }
 
 } // namespace byteloom

@@ -52,4 +52,16 @@ FormatValue(ValueKind kind, std::span<const std::uint8_t> bytes, bool bigEndian)
 [[nodiscard]] std::variant<std::vector<std::uint8_t>, std::string>
 EncodeValue(ValueKind kind, std::string_view typed, bool bigEndian);
 
+class Document;
+class UndoJournal;
+
+// Writes a typed value of the kind at offset as one undo record; the message says why nothing
+// was written (a value out of range, not a number, or too few bytes before the end of the file).
+[[nodiscard]] std::optional<std::string> WriteTypedValue(Document &document,
+                                                         UndoJournal &journal,
+                                                         std::int64_t offset,
+                                                         ValueKind kind,
+                                                         std::string_view typed,
+                                                         bool bigEndian);
+
 } // namespace byteloom

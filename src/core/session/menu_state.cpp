@@ -25,10 +25,9 @@ namespace {
 
 // Commands the two document states treat alike, apart from those that follow the document.
 constexpr int kAlwaysEnabled[]
-    = {kCmdNew, kCmdOpen, kCmdExit, kCmdStatusBar, kCmdToolbar, kCmdPreferences};
+    = {kCmdNew, kCmdOpen, kCmdExit, kCmdDataBox, kCmdStatusBar, kCmdToolbar, kCmdPreferences};
 constexpr int kAlwaysGreyed[] = {kCmdDelete,
                                  kCmdCtrlH,
-                                 kCmdDataBox,
                                  kCmdHelpSearch,
                                  kCmdHelpIndex,
                                  kCmdTipOfTheDay,

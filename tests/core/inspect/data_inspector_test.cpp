@@ -1,5 +1,8 @@
 #include "inspect/data_inspector.h"
 
+#include "document/undo_journal.h"
+#include "support/documents.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -85,6 +88,23 @@ TEST(DataInspector, TypedValuesAreRangeCheckedAndWrittenInTheirByteOrder)
             EXPECT_EQ(std::get<Bytes>(back), Bytes(bytes.begin(), bytes.begin() + ByteCount(kind)))
                 << NameOf(kind) << " " << *text;
         }
+}
+
+TEST(DataInspector, ATypedValueIsWrittenAsOneUndoStepOrRefusedWithItsReason)
+{
+    const auto document = test::DocumentOf({0xFE, 0xFF, 0x00});
+    UndoJournal journal;
+    EXPECT_EQ(WriteTypedValue(*document, journal, 0, ValueKind::UInt16, "4660", false),
+              std::nullopt);
+    EXPECT_EQ(test::ContentsOf(*document), (Bytes{0x34, 0x12, 0x00}));
+    EXPECT_EQ(journal.UndoCount(), 1u);
+    EXPECT_EQ(WriteTypedValue(*document, journal, 0, ValueKind::UInt16, "70000", false),
+              "Value 70000 does not fit in 16 bits");
+    EXPECT_EQ(WriteTypedValue(*document, journal, 1, ValueKind::Int32, "1", false),
+              "There are not 4 bytes before the end of the file.");
+    EXPECT_EQ(journal.UndoCount(), 1u);
+    ASSERT_TRUE(journal.Undo(*document));
+    EXPECT_EQ(test::ContentsOf(*document), (Bytes{0xFE, 0xFF, 0x00}));
 }
 
 } // namespace
