@@ -47,7 +47,13 @@ DataInspectorPanel::DataInspectorPanel(Session &session,
         rows << QString::fromLatin1(name);
     table_->setVerticalHeaderLabels(rows);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Wide enough for a 64-bit value in each byte order without eliding it.
+    table_->setWordWrap(false);
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    table_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table_->setMinimumWidth(
+        table_->fontMetrics().horizontalAdvance(QStringLiteral("offset (decimal)"))
+        + 2 * table_->fontMetrics().horizontalAdvance(QStringLiteral("-9223372036854775808  ")));
     setWidget(table_);
     connect(table_, &QTableWidget::cellDoubleClicked, this, &DataInspectorPanel::EditValue);
 }
