@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 
@@ -247,6 +248,28 @@ TEST_F(EditingTest, TheDataInspectorFollowsTheCaretAndWritesATypedValueAsOneStep
     Key(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(document().ReadByte(0), 0xFE);
     EXPECT_EQ(cell("int16", 0), QStringLiteral("-2"));
+}
+
+TEST_F(EditingTest, ChecksumComputesTheSelectionOrTheWholeFile)
+{
+    Open({'x', '1', '2', '3', '4', '5', '6', '7', '8', '9'});
+    const auto value = [&] {
+        QString shown;
+        EXPECT_TRUE(
+            WithDialog([&] { window->Action(kCmdChecksum)->trigger(); },
+                       [&](QDialog &dialog) {
+                           for (QPushButton *button : dialog.findChildren<QPushButton *>())
+                               if (button->text() == QStringLiteral("C&ompute"))
+                                   button->click();
+                           shown = dialog.findChild<QLineEdit *>(QStringLiteral("value"))->text();
+                       }));
+        return shown;
+    };
+    EXPECT_EQ(value(), QStringLiteral("2BE98092")); // the CRC-32 of "x123456789"
+    Key(Qt::Key_Right);
+    for (int i = 0; i < 8; ++i)
+        Key(Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(value(), QStringLiteral("9AE0DAAF")); // of the eight bytes "12345678"
 }
 
 } // namespace

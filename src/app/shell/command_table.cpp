@@ -65,6 +65,7 @@ constexpr std::array kEdit{
     Item(kCmdFindNext, "Find &Next\tF3", "F3"),
     Separator(),
     Item(kCmdGoTo, "&Go To...\tCtrl+G", "Ctrl+G"),
+    Item(kCmdChecksum, "Chec&ksum..."),
 };
 
 constexpr std::array kSearch{

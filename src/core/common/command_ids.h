@@ -53,6 +53,7 @@ enum CommandId : int {
     kCmdFindPointers = 40090,
     kCmdFollowPointer = 40091,
     kCmdBack = 40092,
+    kCmdChecksum = 40093,
     kCmdFirstCodePage = 32790,   // code page entries 0 .. 5
     kCmdFirstRecentFile = 32786, // recent files 0 .. 3
     kCmdFirstBookmark = 32797,   // bookmarks 1 .. 8

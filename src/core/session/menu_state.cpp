@@ -54,7 +54,8 @@ constexpr int kNeedADocument[] = {kCmdClose,
                                   // A command script names its own tables.
                                   kCmdInsertScript,
                                   kCmdFindPointers,
-                                  kCmdFollowPointer};
+                                  kCmdFollowPointer,
+                                  kCmdChecksum};
 // Greyed by the no-document state only (the others leave them to the selection).
 constexpr int kGreyedWithoutDocument[]
     = {kCmdFindNext, kCmdCopyHexAsText, kCmdCopyHexAsChar, kCmdCopyHexAsInt, kCmdCopyHexAsShort};
