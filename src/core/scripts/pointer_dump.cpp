@@ -211,17 +211,19 @@ StringText(const ScriptEncoder &encoder, DumpedString &string, bool asciiOnly, b
     return text;
 }
 
-std::string Heading(const PointerTable &spec, std::string_view tableName)
+std::string Heading(const PointerTable &pointerTable, std::string_view tableName)
 {
-    const std::string type(NameOf(spec.form.type));
-    return "// Strings of the pointer table at " + HexOffset(spec.start) + ": "
-           + std::to_string(spec.count) + (spec.count == 1 ? " pointer of " : " pointers of ")
-           + std::to_string(spec.form.bits) + " bits, " + type + ", step "
-           + std::to_string(spec.Step()) + "\n#VAR(Table, TABLE)\n#ADDTBL(\""
+    const std::string type(NameOf(pointerTable.form.type));
+    return "// Strings of the pointer table at " + HexOffset(pointerTable.start) + ": "
+           + std::to_string(pointerTable.count)
+           + (pointerTable.count == 1 ? " pointer of " : " pointers of ")
+           + std::to_string(pointerTable.form.bits) + " bits, " + type + ", step "
+           + std::to_string(pointerTable.Step()) + "\n#VAR(Table, TABLE)\n#ADDTBL(\""
            + std::string(tableName) + "\", Table)\n#ACTIVETBL(Table)\n#HDR("
-           + HexOffset(spec.header) + ")\n" + "#VAR(Ptr, CUSTOMPOINTER)\n#CREATEPTR(Ptr, \"" + type
-           + "\", " + HexOffset(spec.form.offsetting) + ", " + std::to_string(spec.form.bits)
-           + ")\n" + (spec.bigEndian ? "#ENDIANSWAP(\"TRUE\")\n" : "");
+           + HexOffset(pointerTable.header) + ")\n" + "#VAR(Ptr, CUSTOMPOINTER)\n#CREATEPTR(Ptr, \""
+           + type + "\", " + HexOffset(pointerTable.form.offsetting) + ", "
+           + std::to_string(pointerTable.form.bits) + ")\n"
+           + (pointerTable.bigEndian ? "#ENDIANSWAP(\"TRUE\")\n" : "");
 }
 
 std::string PointerNames(const std::vector<const Pointer *> &pointers)
@@ -301,19 +303,20 @@ std::variant<PointerTable, std::string> ReadPointerTableFields(const PointerTabl
 PointerDump DumpPointerTable(Document &document,
                              const TableFile &table,
                              std::string_view tableName,
-                             const PointerTable &spec)
+                             const PointerTable &pointerTable)
 {
     PointerDump dump;
-    const int width = spec.form.bits / 8;
+    const int width = pointerTable.form.bits / 8;
     std::int64_t last = 0;
-    if (spec.start < 0 || spec.count < 1 || spec.Step() < 1
-        || __builtin_mul_overflow(spec.count - 1, spec.Step(), &last)
-        || __builtin_add_overflow(last, spec.start + width, &last) || last > document.Size()) {
+    if (pointerTable.start < 0 || pointerTable.count < 1 || pointerTable.Step() < 1
+        || __builtin_mul_overflow(pointerTable.count - 1, pointerTable.Step(), &last)
+        || __builtin_add_overflow(last, pointerTable.start + width, &last)
+        || last > document.Size()) {
         dump.status = Status::Error("The pointer table runs past the end of the file.");
         return dump;
     }
-    if (std::abs(spec.form.offsetting) > kLargestScriptNumber || spec.header < 0
-        || spec.header > kLargestScriptNumber) {
+    if (std::abs(pointerTable.form.offsetting) > kLargestScriptNumber || pointerTable.header < 0
+        || pointerTable.header > kLargestScriptNumber) {
         dump.status = Status::Error("The header and the offsetting are at most $10000000000.");
         return dump;
     }
@@ -324,12 +327,14 @@ PointerDump DumpPointerTable(Document &document,
     }
     std::vector<Pointer> pointers;
     std::map<std::int64_t, std::vector<const Pointer *>> byTarget;
-    for (std::int64_t i = 0; i < spec.count; ++i) {
-        Pointer pointer{i + 1, spec.start + i * spec.Step(), std::nullopt};
+    for (std::int64_t i = 0; i < pointerTable.count; ++i) {
+        Pointer pointer{i + 1, pointerTable.start + i * pointerTable.Step(), std::nullopt};
         std::vector<std::uint8_t> bytes(static_cast<std::size_t>(width));
         (void)document.ReadBlock(pointer.offset, bytes);
-        pointer.target = PointerTarget(
-            spec.form, ValueOfBytes(bytes, spec.bigEndian), spec.header, spec.Base());
+        pointer.target = PointerTarget(pointerTable.form,
+                                       ValueOfBytes(bytes, pointerTable.bigEndian),
+                                       pointerTable.header,
+                                       pointerTable.Base());
         pointers.push_back(pointer);
     }
     std::string setAside;
@@ -347,7 +352,7 @@ PointerDump DumpPointerTable(Document &document,
                         + HexOffset(strings.back().first.start) + "\n";
             continue;
         }
-        auto string = ReadString(document, table, target, spec.endToken);
+        auto string = ReadString(document, table, target, pointerTable.endToken);
         if (!string) {
             setAside += "// " + PointerNames(its) + verb + " to " + HexOffset(target)
                         + ", whose string runs to the end of the file without an end token\n";
@@ -361,7 +366,7 @@ PointerDump DumpPointerTable(Document &document,
     const ScriptEncoder encoder(table);
     const bool utf8 = table.GetCodePage() == kUtf8CodePage;
     for (const bool asciiOnly : {false, true}) {
-        dump.script = Heading(spec, tableName) + setAside;
+        dump.script = Heading(pointerTable, tableName) + setAside;
         dump.strings = dump.pointers = dump.notExact = 0;
         for (std::size_t i = 0; i < strings.size(); ++i) {
             auto &[string, its] = strings[i];
@@ -388,7 +393,7 @@ PointerDump DumpPointerTable(Document &document,
     }
     if (utf8)
         dump.script.insert(0, "\xEF\xBB\xBF");
-    dump.setAside = static_cast<int>(spec.count) - dump.pointers;
+    dump.setAside = static_cast<int>(pointerTable.count) - dump.pointers;
     return dump;
 }
 

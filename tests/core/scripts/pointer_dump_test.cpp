@@ -28,16 +28,16 @@ struct RoundTrip
 
 PointerTable Linear16(std::int64_t start, std::int64_t count)
 {
-    PointerTable spec;
-    spec.start = start;
-    spec.count = count;
-    spec.form = {AddressType::Linear, 0, 16};
-    return spec;
+    PointerTable pointerTable;
+    pointerTable.start = start;
+    pointerTable.count = count;
+    pointerTable.form = {AddressType::Linear, 0, 16};
+    return pointerTable;
 }
 
 RoundTrip DumpAndInsert(const std::string &tableText,
                         const Bytes &image,
-                        const PointerTable &spec,
+                        const PointerTable &pointerTable,
                         const std::function<void(std::string &)> &edit = {})
 {
     test::ScriptBench bench(tableText, static_cast<std::int64_t>(image.size()));
@@ -45,7 +45,7 @@ RoundTrip DumpAndInsert(const std::string &tableText,
     auto document = test::DocumentOf(image);
     const TableFile table = ParseTable(tableText, "t.tbl").table;
     RoundTrip trip;
-    trip.dump = DumpPointerTable(*document, table, "t.tbl", spec).script;
+    trip.dump = DumpPointerTable(*document, table, "t.tbl", pointerTable).script;
     std::string script = trip.dump;
     if (edit)
         edit(script);
@@ -63,9 +63,9 @@ TEST(PointerDump, TheStringsOfATableComeBackByteForByteAndMoveWithTheirPointers)
     std::copy(pointers.begin(), pointers.end(), image.begin() + 0x10);
     std::copy(strings.begin(), strings.end(), image.begin() + 0x20);
     const std::string table = "41=A\n42=B\n43=C\n/FF=<END>\n";
-    const PointerTable spec = Linear16(0x10, 2);
+    const PointerTable pointerTable = Linear16(0x10, 2);
 
-    RoundTrip trip = DumpAndInsert(table, image, spec);
+    RoundTrip trip = DumpAndInsert(table, image, pointerTable);
     EXPECT_NE(trip.dump.find("#JMP($20, $24)\n// Pointer 1 at $10 points to $20\n"
                              "#WRITE(Ptr, $10)\nAB<END>\n// Pointer 2 at $12 points to $23\n"
                              "#WRITE(Ptr, $12)\nC<END>\n"),
@@ -75,7 +75,7 @@ TEST(PointerDump, TheStringsOfATableComeBackByteForByteAndMoveWithTheirPointers)
     EXPECT_EQ(trip.inserted, image);
 
     // A shorter first string moves the second, and its pointer follows it.
-    trip = DumpAndInsert(table, image, spec, [](std::string &script) {
+    trip = DumpAndInsert(table, image, pointerTable, [](std::string &script) {
         script.replace(script.find("AB<END>"), 7, "A<END>");
     });
     EXPECT_EQ(test::Bytes(trip.inserted.begin() + 0x10, trip.inserted.begin() + 0x14),
@@ -83,7 +83,7 @@ TEST(PointerDump, TheStringsOfATableComeBackByteForByteAndMoveWithTheirPointers)
     EXPECT_EQ(test::Bytes(trip.inserted.begin() + 0x20, trip.inserted.begin() + 0x24),
               (Bytes{0x41, 0xFF, 0x43, 0xFF}));
     // A longer one does not fit the block: what is cut is reported.
-    trip = DumpAndInsert(table, image, spec, [](std::string &script) {
+    trip = DumpAndInsert(table, image, pointerTable, [](std::string &script) {
         script.replace(script.find("AB<END>"), 7, "ABC<END>");
     });
     EXPECT_TRUE(trip.report.Lost());
@@ -119,13 +119,13 @@ TEST(PointerDump, PointersThatCannotBeDumpedAreSetAsideAsComments)
     const auto read
         = ReadPointerTableFields({"10", "4", 24, "LOROM00", true, "200", "-A000", "", "A0"});
     ASSERT_TRUE(std::holds_alternative<PointerTable>(read));
-    const PointerTable &spec = std::get<PointerTable>(read);
-    EXPECT_EQ(spec.start, 0x10);
-    EXPECT_EQ(spec.count, 4);
-    EXPECT_EQ(spec.form.offsetting, -0xA000);
-    EXPECT_EQ(spec.endToken, 0xA0u);
-    EXPECT_FALSE(spec.base);
-    EXPECT_EQ(spec.Step(), 3);
+    const PointerTable &pointerTable = std::get<PointerTable>(read);
+    EXPECT_EQ(pointerTable.start, 0x10);
+    EXPECT_EQ(pointerTable.count, 4);
+    EXPECT_EQ(pointerTable.form.offsetting, -0xA000);
+    EXPECT_EQ(pointerTable.endToken, 0xA0u);
+    EXPECT_FALSE(pointerTable.base);
+    EXPECT_EQ(pointerTable.Step(), 3);
     const auto wrong = [](auto change) {
         PointerTableFields fields{"10", "2", 16, "LINEAR", false, "", "", "", ""};
         change(fields);
@@ -226,13 +226,13 @@ TEST(PointerDump, RandomTablesOfEveryFormRoundTrip)
         }
         keys.push_back(0xF0); // no entry: written as its code
         const std::int64_t header = pick(2) ? 0x200 : 0;
-        PointerTable spec;
-        spec.form = {static_cast<AddressType>(pick(5)),
-                     std::array{0, 0x100, -0x40}[static_cast<std::size_t>(pick(3))],
-                     std::array{16, 24, 32}[static_cast<std::size_t>(pick(3))]};
-        spec.bigEndian = pick(2);
-        spec.header = header;
-        spec.start = header + 0x100;
+        PointerTable pointerTable;
+        pointerTable.form = {static_cast<AddressType>(pick(5)),
+                             std::array{0, 0x100, -0x40}[static_cast<std::size_t>(pick(3))],
+                             std::array{16, 24, 32}[static_cast<std::size_t>(pick(3))]};
+        pointerTable.bigEndian = pick(2);
+        pointerTable.header = header;
+        pointerTable.start = header + 0x100;
         Bytes image(static_cast<std::size_t>(header + 0x3000));
         for (auto &byte : image)
             byte = static_cast<std::uint8_t>(random());
@@ -265,17 +265,19 @@ TEST(PointerDump, RandomTablesOfEveryFormRoundTrip)
         for (int n = pick(4); n > 0; --n)
             targets.push_back(static_cast<std::size_t>(pick(static_cast<int>(strings.size()))));
         std::shuffle(targets.begin(), targets.end(), random);
-        spec.count = static_cast<std::int64_t>(targets.size());
-        const int width = spec.form.bits / 8;
+        pointerTable.count = static_cast<std::int64_t>(targets.size());
+        const int width = pointerTable.form.bits / 8;
         for (std::size_t i = 0; i < targets.size(); ++i) {
-            const Bytes value = ValueBytes(
-                PointerValue(spec.form, strings[targets[i]].start, header), width, spec.bigEndian);
+            const Bytes value
+                = ValueBytes(PointerValue(pointerTable.form, strings[targets[i]].start, header),
+                             width,
+                             pointerTable.bigEndian);
             std::copy(value.begin(),
                       value.end(),
-                      image.begin() + spec.start + static_cast<std::int64_t>(i) * width);
+                      image.begin() + pointerTable.start + static_cast<std::int64_t>(i) * width);
         }
 
-        RoundTrip trip = DumpAndInsert(table, image, spec);
+        RoundTrip trip = DumpAndInsert(table, image, pointerTable);
         ASSERT_FALSE(trip.report.Failed()) << "seed " << seed << "\n"
                                            << ReportText(trip.report) << trip.dump;
         ASSERT_EQ(trip.inserted, image) << "seed " << seed << "\n" << trip.dump;
@@ -294,7 +296,7 @@ TEST(PointerDump, RandomTablesOfEveryFormRoundTrip)
             changed[i].assign(static_cast<std::size_t>(total - first - 1), 0x42);
             changed[i].push_back(0xFF);
         }
-        trip = DumpAndInsert(table, image, spec, [&](std::string &script) {
+        trip = DumpAndInsert(table, image, pointerTable, [&](std::string &script) {
             for (std::size_t i = 0; i < strings.size(); ++i) {
                 const std::size_t comment
                     = script.find(" to " + HexOffset(strings[i].start) + "\n");
@@ -314,12 +316,13 @@ TEST(PointerDump, RandomTablesOfEveryFormRoundTrip)
         ASSERT_FALSE(trip.report.Failed() || trip.report.Lost()) << "seed " << seed << "\n"
                                                                  << ReportText(trip.report);
         for (std::size_t i = 0; i < targets.size(); ++i) {
-            const auto offset
-                = static_cast<std::size_t>(spec.start) + i * static_cast<std::size_t>(width);
+            const auto offset = static_cast<std::size_t>(pointerTable.start)
+                                + i * static_cast<std::size_t>(width);
             const std::uint32_t value = ValueOfBytes(
                 std::span(trip.inserted).subspan(offset, static_cast<std::size_t>(width)),
-                spec.bigEndian);
-            const auto target = PointerTarget(spec.form, value, header, spec.Base());
+                pointerTable.bigEndian);
+            const auto target
+                = PointerTarget(pointerTable.form, value, header, pointerTable.Base());
             ASSERT_TRUE(target) << "seed " << seed;
             const Bytes &expected = changed[targets[i]];
             EXPECT_EQ(
