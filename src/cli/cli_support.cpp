@@ -44,6 +44,16 @@ ParseOffset(const std::string &text, bool decimal, std::string_view option)
     return std::nullopt;
 }
 
+std::optional<std::int64_t>
+ParseSignedOffset(const std::string &text, bool decimal, std::string_view option)
+{
+    const bool negative = text.starts_with('-');
+    const auto value = ParseOffset(negative ? text.substr(1) : text, decimal, option);
+    if (!value)
+        return std::nullopt;
+    return negative ? -*value : *value;
+}
+
 std::optional<std::pair<std::int64_t, std::int64_t>>
 ParseRange(const std::string &start, const std::string &length, bool decimal)
 {

@@ -56,6 +56,10 @@ int Fail(std::string_view message);
 std::optional<std::int64_t>
 ParseOffset(const std::string &text, bool decimal, std::string_view option);
 
+// The same for a number that may be negative ("-A000").
+std::optional<std::int64_t>
+ParseSignedOffset(const std::string &text, bool decimal, std::string_view option);
+
 // --start and --length together; reports the first that is not a number.
 std::optional<std::pair<std::int64_t, std::int64_t>>
 ParseRange(const std::string &start, const std::string &length, bool decimal);

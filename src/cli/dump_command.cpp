@@ -79,54 +79,44 @@ Status WriteOut(const std::string &output, std::string_view bytes)
         RealFileSystem());
 }
 
-// A number that may be negative ("-A000"), read as --decimal says.
-std::optional<std::int64_t> SignedOption(const std::string &text, bool decimal, const char *name)
-{
-    const bool negative = text.starts_with('-');
-    const auto value = ParseOffset(negative ? text.substr(1) : text, decimal, name);
-    if (!value)
-        return std::nullopt;
-    return negative ? -*value : *value;
-}
-
 // The strings of a pointer table, as a command script.
 int RunPointerDump(Session &session, const DumpOptions &options)
 {
-    PointerTable spec;
+    PointerTable pointerTable;
     const auto start = ParseOffset(options.pointers, options.decimal, "--pointers");
     const auto count = ParseOffset(options.count, options.decimal, "--count");
     const auto header = ParseOffset(options.header, options.decimal, "--header");
-    const auto offsetting = SignedOption(options.offsetting, options.decimal, "--offsetting");
+    const auto offsetting = ParseSignedOffset(options.offsetting, options.decimal, "--offsetting");
     if (!start || !count || !header || !offsetting)
         return kExitFailure;
-    spec.start = *start;
-    spec.count = *count;
-    spec.header = *header;
-    spec.form = {*AddressTypeOfName(options.addressType), *offsetting, options.pointerSize};
-    spec.bigEndian = options.bigEndian;
+    pointerTable.start = *start;
+    pointerTable.count = *count;
+    pointerTable.header = *header;
+    pointerTable.form = {*AddressTypeOfName(options.addressType), *offsetting, options.pointerSize};
+    pointerTable.bigEndian = options.bigEndian;
     if (!options.step.empty()) {
         const auto step = ParseOffset(options.step, options.decimal, "--step");
         if (!step)
             return kExitFailure;
-        spec.step = *step;
+        pointerTable.step = *step;
     }
     if (!options.base.empty()) {
         const auto base = ParseOffset(options.base, options.decimal, "--base");
         if (!base)
             return kExitFailure;
-        spec.base = *base;
+        pointerTable.base = *base;
     }
     if (!options.endToken.empty()) {
         const auto key = ParseWholeNumber(options.endToken, 16);
         if (!key)
             return Fail("--end-token takes a key in hexadecimal, such as A0");
-        spec.endToken = *key;
+        pointerTable.endToken = *key;
     }
     const PointerDump dump
         = DumpPointerTable(session.document(),
                            *session.tables().Current(),
                            std::filesystem::path(options.table).filename().string(),
-                           spec);
+                           pointerTable);
     if (!dump.status.ok())
         return Fail(dump.status.message());
     if (const Status written = WriteOut(options.output, dump.script); !written.ok())
@@ -134,9 +124,8 @@ int RunPointerDump(Session &session, const DumpOptions &options)
     std::fprintf(
         stderr, "byteloom-cli: %d strings, %d pointers dumped", dump.strings, dump.pointers);
     if (dump.notExact > 0)
-        std::fprintf(stderr,
-                     "; %d strings have no text that reads back as their bytes",
-                     dump.notExact);
+        std::fprintf(
+            stderr, "; %d strings have no text that reads back as their bytes", dump.notExact);
     if (dump.setAside == 0) {
         std::fputs(".\n", stderr);
         return dump.notExact > 0 ? kExitLoss : 0;

@@ -28,21 +28,16 @@ int RunPointers(const PointersOptions &options)
         return kExitFailure;
     const auto target = ParseOffset(options.to, options.decimal, "--to");
     const auto header = ParseOffset(options.header, options.decimal, "--header");
-    const bool negative = options.offsetting.starts_with('-');
-    const auto offsetting
-        = ParseOffset(negative ? options.offsetting.substr(1) : options.offsetting,
-                      options.decimal,
-                      "--offsetting");
+    const auto offsetting = ParseSignedOffset(options.offsetting, options.decimal, "--offsetting");
     if (!target || !header || !offsetting || !RequireInside(session, *target, "--to"))
         return kExitFailure;
     std::vector<PointerShape> shapes;
     if (options.addressType == "any")
         shapes = EveryPointerShape();
     else
-        shapes.push_back({{*AddressTypeOfName(options.addressType),
-                           negative ? -*offsetting : *offsetting,
-                           options.pointerSize},
-                          options.bigEndian});
+        shapes.push_back(
+            {{*AddressTypeOfName(options.addressType), *offsetting, options.pointerSize},
+             options.bigEndian});
     TerminalProgress progress("Searching");
     const PointerSearch search
         = FindPointers(session.document(), *target, *header, shapes, progress.Callback());
