@@ -248,6 +248,13 @@ TEST_F(EditingTest, TheDataInspectorFollowsTheCaretAndWritesATypedValueAsOneStep
     Key(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(document().ReadByte(0), 0xFE);
     EXPECT_EQ(cell("int16", 0), QStringLiteral("-2"));
+    // A selection of up to 8 bytes is one number; the character rows read the text mode.
+    EXPECT_EQ(cell("selection", 0), QString());
+    Key(Qt::Key_Right, Qt::ShiftModifier);
+    Key(Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(cell("selection", 0), QStringLiteral("65534"));
+    EXPECT_EQ(cell("selection", 1), QStringLiteral("65279"));
+    EXPECT_EQ(cell("character", 0), QStringLiteral("U+0000"));
 }
 
 TEST_F(EditingTest, ChecksumComputesTheSelectionOrTheWholeFile)

@@ -90,6 +90,9 @@ MainFlatWindow::MainFlatWindow(std::unique_ptr<UserPrompts> prompts, QWidget *pa
     connect(inspector_, &DataInspectorPanel::Edited, this, &MainFlatWindow::NoteEdited);
     connect(inspector_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
         Action(kCmdDataBox)->setChecked(visible);
+        // The panel hides with the window too; only the user's choice is remembered.
+        if (isVisible())
+            session_.options().showDataInspector = visible;
         if (visible)
             inspector_->Refresh();
     });
@@ -326,8 +329,6 @@ void MainFlatWindow::NoteEdited()
 {
     lifecycle_.NoteEdited();
     DocumentChanged();
-    if (inspector_->isVisible())
-        inspector_->Refresh();
 }
 
 void MainFlatWindow::ApplyMenuState(std::span<const MenuChange> state)
@@ -391,6 +392,9 @@ void MainFlatWindow::DocumentChanged()
     } else {
         dataWindow_->DocumentChanged();
     }
+    // The bytes, the table or the text mode the inspector reads may have changed.
+    if (inspector_->isVisible())
+        inspector_->Refresh();
 }
 
 std::vector<int> MainFlatWindow::TextModeCommands()
@@ -506,6 +510,7 @@ void MainFlatWindow::UseSettingsStore(SettingsStore *store, const Status &read)
     if (settingsStore_) {
         LoadSettings(*settingsStore_, session_.Settings());
         lifecycle_.NoteSettingsLoaded();
+        inspector_->setVisible(session_.options().showDataInspector);
     }
     dataWindow_->SettingsChanged(); // faces, size and grouping from the settings
     DocumentChanged();

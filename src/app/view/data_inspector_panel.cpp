@@ -1,7 +1,9 @@
 #include "view/data_inspector_panel.h"
 
 #include "inspect/data_inspector.h"
+#include "session/editing.h"
 #include "session/session.h"
+#include "view/character_at.h"
 #include "view/data_window.h"
 #include "view/offset_label.h"
 
@@ -19,9 +21,22 @@ constexpr std::pair<const char *, OffsetMode> kOffsetRows[]
        {"SNES LoROM", OffsetMode::SnesLoRom},
        {"SNES HiROM", OffsetMode::SnesHiRom}};
 
+// After the values: the character rows and the selection's value, then the offsets.
+constexpr const char *kTextRows[] = {"character", "table entry", "selection"};
+
 int ValueRows()
 {
     return static_cast<int>(EveryValueKind().size());
+}
+
+int RowCount()
+{
+    return ValueRows() + static_cast<int>(std::size(kTextRows) + std::size(kOffsetRows));
+}
+
+QTableWidgetItem *Item(const std::string &text)
+{
+    return new QTableWidgetItem(QString::fromStdString(text));
 }
 
 } // namespace
@@ -34,7 +49,7 @@ DataInspectorPanel::DataInspectorPanel(Session &session,
     , session_(session)
     , view_(view)
     , showMessage_(std::move(showMessage))
-    , table_(new QTableWidget(ValueRows() + static_cast<int>(std::size(kOffsetRows)), 2, this))
+    , table_(new QTableWidget(RowCount(), 2, this))
 {
     setObjectName(QStringLiteral("dataInspector"));
     table_->setObjectName(QStringLiteral("inspectorValues"));
@@ -43,6 +58,8 @@ DataInspectorPanel::DataInspectorPanel(Session &session,
     QStringList rows;
     for (const ValueKind kind : EveryValueKind())
         rows << QString::fromUtf8(NameOf(kind).data(), static_cast<qsizetype>(NameOf(kind).size()));
+    for (const char *name : kTextRows)
+        rows << QString::fromLatin1(name);
     for (const auto &[name, mode] : kOffsetRows)
         rows << QString::fromLatin1(name);
     table_->setVerticalHeaderLabels(rows);
@@ -72,11 +89,29 @@ void DataInspectorPanel::Refresh()
         for (const bool big : {false, true}) {
             const bool shown = !big || ByteCount(kind) > 1;
             const auto text = shown ? FormatValue(kind, bytes, big) : std::nullopt;
-            table_->setItem(
-                row, big ? 1 : 0, new QTableWidgetItem(QString::fromStdString(text.value_or(""))));
+            table_->setItem(row, big ? 1 : 0, Item(text.value_or("")));
         }
         ++row;
     }
+    const CharacterRows characters = CharactersAt(document,
+                                                  offset,
+                                                  session_.display(),
+                                                  session_.codePages(),
+                                                  session_.decoder(),
+                                                  session_.tables().Current());
+    for (const std::string *text : {&characters.codePage, &characters.table}) {
+        table_->setItem(row, 0, Item(*text));
+        table_->setItem(row++, 1, Item({}));
+    }
+    // A selection of up to 8 bytes as one number, in both byte orders.
+    const ByteRange selected = SelectedSpan(view_.selection());
+    std::vector<std::uint8_t> selection(static_cast<std::size_t>(
+        selected.length > 0 && selected.length <= 8 ? selected.length : 0));
+    if (!selection.empty() && document.ReadBlock(selected.offset, selection) != selected.length)
+        selection.clear();
+    for (const bool big : {false, true})
+        table_->setItem(row, big ? 1 : 0, Item(SelectionValue(selection, big).value_or("")));
+    ++row;
     for (const auto &[name, mode] : kOffsetRows) {
         DisplaySettings display = session_.display();
         SetOffsetMode(display, mode);
@@ -85,7 +120,7 @@ void DataInspectorPanel::Refresh()
                   ? QString::fromStdString(OffsetLabel(offset, display, document.Size())).trimmed()
                   : QString();
         table_->setItem(row, 0, new QTableWidgetItem(label));
-        table_->setItem(row, 1, new QTableWidgetItem());
+        table_->setItem(row, 1, Item({}));
         ++row;
     }
 }

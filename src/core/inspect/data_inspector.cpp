@@ -186,6 +186,13 @@ FormatValue(ValueKind kind, std::span<const std::uint8_t> bytes, bool bigEndian)
     return std::to_string(value);
 }
 
+std::optional<std::string> SelectionValue(std::span<const std::uint8_t> bytes, bool bigEndian)
+{
+    if (bytes.empty() || bytes.size() > 8)
+        return std::nullopt;
+    return std::to_string(Unsigned(bytes, bigEndian));
+}
+
 std::variant<std::vector<std::uint8_t>, std::string>
 EncodeValue(ValueKind kind, std::string_view typed, bool bigEndian)
 {

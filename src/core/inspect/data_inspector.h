@@ -43,6 +43,11 @@ enum class ValueKind {
 [[nodiscard]] std::optional<std::string>
 FormatValue(ValueKind kind, std::span<const std::uint8_t> bytes, bool bigEndian);
 
+// A selection of 1 to 8 bytes as one unsigned number in the byte order given, in decimal;
+// nothing for a longer or empty one.
+[[nodiscard]] std::optional<std::string> SelectionValue(std::span<const std::uint8_t> bytes,
+                                                        bool bigEndian);
+
 // A float16 (IEEE 754 binary16, subnormals included) as a double.
 [[nodiscard]] double HalfToDouble(std::uint16_t half);
 

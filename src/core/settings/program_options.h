@@ -10,6 +10,7 @@ struct ProgramOptions
 {
     bool allowPaging = true; // page files larger than 8 MB
     bool showSplash = true;  // show the splash screen at start-up
+    bool showDataInspector = false; // the Data Inspector beside the data window
     // The files opened most recently, newest first, at most kMaxRecentFiles.
     std::vector<std::string> recentFiles;
 

@@ -65,6 +65,8 @@ void LoadSettings(const SettingsStore &store, const SettingsRecords &records)
         options.allowPaging = *paging != 0;
     if (auto splash = ReadDecimal(store, "ShowSplash"))
         options.showSplash = *splash != 0;
+    if (auto inspector = ReadDecimal(store, "ShowDataInspector"))
+        options.showDataInspector = *inspector != 0;
     if (auto codePage = ReadDecimal(store, "CurrentCodePage")) {
         display.defaultCodePage = *codePage == -1;
         display.codePageIndex = *codePage == -1 ? 0 : *codePage;
@@ -116,6 +118,9 @@ std::vector<std::string> SaveSettings(SettingsStore &store, const SettingsRecord
     write("1252", display.defaultTextFontFace, "1252 was not able to be written");
     write("FontSize", std::to_string(display.fontSize), "FontSize was not able to be written");
     write("Unicode", display.unicodeFontFace, "UnicodeFontKey was not able to be written");
+    write("ShowDataInspector",
+          std::to_string(options.showDataInspector ? 1 : 0),
+          "ShowDataInspector was not able to be written");
     for (const CodePageEntry &entry : records.codePages.Entries()) {
         const std::string number = std::to_string(entry.number);
         if (!store.WriteText(kCodePagesSettingsKey, number, entry.configuredFace))

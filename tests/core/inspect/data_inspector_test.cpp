@@ -28,6 +28,12 @@ TEST(DataInspector, IntegersAtEveryBoundaryInBothByteOrders)
     EXPECT_EQ(Value(ValueKind::Int16, {0x00, 0x80}), "-32768");
     EXPECT_EQ(Value(ValueKind::Int24, {0x00, 0x00, 0x80}), "-8388608");
     EXPECT_EQ(Value(ValueKind::UInt24, {0x80, 0x00, 0x00}, true), "8388608");
+    // A selection of 1 to 8 bytes is one unsigned number.
+    EXPECT_EQ(SelectionValue(Bytes{0x34, 0x12, 0x00}, false), "4660");
+    EXPECT_EQ(SelectionValue(Bytes{0x34, 0x12, 0x00}, true), "3412480");
+    EXPECT_EQ(SelectionValue(Bytes(8, 0xFF), false), "18446744073709551615");
+    EXPECT_EQ(SelectionValue(Bytes(9, 0), false), std::nullopt);
+    EXPECT_EQ(SelectionValue(Bytes{}, false), std::nullopt);
     EXPECT_EQ(Value(ValueKind::Int32, {0x00, 0x00, 0x00, 0x80}), "-2147483648");
     EXPECT_EQ(Value(ValueKind::Int64, Bytes(8, 0xFF)), "-1");
     EXPECT_EQ(Value(ValueKind::UInt64, Bytes(8, 0xFF)), "18446744073709551615");

@@ -62,6 +62,8 @@ TEST(SettingsIo, DefaultsWithoutValuesAndEveryValueWrittenAtExit)
     EXPECT_TRUE(session.options().showSplash);
     EXPECT_TRUE(session.display().defaultCodePage);
 
+    EXPECT_FALSE(session.options().showDataInspector);
+    session.options().showDataInspector = true;
     session.options().NoteRecentFile("/a.bin");
     session.options().NoteRecentFile("/b.bin");
     session.options().NoteRecentFile("/a.bin");
@@ -77,6 +79,7 @@ TEST(SettingsIo, DefaultsWithoutValuesAndEveryValueWrittenAtExit)
     Session again;
     LoadSettings(store, again.Settings());
     EXPECT_EQ(again.options().recentFiles, (std::vector<std::string>{"/a.bin", "/b.bin"}));
+    EXPECT_TRUE(again.options().showDataInspector);
 }
 
 TEST(SettingsIo, StoredValuesAreTakenOnlyWithTheirType)
@@ -98,12 +101,13 @@ TEST(SettingsIo, StoredValuesAreTakenOnlyWithTheirType)
 
     store.failTexts = true;
     const auto failures = SaveSettings(store, session.Settings());
-    // Seven values, the five code pages' faces, the recent files.
-    ASSERT_EQ(failures.size(), 13u);
+    // Eight values, the five code pages' faces, the recent files.
+    ASSERT_EQ(failures.size(), 14u);
     EXPECT_EQ(failures[0], "AllowPaging was not able to be written");
     EXPECT_EQ(failures[2], "CurrentCodePageKey was not able to be written");
     EXPECT_EQ(failures[6], "UnicodeFontKey was not able to be written");
-    EXPECT_EQ(failures[8],
+    EXPECT_EQ(failures[7], "ShowDataInspector was not able to be written");
+    EXPECT_EQ(failures[9],
               "Could not write " + session.codePages().Entries()[1].configuredFace + " to key 932");
 }
 
