@@ -73,4 +73,23 @@ Comparison CompareDocuments(Document &first, Document &second, const ProgressCal
     return comparison;
 }
 
+std::optional<std::int64_t> NextDifference(std::span<const DifferenceRun> runs, std::int64_t offset)
+{
+    const auto next = std::upper_bound(
+        runs.begin(), runs.end(), offset, [](std::int64_t at, const DifferenceRun &run) {
+            return at < run.offset;
+        });
+    return next == runs.end() ? std::nullopt : std::optional(next->offset);
+}
+
+std::optional<std::int64_t> PreviousDifference(std::span<const DifferenceRun> runs,
+                                               std::int64_t offset)
+{
+    const auto after = std::lower_bound(
+        runs.begin(), runs.end(), offset, [](const DifferenceRun &run, std::int64_t at) {
+            return run.offset < at;
+        });
+    return after == runs.begin() ? std::nullopt : std::optional(std::prev(after)->offset);
+}
+
 } // namespace byteloom

@@ -4,6 +4,8 @@
 #include "common/status.h"
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <vector>
 
 namespace byteloom {
@@ -35,5 +37,12 @@ struct Comparison
 // progress hears of every page and may stop it; a store failure is in the status.
 [[nodiscard]] Comparison
 CompareDocuments(Document &first, Document &second, const ProgressCallback &progress = {});
+
+// Next Difference: the start of the first run after offset. Previous Difference: the start of
+// the last run before offset (the run the caret is in, when it is past its first byte).
+[[nodiscard]] std::optional<std::int64_t> NextDifference(std::span<const DifferenceRun> runs,
+                                                         std::int64_t offset);
+[[nodiscard]] std::optional<std::int64_t> PreviousDifference(std::span<const DifferenceRun> runs,
+                                                             std::int64_t offset);
 
 } // namespace byteloom

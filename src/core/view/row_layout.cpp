@@ -168,6 +168,20 @@ RowLayout BuildRow(RowSource &source, std::int64_t rowOffset, int carryIn)
         cell.selected = source.selection.Contains(rowOffset + i);
         row.text[at].selected = cell.selected;
     }
+    // The runs that reach into the row, found by halving: a comparison may hold millions.
+    const auto &runs = source.differences;
+    for (auto run = std::partition_point(
+             runs.begin(),
+             runs.end(),
+             [&](const DifferenceRun &r) { return r.offset + r.length <= rowOffset; });
+         run != runs.end() && run->offset < rowOffset + row.byteCount;
+         ++run) {
+        const std::int64_t from = std::max(run->offset, rowOffset) - rowOffset;
+        const std::int64_t to = std::min(run->offset + run->length - rowOffset,
+                                         static_cast<std::int64_t>(row.byteCount));
+        for (auto at = static_cast<std::size_t>(from); at < static_cast<std::size_t>(to); ++at)
+            row.hex[at].differs = row.text[at].differs = true;
+    }
 
     if (source.display.unicodeText) {
         BuildUnicodeText(source, row, bytes);

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "inspect/compare.h"
 #include "platform/text_measure.h"
 
 #include "view/display_settings.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,7 @@ struct HexCell
     std::string text;
     bool evenGroup = false; // the 2nd, 4th ... group of the row takes the even colour
     bool selected = false;
+    bool differs = false; // the byte differs from the compared file's
 };
 
 enum class Marker { None, Newline, EndString };
@@ -49,6 +52,7 @@ struct TextCell
     std::string text; // UTF-8
     Marker marker = Marker::None;
     bool selected = false;
+    bool differs = false;
 
     [[nodiscard]] bool ZeroWidth() const { return text.empty() && marker == Marker::None; }
 };
@@ -75,6 +79,8 @@ struct RowSource
     const CodePageList &codePages;
     TextDecoder &decoder;
     Selection selection;
+    // Where the document differs from a file compared with it, in offset order.
+    std::span<const DifferenceRun> differences = {};
 };
 
 // The row of 16 bytes that starts at rowOffset (a multiple of 16). carryIn is what the row

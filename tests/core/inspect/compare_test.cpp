@@ -42,6 +42,17 @@ TEST(Compare, RunsOfDifferencesAndALengthDifferenceAtTheEnd)
     ASSERT_TRUE(comparison.status.ok());
     EXPECT_EQ(comparison.runs, (std::vector<DifferenceRun>{{1, 1, 0}, {4, 1, 0}, {5, 1, 2}}));
     EXPECT_EQ(comparison.differingBytes, 2);
+    // Next Difference steps 0, 1, 4, 5; Previous from inside a run goes to its start.
+    EXPECT_EQ(NextDifference(comparison.runs, 0), 1);
+    EXPECT_EQ(NextDifference(comparison.runs, 1), 4);
+    EXPECT_EQ(NextDifference(comparison.runs, 4), 5);
+    EXPECT_EQ(NextDifference(comparison.runs, 5), std::nullopt);
+    EXPECT_EQ(PreviousDifference(comparison.runs, 5), 4);
+    EXPECT_EQ(PreviousDifference(comparison.runs, 2), 1);
+    EXPECT_EQ(PreviousDifference(comparison.runs, 1), std::nullopt);
+    const std::vector<DifferenceRun> wide{{4, 8, 0}};
+    EXPECT_EQ(PreviousDifference(wide, 6), 4);
+    EXPECT_EQ(NextDifference(wide, 6), std::nullopt);
     EXPECT_TRUE(CompareDocuments(*a, *a).Equal());
     EXPECT_TRUE(CompareDocuments(*a, *b, [](std::int64_t, std::int64_t) {
                     return false;

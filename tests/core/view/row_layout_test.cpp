@@ -18,7 +18,7 @@ protected:
                   TableFile *table = nullptr)
     {
         document = test::DocumentOf(bytes);
-        RowSource source{*document, display, table, codePages, decoder, selection};
+        RowSource source{*document, display, table, codePages, decoder, selection, differences};
         return BuildRow(source, offset, carry);
     }
 
@@ -36,6 +36,7 @@ protected:
     TextDecoder decoder;
     CodePageList codePages = CodePageList::Enumerate(decoder);
     Selection selection;
+    std::vector<DifferenceRun> differences;
     std::unique_ptr<Document> document;
 };
 
@@ -104,6 +105,25 @@ TEST_F(RowLayoutTest, SelectionsCoverTheSmallerEndUpToTheLarger)
         EXPECT_EQ(row.hex[static_cast<std::size_t>(i)].selected, i >= 2 && i < 5) << i;
     selection = {3, 3, true};
     EXPECT_FALSE(Row({1, 2, 3, 4}).hex[3].selected);
+}
+
+// A compared file's differences colour both columns, runs that start in an earlier row included.
+TEST_F(RowLayoutTest, DifferencesMarkTheirBytesInTheRowsTheyReach)
+{
+    differences = {{2, 1, 0}, {14, 4, 0}, {20, 1, 0}, {31, 9, 2}};
+    const std::vector<std::uint8_t> bytes(40, 0x41);
+    std::vector<int> marked;
+    for (const std::int64_t offset : {0, 16, 32}) {
+        const RowLayout row = Row(bytes, offset);
+        for (int i = 0; i < row.byteCount; ++i) {
+            const auto at = static_cast<std::size_t>(i);
+            EXPECT_EQ(row.hex[at].differs, row.text[at].differs);
+            if (row.hex[at].differs)
+                marked.push_back(static_cast<int>(offset) + i);
+        }
+    }
+    EXPECT_EQ(marked,
+              (std::vector<int>{2, 14, 15, 16, 17, 20, 31, 32, 33, 34, 35, 36, 37, 38, 39}));
 }
 
 TEST_F(RowLayoutTest, DefaultCodePageShowsPrintableBytes)
