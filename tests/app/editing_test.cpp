@@ -2,6 +2,7 @@
 #include "shell/main_flat_window.h"
 #include "support/fake_prompts.h"
 #include "support/temp_folder.h"
+#include "view/compare_panel.h"
 #include "view/data_window.h"
 #include "window_test.h"
 
@@ -10,7 +11,9 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTest>
 
@@ -277,6 +280,78 @@ TEST_F(EditingTest, ChecksumComputesTheSelectionOrTheWholeFile)
     for (int i = 0; i < 8; ++i)
         Key(Qt::Key_Right, Qt::ShiftModifier);
     EXPECT_EQ(value(), QStringLiteral("9AE0DAAF")); // of the eight bytes "12345678"
+}
+
+// The compared file sits read-only beside the document; F6 and Shift+F6 step both carets through
+// the differences, and an edit to the document is compared again at once.
+TEST_F(EditingTest, CompareWithStepsThroughDifferencesAndFollowsEdits)
+{
+    Open({0x00, 0x11, 0x22, 0x33, 0x44});
+    WriteBytes(folder / "b.bin", {0x00, 0x99, 0x22, 0x33, 0x55, 0x66});
+    prompts->openPaths.push_back(folder / "b.bin");
+    window->Action(kCmdCompareWith)->trigger();
+    auto *panel = window->findChild<ComparePanel *>();
+    ASSERT_TRUE(panel && panel->Comparing());
+    const auto summary = [&] {
+        return panel->findChild<QLabel *>(QStringLiteral("compareSummary"))->text();
+    };
+    EXPECT_EQ(summary(),
+              QStringLiteral("2 differences over 2 bytes, and 1 byte only in the second file."));
+    EXPECT_EQ(panel->findChild<QTableView *>(QStringLiteral("differences"))->model()->rowCount(),
+              3);
+
+    view()->setFocus();
+    Key(Qt::Key_F6);
+    EXPECT_EQ(view()->CaretOffset(), 1);
+    Key(Qt::Key_F6);
+    EXPECT_EQ(view()->CaretOffset(), 4);
+    EXPECT_EQ(panel->OtherView()->CaretOffset(), 4);
+    Key(Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_EQ(view()->CaretOffset(), 1);
+    EXPECT_EQ(panel->OtherView()->CaretOffset(), 1);
+
+    // Keys that would edit do nothing in the compared view.
+    QTest::keyClicks(panel->OtherView(), QStringLiteral("ff"));
+    QTest::keyClick(panel->OtherView(), Qt::Key_Tab);
+    QTest::keyClicks(panel->OtherView(), QStringLiteral("zz"));
+    EXPECT_TRUE(panel->Comparing());
+    EXPECT_EQ(panel->OtherView()->CaretOffset(), 1);
+
+    Type("99");
+    EXPECT_EQ(summary(),
+              QStringLiteral("1 difference over 1 byte, and 1 byte only in the second file."));
+    EXPECT_EQ(ReadBytes(folder / "b.bin"),
+              (std::vector<std::uint8_t>{0x00, 0x99, 0x22, 0x33, 0x55, 0x66}));
+    panel->close();
+    EXPECT_FALSE(panel->Comparing());
+    EXPECT_FALSE(window->Action(kCmdNextDifference)->isEnabled());
+}
+
+// Check Header shows what it found; Fix writes the right values as one undo step.
+TEST_F(EditingTest, CheckHeaderFixesAWrongChecksumAsOneStep)
+{
+    std::vector<std::uint8_t> image(0x400, 0);
+    const std::string title = "ADVANCEGAME ";
+    std::copy(title.begin(), title.end(), image.begin() + 0xA0);
+    image[0xB2] = 0x96;
+    Open(image);
+    QString before;
+    QString after;
+    ASSERT_TRUE(WithDialog([&] { window->Action(kCmdCheckHeader)->trigger(); },
+                           [&](QDialog &dialog) {
+                               before = dialog.findChild<QPlainTextEdit *>()->toPlainText();
+                               for (QPushButton *button : dialog.findChildren<QPushButton *>())
+                                   if (button->text() == QStringLiteral("&Fix"))
+                                       button->click();
+                               after = dialog.findChild<QPlainTextEdit *>()->toPlainText();
+                           }));
+    EXPECT_TRUE(before.contains(QStringLiteral("Game Boy Advance"))) << before.toStdString();
+    EXPECT_TRUE(before.contains(QStringLiteral("(wrong)")));
+    EXPECT_TRUE(after.contains(QStringLiteral("(right)"))) << after.toStdString();
+    EXPECT_NE(document().ReadByte(0xBD), 0);
+    EXPECT_TRUE(window->Action(kCmdUndo)->isEnabled());
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(document().ReadByte(0xBD), 0);
 }
 
 } // namespace

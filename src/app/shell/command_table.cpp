@@ -37,6 +37,8 @@ constexpr std::array kFile{
     Item(kCmdCreatePatch, "Create &Patch..."),
     Item(kCmdApplyPatch, "&Apply Patch..."),
     Separator(),
+    Item(kCmdCompareWith, "Co&mpare With..."),
+    Separator(),
     Item(kCmdExit, "E&xit"),
     Separator(),
 };
@@ -72,6 +74,9 @@ constexpr std::array kSearch{
     Item(kCmdFindPointers, "Find &Pointers..."),
     Item(kCmdFollowPointer, "&Follow Pointer"),
     Item(kCmdBack, "&Back\tAlt+Left", "Alt+Left"),
+    Separator(),
+    Item(kCmdNextDifference, "Next &Difference\tF6", "F6"),
+    Item(kCmdPreviousDifference, "Pre&vious Difference\tShift+F6", "Shift+F6"),
 };
 
 constexpr std::array kSpecial{
@@ -84,6 +89,10 @@ constexpr std::array kSpecial{
     Item(kCmdDumpScript, "Dump Script...\tCtrl+D", "Ctrl+D"),
     Item(kCmdInsertScript, "Insert Script...\tCtrl+I", "Ctrl+I"),
     Item(kCmdDumpSelected, "Dump Selected"),
+};
+
+constexpr std::array kTools{
+    Item(kCmdCheckHeader, "Check &Header..."),
 };
 
 constexpr std::array kOptions{
@@ -114,11 +123,12 @@ constexpr std::array kHelp{
     Item(kCmdAboutAuthor, "About the Author..."),
 };
 
-constexpr std::array<MenuDefinition, 6> kMenus{{
+constexpr std::array<MenuDefinition, 7> kMenus{{
     {"&File", kFile},
     {"&Edit", kEdit},
     {"Sea&rch", kSearch},
     {"&Special", kSpecial},
+    {"&Tools", kTools},
     {"&Options", kOptions},
     {"&Help", kHelp},
 }};

@@ -3,7 +3,6 @@
 #include "clipboard/copy_hex_as.h"
 #include "common/command_ids.h"
 #include "common/number_text.h"
-#include "dialogs/checksum_dialog.h"
 #include "dialogs/go_to_dialog.h"
 #include "platform/user_prompts.h"
 #include "session/editing.h"
@@ -95,16 +94,6 @@ EditCommands::EditCommands(CommandHost &host)
             goToTarget_ = *dialog.Offset();
         // Whatever the answer, the view jumps to the target.
         host_.JumpTo(goToTarget_);
-    });
-
-    // The selection's bytes, or the whole file's.
-    host_.Handle(kCmdChecksum, [this] {
-        Document &document = host_.session().document();
-        const ByteRange selected = SelectedSpan(host_.DataView().selection());
-        ChecksumDialog(document,
-                       selected.length > 0 ? selected : ByteRange{0, document.Size()},
-                       host_.DialogParent())
-            .exec();
     });
 
     host_.Handle(kCmdCopy, [this] {

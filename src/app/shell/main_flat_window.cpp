@@ -13,6 +13,7 @@
 #include "shell/command_table.h"
 #include "shell/edit_commands.h"
 #include "shell/find_commands.h"
+#include "shell/inspect_commands.h"
 #include "shell/pointer_commands.h"
 #include "shell/qt_prompts.h"
 #include "shell/script_commands.h"
@@ -116,6 +117,7 @@ MainFlatWindow::MainFlatWindow(std::unique_ptr<UserPrompts> prompts, QWidget *pa
     findCommands_ = std::make_unique<FindCommands>(*this);
     scriptCommands_ = std::make_unique<ScriptCommands>(*this);
     pointerCommands_ = std::make_unique<PointerCommands>(*this);
+    inspectCommands_ = std::make_unique<InspectCommands>(*this);
     ApplyMenuState(NoDocumentMenuState());
     resize(900, 640);
     DocumentChanged();
@@ -395,6 +397,8 @@ void MainFlatWindow::DocumentChanged()
     // The bytes, the table or the text mode the inspector reads may have changed.
     if (inspector_->isVisible())
         inspector_->Refresh();
+    if (inspectCommands_)
+        inspectCommands_->DocumentChanged();
 }
 
 std::vector<int> MainFlatWindow::TextModeCommands()

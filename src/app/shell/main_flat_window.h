@@ -28,6 +28,7 @@ namespace byteloom {
 class DataWindow;
 class EditCommands;
 class FindCommands;
+class InspectCommands;
 class ScriptCommands;
 class DataInspectorPanel;
 class PointerCommands;
@@ -137,6 +138,7 @@ private:
     std::unique_ptr<FindCommands> findCommands_;
     std::unique_ptr<ScriptCommands> scriptCommands_;
     std::unique_ptr<PointerCommands> pointerCommands_;
+    std::unique_ptr<InspectCommands> inspectCommands_;
 };
 
 } // namespace byteloom

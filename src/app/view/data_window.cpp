@@ -258,6 +258,17 @@ void DataWindow::ScrollRows(std::int64_t rows)
     viewport()->update();
 }
 
+void DataWindow::ScrollToRow(std::int64_t row)
+{
+    ScrollRows(std::clamp<std::int64_t>(row, 0, LastRow()) - caret_.topRow);
+}
+
+void DataWindow::SetDifferences(std::vector<DifferenceRun> runs)
+{
+    differences_ = std::move(runs);
+    viewport()->update();
+}
+
 void DataWindow::ScrollBarAction(int action)
 {
     const std::int64_t page = std::max(viewport()->height() / rowHeight_, 1);
@@ -345,6 +356,19 @@ private:
 };
 
 // Sets the pen only when its colour changes.
+// A byte that differs from the compared file: the column's own background tinted red, so that it
+// shows on light and dark colours alike.
+QRgb CellBackground(const DisplaySettings &display, bool selected, bool differs, std::uint32_t own)
+{
+    if (selected)
+        return StoredColour(display.highlightColor).rgb();
+    const QColor colour = StoredColour(own);
+    if (!differs)
+        return colour.rgb();
+    const auto tint = [](int channel, int red) { return (channel * 3 + red * 2) / 5; };
+    return qRgb(tint(colour.red(), 255), tint(colour.green(), 0), tint(colour.blue(), 0));
+}
+
 void UsePen(QPainter &painter, QRgb &current, QRgb colour)
 {
     if (colour != current) {
@@ -373,9 +397,8 @@ void DataWindow::DrawRow(QPainter &painter, const RowLayout &row, const CellEdge
         for (int i = 0; i < row.byteCount; ++i) {
             const HexCell &cell = row.hex[static_cast<std::size_t>(i)];
             const QRect rect(cells.Left(i) + shift, y, cells.Right(i) - cells.Left(i), rowHeight_);
-            backgrounds.Add(
-                rect,
-                StoredColour(cell.selected ? display.highlightColor : display.hexBackground).rgb());
+            backgrounds.Add(rect,
+                            CellBackground(display, cell.selected, cell.differs, display.hexBackground));
         }
     }
     for (int i = 0; i < row.byteCount; ++i) {
@@ -402,8 +425,7 @@ void DataWindow::DrawRow(QPainter &painter, const RowLayout &row, const CellEdge
                           y,
                           cells.Right(cellIndex) - cells.Left(cellIndex),
                           rowHeight_),
-                    StoredColour(cell.selected ? display.highlightColor : display.textBackground)
-                        .rgb());
+                    CellBackground(display, cell.selected, cell.differs, display.textBackground));
             }
         }
     }
@@ -491,7 +513,8 @@ void DataWindow::paintEvent(QPaintEvent *)
                      session_.tables().Current(),
                      session_.codePages(),
                      session_.decoder(),
-                     caret_.selection};
+                     caret_.selection,
+                     differences_};
     FontMeasure measure(*this);
     const int grouping = EffectiveGrouping(display);
     int carry = 0; // the top row starts fresh
@@ -518,7 +541,8 @@ void DataWindow::paintEvent(QPaintEvent *)
 
 void DataWindow::contextMenuEvent(QContextMenuEvent *event)
 {
-    if (!session_.document().IsOpen())
+    // The popup's commands act on the main document, never on a view that only shows.
+    if (!session_.document().IsOpen() || readOnly_)
         return;
     QMenu menu(this);
     if (event->pos().x()

@@ -52,6 +52,14 @@ public:
     // Writes what the table entry box holds, as Enter would, and closes it: before any command
     // runs, so that typed text is never lost.
     void CommitEntryBox();
+    // A view that only shows: the caret moves and selects, but no key, text or popup edits.
+    void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
+    [[nodiscard]] bool ReadOnly() const { return readOnly_; }
+    // The bytes that differ from a compared file, coloured until the next call; in offset order.
+    void SetDifferences(std::vector<DifferenceRun> runs);
+    // Scrolls so that row (clamped to the document's rows) is the top one; the caret keeps its
+    // window row, as with the scroll bar.
+    void ScrollToRow(std::int64_t row);
     // How the edit popup learns which of its commands are enabled.
     void SetCommandEnabled(std::function<bool(int command)> enabled)
     {
@@ -132,6 +140,8 @@ private:
     CaretState caret_;
     std::function<bool(int)> commandEnabled_;
     int wheelRemainder_ = 0; // eighths of a degree not yet turned into rows
+    bool readOnly_ = false;
+    std::vector<DifferenceRun> differences_;
     KeyController keys_{*this};
     MouseController *mouse_;
     TableEntryBox *entryBox_;

@@ -60,7 +60,7 @@ QVariant DataWindow::inputMethodQuery(Qt::InputMethodQuery query) const
 
 void DataWindow::inputMethodEvent(QInputMethodEvent *event)
 {
-    if (!event->commitString().isEmpty() && session_.document().IsOpen())
+    if (!event->commitString().isEmpty() && session_.document().IsOpen() && !readOnly_)
         keys_.InputMethodText(event->commitString());
     event->accept();
 }

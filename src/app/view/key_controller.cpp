@@ -35,6 +35,10 @@ void KeyController::KeyPress(QKeyEvent *event)
             return;
         }
     }
+    if (event->key() != Qt::Key_Tab && view_.readOnly_) {
+        event->ignore();
+        return;
+    }
     switch (event->key()) {
     case Qt::Key_Insert:
         caret.overwrite = !caret.overwrite;

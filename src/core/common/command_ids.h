@@ -54,6 +54,10 @@ enum CommandId : int {
     kCmdFollowPointer = 40091,
     kCmdBack = 40092,
     kCmdChecksum = 40093,
+    kCmdCompareWith = 40094,
+    kCmdNextDifference = 40095,
+    kCmdPreviousDifference = 40096,
+    kCmdCheckHeader = 40097,
     kCmdFirstCodePage = 32790,   // code page entries 0 .. 5
     kCmdFirstRecentFile = 32786, // recent files 0 .. 3
     kCmdFirstBookmark = 32797,   // bookmarks 1 .. 8

@@ -73,6 +73,26 @@ Comparison CompareDocuments(Document &first, Document &second, const ProgressCal
     return comparison;
 }
 
+std::string ComparisonSummary(const Comparison &comparison)
+{
+    if (comparison.runs.empty())
+        return "The files are identical.";
+    const auto counted = [](std::int64_t count, const char *what) {
+        return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+    };
+    const DifferenceRun &last = comparison.runs.back();
+    const auto common = static_cast<std::int64_t>(comparison.runs.size()) - (last.onlyIn ? 1 : 0);
+    std::string text;
+    if (common > 0)
+        text
+            = counted(common, "difference") + " over " + counted(comparison.differingBytes, "byte");
+    if (last.onlyIn) {
+        text += (common > 0 ? ", and " : "") + counted(last.length, "byte") + " only in the "
+                + (last.onlyIn == 1 ? "first" : "second") + " file";
+    }
+    return text + ".";
+}
+
 std::optional<std::int64_t> NextDifference(std::span<const DifferenceRun> runs, std::int64_t offset)
 {
     const auto next = std::upper_bound(

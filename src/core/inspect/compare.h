@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace byteloom {
@@ -37,6 +38,10 @@ struct Comparison
 // progress hears of every page and may stop it; a store failure is in the status.
 [[nodiscard]] Comparison
 CompareDocuments(Document &first, Document &second, const ProgressCallback &progress = {});
+
+// "The files are identical.", or "3 differences over 2 bytes, and 1 byte only in the second
+// file."
+[[nodiscard]] std::string ComparisonSummary(const Comparison &comparison);
 
 // Next Difference: the start of the first run after offset. Previous Difference: the start of
 // the last run before offset (the run the caret is in, when it is past its first byte).

@@ -55,7 +55,9 @@ constexpr int kNeedADocument[] = {kCmdClose,
                                   kCmdInsertScript,
                                   kCmdFindPointers,
                                   kCmdFollowPointer,
-                                  kCmdChecksum};
+                                  kCmdChecksum,
+                                  kCmdCompareWith,
+                                  kCmdCheckHeader};
 // Greyed by the no-document state only (the others leave them to the selection).
 constexpr int kGreyedWithoutDocument[]
     = {kCmdFindNext, kCmdCopyHexAsText, kCmdCopyHexAsChar, kCmdCopyHexAsInt, kCmdCopyHexAsShort};

@@ -42,6 +42,11 @@ TEST(Compare, RunsOfDifferencesAndALengthDifferenceAtTheEnd)
     ASSERT_TRUE(comparison.status.ok());
     EXPECT_EQ(comparison.runs, (std::vector<DifferenceRun>{{1, 1, 0}, {4, 1, 0}, {5, 1, 2}}));
     EXPECT_EQ(comparison.differingBytes, 2);
+    EXPECT_EQ(ComparisonSummary(comparison),
+              "2 differences over 2 bytes, and 1 byte only in the second file.");
+    EXPECT_EQ(ComparisonSummary(CompareDocuments(*a, *a)), "The files are identical.");
+    const auto shorter = test::DocumentOf({0x00, 0x11, 0x22});
+    EXPECT_EQ(ComparisonSummary(CompareDocuments(*a, *shorter)), "2 bytes only in the first file.");
     // Next Difference steps 0, 1, 4, 5; Previous from inside a run goes to its start.
     EXPECT_EQ(NextDifference(comparison.runs, 0), 1);
     EXPECT_EQ(NextDifference(comparison.runs, 1), 4);
