@@ -61,6 +61,36 @@ void BM_RelativeSearch1GiB(benchmark::State &state)
 }
 BENCHMARK(BM_RelativeSearch1GiB)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// 16-bit values at every byte offset, in both byte orders; against BM_MemchrEveryByteReference1GiB.
+void RelativeSearchWide(benchmark::State &state, bool bigEndian)
+{
+    RelativeQuery query = RelativeQueryOf(PrepareTextPattern("translation"));
+    query.width = 2;
+    query.bigEndian = bigEndian;
+    Document document(kPageSize, RealFileSystem());
+    if (document.Load(LargeFile(), true).status != LoadStatus::Loaded) {
+        state.SkipWithError("cannot load the file");
+        return;
+    }
+    for (auto _ : state) {
+        if (RelativeSearch(document, query, 0))
+            state.SkipWithError("the pattern was found");
+    }
+    state.SetBytesProcessed(state.iterations() * kSize);
+}
+
+void BM_RelativeSearch16BitLittleEndian1GiB(benchmark::State &state)
+{
+    RelativeSearchWide(state, false);
+}
+BENCHMARK(BM_RelativeSearch16BitLittleEndian1GiB)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_RelativeSearch16BitBigEndian1GiB(benchmark::State &state)
+{
+    RelativeSearchWide(state, true);
+}
+BENCHMARK(BM_RelativeSearch16BitBigEndian1GiB)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 // Find Pointers of one form over the whole file, beside memmem for the bytes that form gives:
 // 24 bits (a few hits) and 16 bits (thousands, each checked against its window).
 void FindPointersOfSize(benchmark::State &state, int bits)

@@ -1,7 +1,10 @@
-// byteloom-cli find FILE PATTERN [--hex] [--relative] [--from HEX] [--all]: the Find dialog's
-// search, printing the offset of each hit.
+// byteloom-cli find FILE PATTERN [--hex] [--relative [--width 16] [--big-endian]
+// [--sequence FILE]] [--from HEX] [--all]: the Find dialog's search, printing the offset of each
+// hit.
 #include "commands.h"
 #include "search/search_engines.h"
+#include "tables/table_parser.h"
+#include "tables/text_file.h"
 
 #include <cstdio>
 #include <memory>
@@ -16,6 +19,9 @@ struct FindOptions
     std::string pattern;
     bool hex = false;
     bool relative = false;
+    int width = 8;
+    bool bigEndian = false;
+    std::string sequence;
     std::string from = "0";
     bool decimal = false;
     bool all = false;
@@ -27,12 +33,32 @@ int RunFind(const FindOptions &options)
     if (options.pattern.size() > kMaxPatternLength)
         return Fail("PATTERN is longer than the " + std::to_string(kMaxPatternLength)
                     + " characters a search takes");
+    if (!options.relative && (options.width != 8 || options.bigEndian || !options.sequence.empty()))
+        return Fail("--width, --big-endian and --sequence belong to a --relative search");
+    if (options.width != 8 && options.width != 16)
+        return Fail("--width is 8 or 16");
+    if (options.hex && !options.sequence.empty())
+        return Fail("--sequence orders typed characters; it does not go with --hex");
     std::optional<SearchPattern> pattern
         = options.hex ? ParseHexPattern(options.pattern) : PrepareTextPattern(options.pattern);
     if (!pattern)
         return Fail(kIncompleteHexMessage);
     if (pattern->length() == 0)
         return Fail("Please give a pattern to search for");
+    RelativeQuery query = RelativeQueryOf(*pattern);
+    if (!options.sequence.empty()) {
+        const TextFileResult read
+            = ReadScriptFile(RealFileSystem(), options.sequence, kUtf8CodePage);
+        if (!read.status.ok())
+            return Fail(read.status.message());
+        std::string message;
+        auto ordered = PrepareSequencePattern(options.pattern, CleanSequence(read.text), message);
+        if (!ordered)
+            return Fail(message);
+        query = std::move(*ordered);
+    }
+    query.width = options.width / 8;
+    query.bigEndian = options.bigEndian;
     Session session;
     if (!OpenDocument(session, options.file))
         return kExitFailure;
@@ -47,7 +73,7 @@ int RunFind(const FindOptions &options)
     for (;;) {
         Document &document = session.document();
         const auto hit = options.relative
-                             ? RelativeSearch(document, *pattern, candidate, progress.Callback())
+                             ? RelativeSearch(document, query, candidate, progress.Callback())
                              : ValueSearch(document, *pattern, candidate, progress.Callback());
         if (auto error = document.TakeIoError())
             return Fail(*error);
@@ -83,7 +109,16 @@ Subcommand AddFindCommand(CLI::App &app)
             command.add_flag("--hex", options.hex, "Read PATTERN as hex digits and * wildcards");
             command.add_flag("--relative",
                              options.relative,
-                             "Match the spacing between the bytes instead of the bytes");
+                             "Match the spacing between the values instead of the bytes");
+            command.add_option(
+                "--width", options.width, "Bits per value of a --relative search: 8 or 16");
+            command.add_flag("--big-endian",
+                             options.bigEndian,
+                             "16-bit values of a --relative search are big-endian");
+            command.add_option("--sequence",
+                               options.sequence,
+                               "A UTF-8 file of the characters in the game's order (a kana row): "
+                               "PATTERN's characters are placed by it");
             command.add_option(
                 "--from",
                 options.from,

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
@@ -101,6 +102,23 @@ TEST_F(FindTest, ARefusedHexTextKeepsTheDialogAndRelativeFindsTheSpacing)
     }));
     EXPECT_EQ(window->View()->caret().selection.anchor, 0x123);
 
+    // The Relative Values show while Relative is chosen: 16-bit values, and the characters
+    // placed by a sequence of the user's own.
+    ASSERT_TRUE(Find([](QDialog &dialog) {
+        auto *wide = dialog.findChild<QCheckBox *>(QStringLiteral("wide"));
+        EXPECT_FALSE(wide->isVisible()); // Value is chosen as the dialog opens
+        QTest::mouseClick(dialog.findChildren<QRadioButton *>()[2], Qt::LeftButton);
+        ASSERT_TRUE(wide->isVisible());
+        EXPECT_FALSE(dialog.findChild<QCheckBox *>(QStringLiteral("bigEndian"))->isEnabled());
+        wide->setChecked(true);
+        dialog.findChild<QLineEdit *>(QStringLiteral("sequence"))->setText(QStringLiteral("sel"));
+        Type(dialog, "es");
+    }));
+    const RelativeQuery &query = window->session().search().lastRelative;
+    EXPECT_EQ(query.places, (std::vector<std::optional<std::int32_t>>{1, 0}));
+    EXPECT_EQ(query.width, 2);
+    EXPECT_EQ(window->session().search().relativeSequence, "sel");
+
     // The toolbar's Search button opens the same dialog, the newest text in its field.
     const auto search = [this] {
         for (QAction *action : window->Toolbar()->actions()) {
@@ -110,7 +128,7 @@ TEST_F(FindTest, ARefusedHexTextKeepsTheDialogAndRelativeFindsTheSpacing)
     };
     EXPECT_TRUE(WithDialog(search, [](QDialog &dialog) {
         EXPECT_EQ(dialog.findChild<QComboBox *>(QStringLiteral("what"))->currentText(),
-                  QStringLiteral("BCMFT"));
+                  QStringLiteral("es"));
     }));
 }
 

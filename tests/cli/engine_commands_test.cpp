@@ -34,6 +34,33 @@ TEST(CliEngineCommands, FindPrintsHitsAndSaysWhenThereAreNone)
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_EQ(none.out, "");
 
+    // 16-bit values in either byte order, and characters placed by a sequence file.
+    TempFolder folder;
+    WriteBytes(folder / "wide.bin", {0x07, 0x00, 0x20, 0x00, 0x21, 0x00, 0x22, 0x00});
+    const std::string wide = (folder / "wide.bin").string();
+    EXPECT_EQ(RunCli({"find", wide, "abc", "--relative", "--width", "16"}).out, "00000002\n");
+    // Big-endian, the same text stands one byte on: values are read at every offset.
+    EXPECT_EQ(RunCli({"find", wide, "abc", "--relative", "--width", "16", "--big-endian"}).out,
+              "00000001\n");
+    std::ofstream(folder / "kana.txt") << "\xE3\x81\x82\xE3\x81\x84\n\xE3\x81\x86";
+    WriteBytes(folder / "kana.bin", {0x05, 0x10, 0x12, 0x13});
+    const std::string kana = (folder / "kana.txt").string();
+    EXPECT_EQ(RunCli({"find",
+                      (folder / "kana.bin").string(),
+                      "\xE3\x81\x84\xE3\x81\x86",
+                      "--relative",
+                      "--sequence",
+                      kana})
+                  .out,
+              "00000002\n");
+    for (const std::vector<std::string> &refused :
+         {std::vector<std::string>{"find", wide, "abc", "--width", "16"},
+          {"find", wide, "abc", "--relative", "--width", "12"},
+          {"find", wide, "4142", "--hex", "--relative", "--sequence", kana},
+          {"find", wide, "ab", "--relative", "--sequence", (folder / "none.txt").string()},
+          {"find", wide, "xa", "--relative", "--sequence", kana}})
+        EXPECT_EQ(RunCli(refused).exitCode, 2) << refused[2];
+
     const auto broken = RunCli({"find", Sample(), "41 4", "--hex"});
     EXPECT_EQ(broken.exitCode, 2);
     EXPECT_NE(broken.err.find("Please input a hex string with complete bytes"), std::string::npos);
@@ -165,9 +192,9 @@ TEST(CliEngineCommands, CompareChecksumAndHeaderSayWhatTheyFind)
         = Cli("compare {} {}", {(folder / "a.bin").string(), (folder / "a.bin").string()});
     EXPECT_EQ(same.exitCode, 0);
     EXPECT_EQ(same.out, "");
-    EXPECT_EQ(Cli("compare {} {}", {(folder / "a.bin").string(), (folder / "none").string()})
-                  .exitCode,
-              2);
+    EXPECT_EQ(
+        Cli("compare {} {}", {(folder / "a.bin").string(), (folder / "none").string()}).exitCode,
+        2);
 
     // Checksums of the file or a range, in hexadecimal.
     WriteText(folder / "digits.txt", "x123456789");

@@ -35,9 +35,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         for (const SearchType search : {SearchType::Value, SearchType::Relative}) {
             state.inputType = input;
             state.searchType = search;
+            // The relative search's own order, now and then.
+            state.relativeSequence = size > 1 && (data[1] & 1) ? "aeiou*\xE3\x81\x82" : "";
+            state.relativeWidth = size > 1 && (data[1] & 2) ? 2 : 1;
             for (const TableFile *through : {static_cast<const TableFile *>(nullptr), &table}) {
                 const PreparedFind prepared = PrepareFind(state, typed, through, 0x80, encoding);
-                if (prepared.pattern.has_value() == !prepared.message.empty())
+                if (prepared.Ready() == !prepared.message.empty())
                     __builtin_trap();
                 if (prepared.pattern
                     && prepared.pattern->asteriskKinds.size() > 4 * kMaxPatternLength)

@@ -2,8 +2,10 @@
 
 #include "dialogs/tab_order.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -29,6 +31,10 @@ FindDialog::FindDialog(SearchState &state,
     , value_(new QRadioButton(QStringLiteral("&Value"), this))
     , optionLabel_(new QLabel(this))
     , options_(new QComboBox(this))
+    , relativeGroup_(new QGroupBox(QStringLiteral("Relative Values"), this))
+    , wide_(new QCheckBox(QStringLiteral("1&6-bit values"), relativeGroup_))
+    , bigEndian_(new QCheckBox(QStringLiteral("&Big-endian"), relativeGroup_))
+    , sequence_(new QLineEdit(relativeGroup_))
 {
     setWindowTitle(QStringLiteral("Find"));
     what_->setObjectName(QStringLiteral("what"));
@@ -64,6 +70,28 @@ FindDialog::FindDialog(SearchState &state,
     optionsLayout->addWidget(options_);
     text_->setChecked(true);
     value_->setChecked(true);
+
+    // Kept for the whole run, as the history is.
+    wide_->setObjectName(QStringLiteral("wide"));
+    bigEndian_->setObjectName(QStringLiteral("bigEndian"));
+    sequence_->setObjectName(QStringLiteral("sequence"));
+    wide_->setChecked(state_.relativeWidth == 2);
+    bigEndian_->setChecked(state_.relativeBigEndian);
+    bigEndian_->setEnabled(wide_->isChecked());
+    connect(wide_, &QCheckBox::toggled, bigEndian_, &QCheckBox::setEnabled);
+    sequence_->setText(QString::fromStdString(state_.relativeSequence));
+    sequence_->setPlaceholderText(QStringLiteral("the characters' own codes"));
+    sequence_->setToolTip(
+        QStringLiteral("The characters in the order the game keeps them (a kana row, say); "
+                       "empty for the alphabet's order"));
+    auto *relativeLayout = new QFormLayout(relativeGroup_);
+    auto *widthRow = new QHBoxLayout;
+    widthRow->addWidget(wide_);
+    widthRow->addWidget(bigEndian_);
+    relativeLayout->addRow(widthRow);
+    auto *sequenceLabel = new QLabel(QStringLiteral("Se&quence:"), relativeGroup_);
+    sequenceLabel->setBuddy(sequence_);
+    relativeLayout->addRow(sequenceLabel, sequence_);
 
     // Each button first keeps the option list's text as the choice of the mode it leaves.
     connect(hex_, &QRadioButton::clicked, this, [this] {
@@ -101,8 +129,21 @@ FindDialog::FindDialog(SearchState &state,
     whatRow->addWidget(what_, 1);
     layout->addLayout(whatRow);
     layout->addLayout(groups);
+    layout->addWidget(relativeGroup_);
+    // The dialog fits what it shows: the Relative Values come and go with the search type.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(buttons);
-    SetTabOrder({what_, hex_, text_, relative_, value_, options_, findNext, cancel});
+    SetTabOrder({what_,
+                 hex_,
+                 text_,
+                 relative_,
+                 value_,
+                 options_,
+                 wide_,
+                 bigEndian_,
+                 sequence_,
+                 findNext,
+                 cancel});
     ShowOptions();
     what_->setFocus();
 }
@@ -114,6 +155,7 @@ std::string FindDialog::CurrentOption() const
 
 void FindDialog::ShowOptions()
 {
+    relativeGroup_->setVisible(state_.searchType == SearchType::Relative);
     const OptionList list = OptionListFor(state_);
     optionLabel_->setVisible(list.shown);
     options_->setVisible(list.shown);
@@ -128,6 +170,9 @@ void FindDialog::ShowOptions()
 
 void FindDialog::accept()
 {
+    state_.relativeWidth = wide_->isChecked() ? 2 : 1;
+    state_.relativeBigEndian = bigEndian_->isChecked();
+    state_.relativeSequence = CleanSequence(sequence_->text().toStdString());
     const std::string message = confirm_(what_->currentText().toStdString());
     if (!message.empty()) {
         showMessage_(message);

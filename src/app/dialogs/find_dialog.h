@@ -7,7 +7,10 @@
 #include <functional>
 #include <string>
 
+class QCheckBox;
 class QComboBox;
+class QGroupBox;
+class QLineEdit;
 class QLabel;
 class QRadioButton;
 
@@ -47,6 +50,11 @@ private:
     QRadioButton *value_;
     QLabel *optionLabel_;
     QComboBox *options_;
+    // A relative search's values: their width and byte order, and the characters' order.
+    QGroupBox *relativeGroup_;
+    QCheckBox *wide_;
+    QCheckBox *bigEndian_;
+    QLineEdit *sequence_;
 };
 
 } // namespace byteloom

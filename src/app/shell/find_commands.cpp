@@ -41,7 +41,7 @@ void FindCommands::SearchAndShow(bool fromDialog)
     ShowHit(caret,
             host_.DataView().View(),
             *hit,
-            static_cast<std::int64_t>(state.lastPattern.length()),
+            LastMatchLength(state),
             textColumn);
     host_.SelectionCommandsFollow(true);
     host_.DataView().CaretChanged();
@@ -65,7 +65,7 @@ FindCommands::FindCommands(CommandHost &host)
                                                           {host_.session().display(),
                                                            host_.session().codePages(),
                                                            host_.session().decoder()});
-                return prepared.pattern ? std::string() : prepared.message;
+                return prepared.Ready() ? std::string() : prepared.message;
             },
             [this](const std::string &message) { host_.Prompts().ShowMessage(message); },
             host_.DialogParent());

@@ -210,6 +210,119 @@ std::size_t FindPairCandidate(const std::uint8_t *s,
     return kNotFound;
 }
 
+// A pair of 16-bit values of the relative search: the units at unit index offset and offset + 1
+// of a candidate must differ by difference as plain integers.
+std::uint32_t UnitAt(const std::uint8_t *at, bool bigEndian)
+{
+    return bigEndian ? std::uint32_t{at[0]} << 8 | at[1] : std::uint32_t{at[1]} << 8 | at[0];
+}
+
+bool WidePairMatches(const std::uint8_t *s, std::size_t candidate, DifferencePair pair, bool big)
+{
+    const std::uint8_t *at = s + candidate + 2 * pair.offset;
+    return static_cast<int>(UnitAt(at, big)) - static_cast<int>(UnitAt(at + 2, big))
+           == pair.difference;
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// Sixteen candidates two bytes apart: each lane holds the unit of one.
+__attribute__((target("avx2"))) inline __m256i
+WidePairMatchesAvx2(const std::uint8_t *at, int difference, bool big)
+{
+    __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at));
+    __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at + 2));
+    if (big) {
+        const __m256i swap = _mm256_setr_epi8(1,
+                                              0,
+                                              3,
+                                              2,
+                                              5,
+                                              4,
+                                              7,
+                                              6,
+                                              9,
+                                              8,
+                                              11,
+                                              10,
+                                              13,
+                                              12,
+                                              15,
+                                              14,
+                                              1,
+                                              0,
+                                              3,
+                                              2,
+                                              5,
+                                              4,
+                                              7,
+                                              6,
+                                              9,
+                                              8,
+                                              11,
+                                              10,
+                                              13,
+                                              12,
+                                              15,
+                                              14);
+        a = _mm256_shuffle_epi8(a, swap);
+        b = _mm256_shuffle_epi8(b, swap);
+    }
+    const __m256i equal = _mm256_cmpeq_epi16(_mm256_sub_epi16(a, b),
+                                             _mm256_set1_epi16(static_cast<short>(difference)));
+    const __m256i ordered = _mm256_cmpeq_epi16(
+        difference < 0 ? _mm256_subs_epu16(a, b) : _mm256_subs_epu16(b, a), _mm256_setzero_si256());
+    return _mm256_and_si256(equal, ordered);
+}
+
+// The first candidate in [q, end) both pairs may match, 32 a step (the even ones in one pass,
+// the odd ones in another); end when fewer than 32 are left.
+__attribute__((target("avx2"))) std::size_t FindWidePairCandidateAvx2(const std::uint8_t *s,
+                                                                      std::size_t q,
+                                                                      std::size_t end,
+                                                                      DifferencePair first,
+                                                                      DifferencePair second,
+                                                                      bool big)
+{
+    const std::size_t a = 2 * first.offset;
+    const std::size_t b = 2 * second.offset;
+    for (; q + 32 <= end; q += 32) {
+        const auto even = static_cast<unsigned>(_mm256_movemask_epi8(
+            _mm256_and_si256(WidePairMatchesAvx2(s + q + a, first.difference, big),
+                             WidePairMatchesAvx2(s + q + b, second.difference, big))));
+        const auto odd = static_cast<unsigned>(_mm256_movemask_epi8(
+            _mm256_and_si256(WidePairMatchesAvx2(s + q + 1 + a, first.difference, big),
+                             WidePairMatchesAvx2(s + q + 1 + b, second.difference, big))));
+        const unsigned mask = (even & 0x55555555u) | (odd & 0x55555555u) << 1;
+        if (mask != 0)
+            return q + static_cast<std::size_t>(__builtin_ctz(mask));
+    }
+    return q;
+}
+#endif
+
+std::size_t FindWidePairCandidate(const std::uint8_t *s,
+                                  std::size_t begin,
+                                  std::size_t end,
+                                  DifferencePair first,
+                                  DifferencePair second,
+                                  bool big)
+{
+    std::size_t q = begin;
+#if defined(__x86_64__) || defined(__i386__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) {
+        q = FindWidePairCandidateAvx2(s, q, end, first, second, big);
+        if (q + 32 <= end)
+            return q;
+    }
+#endif
+    for (; q < end; ++q) {
+        if (WidePairMatches(s, q, first, big) && WidePairMatches(s, q, second, big))
+            return q;
+    }
+    return kNotFound;
+}
+
 } // namespace
 
 std::optional<std::int64_t> ValueSearch(Document &document,
@@ -260,21 +373,49 @@ std::optional<std::int64_t> ValueSearch(Document &document,
     return ScanDocument(document, length, first, find, progress);
 }
 
+RelativeQuery RelativeQueryOf(const SearchPattern &pattern)
+{
+    RelativeQuery query;
+    const std::vector<bool> wildcard = pattern.WildcardPositions();
+    for (std::size_t i = 0; i < pattern.length(); ++i)
+        query.places.push_back(wildcard[i] ? std::nullopt
+                                           : std::optional<std::int32_t>(pattern.bytes[i]));
+    return query;
+}
+
 std::optional<std::int64_t> RelativeSearch(Document &document,
                                            const SearchPattern &pattern,
                                            std::int64_t firstCandidate,
                                            const ProgressCallback &progress)
 {
-    const std::size_t length = pattern.length();
-    if (length == 0)
+    return RelativeSearch(document, RelativeQueryOf(pattern), firstCandidate, progress);
+}
+
+std::optional<std::int64_t> RelativeSearch(Document &document,
+                                           const RelativeQuery &query,
+                                           std::int64_t firstCandidate,
+                                           const ProgressCallback &progress)
+{
+    const std::size_t count = query.places.size();
+    if (count == 0)
         return std::nullopt;
-    const std::vector<bool> wildcard = pattern.WildcardPositions();
+    const bool wide = query.width == 2;
+    const bool big = query.bigEndian;
+    const std::int64_t largest = wide ? 0xFFFF : 0xFF;
     // The pairs that are compared, with the difference each must show.
     std::vector<DifferencePair> pairs;
-    for (std::size_t i = 0; i + 1 < length; ++i) {
-        if (!wildcard[i] && !wildcard[i + 1])
-            pairs.push_back({i, static_cast<int>(pattern.bytes[i]) - pattern.bytes[i + 1]});
+    for (std::size_t i = 0; i + 1 < count; ++i) {
+        const auto &place = query.places[i];
+        const auto &next = query.places[i + 1];
+        if (!place || !next)
+            continue;
+        const std::int64_t difference = std::int64_t{*place} - *next;
+        // No two values of the width lie further apart.
+        if (difference > largest || difference < -largest)
+            return std::nullopt;
+        pairs.push_back({i, static_cast<int>(difference)});
     }
+    const std::size_t length = query.ByteLength();
     const FindInRun find = [&](std::span<const std::uint8_t> run, std::size_t from) {
         if (run.size() < length || from > run.size() - length)
             return kNotFound;
@@ -282,18 +423,22 @@ std::optional<std::int64_t> RelativeSearch(Document &document,
             return from;
         const std::uint8_t *data = run.data();
         const std::size_t lastStart = run.size() - length;
+        const auto matches = [&](std::size_t candidate, const DifferencePair &pair) {
+            return wide ? WidePairMatches(data, candidate, pair, big)
+                        : PairMatches(data, candidate, pair);
+        };
         // Two pairs are tested together: a candidate that passes both is rare in any data.
         const DifferencePair first = pairs.front();
         const DifferencePair second = pairs.size() > 1 ? pairs[1] : pairs.front();
         for (std::size_t start = from; start <= lastStart;) {
             const std::size_t candidate
-                = FindPairCandidate(data, start, lastStart + 1, first, second);
+                = wide ? FindWidePairCandidate(data, start, lastStart + 1, first, second, big)
+                       : FindPairCandidate(data, start, lastStart + 1, first, second);
             if (candidate == kNotFound)
                 return kNotFound;
-            if (std::all_of(
-                    pairs.begin() + std::min<std::ptrdiff_t>(2, std::ssize(pairs)),
-                    pairs.end(),
-                    [&](const DifferencePair &pair) { return PairMatches(data, candidate, pair); }))
+            if (std::all_of(pairs.begin() + std::min<std::ptrdiff_t>(2, std::ssize(pairs)),
+                            pairs.end(),
+                            [&](const DifferencePair &pair) { return matches(candidate, pair); }))
                 return candidate;
             start = candidate + 1;
         }

@@ -30,4 +30,13 @@ class Document;
                                                          std::int64_t firstCandidate,
                                                          const ProgressCallback &progress = {});
 
+// The same over values of the query's width (16-bit ones in its byte order, at any byte offset):
+// the first offset p >= firstCandidate from which value i - value i + 1 equals place i -
+// place i + 1 for every pair without a wildcard. A pattern's bytes are places of width 1.
+[[nodiscard]] std::optional<std::int64_t> RelativeSearch(Document &document,
+                                                         const RelativeQuery &query,
+                                                         std::int64_t firstCandidate,
+                                                         const ProgressCallback &progress = {});
+[[nodiscard]] RelativeQuery RelativeQueryOf(const SearchPattern &pattern);
+
 } // namespace byteloom

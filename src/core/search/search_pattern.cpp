@@ -2,7 +2,10 @@
 
 #include "common/number_text.h"
 
+#include <unicode/unistr.h>
+
 #include <algorithm>
+#include <map>
 
 namespace byteloom {
 
@@ -90,6 +93,58 @@ std::optional<SearchPattern> ParseHexPattern(std::string_view text)
 std::int64_t FirstCandidate(std::int64_t caretOffset, bool selectionActive)
 {
     return caretOffset == 0 && !selectionActive ? 0 : caretOffset + 1;
+}
+
+} // namespace byteloom
+
+namespace byteloom {
+
+std::string CleanSequence(std::string_view text)
+{
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    std::string clean;
+    for (const char c : text)
+        if (c != '\r' && c != '\n')
+            clean += c;
+    return clean;
+}
+
+std::optional<RelativeQuery>
+PrepareSequencePattern(std::string_view typed, std::string_view sequence, std::string &message)
+{
+    const icu::UnicodeString order = icu::UnicodeString::fromUTF8(
+        icu::StringPiece(sequence.data(), static_cast<std::int32_t>(sequence.size())));
+    // Each character's first place in the sequence.
+    std::map<UChar32, std::int32_t> places;
+    std::int32_t place = 0;
+    for (std::int32_t i = 0; i < order.length(); i = order.moveIndex32(i, 1))
+        places.emplace(order.char32At(i), place++);
+
+    const icu::UnicodeString text = icu::UnicodeString::fromUTF8(
+        icu::StringPiece(typed.data(), static_cast<std::int32_t>(typed.size())));
+    RelativeQuery query;
+    for (std::int32_t i = 0; i < text.length() && query.places.size() < kMaxPatternLength;
+         i = text.moveIndex32(i, 1)) {
+        UChar32 c = text.char32At(i);
+        if (c == '*') {
+            query.places.emplace_back();
+            continue;
+        }
+        if (c == '\\' && text.char32At(text.moveIndex32(i, 1)) == '*') {
+            i = text.moveIndex32(i, 1);
+            c = '*';
+        }
+        const auto found = places.find(c);
+        if (found == places.end()) {
+            std::string character;
+            icu::UnicodeString(c).toUTF8String(character);
+            message = "\"" + character + "\" is not in the sequence";
+            return std::nullopt;
+        }
+        query.places.emplace_back(found->second);
+    }
+    return query;
 }
 
 } // namespace byteloom

@@ -31,6 +31,31 @@ struct SearchPattern
     [[nodiscard]] std::vector<bool> WildcardPositions() const;
 };
 
+// What a relative search looks for: each character's place in the order the game's encoding
+// keeps (its code in code page 1252 for the alphabet, its index in a custom sequence), nothing
+// for a wildcard; read as values of width bytes (1 or 2), 16-bit ones in the byte order given.
+struct RelativeQuery
+{
+    std::vector<std::optional<std::int32_t>> places;
+    int width = 1;
+    bool bigEndian = false;
+
+    [[nodiscard]] std::size_t ByteLength() const
+    {
+        return places.size() * static_cast<std::size_t>(width);
+    }
+    bool operator==(const RelativeQuery &) const = default;
+};
+
+// The typed text's places in a custom sequence (UTF-8; each character's first index), "*" a
+// wildcard and "\*" an asterisk of the sequence; the first 99 characters are read. Nothing when
+// a character is not in the sequence: message says which.
+[[nodiscard]] std::optional<RelativeQuery>
+PrepareSequencePattern(std::string_view typed, std::string_view sequence, std::string &message);
+
+// A sequence as typed or read from a file: a byte-order mark and line breaks are not part of it.
+[[nodiscard]] std::string CleanSequence(std::string_view text);
+
 // One byte per typed character (the first 99). "\*" is a literal asterisk, every other "*" a
 // wildcard; any other backslash is an ordinary character.
 [[nodiscard]] SearchPattern PrepareTextPattern(std::string_view text);

@@ -101,7 +101,7 @@ PreparedFind PrepareTypedText(const SearchState &state,
             ++i;
         } else if (typed[i] == '*') {
             if (!flush())
-                return {std::nullopt, ""};
+                return {std::nullopt, std::nullopt, ""};
             for (int k = 0; k < (units ? 2 : 1); ++k)
                 pattern.Append(kAsterisk, AsteriskKind::Wildcard);
         } else {
@@ -109,8 +109,8 @@ PreparedFind PrepareTypedText(const SearchState &state,
         }
     }
     if (!flush())
-        return {std::nullopt, ""};
-    return {std::move(pattern), ""};
+        return {std::nullopt, std::nullopt, ""};
+    return {std::move(pattern), std::nullopt, ""};
 }
 
 } // namespace
@@ -172,14 +172,34 @@ PreparedFind PrepareFind(const SearchState &state,
     typed = FirstCharacters(typed, kMaxPatternLength);
     // An empty pattern would match everywhere.
     if (state.inputType == InputType::Hex ? HexHistoryText(typed).empty() : typed.empty())
-        return {std::nullopt, std::string(kEmptyPatternMessage)};
+        return {std::nullopt, std::nullopt, std::string(kEmptyPatternMessage)};
+    const bool relative = state.searchType == SearchType::Relative;
+    // The places of a relative search, read at the state's width and byte order.
+    const auto relativeOf = [&](RelativeQuery query) {
+        query.width = state.relativeWidth == 2 ? 2 : 1;
+        query.bigEndian = state.relativeBigEndian;
+        return PreparedFind{std::nullopt, std::move(query), ""};
+    };
     if (state.inputType == InputType::Hex) {
         auto pattern = ParseHexPattern(typed);
         if (!pattern)
-            return {std::nullopt, std::string(kIncompleteHexMessage)};
-        return {std::move(pattern), ""};
+            return {std::nullopt, std::nullopt, std::string(kIncompleteHexMessage)};
+        if (relative)
+            return relativeOf(RelativeQueryOf(*pattern));
+        return {std::move(pattern), std::nullopt, ""};
+    }
+    if (relative && !state.relativeSequence.empty()) {
+        std::string message;
+        auto query = PrepareSequencePattern(typed, state.relativeSequence, message);
+        if (!query)
+            return {std::nullopt, std::nullopt, message};
+        return relativeOf(std::move(*query));
     }
     PreparedFind prepared = PrepareTypedText(state, typed, table, offset, encoding);
+    if (relative && prepared.pattern) {
+        const RelativeQuery query = RelativeQueryOf(*prepared.pattern);
+        return relativeOf(query);
+    }
     if (!prepared.pattern) {
         const std::string where = state.searchType == SearchType::Relative ? "1252 (Latin I)"
                                   : table && !encoding.display.unicodeText
@@ -198,11 +218,14 @@ PreparedFind ConfirmFind(SearchState &state,
                          const TextEncoding &encoding)
 {
     PreparedFind prepared = PrepareFind(state, typed, table, offset, encoding);
-    if (!prepared.pattern)
+    if (!prepared.Ready())
         return prepared;
     const std::string_view field = FirstCharacters(typed, kMaxPatternLength);
     state.Remember(state.inputType == InputType::Hex ? HexHistoryText(field) : std::string(field));
-    state.lastPattern = *prepared.pattern;
+    if (prepared.pattern)
+        state.lastPattern = *prepared.pattern;
+    if (prepared.relative)
+        state.lastRelative = *prepared.relative;
     state.lastSearchType = state.searchType;
     return prepared;
 }
@@ -212,7 +235,7 @@ std::optional<std::int64_t> FindFromCaret(Document &document,
                                           const CaretState &caret,
                                           const ProgressCallback &progress)
 {
-    if (state.lastPattern.length() == 0)
+    if (LastMatchLength(state) == 0)
         return std::nullopt;
     // After a hit the caret may stand before the match's first byte (a UTF-16 caret stands on
     // a unit's first byte): the next search still starts after the match's first byte.
@@ -222,7 +245,14 @@ std::optional<std::int64_t> FindFromCaret(Document &document,
     const std::int64_t first = FirstCandidate(from, caret.selection.active);
     return state.lastSearchType == SearchType::Value
                ? ValueSearch(document, state.lastPattern, first, progress)
-               : RelativeSearch(document, state.lastPattern, first, progress);
+               : RelativeSearch(document, state.lastRelative, first, progress);
+}
+
+std::int64_t LastMatchLength(const SearchState &state)
+{
+    return static_cast<std::int64_t>(state.lastSearchType == SearchType::Value
+                                         ? state.lastPattern.length()
+                                         : state.lastRelative.ByteLength());
 }
 
 void ShowHit(CaretState &caret,

@@ -33,7 +33,13 @@ struct SearchState
     std::string characterSetChoice = "ASCII";
     std::string layoutChoice = "Caps-Low-Num";
     std::vector<std::string> history; // oldest first
-    SearchPattern lastPattern;
+    // A relative search's values: 1 or 2 bytes each, 16-bit ones big-endian or not, and the
+    // order of the characters: a custom sequence (UTF-8), or empty for their codes.
+    int relativeWidth = 1;
+    bool relativeBigEndian = false;
+    std::string relativeSequence;
+    SearchPattern lastPattern;  // of the last Value search
+    RelativeQuery lastRelative; // of the last Relative one
     // The engine the last pattern was prepared for: Find Next searches with it, whatever a
     // dialog opened and cancelled since has shown.
     SearchType lastSearchType = SearchType::Value;
@@ -67,12 +73,17 @@ void ChooseSearchType(SearchState &state, SearchType type, std::string_view curr
 // hex digit pairs and "*" wildcards in Hex mode; in Text mode "*" is a wildcard and "\*" an
 // asterisk, and the rest becomes bytes as typing in the text column makes them (through the
 // table at offset, the shown code page, or UTF-16 units in the Unicode modes) for a Value
-// search, or one byte per character (code page 1252) for a Relative one. Nothing when a byte is
-// incomplete or a character cannot be encoded; the message says which.
+// search. A Relative search takes each character's place: its code in code page 1252, or its
+// index in the custom sequence, or each hex byte's value, read at the state's width and byte
+// order. Nothing when a byte is incomplete or a character cannot be encoded; the message says
+// which.
 struct PreparedFind
 {
-    std::optional<SearchPattern> pattern;
-    std::string message; // why there is no pattern
+    std::optional<SearchPattern> pattern;  // for a Value search
+    std::optional<RelativeQuery> relative; // for a Relative one
+    std::string message;                   // why there is neither
+
+    [[nodiscard]] bool Ready() const { return pattern || relative; }
 };
 [[nodiscard]] PreparedFind PrepareFind(const SearchState &state,
                                        std::string_view typed,
@@ -95,6 +106,9 @@ struct PreparedFind
                                                         const SearchState &state,
                                                         const CaretState &caret,
                                                         const ProgressCallback &progress = {});
+
+// How many bytes the last pattern covers: what a hit selects.
+[[nodiscard]] std::int64_t LastMatchLength(const SearchState &state);
 
 // A hit: the match is selected, its row becomes the top row and the caret stands on its first
 // byte, in the text column or the hex column.

@@ -142,6 +142,59 @@ TEST(SearchEngines, PagedSearchesFindWhatANaiveScanFinds)
     }
 }
 
+// 16-bit relative searches against a plain scan, in both byte orders, whole and paged through
+// small pages: data of few byte values, so that units agree often, and places that differ by
+// more than a byte can, with wildcards.
+TEST(RelativeSearch, WideValuesFindWhatAPlainScanFinds)
+{
+    test::TempFolder folder;
+    std::mt19937 random(7);
+    std::vector<std::uint8_t> data(3000);
+    for (auto &byte : data)
+        byte = static_cast<std::uint8_t>(random() % 3);
+    test::WriteBytes(folder / "w.bin", data);
+    const auto whole = DocumentOf(data);
+    Document paged(64, RealFileSystem());
+    ASSERT_EQ(paged.Load(folder / "w.bin", true).status, LoadStatus::Loaded);
+    const auto unit = [&](std::size_t at, bool big) {
+        return big ? data[at] << 8 | data[at + 1] : data[at + 1] << 8 | data[at];
+    };
+    for (int round = 0; round < 400; ++round) {
+        RelativeQuery query;
+        query.width = 2;
+        query.bigEndian = random() % 2 == 0;
+        const std::size_t length = 1 + random() % 5;
+        for (std::size_t i = 0; i < length; ++i) {
+            if (random() % 6 == 0)
+                query.places.emplace_back();
+            else
+                query.places.emplace_back(
+                    static_cast<std::int32_t>((random() % 3) << 8 | random() % 3));
+        }
+        const auto matchesAt = [&](std::size_t p) {
+            if (p + 2 * length > data.size())
+                return false;
+            for (std::size_t i = 0; i + 1 < length; ++i) {
+                const auto &a = query.places[i];
+                const auto &b = query.places[i + 1];
+                if (a && b
+                    && unit(p + 2 * i, query.bigEndian) - unit(p + 2 * i + 2, query.bigEndian)
+                           != *a - *b)
+                    return false;
+            }
+            return true;
+        };
+        const auto from = static_cast<std::size_t>(random() % data.size());
+        std::optional<std::int64_t> expected;
+        for (std::size_t p = from; p < data.size() && !expected; ++p)
+            if (matchesAt(p))
+                expected = static_cast<std::int64_t>(p);
+        const auto start = static_cast<std::int64_t>(from);
+        ASSERT_EQ(RelativeSearch(*whole, query, start), expected) << "round " << round;
+        ASSERT_EQ(RelativeSearch(paged, query, start), expected) << "round " << round << " paged";
+    }
+}
+
 TEST(SearchEngines, ProgressHearsOfEachPageAndCanStopTheSearch)
 {
     test::TempFolder folder;

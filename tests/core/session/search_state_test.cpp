@@ -104,7 +104,8 @@ TEST_F(SearchStateTest, ConfirmsPreparePatternsAndKeepTenHistoryEntries)
               (std::vector<bool>{false, false}));
     EXPECT_FALSE(Confirm("AC", &table).pattern);
     state.searchType = SearchType::Relative;
-    EXPECT_EQ(Confirm("AC", &table).pattern->bytes, (Bytes{'A', 'C'}));
+    EXPECT_EQ(Confirm("AC", &table).relative->places,
+              (std::vector<std::optional<std::int32_t>>{'A', 'C'}));
 }
 
 // Text typed into Find goes through a UTF-8 table as the characters they are.
@@ -125,6 +126,39 @@ TEST_F(SearchStateTest, TextIsFoundThroughAUtf8Table)
         document.Load(std::filesystem::path(BYTELOOM_EXAMPLES_DIR) / "sample.sfc", true).status,
         LoadStatus::Loaded);
     EXPECT_EQ(FindFromCaret(document, state, CaretState{}), 0x3009);
+}
+
+// Relative searches over 16-bit values in either byte order, and in an order of the user's own.
+TEST_F(SearchStateTest, RelativeSearchesOfWideValuesAndCustomSequences)
+{
+    state.searchType = SearchType::Relative;
+    state.relativeWidth = 2;
+    const auto find = [&](Bytes bytes, std::string_view typed) {
+        if (!Confirm(typed).Ready())
+            return std::optional<std::int64_t>(-1);
+        return FindFromCaret(*test::DocumentOf(std::move(bytes)), state, CaretState{});
+    };
+    EXPECT_EQ(find({0x20, 0x00, 0x21, 0x00, 0x22, 0x00}, "abc"), 0);
+    EXPECT_EQ(LastMatchLength(state), 6);
+    EXPECT_EQ(find({0x00, 0x20, 0x00, 0x21, 0x00, 0x22}, "abc"), std::nullopt);
+    state.relativeBigEndian = true;
+    EXPECT_EQ(find({0x00, 0x20, 0x00, 0x21, 0x00, 0x22}, "abc"), 0);
+    EXPECT_EQ(find({0x07, 0x00, 0x20, 0x00, 0x21, 0x00, 0x22}, "ab*"), 1);
+
+    // A kana row in its game order: "うえ" is the third and fourth of it.
+    state.relativeWidth = 1;
+    state.relativeSequence = CleanSequence("\xEF\xBB\xBF\xE3\x81\x82\xE3\x81\x84\r\n\xE3\x81\x86"
+                                           "\xE3\x81\x88\xE3\x81\x8A");
+    EXPECT_EQ(state.relativeSequence.size(), 15u);
+    EXPECT_EQ(find({0x10, 0x12, 0x12, 0x13, 0x14}, "\xE3\x81\x86\xE3\x81\x88"), 2);
+    EXPECT_EQ(find({0x00, 0x10, 0x11, 0x12, 0x13, 0x14},
+                   "\xE3\x81\x82\xE3\x81\x84\xE3\x81\x86\xE3\x81\x88\xE3\x81\x8A"),
+              1);
+    EXPECT_EQ(find({0x10, 0x11, 0x12, 0x13, 0x14}, "\xE3\x81\x8A\xE3\x81\x82"), std::nullopt);
+    EXPECT_EQ(Confirm("\xE3\x81\x86x").message, "\"x\" is not in the sequence");
+    // A sequence longer than 256 characters has places no byte can span.
+    state.relativeSequence = std::string(300, '.') + "ab";
+    EXPECT_EQ(find({0x00, 0x01}, "b."), std::nullopt);
 }
 
 TEST_F(SearchStateTest, FindAndFindNextSelectTheHitFromTheCaret)
@@ -167,7 +201,7 @@ TEST_F(SearchStateTest, FindAndFindNextSelectTheHitFromTheCaret)
 
     // Find Next keeps the engine of the last confirmed search: "BC" spaced as "ab", relative.
     state.searchType = SearchType::Relative;
-    ASSERT_TRUE(Confirm("BC").pattern);
+    ASSERT_TRUE(Confirm("BC").relative);
     OpenFindDialog(state); // opened again and cancelled: it shows Value
     caret = CaretState();
     EXPECT_EQ(FindFromCaret(*document, state, caret), 0);
