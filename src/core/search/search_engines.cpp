@@ -274,24 +274,18 @@ WidePairMatchesAvx2(const std::uint8_t *at, int difference, bool big)
     return _mm256_and_si256(equal, ordered);
 }
 
-// The first candidate in [q, end) both pairs may match, 32 a step (the even ones in one pass,
-// the odd ones in another); end when fewer than 32 are left.
-__attribute__((target("avx2"))) std::size_t FindWidePairCandidateAvx2(const std::uint8_t *s,
-                                                                      std::size_t q,
-                                                                      std::size_t end,
-                                                                      DifferencePair first,
-                                                                      DifferencePair second,
-                                                                      bool big)
+// The first candidate in [q, end) the pair may match, 32 a step (the even ones in one pass, the
+// odd ones in another); end when fewer than 32 are left. One pair of 16-bit values is rare enough
+// in any data to be the whole filter.
+__attribute__((target("avx2"))) std::size_t FindWidePairCandidateAvx2(
+    const std::uint8_t *s, std::size_t q, std::size_t end, DifferencePair pair, bool big)
 {
-    const std::size_t a = 2 * first.offset;
-    const std::size_t b = 2 * second.offset;
+    const std::size_t at = 2 * pair.offset;
     for (; q + 32 <= end; q += 32) {
-        const auto even = static_cast<unsigned>(_mm256_movemask_epi8(
-            _mm256_and_si256(WidePairMatchesAvx2(s + q + a, first.difference, big),
-                             WidePairMatchesAvx2(s + q + b, second.difference, big))));
-        const auto odd = static_cast<unsigned>(_mm256_movemask_epi8(
-            _mm256_and_si256(WidePairMatchesAvx2(s + q + 1 + a, first.difference, big),
-                             WidePairMatchesAvx2(s + q + 1 + b, second.difference, big))));
+        const auto even = static_cast<unsigned>(
+            _mm256_movemask_epi8(WidePairMatchesAvx2(s + q + at, pair.difference, big)));
+        const auto odd = static_cast<unsigned>(
+            _mm256_movemask_epi8(WidePairMatchesAvx2(s + q + 1 + at, pair.difference, big)));
         const unsigned mask = (even & 0x55555555u) | (odd & 0x55555555u) << 1;
         if (mask != 0)
             return q + static_cast<std::size_t>(__builtin_ctz(mask));
@@ -300,24 +294,20 @@ __attribute__((target("avx2"))) std::size_t FindWidePairCandidateAvx2(const std:
 }
 #endif
 
-std::size_t FindWidePairCandidate(const std::uint8_t *s,
-                                  std::size_t begin,
-                                  std::size_t end,
-                                  DifferencePair first,
-                                  DifferencePair second,
-                                  bool big)
+std::size_t FindWidePairCandidate(
+    const std::uint8_t *s, std::size_t begin, std::size_t end, DifferencePair pair, bool big)
 {
     std::size_t q = begin;
 #if defined(__x86_64__) || defined(__i386__)
     static const bool avx2 = __builtin_cpu_supports("avx2");
     if (avx2) {
-        q = FindWidePairCandidateAvx2(s, q, end, first, second, big);
+        q = FindWidePairCandidateAvx2(s, q, end, pair, big);
         if (q + 32 <= end)
             return q;
     }
 #endif
     for (; q < end; ++q) {
-        if (WidePairMatches(s, q, first, big) && WidePairMatches(s, q, second, big))
+        if (WidePairMatches(s, q, pair, big))
             return q;
     }
     return kNotFound;
@@ -427,18 +417,23 @@ std::optional<std::int64_t> RelativeSearch(Document &document,
             return wide ? WidePairMatches(data, candidate, pair, big)
                         : PairMatches(data, candidate, pair);
         };
-        // Two pairs are tested together: a candidate that passes both is rare in any data.
+        // Bytes are filtered by two pairs together, 16-bit values by one: a candidate that
+        // passes is rare in any data. Runs of equal values are common, so a pair that differs
+        // filters 16-bit values when there is one.
         const DifferencePair first = pairs.front();
         const DifferencePair second = pairs.size() > 1 ? pairs[1] : pairs.front();
+        const auto differing = std::find_if(
+            pairs.begin(), pairs.end(), [](const DifferencePair &pair) { return pair.difference; });
+        const DifferencePair filter = differing != pairs.end() ? *differing : first;
         for (std::size_t start = from; start <= lastStart;) {
             const std::size_t candidate
-                = wide ? FindWidePairCandidate(data, start, lastStart + 1, first, second, big)
+                = wide ? FindWidePairCandidate(data, start, lastStart + 1, filter, big)
                        : FindPairCandidate(data, start, lastStart + 1, first, second);
             if (candidate == kNotFound)
                 return kNotFound;
-            if (std::all_of(pairs.begin() + std::min<std::ptrdiff_t>(2, std::ssize(pairs)),
-                            pairs.end(),
-                            [&](const DifferencePair &pair) { return matches(candidate, pair); }))
+            if (std::all_of(pairs.begin(), pairs.end(), [&](const DifferencePair &pair) {
+                    return matches(candidate, pair);
+                }))
                 return candidate;
             start = candidate + 1;
         }
