@@ -2,6 +2,8 @@
 // [--sequence FILE]] [--from HEX] [--all]: the Find dialog's search, printing the offset of each
 // hit.
 #include "commands.h"
+#include "document/safe_file_writer.h"
+#include "search/relative_table.h"
 #include "search/search_engines.h"
 #include "tables/table_parser.h"
 #include "tables/text_file.h"
@@ -22,10 +24,26 @@ struct FindOptions
     int width = 8;
     bool bigEndian = false;
     std::string sequence;
+    std::string makeTable;
     std::string from = "0";
     bool decimal = false;
     bool all = false;
 };
+
+// The table a hit gives, written safely; what it could not hold is said, and exits 1.
+int MakeTable(const std::string &path, const HitTable &table)
+{
+    const Status written = WriteFileSafely(
+        path,
+        std::span(reinterpret_cast<const std::uint8_t *>(table.text.data()), table.text.size()),
+        RealFileSystem());
+    if (!written.ok())
+        return Fail(written.message());
+    std::fprintf(stderr, "%d entries written to %s\n", table.entries, path.c_str());
+    for (const std::string &line : table.leftOut)
+        std::fprintf(stderr, "left out: %s\n", line.c_str());
+    return table.leftOut.empty() ? 0 : kExitLoss;
+}
 
 int RunFind(const FindOptions &options)
 {
@@ -37,6 +55,8 @@ int RunFind(const FindOptions &options)
         return Fail("--width, --big-endian and --sequence belong to a --relative search");
     if (options.width != 8 && options.width != 16)
         return Fail("--width is 8 or 16");
+    if (!options.makeTable.empty() && (!options.relative || options.all))
+        return Fail("--make-table takes the first hit of a --relative search, without --all");
     if (options.hex && !options.sequence.empty())
         return Fail("--sequence orders typed characters; it does not go with --hex");
     std::optional<SearchPattern> pattern
@@ -46,13 +66,15 @@ int RunFind(const FindOptions &options)
     if (pattern->length() == 0)
         return Fail("Please give a pattern to search for");
     RelativeQuery query = RelativeQueryOf(*pattern);
+    std::string sequence;
     if (!options.sequence.empty()) {
         const TextFileResult read
             = ReadScriptFile(RealFileSystem(), options.sequence, kUtf8CodePage);
         if (!read.status.ok())
             return Fail(read.status.message());
         std::string message;
-        auto ordered = PrepareSequencePattern(options.pattern, CleanSequence(read.text), message);
+        sequence = CleanSequence(read.text);
+        auto ordered = PrepareSequencePattern(options.pattern, sequence, message);
         if (!ordered)
             return Fail(message);
         query = std::move(*ordered);
@@ -82,6 +104,8 @@ int RunFind(const FindOptions &options)
         progress.Clear();
         std::printf("%08llX\n", static_cast<unsigned long long>(*hit));
         ++hits;
+        if (!options.makeTable.empty())
+            return MakeTable(options.makeTable, MakeTableFromHit(document, query, sequence, *hit));
         if (!options.all)
             break;
         // Find Next goes on from the hit's first byte, which is then selected.
@@ -119,6 +143,10 @@ Subcommand AddFindCommand(CLI::App &app)
                                options.sequence,
                                "A UTF-8 file of the characters in the game's order (a kana row): "
                                "PATTERN's characters are placed by it");
+            command.add_option("--make-table",
+                               options.makeTable,
+                               "Write the table the first relative hit gives (A-Z and a-z, or "
+                               "the sequence) to this file");
             command.add_option(
                 "--from",
                 options.from,

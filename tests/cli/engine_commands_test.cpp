@@ -53,8 +53,18 @@ TEST(CliEngineCommands, FindPrintsHitsAndSaysWhenThereAreNone)
                       kana})
                   .out,
               "00000002\n");
+    // The hit's table: A would be the one-byte key 00, so it is left out, said, and status 1.
+    const std::string made = (folder / "made.tbl").string();
+    const auto table
+        = RunCli({"find", wide, "abc", "--relative", "--width", "16", "--make-table", made});
+    EXPECT_EQ(table.exitCode, 1);
+    EXPECT_EQ(table.out, "00000002\n");
+    EXPECT_NE(table.err.find("51 entries written"), std::string::npos);
+    EXPECT_NE(table.err.find("left out: A: its key 0000"), std::string::npos);
+    EXPECT_NE(RunCli({"rows", wide, "--table", made}).out.find("abc"), std::string::npos);
     for (const std::vector<std::string> &refused :
          {std::vector<std::string>{"find", wide, "abc", "--width", "16"},
+          {"find", wide, "abc", "--make-table", made},
           {"find", wide, "abc", "--relative", "--width", "12"},
           {"find", wide, "4142", "--hex", "--relative", "--sequence", kana},
           {"find", wide, "ab", "--relative", "--sequence", (folder / "none.txt").string()},
