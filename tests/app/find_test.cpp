@@ -102,6 +102,17 @@ TEST_F(FindTest, ARefusedHexTextKeepsTheDialogAndRelativeFindsTheSpacing)
     }));
     EXPECT_EQ(window->View()->caret().selection.anchor, 0x123);
 
+    // The hit's table is written, loaded and shown in the Table Editor for review.
+    EXPECT_TRUE(window->Action(kCmdMakeTableFromHit)->isEnabled());
+    prompts->savePaths.push_back(folder / "hit.tbl");
+    EXPECT_TRUE(WithDialog([this] { window->Action(kCmdMakeTableFromHit)->trigger(); },
+                           [](QDialog &dialog) {
+                               EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Table File Editor"));
+                           }));
+    ASSERT_NE(window->session().tables().Current(), nullptr);
+    const auto made = test::ReadBytes(folder / "hit.tbl");
+    EXPECT_NE(std::string(made.begin(), made.end()).find("61=B\n"), std::string::npos);
+
     // The Relative Values show while Relative is chosen: 16-bit values, and the characters
     // placed by a sequence of the user's own.
     ASSERT_TRUE(Find([](QDialog &dialog) {

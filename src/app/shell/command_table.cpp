@@ -77,6 +77,8 @@ constexpr std::array kSearch{
     Separator(),
     Item(kCmdNextDifference, "Next &Difference\tF6", "F6"),
     Item(kCmdPreviousDifference, "Pre&vious Difference\tShift+F6", "Shift+F6"),
+    Separator(),
+    Item(kCmdMakeTableFromHit, "Make &Table From Hit..."),
 };
 
 constexpr std::array kSpecial{

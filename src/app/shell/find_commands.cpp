@@ -7,7 +7,10 @@
 #include "common/command_ids.h"
 #include "dialogs/find_dialog.h"
 #include "dialogs/work_progress.h"
+#include "document/safe_file_writer.h"
+#include "search/relative_table.h"
 #include "session/editing.h"
+#include "session/file_lifecycle.h"
 #include "session/search_state.h"
 #include "view/data_window.h"
 
@@ -38,13 +41,43 @@ void FindCommands::SearchAndShow(bool fromDialog)
     }
     const bool textColumn
         = HitInTextColumn(state, host_.session().tables().Current() != nullptr, fromDialog);
-    ShowHit(caret,
-            host_.DataView().View(),
-            *hit,
-            LastMatchLength(state),
-            textColumn);
+    ShowHit(caret, host_.DataView().View(), *hit, LastMatchLength(state), textColumn);
     host_.SelectionCommandsFollow(true);
     host_.DataView().CaretChanged();
+    relativeHit_ = state.lastSearchType == SearchType::Relative ? hit : std::nullopt;
+    hitSequence_ = state.relativeSequence;
+    host_.Action(kCmdMakeTableFromHit)->setEnabled(relativeHit_.has_value());
+}
+
+// The table is written where the user says and loaded, then shown in the Table Editor for review.
+void FindCommands::MakeTable()
+{
+    Session &session = host_.session();
+    if (!relativeHit_ || !session.document().IsOpen())
+        return;
+    const HitTable table = MakeTableFromHit(
+        session.document(), session.search().lastRelative, hitSequence_, *relativeHit_);
+    static const FileFilter filters[]
+        = {{"Table Files (*.tbl)", "*.tbl"}, {"All Files (*.*)", "*.*"}};
+    const auto path = host_.Prompts().ChooseFileToSave("Make Table From Hit", filters, "hit.tbl");
+    if (!path)
+        return;
+    const Status written = WriteFileSafely(
+        *path,
+        std::span(reinterpret_cast<const std::uint8_t *>(table.text.data()), table.text.size()),
+        session.files());
+    if (!written.ok())
+        return host_.Prompts().ShowMessage(written.message());
+    if (!table.leftOut.empty()) {
+        std::string message = std::to_string(table.entries) + " entries written; left out:";
+        for (const std::string &line : table.leftOut)
+            message += "\n" + line;
+        host_.Prompts().ShowMessage(message);
+    }
+    if (!host_.lifecycle().OpenTableByPath(*path))
+        return;
+    host_.DocumentChanged();
+    host_.Action(kCmdEditTable)->trigger();
 }
 
 FindCommands::FindCommands(CommandHost &host)
@@ -73,6 +106,7 @@ FindCommands::FindCommands(CommandHost &host)
             SearchAndShow(true);
     });
     host_.Handle(kCmdFindNext, [this] { SearchAndShow(false); });
+    host_.Handle(kCmdMakeTableFromHit, [this] { MakeTable(); });
 }
 
 } // namespace byteloom

@@ -58,6 +58,7 @@ enum CommandId : int {
     kCmdNextDifference = 40095,
     kCmdPreviousDifference = 40096,
     kCmdCheckHeader = 40097,
+    kCmdMakeTableFromHit = 40098,
     kCmdFirstCodePage = 32790,   // code page entries 0 .. 5
     kCmdFirstRecentFile = 32786, // recent files 0 .. 3
     kCmdFirstBookmark = 32797,   // bookmarks 1 .. 8

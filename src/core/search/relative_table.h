@@ -14,7 +14,7 @@ class Document;
 // The table a relative hit gives.
 struct HitTable
 {
-    std::string text;                 // the table file's lines ("2000=a"), UTF-8
+    std::string text; // the table file's lines ("2000=a"), UTF-8
     int entries = 0;
     std::vector<std::string> leftOut; // a line for each character that has no entry, and why
 };

@@ -38,7 +38,9 @@ constexpr int kAlwaysGreyed[] = {kCmdDelete,
                                  kCmdPaste,
                                  kCmdDumpScript,
                                  kCmdEditTable,
-                                 kCmdBack};
+                                 kCmdBack,
+                                 // Until a relative search hits in this document.
+                                 kCmdMakeTableFromHit};
 constexpr int kNeedADocument[] = {kCmdClose,
                                   kCmdSave,
                                   kCmdSaveAs,

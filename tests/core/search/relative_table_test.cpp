@@ -27,7 +27,8 @@ TEST(RelativeTable, TheHitsOrderBecomesATableThatReadsTheHitBack)
     EXPECT_NE(made.text.find("0100=B\n"), std::string::npos);
     EXPECT_EQ(made.entries, 51);
     ASSERT_EQ(made.leftOut.size(), 1u); // A would be 00 00, a one-byte key to a table
-    EXPECT_EQ(made.leftOut[0], "A: its key 0000 begins with 00, which a table reads as a one-byte key");
+    EXPECT_EQ(made.leftOut[0],
+              "A: its key 0000 begins with 00, which a table reads as a one-byte key");
     TableFile table = ParseTable(made.text, "hit").table;
     EXPECT_EQ(DecodedAt(table, *wide, 0) + DecodedAt(table, *wide, 2) + DecodedAt(table, *wide, 4),
               "abc");
@@ -43,8 +44,9 @@ TEST(RelativeTable, TheHitsOrderBecomesATableThatReadsTheHitBack)
     const auto kana = test::DocumentOf({0x10, 0x12, 0x12, 0x13, 0x14});
     const std::string row = "\xE3\x81\x82\xE3\x81\x84\xE3\x81\x86\xE3\x81\x88\xE3\x81\x8A";
     made = MakeTableFromHit(*kana, {{2, 3}, 1, false}, row, 2);
-    EXPECT_EQ(made.text,
-              "10=\xE3\x81\x82\n11=\xE3\x81\x84\n12=\xE3\x81\x86\n13=\xE3\x81\x88\n14=\xE3\x81\x8A\n");
+    EXPECT_EQ(
+        made.text,
+        "10=\xE3\x81\x82\n11=\xE3\x81\x84\n12=\xE3\x81\x86\n13=\xE3\x81\x88\n14=\xE3\x81\x8A\n");
     EXPECT_TRUE(made.leftOut.empty());
     table = ParseTable(made.text, "kana", kUtf8CodePage).table;
     EXPECT_EQ(DecodedAt(table, *kana, 3), "\xE3\x81\x88");
