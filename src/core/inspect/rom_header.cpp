@@ -104,7 +104,8 @@ bool CheckSnes(Document &document,
         (void)SumBytes(document, copier + power, copier + power + power % rest, partial, {});
         sum += partial;
     }
-    const auto stored = static_cast<std::uint32_t>(header[0x1C] + header[0x1D] + header[0x1E] + header[0x1F]);
+    const auto stored
+        = static_cast<std::uint32_t>(header[0x1C] + header[0x1D] + header[0x1E] + header[0x1F]);
     sum = (sum - stored + 0x1FE) & 0xFFFF;
     check.system = system;
     check.title = Title({header.begin(), header.begin() + 21});
@@ -139,7 +140,8 @@ bool CheckGameBoy(Document &document, HeaderCheck &check, const ProgressCallback
 bool CheckMegaDrive(Document &document, HeaderCheck &check, const ProgressCallback &progress)
 {
     const std::vector<std::uint8_t> header = Read(document, 0x100, 0x100);
-    const std::string mark(header.begin(), header.begin() + std::min<std::ptrdiff_t>(std::ssize(header), 5));
+    const std::string mark(header.begin(),
+                           header.begin() + std::min<std::ptrdiff_t>(std::ssize(header), 5));
     if (header.size() < 0x100 || (!mark.starts_with("SEGA") && !mark.starts_with(" SEGA")))
         return false;
     // The 16-bit big-endian words from 0x200 to the end.
@@ -158,10 +160,18 @@ bool CheckMegaDrive(Document &document, HeaderCheck &check, const ProgressCallba
     return true;
 }
 
+// Three marks every cartridge has, so that no other image is taken for one: the ARM branch at
+// its entry point, the fixed 0x96 at 0xB2, and a title and game code of printable ASCII (or
+// zeros).
 bool CheckGameBoyAdvance(Document &document, HeaderCheck &check)
 {
+    const std::vector<std::uint8_t> entry = Read(document, 0, 4);
     const std::vector<std::uint8_t> header = Read(document, 0xA0, 0x20);
-    if (header.size() < 0x20 || header[0x12] != 0x96)
+    const auto printable = [](std::uint8_t byte) {
+        return byte == 0 || (byte >= 0x20 && byte < 0x7F);
+    };
+    if (entry.size() < 4 || entry[3] != 0xEA || header.size() < 0x20 || header[0x12] != 0x96
+        || !std::all_of(header.begin(), header.begin() + 16, printable))
         return false;
     std::uint8_t sum = 0;
     for (std::size_t i = 0; i < 0x1D; ++i)
@@ -198,7 +208,7 @@ HeaderCheck CheckHeader(Document &document, const ProgressCallback &progress)
     HeaderCheck check;
     const std::int64_t copier = document.Size() % 0x8000 == 0x200 ? 0x200 : 0;
     const bool found
-        = CheckGameBoyAdvance(document, check) || CheckGameBoy(document, check, progress)
+        = CheckGameBoy(document, check, progress) || CheckGameBoyAdvance(document, check)
           || CheckMegaDrive(document, check, progress)
           || CheckSnes(document, copier, 0x7FC0, "SNES LoROM", false, check, progress)
           || CheckSnes(document, copier, 0xFFC0, "SNES HiROM", true, check, progress)

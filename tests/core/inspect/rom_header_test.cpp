@@ -105,12 +105,16 @@ TEST(RomHeader, GameBoyMegaDriveAndGameBoyAdvanceAndNothingGuessed)
     CheckFixCheck(megaDrive, "Mega Drive", std::string(48, 'M'));
 
     Bytes advance = RandomBytes(0x400, 3);
-    Put(advance, 0xA0, "ADVANCEGAME ");
+    advance[3] = 0xEA; // the branch at the entry point
+    Put(advance, 0xA0, "ADVANCEGAME AGBE");
     advance[0xB2] = 0x96;
     CheckFixCheck(advance, "Game Boy Advance", "ADVANCEGAME");
+    // 0x96 at 0xB2 alone is no Game Boy Advance header: not in a Game Boy image, nor in noise.
+    Put(gameBoy, 0xB2, "\x96");
+    EXPECT_EQ(CheckHeader(*test::DocumentOf(gameBoy)).system, "Game Boy");
 
     Bytes noise = RandomBytes(0x20000, 4);
-    noise[0xB2] = 0x00;
+    noise[0xB2] = 0x96;
     const auto document = test::DocumentOf(noise);
     const HeaderCheck nothing = CheckHeader(*document);
     EXPECT_FALSE(nothing.Recognised());
