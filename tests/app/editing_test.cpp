@@ -310,12 +310,28 @@ TEST_F(EditingTest, CompareWithStepsThroughDifferencesAndFollowsEdits)
     EXPECT_EQ(view()->CaretOffset(), 1);
     EXPECT_EQ(panel->OtherView()->CaretOffset(), 1);
 
-    // Keys that would edit do nothing in the compared view.
+    // Keys that would edit do nothing in the compared view, nor in the document beside it.
+    QApplication::clipboard()->setText(QStringLiteral("4142"));
     QTest::keyClicks(panel->OtherView(), QStringLiteral("ff"));
     QTest::keyClick(panel->OtherView(), Qt::Key_Tab);
     QTest::keyClicks(panel->OtherView(), QStringLiteral("zz"));
+    QTest::keyClick(panel->OtherView(), Qt::Key_V, Qt::ControlModifier);
     EXPECT_TRUE(panel->Comparing());
     EXPECT_EQ(panel->OtherView()->CaretOffset(), 1);
+    EXPECT_TRUE(document().IsClean());
+
+    // The run only the longer file has is followed on in its view, and then there is no more.
+    Key(Qt::Key_F6);
+    Key(Qt::Key_F6);
+    EXPECT_EQ(panel->OtherView()->CaretOffset(), 5);
+    EXPECT_TRUE(panel->OtherView()->hasFocus());
+    QTest::keyClick(panel->OtherView(), Qt::Key_F6);
+    EXPECT_EQ(window->StatusPart(1)->text(), QStringLiteral("No difference after the caret"));
+    view()->setFocus();
+    Key(Qt::Key_F6, Qt::ShiftModifier);
+    Key(Qt::Key_F6, Qt::ShiftModifier);
+    Key(Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_EQ(view()->CaretOffset(), 1);
 
     Type("99");
     EXPECT_EQ(summary(),
@@ -331,6 +347,7 @@ TEST_F(EditingTest, CompareWithStepsThroughDifferencesAndFollowsEdits)
 TEST_F(EditingTest, CheckHeaderFixesAWrongChecksumAsOneStep)
 {
     std::vector<std::uint8_t> image(0x400, 0);
+    image[3] = 0xEA;
     const std::string title = "ADVANCEGAME ";
     std::copy(title.begin(), title.end(), image.begin() + 0xA0);
     image[0xB2] = 0x96;

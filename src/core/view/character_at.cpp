@@ -61,8 +61,10 @@ CharacterRows CharactersAt(Document &document,
 {
     CharacterRows rows;
     std::array<std::uint8_t, 2> buffer{};
+    // In the Unicode modes a byte belongs to the unit that starts at the even offset before it.
+    const std::int64_t from = display.unicodeText ? offset - offset % 2 : offset;
     const std::int64_t read
-        = document.IsOpen() && offset >= 0 ? document.ReadBlock(offset, buffer) : 0;
+        = document.IsOpen() && offset >= 0 ? document.ReadBlock(from, buffer) : 0;
     if (read <= 0)
         return rows;
     const auto bytes = std::span<const std::uint8_t>(buffer).first(static_cast<std::size_t>(read));

@@ -33,9 +33,11 @@ TEST(CharacterAt, EveryTextModeAndTheTableEntry)
 
     display.unicodeText = true;
     EXPECT_EQ(at(0).codePage, "'\xE0\xA9\x81' U+0A41");
+    EXPECT_EQ(at(1).codePage, at(0).codePage); // the second byte of the same unit
     display.bigEndian = true;
     EXPECT_EQ(at(0).codePage, "'\xE4\x84\x8A' U+410A");
-    EXPECT_EQ(at(5).codePage, "");
+    EXPECT_EQ(at(5).codePage, "'\xEF\xBE\x82' U+FF82"); // the unit FF 82 it ends
+    EXPECT_EQ(at(6).codePage, "");
 
     const TableFile table = ParseTable("41=A\n410A=[A]\n82A0=wide\n/FF=<end>\n", "t").table;
     EXPECT_EQ(at(0, &table).table, "410A = [A]");
