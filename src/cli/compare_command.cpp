@@ -18,6 +18,9 @@ struct CompareOptions
 
 int RunCompare(const CompareOptions &options)
 {
+    // Standard input is read once: it can stand for one of the files only.
+    if (options.first == "-" && options.second == "-")
+        return Fail("Standard input can be only one of the two files");
     Session first;
     Session second;
     if (!OpenDocument(first, options.first) || !OpenDocument(second, options.second))

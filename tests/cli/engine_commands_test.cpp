@@ -205,6 +205,7 @@ TEST(CliEngineCommands, CompareChecksumAndHeaderSayWhatTheyFind)
     EXPECT_EQ(
         Cli("compare {} {}", {(folder / "a.bin").string(), (folder / "none").string()}).exitCode,
         2);
+    EXPECT_EQ(RunCli({"compare", "-", "-"}).exitCode, 2);
 
     // Checksums of the file or a range, in hexadecimal.
     WriteText(folder / "digits.txt", "x123456789");
