@@ -63,6 +63,9 @@ void InspectCommands::CompareWith()
             [this](std::int64_t offset) { host_.JumpTo(offset); },
             window);
         window->addDockWidget(Qt::RightDockWidgetArea, compare_);
+        // Beside the Data Inspector, not under it: the compared view needs the height.
+        if (auto *inspector = window->findChild<QDockWidget *>(QStringLiteral("dataInspector")))
+            window->splitDockWidget(compare_, inspector, Qt::Horizontal);
         compare_->hide();
         QObject::connect(compare_, &QDockWidget::visibilityChanged, compare_, [this] {
             DifferenceCommandsFollow();

@@ -46,8 +46,8 @@ public:
             return QString::number(run.length);
         default:
             return run.onlyIn == 0   ? QString()
-                   : run.onlyIn == 1 ? QStringLiteral("only in this file")
-                                     : QStringLiteral("only in the compared file");
+                   : run.onlyIn == 1 ? QStringLiteral("only in the first file")
+                                     : QStringLiteral("only in the second file");
         }
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
@@ -76,6 +76,8 @@ ComparePanel::ComparePanel(Session &main,
     , model_(new DifferenceModel(this))
 {
     setObjectName(QStringLiteral("compare"));
+    // Shown only by Compare With: an empty panel from the window's popup would compare nothing.
+    toggleViewAction()->setVisible(false);
     summary_->setObjectName(QStringLiteral("compareSummary"));
     summary_->setWordWrap(true);
     list_->setObjectName(QStringLiteral("differences"));
@@ -84,12 +86,12 @@ ComparePanel::ComparePanel(Session &main,
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->verticalHeader()->hide();
     list_->horizontalHeader()->setStretchLastSection(true);
-    connect(list_, &QTableView::activated, this, [this](const QModelIndex &index) {
-        ShowBoth(comparison_.runs[static_cast<std::size_t>(index.row())].offset);
-    });
-    connect(list_, &QTableView::clicked, this, [this](const QModelIndex &index) {
-        ShowBoth(comparison_.runs[static_cast<std::size_t>(index.row())].offset);
-    });
+    const auto showRun = [this](const QModelIndex &index) {
+        if (runs_)
+            ShowBoth((*runs_)[static_cast<std::size_t>(index.row())].offset);
+    };
+    connect(list_, &QTableView::activated, this, showRun);
+    connect(list_, &QTableView::clicked, this, showRun);
     auto *again = new QPushButton(QStringLiteral("Compare &Again"), this);
     connect(again, &QPushButton::clicked, this, [this] { (void)Recompare(); });
 
@@ -123,55 +125,63 @@ std::optional<std::string> ComparePanel::Open(const std::filesystem::path &path)
     if (loaded.status != LoadStatus::Loaded)
         return DescribeLoadFailure(loaded, path.filename().string());
     other->display() = main_.display();
-    auto *view = new DataWindow(*other);
-    view->setObjectName(QStringLiteral("comparedView"));
-    view->SetReadOnly(true);
-    // Keep the old comparison until the new one is made: Cancel leaves the panel as it was.
-    std::swap(other_, other);
-    DataWindow *old = otherView_;
-    otherView_ = view;
-    if (const Status compared = Recompare(); !compared.ok()) {
-        std::swap(other_, other);
-        otherView_ = old;
-        delete view;
+    // The old comparison stays until the new one is made: Cancel leaves the panel as it was.
+    if (const Status compared = Compute(*other); !compared.ok())
         return compared.cancelled() ? std::string() : compared.message();
-    }
-    delete old;
-    splitter_->insertWidget(0, view);
+    delete otherView_;
+    other_ = std::move(other);
+    otherView_ = new DataWindow(*other_);
+    otherView_->setObjectName(QStringLiteral("comparedView"));
+    otherView_->SetReadOnly(true);
+    splitter_->insertWidget(0, otherView_);
     splitter_->setStretchFactor(0, 3);
     splitter_->setStretchFactor(1, 1);
     setWindowTitle(
         QStringLiteral("Compare with %1").arg(QString::fromStdString(path.filename().string())));
+    DataWindow *view = otherView_;
     connect(&mainView_, &DataWindow::CaretOffsetChanged, view, [this, view] {
         FollowScroll(mainView_, *view);
     });
     connect(view, &DataWindow::CaretOffsetChanged, this, [this, view] {
         FollowScroll(*view, mainView_);
     });
+    ShowResult();
     show();
     view->ScrollToRow(mainView_.caret().topRow);
     return std::nullopt;
+}
+
+Status ComparePanel::Compute(Session &other)
+{
+    Comparison comparison;
+    {
+        WorkProgress progress(this, QStringLiteral("Comparing..."));
+        comparison = CompareDocuments(main_.document(), other.document(), progress.Callback());
+    }
+    // Whatever came of it, it belongs to this state of the document: it is not tried again
+    // until the document changes or Compare Again is pressed.
+    comparedGeneration_ = main_.DocumentGeneration();
+    comparedState_ = main_.journal().State();
+    if (!comparison.status.ok())
+        return comparison.status;
+    summaryText_ = ComparisonSummary(comparison);
+    runs_ = std::make_shared<const std::vector<DifferenceRun>>(std::move(comparison.runs));
+    return Status::Ok();
 }
 
 Status ComparePanel::Recompare()
 {
     if (!other_)
         return Status::Ok();
-    Comparison comparison;
-    {
-        WorkProgress progress(this, QStringLiteral("Comparing..."));
-        comparison = CompareDocuments(main_.document(), other_->document(), progress.Callback());
+    const Status compared = Compute(*other_);
+    if (!compared.ok()) {
+        // A comparison of another state of the bytes would mislead: nothing is shown.
+        runs_.reset();
+        summaryText_ = compared.cancelled() ? "The comparison was cancelled: press Compare Again."
+                                            : compared.message();
     }
-    if (!comparison.status.ok()) {
-        // The last comparison stays shown; a failed read says so where its summary was.
-        if (!comparison.status.cancelled())
-            summary_->setText(QString::fromStdString(comparison.status.message()));
-        return comparison.status;
-    }
-    comparison_ = std::move(comparison);
-    comparedGeneration_ = main_.DocumentGeneration();
     ShowResult();
-    return Status::Ok();
+    return compared;
 }
 
 void ComparePanel::MainChanged()
@@ -180,19 +190,30 @@ void ComparePanel::MainChanged()
         return;
     if (!main_.document().IsOpen())
         return Stop();
+    // The compared view reads the bytes in the document's text mode and grouping.
+    if (!(other_->display() == main_.display())) {
+        other_->display() = main_.display();
+        otherView_->SettingsChanged();
+    }
     const bool another = main_.DocumentGeneration() != comparedGeneration_;
-    if (another || (!main_.document().IsPaged() && !other_->document().IsPaged()))
+    const bool edited = main_.journal().State() != comparedState_;
+    if (another || (edited && !main_.document().IsPaged() && !other_->document().IsPaged()))
         (void)Recompare(); // a failure is in the summary
+    else if (edited)
+        summary_->setText(QString::fromStdString(
+            "Edited since the comparison, which a large file makes again only on Compare Again. "
+            + summaryText_));
 }
 
 void ComparePanel::Stop()
 {
-    comparison_ = {};
-    model_->Show(nullptr);
-    mainView_.SetDifferences({});
+    runs_.reset();
+    summaryText_.clear();
+    ShowResult();
     delete otherView_;
     otherView_ = nullptr;
     other_.reset();
+    setWindowTitle(QStringLiteral("Compare"));
     hide();
 }
 
@@ -204,10 +225,11 @@ void ComparePanel::closeEvent(QCloseEvent *event)
 
 void ComparePanel::ShowResult()
 {
-    summary_->setText(QString::fromStdString(ComparisonSummary(comparison_)));
-    model_->Show(&comparison_.runs);
-    mainView_.SetDifferences(comparison_.runs);
-    otherView_->SetDifferences(comparison_.runs);
+    summary_->setText(QString::fromStdString(summaryText_));
+    model_->Show(runs_.get());
+    mainView_.SetDifferences(runs_);
+    if (otherView_)
+        otherView_->SetDifferences(runs_);
 }
 
 void ComparePanel::FollowScroll(DataWindow &from, DataWindow &to)
@@ -225,8 +247,9 @@ bool ComparePanel::Step(bool forward)
         return false;
     const DataWindow &from = otherView_->hasFocus() ? *otherView_ : mainView_;
     const std::int64_t caret = from.CaretOffset();
-    const auto target = forward ? NextDifference(comparison_.runs, caret)
-                                : PreviousDifference(comparison_.runs, caret);
+    if (!runs_)
+        return false;
+    const auto target = forward ? NextDifference(*runs_, caret) : PreviousDifference(*runs_, caret);
     if (target)
         ShowBoth(*target);
     return target.has_value();
@@ -249,8 +272,15 @@ void ComparePanel::ShowBoth(std::int64_t offset)
                view.caret().InText());
     view.CaretChanged();
     syncing_ = false;
+    // A run past the end of one file is followed on in the other, whose caret reaches it.
+    if (offset >= main_.document().Size())
+        view.setFocus();
+    else if (offset >= other_->document().Size())
+        mainView_.setFocus();
+    if (!runs_)
+        return;
     // The list marks the run the carets are on.
-    const auto &runs = comparison_.runs;
+    const auto &runs = *runs_;
     const auto run = std::partition_point(runs.begin(), runs.end(), [&](const DifferenceRun &r) {
         return r.offset + r.length <= offset;
     });

@@ -49,7 +49,6 @@ public:
     void Stop();
 
     [[nodiscard]] bool Comparing() const { return other_ != nullptr; }
-    [[nodiscard]] const Comparison &Result() const { return comparison_; }
     [[nodiscard]] DataWindow *OtherView() const { return otherView_; }
     // Next (or previous) difference from the caret of the view that has the focus; both views
     // go there. False when there is none that way.
@@ -58,6 +57,8 @@ public:
     void ShowBoth(std::int64_t offset);
 
 private:
+    // Compares the document with other; a failure (Cancelled, a read) is in the status.
+    Status Compute(Session &other);
     void ShowResult();
     void FollowScroll(DataWindow &from, DataWindow &to);
     void closeEvent(QCloseEvent *event) override;
@@ -71,8 +72,12 @@ private:
     QLabel *summary_;
     QTableView *list_;
     DifferenceModel *model_;
-    Comparison comparison_;
+    // The runs of the last comparison, shared with both views, and the summary they give.
+    std::shared_ptr<const std::vector<DifferenceRun>> runs_;
+    std::string summaryText_;
+    // The document and the state of its bytes the runs belong to.
     std::uint64_t comparedGeneration_ = 0;
+    std::uint64_t comparedState_ = 0;
     bool syncing_ = false;
 };
 

@@ -263,7 +263,7 @@ void DataWindow::ScrollToRow(std::int64_t row)
     ScrollRows(std::clamp<std::int64_t>(row, 0, LastRow()) - caret_.topRow);
 }
 
-void DataWindow::SetDifferences(std::vector<DifferenceRun> runs)
+void DataWindow::SetDifferences(std::shared_ptr<const std::vector<DifferenceRun>> runs)
 {
     differences_ = std::move(runs);
     viewport()->update();
@@ -365,7 +365,9 @@ QRgb CellBackground(const DisplaySettings &display, bool selected, bool differs,
     const QColor colour = StoredColour(own);
     if (!differs)
         return colour.rgb();
-    const auto tint = [](int channel, int red) { return (channel * 3 + red * 2) / 5; };
+    const auto tint = [](int channel, int red) {
+        return (channel * 3 + red * 2) / 5;
+    };
     return qRgb(tint(colour.red(), 255), tint(colour.green(), 0), tint(colour.blue(), 0));
 }
 
@@ -397,8 +399,8 @@ void DataWindow::DrawRow(QPainter &painter, const RowLayout &row, const CellEdge
         for (int i = 0; i < row.byteCount; ++i) {
             const HexCell &cell = row.hex[static_cast<std::size_t>(i)];
             const QRect rect(cells.Left(i) + shift, y, cells.Right(i) - cells.Left(i), rowHeight_);
-            backgrounds.Add(rect,
-                            CellBackground(display, cell.selected, cell.differs, display.hexBackground));
+            backgrounds.Add(
+                rect, CellBackground(display, cell.selected, cell.differs, display.hexBackground));
         }
     }
     for (int i = 0; i < row.byteCount; ++i) {
@@ -514,7 +516,8 @@ void DataWindow::paintEvent(QPaintEvent *)
                      session_.codePages(),
                      session_.decoder(),
                      caret_.selection,
-                     differences_};
+                     differences_ ? std::span<const DifferenceRun>(*differences_)
+                                  : std::span<const DifferenceRun>()};
     FontMeasure measure(*this);
     const int grouping = EffectiveGrouping(display);
     int carry = 0; // the top row starts fresh

@@ -11,6 +11,7 @@
 #include <QStaticText>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -55,8 +56,9 @@ public:
     // A view that only shows: the caret moves and selects, but no key, text or popup edits.
     void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
     [[nodiscard]] bool ReadOnly() const { return readOnly_; }
-    // The bytes that differ from a compared file, coloured until the next call; in offset order.
-    void SetDifferences(std::vector<DifferenceRun> runs);
+    // The bytes that differ from a compared file (runs in offset order, shared with the panel
+    // that lists them), coloured until the next call; nullptr for none.
+    void SetDifferences(std::shared_ptr<const std::vector<DifferenceRun>> runs);
     // Scrolls so that row (clamped to the document's rows) is the top one; the caret keeps its
     // window row, as with the scroll bar.
     void ScrollToRow(std::int64_t row);
@@ -97,6 +99,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     bool focusNextPrevChild(bool next) override;
+    bool event(QEvent *event) override;
     [[nodiscard]] QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 private:
@@ -141,7 +144,7 @@ private:
     std::function<bool(int)> commandEnabled_;
     int wheelRemainder_ = 0; // eighths of a degree not yet turned into rows
     bool readOnly_ = false;
-    std::vector<DifferenceRun> differences_;
+    std::shared_ptr<const std::vector<DifferenceRun>> differences_;
     KeyController keys_{*this};
     MouseController *mouse_;
     TableEntryBox *entryBox_;

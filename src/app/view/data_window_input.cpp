@@ -7,6 +7,7 @@
 #include "view/table_entry_box.h"
 
 #include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QScrollBar>
 
 namespace byteloom {
@@ -15,6 +16,27 @@ namespace byteloom {
 bool DataWindow::focusNextPrevChild(bool)
 {
     return false;
+}
+
+// In a view that only shows, the editing commands' keys (Paste, Cut, Copy, Undo, Redo, Delete)
+// are the view's own, and do nothing: as shortcuts they would act on the document beside it.
+bool DataWindow::event(QEvent *event)
+{
+    if (readOnly_ && event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        for (const QKeySequence::StandardKey editing : {QKeySequence::Paste,
+                                                        QKeySequence::Cut,
+                                                        QKeySequence::Copy,
+                                                        QKeySequence::Undo,
+                                                        QKeySequence::Redo,
+                                                        QKeySequence::Delete}) {
+            if (key->matches(editing)) {
+                event->accept();
+                return true;
+            }
+        }
+    }
+    return QAbstractScrollArea::event(event);
 }
 
 void DataWindow::keyPressEvent(QKeyEvent *event)

@@ -61,6 +61,9 @@ public:
     [[nodiscard]] const UndoRecord &Newest() const { return undo_.back(); }
     [[nodiscard]] std::size_t HeldBytes() const { return heldBytes_; }
 
+    // Names the state of the bytes: every edit, Undo and Redo gives another, so that a view of
+    // the bytes (a comparison) knows when it is out of date.
+    [[nodiscard]] std::uint64_t State() const { return current_; }
     // The document was saved (or loaded): this is the state its file holds.
     void MarkSaved() { saved_ = current_; }
     // Whether Undo and Redo have brought the document back to what its file holds.

@@ -37,6 +37,8 @@ struct DisplaySettings
     bool unicodeText = false;
     // The one byte order of the Unicode text mode and of the Copy Hex As arrays.
     bool bigEndian = false;
+
+    bool operator==(const DisplaySettings &) const = default;
 };
 
 } // namespace byteloom
