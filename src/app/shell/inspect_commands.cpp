@@ -70,11 +70,15 @@ void InspectCommands::CompareWith()
         QObject::connect(compare_, &QDockWidget::visibilityChanged, compare_, [this] {
             DifferenceCommandsFollow();
         });
+    }
+    if (const auto failure = compare_->Open(*path)) {
+        if (!failure->empty())
+            host_.Prompts().ShowMessage(*failure);
+    } else {
         // The document and the compared file share the window's width.
+        auto *window = qobject_cast<QMainWindow *>(host_.DialogParent());
         window->resizeDocks({compare_}, {window->width() / 2}, Qt::Horizontal);
     }
-    if (const auto failure = compare_->Open(*path); failure && !failure->empty())
-        host_.Prompts().ShowMessage(*failure);
     DifferenceCommandsFollow();
 }
 
