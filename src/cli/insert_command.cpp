@@ -25,6 +25,7 @@ struct InsertOptions
     std::string table;
     bool raw = false;
     bool utf8 = false;
+    bool shortest = false;
     std::string address;
     std::string end;
     bool decimal = false;
@@ -37,6 +38,7 @@ int RunCommandScripts(const InsertOptions &options, const std::vector<std::strin
     for (const auto &[given, option] : {std::pair{!options.table.empty(), "--table"},
                                         {options.raw, "--raw"},
                                         {options.utf8, "--utf8"},
+                                        {options.shortest, "--shortest"},
                                         {!options.address.empty(), "--address"},
                                         {!options.end.empty(), "--end"}})
         if (given)
@@ -118,6 +120,7 @@ int RunInsert(const InsertOptions &options)
                         + " cannot hold, or is not UTF-8; nothing was inserted.");
     }
     InsertPlace place;
+    place.shortest = options.shortest;
     if (table && HasOffsetHeaders(text)) {
         if (!options.address.empty())
             return Fail("The script places its strings by its offset headers; --address is only "
@@ -178,8 +181,14 @@ Subcommand AddInsertCommand(CLI::App &app)
             auto *raw = command.add_flag("--raw", options.raw, "Copy the script's bytes unchanged");
             auto *utf8 = command.add_flag(
                 "--utf8", options.utf8, "The script is UTF-8: convert it to the table's code page");
+            auto *shortest = command.add_flag(
+                "--shortest",
+                options.shortest,
+                "Encode each run of text with the fewest bytes the table allows (a table without "
+                "subtables), not the longest entry first");
             table->excludes(raw);
             utf8->excludes(raw);
+            shortest->excludes(raw);
             command.add_option(
                 "--address",
                 options.address,

@@ -13,8 +13,8 @@
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -146,6 +146,11 @@ TEST_F(ScriptCommandsTest, CtrlIInsertsThroughTheTableAndCtrlZTakesItBack)
         // A dump with headers places itself: the address is greyed and says so.
         EXPECT_FALSE(Field(dialog, "address")->isEnabled());
         EXPECT_EQ(Field(dialog, "address")->text(), QStringLiteral("from the script's headers"));
+        // Fewest bytes is offered, and left off: the script goes back as it was dumped.
+        const auto *shortest = dialog.findChild<QCheckBox *>(QStringLiteral("shortest"));
+        ASSERT_NE(shortest, nullptr);
+        EXPECT_TRUE(shortest->isEnabled());
+        EXPECT_FALSE(shortest->isChecked());
         QTest::keyClick(path, Qt::Key_Return);
     });
     EXPECT_TRUE(prompts->messages.empty()) << prompts->messages.front();
@@ -262,12 +267,12 @@ TEST_F(ScriptCommandsTest, FindPointersListsThemAndFollowPointerAndBackGoBetween
     test::WriteBytes(folder / "pointers.bin", image);
     window->OpenStartupFile((folder / "pointers.bin").string());
     window->JumpTo(0x20);
-    ASSERT_TRUE(test::WindowTest::WithDialog(
-        [&] { window->Action(kCmdFindPointers)->trigger(); },
-        [&](QDialog &dialog) {
-            EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Find Pointers"));
-            QTest::keyClick(&dialog, Qt::Key_Return);
-        }));
+    ASSERT_TRUE(test::WindowTest::WithDialog([&] { window->Action(kCmdFindPointers)->trigger(); },
+                                             [&](QDialog &dialog) {
+                                                 EXPECT_EQ(dialog.windowTitle(),
+                                                           QStringLiteral("Find Pointers"));
+                                                 QTest::keyClick(&dialog, Qt::Key_Return);
+                                             }));
     auto *hits = window->findChild<QListWidget *>(QStringLiteral("pointerHits"));
     ASSERT_NE(hits, nullptr);
     ASSERT_EQ(hits->count(), 1);

@@ -44,6 +44,22 @@ TEST(CliTableCommands, InsertWritesTheScriptAndSavesTheFile)
     EXPECT_EQ(raw.out, "2\n"); // the rest would fall beyond the end of the file
     EXPECT_EQ(raw.exitCode, 1);
     EXPECT_EQ(std::filesystem::file_size(rom), 0x10000u);
+
+    // --shortest writes the fewest bytes and says what it saved.
+    test::WriteText(folder / "short.tbl", "01=ab\n02=a\n03=bcd\n05=c\n06=d\n07=b\n");
+    test::WriteText(folder / "abcd.txt", "abcd");
+    const auto shortest = RunCli({"insert",
+                                  rom.string(),
+                                  (folder / "abcd.txt").string(),
+                                  "--table",
+                                  (folder / "short.tbl").string(),
+                                  "--address",
+                                  "20",
+                                  "--shortest"});
+    EXPECT_EQ(shortest.exitCode, 0) << shortest.err;
+    EXPECT_EQ(shortest.out, "2\n");
+    EXPECT_NE(shortest.err.find("saved 1 bytes"), std::string::npos) << shortest.err;
+    EXPECT_EQ(Cli("find {} 0203 --hex", {rom.string()}).out, "00000020\n");
 }
 
 // The sample's dialogue, dumped with headers, goes back over zeros byte for byte (the other forms

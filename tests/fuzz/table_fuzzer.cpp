@@ -78,6 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             __builtin_trap();
     }
     (void)EncodeScript(table, stored, 0);
+    (void)EncodeScript(table, stored, 0, {}, true);
     const std::string written = FormatTableFile(table);
     // The canonical form is a fixed point: written and read again, it is written the same
     // (unless a line grew past the 254 characters a line is read in: a text of 252 characters

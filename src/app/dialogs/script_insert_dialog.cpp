@@ -2,6 +2,7 @@
 
 #include "dialogs/tab_order.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGroupBox>
@@ -109,6 +110,12 @@ ScriptInsertDialog::ScriptInsertDialog(FileSystem &files,
     table_->setCurrentIndex(table_->findData(
         QByteArray(fields.table.data(), static_cast<qsizetype>(fields.table.size()))));
     tableRow->addWidget(table_);
+    shortest_ = new QCheckBox(QStringLiteral("Fe&west bytes"), tableGroup);
+    shortest_->setObjectName(QStringLiteral("shortest"));
+    shortest_->setToolTip(QStringLiteral(
+        "Encode each run of text with the fewest bytes the table's entries allow, not the "
+        "longest entry first (for a table without subtables)"));
+    tableRow->addWidget(shortest_);
 
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *insert
@@ -123,7 +130,8 @@ ScriptInsertDialog::ScriptInsertDialog(FileSystem &files,
     layout->addWidget(addressGroup);
     layout->addWidget(tableGroup);
     layout->addWidget(buttons);
-    SetTabOrder({path_, browseButton, address_, hex_, decimal_, end_, table_, insert, cancel});
+    SetTabOrder(
+        {path_, browseButton, address_, hex_, decimal_, end_, table_, shortest_, insert, cancel});
     path_->setFocus();
     FollowScript();
 }
@@ -158,6 +166,7 @@ void ScriptInsertDialog::FollowScript()
         field->setEnabled(placedBy == PlacedBy::Address);
     end_->setEnabled(placedBy != PlacedBy::Commands);
     table_->setEnabled(placedBy != PlacedBy::Commands);
+    shortest_->setEnabled(placedBy != PlacedBy::Commands);
 }
 
 std::string ScriptInsertDialog::TableTitle() const
@@ -191,6 +200,7 @@ void ScriptInsertDialog::accept()
         return;
     }
     request_ = std::get<InsertRequest>(read);
+    request_.place.shortest = shortest_->isChecked();
     QDialog::accept();
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -60,6 +61,7 @@ private:
     QLineEdit *path_;
     QLineEdit *address_;
     QLineEdit *end_;
+    QCheckBox *shortest_ = nullptr;
     std::int64_t caretOffset_;
     PlacedBy placedBy_ = PlacedBy::Address;
     QRadioButton *hex_;

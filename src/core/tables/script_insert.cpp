@@ -32,10 +32,11 @@ public:
     ScriptEncoder(const TableFile &table,
                   std::string_view text,
                   const std::vector<std::size_t> &lineBreaks,
-                  std::int64_t address)
+                  std::int64_t address,
+                  bool shortest)
         : text_(text)
         , lineBreaks_(lineBreaks)
-        , reader_(table, HeaderAt(text, 0).has_value())
+        , reader_(table, HeaderAt(text, 0).has_value(), shortest)
     {
         // With headers, the first header starts the first string.
         if (!HeaderAt(text, 0))
@@ -203,13 +204,15 @@ bool HasOffsetHeaders(std::string_view text)
 EncodedScript EncodeScript(const TableFile &table,
                            std::string_view text,
                            std::int64_t address,
-                           const ProgressCallback &progress)
+                           const ProgressCallback &progress,
+                           bool shortest)
 {
     const std::size_t nul = text.find('\0');
     std::string rewritten(text.substr(0, nul));
     std::vector<std::size_t> lineBreaks;
     RewriteLineBreaks(rewritten, &lineBreaks);
-    EncodedScript encoded = ScriptEncoder(table, rewritten, lineBreaks, address).Run(progress);
+    EncodedScript encoded
+        = ScriptEncoder(table, rewritten, lineBreaks, address, shortest).Run(progress);
     if (nul != std::string_view::npos && encoded.status.ok())
         encoded.endedAtNulLine = LineOf(lineBreaks, rewritten.size());
     return encoded;
@@ -233,9 +236,20 @@ InsertResult InsertScriptText(Document &document,
     if (!table)
         return WriteStrings(
             document, journal, {{place.address, {text.begin(), text.end()}}}, place.end);
-    EncodedScript encoded = EncodeScript(*table, text, place.address, progress);
+    EncodedScript encoded = EncodeScript(*table, text, place.address, progress, place.shortest);
     if (!encoded.status.ok())
-        return {encoded.status, 0, 0, {}, 0, {}, 0};
+        return {encoded.status, 0, 0, {}, 0, {}, 0, 0};
+    std::int64_t saved = 0;
+    if (place.shortest) {
+        // What the longest entry first would have written, to say what was saved.
+        const auto total = [](const EncodedScript &script) {
+            std::int64_t bytes = 0;
+            for (const ScriptString &string : script.strings)
+                bytes += static_cast<std::int64_t>(string.bytes.size());
+            return bytes;
+        };
+        saved = total(EncodeScript(*table, text, place.address)) - total(encoded);
+    }
     std::optional<std::int64_t> end = place.end;
     if (encoded.endMark)
         end = std::min(end.value_or(*encoded.endMark), *encoded.endMark);
@@ -243,6 +257,7 @@ InsertResult InsertScriptText(Document &document,
     result.skippedCount = encoded.skippedCount;
     result.firstSkipped = std::move(encoded.firstSkipped);
     result.endedAtNulLine = encoded.endedAtNulLine;
+    result.bytesSaved = saved;
     return result;
 }
 
@@ -292,6 +307,9 @@ std::string InsertReport(const InsertResult &result)
     if (result.endedAtNulLine > 0)
         report += "The script's text ends at a NUL byte on line "
                   + std::to_string(result.endedAtNulLine) + "; what follows it was not inserted.\n";
+    if (result.bytesSaved > 0)
+        report += "The shortest encoding saved " + std::to_string(result.bytesSaved)
+                  + " bytes against the longest entry first.\n";
     return report;
 }
 

@@ -50,6 +50,7 @@ struct InsertResult
     std::int64_t skippedCount = 0;
     std::vector<SkippedCharacter> firstSkipped; // the first few, in script order
     int endedAtNulLine = 0;                     // the line of a NUL byte that ended the text, or 0
+    std::int64_t bytesSaved = 0; // by the shortest encoding, against the longest entry first
 
     // Whether anything of the script was not written as it stands: bytes past the end, strings
     // cut at their room's end, skipped characters, text after a NUL.
@@ -95,21 +96,26 @@ struct EncodedScript
 //   not used;
 // - a script without headers is one string, written from address on.
 // progress is told about every megabyte of text and may cancel.
+// With shortest, each run of text takes the fewest bytes its entries allow (ScriptReader).
 [[nodiscard]] EncodedScript EncodeScript(const TableFile &table,
                                          std::string_view text,
                                          std::int64_t address,
-                                         const ProgressCallback &progress = {});
+                                         const ProgressCallback &progress = {},
+                                         bool shortest = false);
 
 // Where an insert may write: a script without headers goes to address; nothing is written at or
-// past end when one is given.
+// past end when one is given. And how it encodes: the longest entry first, or with shortest the
+// fewest bytes.
 struct InsertPlace
 {
-    InsertPlace(std::int64_t at = 0, std::optional<std::int64_t> until = {})
+    InsertPlace(std::int64_t at = 0, std::optional<std::int64_t> until = {}, bool fewest = false)
         : address(at)
         , end(until)
+        , shortest(fewest)
     {}
     std::int64_t address = 0;
     std::optional<std::int64_t> end;
+    bool shortest = false;
 };
 
 // Writes script text (as read from its file) into the document as one undo record: encoded by

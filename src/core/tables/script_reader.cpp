@@ -67,9 +67,10 @@ std::optional<OffsetHeader> EndMarkAt(std::string_view text, std::size_t pos)
     return BracketedOffsetAt(text, pos, kEndMarkOpening);
 }
 
-ScriptReader::ScriptReader(const TableFile &table, bool headers)
+ScriptReader::ScriptReader(const TableFile &table, bool headers, bool shortest)
     : table_(table)
     , headers_(headers)
+    , shortest_(shortest && table.SubtableCount() == 0)
 {
     for (int number = 0; number <= table.SubtableCount(); ++number) {
         std::vector<const TableEntry *> &labelled = labelled_.emplace_back();
@@ -132,7 +133,9 @@ ScriptReader::Piece ScriptReader::Read(std::string_view text,
             return {Kind::Keys, pos + code->second, 0};
         }
     }
-    const EncodedEntry encoded = EncodeLongest(table_, SubtableFor(offset), text.substr(pos));
+    const EncodedEntry encoded = shortest_
+                                     ? ShortestAt(text, pos)
+                                     : EncodeLongest(table_, SubtableFor(offset), text.substr(pos));
     if (!encoded.entry) {
         const std::size_t length = CharacterLength(table_, text, pos);
         skipped_.emplace_back(pos, length);
@@ -204,6 +207,56 @@ std::size_t ScriptReader::Stars(std::string_view text,
         i += stars;
     }
     return next;
+}
+
+bool ScriptReader::SyntaxAt(std::string_view text, std::size_t pos) const
+{
+    if (text[pos] == '*' || (headers_ && ByteCodeAt(text, pos)))
+        return true;
+    if (!labelStarts_[static_cast<unsigned char>(text[pos])])
+        return false;
+    return std::any_of(labelled_[0].begin(), labelled_[0].end(), [&](const TableEntry *entry) {
+        return text.substr(pos).starts_with(entry->label);
+    });
+}
+
+EncodedEntry ScriptReader::ShortestAt(std::string_view text, std::size_t pos)
+{
+    if (runText_ == text.data() && pos >= runStart_ && pos - runStart_ < runChoice_.size())
+        return runChoice_[pos - runStart_];
+    std::size_t end = pos + 1;
+    while (end < text.size() && !SyntaxAt(text, end))
+        ++end;
+    const Subtable &subtable = table_.GetSubtable(0);
+    const auto longest = static_cast<std::size_t>(std::max(table_.GetMaxTextLen(), 1));
+    // cost[i]: the fewest skipped characters, then bytes, that encode text[i, end).
+    const std::size_t count = end - pos;
+    std::vector<std::pair<std::int64_t, std::int64_t>> cost(count + 1, {0, 0});
+    runChoice_.assign(count, EncodedEntry{});
+    for (std::size_t i = count; i-- > 0;) {
+        const std::size_t at = pos + i;
+        bool matched = false;
+        for (std::size_t n = std::min(longest, count - i); n >= 1; --n) {
+            const TableEntry *entry = subtable.FindByText(text.substr(at, n));
+            if (!entry)
+                continue;
+            const std::pair<std::int64_t, std::int64_t> via{
+                cost[i + n].first, cost[i + n].second + KeyWidth(entry->key)};
+            // Strictly fewer: on a tie the longer entry, tried first, stays.
+            if (!matched || via < cost[i]) {
+                cost[i] = via;
+                runChoice_[i] = {entry, n};
+            }
+            matched = true;
+        }
+        if (!matched) {
+            const std::size_t length = std::min(CharacterLength(table_, text, at), count - i);
+            cost[i] = {cost[i + length].first + 1, cost[i + length].second};
+        }
+    }
+    runText_ = text.data();
+    runStart_ = pos;
+    return runChoice_[0];
 }
 
 } // namespace byteloom

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tables/table_codec.h"
 #include "tables/table_file.h"
 
 #include <array>
@@ -36,8 +37,9 @@ class ScriptReader
 {
 public:
     // With headers, the script is a dump with offset headers: headers and the end mark start
-    // lines, and "<x>" or "<xx>" is the raw byte it names.
-    ScriptReader(const TableFile &table, bool headers);
+    // lines, and "<x>" or "<xx>" is the raw byte it names. With shortest, text is encoded with
+    // the fewest bytes instead of the longest entry first (see ShortestAt).
+    ScriptReader(const TableFile &table, bool headers, bool shortest = false);
 
     struct Piece
     {
@@ -65,6 +67,14 @@ public:
 
 private:
     const Subtable &SubtableFor(std::int64_t at) const { return table_.SubtableAt(at); }
+    // Whether reading at pos would take anything but text: a line break, a label or a byte code.
+    [[nodiscard]] bool SyntaxAt(std::string_view text, std::size_t pos) const;
+    // The entry the fewest bytes for the run of text from pos (up to the next line break, label
+    // or byte code) begin with, found for the whole run at once and kept for the calls that
+    // follow. Fewer skipped characters come first, then fewer bytes, then the longest entry, so
+    // that where the longest-first encoding is among the shortest it is the one chosen. A table
+    // with subtables is read longest first, as the subtable depends on where each key lands.
+    EncodedEntry ShortestAt(std::string_view text, std::size_t pos);
     std::size_t LabelledMarker(std::string_view text,
                                std::size_t pos,
                                std::int64_t at,
@@ -76,6 +86,12 @@ private:
 
     const TableFile &table_;
     bool headers_;
+    bool shortest_;
+    // The run ShortestAt last encoded: its text, where it starts, and the entry chosen at each
+    // of its positions.
+    const char *runText_ = nullptr;
+    std::size_t runStart_ = 0;
+    std::vector<EncodedEntry> runChoice_;
     std::size_t longestLabel_ = 0;
     std::array<bool, 256> labelStarts_{};
     // The keys that carry a label, longest label first, for each subtable.
