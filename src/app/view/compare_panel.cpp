@@ -201,8 +201,7 @@ void ComparePanel::MainChanged()
         (void)Recompare(); // a failure is in the summary
     else if (edited)
         summary_->setText(QString::fromStdString(
-            "Edited since the comparison, which a large file makes again only on Compare Again. "
-            + summaryText_));
+            "The document changed since this comparison: press Compare Again. " + summaryText_));
 }
 
 void ComparePanel::Stop()
