@@ -130,7 +130,7 @@ TEST_F(EditingTest, CopyPasteAndCutGoThroughTheClipboard)
     EXPECT_EQ(document().Size(), 12);
     EXPECT_EQ(document().ReadByte(0), 1);
     EXPECT_EQ(document().ReadByte(1), 2);
-    EXPECT_EQ(window->StatusPart(2)->text(), QStringLiteral("Size: 0000000C"));
+    EXPECT_EQ(window->StatusPart(2)->text(), QStringLiteral("Size: 0000000C (12 bytes)"));
 
     view()->caret().selection = {0, 3, true};
     window->RunCommand(kCmdCut);

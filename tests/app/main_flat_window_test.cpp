@@ -74,7 +74,7 @@ TEST_F(MainFlatWindowTest, NewOpenAndCloseSetTitlesMenusAndTheStatusBar)
     EXPECT_TRUE(Enabled(kCmdClose));
     EXPECT_TRUE(Enabled(kCmdSelectAll));
     EXPECT_FALSE(Enabled(kCmdDumpScript));
-    EXPECT_EQ(window->StatusPart(2)->text(), QStringLiteral("Size: 00000800"));
+    EXPECT_EQ(window->StatusPart(2)->text(), QStringLiteral("Size: 00000800 (2 KiB)"));
     EXPECT_EQ(window->StatusPart(4)->text(), QStringLiteral("OVR")); // typing overwrites
 
     WriteBytes(folder / "game.bin", PatternBytes(300));
@@ -83,7 +83,7 @@ TEST_F(MainFlatWindowTest, NewOpenAndCloseSetTitlesMenusAndTheStatusBar)
     window->Action(kCmdOpen)->trigger();
     EXPECT_EQ(Title(), QStringLiteral("Byteloom RC7 3.0.0 - [ game.bin ] - Game (1252)"));
     EXPECT_TRUE(Enabled(kCmdDumpScript));
-    EXPECT_EQ(window->StatusPart(2)->text(), QStringLiteral("Size: 0000012C"));
+    EXPECT_EQ(window->StatusPart(2)->text(), QStringLiteral("Size: 0000012C (300 bytes)"));
     EXPECT_TRUE(prompts->asked.empty()); // the new document was never edited
 
     window->Action(kCmdClose)->trigger();

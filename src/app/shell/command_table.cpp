@@ -29,17 +29,17 @@ constexpr MenuLine EndSubmenu()
 constexpr std::array kFile{
     Item(kCmdNew, "&New...\tCtrl+N", "Ctrl+N"),
     Item(kCmdOpen, "&Open...\tCtrl+O", "Ctrl+O"),
-    Item(kCmdClose, "&Close"),
+    Item(kCmdClose, "&Close\tCtrl+W", "Ctrl+W"),
     Separator(),
     Item(kCmdSave, "&Save\tCtrl+S", "Ctrl+S"),
-    Item(kCmdSaveAs, "Save As..."),
+    Item(kCmdSaveAs, "Sa&ve As...\tCtrl+Shift+S", "Ctrl+Shift+S"),
     Separator(),
     Item(kCmdCreatePatch, "Create &Patch..."),
     Item(kCmdApplyPatch, "&Apply Patch..."),
     Separator(),
     Item(kCmdCompareWith, "Co&mpare With..."),
     Separator(),
-    Item(kCmdExit, "E&xit"),
+    Item(kCmdExit, "E&xit\tCtrl+Q", "Ctrl+Q"),
     Separator(),
 };
 

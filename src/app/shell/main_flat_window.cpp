@@ -31,6 +31,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -119,7 +120,11 @@ MainFlatWindow::MainFlatWindow(std::unique_ptr<UserPrompts> prompts, QWidget *pa
     pointerCommands_ = std::make_unique<PointerCommands>(*this);
     inspectCommands_ = std::make_unique<InspectCommands>(*this);
     ApplyMenuState(NoDocumentMenuState());
-    resize(900, 640);
+    // The first window fits the screen, whatever its size and scale.
+    QSize size(900, 640);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() * 0.9);
+    resize(size);
     DocumentChanged();
 
     // Paste follows the clipboard as it changes, in this program or another.

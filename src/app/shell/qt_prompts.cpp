@@ -94,12 +94,23 @@ QtPrompts::ChooseFileToSave(const std::string &title,
                             std::span<const FileFilter> filters,
                             const std::filesystem::path &initial)
 {
-    return PathOf(QFileDialog::getSaveFileName(owner_,
-                                               FromUtf8(title),
-                                               QString::fromStdString(initial.string()),
-                                               NameFilters(filters),
-                                               nullptr,
-                                               QFileDialog::HideNameFilterDetails));
+    QFileDialog dialog(
+        owner_, FromUtf8(title), QString::fromStdString(initial.string()), NameFilters(filters));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    // A name typed without an extension takes the chosen filter's before the dialog asks
+    // whether to replace a file of that name.
+    const QStringList names = NameFilters(filters).split(QStringLiteral(";;"));
+    const auto follow = [&](const QString &chosen) {
+        const auto index = static_cast<std::size_t>(std::max<qsizetype>(names.indexOf(chosen), 0));
+        dialog.setDefaultSuffix(index < filters.size() ? FromUtf8(DefaultSuffix(filters[index]))
+                                                       : QString());
+    };
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, follow);
+    follow(dialog.selectedNameFilter());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return PathOf(dialog.selectedFiles().front());
 }
 
 } // namespace byteloom

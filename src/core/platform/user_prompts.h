@@ -17,6 +17,17 @@ struct FileFilter
     std::string patterns;
 };
 
+// The extension a name typed without one takes in a save dialog, so that the file is what the
+// filter chosen promised: "bps" for "*.bps"; nothing for a filter of several patterns or of
+// every file.
+[[nodiscard]] inline std::string DefaultSuffix(const FileFilter &filter)
+{
+    const std::string &patterns = filter.patterns;
+    if (!patterns.starts_with("*.") || patterns.find_first_of(";*?", 2) != std::string::npos)
+        return {};
+    return patterns.substr(2);
+}
+
 // What the core asks of the user. The editor answers with its dialogs; tests answer with a
 // script of their own. Every message box has the caption "Byteloom RC7".
 class UserPrompts

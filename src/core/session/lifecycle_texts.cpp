@@ -40,9 +40,24 @@ std::string TableNotSavedMessage(std::string_view tableTitle, std::string_view w
 
 std::string SizeStatusText(std::int64_t size)
 {
-    char text[32];
+    char text[64];
     std::snprintf(text, sizeof text, "Size: %08llX", static_cast<unsigned long long>(size));
-    return text;
+    // Beside the hexadecimal, the size a person reads: bytes, or KiB to TiB to one decimal.
+    constexpr const char *kUnits[] = {"KiB", "MiB", "GiB", "TiB"};
+    std::string readable = std::to_string(size) + (size == 1 ? " byte" : " bytes");
+    double scaled = static_cast<double>(size);
+    for (const char *unit : kUnits) {
+        if (scaled < 1024)
+            break;
+        scaled /= 1024;
+        char number[32];
+        std::snprintf(number, sizeof number, "%.1f", scaled);
+        std::string shown = number;
+        if (shown.ends_with(".0"))
+            shown.resize(shown.size() - 2);
+        readable = shown + " " + unit;
+    }
+    return std::string(text) + " (" + readable + ")";
 }
 
 } // namespace byteloom

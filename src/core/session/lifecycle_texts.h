@@ -24,7 +24,7 @@ inline constexpr std::string_view kOpenTableDialogTitle = "Open a Table";
 // A changed table that could not be written: the program stays, and so do the changes.
 [[nodiscard]] std::string TableNotSavedMessage(std::string_view tableTitle, std::string_view why);
 
-// "Size: %08X", the status bar's size part.
+// "Size: %08X (1.5 MiB)", the status bar's size part: hexadecimal, then in bytes or binary units.
 [[nodiscard]] std::string SizeStatusText(std::int64_t size);
 
 } // namespace byteloom

@@ -130,8 +130,9 @@ std::span<const MenuChange> SelectionDroppedMenuState()
 
 StatusBarEdges StatusBarLayout(int right, int w)
 {
+    // The size part is wide enough for "Size: 40000000 (1023.5 MiB)".
     return {{11 * w,
-             right - 48 * w,
+             right - 58 * w,
              right - 31 * w,
              right - 14 * w,
              right - 10 * w,

@@ -296,3 +296,30 @@ TEST_F(FileLifecycleTest, ExitAndCloseAskAboutEachChangedTable)
 
 } // namespace
 } // namespace byteloom
+
+namespace byteloom {
+namespace {
+
+// The status bar's size: hexadecimal, then bytes or a binary unit to one decimal.
+TEST(SizeStatusText, HexadecimalWithTheSizeAPersonReads)
+{
+    EXPECT_EQ(SizeStatusText(0), "Size: 00000000 (0 bytes)");
+    EXPECT_EQ(SizeStatusText(1), "Size: 00000001 (1 byte)");
+    EXPECT_EQ(SizeStatusText(1023), "Size: 000003FF (1023 bytes)");
+    EXPECT_EQ(SizeStatusText(1024), "Size: 00000400 (1 KiB)");
+    EXPECT_EQ(SizeStatusText(1536), "Size: 00000600 (1.5 KiB)");
+    EXPECT_EQ(SizeStatusText(std::int64_t{1} << 30), "Size: 40000000 (1 GiB)");
+    EXPECT_EQ(SizeStatusText(std::int64_t{5} << 40), "Size: 50000000000 (5 TiB)");
+}
+
+// A name typed without an extension in a save dialog takes the chosen filter's, when it has one.
+TEST(DefaultSuffix, OnlyAFilterOfOneExtensionGivesOne)
+{
+    EXPECT_EQ(DefaultSuffix({"BPS patch (*.bps)", "*.bps"}), "bps");
+    EXPECT_EQ(DefaultSuffix({"ROM images", "*.smc;*.sfc"}), "");
+    EXPECT_EQ(DefaultSuffix({"All Files (*.*)", "*.*"}), "");
+    EXPECT_EQ(DefaultSuffix({"Anything", "*"}), "");
+}
+
+} // namespace
+} // namespace byteloom
