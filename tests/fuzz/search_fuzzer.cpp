@@ -60,6 +60,38 @@ std::optional<std::int64_t> PlainRelative(const std::vector<std::uint8_t> &bytes
     return std::nullopt;
 }
 
+// The relative search over 16-bit values, one candidate at a time: the pattern's bytes are the
+// places, read at every byte offset in the byte order given.
+std::optional<std::int64_t> PlainWideRelative(const std::vector<std::uint8_t> &bytes,
+                                              const SearchPattern &pattern,
+                                              std::int64_t first,
+                                              bool big)
+{
+    const std::vector<bool> wildcard = pattern.WildcardPositions();
+    const auto size = static_cast<std::int64_t>(bytes.size());
+    const auto length = static_cast<std::int64_t>(pattern.length());
+    if (length == 0)
+        return std::nullopt;
+    const auto unit = [&](std::int64_t at) {
+        const auto a = bytes[static_cast<std::size_t>(at)];
+        const auto b = bytes[static_cast<std::size_t>(at + 1)];
+        return big ? a << 8 | b : b << 8 | a;
+    };
+    for (std::int64_t p = first; p + 2 * length <= size; ++p) {
+        bool match = true;
+        for (std::int64_t i = 0; i + 1 < length && match; ++i) {
+            const auto at = static_cast<std::size_t>(i);
+            if (wildcard[at] || wildcard[at + 1])
+                continue;
+            match = unit(p + 2 * i) - unit(p + 2 * i + 2)
+                    == pattern.bytes[at] - pattern.bytes[at + 1];
+        }
+        if (match)
+            return p;
+    }
+    return std::nullopt;
+}
+
 // A paged document of the bytes, read from a memory file with 64-byte pages.
 bool LoadPaged(Document &document, const std::vector<std::uint8_t> &bytes)
 {
@@ -109,6 +141,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (ValueSearch(document, pattern, first) != PlainValue(bytes, pattern, first))
         __builtin_trap();
     if (RelativeSearch(document, pattern, first) != PlainRelative(bytes, pattern, first))
+        __builtin_trap();
+    RelativeQuery wide = RelativeQueryOf(pattern);
+    wide.width = 2;
+    wide.bigEndian = (data[2] & 2) != 0;
+    if (RelativeSearch(document, wide, first)
+        != PlainWideRelative(bytes, pattern, first, wide.bigEndian))
         __builtin_trap();
     return 0;
 }
