@@ -210,13 +210,14 @@ std::size_t FindPairCandidate(const std::uint8_t *s,
     return kNotFound;
 }
 
-// A pair of 16-bit values of the relative search: the units at unit index offset and offset + 1
-// of a candidate must differ by difference as plain integers.
+// The 16-bit value whose bytes begin at at, in the byte order given.
 std::uint32_t UnitAt(const std::uint8_t *at, bool bigEndian)
 {
     return bigEndian ? std::uint32_t{at[0]} << 8 | at[1] : std::uint32_t{at[1]} << 8 | at[0];
 }
 
+// A pair of 16-bit values: the units at unit index offset and offset + 1 of the candidate must
+// differ by the pair's difference as plain integers.
 bool WidePairMatches(const std::uint8_t *s, std::size_t candidate, DifferencePair pair, bool big)
 {
     const std::uint8_t *at = s + candidate + 2 * pair.offset;
@@ -232,40 +233,9 @@ WidePairMatchesAvx2(const std::uint8_t *at, int difference, bool big)
     __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at));
     __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at + 2));
     if (big) {
-        const __m256i swap = _mm256_setr_epi8(1,
-                                              0,
-                                              3,
-                                              2,
-                                              5,
-                                              4,
-                                              7,
-                                              6,
-                                              9,
-                                              8,
-                                              11,
-                                              10,
-                                              13,
-                                              12,
-                                              15,
-                                              14,
-                                              1,
-                                              0,
-                                              3,
-                                              2,
-                                              5,
-                                              4,
-                                              7,
-                                              6,
-                                              9,
-                                              8,
-                                              11,
-                                              10,
-                                              13,
-                                              12,
-                                              15,
-                                              14);
-        a = _mm256_shuffle_epi8(a, swap);
-        b = _mm256_shuffle_epi8(b, swap);
+        // Each unit's two bytes trade places.
+        a = _mm256_or_si256(_mm256_slli_epi16(a, 8), _mm256_srli_epi16(a, 8));
+        b = _mm256_or_si256(_mm256_slli_epi16(b, 8), _mm256_srli_epi16(b, 8));
     }
     const __m256i equal = _mm256_cmpeq_epi16(_mm256_sub_epi16(a, b),
                                              _mm256_set1_epi16(static_cast<short>(difference)));
