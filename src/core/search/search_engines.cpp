@@ -233,9 +233,11 @@ WidePairMatchesAvx2(const std::uint8_t *at, int difference, bool big)
     __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at));
     __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at + 2));
     if (big) {
-        // Each unit's two bytes trade places.
-        a = _mm256_or_si256(_mm256_slli_epi16(a, 8), _mm256_srli_epi16(a, 8));
-        b = _mm256_or_si256(_mm256_slli_epi16(b, 8), _mm256_srli_epi16(b, 8));
+        // Each unit's two bytes trade places: byte 1 then byte 0, 3 then 2, and so on.
+        const __m256i swap = _mm256_set_epi64x(
+            0x0E0F0C0D0A0B0809, 0x0607040502030001, 0x0E0F0C0D0A0B0809, 0x0607040502030001);
+        a = _mm256_shuffle_epi8(a, swap);
+        b = _mm256_shuffle_epi8(b, swap);
     }
     const __m256i equal = _mm256_cmpeq_epi16(_mm256_sub_epi16(a, b),
                                              _mm256_set1_epi16(static_cast<short>(difference)));
