@@ -22,6 +22,7 @@
 #include "view/text_mode.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -211,6 +212,11 @@ void MainFlatWindow::BuildMenus()
         connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
         Handle(command, [this, command] { SetTextMode(command); });
     }
+
+    // The text modes exclude one another: they show as a choice of one.
+    auto *textModes = new QActionGroup(this);
+    for (const int command : TextModeCommands())
+        textModes->addAction(Action(command));
 
     for (const int command : InitiallyGreyedCommands())
         Action(command)->setEnabled(false);

@@ -12,6 +12,7 @@
 #include "view/text_mode.h"
 #include "view/view_fonts.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFontMetrics>
@@ -573,13 +574,19 @@ void DataWindow::contextMenuEvent(QContextMenuEvent *event)
         {"SNES LoROM", OffsetMode::SnesLoRom},
         {"Bank:Offset", OffsetMode::BankOffset},
     };
+    // One mode at a time, the current one ticked.
+    auto *group = new QActionGroup(&menu);
+    const OffsetMode current = OffsetModeOf(session_.display());
     for (const auto &[text, mode] : modes) {
         const OffsetMode chosen = mode;
-        connect(
-            menu.addAction(QString::fromLatin1(text)), &QAction::triggered, this, [this, chosen] {
-                SetOffsetMode(session_.display(), chosen);
-                DocumentChanged();
-            });
+        QAction *item = menu.addAction(QString::fromLatin1(text));
+        item->setCheckable(true);
+        item->setChecked(mode == current);
+        group->addAction(item);
+        connect(item, &QAction::triggered, this, [this, chosen] {
+            SetOffsetMode(session_.display(), chosen);
+            DocumentChanged();
+        });
     }
     menu.exec(event->globalPos());
 }

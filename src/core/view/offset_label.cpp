@@ -199,4 +199,15 @@ void SetOffsetMode(DisplaySettings &display, OffsetMode mode)
         display.offsetRadix = 2;
 }
 
+OffsetMode OffsetModeOf(const DisplaySettings &display)
+{
+    if (display.snesHiRom)
+        return OffsetMode::SnesHiRom;
+    if (display.snesLoRom)
+        return OffsetMode::SnesLoRom;
+    if (display.bankOffset)
+        return OffsetMode::BankOffset;
+    return display.offsetRadix == 2 ? OffsetMode::Decimal : OffsetMode::Hex;
+}
+
 } // namespace byteloom

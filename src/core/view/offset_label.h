@@ -48,5 +48,7 @@ ReadGoToText(std::string_view text, const DisplaySettings &display, std::int64_t
 // The five offset modes of the address popup.
 enum class OffsetMode { Hex, Decimal, SnesHiRom, SnesLoRom, BankOffset };
 void SetOffsetMode(DisplaySettings &display, OffsetMode mode);
+// The mode the offset column shows, the one its popup ticks.
+[[nodiscard]] OffsetMode OffsetModeOf(const DisplaySettings &display);
 
 } // namespace byteloom

@@ -75,6 +75,18 @@ TEST(OffsetLabel, EveryModeFormatsAsTheViewShowsIt)
     SetOffsetMode(display, OffsetMode::Hex);
     EXPECT_FALSE(display.snesHiRom);
     EXPECT_EQ(display.offsetRadix, 1);
+    // The mode read back is the one set, whatever came before.
+    for (const OffsetMode first : {OffsetMode::Decimal, OffsetMode::BankOffset}) {
+        for (const OffsetMode mode : {OffsetMode::Hex,
+                                      OffsetMode::Decimal,
+                                      OffsetMode::SnesHiRom,
+                                      OffsetMode::SnesLoRom,
+                                      OffsetMode::BankOffset}) {
+            DisplaySettings set = Mode(first);
+            SetOffsetMode(set, mode);
+            EXPECT_EQ(OffsetModeOf(set), mode);
+        }
+    }
 }
 
 TEST(OffsetLabel, GoToReadsAnAddressOfTheColumnsModeOrAHexOffset)
