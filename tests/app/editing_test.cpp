@@ -174,6 +174,18 @@ TEST_F(EditingTest, CutThenUndoRestoresTheBytesAndEarlierTypingStaysUndoable)
     QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(document().Size(), 10);
     EXPECT_EQ(document().ReadByte(4), 4);
+    // The Delete key takes a selection out as Cut does, leaving the clipboard, as one step.
+    QApplication::clipboard()->setText(QStringLiteral("kept"));
+    EXPECT_FALSE(window->Action(kCmdDelete)->isEnabled());
+    Key(Qt::Key_Right, Qt::ShiftModifier);
+    Key(Qt::Key_Right, Qt::ShiftModifier);
+    ASSERT_TRUE(window->Action(kCmdDelete)->isEnabled());
+    Key(Qt::Key_Delete);
+    EXPECT_EQ(document().Size(), 8);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("kept"));
+    EXPECT_FALSE(window->Action(kCmdDelete)->isEnabled());
+    QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(document().Size(), 10);
     QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(document().ReadByte(0), 0);

@@ -118,6 +118,15 @@ EditCommands::EditCommands(CommandHost &host)
         host_.SelectionCommandsFollow(false);
         host_.NoteEdited();
     });
+    // Delete takes the selected bytes out of a whole document as Cut does, without the clipboard.
+    host_.Handle(kCmdDelete, [this] {
+        if (CutSelection(
+                host_.DataView().caret(), host_.session().document(), host_.session().journal())
+                .empty())
+            return;
+        host_.SelectionCommandsFollow(false);
+        host_.NoteEdited();
+    });
     host_.Handle(kCmdPaste, [this] {
         const QMimeData *clipboard = QApplication::clipboard()->mimeData();
         if (!clipboard)

@@ -56,7 +56,7 @@ void KeyController::KeyPress(QKeyEvent *event)
         view_.SettingsChanged();
         return;
     case Qt::Key_Delete:
-        // Its command is always grey; it must not type the character it carries.
+        // Edit > Delete's key: the menu takes it; it must not type the character it carries.
         event->ignore();
         return;
     default:

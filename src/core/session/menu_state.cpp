@@ -64,8 +64,9 @@ constexpr int kNeedADocument[] = {kCmdClose,
 constexpr int kGreyedWithoutDocument[]
     = {kCmdFindNext, kCmdCopyHexAsText, kCmdCopyHexAsChar, kCmdCopyHexAsInt, kCmdCopyHexAsShort};
 constexpr int kWithoutDocumentToo[] = {kCmdContents, kCmdAbout};
-// The commands that need a selection; Cut comes first.
+// The commands that need a selection; Cut and Delete, which shrink the file, come first.
 constexpr int kNeedASelection[] = {kCmdCut,
+                                   kCmdDelete,
                                    kCmdCopyHexAsText,
                                    kCmdCopyHexAsChar,
                                    kCmdCopyHexAsInt,
@@ -96,7 +97,7 @@ std::vector<MenuChange> SelectionState(bool made, bool cut)
 {
     std::vector<MenuChange> state;
     for (const int command : kNeedASelection)
-        state.push_back({command, command == kCmdCut ? cut : made});
+        state.push_back({command, command == kCmdCut || command == kCmdDelete ? cut : made});
     return state;
 }
 
