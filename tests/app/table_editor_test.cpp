@@ -165,6 +165,32 @@ TEST_F(TableEditorTest, CancelLeavesTheTableAsItWas)
     EXPECT_TRUE(prompts->asked.empty());
 }
 
+// Tab goes round every field and back to Title, from the buttons too; each field's label has
+// an access key to it.
+TEST_F(TableEditorTest, TabGoesRoundAndAccessKeysReachTheFields)
+{
+    InEditor([&](TableEditorDialog &dialog, QTableView *) {
+        dialog.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->setFocus();
+        bool reached = false;
+        for (int k = 0; k < 10 && !reached; ++k) {
+            QTest::keyClick(dialog.focusWidget(), Qt::Key_Tab);
+            reached = dialog.focusWidget() == dialog.TitleField();
+        }
+        EXPECT_TRUE(reached) << "Tab from OK never reached Title";
+        // Every field's label carries an access key to it.
+        int labelled = 0;
+        for (const QLabel *label : dialog.findChildren<QLabel *>()) {
+            if (!label->buddy())
+                continue;
+            ++labelled;
+            EXPECT_GE(label->text().indexOf(QLatin1Char('&')), 0) << label->text().toStdString();
+        }
+        EXPECT_EQ(labelled, 3);
+    });
+}
+
 TEST_F(TableEditorTest, NonsenseInTheCodePageKeepsTheEditorOpen)
 {
     InEditor([&](TableEditorDialog &dialog, QTableView *) {

@@ -7,7 +7,8 @@
 namespace byteloom {
 
 // Tab goes through the widgets in this order: the order they stand in on the screen, which is
-// not always the order they were made in.
+// not always the order they were made in; from the last it comes round to the first, so that
+// the buttons at the end never hold the focus between them.
 inline void SetTabOrder(std::initializer_list<QWidget *> widgets)
 {
     QWidget *previous = nullptr;
@@ -16,6 +17,8 @@ inline void SetTabOrder(std::initializer_list<QWidget *> widgets)
             QWidget::setTabOrder(previous, widget);
         previous = widget;
     }
+    if (widgets.size() > 1)
+        QWidget::setTabOrder(previous, *widgets.begin());
 }
 
 } // namespace byteloom

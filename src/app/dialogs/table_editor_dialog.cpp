@@ -69,7 +69,7 @@ TableEditorDialog::TableEditorDialog(const TableFile &table,
     codePage_->setCurrentText(QString::number(tableCodePage_));
     for (const std::string &name : editor_.SubtableNames())
         subtables_->addItem(QString::fromStdString(name));
-    auto *newSubtable = new QPushButton(QStringLiteral("New Subtable"), this);
+    auto *newSubtable = new QPushButton(QStringLiteral("&New Subtable"), this);
     newSubtable->setAutoDefault(false);
 
     // The key in the hex font, the text in its code page's font, both 16 pixels high.
@@ -134,11 +134,17 @@ TableEditorDialog::TableEditorDialog(const TableFile &table,
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto *fields = new QGridLayout;
-    fields->addWidget(new QLabel(QStringLiteral("Title:"), this), 0, 0);
+    // Each label's access key focuses its field.
+    const auto label = [this](const char *text, QWidget *field) {
+        auto *shown = new QLabel(QString::fromLatin1(text), this);
+        shown->setBuddy(field);
+        return shown;
+    };
+    fields->addWidget(label("&Title:", title_), 0, 0);
     fields->addWidget(title_, 0, 1, 1, 2);
-    fields->addWidget(new QLabel(QStringLiteral("CodePage:"), this), 1, 0);
+    fields->addWidget(label("Code&Page:", codePage_), 1, 0);
     fields->addWidget(codePage_, 1, 1, 1, 2);
-    fields->addWidget(new QLabel(QStringLiteral("Subtable:"), this), 2, 0);
+    fields->addWidget(label("&Subtable:", subtables_), 2, 0);
     fields->addWidget(subtables_, 2, 1);
     fields->addWidget(newSubtable, 2, 2);
     auto *layout = new QVBoxLayout(this);
