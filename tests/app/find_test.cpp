@@ -84,6 +84,8 @@ TEST_F(FindTest, ARefusedHexTextKeepsTheDialogAndRelativeFindsTheSpacing)
 {
     ASSERT_TRUE(Find([](QDialog &dialog) {
         QTest::mouseClick(dialog.findChild<QRadioButton *>(), Qt::LeftButton); // He&x
+        // Hex has no options: their frame is gone with them.
+        EXPECT_FALSE(dialog.findChild<QComboBox *>(QStringLiteral("options"))->isVisible());
         Type(dialog, "414");
         EXPECT_TRUE(dialog.isVisible());
     }));

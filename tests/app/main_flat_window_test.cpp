@@ -194,9 +194,16 @@ TEST_F(MainFlatWindowTest, ViewTogglesPasteAndExit)
     // F1 opens the manual, as Help > Contents does.
     QTest::keyClick(window.get(), Qt::Key_F1);
     const auto windows = QApplication::topLevelWidgets();
-    EXPECT_TRUE(std::any_of(windows.begin(), windows.end(), [](const QWidget *shown) {
+    const auto help = std::find_if(windows.begin(), windows.end(), [](const QWidget *shown) {
         return shown->isVisible() && shown->windowTitle() == QStringLiteral("Byteloom Help");
-    }));
+    });
+    ASSERT_NE(help, windows.end());
+    // Escape closes it.
+    (*help)->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(*help));
+    QTest::keyClick(*help, Qt::Key_Escape);
+    EXPECT_FALSE((*help)->isVisible());
+    Activate();
 
     window->RunCommand(kCmdStatusBar);
     EXPECT_FALSE(window->statusBar()->isVisible());

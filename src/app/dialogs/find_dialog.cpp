@@ -60,8 +60,8 @@ FindDialog::FindDialog(SearchState &state,
     auto *searchLayout = new QVBoxLayout(searchGroup);
     searchLayout->addWidget(relative_);
     searchLayout->addWidget(value_);
-    auto *optionsGroup = new QGroupBox(QStringLiteral("Special Options"), this);
-    auto *optionsLayout = new QVBoxLayout(optionsGroup);
+    optionsGroup_ = new QGroupBox(QStringLiteral("Special Options"), this);
+    auto *optionsLayout = new QVBoxLayout(optionsGroup_);
     options_->setEditable(true);
     options_->setInsertPolicy(QComboBox::NoInsert);
     options_->setMinimumContentsLength(14);
@@ -122,7 +122,7 @@ FindDialog::FindDialog(SearchState &state,
     auto *groups = new QHBoxLayout;
     groups->addWidget(inputGroup);
     groups->addWidget(searchGroup);
-    groups->addWidget(optionsGroup);
+    groups->addWidget(optionsGroup_);
     auto *layout = new QVBoxLayout(this);
     auto *whatRow = new QHBoxLayout;
     whatRow->addWidget(whatLabel);
@@ -157,8 +157,8 @@ void FindDialog::ShowOptions()
 {
     relativeGroup_->setVisible(state_.searchType == SearchType::Relative);
     const OptionList list = OptionListFor(state_);
-    optionLabel_->setVisible(list.shown);
-    options_->setVisible(list.shown);
+    // Hex mode has no options: their frame goes too, rather than standing empty.
+    optionsGroup_->setVisible(list.shown);
     if (!list.shown)
         return;
     optionLabel_->setText(QString::fromStdString(list.label));

@@ -48,6 +48,7 @@ private:
     QRadioButton *text_;
     QRadioButton *relative_;
     QRadioButton *value_;
+    QGroupBox *optionsGroup_ = nullptr;
     QLabel *optionLabel_;
     QComboBox *options_;
     // A relative search's values: their width and byte order, and the characters' order.

@@ -33,6 +33,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -505,6 +506,13 @@ void MainFlatWindow::ShowContents()
         helpWindow_->setOpenExternalLinks(true);
         helpWindow_->setSource(QUrl(QStringLiteral("qrc") + QString::fromLatin1(kManual)));
         helpWindow_->resize(700, 600);
+        // Escape and Ctrl+W close it, as they close a document's window elsewhere.
+        for (const QKeySequence &keys :
+             {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close)})
+            connect(new QShortcut(keys, helpWindow_),
+                    &QShortcut::activated,
+                    helpWindow_,
+                    &QWidget::close);
     }
     helpWindow_->show();
     helpWindow_->raise();
