@@ -70,9 +70,11 @@ TEST_F(CommandsTest, SplitAndExpandGoThroughTheirDialogs)
         [this] { window->RunCommand(kCmdExpandFile); },
         [](QDialog &dialog) {
             EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Expand File"));
+            auto *custom = dialog.findChild<QLineEdit *>(QStringLiteral("custom"));
+            EXPECT_FALSE(custom->isEnabled()); // until Custom Size is chosen
             dialog.findChild<QCheckBox *>()->setChecked(true);
-            dialog.findChild<QLineEdit *>(QStringLiteral("custom"))
-                ->setText(QStringLiteral("8000"));
+            EXPECT_TRUE(custom->isEnabled());
+            custom->setText(QStringLiteral("8000"));
             dialog.findChild<QLineEdit *>(QStringLiteral("fill"))->setText(QStringLiteral("1FF"));
             dialog.accept();
         }));

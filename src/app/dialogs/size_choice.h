@@ -37,6 +37,9 @@ public:
         buttons_->button(0)->setChecked(true);
         customText_->setMaxLength(18);
         customText_->setObjectName(QStringLiteral("custom"));
+        // The size is typed only when Custom Size is chosen.
+        customText_->setEnabled(false);
+        QObject::connect(custom_, &QCheckBox::toggled, customText_, &QLineEdit::setEnabled);
     }
 
     [[nodiscard]] QGroupBox *Group() const { return group_; }
