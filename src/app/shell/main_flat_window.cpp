@@ -534,6 +534,7 @@ void MainFlatWindow::UseSettingsStore(SettingsStore *store, const Status &read)
         LoadSettings(*settingsStore_, session_.Settings());
         lifecycle_.NoteSettingsLoaded();
         inspector_->setVisible(session_.options().showDataInspector);
+        PlaceWindow();
     }
     dataWindow_->SettingsChanged(); // faces, size and grouping from the settings
     DocumentChanged();
@@ -546,8 +547,27 @@ void MainFlatWindow::closeEvent(QCloseEvent *event)
         DocumentChanged();
         return;
     }
+    const QRect place = normalGeometry();
+    session_.options().window = {place.x(), place.y(), place.width(), place.height()};
     StoreSettings();
     event->accept();
+}
+
+// Where the window stood when it was last closed, when that place is still on a screen.
+void MainFlatWindow::PlaceWindow()
+{
+    const ProgramOptions::WindowPlace &place = session_.options().window;
+    const QRect kept(place.left, place.top, place.width, place.height);
+    if (place.width <= 0)
+        return;
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        const QRect available = screen->availableGeometry();
+        if (available.intersected(kept).width() >= 100
+            && available.intersected(kept).height() >= 100) {
+            setGeometry(kept.intersected(available));
+            return;
+        }
+    }
 }
 
 void MainFlatWindow::dragEnterEvent(QDragEnterEvent *event)

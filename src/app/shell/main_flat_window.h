@@ -106,6 +106,7 @@ private:
     [[nodiscard]] std::vector<int> TextModeCommands();
     void ShowPreferences();
     void StoreSettings();
+    void PlaceWindow();
     void ShowAbout();
     void ShowContents();
 

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <charconv>
+#include <cstdio>
 
 namespace byteloom {
 
@@ -67,6 +68,22 @@ void LoadSettings(const SettingsStore &store, const SettingsRecords &records)
         options.showSplash = *splash != 0;
     if (auto inspector = ReadDecimal(store, "ShowDataInspector"))
         options.showDataInspector = *inspector != 0;
+    // "left top width height"; anything else, or a window too small to use, is not taken.
+    if (auto place = store.ReadText(kCodePagesSettingsKey, "WindowPlace")) {
+        ProgramOptions::WindowPlace read;
+        char rest = 0;
+        if (std::sscanf(place->c_str(),
+                        "%d %d %d %d %c",
+                        &read.left,
+                        &read.top,
+                        &read.width,
+                        &read.height,
+                        &rest)
+                == 4
+            && read.width >= 200 && read.height >= 150 && read.width <= 100000
+            && read.height <= 100000)
+            options.window = read;
+    }
     if (auto codePage = ReadDecimal(store, "CurrentCodePage")) {
         display.defaultCodePage = *codePage == -1;
         display.codePageIndex = *codePage == -1 ? 0 : *codePage;
@@ -121,6 +138,13 @@ std::vector<std::string> SaveSettings(SettingsStore &store, const SettingsRecord
     write("ShowDataInspector",
           std::to_string(options.showDataInspector ? 1 : 0),
           "ShowDataInspector was not able to be written");
+    if (options.window.width > 0) {
+        const ProgramOptions::WindowPlace &place = options.window;
+        write("WindowPlace",
+              std::to_string(place.left) + " " + std::to_string(place.top) + " "
+                  + std::to_string(place.width) + " " + std::to_string(place.height),
+              "WindowPlace was not able to be written");
+    }
     for (const CodePageEntry &entry : records.codePages.Entries()) {
         const std::string number = std::to_string(entry.number);
         if (!store.WriteText(kCodePagesSettingsKey, number, entry.configuredFace))

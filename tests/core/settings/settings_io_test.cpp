@@ -80,6 +80,20 @@ TEST(SettingsIo, DefaultsWithoutValuesAndEveryValueWrittenAtExit)
     LoadSettings(store, again.Settings());
     EXPECT_EQ(again.options().recentFiles, (std::vector<std::string>{"/a.bin", "/b.bin"}));
     EXPECT_TRUE(again.options().showDataInspector);
+    EXPECT_EQ(again.options().window.width, 0); // never placed: nothing was written
+
+    // The window's place comes back; one too small or not four numbers is not taken.
+    session.options().window = {-20, 40, 1024, 700};
+    EXPECT_TRUE(SaveSettings(store, session.Settings()).empty());
+    LoadSettings(store, again.Settings());
+    EXPECT_EQ(again.options().window, (ProgramOptions::WindowPlace{-20, 40, 1024, 700}));
+    for (const char *nonsense : {"1 2 3 4", "1 2 3000", "1 2 300 300 5", "a b c d"}) {
+        store.values[MemoryStore::Path(kCodePagesSettingsKey, "WindowPlace")]
+            = std::string(nonsense);
+        Session fresh;
+        LoadSettings(store, fresh.Settings());
+        EXPECT_EQ(fresh.options().window.width, 0) << nonsense;
+    }
 }
 
 TEST(SettingsIo, StoredValuesAreTakenOnlyWithTheirType)
