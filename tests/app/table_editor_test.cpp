@@ -166,7 +166,7 @@ TEST_F(TableEditorTest, CancelLeavesTheTableAsItWas)
 }
 
 // Tab goes round every field and back to Title, from the buttons too; each field's label has
-// an access key to it.
+// an access key to it, and the grid's columns are named.
 TEST_F(TableEditorTest, TabGoesRoundAndAccessKeysReachTheFields)
 {
     InEditor([&](TableEditorDialog &dialog, QTableView *) {
@@ -179,6 +179,8 @@ TEST_F(TableEditorTest, TabGoesRoundAndAccessKeysReachTheFields)
             reached = dialog.focusWidget() == dialog.TitleField();
         }
         EXPECT_TRUE(reached) << "Tab from OK never reached Title";
+        EXPECT_EQ(dialog.Grid()->model()->headerData(0, Qt::Horizontal).toString(),
+                  QStringLiteral("Key"));
         // Every field's label carries an access key to it.
         int labelled = 0;
         for (const QLabel *label : dialog.findChildren<QLabel *>()) {

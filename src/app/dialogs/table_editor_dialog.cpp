@@ -87,7 +87,6 @@ TableEditorDialog::TableEditorDialog(const TableFile &table,
     grid_->setItemDelegateForColumn(TableEntryModel::kKeyColumn,
                                     new EntryCellDelegate(keyFont, grid_));
     grid_->setItemDelegateForColumn(1, new EntryCellDelegate(textFont, grid_));
-    grid_->horizontalHeader()->hide();
     grid_->verticalHeader()->hide();
     grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grid_->verticalHeader()->setDefaultSectionSize(rowHeight);

@@ -48,6 +48,13 @@ QVariant TableEntryModel::data(const QModelIndex &index, int role) const
         codePage_, {reinterpret_cast<const std::uint8_t *>(text.data()), text.size()}));
 }
 
+QVariant TableEntryModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
+        return {};
+    return section == kKeyColumn ? QStringLiteral("Key") : QStringLiteral("Text");
+}
+
 Qt::ItemFlags TableEntryModel::flags(const QModelIndex &index) const
 {
     return QAbstractTableModel::flags(index) | Qt::ItemIsEditable;
