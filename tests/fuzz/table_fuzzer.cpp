@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             const DecodedEntry decoded = DecodeBytes(
                 table,
                 table.GetSubtable(subtable),
-                bytes.subspan(position, std::min<std::size_t>(4, bytes.size() - position)));
+                bytes.subspan(position,
+                              std::min<std::size_t>(kMaxEntryBytes, bytes.size() - position)));
             if (decoded.byteCount < 1
                 || static_cast<std::size_t>(decoded.byteCount) > bytes.size() - position)
                 __builtin_trap();

@@ -119,7 +119,8 @@ bool ExactDump::WritesAlone(const Subtable &subtable, const DecodedEntry &decode
     };
     if (decoded.IsFallback())
         return codes_ && !alone->labelStarts['<'];
-    if (!entry.label.empty())
+    // A label, or a linked entry's parameter codes, is read back only where it stands.
+    if (!entry.label.empty() || decoded.Parameters() > 0)
         return false;
     if (entry.text == kNewlineMarker || entry.text == kEndStringMarker) {
         if (alone->starEntry || alone->labelStarts['*'])
@@ -152,7 +153,8 @@ void ExactDump::Key(std::string_view stored,
     }
     Token token;
     token.stored = std::string(stored);
-    token.count = static_cast<std::uint8_t>(std::min<std::size_t>(bytes.size(), 4));
+    token.count = static_cast<std::uint8_t>(
+        std::min<std::size_t>(bytes.size(), static_cast<std::size_t>(kMaxEntryBytes)));
     std::copy_n(bytes.begin(), token.count, token.bytes.begin());
     token.offset = offset;
     token.thenHeader = thenHeader && codes_ && !unreadable;

@@ -67,7 +67,7 @@ private:
         std::string stored;
         std::size_t start = 0;  // of its text (line breaks as "*") in text_
         std::size_t length = 0; // of that text
-        std::array<std::uint8_t, 4> bytes{};
+        std::array<std::uint8_t, kMaxEntryBytes> bytes{}; // a key and a linked entry's parameters
         std::uint8_t count = 0;
         std::int64_t offset = 0;
         Kind kind = Kind::Key;

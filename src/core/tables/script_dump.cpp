@@ -68,6 +68,17 @@ StoredEntry StoredEntryOf(const DecodedEntry &decoded, std::uint8_t firstByte, b
     return {Stored(entry.text)};
 }
 
+// The stored text of an entry whose bytes (key and a linked entry's parameters) are given.
+StoredEntry
+StoredEntryOf(const DecodedEntry &decoded, std::span<const std::uint8_t> bytes, bool codes)
+{
+    StoredEntry stored = StoredEntryOf(decoded, bytes.front(), codes);
+    if (decoded.Parameters() > 0)
+        stored.text += ParameterCodes(
+            bytes.subspan(bytes.size() - static_cast<std::size_t>(decoded.Parameters())));
+    return stored;
+}
+
 // Where a walk of count bytes from start stops: at the end of the document at the latest, even
 // for a count as large as any (the command line takes one), without overflowing.
 std::int64_t RangeEnd(std::int64_t start, std::int64_t count, std::int64_t size)
@@ -85,8 +96,8 @@ constexpr std::int64_t kProgressStep = 1 << 20;
 // runs past the end of the range is still decoded whole. Each position is decoded through the
 // subtable for its offset, as the view shows it. Keys are read straight from the page in memory;
 // only one that crosses a page boundary or the end of the document is read through DecodeAt.
-// visit gets the decoded entry, its offset and its first byte, and returns false to stop the
-// walk. Returns false when progress stopped it.
+// visit gets the decoded entry, its offset and its bytes (the key and a linked entry's
+// parameters), and returns false to stop the walk. Returns false when progress stopped it.
 template<typename Visit>
 bool WalkEntries(Document &document,
                  const TableFile &table,
@@ -96,7 +107,7 @@ bool WalkEntries(Document &document,
                  Visit visit)
 {
     const std::int64_t end = RangeEnd(start, count, document.Size());
-    const auto widest = static_cast<std::size_t>(std::max(table.GetMaxKeyBytes(), 1));
+    const auto widest = static_cast<std::size_t>(std::max(table.GetMaxEntryBytes(), 1));
     std::span<const std::uint8_t> page;
     std::int64_t pageStart = 0;
     const std::int64_t first = std::max<std::int64_t>(start, 0);
@@ -120,17 +131,19 @@ bool WalkEntries(Document &document,
             index = 0;
         }
         DecodedEntry decoded;
-        std::uint8_t firstByte = 0;
+        std::array<std::uint8_t, kMaxEntryBytes> copied{};
+        std::span<const std::uint8_t> bytes;
         if (widest <= page.size()) {
             decoded = DecodeBytes(table, *subtable, page.subspan(index, widest));
-            firstByte = page[index];
+            bytes = page.subspan(index, static_cast<std::size_t>(decoded.byteCount));
         } else {
             // A key that crosses into the next page, or the document's last bytes.
-            firstByte = page.empty() ? document.ReadByte(position) : page[index];
             decoded = DecodeAt(table, document, position);
             page = {}; // DecodeAt may have swapped the page out
+            bytes = std::span(copied).first(static_cast<std::size_t>(decoded.byteCount));
+            (void)document.ReadBlock(position, std::span(copied).first(bytes.size()));
         }
-        if (!visit(decoded, position, firstByte))
+        if (!visit(decoded, position, bytes))
             return true;
         position += decoded.byteCount;
     }
@@ -452,33 +465,32 @@ Status DumpScript(Document &document,
     if (codes)
         exact.Header(range.offset);
     std::int64_t end = std::max<std::int64_t>(range.offset, 0);
-    if (table->GetMaxKeyBytes() <= 2) {
+    // Keys of one and two bytes go through cells made once; linked entries, whose text depends
+    // on the bytes after them, are read one by one.
+    if (table->GetMaxKeyBytes() <= 2 && !table->HasLinkedEntries()) {
         const Status walked
             = DumpThroughCells(document, *table, range, codes, script, exact, end, progress);
         if (!walked.ok())
             return walked;
     } else {
-        const bool finished = WalkEntries(
-            document,
-            *table,
-            range.offset,
-            range.length,
-            progress,
-            [&](const DecodedEntry &decoded, std::int64_t position, std::uint8_t first) {
-                const StoredEntry stored = StoredEntryOf(decoded, first, codes);
-                std::vector<std::uint8_t> bytes;
-                if (decoded.IsFallback())
-                    bytes.push_back(first);
-                else
-                    AppendKeyBytes(decoded.entry->key, bytes);
-                exact.Key(stored.text,
-                          bytes,
-                          position,
-                          exact.WritesAlone(table->SubtableAt(position), decoded),
-                          stored.thenHeader);
-                end = position + decoded.byteCount;
-                return script.ok();
-            });
+        const bool finished
+            = WalkEntries(document,
+                          *table,
+                          range.offset,
+                          range.length,
+                          progress,
+                          [&](const DecodedEntry &decoded,
+                              std::int64_t position,
+                              std::span<const std::uint8_t> bytes) {
+                              const StoredEntry stored = StoredEntryOf(decoded, bytes, codes);
+                              exact.Key(stored.text,
+                                        bytes,
+                                        position,
+                                        exact.WritesAlone(table->SubtableAt(position), decoded),
+                                        stored.thenHeader);
+                              end = position + decoded.byteCount;
+                              return script.ok();
+                          });
         if (!finished)
             return Status::Cancelled();
     }
@@ -536,21 +548,24 @@ CopyStringText(Document &document, const TableFile *table, std::int64_t start, s
     }
     const std::string_view endString
         = table->GetCodePage() == kDefaultTableCodePage ? "\r\n \r\n" : "\r\n\r\n";
-    (void)WalkEntries(document,
-                      *table,
-                      start,
-                      count,
-                      {},
-                      [&](const DecodedEntry &decoded, std::int64_t, std::uint8_t) {
-                          const std::string &entryText = decoded.entry->text;
-                          if (entryText == kNewlineMarker)
-                              text += decoded.entry->label + "\r\n";
-                          else if (entryText == kEndStringMarker)
-                              text += decoded.entry->label + std::string(endString);
-                          else
-                              text += entryText.empty() ? FallbackEntry().text : entryText;
-                          return true;
-                      });
+    (void)WalkEntries(
+        document,
+        *table,
+        start,
+        count,
+        {},
+        [&](const DecodedEntry &decoded, std::int64_t, std::span<const std::uint8_t> bytes) {
+            const std::string &entryText = decoded.entry->text;
+            if (entryText == kNewlineMarker)
+                text += decoded.entry->label + "\r\n";
+            else if (entryText == kEndStringMarker)
+                text += decoded.entry->label + std::string(endString);
+            else
+                text += entryText.empty() ? FallbackEntry().text : entryText;
+            if (decoded.Parameters() > 0)
+                text += ParameterCodes(bytes.last(static_cast<std::size_t>(decoded.Parameters())));
+            return true;
+        });
     return text;
 }
 

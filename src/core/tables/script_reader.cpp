@@ -55,6 +55,15 @@ std::optional<std::pair<std::uint8_t, std::size_t>> ByteCodeAt(std::string_view 
     return std::nullopt;
 }
 
+// A linked entry's parameter byte "<$XX>" at pos: the byte.
+std::optional<std::uint8_t> ParameterCodeAt(std::string_view text, std::size_t pos)
+{
+    if (pos + 5 > text.size() || text[pos] != '<' || text[pos + 1] != '$' || text[pos + 4] != '>')
+        return std::nullopt;
+    const auto value = HexValue(text.substr(pos + 2, 2));
+    return value ? std::optional(static_cast<std::uint8_t>(*value)) : std::nullopt;
+}
+
 } // namespace
 
 std::optional<OffsetHeader> HeaderAt(std::string_view text, std::size_t pos)
@@ -97,6 +106,8 @@ std::size_t ScriptReader::SyntaxLookAhead(std::string_view text, std::size_t pos
         ahead = std::max(ahead, kLongestMark);
     if (headers_ && c == '<')
         ahead = std::max<std::size_t>(ahead, 4); // a byte code
+    if (table_.HasLinkedEntries() && c == '<')
+        ahead = std::max<std::size_t>(ahead, 5); // a parameter byte
     if (labelStarts_[static_cast<unsigned char>(c)])
         ahead = std::max(ahead, longestLabel_ + 2);
     return ahead;
@@ -133,6 +144,13 @@ ScriptReader::Piece ScriptReader::Read(std::string_view text,
             return {Kind::Keys, pos + code->second, 0};
         }
     }
+    // Through a table with linked entries, "<$XX>" is a parameter byte as it stands.
+    if (table_.HasLinkedEntries()) {
+        if (const auto parameter = ParameterCodeAt(text, pos)) {
+            bytes.push_back(*parameter);
+            return {Kind::Keys, pos + 5, 0};
+        }
+    }
     const EncodedEntry encoded = shortest_
                                      ? ShortestAt(text, pos)
                                      : EncodeLongest(table_, SubtableFor(offset), text.substr(pos));
@@ -142,7 +160,16 @@ ScriptReader::Piece ScriptReader::Read(std::string_view text,
         return {Kind::Keys, pos + length, 0};
     }
     AppendKeyBytes(encoded.entry->key, bytes);
-    return {Kind::Keys, pos + encoded.length, 0};
+    std::size_t next = pos + encoded.length;
+    // A linked entry's parameter bytes follow its text as codes, and are read with it.
+    for (int k = 0; k < encoded.entry->parameters; ++k) {
+        const auto parameter = ParameterCodeAt(text, next);
+        if (!parameter)
+            break;
+        bytes.push_back(*parameter);
+        next += 5;
+    }
+    return {Kind::Keys, next, 0};
 }
 
 // A marker key's label and the line breaks the dump wrote after it ("<end>" and two for a
@@ -211,7 +238,8 @@ std::size_t ScriptReader::Stars(std::string_view text,
 
 bool ScriptReader::SyntaxAt(std::string_view text, std::size_t pos) const
 {
-    if (text[pos] == '*' || (headers_ && ByteCodeAt(text, pos)))
+    if (text[pos] == '*' || (headers_ && ByteCodeAt(text, pos))
+        || (table_.HasLinkedEntries() && ParameterCodeAt(text, pos)))
         return true;
     if (!labelStarts_[static_cast<unsigned char>(text[pos])])
         return false;

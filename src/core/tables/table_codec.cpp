@@ -17,16 +17,28 @@ DecodedEntry DecodeBytesByWidth(const TableFile &table,
     for (int i = 0; i < width; ++i)
         value = (value << 8) | bytes[static_cast<std::size_t>(i)];
     for (int k = width; k >= 1; --k, value >>= 8) {
-        if (const TableEntry *entry = subtable.FindByKey(k, value))
-            return {entry, k, false};
+        if (const TableEntry *entry = subtable.FindByKey(k, value)) {
+            // A linked entry takes its parameter bytes too, as many as there are.
+            const int parameters = std::min(entry->parameters, static_cast<int>(bytes.size()) - k);
+            return {entry, k + parameters, false};
+        }
     }
     return {&FallbackEntry(), 1, true};
 }
 
+std::string ParameterCodes(std::span<const std::uint8_t> parameters)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string codes;
+    for (const std::uint8_t byte : parameters)
+        codes += {'<', '$', kDigits[byte >> 4], kDigits[byte & 0x0F], '>'};
+    return codes;
+}
+
 DecodedEntry DecodeAt(const TableFile &table, Document &document, std::int64_t offset)
 {
-    std::array<std::uint8_t, 4> bytes{};
-    const auto wanted = static_cast<std::size_t>(std::max(table.GetMaxKeyBytes(), 1));
+    std::array<std::uint8_t, kMaxEntryBytes> bytes{};
+    const auto wanted = static_cast<std::size_t>(std::max(table.GetMaxEntryBytes(), 1));
     const std::span<const std::uint8_t> page = document.SpanAt(offset);
     std::int64_t available = static_cast<std::int64_t>(std::min(page.size(), wanted));
     if (available == static_cast<std::int64_t>(wanted)) {

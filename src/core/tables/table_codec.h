@@ -16,11 +16,16 @@ class Document;
 struct DecodedEntry
 {
     const TableEntry *entry = nullptr;
-    int byteCount = 1;
+    int byteCount = 1;     // the key's, and a linked entry's parameter bytes that follow it
     bool fallback = false; // no entry matched: entry is the fallback entry
 
     [[nodiscard]] bool IsFallback() const { return fallback; }
+    // How many of the bytes are a linked entry's parameters (fewer at the end of the file).
+    [[nodiscard]] int Parameters() const { return entry ? byteCount - KeyWidth(entry->key) : 0; }
 };
+
+// A linked entry's parameter bytes as the text column and a dump show them: "<$03><$1F>".
+[[nodiscard]] std::string ParameterCodes(std::span<const std::uint8_t> parameters);
 
 // The longest key of the subtable that the bytes begin with: widths are tried from the table's
 // widest key down to 1. No match gives the fallback entry and one byte. bytes holds the bytes
@@ -33,7 +38,8 @@ struct DecodedEntry
 DecodeBytes(const TableFile &table, const Subtable &subtable, std::span<const std::uint8_t> bytes)
 {
     // The common table of one- and two-byte keys decodes in one lookup.
-    if (table.GetMaxKeyBytes() == 2 && bytes.size() >= 2 && subtable.HasPairIndex()) {
+    if (table.GetMaxKeyBytes() == 2 && bytes.size() >= 2 && subtable.HasPairIndex()
+        && !table.HasLinkedEntries()) {
         const auto pair = static_cast<std::uint16_t>((bytes[0] << 8) | bytes[1]);
         const Subtable::PairMatch match = subtable.DecodePair(pair);
         if (match.entry)

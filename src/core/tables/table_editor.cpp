@@ -102,7 +102,8 @@ TableEditor::TableEditor(const TableFile &table)
         draft.endTrigger = subtable.endTrigger;
         draft.ranges = subtable.ranges;
         for (const TableEntry &entry : subtable.Entries()) {
-            draft.rows.push_back({entry.key, entry.text, entry.order, entry.label});
+            draft.rows.push_back(
+                {entry.key, entry.text, entry.order, entry.label, entry.parameters});
             draft.nextOrder = std::max(draft.nextOrder, entry.order + 1);
         }
     }
@@ -153,7 +154,7 @@ TableEditor::Outcome TableEditor::AddRow(std::uint32_t key, std::string text)
     if (KeyTaken(key, -1))
         return {Outcome::Refused, KeyTakenMessage(key)};
     Draft &draft = Shown();
-    draft.rows.push_back({key, std::move(text), draft.nextOrder++, {}});
+    draft.rows.push_back({key, std::move(text), draft.nextOrder++, {}, 0});
     changed_ = true;
     return {Outcome::Changed, {}};
 }
@@ -265,7 +266,8 @@ TableFile TableEditor::Result(std::string_view titleField, int codePage) const
             return a->order < b->order;
         });
         for (const Row *row : rows)
-            result.AppendWhileLoading(static_cast<int>(number), row->key, row->text, row->label);
+            result.AppendWhileLoading(
+                static_cast<int>(number), row->key, row->text, row->label, row->parameters);
     }
     result.FinishLoading();
     result.SetModified(table_.IsModified() || changed_ || result.GetTitle() != title

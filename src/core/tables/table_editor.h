@@ -93,6 +93,7 @@ private:
         std::string text;
         std::uint32_t order = 0; // when it was added: the first of equal texts encodes
         std::string label;       // a marker key's text, kept as it was
+        int parameters = 0;      // a linked entry's, kept as they were
     };
     struct Draft
     {

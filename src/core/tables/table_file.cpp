@@ -144,19 +144,20 @@ TableFile::SubtableRun TableFile::SubtableRunAt(std::int64_t offset) const
     return {FindSubtableForOffset(offset), until};
 }
 
-void TableFile::NoteEntry(std::uint32_t key, const std::string &text)
+void TableFile::NoteEntry(std::uint32_t key, const std::string &text, int parameters)
 {
     maxKeyBytes_ = std::max(maxKeyBytes_, KeyWidth(key));
+    maxEntryBytes_ = std::max(maxEntryBytes_, KeyWidth(key) + parameters);
+    linked_ = linked_ || parameters > 0;
     maxTextLen_ = std::max(maxTextLen_, static_cast<int>(text.size()));
 }
 
-void TableFile::AppendWhileLoading(int subtable,
-                                   std::uint32_t key,
-                                   std::string text,
-                                   std::string label)
+void TableFile::AppendWhileLoading(
+    int subtable, std::uint32_t key, std::string text, std::string label, int parameters)
 {
-    NoteEntry(key, text);
-    MutableSubtable(subtable).Append({key, std::move(text), 0, std::move(label)});
+    parameters = std::clamp(parameters, 0, kMaxParameters);
+    NoteEntry(key, text, parameters);
+    MutableSubtable(subtable).Append({key, std::move(text), 0, std::move(label), parameters});
 }
 
 void TableFile::FinishLoading()

@@ -38,7 +38,14 @@ struct TableEntry
     // The text a line-break or end-string key carries ("/FF=<end>"): dumped before its line
     // breaks, and read back with them as the key.
     std::string label;
+    // A linked entry's parameter bytes ("$0500=<Color>,1"): the bytes after the key that go with
+    // it, shown and dumped as "<$03>" after its text.
+    int parameters = 0;
 };
+
+// The most parameter bytes a linked entry takes, and so the most bytes one entry covers.
+inline constexpr int kMaxParameters = 16;
+inline constexpr int kMaxEntryBytes = 4 + kMaxParameters;
 
 // The key's width in bytes follows from its value, never from how many digits it was written
 // with: 0041 is the one-byte key 41.
@@ -173,6 +180,9 @@ public:
     // Cut to 49 characters.
     void SetTitle(std::string_view title);
     [[nodiscard]] int GetMaxKeyBytes() const { return maxKeyBytes_; }
+    // The most bytes one entry covers: its key and a linked entry's parameters.
+    [[nodiscard]] int GetMaxEntryBytes() const { return maxEntryBytes_; }
+    [[nodiscard]] bool HasLinkedEntries() const { return linked_; }
     [[nodiscard]] int GetMaxTextLen() const { return maxTextLen_; }
     [[nodiscard]] bool IsModified() const { return modified_; }
     void SetModified(bool modified) { modified_ = modified; }
@@ -241,17 +251,22 @@ public:
     int AddSubtable(std::uint32_t startTrigger, std::uint32_t endTrigger);
 
     // For the loader: adds entries without reindexing, then FinishLoading() indexes them all.
-    void
-    AppendWhileLoading(int subtable, std::uint32_t key, std::string text, std::string label = {});
+    void AppendWhileLoading(int subtable,
+                            std::uint32_t key,
+                            std::string text,
+                            std::string label = {},
+                            int parameters = 0);
     Subtable &MutableSubtable(int number);
     void FinishLoading();
 
 private:
-    void NoteEntry(std::uint32_t key, const std::string &text);
+    void NoteEntry(std::uint32_t key, const std::string &text, int parameters);
 
     bool modified_ = false;
     bool byteOrderMark_ = false;
     int maxKeyBytes_ = 0;
+    int maxEntryBytes_ = 0;
+    bool linked_ = false;
     int maxTextLen_ = 0;
     std::vector<Subtable> subtables_;
     std::string path_;

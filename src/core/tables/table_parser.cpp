@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <optional>
 #include <set>
 #include <string>
@@ -111,6 +112,7 @@ private:
     void RangeEnd(std::string_view line);
     void BookmarkLine(std::string_view line);
     void PlainEntry(std::string_view line);
+    void LinkedEntry(std::string_view line);
     void ApplyTitle();
     void Item(TableSource::Item::Kind kind, int subtable, std::string text, std::uint32_t value = 0)
     {
@@ -120,7 +122,7 @@ private:
     ParsedTable result_;
     int current_ = 0;
     std::int64_t rangeLow_ = 0;
-    void Append(std::uint32_t key, std::string text, std::string label = {});
+    void Append(std::uint32_t key, std::string text, std::string label = {}, int parameters = 0);
 
     std::optional<std::string> titleValue_;
     int fixedCodePage_ = 0;
@@ -129,13 +131,13 @@ private:
     std::set<std::pair<int, std::uint32_t>> keys_; // (subtable, key) seen so far
 };
 
-void TableParser::Append(std::uint32_t key, std::string text, std::string label)
+void TableParser::Append(std::uint32_t key, std::string text, std::string label, int parameters)
 {
     if (!keys_.insert({current_, key}).second)
         Note(TableNote::RepeatedKey);
     result_.items.push_back(
         {TableSource::Item::Kind::Entry, line_ - 1, current_, key, text, label});
-    table().AppendWhileLoading(current_, key, std::move(text), std::move(label));
+    table().AppendWhileLoading(current_, key, std::move(text), std::move(label), parameters);
 }
 
 void TableParser::Line(std::string_view line)
@@ -158,9 +160,10 @@ void TableParser::Line(std::string_view line)
     case ';':
         --tableLines_;
         return Note(TableNote::Comment);
+    case '$':
+        return LinkedEntry(line);
     case '!':
     case '@':
-    case '$':
         --tableLines_;
         return Note(TableNote::OtherTool);
     default:
@@ -316,6 +319,30 @@ void TableParser::PlainEntry(std::string_view line)
         Note(TableNote::NonHexKey);
     // An empty text shows as "." but is never what "." encodes to.
     Append(*key, std::string(line.substr(equals + 1)));
+}
+
+// "$0500=<Color>,1": the key, its text, and after the last comma how many parameter bytes follow
+// the key (1 to 16).
+void TableParser::LinkedEntry(std::string_view line)
+{
+    const std::size_t equals = line.find('=');
+    const std::size_t comma = line.rfind(',');
+    const std::string_view keyText
+        = line.substr(1, equals == std::string_view::npos ? 0 : equals - 1);
+    int parameters = 0;
+    const bool counted
+        = comma != std::string_view::npos && equals != std::string_view::npos && comma > equals
+          && std::from_chars(line.data() + comma + 1, line.data() + line.size(), parameters).ptr
+                 == line.data() + line.size();
+    const auto key
+        = keyText.size() <= kMaxKeyDigits && std::all_of(keyText.begin(), keyText.end(), IsHexDigit)
+              ? KeyOf(keyText)
+              : std::nullopt;
+    if (!counted || !key || parameters < 1 || parameters > kMaxParameters) {
+        --tableLines_;
+        return Note(TableNote::Unknown);
+    }
+    Append(*key, std::string(line.substr(equals + 1, comma - equals - 1)), {}, parameters);
 }
 
 } // namespace

@@ -38,6 +38,9 @@ std::string EntryLine(const TableEntry &entry)
         return "*" + KeyCellText(entry.key) + label;
     if (entry.text == kEndStringMarker)
         return "/" + KeyCellText(entry.key) + label;
+    if (entry.parameters > 0)
+        return "$" + KeyCellText(entry.key) + "=" + entry.text + ","
+               + std::to_string(entry.parameters);
     return KeyCellText(entry.key) + "=" + entry.text;
 }
 

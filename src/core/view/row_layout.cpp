@@ -17,8 +17,9 @@ namespace byteloom {
 
 namespace {
 
-// A table key or a two-byte character may reach this far past the row.
-constexpr int kLookahead = 3;
+// A table entry (a key and a linked entry's parameters) or a two-byte character may reach this
+// far past the row.
+constexpr int kLookahead = kMaxEntryBytes - 1;
 constexpr char kHexDigits[] = "0123456789abcdef";
 
 bool IsPunctuationInC(std::uint8_t b)
@@ -75,7 +76,7 @@ void BuildTableText(RowSource &source,
     int i = std::min(carryIn, row.byteCount);
     while (i < row.byteCount) {
         const auto available
-            = std::min<std::size_t>(static_cast<std::size_t>(std::max(table.GetMaxKeyBytes(), 1)),
+            = std::min<std::size_t>(static_cast<std::size_t>(std::max(table.GetMaxEntryBytes(), 1)),
                                     bytes.size() - static_cast<std::size_t>(i));
         const DecodedEntry decoded
             = DecodeBytes(table,
@@ -94,6 +95,11 @@ void BuildTableText(RowSource &source,
             cell.text = source.decoder.ToUtf8(
                 table.GetCodePage(),
                 std::span(reinterpret_cast<const std::uint8_t *>(shown.data()), shown.size()));
+            // A linked entry shows its parameter bytes after its text.
+            if (decoded.Parameters() > 0)
+                cell.text += ParameterCodes(
+                    bytes.subspan(static_cast<std::size_t>(i + KeyWidth(decoded.entry->key)),
+                                  static_cast<std::size_t>(decoded.Parameters())));
         }
         cell.selected = source.selection.Contains(row.offset + last);
         i = last + 1;

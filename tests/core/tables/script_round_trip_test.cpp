@@ -7,7 +7,9 @@
 #include "support/documents.h"
 #include "tables/script_dump.h"
 #include "tables/script_insert.h"
+#include "tables/table_notes.h"
 #include "tables/table_parser.h"
+#include "tables/table_writer.h"
 #include "tables/text_file.h"
 
 #include <gtest/gtest.h>
@@ -34,8 +36,8 @@ struct RandomTable
 // A table with the structure real tables have: single letters and digits, dictionary entries
 // spelled by them ("the " beside "t", "h", "e", " "), texts that two keys share, empty texts,
 // "<", ">", "*", "." and hex digits that spell codes and headers, keys of up to four bytes,
-// line-break and string-end keys (sometimes two of a kind, sometimes labelled), and now and
-// then a subtable over part of the image.
+// line-break and string-end keys (sometimes two of a kind, sometimes labelled), linked entries
+// with their parameter bytes, and now and then a subtable over part of the image.
 RandomTable MakeTable(std::mt19937 &random, bool japanese)
 {
     RandomTable made;
@@ -87,6 +89,17 @@ RandomTable MakeTable(std::mt19937 &random, bool japanese)
             entry(byte(), 2, "");
         else
             entry(byte() * 256 + pick(256), 4, "");
+    }
+    // Linked entries: a control code and the parameter bytes after it ("$0500=<Color>,1"), its
+    // text a tag or one that other keys spell.
+    for (std::size_t i = random() % 3 == 0 ? 1 + pick(2) : 0; i > 0; --i) {
+        const bool wide = random() % 2 == 0;
+        const unsigned key = wide ? byte() * 256 + pick(256) : byte();
+        const std::string text
+            = random() % 2 == 0 || texts.empty() ? "<Color>" : texts[pick(texts.size())];
+        lines
+            += "$" + Hex(key, wide ? 4 : 2) + "=" + text + "," + std::to_string(1 + pick(3)) + "\n";
+        made.bytes.push_back(static_cast<std::uint8_t>(wide ? key >> 8 : key));
     }
     const bool labels = random() % 3 == 0;
     for (const char *marker : {"*", "/"}) {
@@ -235,6 +248,41 @@ TEST(ScriptRoundTrip, WhatCannotComeBackIsCounted)
     const auto headed = test::DocumentOf({0x41, 0xFE, 0x41});
     EXPECT_EQ(Dump(*headed, header, {0, 3}, true).notExact, 1);
     EXPECT_EQ(Dump(*headed, header, {0, 3}, false).notExact, 0);
+}
+
+} // namespace
+} // namespace byteloom
+
+namespace byteloom {
+namespace {
+
+// A linked entry takes its parameter bytes: the view, a dump, Copy String and an insert agree.
+TEST(ScriptRoundTrip, ALinkedEntryCarriesItsParameterBytesThereAndBack)
+{
+    const ParsedTable parsed = ParseTable("$0500=<Color>,1\n41=A\n$07=x,a,2\n$08=y,0\n", "l.tbl");
+    const TableFile &table = parsed.table;
+    EXPECT_EQ(parsed.notes.Of(TableNote::Unknown), 1); // "$08=y,0" takes no parameters
+    EXPECT_EQ(table.GetSubtable(0).FindByText("x,a")->parameters, 2);
+    EXPECT_NE(FormatTableFile(table).find("$0500=<Color>,1"), std::string::npos);
+
+    const std::vector<std::uint8_t> bytes{0x05, 0x00, 0x03, 0x41, 0x07, 0x10, 0x20, 0x41};
+    auto document = test::DocumentOf(bytes);
+    EXPECT_EQ(CopyStringText(*document, &table, 0, 8), "<Color><$03>Ax,a<$10><$20>A");
+    std::string dumped;
+    ASSERT_TRUE(DumpScript(*document, &table, {0, 8}, false, [&](std::string_view text) {
+                    dumped += text;
+                    return Status::Ok();
+                }).ok());
+    EXPECT_NE(dumped.find("<Color><$03>A"), std::string::npos) << dumped;
+    auto back = test::DocumentOf(std::vector<std::uint8_t>(8, 0));
+    UndoJournal journal;
+    const InsertResult inserted
+        = InsertScriptText(*back, journal, &table, TextFromStoredBytes(dumped), {});
+    EXPECT_FALSE(inserted.Lost()) << InsertReport(inserted);
+    EXPECT_EQ(test::ContentsOf(*back), bytes);
+    // At the end of the file a linked entry has the parameters there are.
+    auto cut = test::DocumentOf({0x07, 0x10});
+    EXPECT_EQ(CopyStringText(*cut, &table, 0, 2), "x,a<$10>");
 }
 
 } // namespace

@@ -236,3 +236,27 @@ TEST_F(RowLayoutTest, CellEdgesLetEveryByteBeReached)
 
 } // namespace
 } // namespace byteloom
+
+namespace byteloom {
+namespace {
+
+// A linked entry's cell shows its text and its parameter bytes, carried into the next row too.
+TEST_F(RowLayoutTest, ALinkedEntryShowsItsParameterBytes)
+{
+    TableFile table = ParseTable("$0500=<Color>,1\n41=A\n", "l").table;
+    std::vector<std::uint8_t> bytes(32, 0x41);
+    bytes[0] = 0x05;
+    bytes[1] = 0x00;
+    bytes[2] = 0x03;
+    bytes[15] = 0x05;
+    bytes[16] = 0x00;
+    bytes[17] = 0x1F;
+    RowLayout row = Row(bytes, 0, 0, &table);
+    EXPECT_EQ(row.text[2].text, "<Color><$03>");
+    EXPECT_TRUE(row.text[0].ZeroWidth());
+    EXPECT_EQ(row.text[15].text, "<Color><$1F>");
+    EXPECT_EQ(row.carryOut, 2);
+}
+
+} // namespace
+} // namespace byteloom
