@@ -38,13 +38,16 @@ DumpKeyByKey(Document &document, const TableFile &table, ByteRange range, bool c
             text = clean ? entry.text : code;
             bytes.push_back(document.ReadByte(at));
         } else {
-            AppendKeyBytes(entry.key, bytes);
+            for (std::int64_t k = 0; k < decoded.byteCount; ++k)
+                bytes.push_back(document.ReadByte(at + k));
             if (entry.text == kNewlineMarker)
                 text = entry.label + "\r\r\n";
             else if (entry.text == kEndStringMarker)
                 text = entry.label + "\r\r\n\r\r\n";
             else
                 text = entry.text.empty() && clean ? "." : entry.text;
+            // What goes with a linked or switching entry follows its text.
+            text += EntrySuffix(table, decoded, bytes);
         }
         exact.Key(text,
                   bytes,

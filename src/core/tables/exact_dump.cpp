@@ -119,8 +119,9 @@ bool ExactDump::WritesAlone(const Subtable &subtable, const DecodedEntry &decode
     };
     if (decoded.IsFallback())
         return codes_ && !alone->labelStarts['<'];
-    // A label, or a linked entry's parameter codes, is read back only where it stands.
-    if (!entry.label.empty() || decoded.Parameters() > 0)
+    // A label, what goes with a linked entry, or a switching entry (whose reading runs on into
+    // what follows it) is read back only where it stands.
+    if (!entry.label.empty() || decoded.Compound() || entry.switchTo >= 0)
         return false;
     if (entry.text == kNewlineMarker || entry.text == kEndStringMarker) {
         if (alone->starEntry || alone->labelStarts['*'])
@@ -238,7 +239,14 @@ std::size_t ExactDump::Reach(std::size_t pos)
             return std::string::npos; // what follows decides
         ++n;
     }
-    return from + std::max(ahead, n);
+    // A switching entry read here may run on through the entries after it, as many as one
+    // entry's bytes hold.
+    const std::size_t switching
+        = table_.HasSwitchingEntries()
+              ? static_cast<std::size_t>(kMaxEntryBytes)
+                    * static_cast<std::size_t>(std::max(table_.GetMaxTextLen(), 1))
+              : 0;
+    return from + std::max(ahead, n) + switching;
 }
 
 void ExactDump::Check(bool final)
@@ -293,6 +301,19 @@ void ExactDump::Check(bool final)
 bool ExactDump::HoldsWhateverFollows(std::size_t first, std::size_t end, std::size_t reach)
 {
     const Subtable &subtable = table_.SubtableAt(tokens_[first].offset);
+    // A switching entry's reading runs on through its table: a key after it written as codes
+    // would be read there when a text of that table begins with "<".
+    const Token &head = tokens_[first];
+    if (head.kind == Kind::Key && table_.HasSwitchingEntries()) {
+        const DecodedEntry decoded
+            = DecodeBytes(table_, subtable, std::span(head.bytes).first(head.count));
+        if (!decoded.IsFallback() && decoded.entry->switchTo >= 0
+            && table_.GetSubtable(decoded.entry->switchTo).LongestTextFrom('<') > 0) {
+            for (std::size_t k = end; k < tokens_.size() && tokens_[k].start < reach; ++k)
+                if (tokens_[k].kind == Kind::Key)
+                    return false;
+        }
+    }
     const Alone &alone = AloneOf(subtable);
     if (!alone.openingInside)
         return true; // nothing reads across into a code

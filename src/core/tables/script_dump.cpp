@@ -68,14 +68,15 @@ StoredEntry StoredEntryOf(const DecodedEntry &decoded, std::uint8_t firstByte, b
     return {Stored(entry.text)};
 }
 
-// The stored text of an entry whose bytes (key and a linked entry's parameters) are given.
-StoredEntry
-StoredEntryOf(const DecodedEntry &decoded, std::span<const std::uint8_t> bytes, bool codes)
+// The stored text of an entry whose bytes (its key, and what goes with a linked or switching
+// entry) are given.
+StoredEntry StoredEntryOf(const TableFile &table,
+                          const DecodedEntry &decoded,
+                          std::span<const std::uint8_t> bytes,
+                          bool codes)
 {
     StoredEntry stored = StoredEntryOf(decoded, bytes.front(), codes);
-    if (decoded.Parameters() > 0)
-        stored.text += ParameterCodes(
-            bytes.subspan(bytes.size() - static_cast<std::size_t>(decoded.Parameters())));
+    stored.text += Stored(EntrySuffix(table, decoded, bytes));
     return stored;
 }
 
@@ -482,7 +483,8 @@ Status DumpScript(Document &document,
                           [&](const DecodedEntry &decoded,
                               std::int64_t position,
                               std::span<const std::uint8_t> bytes) {
-                              const StoredEntry stored = StoredEntryOf(decoded, bytes, codes);
+                              const StoredEntry stored
+                                  = StoredEntryOf(*table, decoded, bytes, codes);
                               exact.Key(stored.text,
                                         bytes,
                                         position,
@@ -562,8 +564,7 @@ CopyStringText(Document &document, const TableFile *table, std::int64_t start, s
                 text += decoded.entry->label + std::string(endString);
             else
                 text += entryText.empty() ? FallbackEntry().text : entryText;
-            if (decoded.Parameters() > 0)
-                text += ParameterCodes(bytes.last(static_cast<std::size_t>(decoded.Parameters())));
+            text += EntrySuffix(*table, decoded, bytes);
             return true;
         });
     return text;

@@ -161,6 +161,24 @@ ScriptReader::Piece ScriptReader::Read(std::string_view text,
     }
     AppendKeyBytes(encoded.entry->key, bytes);
     std::size_t next = pos + encoded.length;
+    // What a switching entry reads through its table follows its text, and is read with it.
+    if (const TableEntry &entry = *encoded.entry; entry.switchTo >= 0) {
+        const Subtable &target = table_.GetSubtable(entry.switchTo);
+        // No further than one entry's bytes reach, as the view and a dump read it.
+        std::size_t room = static_cast<std::size_t>(kMaxEntryBytes - KeyWidth(entry.key));
+        for (int read = 0;
+             next < text.size() && (entry.switchCount == 0 || read < entry.switchCount);
+             ++read) {
+            const EncodedEntry inner = EncodeLongest(table_, target, text.substr(next));
+            const auto width
+                = inner.entry ? static_cast<std::size_t>(KeyWidth(inner.entry->key)) : room + 1;
+            if (width > room)
+                break;
+            AppendKeyBytes(inner.entry->key, bytes);
+            room -= width;
+            next += inner.length;
+        }
+    }
     // A linked entry's parameter bytes follow its text as codes, and are read with it.
     for (int k = 0; k < encoded.entry->parameters; ++k) {
         const auto parameter = ParameterCodeAt(text, next);

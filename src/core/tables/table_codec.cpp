@@ -18,6 +18,21 @@ DecodedEntry DecodeBytesByWidth(const TableFile &table,
         value = (value << 8) | bytes[static_cast<std::size_t>(i)];
     for (int k = width; k >= 1; --k, value >>= 8) {
         if (const TableEntry *entry = subtable.FindByKey(k, value)) {
+            // A switching entry takes the entries it reads through its table, as many as it
+            // says (or as match) and as the bytes given hold.
+            if (entry->switchTo >= 0) {
+                std::size_t at = static_cast<std::size_t>(k);
+                for (int read = 0;
+                     at < bytes.size() && (entry->switchCount == 0 || read < entry->switchCount);
+                     ++read) {
+                    const DecodedEntry inner = DecodeBytesByWidth(
+                        table, table.GetSubtable(entry->switchTo), bytes.subspan(at));
+                    if (inner.IsFallback() && entry->switchCount == 0)
+                        break;
+                    at += static_cast<std::size_t>(inner.byteCount);
+                }
+                return {entry, static_cast<int>(at), false};
+            }
             // A linked entry takes its parameter bytes too, as many as there are.
             const int parameters = std::min(entry->parameters, static_cast<int>(bytes.size()) - k);
             return {entry, k + parameters, false};
@@ -26,13 +41,34 @@ DecodedEntry DecodeBytesByWidth(const TableFile &table,
     return {&FallbackEntry(), 1, true};
 }
 
-std::string ParameterCodes(std::span<const std::uint8_t> parameters)
+std::string EntrySuffix(const TableFile &table,
+                        const DecodedEntry &decoded,
+                        std::span<const std::uint8_t> bytes)
 {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string codes;
-    for (const std::uint8_t byte : parameters)
-        codes += {'<', '$', kDigits[byte >> 4], kDigits[byte & 0x0F], '>'};
-    return codes;
+    if (!decoded.Compound())
+        return {};
+    const TableEntry &entry = *decoded.entry;
+    const auto after = bytes.subspan(static_cast<std::size_t>(KeyWidth(entry.key)));
+    std::string suffix;
+    if (entry.switchTo < 0) {
+        static constexpr char kDigits[] = "0123456789ABCDEF";
+        for (const std::uint8_t byte : after)
+            suffix += {'<', '$', kDigits[byte >> 4], kDigits[byte & 0x0F], '>'};
+        return suffix;
+    }
+    // The same entries DecodeBytesByWidth counted, with their texts.
+    for (std::size_t at = 0; at < after.size();) {
+        const DecodedEntry inner
+            = DecodeBytesByWidth(table, table.GetSubtable(entry.switchTo), after.subspan(at));
+        const auto length = static_cast<std::size_t>(inner.byteCount);
+        // A line-break or string-end key there stands as its label.
+        const std::string &text = inner.entry->text;
+        const bool marker = text == kNewlineMarker || text == kEndStringMarker;
+        suffix += marker ? inner.entry->label : text.empty() ? FallbackEntry().text : text;
+        suffix += EntrySuffix(table, inner, after.subspan(at, length));
+        at += length;
+    }
+    return suffix;
 }
 
 DecodedEntry DecodeAt(const TableFile &table, Document &document, std::int64_t offset)

@@ -20,12 +20,20 @@ struct DecodedEntry
     bool fallback = false; // no entry matched: entry is the fallback entry
 
     [[nodiscard]] bool IsFallback() const { return fallback; }
-    // How many of the bytes are a linked entry's parameters (fewer at the end of the file).
-    [[nodiscard]] int Parameters() const { return entry ? byteCount - KeyWidth(entry->key) : 0; }
+    // Whether bytes after the key go with it: a linked entry's parameters, or what a switching
+    // entry reads through another table.
+    [[nodiscard]] bool Compound() const
+    {
+        return entry && !fallback && byteCount > KeyWidth(entry->key);
+    }
 };
 
-// A linked entry's parameter bytes as the text column and a dump show them: "<$03><$1F>".
-[[nodiscard]] std::string ParameterCodes(std::span<const std::uint8_t> parameters);
+// What an entry's text is followed by where it is shown, dumped or copied, given its bytes: a
+// linked entry's parameter bytes as codes ("<$03><$1F>"), or the texts of the entries a
+// switching entry reads through its table ("[Potion]"); empty for a plain entry.
+[[nodiscard]] std::string EntrySuffix(const TableFile &table,
+                                      const DecodedEntry &decoded,
+                                      std::span<const std::uint8_t> bytes);
 
 // The longest key of the subtable that the bytes begin with: widths are tried from the table's
 // widest key down to 1. No match gives the fallback entry and one byte. bytes holds the bytes

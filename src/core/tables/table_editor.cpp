@@ -101,9 +101,15 @@ TableEditor::TableEditor(const TableFile &table)
         draft.startTrigger = subtable.startTrigger;
         draft.endTrigger = subtable.endTrigger;
         draft.ranges = subtable.ranges;
+        draft.id = subtable.id;
         for (const TableEntry &entry : subtable.Entries()) {
-            draft.rows.push_back(
-                {entry.key, entry.text, entry.order, entry.label, entry.parameters});
+            draft.rows.push_back({entry.key,
+                                  entry.text,
+                                  entry.order,
+                                  entry.label,
+                                  entry.parameters,
+                                  entry.switchId,
+                                  entry.switchCount});
             draft.nextOrder = std::max(draft.nextOrder, entry.order + 1);
         }
     }
@@ -154,7 +160,7 @@ TableEditor::Outcome TableEditor::AddRow(std::uint32_t key, std::string text)
     if (KeyTaken(key, -1))
         return {Outcome::Refused, KeyTakenMessage(key)};
     Draft &draft = Shown();
-    draft.rows.push_back({key, std::move(text), draft.nextOrder++, {}, 0});
+    draft.rows.push_back({key, std::move(text), draft.nextOrder++, {}, 0, {}, 0});
     changed_ = true;
     return {Outcome::Changed, {}};
 }
@@ -257,6 +263,7 @@ TableFile TableEditor::Result(std::string_view titleField, int codePage) const
             for (const SubtableRange &range : draft.ranges)
                 result.AddRange(static_cast<int>(number), range.low, range.high);
         }
+        result.MutableSubtable(static_cast<int>(number)).id = draft.id;
         // Added in the order they were first added, so that of equal texts the same entry
         // encodes as before.
         std::vector<const Row *> rows;
@@ -265,11 +272,18 @@ TableFile TableEditor::Result(std::string_view titleField, int codePage) const
         std::stable_sort(rows.begin(), rows.end(), [](const Row *a, const Row *b) {
             return a->order < b->order;
         });
-        for (const Row *row : rows)
-            result.AppendWhileLoading(
-                static_cast<int>(number), row->key, row->text, row->label, row->parameters);
+        for (const Row *row : rows) {
+            TableEntry entry;
+            entry.key = row->key;
+            entry.text = row->text;
+            entry.label = row->label;
+            entry.parameters = row->parameters;
+            entry.switchId = row->switchId;
+            entry.switchCount = row->switchCount;
+            result.AppendWhileLoading(static_cast<int>(number), std::move(entry));
+        }
     }
-    result.FinishLoading();
+    (void)result.FinishLoading(); // the names were resolved when the table was loaded
     result.SetModified(table_.IsModified() || changed_ || result.GetTitle() != title
                        || codePage != table_.GetCodePage());
     return result;

@@ -94,12 +94,15 @@ private:
         std::uint32_t order = 0; // when it was added: the first of equal texts encodes
         std::string label;       // a marker key's text, kept as it was
         int parameters = 0;      // a linked entry's, kept as they were
+        std::string switchId;    // a switching entry's table and count, kept as they were
+        int switchCount = 0;
     };
     struct Draft
     {
         std::uint32_t startTrigger = 0;
         std::uint32_t endTrigger = 0;
         std::vector<SubtableRange> ranges;
+        std::string id;
         std::vector<Row> rows;
         std::uint32_t nextOrder = 0;
     };

@@ -9,7 +9,11 @@ namespace byteloom {
 
 const TableEntry &FallbackEntry()
 {
-    static const TableEntry fallback{0, ".", 0, {}};
+    static const TableEntry fallback = [] {
+        TableEntry entry;
+        entry.text = ".";
+        return entry;
+    }();
     return fallback;
 }
 
@@ -144,26 +148,58 @@ TableFile::SubtableRun TableFile::SubtableRunAt(std::int64_t offset) const
     return {FindSubtableForOffset(offset), until};
 }
 
-void TableFile::NoteEntry(std::uint32_t key, const std::string &text, int parameters)
+void TableFile::NoteEntry(const TableEntry &entry)
 {
-    maxKeyBytes_ = std::max(maxKeyBytes_, KeyWidth(key));
-    maxEntryBytes_ = std::max(maxEntryBytes_, KeyWidth(key) + parameters);
-    linked_ = linked_ || parameters > 0;
-    maxTextLen_ = std::max(maxTextLen_, static_cast<int>(text.size()));
+    const int width = KeyWidth(entry.key);
+    maxKeyBytes_ = std::max(maxKeyBytes_, width);
+    maxEntryBytes_ = std::max(maxEntryBytes_, width + entry.parameters);
+    linked_ = linked_ || entry.parameters > 0;
+    maxTextLen_ = std::max(maxTextLen_, static_cast<int>(entry.text.size()));
 }
 
 void TableFile::AppendWhileLoading(
     int subtable, std::uint32_t key, std::string text, std::string label, int parameters)
 {
-    parameters = std::clamp(parameters, 0, kMaxParameters);
-    NoteEntry(key, text, parameters);
-    MutableSubtable(subtable).Append({key, std::move(text), 0, std::move(label), parameters});
+    TableEntry entry;
+    entry.key = key;
+    entry.text = std::move(text);
+    entry.label = std::move(label);
+    entry.parameters = parameters;
+    AppendWhileLoading(subtable, std::move(entry));
 }
 
-void TableFile::FinishLoading()
+void TableFile::AppendWhileLoading(int subtable, TableEntry entry)
 {
+    entry.parameters = std::clamp(entry.parameters, 0, kMaxParameters);
+    NoteEntry(entry);
+    MutableSubtable(subtable).Append(std::move(entry));
+}
+
+int TableFile::FinishLoading()
+{
+    // Switching entries find their tables by name, wherever in the file those stand.
+    int unresolved = 0;
+    for (Subtable &subtable : subtables_) {
+        for (TableEntry &entry : subtable.MutableEntries()) {
+            if (entry.switchId.empty())
+                continue;
+            entry.switchTo = -1;
+            for (std::size_t number = 0; number < subtables_.size(); ++number)
+                if (subtables_[number].id == entry.switchId)
+                    entry.switchTo = static_cast<int>(number);
+            if (entry.switchTo < 0) {
+                ++unresolved;
+                entry.switchId.clear();
+                continue;
+            }
+            // What it reads through the other table goes with it, as far as one entry reaches.
+            linked_ = switching_ = true;
+            maxEntryBytes_ = kMaxEntryBytes;
+        }
+    }
     for (Subtable &subtable : subtables_)
         subtable.Reindex();
+    return unresolved;
 }
 
 void TableFile::AddEntry(int subtable, std::uint32_t key, std::string text)

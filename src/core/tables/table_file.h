@@ -41,11 +41,18 @@ struct TableEntry
     // A linked entry's parameter bytes ("$0500=<Color>,1"): the bytes after the key that go with
     // it, shown and dumped as "<$03>" after its text.
     int parameters = 0;
+    // A switching entry ("!AB=<[Item:]>,<@Items>:1"): after its key, switchCount entries (0:
+    // as many as match) are read through the table named switchId, subtable switchTo, and
+    // shown with its text as one.
+    std::string switchId;
+    int switchTo = -1;
+    int switchCount = 0;
 };
 
-// The most parameter bytes a linked entry takes, and so the most bytes one entry covers.
+// The most parameter bytes a linked entry takes, and the most bytes one entry covers with what
+// goes with it (parameters, or the entries a switching entry reads through another table).
 inline constexpr int kMaxParameters = 16;
-inline constexpr int kMaxEntryBytes = 4 + kMaxParameters;
+inline constexpr int kMaxEntryBytes = 64;
 
 // The key's width in bytes follows from its value, never from how many digits it was written
 // with: 0041 is the one-byte key 41.
@@ -73,8 +80,11 @@ public:
     std::uint32_t startTrigger = 0;
     std::uint32_t endTrigger = 0;
     std::vector<SubtableRange> ranges;
+    std::string id; // "@name": the name switching entries read through it by
 
     [[nodiscard]] const std::vector<TableEntry> &Entries() const { return entries_; }
+    // The lookups see a change after the next Reindex().
+    [[nodiscard]] std::vector<TableEntry> &MutableEntries() { return entries_; }
     [[nodiscard]] int CountOfWidth(int width) const { return widthCounts_[Slot(width)]; }
     [[nodiscard]] const TableEntry *FindByKey(int width, std::uint32_t value) const
     {
@@ -182,7 +192,10 @@ public:
     [[nodiscard]] int GetMaxKeyBytes() const { return maxKeyBytes_; }
     // The most bytes one entry covers: its key and a linked entry's parameters.
     [[nodiscard]] int GetMaxEntryBytes() const { return maxEntryBytes_; }
+    // Linked or switching entries: an entry may cover more bytes than its key.
     [[nodiscard]] bool HasLinkedEntries() const { return linked_; }
+    // Switching entries, whose reading runs on into the entries after them.
+    [[nodiscard]] bool HasSwitchingEntries() const { return switching_; }
     [[nodiscard]] int GetMaxTextLen() const { return maxTextLen_; }
     [[nodiscard]] bool IsModified() const { return modified_; }
     void SetModified(bool modified) { modified_ = modified; }
@@ -256,17 +269,21 @@ public:
                             std::string text,
                             std::string label = {},
                             int parameters = 0);
+    void AppendWhileLoading(int subtable, TableEntry entry);
     Subtable &MutableSubtable(int number);
-    void FinishLoading();
+    // Returns how many switching entries name a table the file does not have: they are read as
+    // plain entries.
+    int FinishLoading();
 
 private:
-    void NoteEntry(std::uint32_t key, const std::string &text, int parameters);
+    void NoteEntry(const TableEntry &entry);
 
     bool modified_ = false;
     bool byteOrderMark_ = false;
     int maxKeyBytes_ = 0;
     int maxEntryBytes_ = 0;
     bool linked_ = false;
+    bool switching_ = false;
     int maxTextLen_ = 0;
     std::vector<Subtable> subtables_;
     std::string path_;

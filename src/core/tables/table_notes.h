@@ -8,7 +8,7 @@ namespace byteloom {
 // What the loader did not take, or took doubtfully, by kind, with the first line of each.
 enum class TableNote : int {
     Comment,     // "#" and ";" lines
-    OtherTool,   // "!" and "@" lines (table switching), not yet read
+    OtherTool,   // "$", "!" and "@" lines not in the forms read, or naming no table of the file
     LongKey,     // a key of more than 8 digits: the line is passed over
     BareKey,     // hex digits without "=": no text for the key
     WildcardKey, // "FFF2**": a pattern of keys, which other tools read

@@ -88,7 +88,9 @@ public:
     ParsedTable Finish(bool anyText)
     {
         result_.notes.noTableLine = anyText && tableLines_ == 0;
-        result_.table.FinishLoading();
+        // A switching entry that names no table of the file is read as a plain entry.
+        for (int unresolved = result_.table.FinishLoading(); unresolved > 0; --unresolved)
+            Note(TableNote::OtherTool);
         result_.table.SetBookmarks(result_.bookmarks);
         return std::move(result_);
     }
@@ -113,6 +115,8 @@ private:
     void BookmarkLine(std::string_view line);
     void PlainEntry(std::string_view line);
     void LinkedEntry(std::string_view line);
+    void TableId(std::string_view line);
+    void SwitchingEntry(std::string_view line);
     void ApplyTitle();
     void Item(TableSource::Item::Kind kind, int subtable, std::string text, std::uint32_t value = 0)
     {
@@ -162,10 +166,10 @@ void TableParser::Line(std::string_view line)
         return Note(TableNote::Comment);
     case '$':
         return LinkedEntry(line);
-    case '!':
     case '@':
-        --tableLines_;
-        return Note(TableNote::OtherTool);
+        return TableId(line);
+    case '!':
+        return SwitchingEntry(line);
     default:
         break;
     }
@@ -340,9 +344,67 @@ void TableParser::LinkedEntry(std::string_view line)
               : std::nullopt;
     if (!counted || !key || parameters < 1 || parameters > kMaxParameters) {
         --tableLines_;
-        return Note(TableNote::Unknown);
+        return Note(TableNote::OtherTool);
     }
     Append(*key, std::string(line.substr(equals + 1, comma - equals - 1)), {}, parameters);
+}
+
+// "@name": the name of the table whose entries follow. The first, before any entry, names Main;
+// each later one starts a table of its own, read only through switching entries.
+void TableParser::TableId(std::string_view line)
+{
+    std::string_view name = line.substr(1);
+    while (!name.empty() && (name.back() == ' ' || name.back() == '\t'))
+        name.remove_suffix(1);
+    if (name.empty()) {
+        --tableLines_;
+        return Note(TableNote::OtherTool);
+    }
+    if (current_ == 0 && table().GetSubtable(0).Entries().empty()
+        && table().GetSubtable(0).id.empty()) {
+        table().MutableSubtable(0).id = std::string(name);
+        return;
+    }
+    current_ = table().AddSubtable(0, 0);
+    table().MutableSubtable(current_).id = std::string(name);
+}
+
+// "!AB=<[Item Name:]>,<@ItemNames>:1": the key, its text (in angle brackets, which are not part
+// of it), the table it switches to and how many entries it reads there (0: as many as match).
+void TableParser::SwitchingEntry(std::string_view line)
+{
+    const std::size_t equals = line.find('=');
+    const std::size_t switchAt = line.rfind(",<@");
+    const std::size_t close = line.rfind(">:");
+    int count = -1;
+    const bool formed
+        = equals != std::string_view::npos && switchAt != std::string_view::npos
+          && close != std::string_view::npos && switchAt > equals && close > switchAt + 3
+          && std::from_chars(line.data() + close + 2, line.data() + line.size(), count).ptr
+                 == line.data() + line.size();
+    const std::string_view keyText
+        = line.substr(1, equals == std::string_view::npos ? 0 : equals - 1);
+    const auto key
+        = keyText.size() <= kMaxKeyDigits && std::all_of(keyText.begin(), keyText.end(), IsHexDigit)
+              ? KeyOf(keyText)
+              : std::nullopt;
+    if (!formed || !key || count < 0) {
+        --tableLines_;
+        return Note(TableNote::OtherTool);
+    }
+    std::string_view text = line.substr(equals + 1, switchAt - equals - 1);
+    if (text.size() >= 2 && text.front() == '<' && text.back() == '>')
+        text = text.substr(1, text.size() - 2);
+    if (!keys_.insert({current_, *key}).second)
+        Note(TableNote::RepeatedKey);
+    result_.items.push_back(
+        {TableSource::Item::Kind::Entry, line_ - 1, current_, *key, std::string(text), {}});
+    TableEntry entry;
+    entry.key = *key;
+    entry.text = std::string(text);
+    entry.switchId = std::string(line.substr(switchAt + 3, close - switchAt - 3));
+    entry.switchCount = count;
+    table().AppendWhileLoading(current_, std::move(entry));
 }
 
 } // namespace

@@ -38,6 +38,9 @@ std::string EntryLine(const TableEntry &entry)
         return "*" + KeyCellText(entry.key) + label;
     if (entry.text == kEndStringMarker)
         return "/" + KeyCellText(entry.key) + label;
+    if (!entry.switchId.empty())
+        return "!" + KeyCellText(entry.key) + "=<" + entry.text + ">,<@" + entry.switchId
+               + ">:" + std::to_string(entry.switchCount);
     if (entry.parameters > 0)
         return "$" + KeyCellText(entry.key) + "=" + entry.text + ","
                + std::to_string(entry.parameters);
@@ -315,12 +318,25 @@ std::string FormatTableFile(const TableFile &table)
     std::string out = table.HasByteOrderMark() ? "\xEF\xBB\xBF" : "";
     AddLine(out, ".codepage=" + std::to_string(table.GetCodePage()));
     AddLine(out, ".title=" + BareTitle(table.GetTitle(), table.GetCodePage()));
+    if (!table.GetSubtable(0).id.empty())
+        AddLine(out, "@" + table.GetSubtable(0).id);
     for (const TableEntry &entry : table.GetSubtable(0).Entries())
         AddLine(out, EntryLine(entry));
     for (const std::string &token : table.EndTokensWithoutBytes())
         AddLine(out, "/" + token);
+    // Subtables of ranges first: the tables named by "@", read only through switching entries,
+    // run to the end of the file.
     for (int number = 1; number <= table.SubtableCount(); ++number)
-        AddSubtableBlock(out, table.GetSubtable(number));
+        if (table.GetSubtable(number).id.empty())
+            AddSubtableBlock(out, table.GetSubtable(number));
+    for (int number = 1; number <= table.SubtableCount(); ++number) {
+        const Subtable &named = table.GetSubtable(number);
+        if (named.id.empty())
+            continue;
+        AddLine(out, "@" + named.id);
+        for (const TableEntry &entry : named.Entries())
+            AddLine(out, EntryLine(entry));
+    }
     for (const Bookmark &bookmark : table.Bookmarks())
         AddLine(out,
                 "(" + Printed("%08lX", static_cast<unsigned long>(bookmark.offset)) + ")"

@@ -91,15 +91,17 @@ void BuildTableText(RowSource &source,
         } else if (text == kEndStringMarker) {
             cell.marker = Marker::EndString;
         } else {
-            const std::string &shown = text.empty() ? FallbackEntry().text : text;
+            // A linked entry shows its parameter bytes after its text, a switching entry what
+            // it reads through its table.
+            const std::string shown
+                = (text.empty() ? FallbackEntry().text : text)
+                  + EntrySuffix(table,
+                                decoded,
+                                bytes.subspan(static_cast<std::size_t>(i),
+                                              static_cast<std::size_t>(decoded.byteCount)));
             cell.text = source.decoder.ToUtf8(
                 table.GetCodePage(),
                 std::span(reinterpret_cast<const std::uint8_t *>(shown.data()), shown.size()));
-            // A linked entry shows its parameter bytes after its text.
-            if (decoded.Parameters() > 0)
-                cell.text += ParameterCodes(
-                    bytes.subspan(static_cast<std::size_t>(i + KeyWidth(decoded.entry->key)),
-                                  static_cast<std::size_t>(decoded.Parameters())));
         }
         cell.selected = source.selection.Contains(row.offset + last);
         i = last + 1;

@@ -37,7 +37,8 @@ struct RandomTable
 // spelled by them ("the " beside "t", "h", "e", " "), texts that two keys share, empty texts,
 // "<", ">", "*", "." and hex digits that spell codes and headers, keys of up to four bytes,
 // line-break and string-end keys (sometimes two of a kind, sometimes labelled), linked entries
-// with their parameter bytes, and now and then a subtable over part of the image.
+// with their parameter bytes, now and then a subtable over part of the image, and a table of
+// names that switching entries read through.
 RandomTable MakeTable(std::mt19937 &random, bool japanese)
 {
     RandomTable made;
@@ -118,6 +119,24 @@ RandomTable MakeTable(std::mt19937 &random, bool japanese)
         for (std::size_t i = 0; i < alphabet.size(); ++i)
             lines += Hex(free[i], 2) + "=" + alphabet[alphabet.size() - 1 - i] + "\n";
         lines += "subtableend=E1\n";
+    }
+    // Now and then a table of names read through switching entries ("!AB=<[Item]>,<@Names>:1"),
+    // its texts like Main's, so that reading back may take either.
+    if (random() % 3 == 0) {
+        for (std::size_t i = 1 + pick(2); i > 0; --i) {
+            const unsigned key = byte();
+            made.bytes.push_back(static_cast<std::uint8_t>(key));
+            lines += "!" + Hex(key, 2) + "=<[Item]>,<@Names>:" + std::to_string(pick(3)) + "\n";
+        }
+        lines += "@Names\n";
+        for (std::size_t i = 1 + pick(4); i > 0; --i) {
+            const unsigned key = pick(256);
+            made.bytes.push_back(static_cast<std::uint8_t>(key));
+            lines += Hex(key, 2) + "="
+                     + (random() % 2 == 0 || texts.empty() ? "[N" + std::to_string(i) + "]"
+                                                           : texts[pick(texts.size())])
+                     + "\n";
+        }
     }
     made.text = lines;
     return made;
@@ -261,7 +280,7 @@ TEST(ScriptRoundTrip, ALinkedEntryCarriesItsParameterBytesThereAndBack)
 {
     const ParsedTable parsed = ParseTable("$0500=<Color>,1\n41=A\n$07=x,a,2\n$08=y,0\n", "l.tbl");
     const TableFile &table = parsed.table;
-    EXPECT_EQ(parsed.notes.Of(TableNote::Unknown), 1); // "$08=y,0" takes no parameters
+    EXPECT_EQ(parsed.notes.Of(TableNote::OtherTool), 1); // "$08=y,0" takes no parameters
     EXPECT_EQ(table.GetSubtable(0).FindByText("x,a")->parameters, 2);
     EXPECT_NE(FormatTableFile(table).find("$0500=<Color>,1"), std::string::npos);
 
@@ -283,6 +302,40 @@ TEST(ScriptRoundTrip, ALinkedEntryCarriesItsParameterBytesThereAndBack)
     // At the end of the file a linked entry has the parameters there are.
     auto cut = test::DocumentOf({0x07, 0x10});
     EXPECT_EQ(CopyStringText(*cut, &table, 0, 2), "x,a<$10>");
+}
+
+// A switching entry reads the entries after it through the table it names, as one: the view, a
+// dump, Copy String and an insert agree, and the file is written back with its tables.
+TEST(ScriptRoundTrip, ASwitchingEntryReadsThroughItsTableAndBack)
+{
+    const ParsedTable parsed = ParseTable("@Main\n41=A\n!AB=<[Item Name:]>,<@ItemNames>:1\n"
+                                          "!AC=<[Names:]>,<@ItemNames>:0\n!AD=<x>,<@None>:1\n"
+                                          "@ItemNames\n01=[Potion]\n02=[Ether]\n",
+                                          "s.tbl");
+    const TableFile &table = parsed.table;
+    EXPECT_EQ(parsed.notes.Of(TableNote::OtherTool), 1); // "@None" names no table
+    EXPECT_EQ(table.SubtableCount(), 1);
+    const std::vector<std::uint8_t> bytes{0xAB, 0x01, 0x41, 0xAC, 0x02, 0x01, 0x41, 0xAB};
+    auto document = test::DocumentOf(bytes);
+    EXPECT_EQ(CopyStringText(*document, &table, 0, 8),
+              "[Item Name:][Potion]A[Names:][Ether][Potion]A[Item Name:]");
+    std::string dumped;
+    ASSERT_TRUE(DumpScript(*document, &table, {0, 8}, false, [&](std::string_view text) {
+                    dumped += text;
+                    return Status::Ok();
+                }).ok());
+    EXPECT_NE(dumped.find("[Item Name:][Potion]A"), std::string::npos) << dumped;
+    auto back = test::DocumentOf(std::vector<std::uint8_t>(8, 0));
+    UndoJournal journal;
+    const InsertResult inserted
+        = InsertScriptText(*back, journal, &table, TextFromStoredBytes(dumped), {});
+    EXPECT_FALSE(inserted.Lost()) << InsertReport(inserted);
+    EXPECT_EQ(test::ContentsOf(*back), bytes);
+
+    const std::string written = FormatTableFile(table);
+    EXPECT_NE(written.find("!AB=<[Item Name:]>,<@ItemNames>:1"), std::string::npos) << written;
+    const TableFile again = ParseStoredTable(written, "again.tbl").table;
+    EXPECT_EQ(CopyStringText(*document, &again, 0, 8), CopyStringText(*document, &table, 0, 8));
 }
 
 } // namespace

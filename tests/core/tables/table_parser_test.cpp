@@ -221,8 +221,9 @@ TEST(TableParser, TheLoaderCountsWhatItDidNotTake)
     const TableNotes &notes = parsed.notes;
     EXPECT_EQ(notes.Of(TableNote::Comment), 2);
     EXPECT_EQ(notes.FirstLineOf(TableNote::Comment), 1);
-    EXPECT_EQ(notes.Of(TableNote::OtherTool), 2);
+    EXPECT_EQ(notes.Of(TableNote::OtherTool), 1); // "!switch"; "@other" names Main
     EXPECT_EQ(notes.FirstLineOf(TableNote::OtherTool), 3);
+    EXPECT_EQ(parsed.table.GetSubtable(0).id, "other");
     EXPECT_EQ(notes.Of(TableNote::RepeatedKey), 1);
     EXPECT_EQ(notes.FirstLineOf(TableNote::RepeatedKey), 6);
     EXPECT_EQ(notes.Of(TableNote::NonHexKey), 1);
@@ -236,7 +237,7 @@ TEST(TableParser, TheLoaderCountsWhatItDidNotTake)
     EXPECT_EQ(parsed.table.GetSubtable(0).FindByKey(1, 0x08)->text, "H");
     EXPECT_EQ(
         TableNotesSummary(notes),
-        "Table loaded: 9 lines skipped (2 comments from line 1, 2 lines of other tools from "
+        "Table loaded: 8 lines skipped (2 comments from line 1, 1 line of another tool at "
         "line 3, 1 key of more than 8 digits at line 8, 1 bare key without \"=\" at line 13, 1 "
         "key with wildcard characters at line 12, 2 lines that fit no form from line 9); 1 key "
         "with characters that are not hex digits at line 7, 1 repeated key at line 6 (the first "
