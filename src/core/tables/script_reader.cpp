@@ -55,15 +55,6 @@ std::optional<std::pair<std::uint8_t, std::size_t>> ByteCodeAt(std::string_view 
     return std::nullopt;
 }
 
-// A linked entry's parameter byte "<$XX>" at pos: the byte.
-std::optional<std::uint8_t> ParameterCodeAt(std::string_view text, std::size_t pos)
-{
-    if (pos + 5 > text.size() || text[pos] != '<' || text[pos + 1] != '$' || text[pos + 4] != '>')
-        return std::nullopt;
-    const auto value = HexValue(text.substr(pos + 2, 2));
-    return value ? std::optional(static_cast<std::uint8_t>(*value)) : std::nullopt;
-}
-
 } // namespace
 
 std::optional<OffsetHeader> HeaderAt(std::string_view text, std::size_t pos)
@@ -160,33 +151,9 @@ ScriptReader::Piece ScriptReader::Read(std::string_view text,
         return {Kind::Keys, pos + length, 0};
     }
     AppendKeyBytes(encoded.entry->key, bytes);
-    std::size_t next = pos + encoded.length;
-    // What a switching entry reads through its table follows its text, and is read with it.
-    if (const TableEntry &entry = *encoded.entry; entry.switchTo >= 0) {
-        const Subtable &target = table_.GetSubtable(entry.switchTo);
-        // No further than one entry's bytes reach, as the view and a dump read it.
-        std::size_t room = static_cast<std::size_t>(kMaxEntryBytes - KeyWidth(entry.key));
-        for (int read = 0;
-             next < text.size() && (entry.switchCount == 0 || read < entry.switchCount);
-             ++read) {
-            const EncodedEntry inner = EncodeLongest(table_, target, text.substr(next));
-            const auto width
-                = inner.entry ? static_cast<std::size_t>(KeyWidth(inner.entry->key)) : room + 1;
-            if (width > room)
-                break;
-            AppendKeyBytes(inner.entry->key, bytes);
-            room -= width;
-            next += inner.length;
-        }
-    }
-    // A linked entry's parameter bytes follow its text as codes, and are read with it.
-    for (int k = 0; k < encoded.entry->parameters; ++k) {
-        const auto parameter = ParameterCodeAt(text, next);
-        if (!parameter)
-            break;
-        bytes.push_back(*parameter);
-        next += 5;
-    }
+    // What goes with a switching or linked entry follows its text, and is read with it.
+    const std::size_t next
+        = EncodeWhatFollows(table_, *encoded.entry, text, pos + encoded.length, bytes);
     return {Kind::Keys, next, 0};
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 
 namespace byteloom {
 
@@ -125,6 +126,51 @@ EncodedEntry EncodeLongest(const TableFile &table, const Subtable &subtable, std
     return {};
 }
 
+std::optional<std::uint8_t> ParameterCodeAt(std::string_view text, std::size_t pos)
+{
+    if (pos + 5 > text.size() || text[pos] != '<' || text[pos + 1] != '$' || text[pos + 4] != '>')
+        return std::nullopt;
+    std::uint8_t value = 0;
+    const auto [end, error]
+        = std::from_chars(text.data() + pos + 2, text.data() + pos + 4, value, 16);
+    if (error != std::errc() || end != text.data() + pos + 4)
+        return std::nullopt;
+    return value;
+}
+
+std::size_t EncodeWhatFollows(const TableFile &table,
+                              const TableEntry &entry,
+                              std::string_view text,
+                              std::size_t pos,
+                              std::vector<std::uint8_t> &bytes)
+{
+    if (entry.switchTo >= 0) {
+        const Subtable &target = table.GetSubtable(entry.switchTo);
+        // No further than one entry's bytes reach, as the view and a dump read it.
+        auto room = static_cast<std::size_t>(kMaxEntryBytes - KeyWidth(entry.key));
+        for (int read = 0;
+             pos < text.size() && (entry.switchCount == 0 || read < entry.switchCount);
+             ++read) {
+            const EncodedEntry inner = EncodeLongest(table, target, text.substr(pos));
+            const auto width
+                = inner.entry ? static_cast<std::size_t>(KeyWidth(inner.entry->key)) : room + 1;
+            if (width > room)
+                break;
+            AppendKeyBytes(inner.entry->key, bytes);
+            room -= width;
+            pos += inner.length;
+        }
+    }
+    for (int k = 0; k < entry.parameters; ++k) {
+        const auto parameter = ParameterCodeAt(text, pos);
+        if (!parameter)
+            break;
+        bytes.push_back(*parameter);
+        pos += 5;
+    }
+    return pos;
+}
+
 namespace {
 
 // Encodes text from offset on; returns how many characters were skipped.
@@ -144,7 +190,8 @@ int Encode(const TableFile &table,
             = EncodeLongest(table, table.GetSubtable(run.number), text.substr(position));
         if (encoded.entry) {
             AppendKeyBytes(encoded.entry->key, bytes);
-            position += encoded.length;
+            position
+                = EncodeWhatFollows(table, *encoded.entry, text, position + encoded.length, bytes);
         } else {
             ++skipped;
             position += CharacterLength(table, text, position);

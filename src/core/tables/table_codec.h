@@ -88,6 +88,18 @@ CharacterLength(const TableFile &table, std::string_view text, std::size_t posit
 [[nodiscard]] std::optional<std::vector<std::uint8_t>>
 EncodeTextExactly(const TableFile &table, std::string_view text, std::int64_t offset);
 
+// A linked entry's parameter byte written "<$XX>" at pos of text, or nothing.
+[[nodiscard]] std::optional<std::uint8_t> ParameterCodeAt(std::string_view text, std::size_t pos);
+
+// After the text of entry, encoded from text at pos, what goes with it: a switching entry's
+// entries through its table (as many as it reads and one entry's bytes hold), a linked entry's
+// "<$XX>" parameter bytes. Appends their bytes and returns where its text ends.
+std::size_t EncodeWhatFollows(const TableFile &table,
+                              const TableEntry &entry,
+                              std::string_view text,
+                              std::size_t pos,
+                              std::vector<std::uint8_t> &bytes);
+
 // Appends a key's bytes, most significant first.
 void AppendKeyBytes(std::uint32_t key, std::vector<std::uint8_t> &bytes);
 

@@ -7,6 +7,7 @@
 #include "support/documents.h"
 #include "tables/script_dump.h"
 #include "tables/script_insert.h"
+#include "tables/table_codec.h"
 #include "tables/table_notes.h"
 #include "tables/table_parser.h"
 #include "tables/table_writer.h"
@@ -299,6 +300,8 @@ TEST(ScriptRoundTrip, ALinkedEntryCarriesItsParameterBytesThereAndBack)
         = InsertScriptText(*back, journal, &table, TextFromStoredBytes(dumped), {});
     EXPECT_FALSE(inserted.Lost()) << InsertReport(inserted);
     EXPECT_EQ(test::ContentsOf(*back), bytes);
+    EXPECT_EQ(EncodeTextExactly(table, "<Color><$03>A", 0),
+              (std::vector<std::uint8_t>{0x05, 0x00, 0x03, 0x41}));
     // At the end of the file a linked entry has the parameters there are.
     auto cut = test::DocumentOf({0x07, 0x10});
     EXPECT_EQ(CopyStringText(*cut, &table, 0, 2), "x,a<$10>");
@@ -331,6 +334,10 @@ TEST(ScriptRoundTrip, ASwitchingEntryReadsThroughItsTableAndBack)
         = InsertScriptText(*back, journal, &table, TextFromStoredBytes(dumped), {});
     EXPECT_FALSE(inserted.Lost()) << InsertReport(inserted);
     EXPECT_EQ(test::ContentsOf(*back), bytes);
+
+    // Find and typing through the table encode it the same way.
+    EXPECT_EQ(EncodeTextExactly(table, "[Item Name:][Potion]A[Names:][Ether][Potion]", 0),
+              (std::vector<std::uint8_t>{0xAB, 0x01, 0x41, 0xAC, 0x02, 0x01}));
 
     const std::string written = FormatTableFile(table);
     EXPECT_NE(written.find("!AB=<[Item Name:]>,<@ItemNames>:1"), std::string::npos) << written;
