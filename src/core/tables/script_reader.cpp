@@ -70,11 +70,14 @@ std::optional<OffsetHeader> EndMarkAt(std::string_view text, std::size_t pos)
 ScriptReader::ScriptReader(const TableFile &table, bool headers, bool shortest)
     : table_(table)
     , headers_(headers)
-    , shortest_(shortest && table.SubtableCount() == 0)
+    , shortest_(shortest && table.SubtableCount() == 0 && !table.HasLinkedEntries())
 {
     for (int number = 0; number <= table.SubtableCount(); ++number) {
         std::vector<const TableEntry *> &labelled = labelled_.emplace_back();
         for (const TableEntry &entry : table.GetSubtable(number).Entries()) {
+            // Longest first may read an entry across a line break, which runs of text end at.
+            if (entry.text.find('*') != std::string::npos)
+                shortest_ = false;
             if (entry.label.empty())
                 continue;
             labelled.push_back(&entry);

@@ -73,7 +73,9 @@ private:
     // or byte code) begin with, found for the whole run at once and kept for the calls that
     // follow. Fewer skipped characters come first, then fewer bytes, then the longest entry, so
     // that where the longest-first encoding is among the shortest it is the one chosen. A table
-    // with subtables is read longest first, as the subtable depends on where each key lands.
+    // with subtables is read longest first, as the subtable depends on where each key lands; so
+    // is one with linked or switching entries (whose texts must not be spelled otherwise) or an
+    // entry text holding "*" (which longest first may read across a line break).
     EncodedEntry ShortestAt(std::string_view text, std::size_t pos);
     std::size_t LabelledMarker(std::string_view text,
                                std::size_t pos,

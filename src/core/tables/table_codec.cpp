@@ -152,13 +152,18 @@ std::size_t EncodeWhatFollows(const TableFile &table,
              pos < text.size() && (entry.switchCount == 0 || read < entry.switchCount);
              ++read) {
             const EncodedEntry inner = EncodeLongest(table, target, text.substr(pos));
-            const auto width
-                = inner.entry ? static_cast<std::size_t>(KeyWidth(inner.entry->key)) : room + 1;
-            if (width > room)
+            if (!inner.entry)
                 break;
-            AppendKeyBytes(inner.entry->key, bytes);
-            room -= width;
-            pos += inner.length;
+            // The inner entry with what goes with it in turn (a nested switch, parameters).
+            std::vector<std::uint8_t> innerBytes;
+            AppendKeyBytes(inner.entry->key, innerBytes);
+            const std::size_t next
+                = EncodeWhatFollows(table, *inner.entry, text, pos + inner.length, innerBytes);
+            if (innerBytes.size() > room)
+                break;
+            bytes.insert(bytes.end(), innerBytes.begin(), innerBytes.end());
+            room -= innerBytes.size();
+            pos = next;
         }
     }
     for (int k = 0; k < entry.parameters; ++k) {

@@ -118,8 +118,10 @@ TableEditor::TableEditor(const TableFile &table)
 std::vector<std::string> TableEditor::SubtableNames() const
 {
     std::vector<std::string> names{"Main"};
+    // A table of its own goes by its ID, a subtable of ranges by its trigger.
     for (std::size_t number = 1; number < drafts_.size(); ++number)
-        names.push_back(Printed("%02lX", drafts_[number].startTrigger));
+        names.push_back(drafts_[number].id.empty() ? Printed("%02lX", drafts_[number].startTrigger)
+                                                   : "@" + drafts_[number].id);
     return names;
 }
 

@@ -183,8 +183,9 @@ int TableFile::FinishLoading()
         for (TableEntry &entry : subtable.MutableEntries()) {
             if (entry.switchId.empty())
                 continue;
+            // Of tables with the same ID, the first.
             entry.switchTo = -1;
-            for (std::size_t number = 0; number < subtables_.size(); ++number)
+            for (std::size_t number = 0; number < subtables_.size() && entry.switchTo < 0; ++number)
                 if (subtables_[number].id == entry.switchId)
                     entry.switchTo = static_cast<int>(number);
             if (entry.switchTo < 0) {

@@ -329,6 +329,8 @@ void TableParser::PlainEntry(std::string_view line)
 // the key (1 to 16).
 void TableParser::LinkedEntry(std::string_view line)
 {
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
+        line.remove_suffix(1);
     const std::size_t equals = line.find('=');
     const std::size_t comma = line.rfind(',');
     const std::string_view keyText
@@ -360,19 +362,24 @@ void TableParser::TableId(std::string_view line)
         --tableLines_;
         return Note(TableNote::OtherTool);
     }
-    if (current_ == 0 && table().GetSubtable(0).Entries().empty()
+    // Only an "@" before every entry and subtable of the file names Main.
+    if (current_ == 0 && table().SubtableCount() == 0 && table().GetSubtable(0).Entries().empty()
         && table().GetSubtable(0).id.empty()) {
         table().MutableSubtable(0).id = std::string(name);
+        Item(TableSource::Item::Kind::TableId, 0, std::string(name));
         return;
     }
     current_ = table().AddSubtable(0, 0);
     table().MutableSubtable(current_).id = std::string(name);
+    Item(TableSource::Item::Kind::TableId, current_, std::string(name));
 }
 
 // "!AB=<[Item Name:]>,<@ItemNames>:1": the key, its text (in angle brackets, which are not part
 // of it), the table it switches to and how many entries it reads there (0: as many as match).
 void TableParser::SwitchingEntry(std::string_view line)
 {
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
+        line.remove_suffix(1);
     const std::size_t equals = line.find('=');
     const std::size_t switchAt = line.rfind(",<@");
     const std::size_t close = line.rfind(">:");

@@ -21,7 +21,15 @@ struct TableSource
     // What the loader took from a line.
     struct Item
     {
-        enum class Kind { Entry, CodePage, Title, SubtableStart, SubtableEnd } kind = Kind::Entry;
+        enum class Kind {
+            Entry,
+            CodePage,
+            Title,
+            SubtableStart,
+            SubtableEnd,
+            TableId // "@name", which names Main or opens a table of its own
+        } kind
+            = Kind::Entry;
         int line = 0;          // index into lines
         int subtable = 0;      // the subtable the line belongs to (or opens or closes)
         std::uint32_t key = 0; // the entry's key, or the trigger a subtable line gives

@@ -47,15 +47,38 @@ std::string EntryLine(const TableEntry &entry)
     return KeyCellText(entry.key) + "=" + entry.text;
 }
 
+// The entries in the order they were added: of equal texts the first encodes, as before.
+std::vector<const TableEntry *> InFileOrder(const Subtable &subtable)
+{
+    std::vector<const TableEntry *> entries;
+    for (const TableEntry &entry : subtable.Entries())
+        entries.push_back(&entry);
+    std::stable_sort(entries.begin(), entries.end(), [](const TableEntry *a, const TableEntry *b) {
+        return a->order < b->order;
+    });
+    return entries;
+}
+
 void AddSubtableBlock(std::string &out, const Subtable &subtable)
 {
+    if (!subtable.id.empty()) {
+        // A table of its own, with any ranges it has.
+        AddLine(out, "@" + subtable.id);
+        for (const SubtableRange &range : subtable.ranges) {
+            AddLine(out, "start=" + LowerHex(static_cast<std::uint64_t>(range.low)));
+            AddLine(out, "end=" + LowerHex(static_cast<std::uint64_t>(range.high)));
+        }
+        for (const TableEntry *entry : InFileOrder(subtable))
+            AddLine(out, EntryLine(*entry));
+        return;
+    }
     AddLine(out, "subtable=" + LowerHex(subtable.startTrigger));
     for (const SubtableRange &range : subtable.ranges) {
         AddLine(out, "start=" + LowerHex(static_cast<std::uint64_t>(range.low)));
         AddLine(out, "end=" + LowerHex(static_cast<std::uint64_t>(range.high)));
     }
-    for (const TableEntry &entry : subtable.Entries())
-        AddLine(out, EntryLine(entry));
+    for (const TableEntry *entry : InFileOrder(subtable))
+        AddLine(out, EntryLine(*entry));
     AddLine(out, "subtableend=" + LowerHex(subtable.endTrigger));
 }
 
@@ -178,6 +201,8 @@ private:
                 codePageLine = &item;
             else if (item.kind == Kind::SubtableStart || item.kind == Kind::SubtableEnd)
                 Trigger(item);
+            else if (item.kind == Kind::TableId && item.subtable > 0)
+                subtableLine_[item.subtable] = item.line; // a table the file already holds
         }
         const std::string bare = BareTitle(table_.GetTitle(), codePage);
         if (title && TitleWithCodePage(title->text, codePage) != table_.GetTitle())
@@ -320,23 +345,17 @@ std::string FormatTableFile(const TableFile &table)
     AddLine(out, ".title=" + BareTitle(table.GetTitle(), table.GetCodePage()));
     if (!table.GetSubtable(0).id.empty())
         AddLine(out, "@" + table.GetSubtable(0).id);
-    for (const TableEntry &entry : table.GetSubtable(0).Entries())
-        AddLine(out, EntryLine(entry));
+    for (const TableEntry *entry : InFileOrder(table.GetSubtable(0)))
+        AddLine(out, EntryLine(*entry));
     for (const std::string &token : table.EndTokensWithoutBytes())
         AddLine(out, "/" + token);
-    // Subtables of ranges first: the tables named by "@", read only through switching entries,
-    // run to the end of the file.
+    // Subtables of ranges first: a table named by "@" runs to the next "@" or the end.
     for (int number = 1; number <= table.SubtableCount(); ++number)
         if (table.GetSubtable(number).id.empty())
             AddSubtableBlock(out, table.GetSubtable(number));
-    for (int number = 1; number <= table.SubtableCount(); ++number) {
-        const Subtable &named = table.GetSubtable(number);
-        if (named.id.empty())
-            continue;
-        AddLine(out, "@" + named.id);
-        for (const TableEntry &entry : named.Entries())
-            AddLine(out, EntryLine(entry));
-    }
+    for (int number = 1; number <= table.SubtableCount(); ++number)
+        if (!table.GetSubtable(number).id.empty())
+            AddSubtableBlock(out, table.GetSubtable(number));
     for (const Bookmark &bookmark : table.Bookmarks())
         AddLine(out,
                 "(" + Printed("%08lX", static_cast<unsigned long>(bookmark.offset)) + ")"

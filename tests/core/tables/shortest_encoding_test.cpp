@@ -28,6 +28,18 @@ TEST(ShortestEncoding, FewestBytesAndTheLongestFirstWhereThatIsAsShort)
     const TableFile breaks = ParseTable("01=ab\n02=a\n03=bcd\n07=b\n/FF=<end>\n", "t").table;
     EXPECT_EQ(Encoded(breaks, "abcd<end>\n\nabcd", true), (Bytes{0x02, 0x03, 0xFF, 0x02, 0x03}));
 
+    // Where entries must not be spelled otherwise (linked), or longest first reads across a line
+    // break ("a*"), the insert is longest first.
+    for (const char *lines : {"10=a*\n61=a\n*FE\n", "$050000=<Color>,1\n10=<Co\n11=lor>\n41=A\n"}) {
+        const TableFile kept = ParseTable(lines, "k").table;
+        for (const char *typed : {"a\n", "<Color><$03>A"})
+            EXPECT_EQ(Encoded(kept, typed, true), Encoded(kept, typed, false)) << lines << typed;
+    }
+    // Nested switching encodes as it decodes.
+    const TableFile nested
+        = ParseTable("@Main\n!AB=<[I:]>,<@T1>:1\n@T1\n!10=<{>,<@T2>:1\n@T2\n01=[P]\n", "n").table;
+    EXPECT_EQ(Encoded(nested, "[I:]{[P]", false), (Bytes{0xAB, 0x10, 0x01}));
+
     // Against a brute-force minimum over every way to split short texts, through random
     // tables of texts that spell each other; where longest-first is already shortest, it is
     // what is written.

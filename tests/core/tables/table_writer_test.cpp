@@ -23,11 +23,12 @@ TEST(TableWriter, ASavedTableLoadsBackWhole)
     table.AddRange(sub, 0, 0xFFFFFFFF);
     table.AddEntry(sub, 0x8140, "sub");
     table.SetBookmarks({{5, "Mark"}, {0x123456780, "Disc two"}});
-    // A table read from no file is written in the canonical form: keys descending with two to
-    // eight digits, subtables in lower-case hex, CR LF line ends, its own bookmarks.
+    // A table read from no file is written in the canonical form: entries in the order they
+    // were added (of equal texts the first encodes), keys with two to eight digits, subtables
+    // in lower-case hex, CR LF line ends, its own bookmarks.
     EXPECT_EQ(FormatTableFile(table),
-              ".codepage=932\r\n.title=Round\r\n89ABCDEF=four\r\n123456=three\r\n/FF\r\n*FE\r\n"
-              "42=\r\n41=A\r\nsubtable=0\r\nstart=0\r\nend=ffffffff\r\n8140=sub\r\n"
+              ".codepage=932\r\n.title=Round\r\n41=A\r\n/FF\r\n*FE\r\n123456=three\r\n"
+              "89ABCDEF=four\r\n42=\r\nsubtable=0\r\nstart=0\r\nend=ffffffff\r\n8140=sub\r\n"
               "subtableend=81\r\n(00000005)Mark\r\n(123456780)Disc two\r\n");
     ASSERT_TRUE(SaveTableFile(table, folder / "r.tbl", RealFileSystem()).ok());
 
@@ -147,6 +148,49 @@ TEST(TableWriter, SavingChangesOnlyTheLinesOfWhatChanged)
     TableFile other = ParseTable(".title=Other\n41=A\n", "o.tbl").table;
     other.SetModified(true);
     EXPECT_EQ(TableFileBytes(other).find("Intro"), std::string::npos);
+}
+
+} // namespace
+} // namespace byteloom
+
+namespace byteloom {
+namespace {
+
+// Tables of their own ("@") and their switching and linked entries come back from an edit and a
+// save as the file had them, and the canonical form reads back as the same tables.
+TEST(TableWriter, TablesOfTheirOwnSurviveEditsSavesAndTheCanonicalForm)
+{
+    const std::string text = "@Main\n41=A\n42=B\n!AB=<[Item]>,<@Items>:1\n$0500=<C>,1\n"
+                             "@Items\nstart=4\nend=7\n01=[Potion]\n";
+    const ParsedTable parsed = ParseStoredTable(text, "s.tbl");
+    TableEditor editor(parsed.table);
+    EXPECT_EQ(editor.SubtableNames(), (std::vector<std::string>{"Main", "@Items"}));
+    const int row = [&] {
+        for (int k = 0; k < editor.RowCount(); ++k)
+            if (editor.TextAt(k) == "B")
+                return k;
+        return -1;
+    }();
+    ASSERT_EQ(editor.Commit(row, TableEditor::Column::Text, "Bz").kind,
+              TableEditor::Outcome::Changed);
+    EXPECT_EQ(TableFileBytes(editor.Result("s.tbl", 1252)),
+              "@Main\n41=A\n42=Bz\n!AB=<[Item]>,<@Items>:1\n$0500=<C>,1\n"
+              "@Items\nstart=4\nend=7\n01=[Potion]\n");
+
+    // An "@" after a subtable of ranges opens a table of its own even when Main is empty.
+    for (const std::string &source :
+         {text, std::string("subtable=E0\nstart=0\nend=3\n41=a\nsubtableend=E1\n@T1\n01=[P]\n")}) {
+        const TableFile table = ParseStoredTable(source, "t.tbl").table;
+        const TableFile again = ParseStoredTable(FormatTableFile(table), "again.tbl").table;
+        ASSERT_EQ(again.SubtableCount(), table.SubtableCount());
+        for (int number = 0; number <= table.SubtableCount(); ++number) {
+            EXPECT_EQ(again.GetSubtable(number).id, table.GetSubtable(number).id);
+            EXPECT_EQ(again.GetSubtable(number).ranges.size(),
+                      table.GetSubtable(number).ranges.size());
+            EXPECT_EQ(again.GetSubtable(number).Entries().size(),
+                      table.GetSubtable(number).Entries().size());
+        }
+    }
 }
 
 } // namespace
