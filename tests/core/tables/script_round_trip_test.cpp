@@ -276,6 +276,29 @@ TEST(ScriptRoundTrip, WhatCannotComeBackIsCounted)
 namespace byteloom {
 namespace {
 
+// A dump with codes of the whole document, and what inserting it over zeros gives back.
+std::string DumpedWithCodes(Document &document, const TableFile &table)
+{
+    std::string dumped;
+    EXPECT_TRUE(
+        DumpScript(document, &table, {0, document.Size()}, false, [&](std::string_view text) {
+            dumped += text;
+            return Status::Ok();
+        }).ok());
+    return dumped;
+}
+
+std::vector<std::uint8_t>
+InsertedBack(const TableFile &table, const std::string &dumped, std::size_t size)
+{
+    auto back = test::DocumentOf(std::vector<std::uint8_t>(size, 0));
+    UndoJournal journal;
+    const InsertResult inserted
+        = InsertScriptText(*back, journal, &table, TextFromStoredBytes(dumped), {});
+    EXPECT_FALSE(inserted.Lost()) << InsertReport(inserted);
+    return test::ContentsOf(*back);
+}
+
 // A linked entry takes its parameter bytes: the view, a dump, Copy String and an insert agree.
 TEST(ScriptRoundTrip, ALinkedEntryCarriesItsParameterBytesThereAndBack)
 {
@@ -288,18 +311,9 @@ TEST(ScriptRoundTrip, ALinkedEntryCarriesItsParameterBytesThereAndBack)
     const std::vector<std::uint8_t> bytes{0x05, 0x00, 0x03, 0x41, 0x07, 0x10, 0x20, 0x41};
     auto document = test::DocumentOf(bytes);
     EXPECT_EQ(CopyStringText(*document, &table, 0, 8), "<Color><$03>Ax,a<$10><$20>A");
-    std::string dumped;
-    ASSERT_TRUE(DumpScript(*document, &table, {0, 8}, false, [&](std::string_view text) {
-                    dumped += text;
-                    return Status::Ok();
-                }).ok());
+    const std::string dumped = DumpedWithCodes(*document, table);
     EXPECT_NE(dumped.find("<Color><$03>A"), std::string::npos) << dumped;
-    auto back = test::DocumentOf(std::vector<std::uint8_t>(8, 0));
-    UndoJournal journal;
-    const InsertResult inserted
-        = InsertScriptText(*back, journal, &table, TextFromStoredBytes(dumped), {});
-    EXPECT_FALSE(inserted.Lost()) << InsertReport(inserted);
-    EXPECT_EQ(test::ContentsOf(*back), bytes);
+    EXPECT_EQ(InsertedBack(table, dumped, bytes.size()), bytes);
     EXPECT_EQ(EncodeTextExactly(table, "<Color><$03>A", 0),
               (std::vector<std::uint8_t>{0x05, 0x00, 0x03, 0x41}));
     // At the end of the file a linked entry has the parameters there are.
@@ -322,18 +336,9 @@ TEST(ScriptRoundTrip, ASwitchingEntryReadsThroughItsTableAndBack)
     auto document = test::DocumentOf(bytes);
     EXPECT_EQ(CopyStringText(*document, &table, 0, 8),
               "[Item Name:][Potion]A[Names:][Ether][Potion]A[Item Name:]");
-    std::string dumped;
-    ASSERT_TRUE(DumpScript(*document, &table, {0, 8}, false, [&](std::string_view text) {
-                    dumped += text;
-                    return Status::Ok();
-                }).ok());
+    const std::string dumped = DumpedWithCodes(*document, table);
     EXPECT_NE(dumped.find("[Item Name:][Potion]A"), std::string::npos) << dumped;
-    auto back = test::DocumentOf(std::vector<std::uint8_t>(8, 0));
-    UndoJournal journal;
-    const InsertResult inserted
-        = InsertScriptText(*back, journal, &table, TextFromStoredBytes(dumped), {});
-    EXPECT_FALSE(inserted.Lost()) << InsertReport(inserted);
-    EXPECT_EQ(test::ContentsOf(*back), bytes);
+    EXPECT_EQ(InsertedBack(table, dumped, bytes.size()), bytes);
 
     // Find and typing through the table encode it the same way.
     EXPECT_EQ(EncodeTextExactly(table, "[Item Name:][Potion]A[Names:][Ether][Potion]", 0),
