@@ -79,4 +79,13 @@ std::int64_t ReadLeadingOffset(std::string_view text, int base)
     return static_cast<std::int64_t>(value);
 }
 
+std::string HexOfBytes(std::span<const std::uint8_t> bytes)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    for (const std::uint8_t byte : bytes)
+        text += {kDigits[byte >> 4], kDigits[byte & 0x0F]};
+    return text;
+}
+
 } // namespace byteloom

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
+#include <string>
 #include <string_view>
 
 namespace byteloom {
@@ -19,6 +21,9 @@ namespace byteloom {
 // beyond the largest offset reads as the largest offset.
 [[nodiscard]] std::int64_t ReadLeadingOffset(std::string_view text, int base);
 [[nodiscard]] std::optional<std::int64_t> ParseWholeOffset(std::string_view text, int base);
+
+// Bytes as upper-case hex digit pairs, "0503FF".
+[[nodiscard]] std::string HexOfBytes(std::span<const std::uint8_t> bytes);
 
 // The value of one digit of base 16 or 10, or -1.
 [[nodiscard]] int DigitValue(char c, int base);

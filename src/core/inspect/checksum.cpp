@@ -1,6 +1,7 @@
 #include "inspect/checksum.h"
 
 #include "common/crc32.h"
+#include "common/number_text.h"
 #include "document/document.h"
 
 #include <openssl/evp.h>
@@ -22,17 +23,6 @@ constexpr std::array<std::pair<std::string_view, ChecksumKind>, 6> kNames{{
     {"sha256", ChecksumKind::Sha256},
     {"sum16", ChecksumKind::Sum16},
 }};
-
-std::string Hex(std::span<const std::uint8_t> bytes)
-{
-    std::string text;
-    char digits[4];
-    for (const std::uint8_t byte : bytes) {
-        std::snprintf(digits, sizeof digits, "%02X", byte);
-        text += digits;
-    }
-    return text;
-}
 
 std::string Hex32(std::uint32_t value, int digits)
 {
@@ -101,7 +91,7 @@ public:
             std::array<std::uint8_t, EVP_MAX_MD_SIZE> digest{};
             unsigned int length = 0;
             ok_ = ok_ && EVP_DigestFinal_ex(digest_.get(), digest.data(), &length) == 1;
-            return Hex(std::span(digest).first(length));
+            return HexOfBytes(std::span(digest).first(length));
         }
         }
     }

@@ -39,17 +39,6 @@ struct DumpedString
     std::vector<Piece> pieces;
 };
 
-std::string RawText(std::span<const std::uint8_t> bytes)
-{
-    std::string text;
-    char code[8];
-    for (const std::uint8_t byte : bytes) {
-        std::snprintf(code, sizeof code, "<$%02X>", byte);
-        text += code;
-    }
-    return text;
-}
-
 // The string at start up to and with its end token; nothing when the file ends first.
 std::optional<DumpedString> ReadString(Document &document,
                                        const TableFile &table,
@@ -70,7 +59,7 @@ std::optional<DumpedString> ReadString(Document &document,
         const bool end
             = (marker && entry.text == kEndStringMarker) || (endToken && key == *endToken);
         if (decoded.IsFallback() || entry.text.empty() || (marker && entry.label.empty()))
-            piece.text = RawText(piece.bytes);
+            piece.text = RawByteCodes(piece.bytes);
         else
             piece.text = marker ? entry.label : entry.text;
         piece.lineBreak = marker && !end;
@@ -134,7 +123,7 @@ StringText(const ScriptEncoder &encoder, DumpedString &string, bool asciiOnly, b
     for (Piece &piece : string.pieces) {
         original.insert(original.end(), piece.bytes.begin(), piece.bytes.end());
         if (NeedsCodes(piece, asciiOnly))
-            piece.text = RawText(piece.bytes);
+            piece.text = RawByteCodes(piece.bytes);
     }
     for (std::size_t tries = 0; tries <= string.pieces.size(); ++tries) {
         std::string text;
@@ -185,7 +174,7 @@ StringText(const ScriptEncoder &encoder, DumpedString &string, bool asciiOnly, b
                     - 1;
         }
         Piece &piece = string.pieces[std::min(*wrong, string.pieces.size() - 1)];
-        const std::string raw = RawText(piece.bytes);
+        const std::string raw = RawByteCodes(piece.bytes);
         if (piece.text == raw)
             break;
         piece.text = raw;
@@ -193,7 +182,7 @@ StringText(const ScriptEncoder &encoder, DumpedString &string, bool asciiOnly, b
     // Every piece as codes reads back as its bytes.
     std::string text;
     for (std::size_t i = 0; i < string.pieces.size(); ++i) {
-        text += RawText(string.pieces[i].bytes);
+        text += RawByteCodes(string.pieces[i].bytes);
         if (string.pieces[i].lineBreak || i + 1 == string.pieces.size())
             text += '\n';
     }
@@ -202,7 +191,7 @@ StringText(const ScriptEncoder &encoder, DumpedString &string, bool asciiOnly, b
                 [&] {
                     std::string joined;
                     for (const Piece &piece : string.pieces)
-                        joined += RawText(piece.bytes);
+                        joined += RawByteCodes(piece.bytes);
                     return joined;
                 }(),
                 string.start)

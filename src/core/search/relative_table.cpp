@@ -1,5 +1,6 @@
 #include "search/relative_table.h"
 
+#include "common/number_text.h"
 #include "document/document.h"
 
 #include <unicode/unistr.h>
@@ -10,17 +11,6 @@
 namespace byteloom {
 
 namespace {
-
-std::string HexBytes(std::span<const std::uint8_t> bytes)
-{
-    std::string text;
-    for (const std::uint8_t byte : bytes) {
-        char digits[3];
-        std::snprintf(digits, sizeof digits, "%02X", byte);
-        text += digits;
-    }
-    return text;
-}
 
 // The characters of the order with their places.
 std::vector<std::pair<std::string, std::int64_t>> OrderOf(std::string_view sequence)
@@ -88,7 +78,7 @@ HitTable MakeTableFromHit(Document &document,
             bytes = {static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)};
         else
             bytes = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8)};
-        const std::string key = HexBytes(bytes);
+        const std::string key = HexOfBytes(bytes);
         if (width == 2 && bytes[0] == 0) {
             table.leftOut.push_back(character + ": its key " + key
                                     + " begins with 00, which a table reads as a one-byte key");

@@ -1,11 +1,11 @@
 #include "tables/table_codec.h"
 
+#include "common/number_text.h"
 #include "document/document.h"
 #include "tables/table_parser.h"
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 
 namespace byteloom {
 
@@ -51,12 +51,8 @@ std::string EntrySuffix(const TableFile &table,
     const TableEntry &entry = *decoded.entry;
     const auto after = bytes.subspan(static_cast<std::size_t>(KeyWidth(entry.key)));
     std::string suffix;
-    if (entry.switchTo < 0) {
-        static constexpr char kDigits[] = "0123456789ABCDEF";
-        for (const std::uint8_t byte : after)
-            suffix += {'<', '$', kDigits[byte >> 4], kDigits[byte & 0x0F], '>'};
-        return suffix;
-    }
+    if (entry.switchTo < 0)
+        return RawByteCodes(after);
     // The same entries DecodeBytesByWidth counted, with their texts.
     for (std::size_t at = 0; at < after.size();) {
         const DecodedEntry inner
@@ -126,16 +122,23 @@ EncodedEntry EncodeLongest(const TableFile &table, const Subtable &subtable, std
     return {};
 }
 
+std::string RawByteCodes(std::span<const std::uint8_t> bytes)
+{
+    std::string codes;
+    for (const std::uint8_t byte : bytes)
+        codes += "<$" + HexOfBytes(std::span(&byte, 1)) + ">";
+    return codes;
+}
+
 std::optional<std::uint8_t> ParameterCodeAt(std::string_view text, std::size_t pos)
 {
     if (pos + 5 > text.size() || text[pos] != '<' || text[pos + 1] != '$' || text[pos + 4] != '>')
         return std::nullopt;
-    std::uint8_t value = 0;
-    const auto [end, error]
-        = std::from_chars(text.data() + pos + 2, text.data() + pos + 4, value, 16);
-    if (error != std::errc() || end != text.data() + pos + 4)
+    const int high = DigitValue(text[pos + 2], 16);
+    const int low = DigitValue(text[pos + 3], 16);
+    if (high < 0 || low < 0)
         return std::nullopt;
-    return value;
+    return static_cast<std::uint8_t>(high * 16 + low);
 }
 
 std::size_t EncodeWhatFollows(const TableFile &table,

@@ -88,6 +88,9 @@ CharacterLength(const TableFile &table, std::string_view text, std::size_t posit
 [[nodiscard]] std::optional<std::vector<std::uint8_t>>
 EncodeTextExactly(const TableFile &table, std::string_view text, std::int64_t offset);
 
+// Bytes written as codes "<$XX>" each: a linked entry's parameters, a pointer dump's raw bytes.
+[[nodiscard]] std::string RawByteCodes(std::span<const std::uint8_t> bytes);
+
 // A linked entry's parameter byte written "<$XX>" at pos of text, or nothing.
 [[nodiscard]] std::optional<std::uint8_t> ParameterCodeAt(std::string_view text, std::size_t pos);
 
