@@ -31,13 +31,26 @@ openbox >/dev/null 2>&1 &
 pids+=($!)
 sleep 0.5
 
+# The first visible window named NAME, polled for up to SECONDS. One search can fail on its own:
+# xdotool ends with an X error when a window it walks (a tooltip, a closing popup) goes away
+# under it, so a failed search is tried again rather than taken as "no window".
+find_window() { # NAME SECONDS
+    local deadline=$((SECONDS + $2)) found
+    while ((SECONDS < deadline)); do
+        found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
+        [ -n "$found" ] && { echo "$found"; return 0; }
+        sleep 0.2
+    done
+    return 1
+}
+
 window=""
 start_editor() { # FILE
     # A second start where the first shows no window (a slow first start on a busy machine).
     for attempt in 1 2; do
         "$editor" "$1" >/dev/null 2>&1 &
         pids+=($!)
-        window=$(timeout 30 xdotool search --sync --onlyvisible --name "Byteloom RC7" | head -n 1)
+        window=$(find_window "Byteloom RC7" 30)
         [ -n "$window" ] && break
         kill -0 "${pids[-1]}" 2>/dev/null || fail "the editor ended at start-up"
         kill "${pids[-1]}" 2>/dev/null
@@ -58,8 +71,7 @@ type_text() { xdotool type --delay 30 "$1"; sleep 0.3; }
 title() { xdotool getwindowname "$window"; }
 
 wait_for_dialog() { # NAME
-    timeout 10 xdotool search --sync --onlyvisible --name "$1" >/dev/null \
-        || fail "no dialog \"$1\""
+    find_window "$1" 10 >/dev/null || fail "no dialog \"$1\""
     sleep 0.4
 }
 
