@@ -59,9 +59,9 @@ constexpr std::array kEdit{
     Item(kCmdBigEndian, "Big Endian", nullptr, true),
     EndSubmenu(),
     Item(kCmdPaste, "&Paste\tCtrl+V", "Ctrl+V"),
-    Item(kCmdDelete, "Delete\tDel", "Del"),
-    Item(kCmdSelectLine, "Select Line\tCtrl+L", "Ctrl+L"),
-    Item(kCmdSelectAll, "Select All\tCtrl+A", "Ctrl+A"),
+    Item(kCmdDelete, "&Delete\tDel", "Del"),
+    Item(kCmdSelectLine, "Select &Line\tCtrl+L", "Ctrl+L"),
+    Item(kCmdSelectAll, "Sel&ect All\tCtrl+A", "Ctrl+A"),
     Separator(),
     Item(kCmdFind, "&Find...\tCtrl+F", "Ctrl+F"),
     Item(kCmdFindNext, "Find &Next\tF3", "F3"),
@@ -83,14 +83,14 @@ constexpr std::array kSearch{
 
 constexpr std::array kSpecial{
     Item(kCmdOpenTable, "O&pen Table...\tCtrl+P", "Ctrl+P"),
-    Item(kCmdEditTable, "Edit Table..."),
+    Item(kCmdEditTable, "&Edit Table..."),
     Separator(),
-    Item(kCmdSplitFile, "Split File..."),
-    Item(kCmdExpandFile, "Expand File..."),
+    Item(kCmdSplitFile, "&Split File..."),
+    Item(kCmdExpandFile, "E&xpand File..."),
     Separator(),
-    Item(kCmdDumpScript, "Dump Script...\tCtrl+D", "Ctrl+D"),
-    Item(kCmdInsertScript, "Insert Script...\tCtrl+I", "Ctrl+I"),
-    Item(kCmdDumpSelected, "Dump Selected"),
+    Item(kCmdDumpScript, "&Dump Script...\tCtrl+D", "Ctrl+D"),
+    Item(kCmdInsertScript, "&Insert Script...\tCtrl+I", "Ctrl+I"),
+    Item(kCmdDumpSelected, "Dump Se&lected"),
 };
 
 constexpr std::array kTools{
@@ -102,7 +102,7 @@ constexpr std::array kOptions{
     Separator(),
     Item(kCmdStatusBar, "&Status Bar", nullptr, true),
     Item(kCmdToolbar, "&Toolbar", nullptr, true),
-    Submenu("Text Codepage"),
+    Submenu("Text &Codepage"),
     Item(kCmdCodePageDefault, "Default", nullptr, true),
     Separator(),
     Item(kCmdUnicode, "Unicode", nullptr, true),
@@ -121,8 +121,8 @@ constexpr std::array kHelp{
     Item(kCmdTipOfTheDay, "Ti&p of the Day..."),
     Item(0, "&Links"),
     Separator(),
-    Item(kCmdAbout, "About Byteloom..."),
-    Item(kCmdAboutAuthor, "About the Author..."),
+    Item(kCmdAbout, "&About Byteloom..."),
+    Item(kCmdAboutAuthor, "About the Au&thor..."),
 };
 
 constexpr std::array<MenuDefinition, 7> kMenus{{

@@ -90,10 +90,11 @@ EditCommands::EditCommands(CommandHost &host)
                     text, host_.session().display(), host_.session().document().Size());
             },
             host_.DialogParent());
-        if (dialog.exec() == QDialog::Accepted)
-            goToTarget_ = *dialog.Offset();
-        // Whatever the answer, the view jumps to the target.
-        host_.JumpTo(goToTarget_);
+        // Cancel leaves the caret where it is: a jump to the last target would send the next
+        // typed digits somewhere the user did not choose.
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        host_.JumpTo(*dialog.Offset());
     });
 
     host_.Handle(kCmdCopy, [this] {

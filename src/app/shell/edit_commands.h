@@ -21,7 +21,6 @@ private:
     bool ReadFailed();
 
     CommandHost &host_;
-    std::int64_t goToTarget_ = 0; // kept between uses, as the dialog's last answer
 };
 
 } // namespace byteloom

@@ -32,6 +32,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
@@ -53,6 +54,24 @@ constexpr int kSizePart = 2;
 constexpr int kOffsetPart = 3;
 constexpr int kModePart = 4;
 constexpr const char *kManual = ":/manual/welcome.html";
+
+// Alt pressed and released on its own would put the menu bar into keyboard navigation, which
+// the desktop style draws as nothing at all: digits and arrows then go to a menu bar that shows
+// no sign of having them, and the view seems to have stopped taking keys. The menus stay one
+// Alt+letter away.
+class MenuBarWithoutAltNavigation : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint,
+                  const QStyleOption *option,
+                  const QWidget *widget,
+                  QStyleHintReturn *answer) const override
+    {
+        if (hint == SH_MenuBar_AltKeyNavigation)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, answer);
+    }
+};
 
 } // namespace
 
@@ -150,6 +169,9 @@ QAction *MainFlatWindow::Action(int command) const
 
 void MainFlatWindow::BuildMenus()
 {
+    auto *menuStyle = new MenuBarWithoutAltNavigation;
+    menuStyle->setParent(menuBar());
+    menuBar()->setStyle(menuStyle);
     for (const MenuDefinition &definition : MainMenus()) {
         QMenu *menu = menuBar()->addMenu(Text(definition.title));
         if (!fileMenu_)
