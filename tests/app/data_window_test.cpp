@@ -116,18 +116,34 @@ TEST_F(DataWindowTest, ImagesOfManyGibibytesScrollToTheirLastRow)
     }
 }
 
-TEST_F(DataWindowTest, TheSelectionIsHighlightedInBothColumns)
+TEST_F(DataWindowTest, TheSelectionIsHighlightedInBothColumnsInTheDesktopsColours)
 {
     Open(std::vector<std::uint8_t>(64, 0x41));
     window.selection() = {2, 5, true};
-    const QImage image = Paint();
+    // A dark theme whose selected text would not read on its highlight.
+    QPalette dark = window.palette();
+    dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
+    dark.setColor(QPalette::Text, QColor(0xE0, 0xE0, 0xE0));
+    dark.setColor(QPalette::Highlight, QColor(0x90, 0xA0, 0xB0));
+    dark.setColor(QPalette::HighlightedText, QColor(0xFF, 0xFF, 0xFF));
+    window.setPalette(dark);
+    QImage image = Paint();
     const CellEdges &cells = window.PaintedEdges().front();
     // Above the glyphs, whose strokes would hide the background in any font.
     const int y = 1;
-    const QColor highlight(0xBB, 0xBB, 0xBB);
-    EXPECT_EQ(image.pixelColor(cells.Left(3) + 1, y), highlight);
-    EXPECT_NE(image.pixelColor(cells.Left(6) + 1, y), highlight);
-    EXPECT_EQ(image.pixelColor(cells.Left(16 + 3) + 1, y), highlight);
+    EXPECT_EQ(image.pixelColor(cells.Left(3) + 1, y), QColor(0x90, 0xA0, 0xB0));
+    EXPECT_EQ(image.pixelColor(cells.Left(16 + 3) + 1, y), QColor(0x90, 0xA0, 0xB0));
+    EXPECT_EQ(image.pixelColor(cells.Left(6) + 1, y), QColor(0x20, 0x20, 0x20));
+    EXPECT_GE(ContrastRatio(window.Colours().highlight, window.Colours().highlightText),
+              kLegibleContrast);
+    EXPECT_GE(ContrastRatio(window.Colours().hexBackground, window.Colours().evenColumn),
+              kLegibleContrast);
+
+    // The user's own colours, when they chose them.
+    session.display().useSystemColours = false;
+    image = Paint();
+    EXPECT_EQ(image.pixelColor(cells.Left(3) + 1, y), QColor(0xBB, 0xBB, 0xBB));
+    EXPECT_EQ(image.pixelColor(cells.Left(6) + 1, y), QColor(0xFF, 0xFF, 0xFF));
 }
 
 TEST_F(DataWindowTest, TablesWithMarkersAndTheStatusOffset)

@@ -100,14 +100,10 @@ TableEditorDialog::TableEditorDialog(const TableFile &table,
     grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Tab leaves the grid for the buttons, as in every other dialog; the arrows move in it.
     grid_->setTabKeyNavigation(false);
-    // Black and white, the selected cell inverted, whether or not the grid has the focus.
+    // The desktop's colours, the selected cell marked as clearly when the focus is elsewhere.
     QPalette palette = grid_->palette();
-    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
-        palette.setColor(group, QPalette::Base, Qt::white);
-        palette.setColor(group, QPalette::Text, Qt::black);
-        palette.setColor(group, QPalette::Highlight, Qt::black);
-        palette.setColor(group, QPalette::HighlightedText, Qt::white);
-    }
+    for (const auto role : {QPalette::Highlight, QPalette::HighlightedText})
+        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
     grid_->setPalette(palette);
     grid_->setMinimumSize(360, rowHeight * 16);
     grid_->setCurrentIndex(model_->index(0, TableEntryModel::kKeyColumn));

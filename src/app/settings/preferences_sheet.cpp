@@ -1,6 +1,7 @@
 #include "settings/preferences_sheet.h"
 
 #include "settings/stored_colour.h"
+#include "view/view_fonts.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -9,6 +10,7 @@
 #include <QFontDialog>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
@@ -22,11 +24,24 @@ namespace byteloom {
 
 namespace {
 
-QFont FaceAt(const std::string &face, int fontSize)
+// The colours the view would paint with under the working copy.
+ViewColours ColoursOfCopy(const PreferencesCopy &copy, const QPalette &palette)
 {
-    QFont font(QString::fromStdString(face));
-    font.setPixelSize(std::max(std::abs(fontSize), 6));
-    return font;
+    DisplaySettings display;
+    const auto colours = PreferenceColours();
+    for (std::size_t i = 0; i < colours.size(); ++i)
+        display.*colours[i].field = copy.colours[i];
+    display.useSystemColours = copy.useSystemColours;
+    return ColoursFor(display, DesktopColoursOf(palette));
+}
+
+// "Noto Mono, 20 px", or what stands for the system's own font.
+QString FontName(const std::string &face, int fontSize, bool fixedPitch)
+{
+    const QString family = MakeFont(face, fontSize, fixedPitch).family();
+    const QString name = face.empty() ? QStringLiteral("The system's font (%1)").arg(family)
+                                      : QString::fromStdString(face);
+    return QStringLiteral("%1, %2 px").arg(name).arg(std::abs(fontSize));
 }
 
 // The hex font as the view shows it: 6 rows of 8 "0000 " groups in the two group colours.
@@ -41,7 +56,7 @@ public:
     // Room for the 6 rows of 8 groups in the working font.
     [[nodiscard]] QSize minimumSizeHint() const override
     {
-        const QFontMetrics metrics(FaceAt(copy_.hexFace, copy_.fontSize));
+        const QFontMetrics metrics(MakeFont(copy_.hexFace, copy_.fontSize, true));
         return {8 * metrics.horizontalAdvance(QStringLiteral("0000 ")) + 10,
                 6 * (metrics.height() + metrics.leading()) + 10};
     }
@@ -50,19 +65,19 @@ protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
-        const auto &colours = copy_.colours;
-        painter.fillRect(rect(), StoredColour(colours[6])); // Text BG
-        painter.setPen(Qt::black);
+        const ViewColours colours = ColoursOfCopy(copy_, palette());
+        painter.fillRect(rect(), StoredColour(colours.hexBackground));
+        painter.setPen(StoredColour(colours.text));
         painter.drawRect(rect().adjusted(0, 0, -1, -1));
-        QFont font = FaceAt(copy_.hexFace, copy_.fontSize);
-        font.setStyleHint(QFont::TypeWriter);
+        const QFont font = MakeFont(copy_.hexFace, copy_.fontSize, true);
         painter.setFont(font);
         const QFontMetrics metrics(font);
         const int step = metrics.height() + metrics.leading();
         for (int row = 0; row < 6; ++row) {
             int x = 5;
             for (int group = 0; group < 8; ++group) {
-                painter.setPen(StoredColour(colours[group % 2 == 0 ? 2 : 3])); // Odd / Even Column
+                painter.setPen(
+                    StoredColour(group % 2 == 0 ? colours.oddColumn : colours.evenColumn));
                 painter.drawText(x, 5 + row * step + metrics.ascent(), QStringLiteral("0000 "));
                 x += metrics.horizontalAdvance(QStringLiteral("0000 "));
             }
@@ -103,34 +118,63 @@ PreferencesSheet::PreferencesSheet(PreferencesCopy &copy,
 QWidget *PreferencesSheet::DisplayPage()
 {
     auto *page = new QWidget(this);
-    auto *grid = new QGridLayout(page);
+    auto *layout = new QVBoxLayout(page);
+    systemColours_ = new QCheckBox(QStringLiteral("&Use system colours"), page);
+    systemColours_->setToolTip(
+        QStringLiteral("The desktop theme's colours; the colours below are kept for when this "
+                       "is off."));
+    systemColours_->setChecked(copy_.useSystemColours);
+    layout->addWidget(systemColours_);
+
+    auto *ownColours = new QWidget(page);
+    auto *grid = new QGridLayout(ownColours);
+    grid->setContentsMargins(0, 0, 0, 0);
     const auto colours = PreferenceColours();
     for (std::size_t i = 0; i < colours.size(); ++i) {
-        auto *swatch = new QPushButton(page);
+        auto *swatch = new QPushButton(ownColours);
         swatch->setFixedSize(48, 20);
         swatch->setObjectName(QString::fromLatin1(colours[i].label));
         swatches_.push_back(swatch);
         PaintSwatch(i);
         connect(swatch, &QPushButton::clicked, this, [this, i] { ChooseColour(i); });
         const int row = static_cast<int>(i % 5);
-        const int column = static_cast<int>(i / 5) * 2;
-        grid->addWidget(new QLabel(QString::fromLatin1(colours[i].label), page), row, column);
+        const int column = static_cast<int>(i / 5) * 3;
+        auto *label = new QLabel(QString::fromLatin1(colours[i].label), ownColours);
+        label->setBuddy(swatch);
+        grid->addWidget(label, row, column, Qt::AlignRight);
         grid->addWidget(swatch, row, column + 1);
     }
-    auto *defaults = new QPushButton(QStringLiteral("Load Defaults"), page);
+    // The labels stay beside their swatches; the space goes between the two columns.
+    grid->setColumnMinimumWidth(2, 24);
+    grid->setColumnStretch(5, 1);
+    auto *defaults = new QPushButton(QStringLiteral("Load &Defaults"), ownColours);
     connect(defaults, &QPushButton::clicked, this, [this] {
         LoadDefaultColours(copy_);
         for (std::size_t i = 0; i < swatches_.size(); ++i)
             PaintSwatch(i);
     });
-    grid->addWidget(defaults, 5, 0, 1, 2);
+    grid->addWidget(defaults, 4, 3, 1, 2);
+    layout->addWidget(ownColours);
+    ownColours->setEnabled(!copy_.useSystemColours);
+    connect(systemColours_, &QCheckBox::toggled, this, [this, ownColours](bool system) {
+        copy_.useSystemColours = system;
+        ownColours->setEnabled(!system);
+        preview_->update();
+    });
+
     grouping_ = new QComboBox(page);
     grouping_->setObjectName(QStringLiteral("grouping"));
     for (const GroupingItem &item : GroupingItems())
         grouping_->addItem(QString::fromLatin1(item.text));
     grouping_->setCurrentIndex(static_cast<int>(GroupingItemIndex(copy_.grouping)));
-    grid->addWidget(new QLabel(QStringLiteral("Byte Groupings:"), page), 6, 0);
-    grid->addWidget(grouping_, 6, 1, 1, 3);
+    auto *groupingRow = new QHBoxLayout;
+    auto *groupingLabel = new QLabel(QStringLiteral("Byte &Groupings:"), page);
+    groupingLabel->setBuddy(grouping_);
+    groupingRow->addWidget(groupingLabel);
+    groupingRow->addWidget(grouping_);
+    groupingRow->addStretch();
+    layout->addLayout(groupingRow);
+    layout->addStretch();
     return page;
 }
 
@@ -145,21 +189,35 @@ QWidget *PreferencesSheet::FontPage()
     // Return after the font dialog closes is the sheet's OK, not this button again.
     hexFont->setAutoDefault(false);
     connect(hexFont, &QPushButton::clicked, this, &PreferencesSheet::ChooseHexFont);
+    hexFontName_ = new QLabel(FontName(copy_.hexFace, copy_.fontSize, true), general);
+    hexFontName_->setObjectName(QStringLiteral("hexFontName"));
+    auto *hexFontRow = new QHBoxLayout;
+    hexFontRow->addWidget(hexFontName_, 1);
+    hexFontRow->addWidget(hexFont);
     generalLayout->addWidget(preview_);
-    generalLayout->addWidget(hexFont, 0, Qt::AlignRight);
+    generalLayout->addLayout(hexFontRow);
 
     auto *codePages = new QGroupBox(QStringLiteral("Code Pages"), page);
     auto *codePageLayout = new QVBoxLayout(codePages);
     codePages_ = new QListWidget(codePages);
     for (const std::string &item : codePageItems_)
         codePages_->addItem(QString::fromStdString(item));
-    auto *itemFont = new QPushButton(QStringLiteral("&Font..."), codePages);
+    auto *itemFont = new QPushButton(QStringLiteral("F&ont..."), codePages);
     itemFont->setObjectName(QStringLiteral("itemFont"));
     itemFont->setAutoDefault(false);
     connect(itemFont, &QPushButton::clicked, this, &PreferencesSheet::ChooseItemFont);
-    codePageLayout->addWidget(new QLabel(QStringLiteral("Code Pages:"), codePages));
+    itemFontName_ = new QLabel(codePages);
+    itemFontName_->setObjectName(QStringLiteral("itemFontName"));
+    connect(codePages_, &QListWidget::currentRowChanged, this, &PreferencesSheet::NameItemFont);
+    NameItemFont(-1);
+    auto *codePagesLabel = new QLabel(QStringLiteral("&Code Pages:"), codePages);
+    codePagesLabel->setBuddy(codePages_);
+    auto *itemFontRow = new QHBoxLayout;
+    itemFontRow->addWidget(itemFontName_, 1);
+    itemFontRow->addWidget(itemFont);
+    codePageLayout->addWidget(codePagesLabel);
     codePageLayout->addWidget(codePages_);
-    codePageLayout->addWidget(itemFont, 0, Qt::AlignRight);
+    codePageLayout->addLayout(itemFontRow);
 
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(general);
@@ -174,9 +232,17 @@ QWidget *PreferencesSheet::GeneralPage()
     paging_ = new QCheckBox(QStringLiteral("Page Large Files"), page);
     splash_->setChecked(copy_.showSplash);
     paging_->setChecked(copy_.allowPaging);
+    auto *pagingNote = new QLabel(
+        QStringLiteral("A file larger than 8 MB is then read 8 MB at a time, so that a file of "
+                       "any size opens at once; its changes are written back page by page. "
+                       "Without it, the whole file is read into memory."),
+        page);
+    pagingNote->setWordWrap(true);
+    pagingNote->setIndent(20);
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(splash_);
     layout->addWidget(paging_);
+    layout->addWidget(pagingNote);
     layout->addStretch();
     return page;
 }
@@ -202,8 +268,11 @@ void PreferencesSheet::ChooseColour(std::size_t colour)
 void PreferencesSheet::ChooseHexFont()
 {
     bool ok = false;
-    const QFont chosen = QFontDialog::getFont(
-        &ok, FaceAt(copy_.hexFace, copy_.fontSize), this, QString(), QFontDialog::MonospacedFonts);
+    const QFont chosen = QFontDialog::getFont(&ok,
+                                              MakeFont(copy_.hexFace, copy_.fontSize, true),
+                                              this,
+                                              QString(),
+                                              QFontDialog::MonospacedFonts);
     if (!ok)
         return;
     // The hex font's dialog sets the one font height of the view.
@@ -212,6 +281,8 @@ void PreferencesSheet::ChooseHexFont()
                            ? chosen.pixelSize()
                            : static_cast<int>(chosen.pointSizeF() * 96 / 72 + 0.5);
     copy_.fontSize = -std::max(pixels, 6);
+    hexFontName_->setText(FontName(copy_.hexFace, copy_.fontSize, true));
+    NameItemFont(codePages_->currentRow());
     preview_->updateGeometry();
     preview_->update();
 }
@@ -223,9 +294,22 @@ void PreferencesSheet::ChooseItemFont()
         return; // nothing selected: no dialog
     std::string &face = copy_.itemFaces[static_cast<std::size_t>(item)];
     bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, FaceAt(face, copy_.fontSize), this);
-    if (ok)
-        face = chosen.family().toStdString(); // its size is not used
+    const QFont chosen = QFontDialog::getFont(&ok, MakeFont(face, copy_.fontSize, false), this);
+    if (!ok)
+        return;
+    face = chosen.family().toStdString(); // its size is not used
+    NameItemFont(item);
+}
+
+void PreferencesSheet::NameItemFont(int item)
+{
+    if (item < 0 || static_cast<std::size_t>(item) >= copy_.itemFaces.size()) {
+        itemFontName_->setText(QStringLiteral("Choose a code page to see its font."));
+        return;
+    }
+    // The default code page's column is fixed-pitch; the others take the general font.
+    itemFontName_->setText(
+        FontName(copy_.itemFaces[static_cast<std::size_t>(item)], copy_.fontSize, item == 0));
 }
 
 void PreferencesSheet::accept()

@@ -9,6 +9,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QListWidget;
 class QPushButton;
 class QTabWidget;
@@ -36,6 +37,7 @@ private:
     void ChooseColour(std::size_t colour);
     void ChooseHexFont();
     void ChooseItemFont();
+    void NameItemFont(int item);
 
     PreferencesCopy &copy_;
     std::vector<std::string> codePageItems_;
@@ -44,6 +46,9 @@ private:
     QComboBox *grouping_ = nullptr;
     QWidget *preview_ = nullptr;
     QListWidget *codePages_ = nullptr;
+    QCheckBox *systemColours_ = nullptr;
+    QLabel *hexFontName_ = nullptr;
+    QLabel *itemFontName_ = nullptr;
     QCheckBox *splash_ = nullptr;
     QCheckBox *paging_ = nullptr;
     std::uint32_t startColour_ = 0x808080;

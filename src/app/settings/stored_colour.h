@@ -1,6 +1,9 @@
 #pragma once
 
+#include "view/view_colours.h"
+
 #include <QColor>
+#include <QPalette>
 
 #include <cstdint>
 
@@ -19,6 +22,21 @@ inline std::uint32_t StoredColourValue(const QColor &colour)
     return static_cast<std::uint32_t>(colour.red())
            | static_cast<std::uint32_t>(colour.green()) << 8
            | static_cast<std::uint32_t>(colour.blue()) << 16;
+}
+
+// The theme's colours, from the palette of the active window.
+inline DesktopColours DesktopColoursOf(const QPalette &palette)
+{
+    const auto colour = [&palette](QPalette::ColorRole role) {
+        return StoredColourValue(palette.color(QPalette::Active, role));
+    };
+    return {colour(QPalette::Window),
+            colour(QPalette::WindowText),
+            colour(QPalette::Base),
+            colour(QPalette::Text),
+            colour(QPalette::Highlight),
+            colour(QPalette::HighlightedText),
+            colour(QPalette::Link)};
 }
 
 } // namespace byteloom

@@ -359,10 +359,10 @@ private:
 // Sets the pen only when its colour changes.
 // A byte that differs from the compared file: the column's own background tinted red, so that it
 // shows on light and dark colours alike.
-QRgb CellBackground(const DisplaySettings &display, bool selected, bool differs, std::uint32_t own)
+QRgb CellBackground(const ViewColours &colours, bool selected, bool differs, std::uint32_t own)
 {
     if (selected)
-        return StoredColour(display.highlightColor).rgb();
+        return StoredColour(colours.highlight).rgb();
     const QColor colour = StoredColour(own);
     if (!differs)
         return colour.rgb();
@@ -384,14 +384,14 @@ void UsePen(QPainter &painter, QRgb &current, QRgb colour)
 
 void DataWindow::DrawRow(QPainter &painter, const RowLayout &row, const CellEdges &cells, int y)
 {
-    const DisplaySettings &display = session_.display();
+    const ViewColours &colours = colours_;
     const int shift = -horizontalScrollBar()->value() * charWidth_;
 
     painter.setFont(hexFont_);
     const LaidOutText &label = LaidOut(0, row.offsetLabel);
     painter.fillRect(QRect(shift, y, label.advance, rowHeight_),
-                     StoredColour(display.addressBackground));
-    QRgb pen = StoredColour(display.addressColor).rgb();
+                     StoredColour(colours.addressBackground));
+    QRgb pen = StoredColour(colours.address).rgb();
     painter.setPen(QColor(pen));
     painter.drawStaticText(shift, y, label.text);
 
@@ -401,16 +401,16 @@ void DataWindow::DrawRow(QPainter &painter, const RowLayout &row, const CellEdge
             const HexCell &cell = row.hex[static_cast<std::size_t>(i)];
             const QRect rect(cells.Left(i) + shift, y, cells.Right(i) - cells.Left(i), rowHeight_);
             backgrounds.Add(
-                rect, CellBackground(display, cell.selected, cell.differs, display.hexBackground));
+                rect, CellBackground(colours, cell.selected, cell.differs, colours.hexBackground));
         }
     }
     for (int i = 0; i < row.byteCount; ++i) {
         const HexCell &cell = row.hex[static_cast<std::size_t>(i)];
         UsePen(painter,
                pen,
-               StoredColour(cell.selected    ? display.highlightTextColor
-                            : cell.evenGroup ? display.evenColumnColor
-                                             : display.oddColumnColor)
+               StoredColour(cell.selected    ? colours.highlightText
+                            : cell.evenGroup ? colours.evenColumn
+                                             : colours.oddColumn)
                    .rgb());
         painter.drawStaticText(cells.Left(i) + shift, y, LaidOut(0, cell.text).text);
     }
@@ -428,7 +428,7 @@ void DataWindow::DrawRow(QPainter &painter, const RowLayout &row, const CellEdge
                           y,
                           cells.Right(cellIndex) - cells.Left(cellIndex),
                           rowHeight_),
-                    CellBackground(display, cell.selected, cell.differs, display.textBackground));
+                    CellBackground(colours, cell.selected, cell.differs, colours.textBackground));
             }
         }
     }
@@ -446,9 +446,8 @@ void DataWindow::DrawRow(QPainter &painter, const RowLayout &row, const CellEdge
             painter.setOpacity(1.0);
             continue;
         }
-        UsePen(painter,
-               pen,
-               StoredColour(cell.selected ? display.highlightTextColor : display.textColor).rgb());
+        UsePen(
+            painter, pen, StoredColour(cell.selected ? colours.highlightText : colours.text).rgb());
         painter.drawStaticText(left, y, LaidOut(textSlot, cell.text).text);
     }
 }
@@ -479,7 +478,7 @@ void DataWindow::DrawPartnerMark(QPainter &painter, std::int64_t topRow)
     }
     const int shift = -horizontalScrollBar()->value() * charWidth_;
     const int y = static_cast<int>(windowRow + 1) * rowHeight_ - 2;
-    painter.setPen(QPen(StoredColour(session_.display().textColor), 1));
+    painter.setPen(QPen(StoredColour(colours_.text), 1));
     painter.drawLine(left + shift, y, right + shift, y);
 
     // The caret: on the cell's left edge, or on the second digit after a high nibble.
@@ -487,7 +486,15 @@ void DataWindow::DrawPartnerMark(QPainter &painter, std::int64_t topRow)
     if (caret_.nibbleMark != caret_.column && (!caret_.InText() || !session_.tables().Current()))
         caretX += charWidth_;
     const int top = static_cast<int>(windowRow) * rowHeight_;
-    painter.setPen(QPen(hasFocus() ? Qt::black : Qt::gray, 2));
+    // Without the focus the caret fades halfway into the background.
+    QColor caretColour = StoredColour(colours_.text);
+    if (!hasFocus()) {
+        const QColor behind = StoredColour(colours_.hexBackground);
+        caretColour.setRgb((caretColour.red() + behind.red()) / 2,
+                           (caretColour.green() + behind.green()) / 2,
+                           (caretColour.blue() + behind.blue()) / 2);
+    }
+    painter.setPen(QPen(caretColour, 2));
     painter.drawLine(caretX, top + 1, caretX, top + rowHeight_ - 1);
 }
 
@@ -495,13 +502,14 @@ void DataWindow::paintEvent(QPaintEvent *)
 {
     QPainter painter(viewport());
     const QRect area = viewport()->rect();
-    painter.fillRect(area, Qt::white);
     const DisplaySettings &display = session_.display();
+    colours_ = ColoursFor(display, DesktopColoursOf(palette()));
+    painter.fillRect(area, StoredColour(colours_.hexBackground));
     painter.fillRect(QRect(0,
                            0,
                            OffsetColumnChars(display, session_.document().Size()) * charWidth_,
                            area.height()),
-                     StoredColour(display.addressBackground));
+                     StoredColour(colours_.addressBackground));
     paintedEdges_.clear();
     paintedRows_.clear();
     Document &document = session_.document();

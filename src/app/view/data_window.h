@@ -3,6 +3,7 @@
 #include "view/caret_state.h"
 #include "view/cell_edges.h"
 #include "view/row_layout.h"
+#include "view/view_colours.h"
 
 #include "view/key_controller.h"
 
@@ -46,6 +47,7 @@ public:
     // The cell edges of the rows drawn last, top row first.
     [[nodiscard]] const std::vector<CellEdges> &PaintedEdges() const { return paintedEdges_; }
     [[nodiscard]] const std::vector<RowLayout> &PaintedRows() const { return paintedRows_; }
+    [[nodiscard]] const ViewColours &Colours() const { return colours_; }
     // What the caret moves know of the window.
     [[nodiscard]] CaretView View();
     // The caret moved in the core: scroll to its row and column, repaint, tell the status bar.
@@ -150,6 +152,7 @@ private:
     TableEntryBox *entryBox_;
     std::vector<CellEdges> paintedEdges_;
     std::vector<RowLayout> paintedRows_;
+    ViewColours colours_; // the colours of the last paint
     // Keyed by the font slot's character and the text; emptied when the fonts change.
     mutable std::unordered_map<std::string, LaidOutText> laidOut_;
 };

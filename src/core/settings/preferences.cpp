@@ -20,7 +20,7 @@ constexpr std::array<PreferenceColour, 9> kColours{{
     {"Text:", &DisplaySettings::textColor, 0x000000},
     {"Text BG:", &DisplaySettings::textBackground, 0xFFFFFF},
     {"Highlight BG:", &DisplaySettings::highlightColor, 0xBBBBBB},
-    {"Highlight Text:", &DisplaySettings::highlightTextColor, 0xFFFFFF},
+    {"Highlight Text:", &DisplaySettings::highlightTextColor, 0x000000},
 }};
 
 constexpr std::array<GroupingItem, 4> kGroupings{{
@@ -73,6 +73,7 @@ PreferencesCopy TakePreferences(const DisplaySettings &display,
     PreferencesCopy copy;
     for (std::size_t i = 0; i < kColours.size(); ++i)
         copy.colours[i] = display.*kColours[i].field;
+    copy.useSystemColours = display.useSystemColours;
     copy.grouping = display.grouping;
     copy.hexFace = display.hexFontFace;
     copy.fontSize = display.fontSize;
@@ -99,6 +100,7 @@ void ApplyPreferences(const PreferencesCopy &copy,
     if (copy.displayShown) {
         for (std::size_t i = 0; i < kColours.size(); ++i)
             display.*kColours[i].field = copy.colours[i];
+        display.useSystemColours = copy.useSystemColours;
         display.grouping = copy.grouping;
     }
     if (copy.fontShown) {

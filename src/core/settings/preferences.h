@@ -39,6 +39,7 @@ struct GroupingItem
 struct PreferencesCopy
 {
     std::array<std::uint32_t, 9> colours{};
+    bool useSystemColours = true;
     int grouping = 2;
     std::string hexFace;
     int fontSize = -20;

@@ -58,10 +58,18 @@ void LoadSettings(const SettingsStore &store, const SettingsRecords &records)
     ProgramOptions &options = records.options;
     if (auto size = store.ReadNumber(kMainSettingsKey, "Size"))
         display.grouping = static_cast<std::int32_t>(*size);
+    bool coloursStored = false;
     for (const NumberValue &value : kColours) {
-        if (auto colour = store.ReadNumber(kMainSettingsKey, value.name))
+        if (auto colour = store.ReadNumber(kMainSettingsKey, value.name)) {
             display.*value.colour = *colour;
+            coloursStored = true;
+        }
     }
+    // Settings from before "Use system colours" keep the colours their user saw.
+    if (auto system = ReadDecimal(store, "UseSystemColours"))
+        display.useSystemColours = *system != 0;
+    else if (coloursStored)
+        display.useSystemColours = false;
     if (auto paging = ReadDecimal(store, "AllowPaging"))
         options.allowPaging = *paging != 0;
     if (auto splash = ReadDecimal(store, "ShowSplash"))
@@ -135,6 +143,9 @@ std::vector<std::string> SaveSettings(SettingsStore &store, const SettingsRecord
     write("1252", display.defaultTextFontFace, "1252 was not able to be written");
     write("FontSize", std::to_string(display.fontSize), "FontSize was not able to be written");
     write("Unicode", display.unicodeFontFace, "UnicodeFontKey was not able to be written");
+    write("UseSystemColours",
+          std::to_string(display.useSystemColours ? 1 : 0),
+          "UseSystemColours was not able to be written");
     write("ShowDataInspector",
           std::to_string(options.showDataInspector ? 1 : 0),
           "ShowDataInspector was not able to be written");
@@ -148,7 +159,10 @@ std::vector<std::string> SaveSettings(SettingsStore &store, const SettingsRecord
     for (const CodePageEntry &entry : records.codePages.Entries()) {
         const std::string number = std::to_string(entry.number);
         if (!store.WriteText(kCodePagesSettingsKey, number, entry.configuredFace))
-            failures.push_back("Could not write " + entry.configuredFace + " to key " + number);
+            failures.push_back("Could not write "
+                               + (entry.configuredFace.empty() ? std::string("the system's font")
+                                                               : entry.configuredFace)
+                               + " to key " + number);
     }
 
     bool recentWritten = true;

@@ -18,12 +18,14 @@ struct SupportedCodePage
     const char *face;
 };
 
+// No face of their own: the system's general font draws them, through its fallbacks for each
+// script.
 constexpr SupportedCodePage kSupported[] = {
-    {874, " ( Thai )", "Tahoma"},
-    {932, " ( Japanese )", "MS Mincho"},
-    {936, " ( Simplified Chinese )", "PMingLiU"},
-    {949, " ( Korean )", "@Batang"},
-    {950, " ( Traditional Chinese )", "PMingLiU"},
+    {874, " ( Thai )", ""},
+    {932, " ( Japanese )", ""},
+    {936, " ( Simplified Chinese )", ""},
+    {949, " ( Korean )", ""},
+    {950, " ( Traditional Chinese )", ""},
 };
 
 } // namespace

@@ -17,12 +17,16 @@ struct DisplaySettings
     std::uint32_t highlightColor = 0xBBBBBB;
     std::uint32_t textColor = 0x000000;
     std::uint32_t textBackground = 0xFFFFFF;
-    std::uint32_t highlightTextColor = 0xFFFFFF;
+    std::uint32_t highlightTextColor = 0x000000;
+    // The desktop theme's colours instead of the nine above (which are kept for when it is off).
+    bool useSystemColours = true;
     std::int32_t grouping = 2; // bytes per hex group: 1, 2, 4 or 8
     std::int32_t fontSize = -20;
-    std::string hexFontFace = "Courier New";
-    std::string defaultTextFontFace = "Courier New";
-    std::string unicodeFontFace = "Lucida Sans Unicode";
+    // An empty face is the system's own: its fixed-pitch font for the hex and default text
+    // columns, its general font for Unicode; the system's fallbacks draw what a face lacks.
+    std::string hexFontFace;
+    std::string defaultTextFontFace;
+    std::string unicodeFontFace;
     std::int32_t codePageIndex = 0; // into the code page list
     bool defaultCodePage = true;    // the text column uses the default code page
 

@@ -72,7 +72,8 @@ TEST(SettingsIo, DefaultsWithoutValuesAndEveryValueWrittenAtExit)
     EXPECT_EQ(store.ReadNumber(kMainSettingsKey, "OddColumnColor"), 0x7F0000u);
     EXPECT_EQ(store.ReadText(kCodePagesSettingsKey, "CurrentCodePage"), "-1");
     EXPECT_EQ(store.ReadText(kCodePagesSettingsKey, "FontSize"), "-20");
-    EXPECT_EQ(store.ReadText(kCodePagesSettingsKey, "Unicode"), "Lucida Sans Unicode");
+    EXPECT_EQ(store.ReadText(kCodePagesSettingsKey, "Unicode"), ""); // the system's font
+    EXPECT_EQ(store.ReadText(kCodePagesSettingsKey, "UseSystemColours"), "1");
     EXPECT_EQ(store.ReadText(kRecentFilesSettingsKey, "0"), "/a.bin");
     EXPECT_EQ(store.ReadText(kRecentFilesSettingsKey, "1"), "/b.bin");
 
@@ -80,6 +81,7 @@ TEST(SettingsIo, DefaultsWithoutValuesAndEveryValueWrittenAtExit)
     LoadSettings(store, again.Settings());
     EXPECT_EQ(again.options().recentFiles, (std::vector<std::string>{"/a.bin", "/b.bin"}));
     EXPECT_TRUE(again.options().showDataInspector);
+    EXPECT_TRUE(again.display().useSystemColours);
     EXPECT_EQ(again.options().window.width, 0); // never placed: nothing was written
 
     // The window's place comes back; one too small or not four numbers is not taken.
@@ -108,6 +110,8 @@ TEST(SettingsIo, StoredValuesAreTakenOnlyWithTheirType)
     LoadSettings(store, session.Settings());
     EXPECT_EQ(session.display().grouping, 2);
     EXPECT_EQ(session.display().textColor, 0x123456u);
+    // Settings written before "Use system colours" keep the colours their user saw.
+    EXPECT_FALSE(session.display().useSystemColours);
     EXPECT_FALSE(session.display().defaultCodePage);
     EXPECT_EQ(session.display().codePageIndex, 2);
     EXPECT_FALSE(session.options().allowPaging);
@@ -115,14 +119,13 @@ TEST(SettingsIo, StoredValuesAreTakenOnlyWithTheirType)
 
     store.failTexts = true;
     const auto failures = SaveSettings(store, session.Settings());
-    // Eight values, the five code pages' faces, the recent files.
-    ASSERT_EQ(failures.size(), 14u);
+    // Nine values, the five code pages' faces, the recent files.
+    ASSERT_EQ(failures.size(), 15u);
     EXPECT_EQ(failures[0], "AllowPaging was not able to be written");
     EXPECT_EQ(failures[2], "CurrentCodePageKey was not able to be written");
     EXPECT_EQ(failures[6], "UnicodeFontKey was not able to be written");
-    EXPECT_EQ(failures[7], "ShowDataInspector was not able to be written");
-    EXPECT_EQ(failures[9],
-              "Could not write " + session.codePages().Entries()[1].configuredFace + " to key 932");
+    EXPECT_EQ(failures[7], "UseSystemColours was not able to be written");
+    EXPECT_EQ(failures[10], "Could not write the system's font to key 932");
 }
 
 // Code pages' faces are kept under their numbers, and nonsense in the file starts the editor
