@@ -84,12 +84,17 @@ TEST_F(EditingTest, KeysAndTheMouseMoveTheCaretAndSelect)
     EXPECT_EQ(view()->selection().anchor, 1);
     EXPECT_EQ(view()->selection().end, 2);
     EXPECT_EQ(window->StatusPart(3)->text(), QStringLiteral("Offset: 00000002 "));
+    EXPECT_EQ(window->StatusPart(1)->text(),
+              QStringLiteral("Selected: 00000001-00000001 (1 byte)"));
 
     Key(Qt::Key_End, Qt::ShiftModifier);
     EXPECT_TRUE(window->Action(kCmdCopy)->isEnabled());
     EXPECT_TRUE(window->Action(kCmdCut)->isEnabled());
+    EXPECT_EQ(window->StatusPart(1)->text(),
+              QStringLiteral("Selected: 00000001-0000000E (14 bytes)"));
     Key(Qt::Key_Left);
     EXPECT_FALSE(window->Action(kCmdCopy)->isEnabled());
+    EXPECT_TRUE(window->StatusPart(1)->isHidden()); // no selection, no part
 
     Key(Qt::Key_Tab);
     EXPECT_TRUE(view()->caret().InText());
@@ -338,7 +343,7 @@ TEST_F(EditingTest, CompareWithStepsThroughDifferencesAndFollowsEdits)
     EXPECT_EQ(panel->OtherView()->CaretOffset(), 5);
     EXPECT_TRUE(panel->OtherView()->hasFocus());
     QTest::keyClick(panel->OtherView(), Qt::Key_F6);
-    EXPECT_EQ(window->StatusPart(1)->text(), QStringLiteral("No difference after the caret"));
+    EXPECT_EQ(window->StatusPart(0)->text(), QStringLiteral("No difference after the caret"));
     view()->setFocus();
     Key(Qt::Key_F6, Qt::ShiftModifier);
     Key(Qt::Key_F6, Qt::ShiftModifier);

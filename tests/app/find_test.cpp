@@ -77,7 +77,7 @@ TEST_F(FindTest, CtrlFFindsSelectsAndScrollsAndF3FindsTheNext)
     QTest::keyClick(window.get(), Qt::Key_F3);
     EXPECT_EQ(caret.selection.anchor, 0x301);
     EXPECT_TRUE(caret.selection.active);
-    EXPECT_EQ(window->StatusPart(1)->text(), QStringLiteral("Not found"));
+    EXPECT_EQ(window->StatusPart(0)->text(), QStringLiteral("Not found"));
 }
 
 TEST_F(FindTest, ARefusedHexTextKeepsTheDialogAndRelativeFindsTheSpacing)

@@ -48,12 +48,43 @@ QString Text(const char *text)
     return QString::fromUtf8(text);
 }
 
-// The status bar's parts: 2 the size, 3 the caret's offset, 4 insert or overwrite.
-constexpr int kMessagePart = 1;
+// The status bar's parts: messages, the selection, the size, the caret's offset, insert or
+// overwrite.
+constexpr int kMessagePart = 0;
+constexpr int kSelectionPart = 1;
 constexpr int kSizePart = 2;
 constexpr int kOffsetPart = 3;
 constexpr int kModePart = 4;
 constexpr const char *kManual = ":/manual/welcome.html";
+
+// The message part: what does not fit ends in "...", and the whole text is its tooltip.
+class MessagePart : public QLabel
+{
+public:
+    using QLabel::QLabel;
+
+    void Show(const QString &message)
+    {
+        message_ = message;
+        setToolTip(message);
+        Elide();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QLabel::resizeEvent(event);
+        Elide();
+    }
+
+private:
+    void Elide()
+    {
+        setText(fontMetrics().elidedText(message_, Qt::ElideRight, contentsRect().width()));
+    }
+
+    QString message_;
+};
 
 // Alt pressed and released on its own would put the menu bar into keyboard navigation, which
 // the desktop style draws as nothing at all: digits and arrows then go to a menu bar that shows
@@ -87,8 +118,10 @@ MainFlatWindow::MainFlatWindow(std::unique_ptr<UserPrompts> prompts, QWidget *pa
     BuildMenus();
     BuildToolbar();
     BuildStatusBar();
-    connect(
-        dataWindow_, &DataWindow::CaretOffsetChanged, statusParts_[kOffsetPart], &QLabel::setText);
+    connect(dataWindow_, &DataWindow::CaretOffsetChanged, this, [this](const QString &offset) {
+        statusParts_[kOffsetPart]->setText(offset);
+        ShowSelection();
+    });
     connect(
         dataWindow_, &DataWindow::SelectionChanged, this, &MainFlatWindow::SelectionCommandsFollow);
     connect(dataWindow_, &DataWindow::Edited, this, &MainFlatWindow::NoteEdited);
@@ -127,7 +160,7 @@ MainFlatWindow::MainFlatWindow(std::unique_ptr<UserPrompts> prompts, QWidget *pa
     statusMessageTimer_.setSingleShot(true);
     statusMessageTimer_.setInterval(5000);
     connect(&statusMessageTimer_, &QTimer::timeout, this, [this] {
-        statusParts_[kMessagePart]->clear();
+        static_cast<MessagePart *>(statusParts_[kMessagePart])->Show({});
     });
     connect(dataWindow_, &DataWindow::TableStepped, this, [this] {
         lifecycle_.NoteTableChanged();
@@ -271,33 +304,36 @@ void MainFlatWindow::BuildToolbar()
 
 void MainFlatWindow::BuildStatusBar()
 {
-    for (auto &part : statusParts_) {
-        part = new QLabel(this);
-        part->setFrameShape(QFrame::Panel);
-        part->setFrameShadow(QFrame::Sunken);
-        statusBar()->addWidget(part);
-    }
-    statusBar()->setSizeGripEnabled(true);
-    LayoutStatusParts();
-}
-
-void MainFlatWindow::LayoutStatusParts()
-{
-    // Measured on a digit: the parts hold offsets and sizes.
-    const int w = statusBar()->fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    const StatusBarEdges layout = StatusBarLayout(statusBar()->width(), w);
-    int left = 0;
+    const QFontMetrics metrics = statusBar()->fontMetrics();
     for (std::size_t part = 0; part < statusParts_.size(); ++part) {
-        const int right = std::max(layout.edges[part], left);
-        statusParts_[part]->setFixedWidth(right - left);
-        left = right;
+        QLabel *label = part == kMessagePart ? new MessagePart(this) : new QLabel(this);
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        statusParts_[part] = label;
+        // The message takes the room the others leave it, however long it is.
+        if (part == kMessagePart)
+            label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        statusBar()->addWidget(label, part == kMessagePart ? 1 : 0);
     }
+    // Room for the usual texts, so that the parts do not move as the caret does.
+    statusParts_[kSizePart]->setMinimumWidth(
+        metrics.horizontalAdvance(QStringLiteral("Size: 00000000 (1023.5 MiB)")) + 8);
+    statusParts_[kOffsetPart]->setMinimumWidth(
+        metrics.horizontalAdvance(QStringLiteral("Offset: 00000000 ")) + 8);
+    statusParts_[kModePart]->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("OVR")) + 8);
+    statusParts_[kSelectionPart]->hide();
+    statusBar()->setSizeGripEnabled(true);
 }
 
-void MainFlatWindow::resizeEvent(QResizeEvent *event)
+void MainFlatWindow::ShowSelection()
 {
-    QMainWindow::resizeEvent(event);
-    LayoutStatusParts();
+    const std::string text = session_.document().IsOpen()
+                                 ? SelectionStatusText(SelectedSpan(dataWindow_->selection()),
+                                                       session_.display(),
+                                                       session_.document().Size())
+                                 : std::string();
+    statusParts_[kSelectionPart]->setText(QString::fromStdString(text));
+    statusParts_[kSelectionPart]->setVisible(!text.empty());
 }
 
 void MainFlatWindow::Handle(int command, std::function<void()> handler)
@@ -409,6 +445,7 @@ void MainFlatWindow::DocumentChanged()
         statusParts_[kSizePart]->clear();
         statusParts_[kModePart]->clear();
     }
+    ShowSelection();
     const DisplaySettings &display = session_.display();
     const int checked = CheckedTextModeCommand(display, session_.codePages());
     for (const int command : TextModeCommands())
@@ -506,7 +543,7 @@ void MainFlatWindow::ShowPreferences()
 
 void MainFlatWindow::ShowStatusMessage(const QString &text)
 {
-    statusParts_[kMessagePart]->setText(text);
+    static_cast<MessagePart *>(statusParts_[kMessagePart])->Show(text);
     statusMessageTimer_.start();
 }
 

@@ -89,7 +89,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void BuildMenus();
@@ -100,7 +99,8 @@ private:
     void RefreshBookmarks();
     void ApplyMenuState(std::span<const MenuChange> state);
     void RefreshRecentFiles();
-    void LayoutStatusParts();
+    // The selection's part, shown only while there is one.
+    void ShowSelection();
     void UpdatePasteAvailability();
     void SetTextMode(int command);
     [[nodiscard]] std::vector<int> TextModeCommands();
@@ -118,7 +118,7 @@ private:
     std::map<int, std::function<void()>> handlers_;
     QMenu *fileMenu_ = nullptr;
     QToolBar *toolbar_ = nullptr;
-    std::array<QLabel *, 7> statusParts_{};
+    std::array<QLabel *, 5> statusParts_{};
     DataWindow *dataWindow_ = nullptr;
     DataInspectorPanel *inspector_ = nullptr;
     QPointer<QTextBrowser> helpWindow_;

@@ -12,6 +12,7 @@ namespace byteloom {
 
 void MainFlatWindow::SelectionCommandsFollow(bool made)
 {
+    ShowSelection();
     if (!session_.document().IsOpen())
         return;
     ApplyMenuState(made ? SelectionMadeMenuState(session_.document().IsPaged())

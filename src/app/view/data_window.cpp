@@ -560,11 +560,11 @@ void DataWindow::contextMenuEvent(QContextMenuEvent *event)
     if (event->pos().x()
         >= OffsetColumnChars(session_.display(), session_.document().Size()) * charWidth_) {
         // The edit popup over the hex and text columns.
-        const std::pair<const char *, int> commands[] = {{"Select Line", kCmdSelectLine},
-                                                         {"Copy", kCmdCopy},
-                                                         {"Cut", kCmdCut},
-                                                         {"Paste", kCmdPaste},
-                                                         {"Follow Pointer", kCmdFollowPointer}};
+        const std::pair<const char *, int> commands[] = {{"Select &Line", kCmdSelectLine},
+                                                         {"&Copy", kCmdCopy},
+                                                         {"Cu&t", kCmdCut},
+                                                         {"&Paste", kCmdPaste},
+                                                         {"&Follow Pointer", kCmdFollowPointer}};
         for (const auto &[text, command] : commands) {
             const int chosen = command;
             QAction *item = menu.addAction(QString::fromLatin1(text));
@@ -576,11 +576,11 @@ void DataWindow::contextMenuEvent(QContextMenuEvent *event)
         return;
     }
     const std::pair<const char *, OffsetMode> modes[] = {
-        {"Hex", OffsetMode::Hex},
-        {"Decimal", OffsetMode::Decimal},
-        {"SNES HiROM", OffsetMode::SnesHiRom},
-        {"SNES LoROM", OffsetMode::SnesLoRom},
-        {"Bank:Offset", OffsetMode::BankOffset},
+        {"He&x", OffsetMode::Hex},
+        {"&Decimal", OffsetMode::Decimal},
+        {"SNES &HiROM", OffsetMode::SnesHiRom},
+        {"SNES &LoROM", OffsetMode::SnesLoRom},
+        {"&Bank:Offset", OffsetMode::BankOffset},
     };
     // One mode at a time, the current one ticked.
     auto *group = new QActionGroup(&menu);

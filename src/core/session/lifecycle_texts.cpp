@@ -1,5 +1,7 @@
 #include "session/lifecycle_texts.h"
 
+#include "view/offset_label.h"
+
 #include <array>
 #include <cstdio>
 
@@ -38,11 +40,11 @@ std::string TableNotSavedMessage(std::string_view tableTitle, std::string_view w
            + std::string(why);
 }
 
-std::string SizeStatusText(std::int64_t size)
+namespace {
+
+// 300 bytes, 64 KiB, 1.5 MiB: bytes, or KiB to TiB to one decimal.
+std::string ReadableSize(std::int64_t size)
 {
-    char text[64];
-    std::snprintf(text, sizeof text, "Size: %08llX", static_cast<unsigned long long>(size));
-    // Beside the hexadecimal, the size a person reads: bytes, or KiB to TiB to one decimal.
     constexpr const char *kUnits[] = {"KiB", "MiB", "GiB", "TiB"};
     std::string readable = std::to_string(size) + (size == 1 ? " byte" : " bytes");
     double scaled = static_cast<double>(size);
@@ -57,7 +59,35 @@ std::string SizeStatusText(std::int64_t size)
             shown.resize(shown.size() - 2);
         readable = shown + " " + unit;
     }
-    return std::string(text) + " (" + readable + ")";
+    return readable;
+}
+
+// An offset column label without its trailing blank.
+std::string Trimmed(std::string label)
+{
+    while (!label.empty() && label.back() == ' ')
+        label.pop_back();
+    return label;
+}
+
+} // namespace
+
+std::string SizeStatusText(std::int64_t size)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "Size: %08llX", static_cast<unsigned long long>(size));
+    return std::string(text) + " (" + ReadableSize(size) + ")";
+}
+
+std::string SelectionStatusText(const ByteRange &selected,
+                                const DisplaySettings &display,
+                                std::int64_t documentSize)
+{
+    if (selected.length <= 0)
+        return {};
+    return "Selected: " + Trimmed(OffsetLabel(selected.offset, display, documentSize)) + "-"
+           + Trimmed(OffsetLabel(selected.offset + selected.length - 1, display, documentSize))
+           + " (" + ReadableSize(selected.length) + ")";
 }
 
 } // namespace byteloom

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "common/byte_range.h"
 #include "platform/user_prompts.h"
+#include "view/display_settings.h"
 
 #include <cstdint>
 #include <span>
@@ -26,5 +28,10 @@ inline constexpr std::string_view kOpenTableDialogTitle = "Open a Table";
 
 // "Size: %08X (1.5 MiB)", the status bar's size part: hexadecimal, then in bytes or binary units.
 [[nodiscard]] std::string SizeStatusText(std::int64_t size);
+// "Selected: 00000010-0000001F (16 bytes)", the first and last byte in the offset column's mode;
+// nothing without a selection.
+[[nodiscard]] std::string SelectionStatusText(const ByteRange &selected,
+                                              const DisplaySettings &display,
+                                              std::int64_t documentSize);
 
 } // namespace byteloom

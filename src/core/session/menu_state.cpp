@@ -129,16 +129,4 @@ std::span<const MenuChange> SelectionDroppedMenuState()
     return state;
 }
 
-StatusBarEdges StatusBarLayout(int right, int w)
-{
-    // The size part is wide enough for "Size: 40000000 (1023.5 MiB)".
-    return {{11 * w,
-             right - 58 * w,
-             right - 31 * w,
-             right - 14 * w,
-             right - 10 * w,
-             right - 6 * w,
-             right}};
-}
-
 } // namespace byteloom

@@ -21,12 +21,4 @@ struct MenuChange
 [[nodiscard]] std::span<const MenuChange> SelectionMadeMenuState(bool paged);
 [[nodiscard]] std::span<const MenuChange> SelectionDroppedMenuState();
 
-// The right edges of the status bar's seven parts for a bar of width right, with w the average
-// character width of its font; the last part reaches the right end.
-struct StatusBarEdges
-{
-    int edges[7];
-};
-[[nodiscard]] StatusBarEdges StatusBarLayout(int right, int w);
-
 } // namespace byteloom

@@ -165,7 +165,10 @@ StatusOffsetText(std::int64_t offset, const DisplaySettings &display, std::int64
 {
     bool bare = false;
     const std::string label = Label(offset, display, documentSize, bare);
-    return bare ? label : "Offset: " + label;
+    // Beside the hexadecimal size, a decimal offset says what it is.
+    const bool decimal = display.offsetRadix != 1 && !display.snesHiRom && !display.snesLoRom
+                         && !display.bankOffset;
+    return (bare ? label : "Offset: " + label) + (decimal ? "(decimal)" : "");
 }
 
 int OffsetDigits(std::int64_t documentSize, bool hex)

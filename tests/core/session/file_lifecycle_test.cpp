@@ -7,6 +7,7 @@
 #include "support/fake_prompts.h"
 #include "support/temp_folder.h"
 #include "tables/loaded_tables.h"
+#include "view/offset_label.h"
 
 #include <gtest/gtest.h>
 
@@ -300,9 +301,20 @@ TEST_F(FileLifecycleTest, ExitAndCloseAskAboutEachChangedTable)
 namespace byteloom {
 namespace {
 
-// The status bar's size: hexadecimal, then bytes or a binary unit to one decimal.
-TEST(SizeStatusText, HexadecimalWithTheSizeAPersonReads)
+// The status bar's size: hexadecimal, then bytes or a binary unit to one decimal; the selection
+// from its first to its last byte in the offset column's mode, with its length.
+TEST(StatusBarTexts, SizesInHexadecimalAndTheUnitAPersonReads)
 {
+    DisplaySettings display;
+    EXPECT_EQ(SelectionStatusText({0x10, 16}, display, 0x100),
+              "Selected: 00000010-0000001F (16 bytes)");
+    EXPECT_EQ(SelectionStatusText({0, 1}, display, 0x100), "Selected: 00000000-00000000 (1 byte)");
+    EXPECT_EQ(SelectionStatusText({0x10, 0}, display, 0x100), "");
+    display.offsetRadix = 2;
+    EXPECT_EQ(SelectionStatusText({16, 2048}, display, 0x10000),
+              "Selected: 00000016-00002063 (2 KiB)");
+    EXPECT_EQ(StatusOffsetText(16, display, 0x10000), "Offset: 00000016 (decimal)");
+
     EXPECT_EQ(SizeStatusText(0), "Size: 00000000 (0 bytes)");
     EXPECT_EQ(SizeStatusText(1), "Size: 00000001 (1 byte)");
     EXPECT_EQ(SizeStatusText(1023), "Size: 000003FF (1023 bytes)");
