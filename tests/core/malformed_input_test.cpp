@@ -59,6 +59,11 @@ TEST(MalformedInput, TablesLoadAsTheGrammarSaysAndWriteBackAsTheSameTable)
         SCOPED_TRACE(line[1]);
         LoadedTables tables;
         const TableLoadResult loaded = LoadTableFile(RealFileSystem(), kCorpus / line[1], tables);
+        // A file with no table line in it is refused as not a table, with that reason.
+        if (line[2] == "refused") {
+            EXPECT_NE(loaded.status.message().find("is not a table file"), std::string::npos);
+            continue;
+        }
         ASSERT_TRUE(loaded.status.ok()) << loaded.status.message();
         const TableFile &table = *tables.Current();
         if (const int main = Expected(line[2], "main"); main >= 0) {

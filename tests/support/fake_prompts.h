@@ -18,6 +18,7 @@ public:
     std::deque<std::optional<std::filesystem::path>> savePaths;
     std::vector<std::string> asked;
     std::vector<std::string> messages;
+    std::vector<MessageKind> kinds; // one a message
     std::vector<std::string> dialogTitles;
 
     SaveAnswer AskToSave(const std::string &text) override
@@ -30,7 +31,11 @@ public:
         asked.push_back(text);
         return Take(yesNoAnswers, false);
     }
-    void ShowMessage(const std::string &text) override { messages.push_back(text); }
+    void ShowMessage(const std::string &text, MessageKind kind = MessageKind::Information) override
+    {
+        messages.push_back(text);
+        kinds.push_back(kind);
+    }
     std::optional<std::filesystem::path> ChooseFileToOpen(const std::string &title,
                                                           std::span<const FileFilter>) override
     {

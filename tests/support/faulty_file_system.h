@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include <unistd.h>
+
 namespace byteloom::test {
 
 // The real file system, except that the call numbered failAt (counting every call from 0)
@@ -28,7 +30,8 @@ public:
     }
     Fault fault = Fault::Error;
     std::int64_t calls = 0;
-    std::string failedCall; // which kind of call failed, for the test's messages
+    std::string failedCall;         // which kind of call failed, for the test's messages
+    std::filesystem::path readOnly; // a file the user may read but not write
 
     int Open(const std::filesystem::path &path, int flags, mode_t mode) override
     {
@@ -108,6 +111,10 @@ public:
     }
     int Access(const std::filesystem::path &path, int mode) override
     {
+        if ((mode & W_OK) && path == readOnly) {
+            errno = EACCES; // as for a user without the right, whoever runs the test
+            return -1;
+        }
         return Fails("access") ? -1 : real_.Access(path, mode);
     }
     int SetMode(const std::filesystem::path &path, mode_t mode) override

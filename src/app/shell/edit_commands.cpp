@@ -48,7 +48,7 @@ bool EditCommands::ReadFailed()
 {
     auto error = host_.session().document().TakeIoError();
     if (error)
-        host_.Prompts().ShowMessage(*error);
+        host_.Prompts().ShowMessage(*error, MessageKind::Error);
     return error.has_value();
 }
 
@@ -60,7 +60,7 @@ EditCommands::EditCommands(CommandHost &host)
         const auto range = undo ? host_.session().journal().Undo(document)
                                 : host_.session().journal().Redo(document);
         if (auto error = document.TakeIoError())
-            host_.Prompts().ShowMessage(*error);
+            host_.Prompts().ShowMessage(*error, MessageKind::Error);
         if (!range)
             return;
         // The restored bytes come into view under the caret.

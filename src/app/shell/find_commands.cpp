@@ -28,7 +28,7 @@ void FindCommands::SearchAndShow(bool fromDialog)
     WorkProgress progress(host_.DialogParent(), QStringLiteral("Searching..."));
     const auto hit = FindFromCaret(document, state, caret, progress.Callback());
     if (auto error = document.TakeIoError()) {
-        host_.Prompts().ShowMessage(*error);
+        host_.Prompts().ShowMessage(*error, MessageKind::Error);
         return;
     }
     if (progress.Cancelled())
@@ -67,12 +67,12 @@ void FindCommands::MakeTable()
         std::span(reinterpret_cast<const std::uint8_t *>(table.text.data()), table.text.size()),
         session.files());
     if (!written.ok())
-        return host_.Prompts().ShowMessage(written.message());
+        return host_.Prompts().ShowMessage(written.message(), MessageKind::Error);
     if (!table.leftOut.empty()) {
         std::string message = std::to_string(table.entries) + " entries written; left out:";
         for (const std::string &line : table.leftOut)
             message += "\n" + line;
-        host_.Prompts().ShowMessage(message);
+        host_.Prompts().ShowMessage(message, MessageKind::Warning);
     }
     if (!host_.lifecycle().OpenTableByPath(*path))
         return;

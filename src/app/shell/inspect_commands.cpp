@@ -73,7 +73,7 @@ void InspectCommands::CompareWith()
     }
     if (const auto failure = compare_->Open(*path)) {
         if (!failure->empty())
-            host_.Prompts().ShowMessage(*failure);
+            host_.Prompts().ShowMessage(*failure, MessageKind::Error);
     } else {
         // The document and the compared file share the window's width.
         auto *window = qobject_cast<QMainWindow *>(host_.DialogParent());

@@ -129,7 +129,7 @@ MainFlatWindow::MainFlatWindow(std::unique_ptr<UserPrompts> prompts, QWidget *pa
     connect(dataWindow_, &DataWindow::CommandRequested, this, &MainFlatWindow::RunCommand);
     connect(dataWindow_, &DataWindow::StatusMessage, this, &MainFlatWindow::ShowStatusMessage);
     connect(dataWindow_, &DataWindow::EditFailed, this, [this](const QString &reason) {
-        prompts_->ShowMessage(reason.toStdString());
+        prompts_->ShowMessage(reason.toStdString(), MessageKind::Error);
     });
     inspector_ = new DataInspectorPanel(
         session_,
@@ -525,7 +525,7 @@ void MainFlatWindow::StoreSettings()
     for (const std::string &failure : SaveSettings(*settingsStore_, session_.Settings()))
         message += (message.empty() ? "" : "\n") + failure;
     if (!message.empty())
-        prompts_->ShowMessage(message);
+        prompts_->ShowMessage(message, MessageKind::Error);
 }
 
 void MainFlatWindow::ShowPreferences()
@@ -587,7 +587,7 @@ void MainFlatWindow::OpenStartupFile(const std::string &path)
 void MainFlatWindow::UseSettingsStore(SettingsStore *store, const Status &read)
 {
     if (!read.ok())
-        prompts_->ShowMessage(read.message());
+        prompts_->ShowMessage(read.message(), MessageKind::Error);
     settingsStore_ = store;
     if (settingsStore_) {
         LoadSettings(*settingsStore_, session_.Settings());

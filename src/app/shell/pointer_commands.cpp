@@ -52,7 +52,7 @@ void PointerCommands::FindPointersWithDialog()
     if (search.status.cancelled())
         return;
     if (!search.status.ok())
-        return host_.Prompts().ShowMessage(search.status.message());
+        return host_.Prompts().ShowMessage(search.status.message(), MessageKind::Error);
 
     if (!panel_) {
         auto *window = qobject_cast<QMainWindow *>(host_.DialogParent());

@@ -73,9 +73,12 @@ bool QtPrompts::AskYesNo(const std::string &text)
            == QMessageBox::Yes;
 }
 
-void QtPrompts::ShowMessage(const std::string &text)
+void QtPrompts::ShowMessage(const std::string &text, MessageKind kind)
 {
-    QMessageBox::information(owner_, Caption(), FromUtf8(text));
+    const QMessageBox::Icon icon = kind == MessageKind::Error     ? QMessageBox::Critical
+                                   : kind == MessageKind::Warning ? QMessageBox::Warning
+                                                                  : QMessageBox::Information;
+    QMessageBox(icon, Caption(), FromUtf8(text), QMessageBox::Ok, owner_).exec();
 }
 
 std::optional<std::filesystem::path>

@@ -14,7 +14,7 @@ public:
 
     SaveAnswer AskToSave(const std::string &text) override;
     bool AskYesNo(const std::string &text) override;
-    void ShowMessage(const std::string &text) override;
+    void ShowMessage(const std::string &text, MessageKind kind = MessageKind::Information) override;
     std::optional<std::filesystem::path>
     ChooseFileToOpen(const std::string &title, std::span<const FileFilter> filters) override;
     std::optional<std::filesystem::path>

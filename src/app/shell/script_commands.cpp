@@ -62,7 +62,7 @@ void ScriptCommands::DumpScriptWithDialog(const DumpDialogFields &fields)
     if (status.ok())
         host_.ShowStatusMessage(QString::fromStdString(DumpedMessage(request.path, notExact)));
     else if (!status.cancelled())
-        host_.Prompts().ShowMessage(status.message());
+        host_.Prompts().ShowMessage(status.message(), MessageKind::Error);
 }
 
 void ScriptCommands::InsertScriptWithDialog()
@@ -104,9 +104,10 @@ void ScriptCommands::InsertScriptWithDialog()
     if (result.bytesWritten > 0)
         host_.NoteEdited();
     if (!result.status.ok() && !result.status.cancelled())
-        host_.Prompts().ShowMessage(result.status.message());
+        host_.Prompts().ShowMessage(result.status.message(), MessageKind::Error);
     if (const std::string report = InsertReport(result); !report.empty())
-        host_.Prompts().ShowMessage(report);
+        host_.Prompts().ShowMessage(
+            report, result.Lost() ? MessageKind::Warning : MessageKind::Information);
 }
 
 // The strings of a pointer table as a command script, which names the current table's file.
@@ -131,18 +132,20 @@ void ScriptCommands::DumpPointerTableTo(const std::filesystem::path &path,
                                         dump.script.size()),
                               session.files());
     if (!status.ok())
-        return host_.Prompts().ShowMessage(status.message());
+        return host_.Prompts().ShowMessage(status.message(), MessageKind::Error);
     host_.ShowStatusMessage(QStringLiteral("%1 strings and %2 pointers dumped to %3")
                                 .arg(dump.strings)
                                 .arg(dump.pointers)
                                 .arg(QString::fromStdString(path.string())));
     if (dump.notExact > 0)
         host_.Prompts().ShowMessage(std::to_string(dump.notExact)
-                                    + " strings have no text that reads back as their bytes.");
+                                        + " strings have no text that reads back as their bytes.",
+                                    MessageKind::Warning);
     if (dump.setAside > 0)
         host_.Prompts().ShowMessage(std::to_string(dump.setAside)
-                                    + (dump.setAside == 1 ? " pointer was" : " pointers were")
-                                    + " kept out of the blocks: the script's comments say why.");
+                                        + (dump.setAside == 1 ? " pointer was" : " pointers were")
+                                        + " kept out of the blocks: the script's comments say why.",
+                                    MessageKind::Warning);
 }
 
 // Every write of the script computed first; then the other files it names, then the document as
@@ -168,7 +171,7 @@ void ScriptCommands::InsertCommandScript(const std::filesystem::path &path)
             }))
             host_.NoteEdited();
         if (!applied.ok())
-            return host_.Prompts().ShowMessage(applied.message());
+            return host_.Prompts().ShowMessage(applied.message(), MessageKind::Error);
     }
     InsertReportDialog(plan.report, host_.DialogParent()).exec();
 }
@@ -197,7 +200,7 @@ void ScriptCommands::CreatePatchWithDialogs()
         status = WriteFileSafely(*out, patch.bytes, host_.session().files());
     if (!status.ok()) {
         if (!status.cancelled())
-            host_.Prompts().ShowMessage(status.message());
+            host_.Prompts().ShowMessage(status.message(), MessageKind::Error);
         return;
     }
     host_.ShowStatusMessage(QStringLiteral("Patch written: %1 bytes").arg(patch.bytes.size()));
@@ -221,7 +224,7 @@ void ScriptCommands::ApplyPatchWithDialog()
     }
     if (!status.ok()) {
         if (!status.cancelled())
-            host_.Prompts().ShowMessage(status.message());
+            host_.Prompts().ShowMessage(status.message(), MessageKind::Error);
         return;
     }
     host_.NoteEdited();
@@ -255,7 +258,7 @@ ScriptCommands::ScriptCommands(CommandHost &host)
                                                   dialog.Request().headerSize,
                                                   progress.Callback());
         if (!result.status.ok())
-            host_.Prompts().ShowMessage(result.status.message());
+            host_.Prompts().ShowMessage(result.status.message(), MessageKind::Error);
         else
             host_.ShowStatusMessage(
                 QString::fromStdString(SplitSummary(result.banksWritten, result.bytesLeftOver)));
@@ -268,7 +271,7 @@ ScriptCommands::ScriptCommands(CommandHost &host)
         const Status expanded = ExpandWithUndo(
             host_.session().document(), host_.session().journal(), request.size, request.fill);
         if (!expanded.ok()) {
-            host_.Prompts().ShowMessage(expanded.message());
+            host_.Prompts().ShowMessage(expanded.message(), MessageKind::Error);
             return;
         }
         host_.NoteEdited();

@@ -74,6 +74,9 @@ public:
     [[nodiscard]] const std::filesystem::path &Path() const { return path_; }
     [[nodiscard]] bool IsUnnamed() const { return unnamed_; }
     [[nodiscard]] bool IsClean() const { return clean_; }
+    // The file cannot take the document back in place (its permissions, or a page that could
+    // not be opened for writing): Save As can.
+    [[nodiscard]] bool IsReadOnly();
     // Notes that the bytes changed; true when this is the first change since the last load,
     // New or save (the moment the title gains its modified marker).
     bool MarkEdited();

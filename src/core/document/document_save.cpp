@@ -155,6 +155,19 @@ Status Document::SaveWhole()
         });
 }
 
+bool Document::IsReadOnly()
+{
+    if (!open_ || unnamed_)
+        return false;
+    if (!readOnlyReason_.empty())
+        return true;
+    // A name not yet written (a new document named by Save As) is free to take.
+    std::filesystem::path real;
+    errno = 0;
+    return RealFileOf(files_, path_, real).ok() && files_.Access(real, W_OK) != 0
+           && errno != ENOENT;
+}
+
 Status Document::Save()
 {
     if (!open_)

@@ -9,6 +9,9 @@ namespace byteloom {
 
 enum class SaveAnswer { Yes, No, Cancel };
 
+// What a message box's icon says: a note, something lost or left out, or a failure.
+enum class MessageKind { Information, Warning, Error };
+
 // One entry of a file dialog's filter list: what the user reads, and the patterns
 // ("*.smc;*.fig") it stands for.
 struct FileFilter
@@ -38,8 +41,9 @@ public:
     // The save prompt (Yes, No, Cancel; exclamation icon).
     virtual SaveAnswer AskToSave(const std::string &text) = 0;
     virtual bool AskYesNo(const std::string &text) = 0;
-    // A message with an OK button.
-    virtual void ShowMessage(const std::string &text) = 0;
+    // A message with an OK button and the icon of its kind.
+    virtual void ShowMessage(const std::string &text, MessageKind kind = MessageKind::Information)
+        = 0;
     virtual std::optional<std::filesystem::path>
     ChooseFileToOpen(const std::string &title, std::span<const FileFilter> filters) = 0;
     virtual std::optional<std::filesystem::path>

@@ -47,14 +47,24 @@ bool FileLifecycle::SettleUnsavedWork()
     case SaveAnswer::Yes:
         break;
     }
-    return document.IsUnnamed() ? SaveUnderNewName() : WriteInPlace();
+    return document.IsUnnamed() || document.IsReadOnly() ? SaveUnderNewName() : WriteInPlace();
+}
+
+std::string FileLifecycle::ShownDocumentTitle()
+{
+    Document &document = session_.document();
+    if (document.IsUnnamed())
+        return DocumentTitle(kUnnamedTitle, TableOrTextModeName(session_));
+    return DocumentTitle(FileTitleOf(document.Path())
+                             + (document.IsReadOnly() ? " (read-only)" : ""),
+                         TableOrTextModeName(session_));
 }
 
 bool FileLifecycle::WriteInPlace()
 {
     const Status status = session_.document().Save();
     if (!status.ok())
-        prompts_.ShowMessage(status.message());
+        prompts_.ShowMessage(status.message(), MessageKind::Error);
     else
         session_.journal().MarkSaved();
     return status.ok();
@@ -71,7 +81,7 @@ bool FileLifecycle::SaveUnderNewName(const ProgressCallback &progress)
         document.SetPath(*path); // a new document never edited is named, not written
     } else if (Status status = document.SaveAs(*path, progress); !status.ok()) {
         if (!status.cancelled())
-            prompts_.ShowMessage(status.message());
+            prompts_.ShowMessage(status.message(), MessageKind::Error);
         return false;
     }
     session_.journal().MarkSaved();
@@ -84,7 +94,7 @@ void FileLifecycle::NewDocument()
     if (!SettleUnsavedWork() || !SettleChangedTables())
         return;
     session_.NewDocument();
-    title_ = DocumentTitle(kUnnamedTitle, TableOrTextModeName(session_));
+    title_ = ShownDocumentTitle();
 }
 
 LoadStatus FileLifecycle::Load(const std::filesystem::path &given)
@@ -95,7 +105,6 @@ LoadStatus FileLifecycle::Load(const std::filesystem::path &given)
     lastLoad_ = session_.OpenDocument(error ? given : path, session_.options().allowPaging);
     if (lastLoad_.status != LoadStatus::Loaded)
         return lastLoad_.status;
-    const std::string fileTitle = FileTitleOf(path);
     if (StartsWithByteOrderMark(session_.document())) {
         DisplaySettings &display = session_.display();
         display.unicodeText = true;
@@ -105,7 +114,7 @@ LoadStatus FileLifecycle::Load(const std::filesystem::path &given)
     if (!lastLoad_.notice.empty())
         prompts_.ShowMessage(lastLoad_.notice);
     LoadCompanionTable(path);
-    title_ = DocumentTitle(fileTitle, TableOrTextModeName(session_));
+    title_ = ShownDocumentTitle();
     session_.options().NoteRecentFile(path.string());
     return LoadStatus::Loaded;
 }
@@ -120,7 +129,8 @@ void FileLifecycle::LoadCompanionTable(const std::filesystem::path &document)
     const TableLoadResult loaded = LoadTableFile(session_.files(), table, session_.tables());
     if (!loaded.status.ok()) {
         prompts_.ShowMessage("The table " + table.string()
-                             + " beside the file was not loaded: " + loaded.status.message());
+                                 + " beside the file was not loaded: " + loaded.status.message(),
+                             MessageKind::Warning);
         return;
     }
     tableSummary_ = loaded.summary;
@@ -135,9 +145,9 @@ LoadStatus FileLifecycle::Report(const std::filesystem::path &path, LoadStatus s
     // "File not found" would be wrong for a file that is there: say why it cannot be opened.
     const bool there = PathExists(session_.files(), path) == 1;
     if (status == LoadStatus::CannotOpen && there && !lastLoad_.detail.empty())
-        prompts_.ShowMessage(lastLoad_.detail);
+        prompts_.ShowMessage(lastLoad_.detail, MessageKind::Error);
     else
-        prompts_.ShowMessage(DescribeLoadFailure(lastLoad_, FileTitleOf(path)));
+        prompts_.ShowMessage(DescribeLoadFailure(lastLoad_, FileTitleOf(path)), MessageKind::Error);
     return status;
 }
 
@@ -179,19 +189,28 @@ void FileLifecycle::SaveDocument()
         return;
     if (document.IsUnnamed()) {
         if (SaveUnderNewName())
-            title_ = DocumentTitle(FileTitleOf(document.Path()), TableOrTextModeName(session_));
+            title_ = ShownDocumentTitle();
+        return;
+    }
+    // A file the document cannot go back into: say so, and offer another name.
+    if (document.IsReadOnly()) {
+        if (prompts_.AskYesNo(FileTitleOf(document.Path())
+                              + " is read-only, so your changes cannot be saved into it.\nSave "
+                                "them under another name?")
+            && SaveUnderNewName())
+            title_ = ShownDocumentTitle();
         return;
     }
     if (!document.IsClean() && !WriteInPlace())
         return;
-    title_ = DocumentTitle(FileTitleOf(document.Path()), TableOrTextModeName(session_));
+    title_ = ShownDocumentTitle();
 }
 
 void FileLifecycle::SaveDocumentAs(const ProgressCallback &progress)
 {
     if (!session_.document().IsOpen() || !SaveUnderNewName(progress))
         return;
-    title_ = DocumentTitle(FileTitleOf(session_.document().Path()), TableOrTextModeName(session_));
+    title_ = ShownDocumentTitle();
 }
 
 void FileLifecycle::CloseDocument()
@@ -225,7 +244,8 @@ bool FileLifecycle::SettleChangedTables()
         if (answer == SaveAnswer::No)
             continue;
         if (Status saved = SaveTableFile(table, table.GetPath(), session_.files()); !saved.ok()) {
-            prompts_.ShowMessage(TableNotSavedMessage(table.GetTitle(), saved.message()));
+            prompts_.ShowMessage(TableNotSavedMessage(table.GetTitle(), saved.message()),
+                                 MessageKind::Error);
             return false;
         }
     }
@@ -249,9 +269,7 @@ void FileLifecycle::NoteUndoOrRedo()
     }
     // Back to what the file holds: no marker, and Close has nothing to ask.
     document.MarkUnedited();
-    const std::string name
-        = document.IsUnnamed() ? std::string(kUnnamedTitle) : FileTitleOf(document.Path());
-    title_ = DocumentTitle(name, TableOrTextModeName(session_));
+    title_ = ShownDocumentTitle();
 }
 
 void FileLifecycle::NoteTableChanged()
@@ -259,9 +277,7 @@ void FileLifecycle::NoteTableChanged()
     const Document &document = session_.document();
     if (!document.IsOpen())
         return;
-    const std::string name
-        = document.IsUnnamed() ? std::string(kUnnamedTitle) : FileTitleOf(document.Path());
-    title_ = DocumentTitle(name, TableOrTextModeName(session_));
+    title_ = ShownDocumentTitle();
     // Another table changes what the title names, not whether the document has unsaved work.
     if (!document.IsClean())
         title_ = ModifiedTitle(title_, TableOrTextModeName(session_));
@@ -276,7 +292,7 @@ bool FileLifecycle::OpenTableWithDialog()
         return false;
     const TableLoadResult loaded = LoadTableFile(session_.files(), *path, session_.tables());
     if (!loaded.status.ok()) {
-        prompts_.ShowMessage(std::string(kFileNotFoundMessage));
+        prompts_.ShowMessage(std::string(kFileNotFoundMessage), MessageKind::Error);
         return false;
     }
     tableSummary_ = loaded.summary;
@@ -288,7 +304,7 @@ bool FileLifecycle::OpenTableByPath(const std::filesystem::path &path)
 {
     const TableLoadResult loaded = LoadTableFile(session_.files(), path, session_.tables());
     if (!loaded.status.ok()) {
-        prompts_.ShowMessage(loaded.status.message());
+        prompts_.ShowMessage(loaded.status.message(), MessageKind::Error);
         return false;
     }
     tableSummary_ = loaded.summary;

@@ -70,6 +70,8 @@ private:
     bool SettleChangedTables();
     bool SaveUnderNewName(const ProgressCallback &progress = {});
     bool WriteInPlace();
+    // "[ name ]", "[ name (read-only) ]", "[ (Unnamed) ]": the open document's title.
+    std::string ShownDocumentTitle();
     LoadStatus Load(const std::filesystem::path &path);
     LoadStatus Report(const std::filesystem::path &path, LoadStatus status);
 

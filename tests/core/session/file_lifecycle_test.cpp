@@ -5,6 +5,7 @@
 #include "session/window_title.h"
 #include "support/documents.h"
 #include "support/fake_prompts.h"
+#include "support/faulty_file_system.h"
 #include "support/temp_folder.h"
 #include "tables/loaded_tables.h"
 #include "view/offset_label.h"
@@ -240,6 +241,38 @@ TEST_F(FileLifecycleTest, FailuresAreReportedAndTheDocumentStaysModified)
     EXPECT_EQ(lifecycle.OpenWithDialog(), LoadStatus::CannotOpen);
     EXPECT_EQ(prompts.messages.back(), "File not found");
     EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0");
+}
+
+// A file the user may not write: the title says so, and Save offers another name instead of
+// failing; whatever the answer, the file stays as it was.
+TEST(FileLifecycleReadOnly, TheTitleSaysSoAndSaveOffersAnotherName)
+{
+    TempFolder folder;
+    FaultyFileSystem files;
+    Session session(kPageSize, files);
+    FakePrompts prompts;
+    FileLifecycle lifecycle{session, prompts};
+    const auto path = std::filesystem::canonical(folder.path()) / "locked.bin";
+    WriteBytes(path, {1, 2, 3, 4});
+    files.readOnly = path;
+    ASSERT_EQ(lifecycle.OpenByPath(path), LoadStatus::Loaded);
+    EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ locked.bin (read-only) ] - ASCII");
+    ASSERT_TRUE(session.document().WriteByte(0, 0x5A));
+    lifecycle.NoteEdited();
+
+    prompts.yesNoAnswers = {false};
+    lifecycle.SaveDocument();
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_NE(prompts.asked[0].find("locked.bin is read-only"), std::string::npos);
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_FALSE(session.document().IsClean());
+
+    prompts.yesNoAnswers = {true};
+    prompts.savePaths = {folder / "copy.bin"};
+    lifecycle.SaveDocument();
+    EXPECT_EQ(ReadBytes(folder / "copy.bin"), (std::vector<std::uint8_t>{0x5A, 2, 3, 4}));
+    EXPECT_EQ(ReadBytes(path), (std::vector<std::uint8_t>{1, 2, 3, 4}));
+    EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ copy.bin ] - ASCII");
 }
 
 TEST_F(FileLifecycleTest, CancellingTheOpenDialogKeepsACleanDocument)
