@@ -1,6 +1,7 @@
 #include "common/command_ids.h"
 #include "session/command_line.h"
 #include "shell/main_flat_window.h"
+#include "shell/manual_window.h"
 #include "support/fake_prompts.h"
 #include "support/temp_folder.h"
 #include "view/data_window.h"
@@ -11,9 +12,13 @@
 #include <QClipboard>
 #include <QDropEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMimeData>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -198,6 +203,22 @@ TEST_F(MainFlatWindowTest, ViewTogglesPasteAndExit)
         return shown->isVisible() && shown->windowTitle() == QStringLiteral("Byteloom Help");
     });
     ASSERT_NE(help, windows.end());
+    // Its headings are a contents list that moves the page; the search finds a word, then
+    // says when there is none.
+    auto *manual = qobject_cast<ManualWindow *>(*help);
+    ASSERT_NE(manual, nullptr);
+    ASSERT_GE(manual->Contents()->count(), 5);
+    const auto chosen = manual->Contents()->findItems(QStringLiteral("Banks"), Qt::MatchContains);
+    ASSERT_EQ(chosen.size(), 1);
+    manual->Contents()->setCurrentItem(chosen.front());
+    EXPECT_EQ(manual->Page()->textCursor().block().text(), QStringLiteral("Banks"));
+    window->RunCommand(kCmdHelpSearch);
+    auto *search = manual->findChild<QLineEdit *>();
+    ASSERT_NE(search, nullptr);
+    search->setText(QStringLiteral("table"));
+    EXPECT_TRUE(manual->FindNext());
+    search->setText(QStringLiteral("no such words here"));
+    EXPECT_FALSE(manual->FindNext());
     // Escape closes it.
     (*help)->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(*help));

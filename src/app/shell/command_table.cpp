@@ -119,7 +119,7 @@ constexpr std::array kHelp{
     Item(kCmdHelpIndex, "&Index..."),
     Separator(),
     Item(kCmdTipOfTheDay, "Ti&p of the Day..."),
-    Item(0, "&Links"),
+    Item(kCmdHelpLinks, "&Links"),
     Separator(),
     Item(kCmdAbout, "&About Byteloom..."),
     Item(kCmdAboutAuthor, "About the Au&thor..."),

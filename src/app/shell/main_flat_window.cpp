@@ -14,6 +14,7 @@
 #include "shell/edit_commands.h"
 #include "shell/find_commands.h"
 #include "shell/inspect_commands.h"
+#include "shell/manual_window.h"
 #include "shell/pointer_commands.h"
 #include "shell/qt_prompts.h"
 #include "shell/script_commands.h"
@@ -36,7 +37,6 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
-#include <QTextBrowser>
 #include <QToolBar>
 
 namespace byteloom {
@@ -371,6 +371,19 @@ void MainFlatWindow::RegisterHandlers()
     Handle(kCmdAbout, [this] { ShowAbout(); });
     Handle(kCmdPreferences, [this] { ShowPreferences(); });
     Handle(kCmdContents, [this] { ShowContents(); });
+    Handle(kCmdHelpSearch, [this] {
+        if (ManualWindow *manual = ShowContents())
+            manual->FocusSearch();
+    });
+    Handle(kCmdHelpIndex, [this] {
+        if (ManualWindow *manual = ShowContents())
+            manual->FocusContents();
+    });
+    Handle(kCmdHelpLinks, [this] {
+        prompts_->ShowMessage(
+            "Byteloom has no web pages of its own yet. Its manual is inside the program: Help > "
+            "Contents (F1), with a search; \"byteloom-cli --help\" describes the command line.");
+    });
     for (int i = 0; i < static_cast<int>(ProgramOptions::kMaxRecentFiles); ++i) {
         Handle(kCmdFirstRecentFile + i, [this, i] {
             const auto &recent = session_.options().recentFiles;
@@ -553,28 +566,19 @@ void MainFlatWindow::ShowAbout()
     about.exec();
 }
 
-void MainFlatWindow::ShowContents()
+ManualWindow *MainFlatWindow::ShowContents()
 {
     // Without its manual the editor says nothing, as before.
     if (!QFile::exists(QString::fromLatin1(kManual)))
-        return;
+        return nullptr;
     if (!helpWindow_) {
-        helpWindow_ = new QTextBrowser();
+        helpWindow_ = new ManualWindow(QUrl(QStringLiteral("qrc") + QString::fromLatin1(kManual)));
         helpWindow_->setAttribute(Qt::WA_DeleteOnClose);
-        helpWindow_->setWindowTitle(QStringLiteral("Byteloom Help"));
-        helpWindow_->setOpenExternalLinks(true);
-        helpWindow_->setSource(QUrl(QStringLiteral("qrc") + QString::fromLatin1(kManual)));
-        helpWindow_->resize(700, 600);
-        // Escape and Ctrl+W close it, as they close a document's window elsewhere.
-        for (const QKeySequence &keys :
-             {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close)})
-            connect(new QShortcut(keys, helpWindow_),
-                    &QShortcut::activated,
-                    helpWindow_,
-                    &QWidget::close);
     }
     helpWindow_->show();
     helpWindow_->raise();
+    helpWindow_->activateWindow();
+    return helpWindow_;
 }
 
 void MainFlatWindow::OpenStartupFile(const std::string &path)

@@ -20,7 +20,6 @@
 class QAction;
 class QLabel;
 class QMenu;
-class QTextBrowser;
 class QToolBar;
 
 namespace byteloom {
@@ -29,6 +28,7 @@ class DataWindow;
 class EditCommands;
 class FindCommands;
 class InspectCommands;
+class ManualWindow;
 class ScriptCommands;
 class DataInspectorPanel;
 class PointerCommands;
@@ -108,7 +108,8 @@ private:
     void StoreSettings();
     void PlaceWindow();
     void ShowAbout();
-    void ShowContents();
+    // The manual's window, shown and raised; nothing without the manual.
+    ManualWindow *ShowContents();
 
     std::unique_ptr<UserPrompts> prompts_;
     Session session_;
@@ -121,7 +122,7 @@ private:
     std::array<QLabel *, 5> statusParts_{};
     DataWindow *dataWindow_ = nullptr;
     DataInspectorPanel *inspector_ = nullptr;
-    QPointer<QTextBrowser> helpWindow_;
+    QPointer<ManualWindow> helpWindow_;
     std::vector<QAction *> bookmarkActions_;
     QMenu *editMenu_ = nullptr;
     std::uint64_t shownDocument_ = ~std::uint64_t{0}; // the document the view's caret is in

@@ -44,6 +44,7 @@ enum CommandId : int {
     kCmdContents = 40025,
     kCmdHelpSearch = 40026,
     kCmdHelpIndex = 57666,
+    kCmdHelpLinks = 40099,
     kCmdTipOfTheDay = 40028,
     kCmdAbout = 40030,
     kCmdAboutAuthor = 40063,

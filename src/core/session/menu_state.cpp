@@ -24,12 +24,17 @@ std::span<const int> InitiallyGreyedCommands()
 namespace {
 
 // Commands the two document states treat alike, apart from those that follow the document.
-constexpr int kAlwaysEnabled[]
-    = {kCmdNew, kCmdOpen, kCmdExit, kCmdDataBox, kCmdStatusBar, kCmdToolbar, kCmdPreferences};
+constexpr int kAlwaysEnabled[] = {kCmdNew,
+                                  kCmdOpen,
+                                  kCmdExit,
+                                  kCmdDataBox,
+                                  kCmdStatusBar,
+                                  kCmdToolbar,
+                                  kCmdPreferences,
+                                  kCmdHelpSearch,
+                                  kCmdHelpIndex};
 constexpr int kAlwaysGreyed[] = {kCmdDelete,
                                  kCmdCtrlH,
-                                 kCmdHelpSearch,
-                                 kCmdHelpIndex,
                                  kCmdTipOfTheDay,
                                  kCmdAboutAuthor,
                                  kCmdUndo,
