@@ -1,4 +1,5 @@
 #include "common/command_ids.h"
+#include "dialogs/new_subtable_dialog.h"
 #include "session/command_line.h"
 #include "shell/main_flat_window.h"
 #include "shell/manual_window.h"
@@ -192,6 +193,30 @@ TEST_F(MainFlatWindowTest, TheCommandLineFileOpensQuietly)
     EXPECT_EQ(Title(), QStringLiteral("Byteloom RC7 3.0.0 - [ start.bin ] - Unicode"));
     EXPECT_TRUE(window->Action(kCmdUnicode)->isChecked());
     EXPECT_FALSE(window->Action(kCmdCodePageDefault)->isChecked());
+}
+
+// Each dialog can be worked from the keyboard: its fields' labels have letters of their own.
+TEST_F(MainFlatWindowTest, EveryDialogsFieldsHaveAccessKeys)
+{
+    WriteBytes(folder / "keys.bin", std::vector<std::uint8_t>(0x8000, 0));
+    WriteBytes(folder / "keys.tbl", {'4', '1', '=', 'A', '\n'});
+    window->OpenStartupFile((folder / "keys.bin").string());
+    ASSERT_NE(window->session().tables().Current(), nullptr);
+    for (const int command : {kCmdFind,
+                              kCmdGoTo,
+                              kCmdPreferences,
+                              kCmdDumpScript,
+                              kCmdInsertScript,
+                              kCmdSplitFile,
+                              kCmdExpandFile,
+                              kCmdChecksum,
+                              kCmdFindPointers,
+                              kCmdEditTable}) {
+        SCOPED_TRACE(command);
+        EXPECT_TRUE(WithDialog([&] { window->RunCommand(command); },
+                               [](QDialog &dialog) { ExpectAccessKeys(dialog); }));
+    }
+    ExpectAccessKeys(NewSubtableDialog([](const std::string &) {}));
 }
 
 TEST_F(MainFlatWindowTest, ViewTogglesPasteAndExit)

@@ -30,13 +30,15 @@ ChecksumDialog::ChecksumDialog(Document &document, ByteRange range, QWidget *par
     value_->setReadOnly(true);
     value_->setMinimumWidth(value_->fontMetrics().horizontalAdvance(QString(64, QLatin1Char('F'))));
     auto *form = new QFormLayout;
-    form->addRow(QStringLiteral("Bytes:"),
-                 new QLabel(QString::fromStdString(HexOffset(range.offset) + " to "
-                                                   + HexOffset(range.End() - 1) + " ("
-                                                   + std::to_string(range.length) + " bytes)"),
-                            this));
+    // Read-only, but the range can be selected and copied.
+    auto *bytes = new QLineEdit(QString::fromStdString(HexOffset(range.offset) + " to "
+                                                       + HexOffset(range.End() - 1) + " ("
+                                                       + std::to_string(range.length) + " bytes)"),
+                                this);
+    bytes->setReadOnly(true);
+    form->addRow(QStringLiteral("B&ytes:"), bytes);
     form->addRow(QStringLiteral("&Algorithm:"), kind_);
-    form->addRow(QStringLiteral("Value:"), value_);
+    form->addRow(QStringLiteral("Val&ue:"), value_);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     QPushButton *compute
         = buttons->addButton(QStringLiteral("C&ompute"), QDialogButtonBox::ActionRole);

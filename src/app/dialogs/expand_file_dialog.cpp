@@ -9,9 +9,9 @@ namespace byteloom {
 ExpandFileDialog::ExpandFileDialog(ShowDialogMessage showMessage, QWidget *parent)
     : QDialog(parent)
     , sizes_(this,
-             QStringLiteral("File Expansion"),
+             QStringLiteral("&File Expansion"),
              kExpansionSizes,
-             {"128k", "256k", "512k", "1024k", "2048k"})
+             {"128 KiB", "256 KiB", "512 KiB", "1 MiB", "2 MiB"})
     , fill_(new QLineEdit(this))
     , showMessage_(std::move(showMessage))
 {
@@ -19,7 +19,7 @@ ExpandFileDialog::ExpandFileDialog(ShowDialogMessage showMessage, QWidget *paren
     fill_->setMaxLength(static_cast<int>(kSizeFieldLength));
     fill_->setObjectName(QStringLiteral("fill"));
     auto *fillRow = new QFormLayout;
-    fillRow->addRow(QStringLiteral("Initialization Value"), fill_);
+    fillRow->addRow(QStringLiteral("Initialization &Value"), fill_);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(sizes_.Group());
     layout->addLayout(sizes_.CustomRow());

@@ -66,6 +66,7 @@ FindDialog::FindDialog(SearchState &state,
     options_->setInsertPolicy(QComboBox::NoInsert);
     options_->setMinimumContentsLength(14);
     options_->lineEdit()->setMaxLength(static_cast<int>(SearchState::kChoiceLength));
+    optionLabel_->setBuddy(options_);
     optionsLayout->addWidget(optionLabel_);
     optionsLayout->addWidget(options_);
     text_->setChecked(true);
@@ -161,7 +162,8 @@ void FindDialog::ShowOptions()
     optionsGroup_->setVisible(list.shown);
     if (!list.shown)
         return;
-    optionLabel_->setText(QString::fromStdString(list.label));
+    // "C&haracter Set:", "F&ont Table Layout:": clear of the dialog's other keys.
+    optionLabel_->setText(QString::fromStdString(list.label).insert(1, QLatin1Char('&')));
     options_->clear();
     for (const std::string &item : list.items)
         options_->addItem(QString::fromStdString(item));

@@ -66,12 +66,13 @@ FindPointersDialog::FindPointersDialog(const PointerState &last,
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("&Size:"), size_);
     form->addRow(QStringLiteral("&Type:"), type_);
-    form->addRow(QStringLiteral("Byte order:"), order);
+    form->addRow(QStringLiteral("B&yte order:"), order);
+    qobject_cast<QLabel *>(form->labelForField(order))->setBuddy(little_);
     form->addRow(QStringLiteral("&Header (hex):"), header_);
     form->addRow(QStringLiteral("&Offsetting (hex):"), offsetting_);
 
     auto *buttons = new QDialogButtonBox(this);
-    QPushButton *find = buttons->addButton(QStringLiteral("Find"), QDialogButtonBox::AcceptRole);
+    QPushButton *find = buttons->addButton(QStringLiteral("&Find"), QDialogButtonBox::AcceptRole);
     QPushButton *cancel = buttons->addButton(QDialogButtonBox::Cancel);
     find->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &FindPointersDialog::accept);

@@ -22,7 +22,9 @@ GoToDialog::GoToDialog(std::function<void(const std::string &)> showMessage,
     connect(buttons, &QDialogButtonBox::accepted, this, &GoToDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Offset (Hex):"), this));
+    auto *label = new QLabel(QStringLiteral("&Offset (Hex):"), this);
+    label->setBuddy(field_);
+    layout->addWidget(label);
     layout->addWidget(field_);
     meaning_->setObjectName(QStringLiteral("meaning"));
     layout->addWidget(meaning_);

@@ -36,21 +36,21 @@ NewSubtableDialog::NewSubtableDialog(ShowEditorMessage showMessage,
 
     auto *triggers = new QGroupBox(QStringLiteral("Triggers"), this);
     auto *triggerFields = new QGridLayout(triggers);
-    triggerFields->addWidget(new QLabel(QStringLiteral("Start:"), triggers), 0, 0);
+    triggerFields->addWidget(Labelled(QStringLiteral("&Start:"), startTrigger_), 0, 0);
     triggerFields->addWidget(startTrigger_, 0, 1);
-    triggerFields->addWidget(new QLabel(QStringLiteral("End:"), triggers), 1, 0);
+    triggerFields->addWidget(Labelled(QStringLiteral("&End:"), endTrigger_), 1, 0);
     triggerFields->addWidget(endTrigger_, 1, 1);
 
     auto *rangeGroup = new QGroupBox(QStringLiteral("Ranges"), this);
     auto *rangeFields = new QGridLayout(rangeGroup);
-    auto *addRange = new QPushButton(QStringLiteral("Add Range"), rangeGroup);
+    auto *addRange = new QPushButton(QStringLiteral("&Add Range"), rangeGroup);
     addRange->setAutoDefault(false);
     ranges_->setColumnCount(2);
     ranges_->setHeaderLabels({QStringLiteral("Start"), QStringLiteral("End")});
     ranges_->setRootIsDecorated(false);
-    rangeFields->addWidget(new QLabel(QStringLiteral("Start:"), rangeGroup), 0, 0);
+    rangeFields->addWidget(Labelled(QStringLiteral("S&tart:"), rangeStart_), 0, 0);
     rangeFields->addWidget(rangeStart_, 0, 1);
-    rangeFields->addWidget(new QLabel(QStringLiteral("End:"), rangeGroup), 1, 0);
+    rangeFields->addWidget(Labelled(QStringLiteral("E&nd:"), rangeEnd_), 1, 0);
     rangeFields->addWidget(rangeEnd_, 1, 1);
     rangeFields->addWidget(addRange, 2, 1);
     rangeFields->addWidget(ranges_, 3, 0, 1, 2);

@@ -27,13 +27,13 @@ ScriptDumperDialog::ScriptDumperDialog(FileSystem &files,
     , path_(new QLineEdit(QString::fromStdString(fields.path), this))
     , start_(new QLineEdit(QString::fromStdString(fields.start), this))
     , length_(new QLineEdit(QString::fromStdString(fields.length), this))
-    , clean_(new QCheckBox(QStringLiteral("Clean"), this))
+    , clean_(new QCheckBox(QStringLiteral("&Clean"), this))
     , pointers_(new QGroupBox(QStringLiteral("&Pointer table"), this))
     , pointerStart_(new QLineEdit(QString::fromStdString(pointers.start), pointers_))
     , count_(new QLineEdit(QString::fromStdString(pointers.count), pointers_))
     , size_(new QComboBox(pointers_))
     , type_(new QComboBox(pointers_))
-    , bigEndian_(new QCheckBox(QStringLiteral("Big-endian"), pointers_))
+    , bigEndian_(new QCheckBox(QStringLiteral("Big-&endian"), pointers_))
     , header_(new QLineEdit(QString::fromStdString(pointers.header), pointers_))
     , offsetting_(new QLineEdit(QString::fromStdString(pointers.offsetting), pointers_))
     , base_(new QLineEdit(QString::fromStdString(pointers.base), pointers_))
@@ -48,7 +48,7 @@ ScriptDumperDialog::ScriptDumperDialog(FileSystem &files,
     clean_->setChecked(fields.clean);
     path_->setMinimumWidth(280);
 
-    auto *browseButton = new QPushButton(QStringLiteral("Browse.."), this);
+    auto *browseButton = new QPushButton(QStringLiteral("&Browse..."), this);
     browseButton->setAutoDefault(false);
     connect(browseButton, &QPushButton::clicked, this, [this, browse = std::move(browse)] {
         if (const auto chosen = browse()) {
@@ -57,12 +57,13 @@ ScriptDumperDialog::ScriptDumperDialog(FileSystem &files,
         }
     });
     auto *file = new QHBoxLayout;
+    file->addWidget(Labelled(QStringLiteral("Script &file:"), path_));
     file->addWidget(path_);
     file->addWidget(browseButton);
 
     auto *numbers = new QFormLayout;
-    numbers->addRow(QStringLiteral("Starting Offset (Hex)"), start_);
-    numbers->addRow(QStringLiteral("Length (Hex)"), length_);
+    numbers->addRow(QStringLiteral("&Starting Offset (Hex)"), start_);
+    numbers->addRow(QStringLiteral("&Length (Hex)"), length_);
 
     // The strings a pointer table points to, as a command script, instead of the range.
     pointers_->setObjectName(QStringLiteral("pointers"));
@@ -82,15 +83,15 @@ ScriptDumperDialog::ScriptDumperDialog(FileSystem &files,
     base_->setPlaceholderText(QStringLiteral("the table's own"));
     endToken_->setPlaceholderText(QStringLiteral("the table's"));
     auto *pointerForm = new QFormLayout(pointers_);
-    pointerForm->addRow(QStringLiteral("Start (Hex)"), pointerStart_);
-    pointerForm->addRow(QStringLiteral("Count (Hex)"), count_);
-    pointerForm->addRow(QStringLiteral("Size"), size_);
-    pointerForm->addRow(QStringLiteral("Address type"), type_);
+    pointerForm->addRow(QStringLiteral("S&tart (Hex)"), pointerStart_);
+    pointerForm->addRow(QStringLiteral("C&ount (Hex)"), count_);
+    pointerForm->addRow(QStringLiteral("Si&ze"), size_);
+    pointerForm->addRow(QStringLiteral("&Address type"), type_);
     pointerForm->addRow(QString(), bigEndian_);
-    pointerForm->addRow(QStringLiteral("Header (Hex)"), header_);
-    pointerForm->addRow(QStringLiteral("Offsetting (Hex)"), offsetting_);
-    pointerForm->addRow(QStringLiteral("Base (Hex)"), base_);
-    pointerForm->addRow(QStringLiteral("End token (Hex)"), endToken_);
+    pointerForm->addRow(QStringLiteral("&Header (Hex)"), header_);
+    pointerForm->addRow(QStringLiteral("Offsetti&ng (Hex)"), offsetting_);
+    pointerForm->addRow(QStringLiteral("Base (He&x)"), base_);
+    pointerForm->addRow(QStringLiteral("En&d token (Hex)"), endToken_);
     connect(pointers_, &QGroupBox::toggled, this, [this](bool on) {
         for (QWidget *field : {static_cast<QWidget *>(start_),
                                static_cast<QWidget *>(length_),

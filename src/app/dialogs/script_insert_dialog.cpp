@@ -37,8 +37,8 @@ ScriptInsertDialog::ScriptInsertDialog(FileSystem &files,
     , address_(new QLineEdit(QString::fromStdString(fields.address), this))
     , end_(new QLineEdit(QString::fromStdString(fields.end), this))
     , caretOffset_(caretOffset)
-    , hex_(new QRadioButton(QStringLiteral("Hex"), this))
-    , decimal_(new QRadioButton(QStringLiteral("Decimal"), this))
+    , hex_(new QRadioButton(QStringLiteral("He&x"), this))
+    , decimal_(new QRadioButton(QStringLiteral("&Decimal"), this))
     , found_(new QLabel(this))
     , table_(new QComboBox(this))
     , showMessage_(std::move(showMessage))
@@ -61,8 +61,8 @@ ScriptInsertDialog::ScriptInsertDialog(FileSystem &files,
     path_->setMinimumWidth(280);
     address_->setMaxLength(99);
 
-    auto *scriptGroup = new QGroupBox(QStringLiteral("Script File"), this);
-    auto *browseButton = new QPushButton(QStringLiteral("Browse..."), scriptGroup);
+    auto *scriptGroup = new QGroupBox(QStringLiteral("Script &File"), this);
+    auto *browseButton = new QPushButton(QStringLiteral("&Browse..."), scriptGroup);
     browseButton->setAutoDefault(false);
     connect(browseButton, &QPushButton::clicked, this, [this, browse = std::move(browse)] {
         if (const auto chosen = browse())
@@ -80,12 +80,12 @@ ScriptInsertDialog::ScriptInsertDialog(FileSystem &files,
     found_->hide();
     scriptColumn->addWidget(found_);
 
-    auto *addressGroup = new QGroupBox(QStringLiteral("Starting Address"), this);
+    auto *addressGroup = new QGroupBox(QStringLiteral("Starting &Address"), this);
     auto *addressRow = new QHBoxLayout(addressGroup);
     addressRow->addWidget(address_);
     addressRow->addWidget(hex_);
     addressRow->addWidget(decimal_);
-    auto *endLabel = new QLabel(QStringLiteral("Ends at"), addressGroup);
+    auto *endLabel = new QLabel(QStringLiteral("&Ends at"), addressGroup);
     endLabel->setBuddy(end_);
     addressRow->addWidget(endLabel);
     addressRow->addWidget(end_);
@@ -100,7 +100,7 @@ ScriptInsertDialog::ScriptInsertDialog(FileSystem &files,
 
     // Titles are the tables' own bytes; each item keeps them, so that a title in another
     // code page still names its table exactly.
-    auto *tableGroup = new QGroupBox(QStringLiteral("Table File"), this);
+    auto *tableGroup = new QGroupBox(QStringLiteral("&Table File"), this);
     auto *tableRow = new QHBoxLayout(tableGroup);
     table_->setEditable(true);
     table_->setInsertPolicy(QComboBox::NoInsert);
@@ -119,7 +119,7 @@ ScriptInsertDialog::ScriptInsertDialog(FileSystem &files,
 
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *insert
-        = buttons->addButton(QStringLiteral("Insert"), QDialogButtonBox::AcceptRole);
+        = buttons->addButton(QStringLiteral("&Insert"), QDialogButtonBox::AcceptRole);
     QPushButton *cancel = buttons->addButton(QDialogButtonBox::Cancel);
     insert->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &ScriptInsertDialog::accept);

@@ -25,7 +25,7 @@ public:
         : sizes_(sizes)
         , group_(new QGroupBox(title, parent))
         , buttons_(new QButtonGroup(parent))
-        , custom_(new QCheckBox(QStringLiteral("Custom Size"), parent))
+        , custom_(new QCheckBox(QStringLiteral("C&ustom Size"), parent))
         , customText_(new QLineEdit(parent))
     {
         auto *layout = new QVBoxLayout(group_);

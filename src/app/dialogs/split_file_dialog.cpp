@@ -9,8 +9,11 @@ namespace byteloom {
 
 SplitFileDialog::SplitFileDialog(ShowDialogMessage showMessage, QWidget *parent)
     : QDialog(parent)
-    , sizes_(this, QStringLiteral("Bank Size"), kBankSizes, {"4k", "8k", "16k", "32k", "64k"})
-    , header_(new QCheckBox(QStringLiteral("Header (Hex)"), this))
+    , sizes_(this,
+             QStringLiteral("&Bank Size"),
+             kBankSizes,
+             {"4 KiB", "8 KiB", "16 KiB", "32 KiB", "64 KiB"})
+    , header_(new QCheckBox(QStringLiteral("&Header (Hex)"), this))
     , headerText_(new QLineEdit(this))
     , showMessage_(std::move(showMessage))
 {

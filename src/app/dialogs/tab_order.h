@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLabel>
 #include <QWidget>
 
 #include <initializer_list>
@@ -19,6 +20,14 @@ inline void SetTabOrder(std::initializer_list<QWidget *> widgets)
     }
     if (widgets.size() > 1)
         QWidget::setTabOrder(previous, *widgets.begin());
+}
+
+// A field's label whose underlined letter, with Alt, puts the focus in the field.
+inline QLabel *Labelled(const QString &text, QWidget *field)
+{
+    auto *label = new QLabel(text, field->parentWidget());
+    label->setBuddy(field);
+    return label;
 }
 
 } // namespace byteloom

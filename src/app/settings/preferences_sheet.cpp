@@ -18,6 +18,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <array>
 #include <cstdlib>
 
 namespace byteloom {
@@ -139,7 +140,10 @@ QWidget *PreferencesSheet::DisplayPage()
         connect(swatch, &QPushButton::clicked, this, [this, i] { ChooseColour(i); });
         const int row = static_cast<int>(i % 5);
         const int column = static_cast<int>(i / 5) * 3;
-        auto *label = new QLabel(QString::fromLatin1(colours[i].label), ownColours);
+        // Each colour's letter, clear of the page's other keys: "O&ffset:", "Offset &BG:"...
+        constexpr std::array<int, 9> kKeyAt{1, 7, 6, 0, 0, 0, 6, 1, 12};
+        auto *label = new QLabel(
+            QString::fromLatin1(colours[i].label).insert(kKeyAt[i], QLatin1Char('&')), ownColours);
         label->setBuddy(swatch);
         grid->addWidget(label, row, column, Qt::AlignRight);
         grid->addWidget(swatch, row, column + 1);
@@ -168,7 +172,7 @@ QWidget *PreferencesSheet::DisplayPage()
         grouping_->addItem(QString::fromLatin1(item.text));
     grouping_->setCurrentIndex(static_cast<int>(GroupingItemIndex(copy_.grouping)));
     auto *groupingRow = new QHBoxLayout;
-    auto *groupingLabel = new QLabel(QStringLiteral("Byte &Groupings:"), page);
+    auto *groupingLabel = new QLabel(QStringLiteral("Byte G&roupings:"), page);
     groupingLabel->setBuddy(grouping_);
     groupingRow->addWidget(groupingLabel);
     groupingRow->addWidget(grouping_);

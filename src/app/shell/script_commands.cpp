@@ -260,8 +260,8 @@ ScriptCommands::ScriptCommands(CommandHost &host)
         if (!result.status.ok())
             host_.Prompts().ShowMessage(result.status.message(), MessageKind::Error);
         else
-            host_.ShowStatusMessage(
-                QString::fromStdString(SplitSummary(result.banksWritten, result.bytesLeftOver)));
+            host_.ShowStatusMessage(QString::fromStdString(SplitSummary(
+                host_.session().document().Path(), result.banksWritten, result.bytesLeftOver)));
     });
     host_.Handle(kCmdExpandFile, [this, showMessage] {
         ExpandFileDialog dialog(showMessage, host_.DialogParent());

@@ -1,6 +1,7 @@
 #include "document/bank_dialogs.h"
 
 #include "common/number_text.h"
+#include "document/bank_split.h"
 
 #include <cstdio>
 
@@ -56,18 +57,25 @@ DialogAnswer<ExpandRequest> ReadExpandDialog(const ExpandDialogFields &fields)
     return answer;
 }
 
-std::string SplitSummary(std::int64_t banksWritten, std::int64_t bytesLeftOver)
+std::string SplitSummary(const std::filesystem::path &document,
+                         std::int64_t banksWritten,
+                         std::int64_t bytesLeftOver)
 {
-    char text[128];
-    if (bytesLeftOver > 0)
-        std::snprintf(text,
-                      sizeof text,
-                      "%lld bank files written; the last %llX bytes, less than a bank, were not",
-                      static_cast<long long>(banksWritten),
+    // Where they went and what they are called, so that the user can find all of them.
+    std::string text = std::to_string(banksWritten)
+                       + (banksWritten == 1 ? " bank file written in " : " bank files written in ")
+                       + document.parent_path().string() + ": "
+                       + BankFilePath(document, 0).filename().string();
+    if (banksWritten > 1)
+        text += " to " + BankFilePath(document, banksWritten - 1).filename().string();
+    if (bytesLeftOver > 0) {
+        char rest[96];
+        std::snprintf(rest,
+                      sizeof rest,
+                      "; the last %llX bytes, less than a bank, were not",
                       static_cast<unsigned long long>(bytesLeftOver));
-    else
-        std::snprintf(
-            text, sizeof text, "%lld bank files written", static_cast<long long>(banksWritten));
+        text += rest;
+    }
     return text;
 }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,7 +63,10 @@ struct ExpandRequest
 // fill is the low 8 bits of the hexadecimal "Initialization Value", or 0 when it is empty.
 [[nodiscard]] DialogAnswer<ExpandRequest> ReadExpandDialog(const ExpandDialogFields &fields);
 
-// What the status bar says after a split: how many bank files, and what was left over.
-[[nodiscard]] std::string SplitSummary(std::int64_t banksWritten, std::int64_t bytesLeftOver);
+// What the status bar says after a split: how many bank files, in which folder under which
+// names, and what was left over.
+[[nodiscard]] std::string SplitSummary(const std::filesystem::path &document,
+                                       std::int64_t banksWritten,
+                                       std::int64_t bytesLeftOver);
 
 } // namespace byteloom

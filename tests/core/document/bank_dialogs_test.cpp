@@ -40,8 +40,11 @@ TEST(BankDialogs, FieldsAreReadAsTheDialogsRead)
     EXPECT_FALSE(expand.request);
     EXPECT_EQ(expand.messages, std::vector<std::string>{"Please input an expansion size"});
 
-    EXPECT_EQ(SplitSummary(2, 0x710),
-              "2 bank files written; the last 710 bytes, less than a bank, were not");
+    EXPECT_EQ(SplitSummary("/roms/game.smc", 2, 0x710),
+              "2 bank files written in /roms: game.smc.00000000.bank to game.smc.00000001.bank; "
+              "the last 710 bytes, less than a bank, were not");
+    EXPECT_EQ(SplitSummary("/roms/game.smc", 1, 0),
+              "1 bank file written in /roms: game.smc.00000000.bank");
 }
 
 } // namespace
