@@ -82,7 +82,8 @@ std::string DumpedMessage(const std::filesystem::path &path, std::int64_t notExa
 
 std::string InsertAddressText(std::int64_t caretOffset, bool decimal)
 {
-    return Formatted(decimal ? "%lld" : "%llx", caretOffset);
+    // Upper case, as the Dumper writes its offsets.
+    return Formatted(decimal ? "%lld" : "%llX", caretOffset);
 }
 
 std::vector<std::string> InsertTableChoices(const LoadedTables &tables)

@@ -59,6 +59,7 @@ TEST(ScriptDialogs, TheInsertDialogOffersTheTablesAndReadsTheAddressInItsBase)
     EXPECT_FALSE(fields.decimal);
     EXPECT_EQ(fields.table, "zeta (1252)");
     EXPECT_EQ(InsertAddressText(0x64, true), "100");
+    EXPECT_EQ(InsertAddressText(0xAB, false), "AB"); // as the Dumper writes offsets
     EXPECT_EQ(std::get<std::string>(ReadInsertDialog(fields, tables)), "Please give a file name");
 
     fields.path = "script.txt";
