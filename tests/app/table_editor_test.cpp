@@ -98,6 +98,12 @@ TEST_F(TableEditorTest, AnEntryTypedInTheGridDecodesAtOnceAndIsSavedAtExit)
         QTest::keyClick(grid, Qt::Key_Right);
         TypeIntoCell(grid, QStringLiteral("WIDE"));
         EXPECT_EQ(grid->model()->index(2, 1).data().toString(), QStringLiteral("WIDE"));
+        // A marker is shown, and typed, by what it does.
+        const QString endOfString = QString::fromUtf8("\u27E8end of string\u27E9");
+        grid->setCurrentIndex(grid->model()->index(3, 0));
+        TypeIntoCell(grid, QStringLiteral("FF"));
+        EXPECT_TRUE(grid->model()->setData(grid->model()->index(3, 1), endOfString));
+        EXPECT_EQ(grid->model()->index(3, 1).data().toString(), endOfString);
 
         // A key another entry has is refused and said; G1 changes nothing.
         grid->setCurrentIndex(grid->model()->index(0, 0));
@@ -110,9 +116,9 @@ TEST_F(TableEditorTest, AnEntryTypedInTheGridDecodesAtOnceAndIsSavedAtExit)
 
         // Delete takes the selected entry (61), never the empty row.
         QTest::keyClick(grid, Qt::Key_Delete);
-        grid->setCurrentIndex(grid->model()->index(2, 0));
+        grid->setCurrentIndex(grid->model()->index(3, 0));
         QTest::keyClick(grid, Qt::Key_Delete);
-        EXPECT_EQ(grid->model()->rowCount(), 3);
+        EXPECT_EQ(grid->model()->rowCount(), 4); // 42, 41, FF and the empty row
         // Enter in the grid opens the cell editor rather than closing the dialog; Escape
         // closes the cell editor only.
         QTest::keyClick(grid, Qt::Key_Return);
@@ -128,6 +134,8 @@ TEST_F(TableEditorTest, AnEntryTypedInTheGridDecodesAtOnceAndIsSavedAtExit)
         DecodeBytes(Table(), Table().GetSubtable(0), std::vector<std::uint8_t>{0x41}).entry->text,
         "WIDE");
     EXPECT_EQ(Table().FindEntryByKey(0, 1, 0x61), nullptr);
+    ASSERT_NE(Table().FindEntryByKey(0, 1, 0xFF), nullptr);
+    EXPECT_EQ(Table().FindEntryByKey(0, 1, 0xFF)->text, kEndStringMarker);
     EXPECT_GT(FirstCellWidth(), fallbackWidth);
 
     // At exit the changed table is offered, and Yes writes what loads back as the same table.

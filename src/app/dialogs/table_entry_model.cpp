@@ -44,6 +44,8 @@ QVariant TableEntryModel::data(const QModelIndex &index, int role) const
     if (index.column() == TableEntryModel::kKeyColumn)
         return QString::fromStdString(KeyCellText(editor_.KeyAt(row)));
     const std::string &text = editor_.TextAt(row);
+    if (const std::string_view shown = MarkerShownAs(text); shown != text)
+        return QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size()));
     return QString::fromStdString(decoder_.ToUtf8(
         codePage_, {reinterpret_cast<const std::uint8_t *>(text.data()), text.size()}));
 }
@@ -66,7 +68,10 @@ bool TableEntryModel::setData(const QModelIndex &index, const QVariant &value, i
         return false;
     const std::string typed = value.toString().toStdString();
     std::string text = typed;
-    if (index.column() != TableEntryModel::kKeyColumn && !typed.empty()) {
+    const bool marker = MarkerTyped(typed) != typed;
+    if (marker && index.column() != TableEntryModel::kKeyColumn) {
+        text = MarkerTyped(typed);
+    } else if (index.column() != TableEntryModel::kKeyColumn && !typed.empty()) {
         text = decoder_.FromUtf8String(codePage_, typed);
         if (text.empty()) {
             emit Refused(QStringLiteral("Code page %1 has no place for a character of this text")

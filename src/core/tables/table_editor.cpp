@@ -86,6 +86,31 @@ std::vector<int> CodePageChoices(int tableCodePage, std::vector<int> listed)
     return listed;
 }
 
+namespace {
+
+constexpr std::string_view kNewlineShown = "\u27E8new line\u27E9";
+constexpr std::string_view kEndStringShown = "\u27E8end of string\u27E9";
+
+} // namespace
+
+std::string_view MarkerShownAs(std::string_view text)
+{
+    if (text == kNewlineMarker)
+        return kNewlineShown;
+    if (text == kEndStringMarker)
+        return kEndStringShown;
+    return text;
+}
+
+std::string_view MarkerTyped(std::string_view typed)
+{
+    if (typed == kNewlineShown)
+        return kNewlineMarker;
+    if (typed == kEndStringShown)
+        return kEndStringMarker;
+    return typed;
+}
+
 std::string KeyCellText(std::uint32_t key)
 {
     static constexpr const char *kFormats[] = {"%02lX", "%04lX", "%06lX", "%08lX"};

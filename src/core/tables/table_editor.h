@@ -25,6 +25,11 @@ namespace byteloom {
 // A key as the editor and the table writer write it: two, four, six or eight upper-case digits
 // by its value.
 [[nodiscard]] std::string KeyCellText(std::uint32_t key);
+// The grid shows the two marker entries by what they do ("⟨new line⟩", "⟨end of string⟩"), not
+// by their marker words; either form typed back is the marker. Brackets no code page of a
+// table holds keep an entry whose own text is "new line" what it is.
+[[nodiscard]] std::string_view MarkerShownAs(std::string_view text);
+[[nodiscard]] std::string_view MarkerTyped(std::string_view typed);
 
 inline constexpr int kKeyCellLength = 8;
 inline constexpr int kTextCellLength = 32;

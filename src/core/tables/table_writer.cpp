@@ -96,8 +96,9 @@ public:
         , current_(static_cast<std::size_t>(table.SubtableCount()) + 1)
     {
         for (std::size_t number = 0; number < current_.size(); ++number) {
-            for (const TableEntry &entry : table.GetSubtable(static_cast<int>(number)).Entries())
-                current_[number].push_back({&entry, false});
+            // In file order, so that entries no line holds are added in the order they were made.
+            for (const TableEntry *entry : InFileOrder(table.GetSubtable(static_cast<int>(number))))
+                current_[number].push_back({entry, false});
         }
         const auto dominant = std::find_if(source.lines.begin(),
                                            source.lines.end(),
