@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMimeData>
 #include <QStatusBar>
 #include <QTest>
@@ -140,6 +141,9 @@ TEST_F(MainFlatWindowTest, DroppedFilesOpenAndRecentFilesRemember)
     ASSERT_NE(recent, nullptr);
     EXPECT_TRUE(recent->isVisible());
     EXPECT_TRUE(recent->text().endsWith(QStringLiteral("dropped.sfc")));
+    const auto *recentMenu = qobject_cast<const QMenu *>(recent->associatedObjects().value(0));
+    ASSERT_NE(recentMenu, nullptr);
+    EXPECT_EQ(recentMenu->title(), QStringLiteral("Open &Recent"));
 
     window->RunCommand(kCmdClose);
     window->RunCommand(kCmdFirstRecentFile);

@@ -40,7 +40,6 @@ constexpr std::array kFile{
     Item(kCmdCompareWith, "Co&mpare With..."),
     Separator(),
     Item(kCmdExit, "E&xit\tCtrl+Q", "Ctrl+Q"),
-    Separator(),
 };
 
 constexpr std::array kEdit{

@@ -174,11 +174,7 @@ MainFlatWindow::MainFlatWindow(std::unique_ptr<UserPrompts> prompts, QWidget *pa
     pointerCommands_ = std::make_unique<PointerCommands>(*this);
     inspectCommands_ = std::make_unique<InspectCommands>(*this);
     ApplyMenuState(NoDocumentMenuState());
-    // The first window fits the screen, whatever its size and scale.
-    QSize size(900, 640);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        size = size.boundedTo(screen->availableGeometry().size() * 0.9);
-    resize(size);
+    SizeForWholeRows();
     DocumentChanged();
 
     // Paste follows the clipboard as it changes, in this program or another.
@@ -279,6 +275,9 @@ void MainFlatWindow::BuildMenus()
     Action(kCmdStatusBar)->setChecked(true);
     Action(kCmdToolbar)->setChecked(true);
     Action(kCmdCodePageDefault)->setChecked(true);
+    // The files opened last, under Open.
+    recentMenu_ = new QMenu(QStringLiteral("Open &Recent"), this);
+    fileMenu_->insertMenu(Action(kCmdClose), recentMenu_);
 }
 
 void MainFlatWindow::BuildToolbar()
@@ -500,12 +499,13 @@ void MainFlatWindow::RefreshRecentFiles()
         const int command = kCmdFirstRecentFile + i;
         QAction *action = Action(command);
         if (!action) {
-            action = fileMenu_->addAction(QString());
+            action = recentMenu_->addAction(QString());
             actions_[command] = action;
             connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
         }
         const auto index = static_cast<std::size_t>(i);
         action->setVisible(index < recent.size());
+        recentMenu_->menuAction()->setEnabled(!recent.empty());
         if (index < recent.size())
             action->setText(
                 QStringLiteral("&%1 %2").arg(i + 1).arg(QString::fromStdString(recent[index])));
@@ -617,12 +617,24 @@ void MainFlatWindow::closeEvent(QCloseEvent *event)
 }
 
 // Where the window stood when it was last closed, when that place is still on a screen.
+void MainFlatWindow::SizeForWholeRows()
+{
+    // Wide enough for a whole row in the widest grouping, one byte a group; within the screen,
+    // whatever its size and scale.
+    QSize size(std::max(900, dataWindow_->WholeRowWidth() + 24), 640);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() * 0.9);
+    resize(size);
+}
+
 void MainFlatWindow::PlaceWindow()
 {
     const ProgramOptions::WindowPlace &place = session_.options().window;
     const QRect kept(place.left, place.top, place.width, place.height);
-    if (place.width <= 0)
+    if (place.width <= 0) {
+        SizeForWholeRows(); // in the fonts the settings chose
         return;
+    }
     for (const QScreen *screen : QGuiApplication::screens()) {
         const QRect available = screen->availableGeometry();
         if (available.intersected(kept).width() >= 100

@@ -107,6 +107,7 @@ private:
     void ShowPreferences();
     void StoreSettings();
     void PlaceWindow();
+    void SizeForWholeRows();
     void ShowAbout();
     // The manual's window, shown and raised; nothing without the manual.
     ManualWindow *ShowContents();
@@ -118,6 +119,7 @@ private:
     std::map<int, QAction *> actions_;
     std::map<int, std::function<void()>> handlers_;
     QMenu *fileMenu_ = nullptr;
+    QMenu *recentMenu_ = nullptr;
     QToolBar *toolbar_ = nullptr;
     std::array<QLabel *, 5> statusParts_{};
     DataWindow *dataWindow_ = nullptr;

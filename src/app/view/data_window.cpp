@@ -498,6 +498,13 @@ void DataWindow::DrawPartnerMark(QPainter &painter, std::int64_t topRow)
     painter.drawLine(caretX, top + 1, caretX, top + rowHeight_ - 1);
 }
 
+int DataWindow::WholeRowWidth() const
+{
+    const int chars = OffsetColumnChars(session_.display(), session_.document().Size())
+                      + 3 * kBytesPerRow + 2 + kBytesPerRow;
+    return chars * charWidth_ + verticalScrollBar()->sizeHint().width() + 2 * frameWidth();
+}
+
 void DataWindow::paintEvent(QPaintEvent *)
 {
     QPainter painter(viewport());

@@ -41,6 +41,8 @@ public:
 
     [[nodiscard]] int RowHeight() const { return rowHeight_; }
     [[nodiscard]] int CharWidth() const { return charWidth_; }
+    // The width that shows a whole row: offsets, 16 bytes one to a group, and their text.
+    [[nodiscard]] int WholeRowWidth() const;
     [[nodiscard]] CaretState &caret() { return caret_; }
     [[nodiscard]] Selection &selection() { return caret_.selection; }
     [[nodiscard]] std::int64_t CaretOffset() const { return caret_.Offset(); }
