@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace byteloom {
 
@@ -88,26 +89,29 @@ std::vector<int> CodePageChoices(int tableCodePage, std::vector<int> listed)
 
 namespace {
 
-constexpr std::string_view kNewlineShown = "\u27E8new line\u27E9";
-constexpr std::string_view kEndStringShown = "\u27E8end of string\u27E9";
+// Each marker word and what the grid shows for it.
+constexpr std::pair<std::string_view, std::string_view> kMarkersShown[] = {
+    {kNewlineMarker, "\u27E8new line\u27E9"},
+    {kEndStringMarker, "\u27E8end of string\u27E9"},
+};
 
 } // namespace
 
 std::string_view MarkerShownAs(std::string_view text)
 {
-    if (text == kNewlineMarker)
-        return kNewlineShown;
-    if (text == kEndStringMarker)
-        return kEndStringShown;
+    for (const auto &[marker, shown] : kMarkersShown) {
+        if (text == marker)
+            return shown;
+    }
     return text;
 }
 
 std::string_view MarkerTyped(std::string_view typed)
 {
-    if (typed == kNewlineShown)
-        return kNewlineMarker;
-    if (typed == kEndStringShown)
-        return kEndStringMarker;
+    for (const auto &[marker, shown] : kMarkersShown) {
+        if (typed == shown)
+            return marker;
+    }
     return typed;
 }
 
@@ -127,7 +131,9 @@ TableEditor::TableEditor(const TableFile &table)
         draft.endTrigger = subtable.endTrigger;
         draft.ranges = subtable.ranges;
         draft.id = subtable.id;
-        for (const TableEntry &entry : subtable.Entries()) {
+        // Keys ascending, as a user reads a table: the entries are kept descending for lookups.
+        for (auto it = subtable.Entries().rbegin(); it != subtable.Entries().rend(); ++it) {
+            const TableEntry &entry = *it;
             draft.rows.push_back({entry.key,
                                   entry.text,
                                   entry.order,

@@ -36,7 +36,7 @@ inline constexpr int kTextCellLength = 32;
 
 // The Table File Editor's working copy of one table. Every change is made to the copy, so that
 // Cancel leaves the table exactly as it was and OK applies everything at once. The grid shows
-// the chosen subtable's entries in the order they stood when the editor opened (new ones
+// the chosen subtable's entries by key, ascending, as they stood when the editor opened (new ones
 // last), followed by one empty row for a new entry.
 class TableEditor
 {

@@ -70,9 +70,9 @@ TEST(TableEditor, EachCellCommitFollowsItsRule)
 {
     const TableFile table = ParseTable("61=a\n8140=wide\n/FF\n", "t.tbl").table;
     TableEditor editor(table);
-    ASSERT_EQ(editor.RowCount(), 4); // three entries, keys descending, then the empty row
-    EXPECT_EQ(KeyCellText(editor.KeyAt(0)), "8140");
-    EXPECT_EQ(editor.TextAt(2), "a");
+    ASSERT_EQ(editor.RowCount(), 4); // three entries, keys ascending, then the empty row
+    EXPECT_EQ(KeyCellText(editor.KeyAt(2)), "8140");
+    EXPECT_EQ(editor.TextAt(0), "a");
     EXPECT_TRUE(editor.IsEmptyRow(3));
 
     // The empty row: a key adds an entry with an empty text as the last row.
@@ -90,24 +90,24 @@ TEST(TableEditor, EachCellCommitFollowsItsRule)
     // Keys that are not hexadecimal are refused with the reason; empty input and unchanged
     // values change nothing.
     for (const char *input : {"G1", "41 ", "-1"}) {
-        const Outcome refused = editor.Commit(2, Column::Key, input);
+        const Outcome refused = editor.Commit(0, Column::Key, input);
         EXPECT_EQ(refused.kind, Outcome::Refused) << input;
         EXPECT_EQ(refused.message, "A key is written in hexadecimal digits (0-9, A-F)");
     }
-    EXPECT_EQ(editor.Commit(2, Column::Key, "").kind, Outcome::Unchanged);
-    EXPECT_EQ(editor.Commit(2, Column::Text, "").kind, Outcome::Unchanged);
-    EXPECT_EQ(editor.Commit(2, Column::Text, "a").kind, Outcome::Unchanged);
-    EXPECT_EQ(editor.Commit(2, Column::Key, "0061").kind, Outcome::Unchanged);
-    EXPECT_EQ(editor.Commit(2, Column::Key, "100000000").kind, Outcome::Refused);
-    EXPECT_EQ(editor.Commit(2, Column::Key, "8140").kind, Outcome::Refused);
-    EXPECT_EQ(editor.KeyAt(2), 0x61u);
+    EXPECT_EQ(editor.Commit(0, Column::Key, "").kind, Outcome::Unchanged);
+    EXPECT_EQ(editor.Commit(0, Column::Text, "").kind, Outcome::Unchanged);
+    EXPECT_EQ(editor.Commit(0, Column::Text, "a").kind, Outcome::Unchanged);
+    EXPECT_EQ(editor.Commit(0, Column::Key, "0061").kind, Outcome::Unchanged);
+    EXPECT_EQ(editor.Commit(0, Column::Key, "100000000").kind, Outcome::Refused);
+    EXPECT_EQ(editor.Commit(0, Column::Key, "8140").kind, Outcome::Refused);
+    EXPECT_EQ(editor.KeyAt(0), 0x61u);
 
     // A key or text changes in place: the row stays where it is.
-    EXPECT_EQ(editor.Commit(2, Column::Key, "62").kind, Outcome::Changed);
-    EXPECT_EQ(editor.Commit(2, Column::Text, "b").kind, Outcome::Changed);
-    EXPECT_EQ(editor.KeyAt(2), 0x62u);
+    EXPECT_EQ(editor.Commit(0, Column::Key, "62").kind, Outcome::Changed);
+    EXPECT_EQ(editor.Commit(0, Column::Text, "b").kind, Outcome::Changed);
+    EXPECT_EQ(editor.KeyAt(0), 0x62u);
     EXPECT_FALSE(editor.RemoveRow(editor.RowCount() - 1));
-    EXPECT_TRUE(editor.RemoveRow(0));
+    EXPECT_TRUE(editor.RemoveRow(2)); // 8140
     EXPECT_EQ(editor.RowCount(), 5);
 
     // Until OK the table is as it was: nothing of the above is in it.

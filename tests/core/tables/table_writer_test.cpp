@@ -137,9 +137,9 @@ TEST(TableWriter, SavingChangesOnlyTheLinesOfWhatChanged)
         EXPECT_EQ(TableFileBytes(plain.table), text);
     }
     const ParsedTable ends = ParseStoredTable("41=A\n42=B\n/FF=<end>", "e.tbl");
-    TableEditor keys(ends.table); // rows by key, descending: FF, 42, 41
-    ASSERT_EQ(keys.Commit(2, TableEditor::Column::Key, "44").kind, TableEditor::Outcome::Changed);
-    ASSERT_EQ(keys.Commit(0, TableEditor::Column::Text, "x").kind, TableEditor::Outcome::Changed);
+    TableEditor keys(ends.table); // rows by key, ascending: 41, 42, FF
+    ASSERT_EQ(keys.Commit(0, TableEditor::Column::Key, "44").kind, TableEditor::Outcome::Changed);
+    ASSERT_EQ(keys.Commit(2, TableEditor::Column::Text, "x").kind, TableEditor::Outcome::Changed);
     // New entries follow in the order they were made, whatever their keys.
     for (const char *key : {"43", "4F"}) {
         ASSERT_EQ(keys.Commit(keys.RowCount() - 1, TableEditor::Column::Key, key).kind,
