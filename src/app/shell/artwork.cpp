@@ -76,11 +76,14 @@ void Draw(QPainter &p, int image)
         p.drawRect(QRectF(9, 4, 14, 9));
         p.drawRect(QRectF(8, 18, 16, 10));
         break;
-    case 3: // Cut: scissors
-        p.drawEllipse(QRectF(5, 19, 8, 8));
-        p.drawEllipse(QRectF(19, 19, 8, 8));
+    case 3: // Cut: scissors, with pale handles and blue blades that show on dark toolbars too
+        p.setPen(QPen(kAccent, 2.5, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(11, 20), QPointF(22, 4));
         p.drawLine(QPointF(21, 20), QPointF(10, 4));
+        p.setPen(QPen(kInk, 2));
+        p.setBrush(kPaper);
+        p.drawEllipse(QRectF(5, 19, 8, 8));
+        p.drawEllipse(QRectF(19, 19, 8, 8));
         break;
     case 4: // Copy: two pages
         Page(p, QRectF(4, 3, 15, 20));
@@ -106,11 +109,12 @@ void Draw(QPainter &p, int image)
     case 9: // Undo
         Arrow(p, false);
         break;
-    case 10: // Search: a magnifier over hex digits
-        p.setPen(QPen(kInk, 3));
-        p.drawEllipse(QRectF(4, 4, 16, 16));
-        p.setPen(QPen(kInk, 5, Qt::SolidLine, Qt::RoundCap));
+    case 10: // Search: a magnifier, its glass pale and its handle blue, on any toolbar
+        p.setPen(QPen(kAccent, 5, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(19, 19), QPointF(27, 27));
+        p.setPen(QPen(kInk, 3));
+        p.setBrush(kPaper);
+        p.drawEllipse(QRectF(4, 4, 16, 16));
         break;
     default:
         break;
