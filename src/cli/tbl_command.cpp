@@ -38,8 +38,6 @@ void PrintSubtable(const TableFile &table, int number)
 // What the loader passed over or took doubtfully, each kind with the first line it was seen.
 void PrintNotes(const TableNotes &notes)
 {
-    if (notes.noTableLine)
-        std::printf("note: the file holds no table line at all\n");
     for (int kind = 0; kind < static_cast<int>(TableNote::Count); ++kind) {
         const auto note = static_cast<TableNote>(kind);
         if (notes.Of(note) > 0)

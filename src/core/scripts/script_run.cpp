@@ -281,6 +281,9 @@ void ScriptRun::AddTable(const ScriptStep &step)
             return Error("The table " + step.arguments[0].text
                          + " cannot be read: " + file.status.message());
         ParsedTable parsed = ParseStoredTable(file.text, path.filename().string());
+        // Text through a table with no entry would be skipped whole: the script stops first.
+        if (parsed.notes.noTableLine)
+            return Error(NotATableMessage(step.arguments[0].text));
         const std::string summary = TableNotesSummary(parsed.notes);
         std::string_view notes = summary;
         if (notes.starts_with(kLoadedPrefix))

@@ -72,11 +72,7 @@ LoadTableFile(FileSystem &files, const std::filesystem::path &path, LoadedTables
     // A ROM or any other file opened as a table by mistake is refused, not taken as an empty
     // table whose text column would then show nothing.
     if (parsed.notes.noTableLine)
-        return {Status::Error(path.filename().string()
-                              + " is not a table file: not one of its lines maps bytes to text."),
-                -1,
-                parsed.notes,
-                {}};
+        return {Status::Error(NotATableMessage(path.filename().string())), -1, parsed.notes, {}};
     parsed.table.SetPath(path.string());
     auto &bookmarks = tables.Bookmarks();
     bookmarks.insert(bookmarks.end(), parsed.bookmarks.begin(), parsed.bookmarks.end());

@@ -54,10 +54,13 @@ std::string Counted(const TableNotes &notes, TableNote note)
 
 } // namespace
 
+std::string NotATableMessage(std::string_view fileName)
+{
+    return std::string(fileName) + " is not a table file: not one of its lines maps bytes to text.";
+}
+
 std::string TableNotesSummary(const TableNotes &notes)
 {
-    if (notes.noTableLine)
-        return "Table loaded, but it holds no table line at all: is it a table?";
     // The lines passed over, then what was taken doubtfully.
     const TableNote skipped[] = {TableNote::Comment,
                                  TableNote::OtherTool,

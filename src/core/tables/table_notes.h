@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 namespace byteloom {
 
@@ -40,6 +41,8 @@ struct TableNotes
 // One line for the status bar after Open Table, or nothing when every line was taken: each
 // kind with its count and first line, "Table loaded: 3 lines skipped (2 comments from line 1,
 // 1 key with wildcard characters at line 9)".
+// Why a file with no table line is refused as a table: "rom.sfc is not a table file: ...".
+[[nodiscard]] std::string NotATableMessage(std::string_view fileName);
 [[nodiscard]] std::string TableNotesSummary(const TableNotes &notes);
 
 } // namespace byteloom

@@ -13,8 +13,9 @@ namespace {
 
 using test::Bytes;
 
-constexpr const char *kTable = ".codepage=1252\n41=A\n42=B\n43=C\n44=D\n4142=AB\n20= \n2F=/\nE9=\xE9\n"
-                               "/00=<END>\n/<STOP>\n*0A=<LINE>\n";
+constexpr const char *kTable
+    = ".codepage=1252\n41=A\n42=B\n43=C\n44=D\n4142=AB\n20= \n2F=/\nE9=\xE9\n"
+      "/00=<END>\n/<STOP>\n*0A=<LINE>\n";
 constexpr const char *kHead = "#VAR(T, TABLE)\n#ADDTBL(\"t.tbl\", T)\n#ACTIVETBL(T)\n";
 
 std::string Script(const std::string &body)
@@ -50,6 +51,7 @@ TEST(CommandScriptInsert, LinesCommentsAndTextRuns)
 TEST(CommandScriptInsert, EveryErrorIsListedWithItsLineAndNothingIsPlanned)
 {
     test::ScriptBench bench(kTable);
+    test::WriteBytes(bench.folder / "rom.tbl", {0x12, 0x90, 0xFF, 0x00, 0x0A, 0x01});
     const auto plan = bench.Plan({"A\n" // 1: before #JMP
                                   "#VAR(T, TABLE)\n#ADDTBL(\"t.tbl\", T)\n#ACTIVETBL(T)\n"
                                   "#JMP($10)\n"   // 5
@@ -57,11 +59,12 @@ TEST(CommandScriptInsert, EveryErrorIsListedWithItsLineAndNothingIsPlanned)
                                   "#JMP(\"x\")\n" // 7: wrong form
                                   "#WRITE(Q)\n"   // 8: undeclared
                                   "A\xFF"
-                                  "B\n"                                        // 9: no entry
-                                  "#VAR(E, EXTENSION)\n"                       // 10: extension
-                                  "#VAR(U, TABLE)\n#ADDTBL(\"none.tbl\", U)\n" // 12: missing
-                                  "#JMP($10, \"unclosed)\n"                    // 13
-                                  "#SMA(\"FAR\")\n"});                         // 14
+                                  "B\n"                                          // 9: no entry
+                                  "#VAR(E, EXTENSION)\n"                         // 10: extension
+                                  "#VAR(U, TABLE)\n#ADDTBL(\"none.tbl\", U)\n"   // 12: missing
+                                  "#JMP($10, \"unclosed)\n"                      // 13
+                                  "#SMA(\"FAR\")\n"                              // 14
+                                  "#VAR(R, TABLE)\n#ADDTBL(\"rom.tbl\", R)\n"}); // 16: no table
     const std::string errors = Errors(plan);
     for (const char *expected : {"s0.txt line 1: Text comes before the first #JMP",
                                  "line 6: Unknown command #FOO",
@@ -71,10 +74,11 @@ TEST(CommandScriptInsert, EveryErrorIsListedWithItsLineAndNothingIsPlanned)
                                  "line 10: Extensions are not supported",
                                  "line 12: The table none.tbl cannot be read",
                                  "line 13: A string argument has no closing",
-                                 "line 14: Unknown address type \"FAR\""})
+                                 "line 14: Unknown address type \"FAR\"",
+                                 "line 16: rom.tbl is not a table file"})
         EXPECT_NE(errors.find(expected), std::string::npos) << expected << "\n" << errors;
-    EXPECT_EQ(plan.report.errors.size(), 9u) << errors;
-    EXPECT_EQ(ReportText(plan.report).rfind("9 errors; nothing was written:", 0), 0u);
+    EXPECT_EQ(plan.report.errors.size(), 10u) << errors;
+    EXPECT_EQ(ReportText(plan.report).rfind("10 errors; nothing was written:", 0), 0u);
 }
 
 TEST(CommandScriptInsert, NumbersFilesAndPlacesAreCheckedBeforeAnythingIsWritten)
@@ -90,8 +94,9 @@ TEST(CommandScriptInsert, NumbersFilesAndPlacesAreCheckedBeforeAnythingIsWritten
                               "#VAR(E, EMBPOINTERTABLE)\n#SETTARGETFILE(\"e.bin\")\n#JMP(0)\n"
                               "#EMBPTRTBL(E, 1000000, P)\n#WRITE(E, 7)\n")});
     EXPECT_EQ(plan.writes.size(), 2u);
-    EXPECT_NE(ReportText(plan.report).find("Slots 0, 1, 2, 3, 4, 5, 6, 8, 9, 10 and 999989 more "
-                                           "of E were never written"),
+    EXPECT_NE(ReportText(plan.report)
+                  .find("Slots 0, 1, 2, 3, 4, 5, 6, 8, 9, 10 and 999989 more "
+                        "of E were never written"),
               std::string::npos);
     EXPECT_EQ(plan.report.UnresolvedCount(), 999999);
 
@@ -145,22 +150,23 @@ TEST(CommandScriptInsert, AStringKeepsTheFormItBeganWithAndEveryCutIsCounted)
 
     // A pointer whose zeros a fixed length cut is lost, not written over the next string; a
     // length cut at a block's end is a cut; a fill covers the gap an alignment left.
-    plan = bench.Plan({Script(
-        "#FIXEDLENGTH(3, $00)\n#JMP($10)\nABC\n#EMBSET(0)\n<END>CD<END>\n#EMBWRITE(0)\n"
-        "#FIXEDLENGTH(0, 0)\n#STRTYPE(\"PASCAL\")\n#PASCALLEN(2)\n#JMP($20, $20)\n<END>\n"
-        "#STRTYPE(\"ENDTERM\")\n#FILL($00)\n#STRINGALIGN(4)\n#JMP($30, $37)\nAB<END>\n")});
+    plan = bench.Plan(
+        {Script("#FIXEDLENGTH(3, $00)\n#JMP($10)\nABC\n#EMBSET(0)\n<END>CD<END>\n#EMBWRITE(0)\n"
+                "#FIXEDLENGTH(0, 0)\n#STRTYPE(\"PASCAL\")\n#PASCALLEN(2)\n#JMP($20, $20)\n<END>\n"
+                "#STRTYPE(\"ENDTERM\")\n#FILL($00)\n#STRINGALIGN(4)\n#JMP($30, $37)\nAB<END>\n")});
     ASSERT_FALSE(plan.report.Failed()) << Errors(plan);
     EXPECT_EQ(bench.At(plan, 0x10, 7), (Bytes{0x41, 0x42, 0x43, 0x43, 0x44, 0x00, 0xEE}));
     EXPECT_EQ(plan.report.pointerBytesLost, 2);
     EXPECT_EQ(bench.At(plan, 0x20, 2), (Bytes{0x00, 0xEE}));
-    EXPECT_EQ(bench.At(plan, 0x30, 9), (Bytes{0x41, 0x42, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xEE}));
+    EXPECT_EQ(bench.At(plan, 0x30, 9),
+              (Bytes{0x41, 0x42, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xEE}));
     ASSERT_EQ(plan.report.cut.size(), 2u);
     EXPECT_EQ(plan.report.cut[1].offset, 0x20);
     EXPECT_EQ(plan.report.blocks[2].Left(), 5);
 
     // A length too long for its prefix names the string's own line.
-    plan = bench.Plan({Script("#STRTYPE(\"PASCAL\")\n#JMP($100)\n" + std::string(300, 'A')
-                              + "\n#JMP(0)\n")});
+    plan = bench.Plan(
+        {Script("#STRTYPE(\"PASCAL\")\n#JMP($100)\n" + std::string(300, 'A') + "\n#JMP(0)\n")});
     EXPECT_NE(Errors(plan).find("line 6: The string is 300 bytes long"), std::string::npos)
         << Errors(plan);
 }
