@@ -153,14 +153,10 @@ LoadStatus FileLifecycle::Report(const std::filesystem::path &path, LoadStatus s
 
 LoadStatus FileLifecycle::OpenWithDialog()
 {
-    Document &document = session_.document();
-    if (document.IsOpen() && !document.IsClean()) {
-        if (!SettleUnsavedWork())
-            return LoadStatus::Cancelled;
-        // The work is settled: the document goes before the dialog shows; the tables stay.
-        session_.ReleaseDocument();
-        title_ = NoDocumentTitle();
-    }
+    // The document stays until another file takes its place: a cancelled dialog, or a file
+    // that cannot be opened, leaves it as it was, edits included, even after "No".
+    if (!SettleUnsavedWork())
+        return LoadStatus::Cancelled;
     const auto path = prompts_.ChooseFileToOpen(std::string(kOpenDialogTitle), DocumentFilters());
     if (!path)
         return LoadStatus::Cancelled;
@@ -288,23 +284,19 @@ bool FileLifecycle::OpenTableWithDialog()
     static const FileFilter filters[]
         = {{"Table Files (*.tbl)", "*.tbl"}, {"All Files (*.*)", "*.*"}};
     const auto path = prompts_.ChooseFileToOpen(std::string(kOpenTableDialogTitle), filters);
-    if (!path)
-        return false;
-    const TableLoadResult loaded = LoadTableFile(session_.files(), *path, session_.tables());
-    if (!loaded.status.ok()) {
-        prompts_.ShowMessage(std::string(kFileNotFoundMessage), MessageKind::Error);
-        return false;
-    }
-    tableSummary_ = loaded.summary;
-    NoteTableChanged();
-    return true;
+    return path && OpenTableByPath(*path);
 }
 
 bool FileLifecycle::OpenTableByPath(const std::filesystem::path &path)
 {
     const TableLoadResult loaded = LoadTableFile(session_.files(), path, session_.tables());
     if (!loaded.status.ok()) {
-        prompts_.ShowMessage(loaded.status.message(), MessageKind::Error);
+        // A file that is there but is no table is refused with the loader's reason.
+        const bool there = PathExists(session_.files(), path) == 1;
+        prompts_.ShowMessage(there ? loaded.status.message()
+                                   : std::string(kFileNotFoundMessage) + ": "
+                                         + loaded.status.message(),
+                             MessageKind::Error);
         return false;
     }
     tableSummary_ = loaded.summary;

@@ -39,13 +39,8 @@ void Session::NewDocument()
 
 void Session::CloseDocument()
 {
-    ReleaseDocument();
-    tables_.DropAll();
-}
-
-void Session::ReleaseDocument()
-{
     Replace(std::make_unique<Document>(document_->PageSize(), files_));
+    tables_.DropAll();
 }
 
 } // namespace byteloom

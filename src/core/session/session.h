@@ -52,8 +52,6 @@ public:
     // New and Close also drop every loaded table (the bookmarks stay).
     void NewDocument();
     void CloseDocument();
-    // Lets the document go before another is opened: the tables stay loaded.
-    void ReleaseDocument();
 
 private:
     void Replace(std::unique_ptr<Document> document);

@@ -8,6 +8,7 @@
 #include "support/faulty_file_system.h"
 #include "support/temp_folder.h"
 #include "tables/loaded_tables.h"
+#include "tables/table_notes.h"
 #include "view/offset_label.h"
 
 #include <gtest/gtest.h>
@@ -97,6 +98,13 @@ TEST_F(FileLifecycleTest, ACompanionTableAndAByteOrderMarkSetTheTextMode)
     ASSERT_EQ(lifecycle.OpenByPath(folder / "third.bin"), LoadStatus::Loaded);
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_NE(prompts.messages[0].find("beside the file was not loaded"), std::string::npos);
+
+    // Open Table refuses a file that is no table with the loader's reason, not "File not found".
+    prompts.openPaths = {folder / "third.bin", folder / "none.tbl"};
+    EXPECT_FALSE(lifecycle.OpenTableWithDialog());
+    EXPECT_EQ(prompts.messages.back(), NotATableMessage("third.bin"));
+    EXPECT_FALSE(lifecycle.OpenTableWithDialog());
+    EXPECT_EQ(prompts.messages.back().rfind("File not found: ", 0), 0u);
 
     // A file that is itself a table looks for no companion.
     ASSERT_EQ(lifecycle.OpenByPath(folder / "game.tbl"), LoadStatus::Loaded);
@@ -240,7 +248,9 @@ TEST_F(FileLifecycleTest, FailuresAreReportedAndTheDocumentStaysModified)
     prompts.openPaths = {folder / "absent.bin"};
     EXPECT_EQ(lifecycle.OpenWithDialog(), LoadStatus::CannotOpen);
     EXPECT_EQ(prompts.messages.back(), "File not found");
-    EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0");
+    // The edited document stays until another file takes its place.
+    EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ (Unnamed)  *] - ASCII");
+    EXPECT_EQ(session.document().ReadByte(0), 0x5A);
 }
 
 // A file the user may not write: the title says so, and Save offers another name instead of
@@ -275,7 +285,9 @@ TEST(FileLifecycleReadOnly, TheTitleSaysSoAndSaveOffersAnotherName)
     EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ copy.bin ] - ASCII");
 }
 
-TEST_F(FileLifecycleTest, CancellingTheOpenDialogKeepsACleanDocument)
+// Cancelling the Open dialog changes nothing, even after the user chose not to save: the
+// edits are dropped only when another file takes the document's place.
+TEST_F(FileLifecycleTest, CancellingTheOpenDialogKeepsTheDocumentAndItsEdits)
 {
     WriteBytes(folder / "a.bin", PatternBytes(64));
     ASSERT_EQ(lifecycle.OpenByPath(folder / "a.bin"), LoadStatus::Loaded);
@@ -284,6 +296,15 @@ TEST_F(FileLifecycleTest, CancellingTheOpenDialogKeepsACleanDocument)
     EXPECT_TRUE(session.document().IsOpen());
     EXPECT_EQ(prompts.dialogTitles.back(), std::string(kOpenDialogTitle));
     EXPECT_TRUE(prompts.asked.empty());
+
+    Edit();
+    const std::string modifiedTitle = lifecycle.Title();
+    prompts.saveAnswers = {SaveAnswer::No};
+    prompts.openPaths = {std::nullopt};
+    EXPECT_EQ(lifecycle.OpenWithDialog(), LoadStatus::Cancelled);
+    EXPECT_FALSE(session.document().IsClean());
+    EXPECT_EQ(session.document().ReadByte(0), 0x5A);
+    EXPECT_EQ(lifecycle.Title(), modifiedTitle);
     EXPECT_EQ(DocumentFilters().front().text, "All Files (*.*)");
     EXPECT_EQ(DocumentFilters()[5].patterns, "*.nes;*.fam;");
 }
