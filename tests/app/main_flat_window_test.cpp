@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -218,7 +219,16 @@ TEST_F(MainFlatWindowTest, EveryDialogsFieldsHaveAccessKeys)
                               kCmdEditTable}) {
         SCOPED_TRACE(command);
         EXPECT_TRUE(WithDialog([&] { window->RunCommand(command); },
-                               [](QDialog &dialog) { ExpectAccessKeys(dialog); }));
+                               [](QDialog &dialog) {
+                                   // Each page of a dialog with tabs shows its own fields.
+                                   auto *pages = dialog.findChild<QTabWidget *>();
+                                   for (int page = 0; pages && page < pages->count(); ++page) {
+                                       pages->setCurrentIndex(page);
+                                       ExpectAccessKeys(dialog);
+                                   }
+                                   ExpectAccessKeys(dialog);
+                                   ExpectKeyboardReachesEverything(dialog);
+                               }));
     }
     ExpectAccessKeys(NewSubtableDialog([](const std::string &) {}));
 }

@@ -6,9 +6,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 
@@ -17,6 +19,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 
 namespace byteloom::test {
 
@@ -95,12 +98,76 @@ inline void ExpectAccessKeys(const QWidget &window)
         }
     }
     for (const QAbstractButton *button : window.findChildren<QAbstractButton *>()) {
-        if (button->isVisibleTo(&window))
-            take(button->text());
+        if (!button->isVisibleTo(&window))
+            continue;
+        // A choice is reached by its letter; OK and Cancel by Enter and Escape.
+        if (qobject_cast<const QCheckBox *>(button) || qobject_cast<const QRadioButton *>(button)) {
+            EXPECT_TRUE(button->text().contains(QLatin1Char('&')))
+                << window.windowTitle().toStdString() << ": " << button->text().toStdString();
+        }
+        take(button->text());
     }
     for (const QGroupBox *group : window.findChildren<QGroupBox *>()) {
         if (group->isVisibleTo(&window))
             take(group->title());
+    }
+}
+
+// Radio buttons that exclude each other are one stop for Tab (arrows choose among them).
+inline QObject *StopOf(QWidget *widget)
+{
+    auto *radio = qobject_cast<QRadioButton *>(widget);
+    return radio && radio->autoExclusive() ? widget->parent() : widget;
+}
+
+// Where Tab stands when the widget has the focus: an editable box's line edit stands for the box.
+inline QObject *FocusStop(QWidget *focused, const std::set<QObject *> &stops)
+{
+    for (QWidget *widget = focused; widget; widget = widget->parentWidget()) {
+        if (stops.contains(StopOf(widget)))
+            return StopOf(widget);
+    }
+    return focused;
+}
+
+// Tab and Shift+Tab each visit every control of the shown dialog and come back round, and
+// Alt with a label's letter puts the focus in the label's field.
+inline void ExpectKeyboardReachesEverything(QDialog &dialog)
+{
+    const std::string title = dialog.windowTitle().toStdString();
+    // The offscreen platform leaves the main window active under a modal dialog.
+    QApplication::setActiveWindow(&dialog);
+    std::set<QObject *> stops;
+    for (QWidget *widget : dialog.findChildren<QWidget *>()) {
+        if (widget->isVisible() && widget->isEnabled() && !widget->focusProxy()
+            && (widget->focusPolicy() & Qt::TabFocus) != 0)
+            stops.insert(StopOf(widget));
+    }
+    for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
+        std::set<QObject *> visited;
+        for (std::size_t press = 0; press < 2 * stops.size() + 2; ++press) {
+            QWidget *focused = QApplication::focusWidget();
+            ASSERT_NE(focused, nullptr) << title;
+            visited.insert(FocusStop(focused, stops));
+            QTest::keyClick(focused, key);
+        }
+        for (QObject *stop : stops) {
+            EXPECT_TRUE(visited.contains(stop))
+                << title << ": " << (key == Qt::Key_Tab ? "Tab" : "Shift+Tab") << " never reaches "
+                << stop->metaObject()->className() << " \""
+                << stop->property("text").toString().toStdString() << "\" "
+                << stop->objectName().toStdString();
+        }
+    }
+    for (QLabel *label : dialog.findChildren<QLabel *>()) {
+        const qsizetype amp = label->text().indexOf(QLatin1Char('&'));
+        if (!label->isVisible() || !label->buddy() || amp < 0 || !label->buddy()->isEnabled())
+            continue;
+        QTest::keyClick(
+            QApplication::focusWidget(), label->text().at(amp + 1).toLatin1(), Qt::AltModifier);
+        EXPECT_TRUE(label->buddy()->isAncestorOf(QApplication::focusWidget())
+                    || label->buddy() == QApplication::focusWidget())
+            << title << ": " << label->text().toStdString();
     }
 }
 

@@ -1,5 +1,6 @@
 #include "dialogs/checksum_dialog.h"
 
+#include "dialogs/tab_order.h"
 #include "dialogs/work_progress.h"
 #include "inspect/checksum.h"
 #include "scripts/script_report.h"
@@ -53,6 +54,8 @@ ChecksumDialog::ChecksumDialog(Document &document, ByteRange range, QWidget *par
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
+    SetTabOrder({bytes, kind_, value_, compute, copy, buttons->button(QDialogButtonBox::Close)});
+    kind_->setFocus();
 }
 
 void ChecksumDialog::Compute()

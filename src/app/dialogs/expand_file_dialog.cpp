@@ -11,7 +11,7 @@ ExpandFileDialog::ExpandFileDialog(ShowDialogMessage showMessage, QWidget *paren
     , sizes_(this,
              QStringLiteral("&File Expansion"),
              kExpansionSizes,
-             {"128 KiB", "256 KiB", "512 KiB", "1 MiB", "2 MiB"})
+             {"12&8 KiB", "25&6 KiB", "&512 KiB", "&1 MiB", "&2 MiB"})
     , fill_(new QLineEdit(this))
     , showMessage_(std::move(showMessage))
 {

@@ -12,7 +12,7 @@ SplitFileDialog::SplitFileDialog(ShowDialogMessage showMessage, QWidget *parent)
     , sizes_(this,
              QStringLiteral("&Bank Size"),
              kBankSizes,
-             {"4 KiB", "8 KiB", "16 KiB", "32 KiB", "64 KiB"})
+             {"&4 KiB", "&8 KiB", "&16 KiB", "&32 KiB", "&64 KiB"})
     , header_(new QCheckBox(QStringLiteral("&Header (Hex)"), this))
     , headerText_(new QLineEdit(this))
     , showMessage_(std::move(showMessage))

@@ -7,20 +7,12 @@
 
 namespace byteloom {
 
-// Tab goes through the widgets in this order: the order they stand in on the screen, which is
-// not always the order they were made in; from the last it comes round to the first, so that
-// the buttons at the end never hold the focus between them.
-inline void SetTabOrder(std::initializer_list<QWidget *> widgets)
-{
-    QWidget *previous = nullptr;
-    for (QWidget *widget : widgets) {
-        if (previous)
-            QWidget::setTabOrder(previous, widget);
-        previous = widget;
-    }
-    if (widgets.size() > 1)
-        QWidget::setTabOrder(previous, *widgets.begin());
-}
+// Tab and Shift+Tab go round the widgets in this order, the order they stand in on the screen
+// (not always the order they were made in), from the last back to the first and from the first
+// back to the last. A grid gives Tab up to leave it (arrows move among its cells); of radio
+// buttons that exclude each other, Tab stops at the chosen one. Widgets the dialog hides or
+// disables are passed over.
+void SetTabOrder(std::initializer_list<QWidget *> widgets);
 
 // A field's label whose underlined letter, with Alt, puts the focus in the field.
 inline QLabel *Labelled(const QString &text, QWidget *field)

@@ -232,8 +232,8 @@ QWidget *PreferencesSheet::FontPage()
 QWidget *PreferencesSheet::GeneralPage()
 {
     auto *page = new QWidget(this);
-    splash_ = new QCheckBox(QStringLiteral("Show splash screen at startup"), page);
-    paging_ = new QCheckBox(QStringLiteral("Page Large Files"), page);
+    splash_ = new QCheckBox(QStringLiteral("Show &splash screen at startup"), page);
+    paging_ = new QCheckBox(QStringLiteral("&Page Large Files"), page);
     splash_->setChecked(copy_.showSplash);
     paging_->setChecked(copy_.allowPaging);
     auto *pagingNote = new QLabel(
