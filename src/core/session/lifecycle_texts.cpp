@@ -87,7 +87,8 @@ std::string SelectionStatusText(const ByteRange &selected,
         return {};
     return "Selected: " + Trimmed(OffsetLabel(selected.offset, display, documentSize)) + "-"
            + Trimmed(OffsetLabel(selected.offset + selected.length - 1, display, documentSize))
-           + " (" + ReadableSize(selected.length) + ")";
+           + (ShowsDecimalOffsets(display) ? " (decimal, " : " (") + ReadableSize(selected.length)
+           + ")";
 }
 
 } // namespace byteloom

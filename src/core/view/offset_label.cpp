@@ -165,10 +165,13 @@ StatusOffsetText(std::int64_t offset, const DisplaySettings &display, std::int64
 {
     bool bare = false;
     const std::string label = Label(offset, display, documentSize, bare);
-    // Beside the hexadecimal size, a decimal offset says what it is.
-    const bool decimal = display.offsetRadix != 1 && !display.snesHiRom && !display.snesLoRom
-                         && !display.bankOffset;
-    return (bare ? label : "Offset: " + label) + (decimal ? "(decimal)" : "");
+    return (bare ? label : "Offset: " + label) + (ShowsDecimalOffsets(display) ? "(decimal)" : "");
+}
+
+bool ShowsDecimalOffsets(const DisplaySettings &display)
+{
+    return display.offsetRadix != 1 && !display.snesHiRom && !display.snesLoRom
+           && !display.bankOffset;
 }
 
 int OffsetDigits(std::int64_t documentSize, bool hex)

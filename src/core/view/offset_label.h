@@ -20,6 +20,9 @@ namespace byteloom {
 [[nodiscard]] std::string
 OffsetLabel(std::int64_t offset, const DisplaySettings &display, std::int64_t documentSize);
 
+// Whether offsets are shown in decimal: beside the hexadecimal size, the status bar says so.
+[[nodiscard]] bool ShowsDecimalOffsets(const DisplaySettings &display);
+
 // The status bar's text for the byte at offset, e.g. "Offset: 00000010 ".
 [[nodiscard]] std::string
 StatusOffsetText(std::int64_t offset, const DisplaySettings &display, std::int64_t documentSize);
@@ -34,9 +37,9 @@ StatusOffsetText(std::int64_t offset, const DisplaySettings &display, std::int64
 
 // What Go To makes of the text typed: a hexadecimal file offset, or in the SNES modes an address
 // as the offset column shows it ("$08:8010", "08:8010" or "088010" in LoROM, "C0:1234" in
-// HiROM; the copier header the view detects is added back), the inverse of its labels. A text that no address of the mode
-// stands for is read as a file offset. description says which file offset it is, or why there
-// is none ("File offset 00040010", "Address $08:8010 is file offset 00040010").
+// HiROM; the copier header the view detects is added back), the inverse of its labels. A text that
+// no address of the mode stands for is read as a file offset. description says which file offset it
+// is, or why there is none ("File offset 00040010", "Address $08:8010 is file offset 00040010").
 struct GoToReading
 {
     std::optional<std::int64_t> offset;

@@ -366,7 +366,7 @@ TEST(StatusBarTexts, SizesInHexadecimalAndTheUnitAPersonReads)
     EXPECT_EQ(SelectionStatusText({0x10, 0}, display, 0x100), "");
     display.offsetRadix = 2;
     EXPECT_EQ(SelectionStatusText({16, 2048}, display, 0x10000),
-              "Selected: 00000016-00002063 (2 KiB)");
+              "Selected: 00000016-00002063 (decimal, 2 KiB)");
     EXPECT_EQ(StatusOffsetText(16, display, 0x10000), "Offset: 00000016 (decimal)");
 
     EXPECT_EQ(SizeStatusText(0), "Size: 00000000 (0 bytes)");
