@@ -85,8 +85,13 @@ TEST_F(CommandsTest, SplitAndExpandGoThroughTheirDialogs)
     EXPECT_NE(window->windowTitle().indexOf(QStringLiteral("*")), -1);
     EXPECT_EQ(test::ReadBytes(folder / "rom.bin"), bytes); // untouched until saved
 
-    EXPECT_TRUE(WithDialog([this] { window->RunCommand(kCmdSplitFile); },
-                           [](QDialog &dialog) { dialog.accept(); })); // 4k, no header
+    EXPECT_TRUE(WithDialog(
+        [this] { window->RunCommand(kCmdSplitFile); },
+        [](QDialog &dialog) {
+            // The header's size waits for the Header box, as Custom Size's.
+            EXPECT_FALSE(dialog.findChild<QLineEdit *>(QStringLiteral("header"))->isEnabled());
+            dialog.accept();
+        })); // 4 KiB, no header
     EXPECT_EQ(test::ReadBytes(folder / "rom.bin.0000000F.bank").size(), 0x1000u);
     EXPECT_FALSE(std::filesystem::exists(folder / "rom.bin.00000010.bank"));
     EXPECT_TRUE(

@@ -20,6 +20,9 @@ SplitFileDialog::SplitFileDialog(ShowDialogMessage showMessage, QWidget *parent)
     setWindowTitle(QStringLiteral("Split File"));
     headerText_->setMaxLength(static_cast<int>(kSizeFieldLength));
     headerText_->setObjectName(QStringLiteral("header"));
+    // The header's size is typed only when the file has one.
+    headerText_->setEnabled(false);
+    connect(header_, &QCheckBox::toggled, headerText_, &QLineEdit::setEnabled);
     auto *headerRow = new QHBoxLayout;
     headerRow->addWidget(header_);
     headerRow->addWidget(headerText_);
