@@ -90,6 +90,10 @@ TEST_F(CommandsTest, SplitAndExpandGoThroughTheirDialogs)
         [](QDialog &dialog) {
             // The header's size waits for the Header box, as Custom Size's.
             EXPECT_FALSE(dialog.findChild<QLineEdit *>(QStringLiteral("header"))->isEnabled());
+            // Tab goes from the sizes to Custom Size below them.
+            QApplication::setActiveWindow(&dialog);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            EXPECT_EQ(QApplication::focusWidget(), dialog.findChild<QCheckBox *>());
             dialog.accept();
         })); // 4 KiB, no header
     EXPECT_EQ(test::ReadBytes(folder / "rom.bin.0000000F.bank").size(), 0x1000u);

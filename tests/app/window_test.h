@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialogs/tab_order.h"
 #include "shell/main_flat_window.h"
 #include "support/fake_prompts.h"
 #include "support/temp_folder.h"
@@ -16,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -158,6 +160,24 @@ inline void ExpectKeyboardReachesEverything(QDialog &dialog)
                 << stop->property("text").toString().toStdString() << "\" "
                 << stop->objectName().toStdString();
         }
+    }
+    // A group's title reaches its field from wherever the focus was in the group (a plain
+    // group would go back to the control that had it last).
+    for (QGroupBox *group : dialog.findChildren<QGroupBox *>()) {
+        const qsizetype amp = group->title().indexOf(QLatin1Char('&'));
+        if (!group->isVisible() || group->isCheckable() || amp < 0)
+            continue;
+        auto *fieldGroup = qobject_cast<FieldGroup *>(group);
+        ASSERT_NE(fieldGroup, nullptr) << title << ": " << group->title().toStdString();
+        const auto parts = group->findChildren<QWidget *>();
+        const auto last = std::find_if(parts.rbegin(), parts.rend(), [](const QWidget *part) {
+            return part->isVisible() && part->isEnabled() && (part->focusPolicy() & Qt::TabFocus);
+        });
+        ASSERT_NE(last, parts.rend());
+        (*last)->setFocus();
+        QTest::keyClick(*last, group->title().at(amp + 1).toLatin1(), Qt::AltModifier);
+        EXPECT_EQ(QApplication::focusWidget(), fieldGroup->Field())
+            << title << ": " << group->title().toStdString();
     }
     for (QLabel *label : dialog.findChildren<QLabel *>()) {
         const qsizetype amp = label->text().indexOf(QLatin1Char('&'));

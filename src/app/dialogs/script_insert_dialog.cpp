@@ -61,7 +61,8 @@ ScriptInsertDialog::ScriptInsertDialog(FileSystem &files,
     path_->setMinimumWidth(280);
     address_->setMaxLength(99);
 
-    auto *scriptGroup = new QGroupBox(QStringLiteral("Script &File"), this);
+    auto *scriptGroup = new FieldGroup(QStringLiteral("Script &File"), this);
+    scriptGroup->SetField(path_);
     auto *browseButton = new QPushButton(QStringLiteral("&Browse..."), scriptGroup);
     browseButton->setAutoDefault(false);
     connect(browseButton, &QPushButton::clicked, this, [this, browse = std::move(browse)] {
@@ -80,7 +81,8 @@ ScriptInsertDialog::ScriptInsertDialog(FileSystem &files,
     found_->hide();
     scriptColumn->addWidget(found_);
 
-    auto *addressGroup = new QGroupBox(QStringLiteral("Starting &Address"), this);
+    auto *addressGroup = new FieldGroup(QStringLiteral("Starting &Address"), this);
+    addressGroup->SetField(address_);
     auto *addressRow = new QHBoxLayout(addressGroup);
     addressRow->addWidget(address_);
     addressRow->addWidget(hex_);
@@ -100,7 +102,8 @@ ScriptInsertDialog::ScriptInsertDialog(FileSystem &files,
 
     // Titles are the tables' own bytes; each item keeps them, so that a title in another
     // code page still names its table exactly.
-    auto *tableGroup = new QGroupBox(QStringLiteral("&Table File"), this);
+    auto *tableGroup = new FieldGroup(QStringLiteral("&Table File"), this);
+    tableGroup->SetField(table_);
     auto *tableRow = new QHBoxLayout(tableGroup);
     table_->setEditable(true);
     table_->setInsertPolicy(QComboBox::NoInsert);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dialogs/tab_order.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -23,10 +25,8 @@ public:
                const std::array<std::int64_t, 5> &sizes,
                const std::array<const char *, 5> &labels)
         : sizes_(sizes)
-        , group_(new QGroupBox(title, parent))
+        , group_(new FieldGroup(title, parent))
         , buttons_(new QButtonGroup(parent))
-        , custom_(new QCheckBox(QStringLiteral("C&ustom Size"), parent))
-        , customText_(new QLineEdit(parent))
     {
         auto *layout = new QVBoxLayout(group_);
         for (std::size_t i = 0; i < sizes.size(); ++i) {
@@ -35,6 +35,9 @@ public:
             layout->addWidget(button);
         }
         buttons_->button(0)->setChecked(true);
+        // Made after the sizes, Custom Size comes after them in Tab's order, as on the screen.
+        custom_ = new QCheckBox(QStringLiteral("C&ustom Size"), parent);
+        customText_ = new QLineEdit(parent);
         customText_->setMaxLength(18);
         customText_->setObjectName(QStringLiteral("custom"));
         // The size is typed only when Custom Size is chosen.
@@ -60,10 +63,10 @@ public:
 
 private:
     std::array<std::int64_t, 5> sizes_;
-    QGroupBox *group_;
+    FieldGroup *group_;
     QButtonGroup *buttons_;
-    QCheckBox *custom_;
-    QLineEdit *customText_;
+    QCheckBox *custom_ = nullptr;
+    QLineEdit *customText_ = nullptr;
 };
 
 } // namespace byteloom

@@ -5,11 +5,40 @@
 #include <QPointer>
 #include <QRadioButton>
 
+#include <algorithm>
 #include <vector>
 
 namespace byteloom {
 
 namespace {
+
+// Radio buttons that exclude each other stand for one stop: the chosen one, when there is one.
+QList<QRadioButton *> ExclusiveSiblings(QWidget *widget)
+{
+    auto *radio = qobject_cast<QRadioButton *>(widget);
+    if (!radio || !radio->autoExclusive() || !radio->parentWidget())
+        return {};
+    QList<QRadioButton *> siblings;
+    for (QRadioButton *other :
+         radio->parentWidget()->findChildren<QRadioButton *>(Qt::FindDirectChildrenOnly)) {
+        if (other->autoExclusive())
+            siblings.push_back(other);
+    }
+    return siblings;
+}
+
+// Where Tab stops for a widget of the ring: none for one hidden, disabled or not taking Tab.
+QWidget *StopFor(QWidget *widget)
+{
+    if (!widget || !widget->isVisible() || !widget->isEnabled()
+        || (widget->focusPolicy() & Qt::TabFocus) == 0)
+        return nullptr;
+    for (QRadioButton *sibling : ExclusiveSiblings(widget)) {
+        if (sibling->isChecked())
+            return sibling;
+    }
+    return widget;
+}
 
 // Qt's own focus chain is not enough: a button box hands the focus back to its first button,
 // and an editable box's line edit keeps its old place in the chain, so Tab went round two
@@ -25,6 +54,8 @@ public:
             widget->installEventFilter(this);
             for (QWidget *part : widget->findChildren<QWidget *>())
                 part->installEventFilter(this);
+            for (QRadioButton *sibling : ExclusiveSiblings(widget))
+                sibling->installEventFilter(this);
         }
     }
 
@@ -44,11 +75,12 @@ protected:
         const int from = IndexOf(qobject_cast<QWidget *>(watched));
         if (from < 0)
             return false;
+        QWidget *here = StopFor(widgets_[static_cast<std::size_t>(from)]);
         const int count = static_cast<int>(widgets_.size());
         for (int step = 1; step < count; ++step) {
-            QWidget *next = widgets_[static_cast<std::size_t>(
-                (from + (forward ? step : count - step)) % count)];
-            if (CanStop(next)) {
+            QWidget *next = StopFor(widgets_[static_cast<std::size_t>(
+                (from + (forward ? step : count - step)) % count)]);
+            if (next && next != here) {
                 next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
                 return true;
             }
@@ -57,32 +89,21 @@ protected:
     }
 
 private:
+    // The ring's place of the widget or of what it is part of; a radio button not in the ring
+    // takes the place of one beside it that is.
     int IndexOf(QWidget *widget) const
     {
         for (; widget; widget = widget->parentWidget()) {
-            for (std::size_t index = 0; index < widgets_.size(); ++index) {
-                if (widgets_[index] == widget)
+            const auto listed = std::find(widgets_.begin(), widgets_.end(), widget);
+            if (listed != widgets_.end())
+                return static_cast<int>(listed - widgets_.begin());
+            auto *radio = qobject_cast<QRadioButton *>(widget);
+            for (std::size_t index = 0; radio && index < widgets_.size(); ++index) {
+                if (ExclusiveSiblings(widgets_[index]).contains(radio))
                     return static_cast<int>(index);
             }
         }
         return -1;
-    }
-
-    static bool CanStop(QWidget *widget)
-    {
-        if (!widget || !widget->isVisible() || !widget->isEnabled()
-            || (widget->focusPolicy() & Qt::TabFocus) == 0)
-            return false;
-        auto *radio = qobject_cast<QRadioButton *>(widget);
-        if (!radio || !radio->autoExclusive() || radio->isChecked())
-            return true;
-        // An unchosen radio button is a stop only when none beside it is chosen.
-        for (const QRadioButton *other :
-             radio->parentWidget()->findChildren<QRadioButton *>(Qt::FindDirectChildrenOnly)) {
-            if (other->autoExclusive() && other->isChecked())
-                return false;
-        }
-        return true;
     }
 
     std::vector<QPointer<QWidget>> widgets_;
@@ -103,6 +124,31 @@ void SetTabOrder(std::initializer_list<QWidget *> widgets)
     }
     new TabRing(std::vector<QPointer<QWidget>>(widgets.begin(), widgets.end()),
                 (*widgets.begin())->window());
+}
+
+FieldGroup::FieldGroup(const QString &title, QWidget *parent)
+    : QGroupBox(title, parent)
+{}
+
+QWidget *FieldGroup::Field() const
+{
+    if (field_)
+        return field_;
+    for (QRadioButton *radio : findChildren<QRadioButton *>(Qt::FindDirectChildrenOnly)) {
+        if (radio->isChecked())
+            return radio;
+    }
+    return nullptr;
+}
+
+bool FieldGroup::event(QEvent *event)
+{
+    QWidget *field = event->type() == QEvent::Shortcut ? Field() : nullptr;
+    if (field && field->isEnabled()) {
+        field->setFocus(Qt::ShortcutFocusReason);
+        return true;
+    }
+    return QGroupBox::event(event);
 }
 
 } // namespace byteloom

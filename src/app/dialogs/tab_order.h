@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QGroupBox>
 #include <QLabel>
+#include <QPointer>
 #include <QWidget>
 
 #include <initializer_list>
@@ -21,5 +23,24 @@ inline QLabel *Labelled(const QString &text, QWidget *field)
     label->setBuddy(field);
     return label;
 }
+
+// A group whose title's underlined letter, with Alt, puts the focus in its main field (or, for
+// a group of radio buttons, the chosen one), wherever the focus was in the group before (a
+// plain group goes back to the control that had it last).
+class FieldGroup : public QGroupBox
+{
+    Q_OBJECT
+
+public:
+    FieldGroup(const QString &title, QWidget *parent);
+    void SetField(QWidget *field) { field_ = field; }
+    [[nodiscard]] QWidget *Field() const;
+
+protected:
+    bool event(QEvent *event) override;
+
+private:
+    QPointer<QWidget> field_;
+};
 
 } // namespace byteloom

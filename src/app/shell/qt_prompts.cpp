@@ -4,6 +4,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
 namespace byteloom {
@@ -56,6 +57,8 @@ SaveAnswer QtPrompts::AskToSave(const std::string &text)
                     FromUtf8(text),
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
                     owner_);
+    // Yes and No have their letters; Cancel has Escape, and its own letter too.
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("&Cancel"));
     switch (box.exec()) {
     case QMessageBox::Yes:
         return SaveAnswer::Yes;
