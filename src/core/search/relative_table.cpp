@@ -1,9 +1,8 @@
 #include "search/relative_table.h"
 
 #include "common/number_text.h"
+#include "common/utf.h"
 #include "document/document.h"
-
-#include <unicode/unistr.h>
 
 #include <array>
 #include <cstdio>
@@ -22,14 +21,9 @@ std::vector<std::pair<std::string, std::int64_t>> OrderOf(std::string_view seque
                 order.emplace_back(std::string(1, c), c);
         return order;
     }
-    const icu::UnicodeString text = icu::UnicodeString::fromUTF8(
-        icu::StringPiece(sequence.data(), static_cast<std::int32_t>(sequence.size())));
     std::int64_t place = 0;
-    for (std::int32_t i = 0; i < text.length(); i = text.moveIndex32(i, 1)) {
-        std::string character;
-        icu::UnicodeString(text.char32At(i)).toUTF8String(character);
-        order.emplace_back(character, place++);
-    }
+    for (const char32_t code : CodePointsOfUtf8(sequence))
+        order.emplace_back(Utf8OfCodePoint(code), place++);
     return order;
 }
 

@@ -1,8 +1,7 @@
 #include "search/search_pattern.h"
 
 #include "common/number_text.h"
-
-#include <unicode/unistr.h>
+#include "common/utf.h"
 
 #include <algorithm>
 #include <map>
@@ -113,33 +112,27 @@ std::string CleanSequence(std::string_view text)
 std::optional<RelativeQuery>
 PrepareSequencePattern(std::string_view typed, std::string_view sequence, std::string &message)
 {
-    const icu::UnicodeString order = icu::UnicodeString::fromUTF8(
-        icu::StringPiece(sequence.data(), static_cast<std::int32_t>(sequence.size())));
     // Each character's first place in the sequence.
-    std::map<UChar32, std::int32_t> places;
+    std::map<char32_t, std::int32_t> places;
     std::int32_t place = 0;
-    for (std::int32_t i = 0; i < order.length(); i = order.moveIndex32(i, 1))
-        places.emplace(order.char32At(i), place++);
+    for (const char32_t code : CodePointsOfUtf8(sequence))
+        places.emplace(code, place++);
 
-    const icu::UnicodeString text = icu::UnicodeString::fromUTF8(
-        icu::StringPiece(typed.data(), static_cast<std::int32_t>(typed.size())));
+    const std::u32string text = CodePointsOfUtf8(typed);
     RelativeQuery query;
-    for (std::int32_t i = 0; i < text.length() && query.places.size() < kMaxPatternLength;
-         i = text.moveIndex32(i, 1)) {
-        UChar32 c = text.char32At(i);
+    for (std::size_t i = 0; i < text.size() && query.places.size() < kMaxPatternLength; ++i) {
+        char32_t c = text[i];
         if (c == '*') {
             query.places.emplace_back();
             continue;
         }
-        if (c == '\\' && text.char32At(text.moveIndex32(i, 1)) == '*') {
-            i = text.moveIndex32(i, 1);
+        if (c == '\\' && i + 1 < text.size() && text[i + 1] == '*') {
+            ++i;
             c = '*';
         }
         const auto found = places.find(c);
         if (found == places.end()) {
-            std::string character;
-            icu::UnicodeString(c).toUTF8String(character);
-            message = "\"" + character + "\" is not in the sequence";
+            message = "\"" + Utf8OfCodePoint(c) + "\" is not in the sequence";
             return std::nullopt;
         }
         query.places.emplace_back(found->second);

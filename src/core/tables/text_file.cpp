@@ -1,9 +1,9 @@
 #include "tables/text_file.h"
 
+#include "common/utf.h"
 #include "platform/binary_file.h"
 
 #include <unicode/ucnv.h>
-#include <unicode/ustring.h>
 
 #include <memory>
 
@@ -51,38 +51,13 @@ std::u16string UnitsOf(std::string_view bytes, bool bigEndian)
 
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian)
 {
-    const std::u16string units = UnitsOf(bytes, bigEndian);
-    std::string utf8(units.size() * 3 + 1, '\0');
-    std::int32_t length = 0;
-    UErrorCode error = U_ZERO_ERROR;
-    u_strToUTF8WithSub(utf8.data(),
-                       static_cast<std::int32_t>(utf8.size()),
-                       &length,
-                       units.data(),
-                       static_cast<std::int32_t>(units.size()),
-                       0xFFFD,
-                       nullptr,
-                       &error);
-    utf8.resize(U_SUCCESS(error) ? static_cast<std::size_t>(length) : 0);
-    return utf8;
+    return Utf8OfUtf16(UnitsOf(bytes, bigEndian));
 }
 
 std::string Utf8ToUtf16(std::string_view utf8, bool bigEndian)
 {
-    std::u16string units(utf8.size() + 1, u'\0');
-    std::int32_t length = 0;
-    UErrorCode error = U_ZERO_ERROR;
-    u_strFromUTF8WithSub(units.data(),
-                         static_cast<std::int32_t>(units.size()),
-                         &length,
-                         utf8.data(),
-                         static_cast<std::int32_t>(utf8.size()),
-                         0xFFFD,
-                         nullptr,
-                         &error);
     std::string bytes;
-    for (std::int32_t i = 0; U_SUCCESS(error) && i < length; ++i) {
-        const char16_t unit = units[static_cast<std::size_t>(i)];
+    for (const char16_t unit : Utf16OfUtf8(utf8)) {
         const char high = static_cast<char>(unit >> 8);
         const char low = static_cast<char>(unit & 0xFF);
         bytes += bigEndian ? high : low;

@@ -1,5 +1,6 @@
 #include "view/character_at.h"
 
+#include "common/utf.h"
 #include "document/document.h"
 #include "tables/table_codec.h"
 #include "tables/table_file.h"
@@ -8,7 +9,6 @@
 #include "view/text_mode.h"
 
 #include <unicode/uchar.h>
-#include <unicode/unistr.h>
 
 #include <array>
 #include <cstdio>
@@ -26,10 +26,7 @@ std::string CodePointText(std::int32_t code)
     // Controls, surrogates and unassigned code points have no glyph to show.
     if (!u_isgraph(code) && code != 0x20)
         return hex;
-    const icu::UnicodeString character(code);
-    std::string utf8;
-    character.toUTF8String(utf8);
-    return "'" + utf8 + "' " + hex;
+    return "'" + Utf8OfCodePoint(static_cast<char32_t>(code)) + "' " + hex;
 }
 
 std::string EntryText(const TableFile &table, const DecodedEntry &decoded, TextDecoder &decoder)

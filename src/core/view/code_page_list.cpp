@@ -1,9 +1,9 @@
 #include "view/code_page_list.h"
 
 #include "common/lead_bytes.h"
+#include "common/utf.h"
 
 #include <unicode/ucnv.h>
-#include <unicode/ustring.h>
 
 #include <string>
 
@@ -72,44 +72,14 @@ std::string TextDecoder::ToUtf8(int codePage, std::span<const std::uint8_t> byte
                                          &error);
     if (U_FAILURE(error))
         return ".";
-    std::string utf8(static_cast<std::size_t>(length) * 3 + 1, '\0');
-    int32_t written = 0;
-    error = U_ZERO_ERROR;
-    u_strToUTF8WithSub(utf8.data(),
-                       static_cast<int32_t>(utf8.size()),
-                       &written,
-                       units.data(),
-                       length,
-                       0xFFFD,
-                       nullptr,
-                       &error);
-    if (U_FAILURE(error))
-        return ".";
-    utf8.resize(static_cast<std::size_t>(written));
-    return utf8;
-}
-
-std::u16string Utf16FromUtf8(std::string_view utf8)
-{
-    std::u16string units(utf8.size() + 1, u'\0');
-    int32_t length = 0;
-    UErrorCode error = U_ZERO_ERROR;
-    u_strFromUTF8(units.data(),
-                  static_cast<int32_t>(units.size()),
-                  &length,
-                  utf8.data(),
-                  static_cast<int32_t>(utf8.size()),
-                  &error);
-    if (U_FAILURE(error))
-        return {};
     units.resize(static_cast<std::size_t>(length));
-    return units;
+    return Utf8OfUtf16(units);
 }
 
 std::vector<std::uint8_t> TextDecoder::FromUtf8(int codePage, std::string_view utf8)
 {
     UConverter *converter = ConverterFor(codePage);
-    const std::u16string units = Utf16FromUtf8(utf8);
+    const std::u16string units = Utf16OfWellFormedUtf8(utf8).value_or(std::u16string());
     if (!converter || units.empty())
         return {};
     // A character the code page lacks stops the conversion instead of becoming a "?".

@@ -13,9 +13,6 @@ struct UConverter;
 
 namespace byteloom {
 
-// UTF-8 as UTF-16 units; nothing for text that is not UTF-8.
-[[nodiscard]] std::u16string Utf16FromUtf8(std::string_view utf8);
-
 // The code page of table texts and of the text column's default mode.
 inline constexpr int kDefaultCodePage = 1252;
 

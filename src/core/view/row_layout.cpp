@@ -1,5 +1,6 @@
 #include "view/row_layout.h"
 
+#include "common/utf.h"
 #include "document/document.h"
 #include "tables/table_codec.h"
 #include "tables/table_file.h"
@@ -8,7 +9,6 @@
 #include "view/text_mode.h"
 
 #include <unicode/uchar.h>
-#include <unicode/ustring.h>
 
 #include <algorithm>
 #include <array>
@@ -41,15 +41,7 @@ std::string SingleByteText(TextDecoder &decoder, int codePage, std::uint8_t b)
 
 std::string UnitText(std::uint16_t unit)
 {
-    // A lone surrogate has no character of its own.
-    const bool surrogate = unit >= 0xD800 && unit < 0xE000;
-    const char16_t units[1] = {surrogate ? char16_t{0xFFFD} : static_cast<char16_t>(unit)};
-    char utf8[8];
-    int32_t written = 0;
-    UErrorCode error = U_ZERO_ERROR;
-    u_strToUTF8(utf8, sizeof utf8, &written, units, 1, &error);
-    return U_SUCCESS(error) ? std::string(utf8, static_cast<std::size_t>(written))
-                            : std::string(".");
+    return Utf8OfCodePoint(unit); // a lone surrogate has no character of its own: U+FFFD
 }
 
 void BuildUnicodeText(const RowSource &source, RowLayout &row, std::span<const std::uint8_t> bytes)

@@ -1,6 +1,7 @@
 #include "view/text_mode.h"
 
 #include "common/command_ids.h"
+#include "common/utf.h"
 #include "view/code_page_list.h"
 #include "view/display_settings.h"
 
@@ -57,7 +58,8 @@ std::vector<std::uint8_t> TextAsDocumentBytes(const DisplaySettings &display,
         return decoder.FromUtf8(entry ? entry->number : defaultCodePage, utf8);
     }
     std::vector<std::uint8_t> bytes;
-    for (std::uint16_t unit : Utf16FromUtf8(utf8)) {
+    // Text that is not UTF-8 gives no bytes.
+    for (std::uint16_t unit : Utf16OfWellFormedUtf8(utf8).value_or(std::u16string())) {
         if (display.bigEndian)
             unit = SwapUnitBytes(unit);
         bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
