@@ -1,6 +1,6 @@
 #include "tables/table_file.h"
 
-#include "common/lead_bytes.h"
+#include "platform/code_page.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,7 +1,7 @@
 #include "tables/table_parser.h"
 
-#include "common/lead_bytes.h"
 #include "common/number_text.h"
+#include "platform/code_page.h"
 #include "tables/text_file.h"
 
 #include <algorithm>

@@ -2,8 +2,7 @@
 
 #include "common/utf.h"
 #include "platform/binary_file.h"
-
-#include <unicode/ucnv.h>
+#include "platform/code_page.h"
 
 #include <memory>
 
@@ -75,26 +74,10 @@ std::optional<std::string> Utf16ToCodePage(std::string_view bytes, bool bigEndia
 {
     if (codePage == kUtf8)
         return Utf16ToUtf8(bytes, bigEndian);
-    UErrorCode error = U_ZERO_ERROR;
-    const std::string name = "windows-" + std::to_string(codePage);
-    const std::unique_ptr<UConverter, void (*)(UConverter *)> converter(
-        ucnv_open(name.c_str(), &error), ucnv_close);
-    if (U_FAILURE(error))
+    const std::unique_ptr<CodePage> converter = CodePage::Open(codePage);
+    if (!converter)
         return std::nullopt;
-    ucnv_setFromUCallBack(
-        converter.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &error);
-    const std::u16string units = UnitsOf(bytes, bigEndian);
-    std::string text(units.size() * 4 + 1, '\0');
-    const std::int32_t length = ucnv_fromUChars(converter.get(),
-                                                text.data(),
-                                                static_cast<std::int32_t>(text.size()),
-                                                units.data(),
-                                                static_cast<std::int32_t>(units.size()),
-                                                &error);
-    if (U_FAILURE(error))
-        return std::nullopt;
-    text.resize(static_cast<std::size_t>(length));
-    return text;
+    return converter->Encode(UnitsOf(bytes, bigEndian));
 }
 
 } // namespace

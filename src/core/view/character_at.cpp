@@ -2,13 +2,12 @@
 
 #include "common/utf.h"
 #include "document/document.h"
+#include "platform/code_page.h"
 #include "tables/table_codec.h"
 #include "tables/table_file.h"
 #include "view/code_page_list.h"
 #include "view/display_settings.h"
 #include "view/text_mode.h"
-
-#include <unicode/uchar.h>
 
 #include <array>
 #include <cstdio>
@@ -24,7 +23,7 @@ std::string CodePointText(std::int32_t code)
     char hex[16];
     std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(code));
     // Controls, surrogates and unassigned code points have no glyph to show.
-    if (!u_isgraph(code) && code != 0x20)
+    if (!IsGraphic(static_cast<char32_t>(code)) && code != 0x20)
         return hex;
     return "'" + Utf8OfCodePoint(static_cast<char32_t>(code)) + "' " + hex;
 }

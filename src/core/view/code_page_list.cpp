@@ -1,9 +1,7 @@
 #include "view/code_page_list.h"
 
-#include "common/lead_bytes.h"
 #include "common/utf.h"
-
-#include <unicode/ucnv.h>
+#include "platform/code_page.h"
 
 #include <string>
 
@@ -30,26 +28,15 @@ constexpr SupportedCodePage kSupported[] = {
 
 } // namespace
 
-void TextDecoder::Closer::operator()(UConverter *converter) const
-{
-    ucnv_close(converter);
-}
-
 TextDecoder::TextDecoder() = default;
 TextDecoder::~TextDecoder() = default;
 
-UConverter *TextDecoder::ConverterFor(int codePage)
+CodePage *TextDecoder::ConverterFor(int codePage)
 {
     auto found = converters_.find(codePage);
-    if (found != converters_.end())
-        return found->second.get();
-    UErrorCode error = U_ZERO_ERROR;
-    const std::string name = "windows-" + std::to_string(codePage);
-    UConverter *converter = ucnv_open(name.c_str(), &error);
-    if (U_FAILURE(error))
-        converter = nullptr;
-    converters_.emplace(codePage, std::unique_ptr<UConverter, Closer>(converter));
-    return converter;
+    if (found == converters_.end())
+        found = converters_.emplace(codePage, CodePage::Open(codePage)).first;
+    return found->second.get();
 }
 
 bool TextDecoder::Supports(int codePage)
@@ -59,43 +46,23 @@ bool TextDecoder::Supports(int codePage)
 
 std::string TextDecoder::ToUtf8(int codePage, std::span<const std::uint8_t> bytes)
 {
-    UConverter *converter = ConverterFor(codePage);
+    CodePage *converter = ConverterFor(codePage);
     if (!converter || bytes.empty())
         return std::string(reinterpret_cast<const char *>(bytes.data()), bytes.size());
-    std::u16string units(bytes.size() * 2 + 2, u'\0');
-    UErrorCode error = U_ZERO_ERROR;
-    const int32_t length = ucnv_toUChars(converter,
-                                         units.data(),
-                                         static_cast<int32_t>(units.size()),
-                                         reinterpret_cast<const char *>(bytes.data()),
-                                         static_cast<int32_t>(bytes.size()),
-                                         &error);
-    if (U_FAILURE(error))
-        return ".";
-    units.resize(static_cast<std::size_t>(length));
-    return Utf8OfUtf16(units);
+    const std::u16string units = converter->Decode(bytes);
+    return units.empty() ? std::string(".") : Utf8OfUtf16(units);
 }
 
 std::vector<std::uint8_t> TextDecoder::FromUtf8(int codePage, std::string_view utf8)
 {
-    UConverter *converter = ConverterFor(codePage);
+    CodePage *converter = ConverterFor(codePage);
     const std::u16string units = Utf16OfWellFormedUtf8(utf8).value_or(std::u16string());
     if (!converter || units.empty())
         return {};
-    // A character the code page lacks stops the conversion instead of becoming a "?".
-    UErrorCode error = U_ZERO_ERROR;
-    ucnv_setFromUCallBack(converter, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &error);
-    std::vector<std::uint8_t> bytes(units.size() * 4 + 4);
-    const int32_t written = ucnv_fromUChars(converter,
-                                            reinterpret_cast<char *>(bytes.data()),
-                                            static_cast<int32_t>(bytes.size()),
-                                            units.data(),
-                                            static_cast<int32_t>(units.size()),
-                                            &error);
-    if (U_FAILURE(error))
+    const std::optional<std::string> text = converter->Encode(units);
+    if (!text)
         return {};
-    bytes.resize(static_cast<std::size_t>(written));
-    return bytes;
+    return std::vector<std::uint8_t>(text->begin(), text->end());
 }
 
 std::string TextDecoder::FromUtf8String(int codePage, std::string_view utf8)
@@ -124,31 +91,23 @@ std::string TextDecoder::FromUtf8Lossy(int codePage, std::string_view utf8, int 
 
 std::int32_t TextDecoder::FirstCodePoint(int codePage, std::span<const std::uint8_t> bytes)
 {
-    UConverter *converter = ConverterFor(codePage);
+    CodePage *converter = ConverterFor(codePage);
     if (!converter || bytes.empty())
         return bytes.empty() ? -1 : bytes.front();
-    UChar units[8];
-    UErrorCode error = U_ZERO_ERROR;
-    const int32_t length = ucnv_toUChars(converter,
-                                         units,
-                                         8,
-                                         reinterpret_cast<const char *>(bytes.data()),
-                                         static_cast<int32_t>(bytes.size()),
-                                         &error);
-    if (U_FAILURE(error) || length < 1)
+    const std::u16string units = converter->Decode(bytes);
+    if (units.empty())
         return -1;
-    const auto first = static_cast<std::int32_t>(units[0]);
-    if (first >= 0xD800 && first < 0xDC00 && length > 1) {
-        const auto second = static_cast<std::int32_t>(units[1]);
-        if (second >= 0xDC00 && second < 0xE000)
-            return ((first - 0xD800) << 10) + (second - 0xDC00) + 0x10000;
-    }
+    const std::int32_t first = units[0];
+    if (first >= 0xD800 && first < 0xDC00 && units.size() > 1 && units[1] >= 0xDC00
+        && units[1] < 0xE000)
+        return ((first - 0xD800) << 10) + (units[1] - 0xDC00) + 0x10000;
     return first;
 }
 
 std::array<bool, 256> TextDecoder::LeadBytes(int codePage)
 {
-    return LeadBytesOf(codePage);
+    CodePage *converter = ConverterFor(codePage);
+    return converter ? converter->LeadBytes() : std::array<bool, 256>{};
 }
 
 CodePageList CodePageList::Enumerate(TextDecoder &decoder)

@@ -9,15 +9,15 @@
 #include <string_view>
 #include <vector>
 
-struct UConverter;
-
 namespace byteloom {
+
+class CodePage;
 
 // The code page of table texts and of the text column's default mode.
 inline constexpr int kDefaultCodePage = 1252;
 
-// Converts 8-bit text of a Windows code page to UTF-8 through ICU, which carries those tables on
-// every system; one converter per code page, made on first use.
+// Converts 8-bit text of a Windows code page to and from UTF-8 through the system's converters;
+// one converter per code page, made on first use.
 class TextDecoder
 {
 public:
@@ -26,7 +26,7 @@ public:
     TextDecoder(const TextDecoder &) = delete;
     TextDecoder &operator=(const TextDecoder &) = delete;
 
-    // Whether ICU has a converter for the code page.
+    // Whether the system has a converter for the code page.
     [[nodiscard]] bool Supports(int codePage);
     // The bytes as UTF-8; bytes the code page does not map come out as its substitute.
     [[nodiscard]] std::string ToUtf8(int codePage, std::span<const std::uint8_t> bytes);
@@ -43,12 +43,8 @@ public:
     [[nodiscard]] std::array<bool, 256> LeadBytes(int codePage);
 
 private:
-    UConverter *ConverterFor(int codePage);
-    struct Closer
-    {
-        void operator()(UConverter *converter) const;
-    };
-    std::map<int, std::unique_ptr<UConverter, Closer>> converters_;
+    CodePage *ConverterFor(int codePage);
+    std::map<int, std::unique_ptr<CodePage>> converters_;
 };
 
 struct CodePageEntry

@@ -2,13 +2,12 @@
 
 #include "common/utf.h"
 #include "document/document.h"
+#include "platform/code_page.h"
 #include "tables/table_codec.h"
 #include "tables/table_file.h"
 #include "view/code_page_list.h"
 #include "view/offset_label.h"
 #include "view/text_mode.h"
-
-#include <unicode/uchar.h>
 
 #include <algorithm>
 #include <array>
@@ -34,7 +33,8 @@ std::string SingleByteText(TextDecoder &decoder, int codePage, std::uint8_t b)
 {
     const std::array<std::uint8_t, 1> bytes{b};
     const std::int32_t code = decoder.FirstCodePoint(codePage, bytes);
-    if (code >= 0 && (u_isalnum(code) || b == 0x20 || IsPunctuationInC(b)))
+    if (code >= 0
+        && (IsLetterOrDigit(static_cast<char32_t>(code)) || b == 0x20 || IsPunctuationInC(b)))
         return decoder.ToUtf8(codePage, bytes);
     return ".";
 }
