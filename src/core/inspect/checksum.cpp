@@ -3,8 +3,7 @@
 #include "common/crc32.h"
 #include "common/number_text.h"
 #include "document/document.h"
-
-#include <openssl/evp.h>
+#include "platform/digest.h"
 
 #include <array>
 #include <cstdio>
@@ -31,21 +30,31 @@ std::string Hex32(std::uint32_t value, int digits)
     return text;
 }
 
+// The kinds a cryptographic library computes.
+std::optional<DigestKind> CryptographicKind(ChecksumKind kind)
+{
+    switch (kind) {
+    case ChecksumKind::Md5:
+        return DigestKind::Md5;
+    case ChecksumKind::Sha1:
+        return DigestKind::Sha1;
+    case ChecksumKind::Sha256:
+        return DigestKind::Sha256;
+    default:
+        return std::nullopt;
+    }
+}
+
 // One kind's running state: fed the bytes in order, then asked for its value.
 class Accumulator
 {
 public:
     explicit Accumulator(ChecksumKind kind)
         : kind_(kind)
-        , digest_(nullptr, EVP_MD_CTX_free)
     {
-        const EVP_MD *type = kind == ChecksumKind::Md5      ? EVP_md5()
-                             : kind == ChecksumKind::Sha1   ? EVP_sha1()
-                             : kind == ChecksumKind::Sha256 ? EVP_sha256()
-                                                            : nullptr;
-        if (type) {
-            digest_.reset(EVP_MD_CTX_new());
-            ok_ = digest_ && EVP_DigestInit_ex(digest_.get(), type, nullptr) == 1;
+        if (const std::optional<DigestKind> digest = CryptographicKind(kind)) {
+            digest_ = Digest::Start(*digest);
+            ok_ = digest_ != nullptr;
         }
     }
 
@@ -74,7 +83,7 @@ public:
                 sum_ += byte;
             break;
         default:
-            ok_ = ok_ && EVP_DigestUpdate(digest_.get(), bytes.data(), bytes.size()) == 1;
+            ok_ = ok_ && digest_->Add(bytes);
         }
     }
 
@@ -88,10 +97,9 @@ public:
         case ChecksumKind::Sum16:
             return Hex32(sum_ & 0xFFFFu, 4);
         default: {
-            std::array<std::uint8_t, EVP_MAX_MD_SIZE> digest{};
-            unsigned int length = 0;
-            ok_ = ok_ && EVP_DigestFinal_ex(digest_.get(), digest.data(), &length) == 1;
-            return HexOfBytes(std::span(digest).first(length));
+            const auto digest = ok_ ? digest_->Finish() : std::nullopt;
+            ok_ = digest.has_value();
+            return digest ? HexOfBytes(*digest) : std::string();
         }
         }
     }
@@ -103,7 +111,7 @@ private:
     std::uint32_t a_ = 1;
     std::uint32_t b_ = 0;
     std::uint32_t sum_ = 0;
-    std::unique_ptr<EVP_MD_CTX, void (*)(EVP_MD_CTX *)> digest_;
+    std::unique_ptr<Digest> digest_;
 };
 
 } // namespace
