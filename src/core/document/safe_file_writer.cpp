@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace byteloom {
 
@@ -63,6 +64,11 @@ Status SafeFileStream::Open(const std::filesystem::path &path)
         return kind;
     if (Status real = RealFileOf(files, path, target_); !real.ok())
         return real;
+    // A file the user may not write is not replaced either, though the folder would let a new
+    // file be renamed over it: a write-protected image stays as it is.
+    errno = 0;
+    if (files.Access(target_, W_OK) != 0 && errno != ENOENT)
+        return Status::Error("Unable to write " + path.string() + ": " + LastSystemErrorText());
     temporary_ = TemporaryFileBeside(target_);
     guard_.emplace(files, temporary_);
     written_ = 0;

@@ -277,6 +277,16 @@ TEST(FileLifecycleReadOnly, TheTitleSaysSoAndSaveOffersAnotherName)
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_FALSE(session.document().IsClean());
 
+    // Another name, but the same file: refused as well, though its folder would let a new file
+    // be renamed over it.
+    prompts.yesNoAnswers = {true};
+    prompts.savePaths = {path};
+    lifecycle.SaveDocument();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_NE(prompts.messages[0].find("Unable to write"), std::string::npos);
+    EXPECT_EQ(ReadBytes(path), (std::vector<std::uint8_t>{1, 2, 3, 4}));
+    EXPECT_FALSE(session.document().IsClean());
+
     prompts.yesNoAnswers = {true};
     prompts.savePaths = {folder / "copy.bin"};
     lifecycle.SaveDocument();
