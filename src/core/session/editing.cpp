@@ -152,6 +152,12 @@ std::vector<std::uint8_t> CutSelection(CaretState &caret, Document &document, Un
     journal.RecordBeforeReplace(document, selected.offset, selected.length, 0);
     if (!document.RemoveRange(selected.offset, selected.End()).ok())
         return {};
+    // The caret stands where the bytes were, so that what is typed next goes there. That byte
+    // is at or above the caret's row, so the view scrolls only up to show it.
+    CaretView view;
+    view.size = document.Size();
+    view.visibleRows = caret.row + 1;
+    PlaceCaret(caret, view, selected.offset, caret.InText());
     caret.selection = {caret.Offset(), caret.Offset(), false};
     return bytes;
 }

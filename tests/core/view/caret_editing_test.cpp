@@ -283,6 +283,7 @@ TEST_F(CaretEditingTest, PasteInsertsOrOverwritesAndCutShrinksEachAsOneUndoStep)
     EXPECT_EQ(cut, (std::vector<std::uint8_t>{0, 0, 1}));
     EXPECT_EQ(document->Size(), 11);
     EXPECT_FALSE(caret.selection.active);
+    EXPECT_EQ(caret.Offset(), 0); // where the bytes were, for what is typed next
 
     // Three steps back give the ten zero bytes again.
     ASSERT_EQ(journal.UndoCount(), 3u);
