@@ -630,16 +630,20 @@ void MainFlatWindow::SizeForWholeRows()
 void MainFlatWindow::PlaceWindow()
 {
     const ProgramOptions::WindowPlace &place = session_.options().window;
-    const QRect kept(place.left, place.top, place.width, place.height);
     if (place.width <= 0) {
         SizeForWholeRows(); // in the fonts the settings chose
         return;
     }
+    // The place was kept at another scale, or on a larger screen: the window comes back whole.
+    const QSize least = minimumSizeHint();
     for (const QScreen *screen : QGuiApplication::screens()) {
         const QRect available = screen->availableGeometry();
-        if (available.intersected(kept).width() >= 100
-            && available.intersected(kept).height() >= 100) {
-            setGeometry(kept.intersected(available));
+        if (const auto fitted
+            = FitWindowPlace(place,
+                             {available.x(), available.y(), available.width(), available.height()},
+                             least.width(),
+                             least.height())) {
+            setGeometry(fitted->left, fitted->top, fitted->width, fitted->height);
             return;
         }
     }

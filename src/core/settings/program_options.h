@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,5 +28,15 @@ struct ProgramOptions
     // Puts path at the top of the recent files, once.
     void NoteRecentFile(const std::string &path);
 };
+
+// Where a window kept at `kept` opens on a screen's free area (in the same units): no larger
+// than the area (nor smaller than the window's least size), moved in as little as its whole
+// needs. Nothing when the kept place shows less than 100 by 100 of the window there: it was
+// on another screen.
+[[nodiscard]] std::optional<ProgramOptions::WindowPlace>
+FitWindowPlace(const ProgramOptions::WindowPlace &kept,
+               const ProgramOptions::WindowPlace &area,
+               int leastWidth,
+               int leastHeight);
 
 } // namespace byteloom

@@ -96,6 +96,18 @@ TEST(SettingsIo, DefaultsWithoutValuesAndEveryValueWrittenAtExit)
         LoadSettings(store, fresh.Settings());
         EXPECT_EQ(fresh.options().window.width, 0) << nonsense;
     }
+
+    // Kept at 1x and opened at 2x (an area half as large): the window comes back whole, moved
+    // in as little as it needs; never smaller than it can be; not on a screen it was not on.
+    using Place = ProgramOptions::WindowPlace;
+    const Place half{0, 0, 640, 450};
+    EXPECT_EQ(FitWindowPlace({170, 137, 940, 640}, half, 300, 200), (Place{0, 0, 640, 450}));
+    EXPECT_EQ(FitWindowPlace({170, 137, 400, 300}, half, 300, 200), (Place{170, 137, 400, 300}));
+    EXPECT_EQ(FitWindowPlace({500, 300, 400, 300}, half, 300, 200), (Place{240, 150, 400, 300}));
+    EXPECT_EQ(FitWindowPlace({170, 137, 940, 640}, half, 700, 200), (Place{0, 0, 700, 450}));
+    EXPECT_EQ(FitWindowPlace({600, 137, 400, 300}, half, 300, 200), std::nullopt);
+    EXPECT_EQ(FitWindowPlace({-20, 40, 1024, 700}, {0, 0, 1920, 1080}, 300, 200),
+              (Place{0, 40, 1024, 700}));
 }
 
 TEST(SettingsIo, StoredValuesAreTakenOnlyWithTheirType)
