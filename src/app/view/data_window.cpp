@@ -439,11 +439,15 @@ void DataWindow::DrawRow(QPainter &painter, const RowLayout &row, const CellEdge
         if (cells.Right(cellIndex) == cells.Left(cellIndex))
             continue;
         if (cell.marker != Marker::None) {
-            painter.setOpacity(cell.selected ? 0.75 : 1.0);
-            painter.drawPixmap(left,
-                               y + (rowHeight_ - kMarkerWidth) / 2,
-                               MarkerImage(cell.marker == Marker::Newline ? 0 : 1));
-            painter.setOpacity(1.0);
+            QPixmap image = MarkerImage(cell.marker == Marker::Newline ? 0 : 1);
+            // The line break's blue arrow would vanish into a blue selection: selected, it takes
+            // the selected text's colour.
+            if (cell.selected && cell.marker == Marker::Newline) {
+                QPainter tint(&image);
+                tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
+                tint.fillRect(image.rect(), StoredColour(colours.highlightText));
+            }
+            painter.drawPixmap(left, y + (rowHeight_ - kMarkerWidth) / 2, image);
             continue;
         }
         UsePen(
