@@ -83,6 +83,7 @@ TEST_F(ScriptCommandsTest, CtrlDDumpsFromTheCaretAndDumpSelectedFromTheSelection
         EXPECT_FALSE(dialog.isVisible());
     });
     EXPECT_EQ(prompts->messages, std::vector<std::string>{"Please give a file name"});
+    EXPECT_EQ(prompts->kinds, std::vector<MessageKind>{MessageKind::Warning}); // refused input
     EXPECT_EQ(ReadBytes(out), ReadBytes(kExamples / "sample-script.txt"));
 
     // A dump of the default length 0 is refused; a file typed over is replaced only after a Yes.

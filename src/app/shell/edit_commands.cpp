@@ -84,7 +84,9 @@ EditCommands::EditCommands(CommandHost &host)
     });
     host_.Handle(kCmdGoTo, [this] {
         GoToDialog dialog(
-            [this](const std::string &message) { host_.Prompts().ShowMessage(message); },
+            [this](const std::string &message) {
+                host_.Prompts().ShowMessage(message, MessageKind::Warning);
+            },
             [this](const std::string &text) {
                 return ReadGoToText(
                     text, host_.session().display(), host_.session().document().Size());

@@ -100,7 +100,9 @@ FindCommands::FindCommands(CommandHost &host)
                                                            host_.session().decoder()});
                 return prepared.Ready() ? std::string() : prepared.message;
             },
-            [this](const std::string &message) { host_.Prompts().ShowMessage(message); },
+            [this](const std::string &message) {
+                host_.Prompts().ShowMessage(message, MessageKind::Warning);
+            },
             host_.DialogParent());
         if (dialog.exec() == QDialog::Accepted)
             SearchAndShow(true);

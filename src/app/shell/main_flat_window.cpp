@@ -134,7 +134,9 @@ MainFlatWindow::MainFlatWindow(std::unique_ptr<UserPrompts> prompts, QWidget *pa
     inspector_ = new DataInspectorPanel(
         session_,
         *dataWindow_,
-        [this](const std::string &message) { prompts_->ShowMessage(message); },
+        [this](const std::string &message) {
+            prompts_->ShowMessage(message, MessageKind::Warning);
+        },
         this);
     addDockWidget(Qt::RightDockWidgetArea, inspector_);
     inspector_->hide();

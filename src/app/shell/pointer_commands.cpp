@@ -35,7 +35,9 @@ void PointerCommands::FindPointersWithDialog()
     FindPointersDialog dialog(
         session.pointers(),
         target,
-        [this](const std::string &message) { host_.Prompts().ShowMessage(message); },
+        [this](const std::string &message) {
+            host_.Prompts().ShowMessage(message, MessageKind::Warning);
+        },
         host_.DialogParent());
     if (dialog.exec() != QDialog::Accepted)
         return;

@@ -40,7 +40,9 @@ void ScriptCommands::DumpScriptWithDialog(const DumpDialogFields &fields)
             return host_.Prompts().ChooseFileToSave(
                 std::string(kSaveDialogTitle), DocumentFilters(), std::filesystem::path());
         },
-        [this](const std::string &message) { host_.Prompts().ShowMessage(message); },
+        [this](const std::string &message) {
+            host_.Prompts().ShowMessage(message, MessageKind::Warning);
+        },
         [this](const std::string &question) { return host_.Prompts().AskYesNo(question); },
         pointers,
         host_.DialogParent());
@@ -78,7 +80,9 @@ void ScriptCommands::InsertScriptWithDialog()
             return host_.Prompts().ChooseFileToOpen(std::string(kOpenScriptDialogTitle),
                                                     ScriptFilters());
         },
-        [this](const std::string &message) { host_.Prompts().ShowMessage(message); },
+        [this](const std::string &message) {
+            host_.Prompts().ShowMessage(message, MessageKind::Warning);
+        },
         [this](const std::filesystem::path &path) -> std::optional<std::string> {
             Session &session = host_.session();
             if (!IsCommandScriptFile(session.files(), path))
@@ -244,7 +248,7 @@ ScriptCommands::ScriptCommands(CommandHost &host)
     host_.Handle(kCmdInsertScript, [this] { InsertScriptWithDialog(); });
 
     const auto showMessage = [this](const std::string &message) {
-        host_.Prompts().ShowMessage(message);
+        host_.Prompts().ShowMessage(message, MessageKind::Warning);
     };
     host_.Handle(kCmdSplitFile, [this, showMessage] {
         SplitFileDialog dialog(showMessage, host_.DialogParent());
