@@ -133,10 +133,14 @@ ReadGoToText(std::string_view text, const DisplaySettings &display, std::int64_t
         reading.offset = *offset;
     }
     if (*reading.offset >= documentSize) {
-        reading.description = (said.empty() ? "Past" : said + "past")
-                              + " the end of the file, which ends at "
-                              + PrintedWide(static_cast<std::uint64_t>(documentSize), 8, true);
-        reading.description.pop_back();
+        // The last byte there is, not the size, which is one past it.
+        std::string last = ", which is empty";
+        if (documentSize > 0) {
+            last = PrintedWide(static_cast<std::uint64_t>(documentSize - 1), 8, true);
+            last = ", whose last byte is at " + last.substr(0, last.size() - 1);
+        }
+        reading.description
+            = (said.empty() ? "Past" : said + "past") + " the end of the file" + last;
         reading.offset.reset();
         return reading;
     }

@@ -99,7 +99,7 @@ TEST(OffsetLabel, GoToReadsAnAddressOfTheColumnsModeOrAHexOffset)
     };
     EXPECT_EQ(read("40010", 0x60000), std::to_string(0x40010) + " File offset 00040010");
     EXPECT_EQ(read("zz", 0x60000), "Not a hexadecimal offset");
-    EXPECT_EQ(read("60000", 0x60000), "Past the end of the file, which ends at 00060000");
+    EXPECT_EQ(read("60000", 0x60000), "Past the end of the file, whose last byte is at 0005FFFF");
     EXPECT_EQ(read("", 0x60000), "");
 
     SetOffsetMode(display, OffsetMode::SnesLoRom);
@@ -115,7 +115,8 @@ TEST(OffsetLabel, GoToReadsAnAddressOfTheColumnsModeOrAHexOffset)
         }
     SetOffsetMode(display, OffsetMode::SnesLoRom);
     // No bank past FF: a file offset then.
-    EXPECT_EQ(read("FFFFFFFF", 0x60000), "Past the end of the file, which ends at 00060000");
+    EXPECT_EQ(read("FFFFFFFF", 0x60000),
+              "Past the end of the file, whose last byte is at 0005FFFF");
     // With a copier header the view leaves out of its addresses, and back in.
     EXPECT_EQ(read("08:8010", 0x60200),
               std::to_string(0x40210) + " Address $08:8010 is file offset 00040210");
@@ -123,7 +124,7 @@ TEST(OffsetLabel, GoToReadsAnAddressOfTheColumnsModeOrAHexOffset)
     EXPECT_EQ(read("1234", 0x60000), std::to_string(0x1234) + " File offset 00001234");
     EXPECT_EQ(read("$08:1234", 0x60000), "Not an address of LoROM");
     EXPECT_EQ(read("$0C:8000", 0x60000),
-              "Address $0C:8000 is past the end of the file, which ends at 00060000");
+              "Address $0C:8000 is past the end of the file, whose last byte is at 0005FFFF");
 
     SetOffsetMode(display, OffsetMode::SnesHiRom);
     EXPECT_EQ(read("C0:1234", 0x60000),
