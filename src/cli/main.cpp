@@ -10,7 +10,8 @@ namespace {
 
 constexpr const char *kFooter
     = R"(Exit status: 0 success; 1 something lost (insert, dump: the report on stderr says
-what) or nothing found (find, pointers); 2 any error, with a message on stderr that begins
+what), nothing found (find, pointers), files that differ (compare) or a header not
+recognised or wrong (header); 2 any error, with a message on stderr that begins
 "byteloom-cli:", and nothing written. "-" as FILE (dump, string, find, copy-as,
 rows) or SCRIPT (insert) reads standard input; "-o -" writes standard output.
 
