@@ -1,6 +1,7 @@
 #include "settings/settings_file.h"
 
 #include "common/number_text.h"
+#include "common/utf.h"
 #include "document/safe_file_writer.h"
 #include "tables/text_file.h"
 
@@ -34,28 +35,6 @@ void AppendHex(std::string &out, unsigned value, int digits)
     static constexpr char kDigits[] = "0123456789ABCDEF";
     for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
         out += kDigits[(value >> shift) & 0xF];
-}
-
-// A code point as UTF-8 (an escape of a character beyond one byte).
-void AppendUtf8(std::string &out, std::uint32_t code)
-{
-    if (code > 0x10FFFF)
-        code = 0xFFFD;
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | code >> 6);
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | code >> 12);
-        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | code >> 18);
-        out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
-        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 bool IsPlainKeyCharacter(char c)
@@ -152,14 +131,14 @@ std::string UnescapedKey(std::string_view key)
             } else if (code >= 0xDC00 && code <= 0xDFFF) {
                 code = 0xFFFD;
             }
-            AppendUtf8(out, code);
+            out += Utf8OfCodePoint(code);
         } else if (c == '%' && i + 2 < key.size() && IsHexDigit(key[i + 1])
                    && IsHexDigit(key[i + 2])) {
-            AppendUtf8(
-                out, static_cast<std::uint32_t>(HexValue(key[i + 1]) << 4 | HexValue(key[i + 2])));
+            out += Utf8OfCodePoint(
+                static_cast<char32_t>(HexValue(key[i + 1]) << 4 | HexValue(key[i + 2])));
             i += 3;
         } else {
-            AppendUtf8(out, NextCharacter(key, i));
+            out += Utf8OfCodePoint(NextCharacter(key, i));
         }
     }
     return out;
@@ -255,7 +234,7 @@ std::string UnescapedValue(std::string_view raw)
                 if (code < 0x80)
                     out += static_cast<char>(code);
                 else
-                    AppendUtf8(out, code);
+                    out += Utf8OfCodePoint(code);
                 break;
             }
             case '0':
