@@ -6,8 +6,6 @@
 #include <cstdint>
 #include <string>
 
-#include <unistd.h>
-
 namespace byteloom::test {
 
 // The real file system, except that the call numbered failAt (counting every call from 0)
@@ -33,15 +31,15 @@ public:
     std::string failedCall;         // which kind of call failed, for the test's messages
     std::filesystem::path readOnly; // a file the user may read but not write
 
-    int Open(const std::filesystem::path &path, int flags, mode_t mode) override
+    int Open(const std::filesystem::path &path, int flags, std::uint32_t mode) override
     {
         return Fails("open") ? -1 : real_.Open(path, flags, mode);
     }
-    ssize_t ReadAt(int fd, void *bytes, std::size_t count, off_t offset) override
+    std::int64_t ReadAt(int fd, void *bytes, std::size_t count, std::int64_t offset) override
     {
         return Fails("read") ? -1 : real_.ReadAt(fd, bytes, count, offset);
     }
-    ssize_t WriteAt(int fd, const void *bytes, std::size_t count, off_t offset) override
+    std::int64_t WriteAt(int fd, const void *bytes, std::size_t count, std::int64_t offset) override
     {
         if (fd == fullFile_) {
             errno = ENOSPC;
@@ -56,8 +54,11 @@ public:
         }
         return Fails("write") ? -1 : real_.WriteAt(fd, bytes, count, offset);
     }
-    ssize_t
-    CopyRange(int from, off_t fromOffset, int to, off_t toOffset, std::size_t count) override
+    std::int64_t CopyRange(int from,
+                           std::int64_t fromOffset,
+                           int to,
+                           std::int64_t toOffset,
+                           std::size_t count) override
     {
         if (fault == Fault::ShortWrite && calls == failAt && count > 1) {
             ++calls;
@@ -72,7 +73,7 @@ public:
         return Fails("copy") ? -1 : real_.CopyRange(from, fromOffset, to, toOffset, count);
     }
     int Sync(int fd) override { return Fails("sync") ? -1 : real_.Sync(fd); }
-    int Truncate(int fd, off_t length) override
+    int Truncate(int fd, std::int64_t length) override
     {
         return Fails("truncate") ? -1 : real_.Truncate(fd, length);
     }
@@ -97,11 +98,11 @@ public:
     {
         return Fails("folder sync") ? -1 : real_.SyncFolder(folder);
     }
-    int Stat(int fd, struct stat &status) override
+    int Stat(int fd, FileStatus &status) override
     {
         return Fails("fstat") ? -1 : real_.Stat(fd, status);
     }
-    int StatPath(const std::filesystem::path &path, struct stat &status) override
+    int StatPath(const std::filesystem::path &path, FileStatus &status) override
     {
         return Fails("stat") ? -1 : real_.StatPath(path, status);
     }
@@ -111,13 +112,13 @@ public:
     }
     int Access(const std::filesystem::path &path, int mode) override
     {
-        if ((mode & W_OK) && path == readOnly) {
+        if ((mode & kMayWrite) && path == readOnly) {
             errno = EACCES; // as for a user without the right, whoever runs the test
             return -1;
         }
         return Fails("access") ? -1 : real_.Access(path, mode);
     }
-    int SetMode(const std::filesystem::path &path, mode_t mode) override
+    int SetMode(const std::filesystem::path &path, std::uint32_t mode) override
     {
         return Fails("chmod") ? -1 : real_.SetMode(path, mode);
     }
@@ -125,7 +126,7 @@ public:
     {
         return Fails("mark") ? -1 : real_.Mark(path, mark);
     }
-    int MakeFolder(const std::filesystem::path &path, mode_t mode) override
+    int MakeFolder(const std::filesystem::path &path, std::uint32_t mode) override
     {
         return Fails("mkdir") ? -1 : real_.MakeFolder(path, mode);
     }

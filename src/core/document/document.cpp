@@ -4,9 +4,6 @@
 #include "common/system_error_text.h"
 #include "document/safe_file_writer.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>

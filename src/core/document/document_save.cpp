@@ -5,9 +5,6 @@
 #include "document/document.h"
 #include "document/safe_file_writer.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 
 namespace byteloom {
@@ -22,7 +19,7 @@ Status Document::CheckStillTheLoadedFile()
     if (Status found = RealFileOf(files_, path_, real); !found.ok())
         return found;
     errno = 0;
-    if (files_.Access(real, W_OK) != 0 && errno != ENOENT)
+    if (files_.Access(real, kMayWrite) != 0 && errno != ENOENT)
         return Status::Error("Unable to write " + path_.string() + ": " + LastSystemErrorText());
     const auto now = IdentityOf(files_, path_);
     const auto held = cache_.Source().Identity();
@@ -109,8 +106,7 @@ Status Document::SaveWhole()
     std::filesystem::path real;
     if (Status found = RealFileOf(files_, path_, real); !found.ok())
         return found;
-    struct stat status
-    {};
+    FileStatus status;
     errno = 0;
     if (files_.StatPath(real, status) != 0) {
         if (errno == ENOENT)
@@ -118,7 +114,7 @@ Status Document::SaveWhole()
         return Status::Error("Unable to write " + path_.string() + ": " + LastSystemErrorText());
     }
     errno = 0;
-    if (files_.Access(real, W_OK) != 0)
+    if (files_.Access(real, kMayWrite) != 0)
         return Status::Error("Unable to write " + path_.string() + ": " + LastSystemErrorText());
     // What an earlier failed save left half written goes back first, so that its rollback file
     // is neither left to undo this save nor taken for this save's own.
@@ -126,7 +122,7 @@ Status Document::SaveWhole()
         return earlier;
     // A new file renamed over the old one would split hard links and take the saving user's
     // owner and group; such a file is rewritten in place, behind a rollback file.
-    if (status.st_nlink == 1 && status.st_uid == ::geteuid() && status.st_gid == ::getegid())
+    if (status.links == 1 && status.ownedByUser)
         return WriteFileSafely(real, bytes, files_);
     BinaryFile file(files_);
     if (Status opened = file.Open(real, BinaryFile::Mode::Update, path_.string()); !opened.ok())
@@ -164,7 +160,7 @@ bool Document::IsReadOnly()
     // A name not yet written (a new document named by Save As) is free to take.
     std::filesystem::path real;
     errno = 0;
-    return RealFileOf(files_, path_, real).ok() && files_.Access(real, W_OK) != 0
+    return RealFileOf(files_, path_, real).ok() && files_.Access(real, kMayWrite) != 0
            && errno != ENOENT;
 }
 

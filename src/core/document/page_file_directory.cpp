@@ -2,8 +2,6 @@
 
 #include "common/system_error_text.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <random>
@@ -29,7 +27,7 @@ Status PageFileDirectory::Ensure()
         const std::filesystem::path candidate = base / name;
         // Page files hold the user's data: only the user may read them.
         errno = 0;
-        if (files_.MakeFolder(candidate, S_IRWXU) == 0) {
+        if (files_.MakeFolder(candidate, 0700) == 0) {
             folder_ = candidate;
             return Status::Ok();
         }

@@ -5,8 +5,6 @@
 #include "document/safe_file_writer.h"
 #include "platform/binary_file.h"
 
-#include <fcntl.h>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -97,11 +95,11 @@ Status RollbackFile::KeepFrom(BinaryFile &file, std::int64_t offset, std::int64_
         return status;
     for (std::int64_t done = 0; done < length;) {
         errno = 0;
-        const ssize_t copied = files_.CopyRange(file.Descriptor(),
-                                                offset + done,
-                                                fd_,
-                                                written_,
-                                                static_cast<std::size_t>(length - done));
+        const std::int64_t copied = files_.CopyRange(file.Descriptor(),
+                                                     offset + done,
+                                                     fd_,
+                                                     written_,
+                                                     static_cast<std::size_t>(length - done));
         if (copied > 0) {
             done += copied;
             written_ += copied;
@@ -133,7 +131,8 @@ Status RollbackFile::Append(std::span<const std::uint8_t> bytes)
 {
     for (std::size_t done = 0; done < bytes.size();) {
         errno = 0;
-        const ssize_t put = files_.WriteAt(fd_, bytes.data() + done, bytes.size() - done, written_);
+        const std::int64_t put
+            = files_.WriteAt(fd_, bytes.data() + done, bytes.size() - done, written_);
         if (put <= 0) {
             if (put == 0)
                 errno = ENOSPC;

@@ -42,8 +42,10 @@ std::optional<std::uint64_t> ChecksumOfFirst(FileSystem &files, int fd, std::int
         const auto count = static_cast<std::size_t>(
             std::min<std::int64_t>(static_cast<std::int64_t>(kChunk), length - done));
         for (std::size_t filled = 0; filled < count;) {
-            const ssize_t got = files.ReadAt(
-                fd, chunk.data() + filled, count - filled, done + static_cast<off_t>(filled));
+            const std::int64_t got = files.ReadAt(fd,
+                                                  chunk.data() + filled,
+                                                  count - filled,
+                                                  done + static_cast<std::int64_t>(filled));
             if (got <= 0)
                 return std::nullopt;
             filled += static_cast<std::size_t>(got);
@@ -68,7 +70,7 @@ std::optional<std::uint32_t> CrcOfFirst(FileSystem &files, int fd, std::int64_t 
     for (std::int64_t done = 0; done < length;) {
         const auto count = static_cast<std::size_t>(
             std::min<std::int64_t>(static_cast<std::int64_t>(kChunk), length - done));
-        const ssize_t got = files.ReadAt(fd, chunk.data(), count, done);
+        const std::int64_t got = files.ReadAt(fd, chunk.data(), count, done);
         if (got <= 0)
             return std::nullopt;
         crc = Crc32(std::span(chunk).first(static_cast<std::size_t>(got)), crc);

@@ -6,8 +6,6 @@
 #include <cerrno>
 #include <random>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace byteloom {
 
@@ -67,7 +65,7 @@ Status SafeFileStream::Open(const std::filesystem::path &path)
     // A file the user may not write is not replaced either, though the folder would let a new
     // file be renamed over it: a write-protected image stays as it is.
     errno = 0;
-    if (files.Access(target_, W_OK) != 0 && errno != ENOENT)
+    if (files.Access(target_, kMayWrite) != 0 && errno != ENOENT)
         return Status::Error("Unable to write " + path.string() + ": " + LastSystemErrorText());
     temporary_ = TemporaryFileBeside(target_);
     guard_.emplace(files, temporary_);
@@ -127,13 +125,12 @@ Status SafeFileStream::GiveOldPermissions(FileSystem &files)
     // The new file is made readable by its owner alone; it takes the old file's mode before it
     // takes the name, so that the saved file is never left unreadable to those who could read
     // it before. A file made anew gets the usual mode where the file system keeps modes.
-    struct stat old
-    {};
+    FileStatus old;
     errno = 0;
     const bool replacing = files.StatPath(target_, old) == 0;
     if (!replacing && errno != ENOENT)
         return Status::Error("Unable to write " + target_.string() + ": " + LastSystemErrorText());
-    const mode_t mode = replacing ? old.st_mode & 07777 : S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH;
+    const std::uint32_t mode = replacing ? old.permissions : 0644;
     errno = 0;
     if (files.SetMode(temporary_, mode) != 0 && replacing)
         return Status::Error("Unable to give " + target_.string()

@@ -3,8 +3,6 @@
 #include "common/growable.h"
 #include "common/system_error_text.h"
 
-#include <fcntl.h>
-
 #include <cerrno>
 #include <utility>
 
@@ -27,13 +25,9 @@ int FlagsOf(BinaryFile::Mode mode)
     return O_RDONLY;
 }
 
-FileIdentity IdentityFrom(const struct stat &status)
+FileIdentity IdentityFrom(const FileStatus &status)
 {
-    return {static_cast<std::uint64_t>(status.st_dev),
-            static_cast<std::uint64_t>(status.st_ino),
-            static_cast<std::int64_t>(status.st_size),
-            static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000
-                + static_cast<std::int64_t>(status.st_mtim.tv_nsec)};
+    return {status.device, status.number, status.size, status.modified};
 }
 
 } // namespace
@@ -46,19 +40,18 @@ Status RefuseIfNotARegularFile(FileSystem &files,
     // A folder opens for reading, and a device or a pipe would block or never end: only a
     // regular file holds bytes to edit, a table or a script, or can be replaced by one. What
     // cannot be looked at is left to the open to report.
-    struct stat status
-    {};
-    if (files.StatPath(path, status) != 0 || S_ISREG(status.st_mode))
+    FileStatus status;
+    if (files.StatPath(path, status) != 0 || status.kind == FileStatus::Kind::Regular)
         return Status::Ok();
-    return Status::Error(
-        "Unable to " + std::string(what) + " " + shownAs + ": "
-        + (S_ISDIR(status.st_mode) ? "it is a directory, not a file" : "it is not a regular file"));
+    return Status::Error("Unable to " + std::string(what) + " " + shownAs + ": "
+                         + (status.kind == FileStatus::Kind::Folder
+                                ? "it is a directory, not a file"
+                                : "it is not a regular file"));
 }
 
 std::optional<FileIdentity> IdentityOf(FileSystem &files, const std::filesystem::path &path)
 {
-    struct stat status
-    {};
+    FileStatus status;
     if (files.StatPath(path, status) != 0)
         return std::nullopt;
     return IdentityFrom(status);
@@ -101,11 +94,10 @@ Status BinaryFile::Open(const std::filesystem::path &path, Mode mode, std::strin
     // Opening a pipe for reading would wait for a writer: never wait, and check the kind again
     // on the open file, which cannot change under us.
     errno = 0;
-    fd_ = files_->Open(path, FlagsOf(mode) | O_NONBLOCK, mode == Mode::CreateNew ? 0600 : 0666);
+    fd_ = files_->Open(path, FlagsOf(mode) | kOpenNoWait, mode == Mode::CreateNew ? 0600 : 0666);
     if (fd_ < 0)
         return Failure("open");
-    struct stat status
-    {};
+    FileStatus status;
     if (files_->Stat(fd_, status) != 0) {
         const Status failed = Failure("open");
         files_->Close(std::exchange(fd_, -1));
@@ -113,7 +105,7 @@ Status BinaryFile::Open(const std::filesystem::path &path, Mode mode, std::strin
             (void)files_->Remove(path); // made by this open, and holding nothing yet
         return failed;
     }
-    if (!S_ISREG(status.st_mode)) {
+    if (status.kind != FileStatus::Kind::Regular) {
         files_->Close(std::exchange(fd_, -1));
         return RefuseIfNotARegularFile(*files_, path, shownAs_, "open");
     }
@@ -128,8 +120,7 @@ std::int64_t BinaryFile::Length()
 
 std::optional<FileIdentity> BinaryFile::Identity()
 {
-    struct stat status
-    {};
+    FileStatus status;
     if (fd_ < 0 || files_->Stat(fd_, status) != 0)
         return std::nullopt;
     return IdentityFrom(status);
@@ -154,11 +145,10 @@ std::int64_t BinaryFile::ReadUpTo(std::int64_t offset, std::span<std::uint8_t> b
     }
     std::size_t total = 0;
     while (total < bytes.size()) {
-        const ssize_t got
-            = files_->ReadAt(fd_,
-                             bytes.data() + total,
-                             bytes.size() - total,
-                             static_cast<off_t>(offset + static_cast<std::int64_t>(total)));
+        const std::int64_t got = files_->ReadAt(fd_,
+                                                bytes.data() + total,
+                                                bytes.size() - total,
+                                                offset + static_cast<std::int64_t>(total));
         if (got < 0)
             return -1;
         if (got == 0)
@@ -177,11 +167,10 @@ Status BinaryFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> by
     }
     std::size_t total = 0;
     while (total < bytes.size()) {
-        const ssize_t put
-            = files_->WriteAt(fd_,
-                              bytes.data() + total,
-                              bytes.size() - total,
-                              static_cast<off_t>(offset + static_cast<std::int64_t>(total)));
+        const std::int64_t put = files_->WriteAt(fd_,
+                                                 bytes.data() + total,
+                                                 bytes.size() - total,
+                                                 offset + static_cast<std::int64_t>(total));
         if (put <= 0) {
             if (put == 0)
                 errno = ENOSPC; // nothing more fits
@@ -195,7 +184,7 @@ Status BinaryFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> by
 Status BinaryFile::Truncate(std::int64_t length)
 {
     errno = 0;
-    if (fd_ < 0 || files_->Truncate(fd_, static_cast<off_t>(length)) != 0)
+    if (fd_ < 0 || files_->Truncate(fd_, length) != 0)
         return Failure("write");
     return Status::Ok();
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <sys/stat.h>
-#include <sys/types.h>
+#include <fcntl.h>
 
 #include <array>
 #include <cstddef>
@@ -9,6 +8,30 @@
 #include <filesystem>
 
 namespace byteloom {
+
+// What Byteloom needs to know of a file, in the same terms on every system.
+struct FileStatus
+{
+    enum class Kind : std::uint8_t { Regular, Folder, Other };
+    Kind kind = Kind::Other;
+    std::uint64_t device = 0; // the volume
+    std::uint64_t number = 0; // the file on the volume
+    std::int64_t size = 0;
+    std::int64_t modified = 0;     // nanoseconds since 1970
+    std::uint32_t permissions = 0; // the owner/group/other bits, 0444 for a read-only file
+    std::uint64_t links = 1;       // names the file has
+    bool ownedByUser = true;       // owner and group are the running user's
+};
+
+// Open's flags are the O_ flags of <fcntl.h>, which every system has, and these.
+#ifdef _WIN32
+inline constexpr int kOpenNoWait = 0; // nothing on Windows waits on open
+#else
+inline constexpr int kOpenNoWait = O_NONBLOCK;
+#endif
+// Access's modes: whether the user may read, or write.
+inline constexpr int kMayRead = 4;
+inline constexpr int kMayWrite = 2;
 
 // Every call through which Byteloom reads or changes a file on disk, in the operating system's
 // own terms (a descriptor, or -1 / a negative count with errno set). Tests put a file system in
@@ -19,33 +42,35 @@ class FileSystem
 public:
     virtual ~FileSystem() = default;
 
-    virtual int Open(const std::filesystem::path &path, int flags, mode_t mode) = 0;
-    virtual ssize_t ReadAt(int fd, void *bytes, std::size_t count, off_t offset) = 0;
-    virtual ssize_t WriteAt(int fd, const void *bytes, std::size_t count, off_t offset) = 0;
+    virtual int Open(const std::filesystem::path &path, int flags, std::uint32_t permissions) = 0;
+    virtual std::int64_t ReadAt(int fd, void *bytes, std::size_t count, std::int64_t offset) = 0;
+    virtual std::int64_t WriteAt(int fd, const void *bytes, std::size_t count, std::int64_t offset)
+        = 0;
     // Copies inside the system (a shared extent where the file system can), without the bytes
     // passing through the program.
-    virtual ssize_t CopyRange(int from, off_t fromOffset, int to, off_t toOffset, std::size_t count)
+    virtual std::int64_t
+    CopyRange(int from, std::int64_t fromOffset, int to, std::int64_t toOffset, std::size_t count)
         = 0;
     virtual int Sync(int fd) = 0;
-    virtual int Truncate(int fd, off_t length) = 0;
+    virtual int Truncate(int fd, std::int64_t length) = 0;
     virtual int Close(int fd) = 0;
     virtual int Rename(const std::filesystem::path &from, const std::filesystem::path &to) = 0;
     virtual int Remove(const std::filesystem::path &path) = 0;
     // Makes a rename or removal in the folder last across a power loss.
     virtual int SyncFolder(const std::filesystem::path &folder) = 0;
-    virtual int Stat(int fd, struct stat &status) = 0;
+    virtual int Stat(int fd, FileStatus &status) = 0;
 
     // What a path names, following symbolic links (stat).
-    virtual int StatPath(const std::filesystem::path &path, struct stat &status) = 0;
+    virtual int StatPath(const std::filesystem::path &path, FileStatus &status) = 0;
     // Where a symbolic link points; -1 with EINVAL when the path is not a link.
     virtual int LinkTarget(const std::filesystem::path &path, std::filesystem::path &target) = 0;
-    // Whether the user may read or write the file (access with R_OK, W_OK).
+    // Whether the user may read or write the file (kMayRead, kMayWrite).
     virtual int Access(const std::filesystem::path &path, int mode) = 0;
-    virtual int SetMode(const std::filesystem::path &path, mode_t mode) = 0;
+    virtual int SetMode(const std::filesystem::path &path, std::uint32_t permissions) = 0;
     // Which file the path names: device, file number and the time it was made (0 where the
     // file system does not keep it), so that a file put in its place is never taken for it.
     virtual int Mark(const std::filesystem::path &path, std::array<std::uint64_t, 3> &mark) = 0;
-    virtual int MakeFolder(const std::filesystem::path &path, mode_t mode) = 0;
+    virtual int MakeFolder(const std::filesystem::path &path, std::uint32_t permissions) = 0;
     // Removes the folder and every file in it.
     virtual int RemoveFolder(const std::filesystem::path &path) = 0;
     // The folder for the program's own temporary files (page files); empty when there is none.
@@ -76,8 +101,9 @@ int MakeFolders(FileSystem &files, const std::filesystem::path &folder);
                             const std::filesystem::path &first,
                             const std::filesystem::path &second);
 
-// Removes the files the watch list names when SIGINT, SIGTERM or SIGHUP stops the process; the
-// editor and the command-line tool call it once at start.
+// Removes the files the watch list names when SIGINT, SIGTERM or SIGHUP stops the process (on
+// Windows: Ctrl+C, Ctrl+Break or a closed console); the editor and the command-line tool call it
+// once at start.
 void RemoveTemporaryFilesOnSignals();
 
 } // namespace byteloom
