@@ -24,3 +24,12 @@ if(BYTELOOM_SANITIZE)
         -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
     target_link_options(byteloom_options INTERFACE -fsanitize=address,undefined)
 endif()
+
+if(WIN32)
+    # The wide-character Windows calls, without the macros min and max, on Windows 10 and later;
+    # and 64-bit file offsets in the C library.
+    target_compile_definitions(byteloom_options INTERFACE
+        UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 _FILE_OFFSET_BITS=64)
+    # GCC warns falsely of a std::optional's value being read uninitialized (GCC bug 80635).
+    target_compile_options(byteloom_options INTERFACE -Wno-maybe-uninitialized)
+endif()

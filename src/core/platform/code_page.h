@@ -12,7 +12,7 @@ namespace byteloom {
 
 // The text services the core takes from the system: conversions between a Windows code page and
 // UTF-16, and the character classes the text column asks about. ICU's tables stand behind them
-// on Linux (code_page_icu.cpp).
+// on Linux (code_page_icu.cpp), Windows' own on Windows (code_page_windows.cpp).
 class CodePage
 {
 public:

@@ -11,7 +11,7 @@ namespace byteloom {
 enum class DigestKind { Md5, Sha1, Sha256 };
 
 // A cryptographic digest computed by a well-kept library, never by code of our own: OpenSSL's
-// libcrypto on Linux (digest_openssl.cpp).
+// libcrypto on Linux (digest_openssl.cpp), the system's CNG on Windows (digest_windows.cpp).
 class Digest
 {
 public:

@@ -13,7 +13,7 @@ namespace byteloom {
 
 namespace {
 
-std::string Printed(const char *format, unsigned long value)
+std::string Printed(const char *format, unsigned long long value)
 {
     char text[32];
     std::snprintf(text, sizeof text, format, value);
@@ -22,7 +22,7 @@ std::string Printed(const char *format, unsigned long value)
 
 std::string LowerHex(std::uint64_t value)
 {
-    return Printed("%lx", value);
+    return Printed("%llx", static_cast<unsigned long long>(value));
 }
 
 void AddLine(std::string &out, std::string_view line)
@@ -359,7 +359,7 @@ std::string FormatTableFile(const TableFile &table)
             AddSubtableBlock(out, table.GetSubtable(number));
     for (const Bookmark &bookmark : table.Bookmarks())
         AddLine(out,
-                "(" + Printed("%08lX", static_cast<unsigned long>(bookmark.offset)) + ")"
+                "(" + Printed("%08llX", static_cast<unsigned long long>(bookmark.offset)) + ")"
                     + bookmark.name);
     return out;
 }
