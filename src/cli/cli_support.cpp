@@ -1,4 +1,6 @@
 #include "cli_support.h"
+#include "common/path_text.h"
+#include "console.h"
 
 #include "common/number_text.h"
 #include "document/load_messages.h"
@@ -22,7 +24,7 @@ namespace byteloom::cli {
 
 int Fail(std::string_view message)
 {
-    std::fprintf(stderr, "byteloom-cli: %.*s\n", static_cast<int>(message.size()), message.data());
+    WriteText(stderr, "byteloom-cli: " + std::string(message) + "\n");
     return kExitFailure;
 }
 
@@ -67,7 +69,7 @@ ParseRange(const std::string &start, const std::string &length, bool decimal)
 std::optional<std::string> ReadInput(const std::string &path)
 {
     if (path != kStandardStream) {
-        const TextFileResult file = ReadBinaryFile(path, RealFileSystem());
+        const TextFileResult file = ReadBinaryFile(PathOfText(path), RealFileSystem());
         if (!file.status.ok()) {
             Fail(file.status.message());
             return std::nullopt;
@@ -110,21 +112,20 @@ bool OpenDocument(Session &session, const std::string &path, bool onlyRead, bool
             Fail(stored.message());
         return stored.ok();
     }
-    const LoadResult result = session.OpenDocument(path, allowPaging);
+    const LoadResult result = session.OpenDocument(PathOfText(path), allowPaging);
     if (result.status == LoadStatus::Loaded) {
         if (!result.notice.empty())
-            std::fprintf(stderr, "byteloom-cli: %s\n", result.notice.c_str());
+            WriteText(stderr, "byteloom-cli: " + result.notice + "\n");
         return true;
     }
     // "File not found" only for a file that is not there; otherwise the system's reason.
     std::error_code error;
-    if (result.status == LoadStatus::CannotOpen && std::filesystem::exists(path, error)
+    if (result.status == LoadStatus::CannotOpen && std::filesystem::exists(PathOfText(path), error)
         && !result.detail.empty()) {
         Fail(result.detail);
         return false;
     }
-    std::string message
-        = DescribeLoadFailure(result, std::filesystem::path(path).filename().string());
+    std::string message = DescribeLoadFailure(result, TextOfPath(PathOfText(path).filename()));
     if (!result.detail.empty() && result.status == LoadStatus::CannotOpen)
         message += ": " + result.detail;
     Fail(message);
@@ -148,10 +149,11 @@ bool RequireInside(Session &session, std::int64_t offset, std::string_view optio
 
 bool OpenTable(Session &session, const std::string &path)
 {
-    const TableLoadResult result = LoadTableFile(session.files(), path, session.tables());
+    const TableLoadResult result
+        = LoadTableFile(session.files(), PathOfText(path), session.tables());
     if (result.status.ok())
         return true;
-    if (PathExists(session.files(), path) == 1)
+    if (PathExists(session.files(), PathOfText(path)) == 1)
         Fail(result.status.message());
     else
         Fail(std::string(kFileNotFoundMessage) + ": " + result.status.message());
@@ -160,7 +162,7 @@ bool OpenTable(Session &session, const std::string &path)
 
 bool WriteToStdout(std::string_view bytes)
 {
-    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+    return WriteText(stdout, bytes);
 }
 
 void AddDecimalFlag(CLI::App &command, bool &decimal)

@@ -2,6 +2,7 @@
 // --pointers, a command script of the strings a pointer table points to.
 #include "commands.h"
 #include "common/number_text.h"
+#include "common/path_text.h"
 #include "document/safe_file_writer.h"
 #include "scripts/pointer_dump.h"
 #include "tables/script_dump.h"
@@ -64,8 +65,10 @@ bool WritesOverItsInput(const DumpOptions &options)
         return false;
     std::error_code error;
     return (options.file != kStandardStream
-            && std::filesystem::equivalent(options.file, options.output, error))
-           || std::filesystem::equivalent(options.table, options.output, error);
+            && std::filesystem::equivalent(
+                PathOfText(options.file), PathOfText(options.output), error))
+           || std::filesystem::equivalent(
+               PathOfText(options.table), PathOfText(options.output), error);
 }
 
 Status WriteOut(const std::string &output, std::string_view bytes)
@@ -74,7 +77,7 @@ Status WriteOut(const std::string &output, std::string_view bytes)
         return WriteToStdout(bytes) ? Status::Ok()
                                     : Status::Error("Unable to write to standard output");
     return WriteFileSafely(
-        output,
+        PathOfText(output),
         std::span(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size()),
         RealFileSystem());
 }
@@ -112,11 +115,10 @@ int RunPointerDump(Session &session, const DumpOptions &options)
             return Fail("--end-token takes a key in hexadecimal, such as A0");
         pointerTable.endToken = *key;
     }
-    const PointerDump dump
-        = DumpPointerTable(session.document(),
-                           *session.tables().Current(),
-                           std::filesystem::path(options.table).filename().string(),
-                           pointerTable);
+    const PointerDump dump = DumpPointerTable(session.document(),
+                                              *session.tables().Current(),
+                                              TextOfPath(PathOfText(options.table).filename()),
+                                              pointerTable);
     if (!dump.status.ok())
         return Fail(dump.status.message());
     if (const Status written = WriteOut(options.output, dump.script); !written.ok())
@@ -185,7 +187,7 @@ int RunDump(const DumpOptions &options)
                                              table,
                                              range,
                                              clean,
-                                             options.output,
+                                             PathOfText(options.output),
                                              progress.Callback(),
                                              &notExact);
     } else {

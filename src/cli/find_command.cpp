@@ -2,6 +2,7 @@
 // [--sequence FILE]] [--from HEX] [--all]: the Find dialog's search, printing the offset of each
 // hit.
 #include "commands.h"
+#include "common/path_text.h"
 #include "document/safe_file_writer.h"
 #include "search/relative_table.h"
 #include "search/search_engines.h"
@@ -34,7 +35,7 @@ struct FindOptions
 int MakeTable(const std::string &path, const HitTable &table)
 {
     const Status written = WriteFileSafely(
-        path,
+        PathOfText(path),
         std::span(reinterpret_cast<const std::uint8_t *>(table.text.data()), table.text.size()),
         RealFileSystem());
     if (!written.ok())
@@ -69,7 +70,7 @@ int RunFind(const FindOptions &options)
     std::string sequence;
     if (!options.sequence.empty()) {
         const TextFileResult read
-            = ReadScriptFile(RealFileSystem(), options.sequence, kUtf8CodePage);
+            = ReadScriptFile(RealFileSystem(), PathOfText(options.sequence), kUtf8CodePage);
         if (!read.status.ok())
             return Fail(read.status.message());
         std::string message;

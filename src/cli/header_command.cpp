@@ -2,6 +2,7 @@
 // checksums; --fix writes the right values and saves. Exits 1 when no header is recognised, or
 // when a checksum is wrong and --fix was not given.
 #include "commands.h"
+#include "console.h"
 #include "inspect/rom_header.h"
 
 #include <cstdio>
@@ -26,7 +27,7 @@ int RunHeader(const HeaderOptions &options)
     progress.Clear();
     if (!check.status.ok())
         return Fail(check.status.message());
-    std::fputs(HeaderReport(check).c_str(), stdout);
+    WriteText(stdout, HeaderReport(check));
     if (!check.Recognised())
         return kExitLoss;
     if (check.Right())

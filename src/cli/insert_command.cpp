@@ -3,6 +3,8 @@
 // their own tables and places. The first line of the output is the count of bytes written; what
 // did not fit or was skipped goes to stderr with the exit status 1.
 #include "commands.h"
+#include "common/path_text.h"
+#include "console.h"
 #include "scripts/command_insert.h"
 #include "scripts/command_script.h"
 #include "tables/script_insert.h"
@@ -50,16 +52,16 @@ int RunCommandScripts(const InsertOptions &options, const std::vector<std::strin
         return kExitFailure;
     std::vector<CommandScriptSource> sources;
     for (std::size_t i = 0; i < stored.size(); ++i)
-        sources.push_back({std::filesystem::absolute(options.scripts[i]), stored[i]});
+        sources.push_back({std::filesystem::absolute(PathOfText(options.scripts[i])), stored[i]});
     TerminalProgress progress("Inserting");
-    CommandScriptPlan plan
-        = PlanCommandScripts(session.files(),
-                             sources,
-                             {std::filesystem::absolute(options.file), session.document().Size()},
-                             progress.Callback());
+    CommandScriptPlan plan = PlanCommandScripts(
+        session.files(),
+        sources,
+        {std::filesystem::absolute(PathOfText(options.file)), session.document().Size()},
+        progress.Callback());
     progress.Clear();
     if (plan.report.Failed()) {
-        std::fputs(ReportText(plan.report).c_str(), stderr);
+        WriteText(stderr, ReportText(plan.report));
         return kExitFailure;
     }
     if (!options.check) {
@@ -71,7 +73,7 @@ int RunCommandScripts(const InsertOptions &options, const std::vector<std::strin
             return kExitFailure;
     }
     std::printf("%lld\n", static_cast<long long>(plan.report.BytesWritten()));
-    std::fputs(ReportText(plan.report).c_str(), stderr);
+    WriteText(stderr, ReportText(plan.report));
     return plan.report.Lost() ? kExitLoss : 0;
 }
 
@@ -152,7 +154,7 @@ int RunInsert(const InsertOptions &options)
     // characters) goes to stderr, and the status says so, so that a build script stops on it.
     const std::string report = InsertReport(result);
     if (!report.empty())
-        std::fputs(report.c_str(), stderr);
+        WriteText(stderr, report);
     return result.Lost() ? kExitLoss : 0;
 }
 

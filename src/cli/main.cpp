@@ -1,4 +1,5 @@
 #include "commands.h"
+#include "console.h"
 #include "platform/file_system.h"
 
 #include <cstdio>
@@ -39,10 +40,13 @@ int Finish(int status)
 
 } // namespace
 
-int main(int argc, char **argv)
+namespace {
+
+int Run(int argc, char **argv)
 {
     using namespace byteloom::cli;
     byteloom::RemoveTemporaryFilesOnSignals();
+    PrepareStandardStreams();
     CLI::App app{"byteloom-cli: the Byteloom hex editor's engine for scripts and batch work.\n"
                  "Numbers are hexadecimal unless --decimal is given.",
                  "byteloom-cli"};
@@ -86,3 +90,22 @@ int main(int argc, char **argv)
     std::fputs(app.help().c_str(), stderr);
     return kExitFailure;
 }
+
+} // namespace
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t **argv)
+{
+    std::vector<std::string> arguments = byteloom::cli::Utf8Arguments(argc, argv);
+    std::vector<char *> pointers;
+    for (std::string &argument : arguments)
+        pointers.push_back(argument.data());
+    pointers.push_back(nullptr);
+    return Run(argc, pointers.data());
+}
+#else
+int main(int argc, char **argv)
+{
+    return Run(argc, argv);
+}
+#endif

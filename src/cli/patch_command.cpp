@@ -1,6 +1,7 @@
 // byteloom-cli patch create ORIGINAL MODIFIED -o OUT.ips|OUT.bps
 // byteloom-cli patch apply IMAGE PATCH [-o OUT]: IPS and BPS patches, made and applied.
 #include "commands.h"
+#include "common/path_text.h"
 #include "document/document.h"
 #include "document/safe_file_writer.h"
 #include "document/undo_journal.h"
@@ -27,7 +28,7 @@ struct PatchOptions
 
 std::optional<std::vector<std::uint8_t>> ReadWhole(const std::string &path)
 {
-    const TextFileResult file = ReadBinaryFile(path, RealFileSystem());
+    const TextFileResult file = ReadBinaryFile(PathOfText(path), RealFileSystem());
     if (!file.status.ok()) {
         Fail(file.status.message());
         return std::nullopt;
@@ -37,7 +38,7 @@ std::optional<std::vector<std::uint8_t>> ReadWhole(const std::string &path)
 
 int Write(const std::string &path, const std::vector<std::uint8_t> &bytes)
 {
-    if (Status written = WriteFileSafely(path, bytes, RealFileSystem()); !written.ok())
+    if (Status written = WriteFileSafely(PathOfText(path), bytes, RealFileSystem()); !written.ok())
         return Fail(written.message());
     return 0;
 }
@@ -63,7 +64,7 @@ int ApplyThroughDocument(const PatchOptions &options,
         return Fail(applied.message());
     if (options.output.empty())
         return SaveDocument(session) ? 0 : kExitFailure;
-    if (Status saved = session.document().SaveAs(options.output); !saved.ok())
+    if (Status saved = session.document().SaveAs(PathOfText(options.output)); !saved.ok())
         return Fail(saved.message());
     return 0;
 }
@@ -74,12 +75,13 @@ int RunCreate(const PatchOptions &options)
     const PatchKind kind = PatchKindOfName(options.output);
     if (kind == PatchKind::Unknown)
         return Fail("-o " + options.output + ": name the patch .ips or .bps, which says its kind");
-    if (SameFile(files, options.output, options.original)
-        || SameFile(files, options.output, options.modified))
+    if (SameFile(files, PathOfText(options.output), PathOfText(options.original))
+        || SameFile(files, PathOfText(options.output), PathOfText(options.modified)))
         return Fail("-o " + options.output + " is one of the images; the patch goes elsewhere");
     // Images the patch cannot cover are refused before they are read.
-    if (Status covers = PatchCovers(
-            kind, FileLength(files, options.original), FileLength(files, options.modified));
+    if (Status covers = PatchCovers(kind,
+                                    FileLength(files, PathOfText(options.original)),
+                                    FileLength(files, PathOfText(options.modified)));
         !covers.ok())
         return Fail(covers.message());
     const auto original = ReadWhole(options.original);
@@ -99,13 +101,14 @@ int RunCreate(const PatchOptions &options)
 int RunApply(const PatchOptions &options)
 {
     const std::string &output = options.output.empty() ? options.image : options.output;
-    if (SameFile(RealFileSystem(), output, options.patch))
+    if (SameFile(RealFileSystem(), PathOfText(output), PathOfText(options.patch)))
         return Fail("-o " + output + " is the patch itself");
     const auto patch = ReadWhole(options.patch);
     if (!patch)
         return kExitFailure;
     const bool bps = PatchKindOfContents(*patch) == PatchKind::Bps;
-    if (Status fits = PatchableInMemory(FileLength(RealFileSystem(), options.image)); !fits.ok())
+    if (Status fits = PatchableInMemory(FileLength(RealFileSystem(), PathOfText(options.image)));
+        !fits.ok())
         return bps ? Fail(fits.message()) : ApplyThroughDocument(options, *patch, false);
     if (options.output.empty())
         return ApplyThroughDocument(options, *patch, true);

@@ -1,4 +1,5 @@
 #include "document/bank_dialogs.h"
+#include "common/path_text.h"
 
 #include "common/number_text.h"
 #include "document/bank_split.h"
@@ -64,10 +65,10 @@ std::string SplitSummary(const std::filesystem::path &document,
     // Where they went and what they are called, so that the user can find all of them.
     std::string text = std::to_string(banksWritten)
                        + (banksWritten == 1 ? " bank file written in " : " bank files written in ")
-                       + document.parent_path().string() + ": "
-                       + BankFilePath(document, 0).filename().string();
+                       + TextOfPath(document.parent_path()) + ": "
+                       + TextOfPath(BankFilePath(document, 0).filename());
     if (banksWritten > 1)
-        text += " to " + BankFilePath(document, banksWritten - 1).filename().string();
+        text += " to " + TextOfPath(BankFilePath(document, banksWritten - 1).filename());
     if (bytesLeftOver > 0) {
         char rest[96];
         std::snprintf(rest,

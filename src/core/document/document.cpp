@@ -1,4 +1,5 @@
 #include "document/document.h"
+#include "common/path_text.h"
 
 #include "common/growable.h"
 #include "common/system_error_text.h"
@@ -63,7 +64,7 @@ LoadResult Document::Load(const std::filesystem::path &path, bool allowPaging)
         return {LoadStatus::CannotOpen, 0, opened.message(), {}};
     const std::int64_t length = file.Length();
     if (length < 0)
-        return {LoadStatus::CannotOpen, 0, "Unable to find the length of " + path.string(), {}};
+        return {LoadStatus::CannotOpen, 0, "Unable to find the length of " + TextOfPath(path), {}};
     const bool paged = allowPaging && length > PageSize();
     if (length > (paged ? kMaxPagedDocumentSize : kMaxWholeDocumentSize))
         return {LoadStatus::TooLarge, length, {}, {}};

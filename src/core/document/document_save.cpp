@@ -1,6 +1,7 @@
 // The way a document's bytes go back to the disk: the paged commit behind a rollback file, Save
 // and Save As, and the checks that the file is still the one that was loaded.
 #include "common/growable.h"
+#include "common/path_text.h"
 #include "common/system_error_text.h"
 #include "document/document.h"
 #include "document/safe_file_writer.h"
@@ -20,13 +21,13 @@ Status Document::CheckStillTheLoadedFile()
         return found;
     errno = 0;
     if (files_.Access(real, kMayWrite) != 0 && errno != ENOENT)
-        return Status::Error("Unable to write " + path_.string() + ": " + LastSystemErrorText());
+        return Status::Error("Unable to write " + TextOfPath(path_) + ": " + LastSystemErrorText());
     const auto now = IdentityOf(files_, path_);
     const auto held = cache_.Source().Identity();
     if (now && held && *now == sourceIdentity_ && now->device == held->device
         && now->number == held->number)
         return Status::Ok();
-    return Status::Error("Unable to save " + path_.string()
+    return Status::Error("Unable to save " + TextOfPath(path_)
                          + ": another program has replaced or changed the file since it was "
                            "opened, so your changes are not written into it. Use Save As to "
                            "save the document under a name of your choosing.");
@@ -111,11 +112,11 @@ Status Document::SaveWhole()
     if (files_.StatPath(real, status) != 0) {
         if (errno == ENOENT)
             return WriteFileSafely(real, bytes, files_); // the file has gone: it is made anew
-        return Status::Error("Unable to write " + path_.string() + ": " + LastSystemErrorText());
+        return Status::Error("Unable to write " + TextOfPath(path_) + ": " + LastSystemErrorText());
     }
     errno = 0;
     if (files_.Access(real, kMayWrite) != 0)
-        return Status::Error("Unable to write " + path_.string() + ": " + LastSystemErrorText());
+        return Status::Error("Unable to write " + TextOfPath(path_) + ": " + LastSystemErrorText());
     // What an earlier failed save left half written goes back first, so that its rollback file
     // is neither left to undo this save nor taken for this save's own.
     if (Status earlier = PutBackEarlierSave(real, files_); !earlier.ok())
@@ -125,11 +126,11 @@ Status Document::SaveWhole()
     if (status.links == 1 && status.ownedByUser)
         return WriteFileSafely(real, bytes, files_);
     BinaryFile file(files_);
-    if (Status opened = file.Open(real, BinaryFile::Mode::Update, path_.string()); !opened.ok())
+    if (Status opened = file.Open(real, BinaryFile::Mode::Update, TextOfPath(path_)); !opened.ok())
         return opened;
     const std::int64_t oldLength = file.Length();
     if (oldLength < 0)
-        return Status::Error("Unable to find the length of " + path_.string());
+        return Status::Error("Unable to find the length of " + TextOfPath(path_));
     return WriteBehindRollback(
         files_,
         real,
@@ -137,7 +138,7 @@ Status Document::SaveWhole()
         [&](RollbackFile &rollback) {
             std::vector<std::uint8_t> old;
             if (!TryResize(old, ToSize(oldLength)))
-                return Status::Error("Unable to allocate memory to save " + path_.string());
+                return Status::Error("Unable to allocate memory to save " + TextOfPath(path_));
             Status read = file.ReadAt(0, old);
             return read.ok() ? rollback.Keep(0, old) : read;
         },
@@ -204,9 +205,9 @@ Status Document::SaveAs(const std::filesystem::path &path, const ProgressCallbac
         if (progress && !progress(from, Size()))
             return Status::Cancelled();
         if (!TryResize(scratch, ToSize(std::min(PageSize(), Size() - from))))
-            return Status::Error("Unable to allocate memory to save " + path.string());
+            return Status::Error("Unable to allocate memory to save " + TextOfPath(path));
         if (ReadBlock(from, scratch) != static_cast<std::int64_t>(scratch.size()))
-            status = Status::Error("Unable to read the document to save it as " + path.string());
+            status = Status::Error("Unable to read the document to save it as " + TextOfPath(path));
         if (auto failed = TakeIoError())
             status = Status::Error(*failed);
         if (status.ok())
@@ -218,7 +219,7 @@ Status Document::SaveAs(const std::filesystem::path &path, const ProgressCallbac
     // has taken the name nothing more can fail.
     BinaryFile file(files_);
     if (status.ok())
-        status = file.Open(stream.TemporaryPath(), BinaryFile::Mode::Update, path.string());
+        status = file.Open(stream.TemporaryPath(), BinaryFile::Mode::Update, TextOfPath(path));
     if (status.ok())
         status = stream.Commit();
     if (!status.ok())

@@ -1,4 +1,5 @@
 #include "document/page_file_directory.h"
+#include "common/path_text.h"
 
 #include "common/system_error_text.h"
 
@@ -32,10 +33,10 @@ Status PageFileDirectory::Ensure()
             return Status::Ok();
         }
         if (errno != EEXIST)
-            return Status::Error("Unable to create a folder for page files in " + base.string()
+            return Status::Error("Unable to create a folder for page files in " + TextOfPath(base)
                                  + ": " + LastSystemErrorText());
     }
-    return Status::Error("Unable to create a folder for page files in " + base.string());
+    return Status::Error("Unable to create a folder for page files in " + TextOfPath(base));
 }
 
 std::filesystem::path PageFileDirectory::PathFor(std::int64_t page) const

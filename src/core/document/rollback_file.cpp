@@ -1,4 +1,5 @@
 #include "document/rollback_file.h"
+#include "common/path_text.h"
 
 #include "common/system_error_text.h"
 #include "document/rollback_format.h"
@@ -26,7 +27,7 @@ constexpr std::size_t kNameLimit = 255;
 
 std::filesystem::path RollbackPathFor(const std::filesystem::path &document)
 {
-    const std::string name = document.filename().string();
+    const std::string name = TextOfPath(document.filename());
     std::string rollback = name + ".bl-rollback";
     if (rollback.size() > kNameLimit) {
         // FNV-1a of the name: short, and the same whenever the name is the same.
@@ -55,7 +56,7 @@ Status RollbackFile::Begin(const std::filesystem::path &given, std::int64_t oldL
     if (Status real = RealFileOf(files_, given, document); !real.ok())
         return real;
     path_ = RollbackPathFor(document);
-    shownAs_ = "the rollback file " + path_.string();
+    shownAs_ = "the rollback file " + TextOfPath(path_);
     // One that is still there was put back or left aside before this save began (see
     // PutBackEarlierSave): none is ever written over.
     // Which file the rollback file is made for, so that a file put in its place (even one given
@@ -63,7 +64,7 @@ Status RollbackFile::Begin(const std::filesystem::path &given, std::int64_t oldL
     std::array<std::uint64_t, 3> mark{};
     errno = 0;
     if (files_.Mark(document, mark) != 0)
-        return SystemFailure("read", document.string());
+        return SystemFailure("read", TextOfPath(document));
     guard_.emplace(files_, path_);
     errno = 0;
     fd_ = files_.Open(path_, O_RDWR | O_CREAT | O_EXCL, 0600);
@@ -182,7 +183,7 @@ Status RollbackFile::Finish(const std::filesystem::path &document)
     errno = 0;
     if (files_.Remove(path_) != 0)
         return Status::Error(
-            "The save of " + document.string()
+            "The save of " + TextOfPath(document)
             + " could not be completed: the file holds the new "
               "bytes, but "
             + shownAs_ + ", which holds the old ones, could not be removed ("
@@ -233,7 +234,7 @@ Status WriteBehindRollback(FileSystem &files,
     if (status.ok())
         status = rollback.Seal();
     if (!status.ok())
-        return Status::Error(status.message() + "\n\n" + document.string() + " was not changed.");
+        return Status::Error(status.message() + "\n\n" + TextOfPath(document) + " was not changed.");
     status = write();
     if (status.ok()) {
         status = rollback.Finish(document);
@@ -244,7 +245,7 @@ Status WriteBehindRollback(FileSystem &files,
     }
     if (Status undone = PutBackEarlierSave(document, files); !undone.ok())
         return Status::Error(status.message() + "\n\n" + undone.message());
-    return Status::Error(status.message() + "\n\n" + document.string()
+    return Status::Error(status.message() + "\n\n" + TextOfPath(document)
                          + " is as it was before this save.");
 }
 

@@ -1,4 +1,5 @@
 #include "document/rollback_file.h"
+#include "common/path_text.h"
 
 #include "common/system_error_text.h"
 #include "document/rollback_format.h"
@@ -185,11 +186,11 @@ RollbackOutcome SetAside(const std::filesystem::path &document,
         kept += ".kept-" + std::to_string(n);
     }
     if (there != 0 || files.Rename(path, kept) != 0)
-        return {SystemFailure("rename", "the rollback file " + path.string()), false, {}};
+        return {SystemFailure("rename", "the rollback file " + TextOfPath(path)), false, {}};
     return {Status::Ok(),
             false,
-            "The rollback file beside " + document.string() + " was not applied: " + why
-                + ". It is kept as " + kept.string()
+            "The rollback file beside " + TextOfPath(document) + " was not applied: " + why
+                + ". It is kept as " + TextOfPath(kept)
                 + ". The file is opened as it is, and only Save As saves it; to save it in place, "
                   "move the kept file away and open the file again."};
 }
@@ -206,7 +207,7 @@ RollbackOutcome RestoreFromRollback(const std::filesystem::path &given, FileSyst
     if (const int there = PathExists(files, path); there != 1) {
         if (there == 0)
             return {};
-        return {SystemFailure("look for", "the rollback file " + path.string()), false, {}};
+        return {SystemFailure("look for", "the rollback file " + TextOfPath(path)), false, {}};
     }
     if (Status opened = rollback.Open(path, BinaryFile::Mode::Read); !opened.ok())
         return {opened, false, {}};
@@ -214,10 +215,10 @@ RollbackOutcome RestoreFromRollback(const std::filesystem::path &given, FileSyst
     const auto unreadableFailure = [&](const std::string &shownAs) {
         Status unreadable = SystemFailure("read", shownAs);
         return RollbackOutcome{
-            Status::Error("An interrupted save of " + document.string()
+            Status::Error("An interrupted save of " + TextOfPath(document)
                           + " could not be undone, so the file is not opened; its old bytes "
                             "are kept in "
-                          + path.string() + ".\n\n" + unreadable.message()),
+                          + TextOfPath(path) + ".\n\n" + unreadable.message()),
             false,
             {}};
     };
@@ -226,11 +227,11 @@ RollbackOutcome RestoreFromRollback(const std::filesystem::path &given, FileSyst
     const std::int64_t length = rollback.Length();
     const Seal seal = length < 0 ? Seal::Unreadable : SealOf(rollback, length);
     if (seal == Seal::Unreadable)
-        return unreadableFailure("the rollback file " + path.string());
+        return unreadableFailure("the rollback file " + TextOfPath(path));
     if (seal == Seal::Unsealed) {
         (void)rollback.Close();
         if (files.Remove(path) != 0)
-            return {SystemFailure("remove", "the rollback file " + path.string()), false, {}};
+            return {SystemFailure("remove", "the rollback file " + TextOfPath(path)), false, {}};
         return {};
     }
     if (seal == Seal::Damaged) {
@@ -240,10 +241,10 @@ RollbackOutcome RestoreFromRollback(const std::filesystem::path &given, FileSyst
     bool unreadable = false;
     const std::optional<KeptContents> kept = ReadKept(rollback, length, unreadable);
     if (unreadable)
-        return unreadableFailure("the rollback file " + path.string());
+        return unreadableFailure("the rollback file " + TextOfPath(path));
     std::array<std::uint64_t, 3> mark{};
     if (kept && files.Mark(document, mark) != 0)
-        return unreadableFailure(document.string());
+        return unreadableFailure(TextOfPath(document));
     if (kept && kept->mark != mark) {
         (void)rollback.Close();
         return SetAside(document, path, files, "it was made for another file of that name");
@@ -252,7 +253,7 @@ RollbackOutcome RestoreFromRollback(const std::filesystem::path &given, FileSyst
     Status status = kept ? file.Open(document, BinaryFile::Mode::Update) : Status::Ok();
     const std::int64_t fileLength = status.ok() ? file.Length() : 0;
     if (status.ok() && fileLength < 0)
-        return unreadableFailure(document.string());
+        return unreadableFailure(TextOfPath(document));
     // A save only ever shortens a file it has kept whole: an old length beyond both the file
     // and the kept bytes is not this file's.
     if (!kept || (status.ok() && kept->oldLength > std::max(fileLength, kept->farthest))) {
@@ -266,12 +267,12 @@ RollbackOutcome RestoreFromRollback(const std::filesystem::path &given, FileSyst
         status = closed;
     (void)rollback.Close();
     if (status.ok() && files.Remove(path) != 0)
-        status = SystemFailure("remove", "the rollback file " + path.string());
+        status = SystemFailure("remove", "the rollback file " + TextOfPath(path));
     if (!status.ok())
-        return {Status::Error("An interrupted save of " + document.string()
+        return {Status::Error("An interrupted save of " + TextOfPath(document)
                               + " could not be undone, so the file is not opened; its old bytes "
                                 "are kept in "
-                              + path.string() + ".\n\n" + status.message()),
+                              + TextOfPath(path) + ".\n\n" + status.message()),
                 false,
                 {}};
     // The file is wholly old and on the disk, and the rollback file is gone: the file opens. Only
@@ -293,7 +294,7 @@ Status PutBackEarlierSave(const std::filesystem::path &document, FileSystem &fil
 
 std::string RestoredMessage(const std::filesystem::path &document)
 {
-    return "A save of " + document.string()
+    return "A save of " + TextOfPath(document)
            + " was interrupted; the file has been put back as it was before that save.";
 }
 

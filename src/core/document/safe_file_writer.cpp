@@ -1,4 +1,5 @@
 #include "document/safe_file_writer.h"
+#include "common/path_text.h"
 
 #include "common/system_error_text.h"
 
@@ -25,7 +26,7 @@ Status RealFileOf(FileSystem &files, const std::filesystem::path &path, std::fil
         if (files.LinkTarget(real, target) != 0) {
             if (errno == EINVAL || errno == ENOENT || errno == ENOTDIR)
                 return Status::Ok(); // not a link, or nothing there yet: the file itself
-            return Status::Error("Unable to write " + path.string() + ": " + LastSystemErrorText());
+            return Status::Error("Unable to write " + TextOfPath(path) + ": " + LastSystemErrorText());
         }
         real = target.is_absolute() ? target : real.parent_path() / target;
     }
@@ -34,7 +35,7 @@ Status RealFileOf(FileSystem &files, const std::filesystem::path &path, std::fil
 
 Status WrittenButNotConfirmed(const std::filesystem::path &path)
 {
-    return Status::Error(path.string()
+    return Status::Error(TextOfPath(path)
                          + " was written, but the system could not confirm that it is on the "
                            "disk: "
                          + LastSystemErrorText());
@@ -44,7 +45,7 @@ std::filesystem::path TemporaryFileBeside(const std::filesystem::path &path)
 {
     std::random_device random;
     const std::string suffix = ".byteloom-" + std::to_string(random()) + ".tmp";
-    std::string name = path.filename().string();
+    std::string name = TextOfPath(path.filename());
     name.resize(std::min(name.size(), kNameLimit - 1 - suffix.size()));
     return path.parent_path() / ("." + name + suffix);
 }
@@ -58,7 +59,7 @@ Status SafeFileStream::Open(const std::filesystem::path &path)
 {
     Abandon();
     FileSystem &files = file_.Files();
-    if (Status kind = RefuseIfNotARegularFile(files, path, path.string(), "write"); !kind.ok())
+    if (Status kind = RefuseIfNotARegularFile(files, path, TextOfPath(path), "write"); !kind.ok())
         return kind;
     if (Status real = RealFileOf(files, path, target_); !real.ok())
         return real;
@@ -66,11 +67,11 @@ Status SafeFileStream::Open(const std::filesystem::path &path)
     // file be renamed over it: a write-protected image stays as it is.
     errno = 0;
     if (files.Access(target_, kMayWrite) != 0 && errno != ENOENT)
-        return Status::Error("Unable to write " + path.string() + ": " + LastSystemErrorText());
+        return Status::Error("Unable to write " + TextOfPath(path) + ": " + LastSystemErrorText());
     temporary_ = TemporaryFileBeside(target_);
     guard_.emplace(files, temporary_);
     written_ = 0;
-    Status status = file_.Open(temporary_, BinaryFile::Mode::CreateNew, path.string());
+    Status status = file_.Open(temporary_, BinaryFile::Mode::CreateNew, TextOfPath(path));
     if (!status.ok()) {
         temporary_.clear();
         guard_.reset();
@@ -81,7 +82,7 @@ Status SafeFileStream::Open(const std::filesystem::path &path)
 Status SafeFileStream::Write(std::span<const std::uint8_t> bytes)
 {
     if (!file_.IsOpen())
-        return Status::Error("Unable to write " + target_.string() + ": the file is not open");
+        return Status::Error("Unable to write " + TextOfPath(target_) + ": the file is not open");
     Status status = file_.WriteAt(written_, bytes);
     if (status.ok())
         written_ += static_cast<std::int64_t>(bytes.size());
@@ -104,7 +105,7 @@ Status SafeFileStream::Commit()
     if (status.ok()) {
         errno = 0;
         if (files.Rename(temporary_, target_) != 0)
-            status = Status::Error("Unable to write " + target_.string() + ": "
+            status = Status::Error("Unable to write " + TextOfPath(target_) + ": "
                                    + LastSystemErrorText());
     }
     if (!status.ok()) {
@@ -129,11 +130,11 @@ Status SafeFileStream::GiveOldPermissions(FileSystem &files)
     errno = 0;
     const bool replacing = files.StatPath(target_, old) == 0;
     if (!replacing && errno != ENOENT)
-        return Status::Error("Unable to write " + target_.string() + ": " + LastSystemErrorText());
+        return Status::Error("Unable to write " + TextOfPath(target_) + ": " + LastSystemErrorText());
     const std::uint32_t mode = replacing ? old.permissions : 0644;
     errno = 0;
     if (files.SetMode(temporary_, mode) != 0 && replacing)
-        return Status::Error("Unable to give " + target_.string()
+        return Status::Error("Unable to give " + TextOfPath(target_)
                              + " its permissions: " + LastSystemErrorText());
     return Status::Ok();
 }

@@ -1,4 +1,5 @@
 #include "patch/document_patch.h"
+#include "common/path_text.h"
 
 #include "common/growable.h"
 #include "document/document.h"
@@ -50,7 +51,7 @@ Status PatchableInMemory(std::int64_t size)
 
 PatchKind PatchKindOfName(const std::filesystem::path &path)
 {
-    std::string extension = path.extension().string();
+    std::string extension = TextOfPath(path.extension());
     std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) {
         return static_cast<char>(std::tolower(c));
     });

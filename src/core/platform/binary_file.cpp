@@ -1,4 +1,5 @@
 #include "platform/binary_file.h"
+#include "common/path_text.h"
 
 #include "common/growable.h"
 #include "common/system_error_text.h"
@@ -88,7 +89,7 @@ Status BinaryFile::Open(const std::filesystem::path &path, Mode mode, std::strin
     if (fd_ >= 0)
         files_->Close(std::exchange(fd_, -1));
     path_ = path;
-    shownAs_ = shownAs.empty() ? path.string() : std::move(shownAs);
+    shownAs_ = shownAs.empty() ? TextOfPath(path) : std::move(shownAs);
     if (Status kind = RefuseIfNotARegularFile(*files_, path, shownAs_, "open"); !kind.ok())
         return kind;
     // Opening a pipe for reading would wait for a writer: never wait, and check the kind again
@@ -222,13 +223,13 @@ TextFileResult ReadBinaryFile(const std::filesystem::path &path, FileSystem &fil
         return result;
     const std::int64_t length = file.Length();
     if (length < 0) {
-        result.status = Status::Error("Unable to read " + path.string());
+        result.status = Status::Error("Unable to read " + TextOfPath(path));
         return result;
     }
     std::string raw;
     if (!TryResize(raw, static_cast<std::size_t>(length))) {
         result.status = Status::Error("Unable to allocate " + std::to_string(length)
-                                      + " bytes RAM to read " + path.string());
+                                      + " bytes RAM to read " + TextOfPath(path));
         return result;
     }
     result.status

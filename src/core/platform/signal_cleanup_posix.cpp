@@ -1,4 +1,5 @@
 #include "platform/signal_cleanup.h"
+#include "common/path_text.h"
 #include "platform/file_system.h"
 
 #include <climits>
@@ -39,7 +40,7 @@ extern "C" void RemoveAndStop(int signal)
 
 int WatchOnSignals(const std::filesystem::path &path)
 {
-    const std::string text = path.string();
+    const std::string text = TextOfPath(path);
     if (text.size() >= PATH_MAX)
         return -1;
     for (std::size_t i = 0; i < slots.size(); ++i) {

@@ -1,4 +1,5 @@
 #include "scripts/command_insert.h"
+#include "common/path_text.h"
 
 #include "common/growable.h"
 #include "document/document.h"
@@ -36,7 +37,7 @@ CommandScriptPlan PlanCommandScriptFiles(FileSystem &files,
         TextFileResult read = ReadBinaryFile(path, files);
         if (!read.status.ok())
             unread.report.errors.push_back(
-                {0, path.filename().string() + ": " + read.status.message()});
+                {0, TextOfPath(path.filename()) + ": " + read.status.message()});
         scripts.push_back({path, std::move(read.text)});
     }
     if (unread.report.Failed())
@@ -62,11 +63,11 @@ Status CheckOtherFiles(FileSystem &files, const CommandScriptPlan &plan)
 {
     for (std::size_t target = 1; target < plan.targets.size(); ++target) {
         const std::filesystem::path &path = plan.targets[target];
-        const Status regular = RefuseIfNotARegularFile(files, path, path.string(), "write");
+        const Status regular = RefuseIfNotARegularFile(files, path, TextOfPath(path), "write");
         if (!regular.ok())
             return Status::Error(regular.message() + " Nothing was written.");
         if (PathExists(files, path.parent_path()) <= 0)
-            return Status::Error("The folder of " + path.string()
+            return Status::Error("The folder of " + TextOfPath(path)
                                  + " does not exist; nothing was written.");
     }
     return Status::Ok();
@@ -92,7 +93,7 @@ Status WriteOtherFiles(FileSystem &files, CommandScriptPlan &plan)
                 continue;
             const auto end = static_cast<std::size_t>(write.offset) + write.length;
             if (contents.size() < end && !TryResize(contents, end))
-                return Status::Error("There is not enough memory to write " + path.string() + "."
+                return Status::Error("There is not enough memory to write " + TextOfPath(path) + "."
                                      + WrittenAlready(plan));
             const auto at = contents.begin() + write.offset;
             if (write.fill >= 0)
@@ -106,7 +107,7 @@ Status WriteOtherFiles(FileSystem &files, CommandScriptPlan &plan)
         const Status written = WriteFileSafely(path, std::span(data, contents.size()), files);
         if (!written.ok())
             return Status::Error(written.message() + WrittenAlready(plan));
-        plan.report.files.push_back(path.string());
+        plan.report.files.push_back(TextOfPath(path));
     }
     return Status::Ok();
 }

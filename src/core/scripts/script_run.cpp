@@ -1,4 +1,5 @@
 #include "scripts/script_run.h"
+#include "common/path_text.h"
 
 #include "platform/binary_file.h"
 #include "tables/table_notes.h"
@@ -54,7 +55,7 @@ bool ScriptRun::Run(const CommandScriptSource &source, const ProgressCallback &p
 {
     Reset();
     folder_ = source.path.parent_path();
-    scriptName_ = source.path.filename().string();
+    scriptName_ = TextOfPath(source.path.filename());
     const std::size_t firstError = plan_.report.errors.size();
     ParsedCommandScript parsed = ParseCommandScript(source.stored);
     utf8_ = parsed.utf8;
@@ -203,8 +204,8 @@ void ScriptRun::Jump(const ScriptStep &step)
     block.line = line_;
     block.name = name;
     block.file = textTarget_ == 0
-                     ? file_.path.filename().string()
-                     : plan_.targets[static_cast<std::size_t>(textTarget_)].filename().string();
+                     ? TextOfPath(file_.path.filename())
+                     : TextOfPath(plan_.targets[static_cast<std::size_t>(textTarget_)].filename());
     block.start = block.end = start;
     block.max = max;
     plan_.report.blocks.push_back(std::move(block));
@@ -280,7 +281,7 @@ void ScriptRun::AddTable(const ScriptStep &step)
         if (!file.status.ok())
             return Error("The table " + step.arguments[0].text
                          + " cannot be read: " + file.status.message());
-        ParsedTable parsed = ParseStoredTable(file.text, path.filename().string());
+        ParsedTable parsed = ParseStoredTable(file.text, TextOfPath(path.filename()));
         // Text through a table with no entry would be skipped whole: the script stops first.
         if (parsed.notes.noTableLine)
             return Error(NotATableMessage(step.arguments[0].text));
@@ -289,7 +290,7 @@ void ScriptRun::AddTable(const ScriptStep &step)
         if (notes.starts_with(kLoadedPrefix))
             notes.remove_prefix(kLoadedPrefix.size());
         if (!notes.empty())
-            plan_.report.notes.push_back(path.filename().string() + ": " + std::string(notes));
+            plan_.report.notes.push_back(TextOfPath(path.filename()) + ": " + std::string(notes));
         LoadedTable table;
         table.table = std::make_unique<TableFile>(std::move(parsed.table));
         table.encoder = std::make_unique<ScriptEncoder>(*table.table);

@@ -1,5 +1,6 @@
 // The text of a command script run: blocks, strings and their forms, and the files written.
 #include "scripts/script_run.h"
+#include "common/path_text.h"
 
 #include "document/safe_file_writer.h"
 #include "platform/binary_file.h"
@@ -325,7 +326,7 @@ std::int64_t ScriptRun::Room(const Place &place, std::int64_t count)
         return std::clamp<std::int64_t>(file_.size - place.offset, 0, count);
     if (count > 0 && place.offset > kLargestWrittenFile - count) {
         Error("This would make "
-              + plan_.targets[static_cast<std::size_t>(place.target)].filename().string()
+              + TextOfPath(plan_.targets[static_cast<std::size_t>(place.target)].filename())
               + " larger than 2 GiB");
         return 0;
     }

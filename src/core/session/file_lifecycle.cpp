@@ -1,4 +1,5 @@
 #include "session/file_lifecycle.h"
+#include "common/path_text.h"
 
 #include "document/load_messages.h"
 #include "platform/user_prompts.h"
@@ -16,7 +17,7 @@ namespace {
 
 std::string FileTitleOf(const std::filesystem::path &path)
 {
-    return path.filename().string();
+    return TextOfPath(path.filename());
 }
 
 bool StartsWithByteOrderMark(Document &document)
@@ -115,7 +116,7 @@ LoadStatus FileLifecycle::Load(const std::filesystem::path &given)
         prompts_.ShowMessage(lastLoad_.notice);
     LoadCompanionTable(path);
     title_ = ShownDocumentTitle();
-    session_.options().NoteRecentFile(path.string());
+    session_.options().NoteRecentFile(TextOfPath(path));
     return LoadStatus::Loaded;
 }
 
@@ -128,14 +129,14 @@ void FileLifecycle::LoadCompanionTable(const std::filesystem::path &document)
     // that lost lines, is said, never passed over.
     const TableLoadResult loaded = LoadTableFile(session_.files(), table, session_.tables());
     if (!loaded.status.ok()) {
-        prompts_.ShowMessage("The table " + table.string()
+        prompts_.ShowMessage("The table " + TextOfPath(table)
                                  + " beside the file was not loaded: " + loaded.status.message(),
                              MessageKind::Warning);
         return;
     }
     tableSummary_ = loaded.summary;
     if (!loaded.summary.empty())
-        companionNotice_ = table.filename().string() + ": " + loaded.summary;
+        companionNotice_ = TextOfPath(table.filename()) + ": " + loaded.summary;
 }
 
 LoadStatus FileLifecycle::Report(const std::filesystem::path &path, LoadStatus status)

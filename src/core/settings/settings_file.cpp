@@ -1,4 +1,5 @@
 #include "settings/settings_file.h"
+#include "common/path_text.h"
 
 #include "common/number_text.h"
 #include "common/utf.h"
@@ -443,7 +444,7 @@ bool SettingsValuesStore::WriteText(std::string_view key,
 Status SettingsFile::Save()
 {
     if (unreadable_) {
-        return Status::Error("The settings were not saved: " + path_.string()
+        return Status::Error("The settings were not saved: " + TextOfPath(path_)
                              + " could not be read when Byteloom started, so it is left as it is.");
     }
     if (!changed_)

@@ -1,4 +1,5 @@
 #include "tables/loaded_tables.h"
+#include "common/path_text.h"
 
 #include "tables/table_parser.h"
 #include "tables/text_file.h"
@@ -68,12 +69,12 @@ LoadTableFile(FileSystem &files, const std::filesystem::path &path, LoadedTables
     const TextFileResult file = ReadBinaryFile(path, files);
     if (!file.status.ok())
         return {file.status, -1, {}, {}};
-    ParsedTable parsed = ParseStoredTable(file.text, path.filename().string());
+    ParsedTable parsed = ParseStoredTable(file.text, TextOfPath(path.filename()));
     // A ROM or any other file opened as a table by mistake is refused, not taken as an empty
     // table whose text column would then show nothing.
     if (parsed.notes.noTableLine)
-        return {Status::Error(NotATableMessage(path.filename().string())), -1, parsed.notes, {}};
-    parsed.table.SetPath(path.string());
+        return {Status::Error(NotATableMessage(TextOfPath(path.filename()))), -1, parsed.notes, {}};
+    parsed.table.SetPath(TextOfPath(path));
     auto &bookmarks = tables.Bookmarks();
     bookmarks.insert(bookmarks.end(), parsed.bookmarks.begin(), parsed.bookmarks.end());
     std::string summary = TableNotesSummary(parsed.notes);

@@ -1,4 +1,5 @@
 #include "tables/script_dialogs.h"
+#include "common/path_text.h"
 
 #include "common/number_text.h"
 #include "platform/binary_file.h"
@@ -68,12 +69,12 @@ std::optional<std::string> ReplaceFileQuestion(FileSystem &files,
 {
     if (path == chosen || PathExists(files, path) == 0)
         return std::nullopt;
-    return path.string() + " already exists. Do you want to replace it with the dump?";
+    return TextOfPath(path) + " already exists. Do you want to replace it with the dump?";
 }
 
 std::string DumpedMessage(const std::filesystem::path &path, std::int64_t notExact)
 {
-    std::string message = "Script dumped to " + path.string();
+    std::string message = "Script dumped to " + TextOfPath(path);
     if (notExact > 0)
         message += "; " + std::to_string(notExact) + " keys would not insert back as they were ("
                    + kCleanNotExactNote + ")";
