@@ -1,25 +1,11 @@
 #include "cli_runner.h"
 
+#include "support/process.h"
 #include "support/temp_folder.h"
-
-#include <cstdlib>
-#include <sys/wait.h>
 
 namespace byteloom::test {
 
 namespace {
-
-std::string Quoted(const std::string &word)
-{
-    std::string quoted = "'";
-    for (const char c : word) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
-    return quoted + "'";
-}
 
 std::string TextOf(const std::filesystem::path &path)
 {
@@ -32,15 +18,11 @@ std::string TextOf(const std::filesystem::path &path)
 CliRun RunCli(const std::vector<std::string> &arguments, const CliStreams &streams)
 {
     TempFolder folder;
-    std::string command = Quoted(BYTELOOM_CLI_PATH);
-    for (const std::string &argument : arguments)
-        command += " " + Quoted(argument);
+    std::vector<std::string> words{BYTELOOM_CLI_PATH};
+    words.insert(words.end(), arguments.begin(), arguments.end());
     const std::string out = streams.out.empty() ? (folder / "out").string() : streams.out;
-    command += " >" + Quoted(out) + " 2>" + Quoted((folder / "err").string()) + " <"
-               + Quoted(streams.in);
-    const int status = std::system(command.c_str());
     CliRun run;
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.exitCode = RunToEnd(words, {streams.in, out, (folder / "err").string()});
     if (streams.out.empty())
         run.out = TextOf(folder / "out");
     run.err = TextOf(folder / "err");

@@ -77,7 +77,10 @@ TEST(CliConventions, ExitStatusesAreZeroOneOrTwoAndRefusalsChangeNothing)
     EXPECT_NE(split.err.find("the last 4000 bytes"), std::string::npos);
 
     // Output that cannot be written is an error, whatever the subcommand.
-    const test::CliStreams full{"/dev/null", "/dev/full"};
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has no device that is always full, as /dev/full is";
+#endif
+    const test::CliStreams full{"", "/dev/full"};
     for (const std::vector<std::string> &command :
          {std::vector<std::string>{"find", path, "BYTELOOM"},
           {"copy-as", "int", path, "--start", "0", "--length", "40"},

@@ -169,10 +169,12 @@ TEST(CliEngineCommands, OffsetsPastFourGibibytes)
     EXPECT_EQ(applied.exitCode, 0) << applied.err;
     EXPECT_EQ(Cli("find {} 6869 --hex", {path}).out, "00000010\n");
     EXPECT_EQ(std::filesystem::file_size(image), std::uintmax_t{5} << 30);
+#ifndef _WIN32 // Windows makes files sparse only when asked
     struct stat status
     {};
     ASSERT_EQ(::stat(path.c_str(), &status), 0);
     EXPECT_LT(status.st_blocks * 512, 64 << 20); // still sparse: only changed blocks written
+#endif
     const auto bps = folder / "other.bps";
     {
         std::ofstream write(bps, std::ios::binary);

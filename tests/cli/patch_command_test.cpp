@@ -47,17 +47,23 @@ TEST(CliPatch, PatchesOfATranslatedSampleApplyBackAndRefusalsChangeNothing)
         std::filesystem::remove(twin);
         std::filesystem::copy_file(original, copy);
         std::filesystem::create_hard_link(copy, twin);
+#ifdef _WIN32
+        [[maybe_unused]] const bool chowned = false; // Windows keeps a file's owner in its security, not a number
+#else
         const bool chowned = ::chown(copy.c_str(), 4321, 4321) == 0;
+#endif
         ASSERT_EQ(test::Cli("patch apply {} {}", {copy.string(), patch}).exitCode, 0);
         EXPECT_EQ(test::ReadBytes(copy), test::ReadBytes(translated));
         EXPECT_EQ(test::ReadBytes(twin), test::ReadBytes(translated));
+        EXPECT_EQ(std::filesystem::hard_link_count(copy), 2u);
+#ifndef _WIN32
         struct stat status
         {};
         ASSERT_EQ(::stat(copy.c_str(), &status), 0);
-        EXPECT_EQ(status.st_nlink, 2u);
         if (chowned) {
             EXPECT_EQ(status.st_uid, 4321u);
         }
+#endif
         // The patch is for the original: applied to the translation it is refused (BPS knows by
         // its checksum) or gives a defined image (IPS cannot tell), and a damaged one is refused.
         const auto before = test::ReadBytes(copy);

@@ -18,7 +18,7 @@ public:
     TempFolder &operator=(const TempFolder &) = delete;
 
     [[nodiscard]] const std::filesystem::path &path() const { return path_; }
-    [[nodiscard]] std::filesystem::path operator/(const std::string &name) const
+    [[nodiscard]] std::filesystem::path operator/(const std::filesystem::path &name) const
     {
         return path_ / name;
     }

@@ -1,11 +1,21 @@
 #include "common/utf.h"
 
+#ifndef _WIN32
 #include <unicode/ustring.h>
+#endif
 
 #include <gtest/gtest.h>
 
 #include <random>
 
+#ifdef _WIN32
+// The conversions are checked against ICU, which the Windows build does not have; they are the
+// same code on every system.
+TEST(Utf, AgreesWithIcu)
+{
+    GTEST_SKIP() << "ICU, the reference, is not in the Windows build";
+}
+#else
 namespace byteloom {
 namespace {
 
@@ -127,3 +137,4 @@ TEST(Utf, ConversionsAgreeWithIcuOnTextOfEveryShape)
 
 } // namespace
 } // namespace byteloom
+#endif
