@@ -1,5 +1,5 @@
 # A thin wrapper over the CMake presets; see README.md.
-.PHONY: deps run check bench fuzz format build-debug build-asan build-release install package clean
+.PHONY: deps run check bench fuzz format build-debug build-asan build-release build-windows install package package-windows clean
 
 SAMPLE := examples/sample.sfc
 FILE ?=
@@ -19,12 +19,18 @@ build-release: deps
 	@cmake --preset release >/dev/null
 	@cmake --build --preset release
 
+# byteloom-cli.exe, the core and their tests for Windows x64, cross-built with mingw-w64.
+build-windows: deps
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows
+
 run: build-debug
 	build/debug/src/app/byteloom $(if $(FILE),"$(FILE)",$(wildcard $(SAMPLE)))
 
-check: build-debug build-asan
+check: build-debug build-asan build-windows
 	ctest --preset debug
 	ctest --preset asan
+	scripts/windows-tests
 
 # `make install PREFIX=/opt/byteloom` (default /usr/local) installs the release build.
 PREFIX ?= /usr/local
@@ -35,6 +41,12 @@ install: build-release
 # from the programs.
 package: build-release
 	cd build/release && cpack -G DEB
+
+# build/windows/byteloom-cli-VERSION-windows-x64.zip: the .exe, the README and the manual page as
+# text.
+package-windows: build-windows
+	cmake --build --preset windows --target byteloom_manual_text
+	cd build/windows && cpack -G ZIP
 
 bench: build-release
 	@scripts/run-benchmarks build/release/bench

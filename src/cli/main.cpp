@@ -52,6 +52,8 @@ int Run(int argc, char **argv)
                  "byteloom-cli"};
     app.set_version_flag("--version", std::string("byteloom-cli ") + BYTELOOM_VERSION);
     app.require_subcommand(0, 1);
+    // Options begin with "-" on every system: a word that begins with "/" is a path.
+    app.allow_windows_style_options(false);
     app.footer(kFooter);
     const std::vector<Subcommand> commands{
         AddTblCommand(app),

@@ -1,5 +1,7 @@
 #include "platform/code_page.h"
 
+#include "common/utf.h"
+
 #include <windows.h>
 
 namespace byteloom {
@@ -80,6 +82,21 @@ private:
     UINT number_;
 };
 
+class Utf8CodePage final : public CodePage
+{
+public:
+    std::u16string Decode(std::span<const std::uint8_t> bytes) override
+    {
+        return Utf16OfUtf8(
+            std::string_view(reinterpret_cast<const char *>(bytes.data()), bytes.size()));
+    }
+    std::optional<std::string> Encode(std::u16string_view units) override
+    {
+        return Utf8OfUtf16(units);
+    }
+    std::array<bool, 256> LeadBytes() override { return {}; }
+};
+
 WORD TypeOf(char32_t code)
 {
     if (code > 0xFFFF)
@@ -93,10 +110,12 @@ WORD TypeOf(char32_t code)
 
 std::unique_ptr<CodePage> CodePage::Open(int number)
 {
-    // Only the code pages that map bytes one way: not UTF-7, UTF-8 or the ISO-2022 forms, whose
-    // conversions carry state.
-    if (number <= 0 || number == CP_UTF7 || number == CP_UTF8
-        || (number >= 50220 && number <= 50229) || !IsValidCodePage(static_cast<UINT>(number)))
+    // UTF-8 (a table's "65001") is Unicode's own, converted as everywhere else; UTF-7 and the
+    // ISO-2022 forms carry state between characters and are not offered.
+    if (number == CP_UTF8)
+        return std::make_unique<Utf8CodePage>();
+    if (number <= 0 || number == CP_UTF7 || (number >= 50220 && number <= 50229)
+        || !IsValidCodePage(static_cast<UINT>(number)))
         return nullptr;
     return std::make_unique<WindowsCodePage>(static_cast<UINT>(number));
 }

@@ -143,9 +143,14 @@ public:
             disposition = OPEN_ALWAYS;
         else if (flags & O_TRUNC)
             disposition = TRUNCATE_EXISTING;
-        // Others may read an open file, and rename or remove it (which Byteloom sees, as the
-        // file's identity changes), but never write into it behind Byteloom's back.
-        const DWORD share = FILE_SHARE_READ | FILE_SHARE_DELETE;
+        // Other programs may always read a file Byteloom has open. While Byteloom writes one,
+        // no one else may write, rename or remove it. A file Byteloom only reads stays open to
+        // all, as on Linux (its own save must rename over it or open it to write): a change
+        // made there changes the file's time, size or index, which Byteloom checks before it
+        // writes.
+        const DWORD share = rights & GENERIC_WRITE
+                                ? FILE_SHARE_READ
+                                : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
         const DWORD attributes = (permissions & 0222) || !(flags & O_CREAT)
                                      ? FILE_ATTRIBUTE_NORMAL
                                      : FILE_ATTRIBUTE_READONLY;

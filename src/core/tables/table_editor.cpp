@@ -16,7 +16,7 @@ bool AllHexDigits(std::string_view text)
            && std::all_of(text.begin(), text.end(), [](char c) { return DigitValue(c, 16) >= 0; });
 }
 
-std::string Printed(const char *format, unsigned long value)
+std::string Printed(const char *format, unsigned long long value)
 {
     char text[32];
     std::snprintf(text, sizeof text, format, value);
@@ -117,7 +117,7 @@ std::string_view MarkerTyped(std::string_view typed)
 
 std::string KeyCellText(std::uint32_t key)
 {
-    static constexpr const char *kFormats[] = {"%02lX", "%04lX", "%06lX", "%08lX"};
+    static constexpr const char *kFormats[] = {"%02llX", "%04llX", "%06llX", "%08llX"};
     return Printed(kFormats[KeyWidth(key) - 1], key);
 }
 
@@ -343,7 +343,7 @@ std::optional<std::string> AddRangeFromFields(NewSubtableFields &fields)
 
 std::string RangeBoundText(std::int64_t bound)
 {
-    return Printed("%08lx", static_cast<unsigned long>(bound));
+    return Printed("%08llx", static_cast<unsigned long long>(bound));
 }
 
 std::optional<std::string> ReadNewSubtable(const NewSubtableFields &fields, NewSubtable &result)
