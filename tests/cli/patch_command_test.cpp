@@ -1,6 +1,7 @@
 // byteloom-cli patch: made after a dump, edit and insert of the sample, applied back; every
 // refusal ends with status 2 and changes no file.
 #include "cli_runner.h"
+#include "support/platform.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -55,7 +56,7 @@ TEST(CliPatch, PatchesOfATranslatedSampleApplyBackAndRefusalsChangeNothing)
         ASSERT_EQ(test::Cli("patch apply {} {}", {copy.string(), patch}).exitCode, 0);
         EXPECT_EQ(test::ReadBytes(copy), test::ReadBytes(translated));
         EXPECT_EQ(test::ReadBytes(twin), test::ReadBytes(translated));
-        EXPECT_EQ(std::filesystem::hard_link_count(copy), 2u);
+        EXPECT_EQ(test::LinkCount(copy), 2u);
 #ifndef _WIN32
         struct stat status
         {};

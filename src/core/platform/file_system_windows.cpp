@@ -315,9 +315,11 @@ public:
             SetLastError(error);
             return Failed();
         }
+        // The volume and the file's index. Not its creation time: ReplaceFileW hands the
+        // replaced file's creation time to the file put in its place, so it tells nothing.
         mark = {info.dwVolumeSerialNumber,
                 static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow,
-                static_cast<std::uint64_t>(Nanoseconds(info.ftCreationTime))};
+                0};
         return 0;
     }
     int MakeFolder(const std::filesystem::path &path, std::uint32_t) override

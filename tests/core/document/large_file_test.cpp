@@ -183,6 +183,7 @@ TEST(LargeFile, ImagesPastFourGibibytesAreWholeFromStoreToLabels)
                                   8));
             EXPECT_EQ(ReadAt(path, kFar - 0x100, 6), std::string("OLLEH\xFF", 6));
         }
+        document.Release(); // Windows removes no file that is open
         std::filesystem::remove(path);
     }
 }
