@@ -14,9 +14,9 @@
 
 namespace byteloom::test {
 
-// Why a test that changes a file under an open document cannot run on Windows.
+// Why a test that puts another file in the place of an open document cannot run on Windows.
 inline constexpr const char *kWindowsHoldsTheFile
-    = "Windows lets no other program change a file Byteloom holds open to write";
+    = "Windows renames no file over one that a program holds open";
 // Why a test of symbolic links cannot run under Wine.
 inline constexpr const char *kWindowsHasNoLinks
     = "a symbolic link needs a privilege on Windows, and Wine makes none";

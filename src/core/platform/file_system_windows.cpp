@@ -143,14 +143,12 @@ public:
             disposition = OPEN_ALWAYS;
         else if (flags & O_TRUNC)
             disposition = TRUNCATE_EXISTING;
-        // Other programs may always read a file Byteloom has open. While Byteloom writes one,
-        // no one else may write, rename or remove it. A file Byteloom only reads stays open to
-        // all, as on Linux (its own save must rename over it or open it to write): a change
-        // made there changes the file's time, size or index, which Byteloom checks before it
-        // writes.
-        const DWORD share = rights & GENERIC_WRITE
-                                ? FILE_SHARE_READ
-                                : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        // Every share is granted, as on Linux: Byteloom itself renames a file it holds open (a
+        // Save As takes the new file's handle before the rename, so that nothing can fail after
+        // it) and opens it again to put back an interrupted save. A file another program
+        // replaces or changes has another index, time or size, which Byteloom checks before it
+        // writes, so that nothing is replaced unseen.
+        const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
         const DWORD attributes = (permissions & 0222) || !(flags & O_CREAT)
                                      ? FILE_ATTRIBUTE_NORMAL
                                      : FILE_ATTRIBUTE_READONLY;

@@ -128,7 +128,6 @@ TEST(DocumentFailures, AFileThatShrankUnderAPagedDocumentIsReported)
     WriteBytes(folder / "s.bin", PatternBytes(64));
     Document document(16, RealFileSystem());
     ASSERT_EQ(document.Load(folder / "s.bin", true).status, LoadStatus::Loaded);
-    BYTELOOM_NOT_ON_WINDOWS(kWindowsHoldsTheFile);
     std::filesystem::resize_file(folder / "s.bin", 20);
     EXPECT_EQ(document.ReadByte(50), 0);
     const auto error = document.TakeIoError();
@@ -145,7 +144,6 @@ TEST(DocumentFailures, BytesThatCannotBeReadAreNeitherShownNorTypedOver)
     Session session(16);
     ASSERT_EQ(session.OpenDocument(folder / "s.bin", true).status, LoadStatus::Loaded);
     Document &document = session.document();
-    BYTELOOM_NOT_ON_WINDOWS(kWindowsHoldsTheFile);
     std::filesystem::resize_file(folder / "s.bin", 20);
 
     RowSource source{
@@ -176,7 +174,6 @@ TEST(DocumentFailures, AFailedCommitKeepsEveryChange)
     document.MarkEdited();
 
     // The file's place is taken by a folder: the commit cannot open it.
-    BYTELOOM_NOT_ON_WINDOWS(kWindowsHoldsTheFile);
     std::filesystem::rename(folder / "c.bin", folder / "c.keep");
     std::filesystem::create_directory(folder / "c.bin");
     const Status failed = document.Save();

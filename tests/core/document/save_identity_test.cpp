@@ -43,7 +43,6 @@ TEST(SaveIdentity, OpeningPutsBackAnInterruptedSaveAndIgnoresAnUnfinishedOne)
 
     // A rollback file that was never sealed belongs to a save that never touched the file; so
     // does one torn by a power loss before its one sync (any byte of it wrong).
-    BYTELOOM_NOT_ON_WINDOWS(kWindowsHoldsTheFile);
     WriteText(RollbackPathFor(path), "BYTE");
     WriteBytes(path, scribbled);
     EXPECT_TRUE(document.Load(path, true).notice.empty());
