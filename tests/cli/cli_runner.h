@@ -19,7 +19,7 @@ struct CliRun
 // comes in and what goes out is collected.
 struct CliStreams
 {
-    std::string in; // empty: nothing
+    std::string in;  // empty: nothing
     std::string out; // a path such as /dev/full; empty: collected into CliRun::out
 };
 

@@ -30,7 +30,8 @@ TEST(CliConventions, ExitStatusesAreZeroOneOrTwoAndRefusalsChangeNothing)
     EXPECT_NE(RunCli({}).err.find("Usage:"), std::string::npos);
     EXPECT_TRUE(Refused(Cli("tbl {} --bogus", {Example("sample.tbl")}), "--bogus"));
     EXPECT_EQ(Cli("--help").exitCode, 0);
-    EXPECT_NE(Cli("--help").out.find("Exit status: 0 success; 1 something lost"), std::string::npos);
+    EXPECT_NE(Cli("--help").out.find("Exit status: 0 success; 1 something lost"),
+              std::string::npos);
     EXPECT_EQ(RunCli({"find", path, "NOT THERE"}).exitCode, 1);
 
     // A start or address at or beyond the end of the file.

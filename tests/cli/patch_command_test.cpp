@@ -49,7 +49,8 @@ TEST(CliPatch, PatchesOfATranslatedSampleApplyBackAndRefusalsChangeNothing)
         std::filesystem::copy_file(original, copy);
         std::filesystem::create_hard_link(copy, twin);
 #ifdef _WIN32
-        [[maybe_unused]] const bool chowned = false; // Windows keeps a file's owner in its security, not a number
+        [[maybe_unused]] const bool chowned
+            = false; // Windows keeps a file's owner in its security, not a number
 #else
         const bool chowned = ::chown(copy.c_str(), 4321, 4321) == 0;
 #endif

@@ -59,10 +59,10 @@ ChildProcess::ChildProcess(const std::vector<std::string> &arguments, const Redi
     start.cb = sizeof start;
     start.dwFlags = STARTF_USESTDHANDLES;
     start.hStdInput = Inheritable(streams.in, false);
-    start.hStdOutput = streams.out.empty() ? GetStdHandle(STD_OUTPUT_HANDLE)
-                                           : Inheritable(streams.out, true);
-    start.hStdError = streams.err.empty() ? GetStdHandle(STD_ERROR_HANDLE)
-                                          : Inheritable(streams.err, true);
+    start.hStdOutput
+        = streams.out.empty() ? GetStdHandle(STD_OUTPUT_HANDLE) : Inheritable(streams.out, true);
+    start.hStdError
+        = streams.err.empty() ? GetStdHandle(STD_ERROR_HANDLE) : Inheritable(streams.err, true);
     PROCESS_INFORMATION process{};
     if (CreateProcessW(
             nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start, &process)) {

@@ -234,7 +234,8 @@ Status WriteBehindRollback(FileSystem &files,
     if (status.ok())
         status = rollback.Seal();
     if (!status.ok())
-        return Status::Error(status.message() + "\n\n" + TextOfPath(document) + " was not changed.");
+        return Status::Error(status.message() + "\n\n" + TextOfPath(document)
+                             + " was not changed.");
     status = write();
     if (status.ok()) {
         status = rollback.Finish(document);

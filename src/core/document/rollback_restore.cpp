@@ -1,5 +1,5 @@
-#include "document/rollback_file.h"
 #include "common/path_text.h"
+#include "document/rollback_file.h"
 
 #include "common/system_error_text.h"
 #include "document/rollback_format.h"

@@ -26,7 +26,8 @@ Status RealFileOf(FileSystem &files, const std::filesystem::path &path, std::fil
         if (files.LinkTarget(real, target) != 0) {
             if (errno == EINVAL || errno == ENOENT || errno == ENOTDIR)
                 return Status::Ok(); // not a link, or nothing there yet: the file itself
-            return Status::Error("Unable to write " + TextOfPath(path) + ": " + LastSystemErrorText());
+            return Status::Error("Unable to write " + TextOfPath(path) + ": "
+                                 + LastSystemErrorText());
         }
         real = target.is_absolute() ? target : real.parent_path() / target;
     }
@@ -130,7 +131,8 @@ Status SafeFileStream::GiveOldPermissions(FileSystem &files)
     errno = 0;
     const bool replacing = files.StatPath(target_, old) == 0;
     if (!replacing && errno != ENOENT)
-        return Status::Error("Unable to write " + TextOfPath(target_) + ": " + LastSystemErrorText());
+        return Status::Error("Unable to write " + TextOfPath(target_) + ": "
+                             + LastSystemErrorText());
     const std::uint32_t mode = replacing ? old.permissions : 0644;
     errno = 0;
     if (files.SetMode(temporary_, mode) != 0 && replacing)

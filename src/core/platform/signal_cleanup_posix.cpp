@@ -1,6 +1,6 @@
-#include "platform/signal_cleanup.h"
 #include "common/path_text.h"
 #include "platform/file_system.h"
+#include "platform/signal_cleanup.h"
 
 #include <climits>
 #include <csignal>
@@ -28,15 +28,22 @@ std::array<Slot, 32> slots;
 
 extern "C" void RemoveAndStop(int signal)
 {
-    for (Slot &slot : slots) {
-        if (slot.ready.load())
-            ::unlink(slot.path);
-    }
+    (void)RemoveWatchedFiles();
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
 
 } // namespace
+
+int RemoveWatchedFiles()
+{
+    int removed = 0;
+    for (Slot &slot : slots) {
+        if (slot.ready.load() && ::unlink(slot.path) == 0)
+            ++removed;
+    }
+    return removed;
+}
 
 int WatchOnSignals(const std::filesystem::path &path)
 {

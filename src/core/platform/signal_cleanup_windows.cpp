@@ -26,14 +26,21 @@ std::array<Slot, 32> slots;
 
 BOOL WINAPI RemoveAndStop(DWORD)
 {
-    for (Slot &slot : slots) {
-        if (slot.ready.load())
-            DeleteFileW(slot.path);
-    }
+    (void)RemoveWatchedFiles();
     return FALSE; // the default handler then ends the process, as the key asked
 }
 
 } // namespace
+
+int RemoveWatchedFiles()
+{
+    int removed = 0;
+    for (Slot &slot : slots) {
+        if (slot.ready.load() && DeleteFileW(slot.path))
+            ++removed;
+    }
+    return removed;
+}
 
 int WatchOnSignals(const std::filesystem::path &path)
 {

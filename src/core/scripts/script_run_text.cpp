@@ -1,6 +1,6 @@
 // The text of a command script run: blocks, strings and their forms, and the files written.
-#include "scripts/script_run.h"
 #include "common/path_text.h"
+#include "scripts/script_run.h"
 
 #include "document/safe_file_writer.h"
 #include "platform/binary_file.h"
@@ -242,13 +242,13 @@ void ScriptRun::CloseString(std::string_view endToken)
     BlockReport &block = plan_.report.blocks[*block_];
     if (stringPascalLength_ > 0) {
         // The length of what was written, so that the game reads no byte that is not there.
-        if (stringPascalLength_ < 4 && stringKept_ >= (std::int64_t{1} << (8 * stringPascalLength_)))
+        if (stringPascalLength_ < 4
+            && stringKept_ >= (std::int64_t{1} << (8 * stringPascalLength_)))
             ErrorAt(stringLine_,
                     "The string is " + std::to_string(stringKept_) + " bytes long, more than a "
                         + std::to_string(stringPascalLength_) + "-byte length can hold");
-        const auto length = ValueBytes(static_cast<std::uint32_t>(stringKept_),
-                                       stringPascalLength_,
-                                       bigEndian_);
+        const auto length
+            = ValueBytes(static_cast<std::uint32_t>(stringKept_), stringPascalLength_, bigEndian_);
         const std::int64_t kept = Put({textTarget_, stringStart_, block.max}, length);
         block.written += kept;
         block.lost += stringPascalLength_ - kept;
@@ -285,8 +285,8 @@ std::int64_t ScriptRun::TextOut(std::span<const std::uint8_t> bytes)
 
 std::int64_t ScriptRun::TextFill(std::int64_t count, std::uint8_t fill)
 {
-    return Advance(count,
-                   PutFill({textTarget_, position_, plan_.report.blocks[*block_].max}, count, fill));
+    return Advance(
+        count, PutFill({textTarget_, position_, plan_.report.blocks[*block_].max}, count, fill));
 }
 
 std::int64_t ScriptRun::Advance(std::int64_t count, std::int64_t kept)

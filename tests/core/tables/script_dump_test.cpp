@@ -1,7 +1,7 @@
 #include "document/document.h"
-#include "support/platform.h"
 #include "support/documents.h"
 #include "support/dump_reference.h"
+#include "support/platform.h"
 #include "support/temp_folder.h"
 #include "tables/script_dump.h"
 #include "tables/table_codec.h"
