@@ -1,8 +1,27 @@
 #include "platform/file_system.h"
 
 #include <cerrno>
+#include <system_error>
 
 namespace byteloom {
+
+int FileSystem::RemoveFolder(const std::filesystem::path &path)
+{
+    std::error_code error;
+    std::filesystem::remove_all(path, error);
+    if (error) {
+        errno = error.value();
+        return -1;
+    }
+    return 0;
+}
+
+std::filesystem::path FileSystem::TemporaryFolder()
+{
+    std::error_code error;
+    std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+    return error ? std::filesystem::path{} : folder;
+}
 
 int PathExists(FileSystem &files, const std::filesystem::path &path)
 {

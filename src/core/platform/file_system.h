@@ -71,10 +71,11 @@ public:
     // file system does not keep it), so that a file put in its place is never taken for it.
     virtual int Mark(const std::filesystem::path &path, std::array<std::uint64_t, 3> &mark) = 0;
     virtual int MakeFolder(const std::filesystem::path &path, std::uint32_t permissions) = 0;
-    // Removes the folder and every file in it.
-    virtual int RemoveFolder(const std::filesystem::path &path) = 0;
+    // Removes the folder and every file in it (by default, as the standard library does).
+    virtual int RemoveFolder(const std::filesystem::path &path);
     // The folder for the program's own temporary files (page files); empty when there is none.
-    virtual std::filesystem::path TemporaryFolder() = 0;
+    // By default, the system's, as the standard library finds it.
+    virtual std::filesystem::path TemporaryFolder();
 
     // A file beside the user's (a new file about to be renamed over the old one, a rollback file
     // not yet sealed) that a stop by Ctrl+C, a kill or a closed terminal removes; returns a

@@ -151,22 +151,6 @@ public:
     {
         return ::mkdir(path.c_str(), static_cast<mode_t>(permissions));
     }
-    int RemoveFolder(const std::filesystem::path &path) override
-    {
-        std::error_code error;
-        std::filesystem::remove_all(path, error);
-        if (error) {
-            errno = error.value();
-            return -1;
-        }
-        return 0;
-    }
-    std::filesystem::path TemporaryFolder() override
-    {
-        std::error_code error;
-        std::filesystem::path folder = std::filesystem::temp_directory_path(error);
-        return error ? std::filesystem::path{} : folder;
-    }
     int WatchTemporary(const std::filesystem::path &path) override { return WatchOnSignals(path); }
     void ForgetTemporary(int ticket) override { ForgetOnSignals(ticket); }
 };

@@ -324,22 +324,6 @@ public:
     {
         return CreateDirectoryW(WidePath(path).c_str(), nullptr) ? 0 : Failed();
     }
-    int RemoveFolder(const std::filesystem::path &path) override
-    {
-        std::error_code error;
-        std::filesystem::remove_all(path, error);
-        if (error) {
-            errno = error.value();
-            return -1;
-        }
-        return 0;
-    }
-    std::filesystem::path TemporaryFolder() override
-    {
-        std::error_code error;
-        std::filesystem::path folder = std::filesystem::temp_directory_path(error);
-        return error ? std::filesystem::path{} : folder;
-    }
     int WatchTemporary(const std::filesystem::path &path) override { return WatchOnSignals(path); }
     void ForgetTemporary(int ticket) override { ForgetOnSignals(ticket); }
 

@@ -1,28 +1,17 @@
 #include "platform/file_system.h"
 #include "platform/signal_cleanup.h"
+#include "platform/watch_list.h"
 
 #include <windows.h>
 
-#include <array>
-#include <atomic>
-#include <cstring>
 #include <string>
 
 namespace byteloom {
 
 namespace {
 
-// The handler runs on a thread of its own while the program goes on; as on Linux, it only reads
-// fixed buffers, and a slot is published only once its path is complete.
-constexpr std::size_t kLongestPath = 32768;
-
-struct Slot
-{
-    std::atomic<bool> used{false};
-    std::atomic<bool> ready{false};
-    wchar_t path[kLongestPath]{};
-};
-std::array<Slot, 32> slots;
+// Windows runs the handler on a thread of its own while the program goes on.
+WatchList<wchar_t, 32768> watched;
 
 BOOL WINAPI RemoveAndStop(DWORD)
 {
@@ -34,40 +23,23 @@ BOOL WINAPI RemoveAndStop(DWORD)
 
 int RemoveWatchedFiles()
 {
-    int removed = 0;
-    for (Slot &slot : slots) {
-        if (slot.ready.load() && DeleteFileW(slot.path))
-            ++removed;
-    }
-    return removed;
+    return watched.RemoveAll([](const wchar_t *path) { return DeleteFileW(path) != 0; });
 }
 
 int WatchOnSignals(const std::filesystem::path &path)
 {
     std::error_code error;
     std::wstring text = std::filesystem::absolute(path, error).make_preferred().wstring();
+    if (error)
+        return -1;
     if (text.size() >= 2 && text[1] == L':')
         text = L"\\\\?\\" + text; // a long path is removed too
-    if (error || text.size() >= kLongestPath)
-        return -1;
-    for (std::size_t i = 0; i < slots.size(); ++i) {
-        bool expected = false;
-        if (slots[i].used.compare_exchange_strong(expected, true)) {
-            std::memcpy(slots[i].path, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-            slots[i].ready.store(true);
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
+    return watched.Watch(text);
 }
 
 void ForgetOnSignals(int ticket)
 {
-    if (ticket < 0 || ticket >= static_cast<int>(slots.size()))
-        return;
-    Slot &slot = slots[static_cast<std::size_t>(ticket)];
-    slot.ready.store(false);
-    slot.used.store(false);
+    watched.Forget(ticket);
 }
 
 void RemoveTemporaryFilesOnSignals()
