@@ -38,10 +38,6 @@ int Finish(int status)
     return failed ? byteloom::cli::kExitFailure : status;
 }
 
-} // namespace
-
-namespace {
-
 int Run(int argc, char **argv)
 {
     using namespace byteloom::cli;
