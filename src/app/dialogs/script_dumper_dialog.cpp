@@ -1,4 +1,5 @@
 #include "dialogs/script_dumper_dialog.h"
+#include "common/path_text.h"
 
 #include "dialogs/tab_order.h"
 
@@ -153,7 +154,7 @@ void ScriptDumperDialog::accept()
             return showMessage_(*message);
         if (path_->text().isEmpty())
             return showMessage_(kGiveFileNameMessage);
-        const std::filesystem::path path = path_->text().toStdString();
+        const std::filesystem::path path = PathOfText(path_->text().toStdString());
         if (const auto question = ReplaceFileQuestion(files_, path, chosen_);
             question && !askYesNo_(*question))
             return;

@@ -1,4 +1,5 @@
 #include "dialogs/script_insert_dialog.h"
+#include "common/path_text.h"
 
 #include "dialogs/tab_order.h"
 
@@ -141,7 +142,7 @@ ScriptInsertDialog::ScriptInsertDialog(FileSystem &files,
 
 void ScriptInsertDialog::FollowScript()
 {
-    const std::filesystem::path path = path_->text().toStdString();
+    const std::filesystem::path path = PathOfText(path_->text().toStdString());
     const std::optional<std::string> found = path.empty() ? std::nullopt : describe_(path);
     const QString foundText = QString::fromStdString(found.value_or(std::string()));
     if (foundText != found_->text() || found_->isVisible() != found.has_value()) {

@@ -1,3 +1,4 @@
+#include "common/path_text.h"
 #include "platform/file_system.h"
 #include "session/command_line.h"
 #include "settings/settings_file.h"
@@ -127,7 +128,7 @@ int main(int argc, char **argv)
 
     // The settings file stays where earlier versions kept it.
     byteloom::SettingsFile store(
-        std::filesystem::path(
+        byteloom::PathOfText(
             QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation).toStdString())
             / "Byteloom" / "Byteloom.ini",
         byteloom::RealFileSystem());

@@ -1,4 +1,5 @@
 #include "shell/qt_prompts.h"
+#include "common/path_text.h"
 
 #include "common/product.h"
 
@@ -41,7 +42,7 @@ std::optional<std::filesystem::path> PathOf(const QString &chosen)
 {
     if (chosen.isEmpty())
         return std::nullopt;
-    return std::filesystem::path(chosen.toStdString());
+    return PathOfText(chosen.toStdString());
 }
 
 } // namespace
@@ -101,7 +102,7 @@ QtPrompts::ChooseFileToSave(const std::string &title,
                             const std::filesystem::path &initial)
 {
     QFileDialog dialog(
-        owner_, FromUtf8(title), QString::fromStdString(initial.string()), NameFilters(filters));
+        owner_, FromUtf8(title), QString::fromStdString(TextOfPath(initial)), NameFilters(filters));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     // A name typed without an extension takes the chosen filter's before the dialog asks

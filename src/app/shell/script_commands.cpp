@@ -1,4 +1,5 @@
 #include "shell/script_commands.h"
+#include "common/path_text.h"
 
 #include "session/file_lifecycle.h"
 #include "session/session.h"
@@ -123,11 +124,8 @@ void ScriptCommands::DumpPointerTableTo(const std::filesystem::path &path,
     if (!current || current->GetPath().empty())
         return host_.Prompts().ShowMessage(
             "The dump names its table file; save the table to a file first.");
-    const PointerDump dump
-        = DumpPointerTable(session.document(),
-                           *current,
-                           std::filesystem::path(current->GetPath()).filename().string(),
-                           table);
+    const PointerDump dump = DumpPointerTable(
+        session.document(), *current, TextOfPath(PathOfText(current->GetPath()).filename()), table);
     Status status = dump.status;
     if (status.ok())
         status
@@ -140,7 +138,7 @@ void ScriptCommands::DumpPointerTableTo(const std::filesystem::path &path,
     host_.ShowStatusMessage(QStringLiteral("%1 strings and %2 pointers dumped to %3")
                                 .arg(dump.strings)
                                 .arg(dump.pointers)
-                                .arg(QString::fromStdString(path.string())));
+                                .arg(QString::fromStdString(TextOfPath(path))));
     if (dump.notExact > 0)
         host_.Prompts().ShowMessage(std::to_string(dump.notExact)
                                         + " strings have no text that reads back as their bytes.",

@@ -1,4 +1,5 @@
 #include "view/compare_panel.h"
+#include "common/path_text.h"
 
 #include "dialogs/work_progress.h"
 #include "document/load_messages.h"
@@ -123,7 +124,7 @@ std::optional<std::string> ComparePanel::Open(const std::filesystem::path &path)
     auto other = std::make_unique<Session>(main_.document().PageSize(), main_.files());
     const LoadResult loaded = other->OpenDocument(path, true);
     if (loaded.status != LoadStatus::Loaded)
-        return DescribeLoadFailure(loaded, path.filename().string());
+        return DescribeLoadFailure(loaded, TextOfPath(path.filename()));
     other->display() = main_.display();
     // The old comparison stays until the new one is made: Cancel leaves the panel as it was.
     if (const Status compared = Compute(*other); !compared.ok())
@@ -137,7 +138,7 @@ std::optional<std::string> ComparePanel::Open(const std::filesystem::path &path)
     splitter_->setStretchFactor(0, 3);
     splitter_->setStretchFactor(1, 1);
     setWindowTitle(
-        QStringLiteral("Compare with %1").arg(QString::fromStdString(path.filename().string())));
+        QStringLiteral("Compare with %1").arg(QString::fromStdString(TextOfPath(path.filename()))));
     DataWindow *view = otherView_;
     connect(&mainView_, &DataWindow::CaretOffsetChanged, view, [this, view] {
         FollowScroll(mainView_, *view);
