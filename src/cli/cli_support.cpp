@@ -162,7 +162,8 @@ bool OpenTable(Session &session, const std::string &path)
 
 bool WriteToStdout(std::string_view bytes)
 {
-    return WriteText(stdout, bytes);
+    // The bytes asked for, in the table's code page or UTF-8, even to a console.
+    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
 }
 
 void AddDecimalFlag(CLI::App &command, bool &decimal)

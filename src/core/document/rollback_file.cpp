@@ -38,7 +38,7 @@ std::filesystem::path RollbackPathFor(const std::filesystem::path &document)
         std::snprintf(text, sizeof text, ".%016llx", static_cast<unsigned long long>(hash));
         rollback = std::string(text) + ".bl-rollback";
     }
-    return document.parent_path() / rollback;
+    return document.parent_path() / PathOfText(rollback);
 }
 
 RollbackFile::~RollbackFile()

@@ -47,8 +47,12 @@ std::filesystem::path TemporaryFileBeside(const std::filesystem::path &path)
     std::random_device random;
     const std::string suffix = ".byteloom-" + std::to_string(random()) + ".tmp";
     std::string name = TextOfPath(path.filename());
-    name.resize(std::min(name.size(), kNameLimit - 1 - suffix.size()));
-    return path.parent_path() / ("." + name + suffix);
+    // A long name is cut at a character, never inside one.
+    std::size_t end = std::min(name.size(), kNameLimit - 1 - suffix.size());
+    while (end > 0 && end < name.size() && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80)
+        --end;
+    name.resize(end);
+    return path.parent_path() / PathOfText("." + name + suffix);
 }
 
 SafeFileStream::~SafeFileStream()

@@ -48,7 +48,7 @@ public:
             return std::string();
         // No "best fit": a character the code page lacks is refused, never turned into a
         // look-alike or a "?".
-        std::string text(units.size() * 2 + 2, '\0');
+        std::string text(units.size() * 4 + 4, '\0');
         BOOL substituted = FALSE;
         const int length = WideCharToMultiByte(number_,
                                                WC_NO_BEST_FIT_CHARS,
@@ -114,8 +114,12 @@ std::unique_ptr<CodePage> CodePage::Open(int number)
     // ISO-2022 forms carry state between characters and are not offered.
     if (number == CP_UTF8)
         return std::make_unique<Utf8CodePage>();
-    if (number <= 0 || number == CP_UTF7 || (number >= 50220 && number <= 50229)
-        || !IsValidCodePage(static_cast<UINT>(number)))
+    // Nor the pages whose conversion refuses the flags that keep a missing character from
+    // becoming a look-alike (GB 18030, HZ, ISCII, symbol).
+    const bool stateful = number == CP_UTF7 || (number >= 50220 && number <= 50229)
+                          || number == 52936 || number == 54936 || number == 42
+                          || (number >= 57002 && number <= 57011);
+    if (number <= 0 || stateful || !IsValidCodePage(static_cast<UINT>(number)))
         return nullptr;
     return std::make_unique<WindowsCodePage>(static_cast<UINT>(number));
 }

@@ -228,20 +228,31 @@ public:
         const std::wstring source = WidePath(from);
         const std::wstring target = WidePath(to);
         // ReplaceFileW keeps the replaced file's attributes, security and creation time, as a
-        // save is expected to; where it cannot (another volume, a file system without it), a
-        // plain move that reaches the disk before it returns.
+        // save is expected to. It sets the old file aside under a backup name first, so that
+        // where it stops half way the old file can be put back and the new one is still under
+        // its own name: never both lost. Where it cannot work at all (another volume, a file
+        // system without it, no old file), a plain move that reaches the disk before it returns.
+        const std::wstring backup = target + L".bl-replaced";
         if (ReplaceFileW(target.c_str(),
                          source.c_str(),
-                         nullptr,
+                         backup.c_str(),
                          REPLACEFILE_IGNORE_MERGE_ERRORS,
                          nullptr,
-                         nullptr))
+                         nullptr)) {
+            DeleteFileW(backup.c_str());
             return 0;
+        }
         const DWORD replaceError = GetLastError();
-        if (replaceError == ERROR_UNABLE_TO_MOVE_REPLACEMENT
-            || replaceError == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+        if (replaceError == ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
             SetLastError(replaceError);
-            return Failed(); // the old file may be gone: never guess
+            return Failed(); // both files kept their names
+        }
+        if (replaceError == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+            // The old file is under the backup name: it goes back, and the new one stays.
+            MoveFileExW(
+                backup.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+            SetLastError(replaceError);
+            return Failed();
         }
         if (MoveFileExW(
                 source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))

@@ -4,18 +4,28 @@
 
 #include <windows.h>
 
+#include <mutex>
 #include <string>
 
 namespace byteloom {
 
 namespace {
 
-// Windows runs the handler on a thread of its own while the program goes on.
 WatchList<wchar_t, 32768> watched;
+// Windows runs the handler on a thread of its own while the program goes on: a file the
+// program stops watching (a rollback file just sealed, to be kept) must never be removed as it
+// does. The handler takes this lock and keeps it, so that the program waits until it ends.
+std::mutex changing;
+
+int RemoveAll()
+{
+    return watched.RemoveAll([](const wchar_t *path) { return DeleteFileW(path) != 0; });
+}
 
 BOOL WINAPI RemoveAndStop(DWORD)
 {
-    (void)RemoveWatchedFiles();
+    changing.lock();
+    (void)RemoveAll();
     return FALSE; // the default handler then ends the process, as the key asked
 }
 
@@ -23,7 +33,8 @@ BOOL WINAPI RemoveAndStop(DWORD)
 
 int RemoveWatchedFiles()
 {
-    return watched.RemoveAll([](const wchar_t *path) { return DeleteFileW(path) != 0; });
+    std::lock_guard lock(changing);
+    return RemoveAll();
 }
 
 int WatchOnSignals(const std::filesystem::path &path)
@@ -34,11 +45,13 @@ int WatchOnSignals(const std::filesystem::path &path)
         return -1;
     if (text.size() >= 2 && text[1] == L':')
         text = L"\\\\?\\" + text; // a long path is removed too
+    std::lock_guard lock(changing);
     return watched.Watch(text);
 }
 
 void ForgetOnSignals(int ticket)
 {
+    std::lock_guard lock(changing);
     watched.Forget(ticket);
 }
 

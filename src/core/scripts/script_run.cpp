@@ -266,7 +266,7 @@ std::optional<PointerForm> ScriptRun::CreatedForm(const ScriptArgument &name)
 
 std::filesystem::path ScriptRun::Beside(const std::string &name) const
 {
-    return (folder_ / std::filesystem::path(name)).lexically_normal();
+    return (folder_ / PathOfText(name)).lexically_normal();
 }
 
 void ScriptRun::AddTable(const ScriptStep &step)

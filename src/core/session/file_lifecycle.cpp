@@ -240,7 +240,8 @@ bool FileLifecycle::SettleChangedTables()
             return false;
         if (answer == SaveAnswer::No)
             continue;
-        if (Status saved = SaveTableFile(table, table.GetPath(), session_.files()); !saved.ok()) {
+        if (Status saved = SaveTableFile(table, PathOfText(table.GetPath()), session_.files());
+            !saved.ok()) {
             prompts_.ShowMessage(TableNotSavedMessage(table.GetTitle(), saved.message()),
                                  MessageKind::Error);
             return false;

@@ -61,7 +61,7 @@ LoadTableFile(FileSystem &files, const std::filesystem::path &path, LoadedTables
     // A table already loaded from this file becomes current again; loading it twice would
     // repeat its bookmarks.
     for (int slot = 0; slot < tables.Count(); ++slot) {
-        if (SameFile(files, tables.At(slot).GetPath(), path)) {
+        if (SameFile(files, PathOfText(tables.At(slot).GetPath()), path)) {
             tables.SetCurrentTableIndex(slot);
             return {Status::Ok(), slot, {}, {}};
         }
