@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include "platform/signal_cleanup.h"
+#include "platform/wide_path_windows.h"
 
 #include <windows.h>
 
@@ -64,27 +65,6 @@ int Failed()
 {
     errno = ErrnoOf(GetLastError());
     return -1;
-}
-
-// The path as the wide-character calls take it: absolute and with the "\\?\" prefix, so that
-// paths longer than MAX_PATH work; the prefix turns off the system's own clean-up of the path,
-// so it is cleaned here.
-std::wstring WidePath(const std::filesystem::path &path)
-{
-    std::error_code error;
-    std::filesystem::path whole = std::filesystem::absolute(path.empty() ? "." : path, error);
-    if (error)
-        whole = path;
-    std::wstring text = whole.lexically_normal().make_preferred().wstring();
-    while (text.size() > 3 && text.back() == L'\\')
-        text.pop_back();
-    if (text.starts_with(L"\\\\?\\"))
-        return text;
-    if (text.starts_with(L"\\\\"))
-        return L"\\\\?\\UNC\\" + text.substr(2);
-    if (text.size() >= 2 && text[1] == L':')
-        return L"\\\\?\\" + text;
-    return text;
 }
 
 std::int64_t Nanoseconds(FILETIME time)

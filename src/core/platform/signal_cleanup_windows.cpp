@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 #include "platform/signal_cleanup.h"
 #include "platform/watch_list.h"
+#include "platform/wide_path_windows.h"
 
 #include <windows.h>
 
@@ -39,12 +40,7 @@ int RemoveWatchedFiles()
 
 int WatchOnSignals(const std::filesystem::path &path)
 {
-    std::error_code error;
-    std::wstring text = std::filesystem::absolute(path, error).make_preferred().wstring();
-    if (error)
-        return -1;
-    if (text.size() >= 2 && text[1] == L':')
-        text = L"\\\\?\\" + text; // a long path is removed too
+    const std::wstring text = WidePath(path);
     std::lock_guard lock(changing);
     return watched.Watch(text);
 }
