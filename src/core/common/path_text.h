@@ -8,8 +8,8 @@ namespace byteloom {
 
 // A path as the UTF-8 text that messages, settings, scripts and the command line carry, and
 // back. On Windows, where names are UTF-16, the conversion is UTF-8's (the standard library's
-// own would go through the system's ANSI code page); elsewhere a name is its bytes, whatever
-// they are.
+// own reads each byte as one character, and throws on a name it cannot write back); elsewhere a
+// name is its bytes, whatever they are.
 [[nodiscard]] inline std::string TextOfPath(const std::filesystem::path &path)
 {
 #ifdef _WIN32
