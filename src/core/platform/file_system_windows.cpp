@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <mutex>
-#include <system_error>
 #include <utility>
 #include <vector>
 
