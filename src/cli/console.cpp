@@ -16,6 +16,12 @@ void PrepareStandardStreams()
 {
     for (std::FILE *stream : {stdin, stdout, stderr})
         (void)_setmode(_fileno(stream), _O_BINARY);
+    // The progress line rewrites itself with an escape sequence, which a console shows as it is
+    // unless asked to follow it.
+    const HANDLE console = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (GetConsoleMode(console, &mode))
+        (void)SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
 }
 
 bool WriteText(std::FILE *stream, std::string_view utf8)
@@ -28,7 +34,10 @@ bool WriteText(std::FILE *stream, std::string_view utf8)
     const std::u16string units = Utf16OfUtf8(utf8);
     for (std::size_t done = 0; done < units.size();) {
         DWORD written = 0;
-        const DWORD count = static_cast<DWORD>(std::min<std::size_t>(units.size() - done, 8192));
+        DWORD count = static_cast<DWORD>(std::min<std::size_t>(units.size() - done, 8192));
+        // A character beyond the Basic Multilingual Plane is never cut between two writes.
+        if (done + count < units.size() && IS_HIGH_SURROGATE(units[done + count - 1]))
+            --count;
         if (!WriteConsoleW(console, units.data() + done, count, &written, nullptr) || written == 0)
             return false;
         done += written;
