@@ -2,6 +2,7 @@
 // [--sequence FILE]] [--from HEX] [--all]: the Find dialog's search, printing the offset of each
 // hit.
 #include "commands.h"
+#include "console.h"
 #include "common/path_text.h"
 #include "document/safe_file_writer.h"
 #include "search/relative_table.h"
@@ -40,9 +41,9 @@ int MakeTable(const std::string &path, const HitTable &table)
         RealFileSystem());
     if (!written.ok())
         return Fail(written.message());
-    std::fprintf(stderr, "%d entries written to %s\n", table.entries, path.c_str());
+    WriteText(stderr, std::to_string(table.entries) + " entries written to " + path + "\n");
     for (const std::string &line : table.leftOut)
-        std::fprintf(stderr, "left out: %s\n", line.c_str());
+        WriteText(stderr, "left out: " + line + "\n");
     return table.leftOut.empty() ? 0 : kExitLoss;
 }
 

@@ -1,5 +1,6 @@
 // byteloom-cli tbl TABLE [--normalize OUT]: what a table file holds, as the editor reads it.
 #include "commands.h"
+#include "console.h"
 #include "document/safe_file_writer.h"
 #include "tables/table_writer.h"
 
@@ -57,7 +58,8 @@ int RunTbl(const TblOptions &options)
         return kExitFailure;
     }
     const TableFile &table = *session.tables().Current();
-    std::printf("title: %s\n", table.GetTitle().c_str());
+    // Titles and bookmark names are text a console shows as characters.
+    WriteText(stdout, "title: " + table.GetTitle() + "\n");
     std::printf("codepage: %d\n", table.GetCodePage());
     std::printf("maxKeyBytes: %d\n", table.GetMaxKeyBytes());
     std::printf("maxTextLen: %d\n", table.GetMaxTextLen());
@@ -66,10 +68,12 @@ int RunTbl(const TblOptions &options)
     PrintNotes(loaded.notes);
     const auto &bookmarks = session.tables().Bookmarks();
     std::printf("bookmarks: %zu\n", bookmarks.size());
-    for (const Bookmark &bookmark : bookmarks)
-        std::printf("  %08llX %s\n",
-                    static_cast<unsigned long long>(bookmark.offset),
-                    bookmark.name.c_str());
+    for (const Bookmark &bookmark : bookmarks) {
+        char offset[24];
+        std::snprintf(
+            offset, sizeof offset, "  %08llX ", static_cast<unsigned long long>(bookmark.offset));
+        WriteText(stdout, offset + bookmark.name + "\n");
+    }
     if (!options.normalizeTo.empty()) {
         const std::string canonical = FormatTableFile(table);
         if (Status saved
