@@ -83,7 +83,14 @@ LoadTableFile(FileSystem &files, const std::filesystem::path &path, LoadedTables
 
 std::string BookmarkMenuText(std::string_view name)
 {
-    return std::string(name.substr(0, kBookmarkMenuTextLength));
+    // Characters, not bytes: a name in another script is never cut inside a character.
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const bool continues = (static_cast<unsigned char>(name[i]) & 0xC0) == 0x80;
+        if (!continues && characters++ == kBookmarkMenuTextLength)
+            return std::string(name.substr(0, i));
+    }
+    return std::string(name);
 }
 
 std::filesystem::path CompanionTablePath(const std::filesystem::path &document)

@@ -280,10 +280,13 @@ void TableParser::BookmarkLine(std::string_view line)
         return;
     if (run.ends_with('h') || run.ends_with('H'))
         run.remove_suffix(1);
+    // A name is written in the table's own language: every character beyond ASCII, in
+    // whichever code page the table is, goes on it as a letter would.
     const std::string_view rest = line.substr(close + 1);
     std::size_t nameLength = 0;
     while (nameLength < rest.size()
-           && (IsLetterOrDigit(rest[nameLength]) || rest[nameLength] == ' '))
+           && (IsLetterOrDigit(rest[nameLength]) || rest[nameLength] == ' '
+               || static_cast<unsigned char>(rest[nameLength]) >= 0x80))
         ++nameLength;
     result_.bookmarks.push_back(
         {ReadLeadingOffset(run, 16), std::string(rest.substr(0, nameLength))});

@@ -147,6 +147,10 @@ TEST_F(FileLifecycleTest, TablesStayAcrossOpensAndTheTitleNamesWhatTheColumnShow
     EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ other.bin  *] - G (1252)");
 
     EXPECT_EQ(BookmarkMenuText(std::string(100, 'x')).size(), 64u);
+    std::string kana; // 70 characters of three bytes each
+    for (int i = 0; i < 70; ++i)
+        kana += "\xE3\x83\x9E";
+    EXPECT_EQ(BookmarkMenuText(kana), kana.substr(0, 64 * 3));
 }
 
 // A start-up file that is missing is passed over; one that is there but cannot be opened is

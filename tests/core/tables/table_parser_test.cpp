@@ -100,7 +100,9 @@ TEST(TableParser, SubtablesRangesAndBookmarks)
                                           "(0001F2A0h)Intro text!ignored\n"
                                           "(00000010)Menu 2\n"
                                           "(123456780h)Disc two\n"
-                                          "(20 no close\n",
+                                          "(20 no close\n"
+                                          "(300)\xE3\x83\x9E\xE3\x83\x83\xE3\x83\x97 2!\n"
+                                          "(301)Caf\xE9;\n",
                                           "s.tbl");
     const TableFile &table = parsed.table;
     ASSERT_EQ(table.SubtableCount(), 2);
@@ -124,11 +126,14 @@ TEST(TableParser, SubtablesRangesAndBookmarks)
     EXPECT_EQ(table.FindSubtableForOffset(0x00000010), 0);
     EXPECT_EQ(table.SubtableRunAt(0x100000000).until, 0x100000100);
 
-    ASSERT_EQ(parsed.bookmarks.size(), 3u);
+    ASSERT_EQ(parsed.bookmarks.size(), 5u);
     EXPECT_EQ(parsed.bookmarks[0].offset, 0x1F2A0);
     EXPECT_EQ(parsed.bookmarks[0].name, "Intro text");
     EXPECT_EQ(parsed.bookmarks[1].name, "Menu 2");
     EXPECT_EQ(parsed.bookmarks[2].offset, 0x123456780); // past 4 GiB, on a disc image
+    // Names in other scripts, in UTF-8 or a code page of their own, are kept whole.
+    EXPECT_EQ(parsed.bookmarks[3].name, "\xE3\x83\x9E\xE3\x83\x83\xE3\x83\x97 2");
+    EXPECT_EQ(parsed.bookmarks[4].name, "Caf\xE9");
 }
 
 TEST(TableParser, TextIsReadLineByLineAsTheFileStoresIt)
