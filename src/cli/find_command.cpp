@@ -2,8 +2,8 @@
 // [--sequence FILE]] [--from HEX] [--all]: the Find dialog's search, printing the offset of each
 // hit.
 #include "commands.h"
-#include "console.h"
 #include "common/path_text.h"
+#include "console.h"
 #include "document/safe_file_writer.h"
 #include "search/relative_table.h"
 #include "search/search_engines.h"

@@ -58,8 +58,14 @@ int RunTbl(const TblOptions &options)
         return kExitFailure;
     }
     const TableFile &table = *session.tables().Current();
-    // Titles and bookmark names are text a console shows as characters.
-    WriteText(stdout, "title: " + table.GetTitle() + "\n");
+    // The title and the bookmark names are held in the table's code page, and shown as the
+    // characters they are.
+    const auto readable = [&](const std::string &text) {
+        return session.decoder().ToUtf8(
+            table.GetCodePage(),
+            std::span(reinterpret_cast<const std::uint8_t *>(text.data()), text.size()));
+    };
+    WriteText(stdout, "title: " + readable(table.GetTitle()) + "\n");
     std::printf("codepage: %d\n", table.GetCodePage());
     std::printf("maxKeyBytes: %d\n", table.GetMaxKeyBytes());
     std::printf("maxTextLen: %d\n", table.GetMaxTextLen());
@@ -72,7 +78,7 @@ int RunTbl(const TblOptions &options)
         char offset[24];
         std::snprintf(
             offset, sizeof offset, "  %08llX ", static_cast<unsigned long long>(bookmark.offset));
-        WriteText(stdout, offset + bookmark.name + "\n");
+        WriteText(stdout, offset + readable(bookmark.name) + "\n");
     }
     if (!options.normalizeTo.empty()) {
         const std::string canonical = FormatTableFile(table);

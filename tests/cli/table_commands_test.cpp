@@ -179,6 +179,20 @@ TEST(CliTableCommands, TblDescribesAndNormalizesATable)
     const auto again = Cli("tbl {}", {(folder / "n.tbl").string()});
     // The normalized table reads back the same, bookmark and all.
     EXPECT_EQ(again.out, shown.out);
+
+    // A title and a bookmark name in Shift-JIS ("ブックマ", whose second byte reads as "}") are
+    // shown as their characters and normalized whole.
+    const std::string name = "\x83\x75\x83\x62\x83\x4E\x83\x7D";
+    test::WriteText(folder / "j.tbl",
+                    ".codepage=932\n.title=\x83\x65\n8340=x\n(10)" + name + "!\n");
+    const auto japanese
+        = Cli("tbl {} --normalize {}", {(folder / "j.tbl").string(), (folder / "jn.tbl").string()});
+    EXPECT_NE(japanese.out.find("title: \xE3\x83\x86 (932)"), std::string::npos);
+    EXPECT_NE(japanese.out.find("00000010 \xE3\x83\x96\xE3\x83\x83\xE3\x82\xAF\xE3\x83\x9E\n"),
+              std::string::npos);
+    const std::vector<std::uint8_t> normalized = ReadBytes(folder / "jn.tbl");
+    EXPECT_NE(std::string(normalized.begin(), normalized.end()).find("(00000010)" + name + "\r\n"),
+              std::string::npos);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "tables/text_file.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <optional>
@@ -28,6 +29,24 @@ bool IsHexDigit(char c)
 bool IsLetterOrDigit(char c)
 {
     return std::isalnum(static_cast<unsigned char>(c)) != 0;
+}
+
+// A bookmark's name: the letters, digits and blanks after its ")". The name is written in the
+// table's own language, so every character beyond ASCII goes on it as a letter would, and a
+// two-byte character is never cut after its lead byte.
+std::string BookmarkName(std::string_view rest, const std::array<bool, 256> &leadBytes)
+{
+    std::size_t length = 0;
+    while (length < rest.size()) {
+        const auto byte = static_cast<unsigned char>(rest[length]);
+        if (leadBytes[byte] && length + 1 < rest.size())
+            length += 2;
+        else if (byte >= 0x80 || IsLetterOrDigit(rest[length]) || byte == ' ')
+            ++length;
+        else
+            break;
+    }
+    return std::string(rest.substr(0, length));
 }
 
 std::string_view LetterAndDigitRun(std::string_view text)
@@ -91,6 +110,9 @@ public:
         // A switching entry that names no table of the file is read as a plain entry.
         for (int unresolved = result_.table.FinishLoading(); unresolved > 0; --unresolved)
             Note(TableNote::OtherTool);
+        const std::array<bool, 256> leadBytes = LeadBytesOf(result_.table.GetCodePage());
+        for (Bookmark &bookmark : result_.bookmarks)
+            bookmark.name = BookmarkName(bookmark.name, leadBytes);
         result_.table.SetBookmarks(result_.bookmarks);
         return std::move(result_);
     }
@@ -280,16 +302,8 @@ void TableParser::BookmarkLine(std::string_view line)
         return;
     if (run.ends_with('h') || run.ends_with('H'))
         run.remove_suffix(1);
-    // A name is written in the table's own language: every character beyond ASCII, in
-    // whichever code page the table is, goes on it as a letter would.
-    const std::string_view rest = line.substr(close + 1);
-    std::size_t nameLength = 0;
-    while (nameLength < rest.size()
-           && (IsLetterOrDigit(rest[nameLength]) || rest[nameLength] == ' '
-               || static_cast<unsigned char>(rest[nameLength]) >= 0x80))
-        ++nameLength;
-    result_.bookmarks.push_back(
-        {ReadLeadingOffset(run, 16), std::string(rest.substr(0, nameLength))});
+    // The name is cut once the table's code page is known (BookmarkName).
+    result_.bookmarks.push_back({ReadLeadingOffset(run, 16), std::string(line.substr(close + 1))});
 }
 
 // A key of one to four digits before the first "=", as tables are written by hand; five to eight

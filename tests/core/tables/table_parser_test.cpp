@@ -134,6 +134,10 @@ TEST(TableParser, SubtablesRangesAndBookmarks)
     // Names in other scripts, in UTF-8 or a code page of their own, are kept whole.
     EXPECT_EQ(parsed.bookmarks[3].name, "\xE3\x83\x9E\xE3\x83\x83\xE3\x83\x97 2");
     EXPECT_EQ(parsed.bookmarks[4].name, "Caf\xE9");
+    // In a double-byte code page, a second byte that reads as ASCII belongs to its character.
+    const ParsedTable japanese = ParseTable("(100)\x83\x7D\x83\x4E\xB1}\n.codepage=932\n", "j.tbl");
+    ASSERT_EQ(japanese.bookmarks.size(), 1u);
+    EXPECT_EQ(japanese.bookmarks[0].name, "\x83\x7D\x83\x4E\xB1");
 }
 
 TEST(TableParser, TextIsReadLineByLineAsTheFileStoresIt)
