@@ -2,6 +2,7 @@
 #include "commands.h"
 #include "console.h"
 #include "document/safe_file_writer.h"
+#include "session/window_title.h"
 #include "tables/table_writer.h"
 
 #include <cstdio>
@@ -58,14 +59,13 @@ int RunTbl(const TblOptions &options)
         return kExitFailure;
     }
     const TableFile &table = *session.tables().Current();
-    // The title and the bookmark names are held in the table's code page, and shown as the
-    // characters they are.
+    // The bookmark names are held in the table's code page, and shown as their characters.
     const auto readable = [&](const std::string &text) {
         return session.decoder().ToUtf8(
             table.GetCodePage(),
             std::span(reinterpret_cast<const std::uint8_t *>(text.data()), text.size()));
     };
-    WriteText(stdout, "title: " + readable(table.GetTitle()) + "\n");
+    WriteText(stdout, "title: " + ShownTableTitle(table, session.decoder()) + "\n");
     std::printf("codepage: %d\n", table.GetCodePage());
     std::printf("maxKeyBytes: %d\n", table.GetMaxKeyBytes());
     std::printf("maxTextLen: %d\n", table.GetMaxTextLen());

@@ -235,15 +235,15 @@ bool FileLifecycle::SettleChangedTables()
         if (!table.IsModified())
             continue;
         // Cancel (and Escape) keeps the program, the document and the table's changes.
-        const SaveAnswer answer = prompts_.AskToSave(TableChangedQuestion(table.GetTitle()));
+        const std::string title = ShownTableTitle(table, session_.decoder());
+        const SaveAnswer answer = prompts_.AskToSave(TableChangedQuestion(title));
         if (answer == SaveAnswer::Cancel)
             return false;
         if (answer == SaveAnswer::No)
             continue;
         if (Status saved = SaveTableFile(table, PathOfText(table.GetPath()), session_.files());
             !saved.ok()) {
-            prompts_.ShowMessage(TableNotSavedMessage(table.GetTitle(), saved.message()),
-                                 MessageKind::Error);
+            prompts_.ShowMessage(TableNotSavedMessage(title, saved.message()), MessageKind::Error);
             return false;
         }
     }

@@ -2,7 +2,10 @@
 
 #include "common/product.h"
 #include "session/session.h"
+#include "view/code_page_list.h"
 #include "view/text_mode.h"
+
+#include <span>
 
 namespace byteloom {
 
@@ -50,8 +53,16 @@ std::string TableOrTextModeName(Session &session)
 {
     const TableFile *table = session.tables().Current();
     if (table && !session.display().unicodeText)
-        return table->GetTitle();
+        return ShownTableTitle(*table, session.decoder());
     return TextModeName(session);
+}
+
+std::string ShownTableTitle(const TableFile &table, TextDecoder &decoder)
+{
+    const std::string &title = table.GetTitle();
+    return decoder.ToUtf8(
+        table.GetCodePage(),
+        std::span(reinterpret_cast<const std::uint8_t *>(title.data()), title.size()));
 }
 
 } // namespace byteloom

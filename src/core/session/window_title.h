@@ -6,6 +6,8 @@
 namespace byteloom {
 
 class Session;
+class TableFile;
+class TextDecoder;
 
 // The window title: "Byteloom RC7 3.0.0", then for a document " - [ name ] - " and the text
 // mode's name, or the table's title while a table is current.
@@ -25,5 +27,7 @@ TitleForTextMode(std::string_view title, bool documentOpen, std::string_view mod
 // What the text column decodes through, as the title names it: "Unicode" in the Unicode modes,
 // else the current table's title, else the text mode's name.
 [[nodiscard]] std::string TableOrTextModeName(Session &session);
+// A table's title as its characters: a table holds its title in its own code page.
+[[nodiscard]] std::string ShownTableTitle(const TableFile &table, TextDecoder &decoder);
 
 } // namespace byteloom

@@ -145,6 +145,11 @@ TEST_F(FileLifecycleTest, TablesStayAcrossOpensAndTheTitleNamesWhatTheColumnShow
     session.tables().SetCurrentTableIndex(0);
     lifecycle.NoteTableChanged();
     EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ other.bin  *] - G (1252)");
+    // A title in Shift-JIS is shown as its characters.
+    test::WriteText(folder / "j.tbl", ".codepage=932\n.title=\x83\x65\n8340=x\n");
+    ASSERT_TRUE(LoadTableFile(session.files(), folder / "j.tbl", session.tables()).status.ok());
+    lifecycle.NoteTableChanged();
+    EXPECT_EQ(lifecycle.Title(), "Byteloom RC7 3.0.0 - [ other.bin  *] - \xE3\x83\x86 (932)");
 
     EXPECT_EQ(BookmarkMenuText(std::string(100, 'x')).size(), 64u);
     std::string kana; // 70 characters of three bytes each
