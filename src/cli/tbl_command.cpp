@@ -59,13 +59,8 @@ int RunTbl(const TblOptions &options)
         return kExitFailure;
     }
     const TableFile &table = *session.tables().Current();
-    // The bookmark names are held in the table's code page, and shown as their characters.
-    const auto readable = [&](const std::string &text) {
-        return session.decoder().ToUtf8(
-            table.GetCodePage(),
-            std::span(reinterpret_cast<const std::uint8_t *>(text.data()), text.size()));
-    };
-    WriteText(stdout, "title: " + ShownTableTitle(table, session.decoder()) + "\n");
+    WriteText(stdout,
+              "title: " + ShownTableText(table, session.decoder(), table.GetTitle()) + "\n");
     std::printf("codepage: %d\n", table.GetCodePage());
     std::printf("maxKeyBytes: %d\n", table.GetMaxKeyBytes());
     std::printf("maxTextLen: %d\n", table.GetMaxTextLen());
@@ -78,7 +73,7 @@ int RunTbl(const TblOptions &options)
         char offset[24];
         std::snprintf(
             offset, sizeof offset, "  %08llX ", static_cast<unsigned long long>(bookmark.offset));
-        WriteText(stdout, offset + readable(bookmark.name) + "\n");
+        WriteText(stdout, offset + ShownTableText(table, session.decoder(), bookmark.name) + "\n");
     }
     if (!options.normalizeTo.empty()) {
         const std::string canonical = FormatTableFile(table);

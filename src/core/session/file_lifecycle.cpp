@@ -235,7 +235,7 @@ bool FileLifecycle::SettleChangedTables()
         if (!table.IsModified())
             continue;
         // Cancel (and Escape) keeps the program, the document and the table's changes.
-        const std::string title = ShownTableTitle(table, session_.decoder());
+        const std::string title = ShownTableText(table, session_.decoder(), table.GetTitle());
         const SaveAnswer answer = prompts_.AskToSave(TableChangedQuestion(title));
         if (answer == SaveAnswer::Cancel)
             return false;

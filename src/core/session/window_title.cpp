@@ -53,16 +53,15 @@ std::string TableOrTextModeName(Session &session)
 {
     const TableFile *table = session.tables().Current();
     if (table && !session.display().unicodeText)
-        return ShownTableTitle(*table, session.decoder());
+        return ShownTableText(*table, session.decoder(), table->GetTitle());
     return TextModeName(session);
 }
 
-std::string ShownTableTitle(const TableFile &table, TextDecoder &decoder)
+std::string ShownTableText(const TableFile &table, TextDecoder &decoder, std::string_view text)
 {
-    const std::string &title = table.GetTitle();
     return decoder.ToUtf8(
         table.GetCodePage(),
-        std::span(reinterpret_cast<const std::uint8_t *>(title.data()), title.size()));
+        std::span(reinterpret_cast<const std::uint8_t *>(text.data()), text.size()));
 }
 
 } // namespace byteloom

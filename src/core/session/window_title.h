@@ -27,7 +27,8 @@ TitleForTextMode(std::string_view title, bool documentOpen, std::string_view mod
 // What the text column decodes through, as the title names it: "Unicode" in the Unicode modes,
 // else the current table's title, else the text mode's name.
 [[nodiscard]] std::string TableOrTextModeName(Session &session);
-// A table's title as its characters: a table holds its title in its own code page.
-[[nodiscard]] std::string ShownTableTitle(const TableFile &table, TextDecoder &decoder);
+// A table's title or bookmark name as its characters: a table holds them in its own code page.
+[[nodiscard]] std::string
+ShownTableText(const TableFile &table, TextDecoder &decoder, std::string_view text);
 
 } // namespace byteloom
