@@ -23,4 +23,22 @@ inline constexpr char32_t kReplacementCharacter = 0xFFFD;
 // Nothing when the text is not well-formed UTF-8.
 [[nodiscard]] std::optional<std::u16string> Utf16OfWellFormedUtf8(std::string_view utf8);
 
+// A byte that goes on the character before it rather than starting one.
+[[nodiscard]] constexpr bool IsUtf8Continuation(char byte)
+{
+    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+}
+
+// The first count characters of UTF-8 text, never cut inside one.
+[[nodiscard]] constexpr std::string_view FirstCharacters(std::string_view utf8, std::size_t count)
+{
+    std::size_t end = 0;
+    for (std::size_t characters = 0; end < utf8.size() && characters < count; ++characters) {
+        ++end;
+        while (end < utf8.size() && IsUtf8Continuation(utf8[end]))
+            ++end;
+    }
+    return utf8.substr(0, end);
+}
+
 } // namespace byteloom

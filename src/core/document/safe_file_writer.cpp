@@ -2,6 +2,7 @@
 #include "common/path_text.h"
 
 #include "common/system_error_text.h"
+#include "common/utf.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -49,7 +50,7 @@ std::filesystem::path TemporaryFileBeside(const std::filesystem::path &path)
     std::string name = TextOfPath(path.filename());
     // A long name is cut at a character, never inside one.
     std::size_t end = std::min(name.size(), kNameLimit - 1 - suffix.size());
-    while (end > 0 && end < name.size() && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80)
+    while (end > 0 && end < name.size() && IsUtf8Continuation(name[end]))
         --end;
     name.resize(end);
     return path.parent_path() / PathOfText("." + name + suffix);

@@ -1,5 +1,6 @@
 #include "session/search_state.h"
 
+#include "common/utf.h"
 #include "search/search_engines.h"
 #include "session/editing.h"
 #include "tables/table_codec.h"
@@ -38,18 +39,6 @@ void KeepChoice(SearchState &state, std::string_view currentOption)
     std::string &choice
         = state.searchType == SearchType::Value ? state.characterSetChoice : state.layoutChoice;
     choice = std::string(currentOption.substr(0, SearchState::kChoiceLength));
-}
-
-// The first 99 characters of UTF-8 text.
-std::string_view FirstCharacters(std::string_view utf8, std::size_t count)
-{
-    std::size_t end = 0;
-    for (std::size_t characters = 0; end < utf8.size() && characters < count; ++characters) {
-        ++end;
-        while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80)
-            ++end;
-    }
-    return utf8.substr(0, end);
 }
 
 // Typed text between asterisks, as the bytes the mode searches for.

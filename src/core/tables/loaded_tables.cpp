@@ -1,6 +1,7 @@
 #include "tables/loaded_tables.h"
 #include "common/path_text.h"
 
+#include "common/utf.h"
 #include "tables/table_parser.h"
 #include "tables/text_file.h"
 
@@ -83,14 +84,7 @@ LoadTableFile(FileSystem &files, const std::filesystem::path &path, LoadedTables
 
 std::string BookmarkMenuText(std::string_view name)
 {
-    // Characters, not bytes: a name in another script is never cut inside a character.
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const bool continues = (static_cast<unsigned char>(name[i]) & 0xC0) == 0x80;
-        if (!continues && characters++ == kBookmarkMenuTextLength)
-            return std::string(name.substr(0, i));
-    }
-    return std::string(name);
+    return std::string(FirstCharacters(name, kBookmarkMenuTextLength));
 }
 
 std::filesystem::path CompanionTablePath(const std::filesystem::path &document)

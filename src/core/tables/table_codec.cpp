@@ -1,6 +1,7 @@
 #include "tables/table_codec.h"
 
 #include "common/number_text.h"
+#include "common/utf.h"
 #include "document/document.h"
 #include "tables/table_parser.h"
 
@@ -96,8 +97,7 @@ std::size_t CharacterLength(const TableFile &table, std::string_view text, std::
     if (table.GetCodePage() == kUtf8CodePage) {
         // A UTF-8 character is skipped whole: its lead byte and the continuation bytes after it.
         std::size_t end = position + 1;
-        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80
-               && end - position < 4)
+        while (end < text.size() && IsUtf8Continuation(text[end]) && end - position < 4)
             ++end;
         return end - position;
     }

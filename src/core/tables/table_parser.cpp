@@ -1,6 +1,7 @@
 #include "tables/table_parser.h"
 
 #include "common/number_text.h"
+#include "common/utf.h"
 #include "platform/code_page.h"
 #include "tables/text_file.h"
 
@@ -110,9 +111,11 @@ public:
         // A switching entry that names no table of the file is read as a plain entry.
         for (int unresolved = result_.table.FinishLoading(); unresolved > 0; --unresolved)
             Note(TableNote::OtherTool);
-        const std::array<bool, 256> leadBytes = LeadBytesOf(result_.table.GetCodePage());
-        for (Bookmark &bookmark : result_.bookmarks)
-            bookmark.name = BookmarkName(bookmark.name, leadBytes);
+        if (!result_.bookmarks.empty()) {
+            const std::array<bool, 256> leadBytes = LeadBytesOf(result_.table.GetCodePage());
+            for (Bookmark &bookmark : result_.bookmarks)
+                bookmark.name = BookmarkName(bookmark.name, leadBytes);
+        }
         result_.table.SetBookmarks(result_.bookmarks);
         return std::move(result_);
     }
@@ -122,7 +125,7 @@ public:
     {
         std::size_t length = std::min(line.size(), kMaxLineLength);
         if (fixedCodePage_ == kUtf8CodePage && length < line.size()) {
-            while (length > 0 && (static_cast<unsigned char>(line[length]) & 0xC0) == 0x80)
+            while (length > 0 && IsUtf8Continuation(line[length]))
                 --length;
         }
         return length == 0 ? std::min(line.size(), kMaxLineLength) : length;

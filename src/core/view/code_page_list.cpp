@@ -78,7 +78,7 @@ std::string TextDecoder::FromUtf8Lossy(int codePage, std::string_view utf8, int 
         return text;
     for (std::size_t start = 0; start < utf8.size();) {
         std::size_t end = start + 1;
-        while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80)
+        while (end < utf8.size() && IsUtf8Continuation(utf8[end]))
             ++end;
         const std::string character = FromUtf8String(codePage, utf8.substr(start, end - start));
         if (character.empty())
